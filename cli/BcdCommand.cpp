@@ -1,0 +1,144 @@
+#include "cli/BcdCommand.h"
+
+#include <charconv>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "decimal/StBCD.h"
+
+namespace cli {
+namespace {
+
+// Widths and places beyond this make no sense for a number of 18 digits and would only let a
+// request ask for gigabytes of padding.
+constexpr int MaxWidth = 4096;
+
+std::vector<std::string_view> SplitFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+std::optional<int> ParseCount(std::string_view text)
+{
+    int v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc{} || end != text.data() + text.size() || v < 0 || v > MaxWidth)
+        return std::nullopt;
+    return v;
+}
+
+std::string ValueLine(const TBcd& v)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string s = "ok\t";
+    for (const std::uint8_t b : v.bytes) {
+        s.push_back(hex[b >> 4]);
+        s.push_back(hex[b & 0x0F]);
+    }
+    return s;
+}
+
+std::string Usage(std::string_view why)
+{
+    return "usage\t" + std::string(why);
+}
+
+struct Operation
+{
+    std::string_view name;
+    std::size_t fields; // including the name
+    std::string_view form;
+};
+
+constexpr Operation operations[] = {
+    {"parse", 2, "parse<TAB>TEXT"},    {"neg", 2, "neg<TAB>A"},
+    {"add", 3, "add<TAB>A<TAB>B"},     {"sub", 3, "sub<TAB>A<TAB>B"},
+    {"mul", 3, "mul<TAB>A<TAB>B"},     {"div", 3, "div<TAB>A<TAB>B"},
+    {"sqrt", 2, "sqrt<TAB>A"},         {"fixed", 4, "fixed<TAB>A<TAB>WIDTH<TAB>PLACES"},
+    {"exp", 3, "exp<TAB>A<TAB>WIDTH"}, {"gen", 2, "gen<TAB>A"},
+    {"fmt", 3, "fmt<TAB>MASK<TAB>A"},
+};
+
+} // namespace
+
+std::string BcdRequest(std::string_view request)
+{
+    const std::vector<std::string_view> f = SplitFields(request);
+    const Operation* op = nullptr;
+    for (const Operation& candidate : operations) {
+        if (candidate.name == f[0])
+            op = &candidate;
+    }
+    if (op == nullptr)
+        return Usage("unknown request '" + std::string(f[0]) +
+                     "'; one of parse, neg, add, sub, mul, div, sqrt, fixed, exp, gen, fmt");
+    if (f.size() != op->fields)
+        return Usage("expected " + std::string(op->form));
+
+    std::optional<int> width, places;
+    if (op->name == "fixed" || op->name == "exp") {
+        width = ParseCount(f[2]);
+        if (op->name == "fixed")
+            places = ParseCount(f[3]);
+        if (!width || (op->name == "fixed" && !places))
+            return Usage("WIDTH and PLACES are whole numbers from 0 to " + std::to_string(MaxWidth));
+    }
+
+    try {
+        const std::string_view name = op->name;
+        if (name == "fmt")
+            return "ok\t" + FormatBcd(f[1], BcdFromText(f[2]));
+        const TBcd a = BcdFromText(f[1]);
+        if (name == "parse")
+            return ValueLine(a);
+        if (name == "neg")
+            return ValueLine(BcdNegate(a));
+        if (name == "sqrt")
+            return ValueLine(BcdSqrt(a));
+        if (name == "fixed")
+            return "ok\t" + BcdToFixed(a, *width, *places);
+        if (name == "exp")
+            return "ok\t" + BcdToExponent(a, *width);
+        if (name == "gen")
+            return "ok\t" + BcdToGeneral(a);
+        const TBcd b = BcdFromText(f[2]);
+        if (name == "add")
+            return ValueLine(BcdAdd(a, b));
+        if (name == "sub")
+            return ValueLine(BcdSubtract(a, b));
+        if (name == "mul")
+            return ValueLine(BcdMultiply(a, b));
+        return ValueLine(BcdDivide(a, b));
+    } catch (const EStBCDError& e) {
+        return "error\t" + std::to_string(e.ErrorId) + "\t" + e.what();
+    }
+}
+
+int RunBcd(std::istream& in, std::ostream& out)
+{
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back(); // requests written with CR LF line ends
+        if (line.empty())
+            continue;
+        out << BcdRequest(line) << '\n';
+        // Answer before waiting for more input, so that a program can talk to us line by line.
+        if (in.rdbuf()->in_avail() <= 0)
+            out.flush();
+    }
+    out.flush();
+    return 0;
+}
+
+} // namespace cli

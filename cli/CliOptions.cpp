@@ -1,0 +1,86 @@
+#include "cli/CliOptions.h"
+
+#include <string_view>
+
+namespace cli {
+namespace {
+
+// Characters that would make texts ambiguous as a separator: digits, signs, the exponent letter,
+// the picture formatter's own characters and the request format's field and line ends. An
+// apostrophe is a usual thousands separator (the engine shows it as a blank).
+bool UsableSeparator(char c, bool group)
+{
+    if (group && c == '\'')
+        return true;
+    constexpr std::string_view reserved = "0123456789+-Ee#;\"'\t\r\n";
+    return c != '\0' && reserved.find(c) == std::string_view::npos;
+}
+
+} // namespace
+
+std::string UsageText()
+{
+    return "usage: quorcalc-cli [--decimal C] [--group C] SUBCOMMAND\n"
+           "\n"
+           "Subcommands:\n"
+           "  bcd    read decimal requests from standard input, one per line, fields separated by TAB;\n"
+           "         write one result line per request\n"
+           "\n"
+           "Options:\n"
+           "  --decimal C   use C as the decimal separator instead of the locale's\n"
+           "  --group C     use C as the thousands separator instead of the locale's\n";
+}
+
+CliOptions ParseCommandLine(const std::vector<std::string>& args)
+{
+    CliOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view a = args[i];
+        std::optional<char>* target = nullptr;
+        std::string_view name;
+        std::string value;
+        bool haveValue = false;
+        for (std::string_view option : {"--decimal", "--group"}) {
+            if (a == option || (a.size() > option.size() && a.substr(0, option.size()) == option &&
+                                a[option.size()] == '=')) {
+                name = option;
+                target = option == "--decimal" ? &o.decimal : &o.group;
+                if (a.size() > option.size()) {
+                    value = std::string(a.substr(option.size() + 1));
+                    haveValue = true;
+                }
+            }
+        }
+        if (target != nullptr) {
+            if (!haveValue) {
+                if (i + 1 == args.size()) {
+                    o.error = std::string(name) + " needs a character";
+                    return o;
+                }
+                value = args[++i];
+            }
+            if (value.size() != 1 || !UsableSeparator(value[0], target == &o.group)) {
+                o.error = std::string(name) +
+                          " takes one character other than a digit, sign, E, #, ;, quote "
+                          "or control character, not '" +
+                          value + "'";
+                return o;
+            }
+            *target = value[0];
+        } else if (a == "-h" || a == "--help") {
+            o.subcommand = "help";
+        } else if (a.size() > 1 && a[0] == '-' && o.subcommand.empty()) {
+            o.error = "unknown option " + std::string(a);
+            return o;
+        } else if (o.subcommand.empty()) {
+            o.subcommand = std::string(a);
+        } else {
+            o.arguments.emplace_back(a);
+        }
+    }
+    if (o.subcommand.empty())
+        o.error = "a subcommand is needed";
+    return o;
+}
+
+} // namespace cli

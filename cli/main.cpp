@@ -1,0 +1,34 @@
+// quorcalc-cli: the calculator's display-free driver.
+
+#include <clocale>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/BcdCommand.h"
+#include "cli/CliOptions.h"
+#include "platform/Locale.h"
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    std::ios::sync_with_stdio(false);
+
+    const cli::CliOptions options = cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.subcommand == "help") {
+        std::cout << cli::UsageText();
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::cerr << "quorcalc-cli: " << options.error << "\n\n" << cli::UsageText();
+        return 2;
+    }
+    platform::SetSeparatorOverride(options.decimal, options.group);
+
+    if (options.subcommand == "bcd" && options.arguments.empty())
+        return cli::RunBcd(std::cin, std::cout);
+
+    std::cerr << "quorcalc-cli: unknown subcommand or extra arguments: " << options.subcommand << "\n\n"
+              << cli::UsageText();
+    return 2;
+}

@@ -1,0 +1,202 @@
+// Arithmetic on TBcd values.
+//
+// Each operation computes on the 18 digits as a binary integer (Mantissa.h) and produces exactly
+// the digits of the register algorithms in BcdReference.cpp; the tests hold the two side by side.
+// In the integer picture a register of 19 digits (18 digits and the guard below them) is the
+// mantissa times ten plus the guard digit.
+
+#include "decimal/StBCD.h"
+
+#include "decimal/DigitRegister.h"
+#include "decimal/Mantissa.h"
+
+using namespace stbcd;
+using namespace stbcd::detail;
+
+namespace {
+
+constexpr u64 Pow19 = Pow10[19];
+
+struct Operand
+{
+    u64 m; // d1 ... d18
+    int E;
+    bool negative;
+};
+
+Operand Split(const TBcd& v)
+{
+    return {UnpackMantissa(v), v.bytes[0] & 0x7F, (v.bytes[0] & 0x80) != 0};
+}
+
+[[noreturn]] void Raise(std::int32_t code)
+{
+    throw EStBCDError(code);
+}
+
+// The 19-digit register of an operand `d` orders below the other one, after it has been rounded half
+// up into the other's guard cell. d = 1 moves it down exactly; 19 or more leaves nothing (a rounding
+// carry included).
+u64 AlignedRegister(u64 m, int d)
+{
+    if (d == 1)
+        return m;
+    if (d >= 19)
+        return 0;
+    return DivPow10(m + 5 * Pow10[d - 2], d - 1);
+}
+
+TBcd Finish(u64 m, int E, bool negative)
+{
+    if (E > MaxExponent)
+        Raise(stcodes::BcdOverflow);
+    return PackValue(m, E, negative);
+}
+
+} // namespace
+
+TBcd BcdNegate(const TBcd& a)
+{
+    TBcd r = a;
+    if (!IsZero(r))
+        r.bytes[0] ^= 0x80;
+    return r;
+}
+
+TBcd BcdAdd(const TBcd& a, const TBcd& b)
+{
+    if (IsZero(a))
+        return b;
+    if (IsZero(b))
+        return a;
+    const Operand x = Split(a), y = Split(b);
+
+    // The result is built on b's register, aligned to the larger exponent.
+    u64 ra = x.m * 10, rb = y.m * 10;
+    int E = y.E;
+    bool negative = y.negative;
+    if (x.E < y.E) {
+        ra = AlignedRegister(x.m, y.E - x.E);
+    } else if (y.E < x.E) {
+        rb = AlignedRegister(y.m, x.E - y.E);
+        E = x.E;
+    }
+
+    if (x.negative == y.negative) {
+        // Magnitudes add. Without a carry out of the 19 digits the guard digit rounds; with one, the
+        // lowest of the 19 digits rounds and the guard is dropped unseen.
+        const u128 sum = static_cast<u128>(ra) + rb;
+        u64 wide; // the sum without its guard digit when it carried, else the rounded 19 digits
+        if (sum < Pow19) {
+            u64 s = static_cast<u64>(sum);
+            if (s % 10 >= 5)
+                s += 10;
+            if (s < Pow19)
+                return Finish(s / 10, E, negative);
+            wide = s / 10; // the rounding carried: 1E18 exactly, guard gone
+        } else {
+            wide = Pow10[18] + static_cast<u64>(sum - Pow19) / 10;
+        }
+        return Finish(wide / 10 + (wide % 10 >= 5 ? 1 : 0), E + 1, negative);
+    }
+
+    // Magnitudes subtract; the difference is truncated, or exact when leading zeros make room for
+    // the guard digit.
+    u64 diff;
+    if (rb >= ra) {
+        diff = rb - ra;
+    } else {
+        diff = ra - rb;
+        negative = !negative;
+    }
+    if (diff == 0)
+        return TBcd{};
+    const int z = 19 - DecimalDigits(diff);
+    if (z >= E)
+        return TBcd{};
+    const u64 m = z == 0 ? diff / 10 : diff * Pow10[z - 1];
+    return PackValue(m, E - z, negative);
+}
+
+TBcd BcdSubtract(const TBcd& a, const TBcd& b)
+{
+    return BcdAdd(a, BcdNegate(b));
+}
+
+TBcd BcdMultiply(const TBcd& a, const TBcd& b)
+{
+    if (IsZero(a) || IsZero(b))
+        return TBcd{};
+    const Operand x = Split(a), y = Split(b);
+
+    // The exact product of two mantissas has 35 or 36 digits; keep 18, the 19th rounds half up.
+    const u128 p = static_cast<u128>(x.m) * y.m;
+    int adjust = 0;
+    u64 rest;
+    u64 m;
+    if (p >= static_cast<u128>(Pow10[18]) * Pow10[17]) {
+        m = DivideWide(p, Pow10[18], rest);
+        m += rest >= 5 * Pow10[17] ? 1 : 0;
+    } else {
+        m = DivideWide(p, Pow10[17], rest);
+        m += rest >= 5 * Pow10[16] ? 1 : 0;
+        adjust = -1;
+    }
+    if (m == MantissaLimit) {
+        m = Pow10[17];
+        ++adjust;
+    }
+    return Finish(m, x.E + y.E - 63 + adjust, x.negative != y.negative);
+}
+
+TBcd BcdDivide(const TBcd& a, const TBcd& b)
+{
+    if (IsZero(b))
+        Raise(stcodes::BcdDivByZero);
+    if (IsZero(a))
+        return TBcd{};
+    const Operand x = Split(a), y = Split(b);
+
+    // Long division develops the mantissa quotient's integer digit and 18 decimals exactly (floor).
+    // A quotient of 1 or more is rounded half up to 18 digits by the 19th; one below 1 already has
+    // its 18 digits and is truncated.
+    u64 rest;
+    const u64 q = DivideWide(static_cast<u128>(x.m) * Pow10[18], y.m, rest);
+    int E = x.E - y.E + 63;
+    u64 m = q;
+    if (q >= MantissaLimit) {
+        m = q / 10 + (q % 10 >= 5 ? 1 : 0);
+        ++E;
+    }
+    return Finish(m, E, x.negative != y.negative);
+}
+
+TBcd BcdSqrt(const TBcd& a)
+{
+    if ((a.bytes[0] & 0x80) != 0)
+        Raise(stcodes::BcdBadInput);
+    if (IsZero(a))
+        return TBcd{};
+
+    // 0.5, the first estimate's line 0.894470 x + 0.223607, and the square root of 0.1.
+    constexpr TBcd half = PackValue(500000000000000000ULL, 63, false);
+    constexpr TBcd c1 = PackValue(894470000000000000ULL, 63, false);
+    constexpr TBcd c0 = PackValue(223607000000000000ULL, 63, false);
+    constexpr TBcd rootTenth = PackValue(316227766016837933ULL, 63, false);
+
+    // x = M x 10^k with M = 0.m, the mantissa as a value from 0.1 to below 1.
+    int k = (a.bytes[0] & 0x7F) - 63;
+    TBcd M = a;
+    M.bytes[0] = 63;
+
+    TBcd r = BcdAdd(BcdMultiply(c1, M), c0);
+    for (int i = 0; i < 3; ++i)
+        r = BcdMultiply(BcdAdd(BcdDivide(M, r), r), half);
+    r = BcdAdd(BcdMultiply(BcdSubtract(BcdDivide(M, r), r), half), r);
+    if (k % 2 != 0) {
+        r = BcdMultiply(r, rootTenth);
+        ++k;
+    }
+    r.bytes[0] = static_cast<std::uint8_t>(r.bytes[0] + k / 2);
+    return r;
+}

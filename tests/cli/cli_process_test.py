@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""quorcalc-cli as a process: options, exit status, byte-exact output, answering line by line."""
+
+import argparse
+import subprocess
+import sys
+
+failures = []
+
+
+def check(what, got, want):
+    if got != want:
+        failures.append(f"{what}:\n  got  {got!r}\n  want {want!r}")
+
+
+def run(cli, args, stdin):
+    return subprocess.run([cli] + args, input=stdin, capture_output=True, timeout=30)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    cli = parser.parse_args().cli
+
+    # Options before and after the subcommand; the separators reach every conversion.
+    requests = b"parse\t1,5\nfixed\t1234,5\t0\t2\nfmt\t#.##0,00\t1234,5\n\n"
+    want = b"ok\t40000000000000000015\nok\t1234,50\nok\t1.234,50\n"
+    for args in (["--decimal", ",", "--group", ".", "bcd"], ["bcd", "--decimal", ",", "--group", "."]):
+        r = run(cli, args, requests)
+        check(f"{args} stdout", r.stdout, want)
+        check(f"{args} exit", r.returncode, 0)
+
+    # Texts keep leading and trailing blanks; an 8-bit character passes through untouched.
+    r = run(cli, ["--decimal", ".", "--group", ",", "bcd"], b"fmt\t' \xe9 '0 \t5\nexp\t-2\t0\n")
+    check("blanks and 8-bit text", r.stdout, b"ok\t \xe9 5 \nok\t-2.00000000000000000E+00\n")
+
+    # No input: no output, exit 0.
+    r = run(cli, ["bcd"], b"")
+    check("empty input", (r.stdout, r.returncode), (b"", 0))
+
+    # Unusable command lines: exit 2 with an explanation on stderr and nothing on stdout.
+    for args in (["bcd", "--decimal"], ["--decimal", "xy", "bcd"], ["frobnicate"], [], ["bcd", "extra"]):
+        r = run(cli, args, b"parse\t1\n")
+        check(f"{args} exit", r.returncode, 2)
+        check(f"{args} stdout", r.stdout, b"")
+        if b"usage" not in r.stderr:
+            failures.append(f"{args}: no usage text on stderr: {r.stderr!r}")
+
+    # A program can talk to it line by line: each answer arrives before the next request is sent.
+    p = subprocess.Popen([cli, "--decimal", ".", "--group", ",", "bcd"], stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE)
+    for request, answer in ((b"add\t1\t2\n", b"ok\t40000000000000000030\n"),
+                            (b"div\t1\t0\n", b"error\t83\tBCD divide by zero\n")):
+        p.stdin.write(request)
+        p.stdin.flush()
+        check(f"interactive {request!r}", p.stdout.readline(), answer)
+    p.stdin.close()
+    check("interactive exit", p.wait(timeout=10), 0)
+
+    if failures:
+        print("\n".join(failures))
+        return 1
+    print("cli process checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
