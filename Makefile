@@ -26,11 +26,10 @@ test: build
 check-full: build
 	python3 tests/decimal/bcd_differential.py --cli $(BUILD_DIR)/cli/quorcalc-cli --cases 1000000
 
-# Until the calculator window exists, `make run` starts the display-free driver on the terminal.
+# Until the calculator window exists, `make run` starts the engine's display-free driver on the
+# terminal: one key per line.
 run: build
-	@echo "quorcalc-cli bcd: one request per line, fields separated by TAB (e.g. add<TAB>0.1<TAB>0.2)."
-	@echo "Ctrl+D ends the input."
-	./$(BUILD_DIR)/cli/quorcalc-cli bcd
+	./$(BUILD_DIR)/cli/quorcalc-cli keys
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF

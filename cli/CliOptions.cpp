@@ -25,6 +25,7 @@ std::string UsageText()
            "Subcommands:\n"
            "  bcd    read decimal requests from standard input, one per line, fields separated by TAB;\n"
            "         write one result line per request\n"
+           "  keys   drive the calculator engine with keys from standard input, one per line\n"
            "\n"
            "Options:\n"
            "  --decimal C   use C as the decimal separator instead of the locale's\n"

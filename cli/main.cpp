@@ -3,10 +3,12 @@
 #include <clocale>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/BcdCommand.h"
 #include "cli/CliOptions.h"
+#include "cli/KeysCommand.h"
 #include "platform/Locale.h"
 
 int main(int argc, char** argv)
@@ -27,6 +29,8 @@ int main(int argc, char** argv)
 
     if (options.subcommand == "bcd" && options.arguments.empty())
         return cli::RunBcd(std::cin, std::cout);
+    if (options.subcommand == "keys" && options.arguments.empty())
+        return cli::RunKeys(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
 
     std::cerr << "quorcalc-cli: unknown subcommand or extra arguments: " << options.subcommand << "\n\n"
               << cli::UsageText();

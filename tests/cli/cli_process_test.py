@@ -57,6 +57,24 @@ def main():
     p.stdin.close()
     check("interactive exit", p.wait(timeout=10), 0)
 
+    # The keys subcommand: a key script, the separators of the user, byte-exact lines.
+    script = b"1\n2\n3\n4\n.\n5\n+\n1\n=\nsqrt\nms\nbogus\n"
+    r = run(cli, ["--group", ".", "keys", "--decimal", ","], script)
+    want = (b"after\t1\t1\t\nafter\t2\t12\t\nafter\t3\t123\t\nafter\t4\t1.234\t\n"
+            b"after\t.\t1.234,\t\nafter\t5\t1.234,5\t\nafter\t+\t1.234,5\t\nafter\t1\t1\t\n"
+            b"after\t=\t1.235,5\t\nafter\tsqrt\t35,14967994164385\t\n"
+            b"after\tms\t35,14967994164385\tMemory = 35,14967994164385\n")
+    if not r.stdout.startswith(want):
+        failures.append(f"keys script:\n  got  {r.stdout!r}\n  want {want!r}...")
+    tail = r.stdout[len(want):]
+    if not tail.startswith(b"usage\tunknown key 'bogus'"):
+        failures.append(f"keys usage line: {tail!r}")
+    tape = [line for line in r.stdout.split(b"\n") if line.startswith(b"tape\t")]
+    check("keys tape", tape, [b"tape\t1.234,5  ", b"tape\t1 +", b"tape\t" + b"-" * 26, b"tape\t1.235,5 =",
+                              b"tape\t ", b"tape\t1.235,5 sqrt", b"tape\t" + b"-" * 26,
+                              b"tape\t35,14967994164385 =", b"tape\t ", b"tape\t35,14967994164385 MS"])
+    check("keys exit", r.returncode, 0)
+
     if failures:
         print("\n".join(failures))
         return 1

@@ -1,0 +1,114 @@
+#include "cli/KeysCommand.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/CalcEngine.h"
+#include "platform/Locale.h"
+
+namespace cli {
+namespace {
+
+// Control characters that would break the line format, written as escapes.
+std::string Escaped(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+// The display, the tape and the status bar as plain records; boxes and errors go to the output.
+class RecordingHost : public engine::ICalcHost
+{
+public:
+    explicit RecordingHost(std::ostream& out) : out_(out) {}
+
+    std::string DisplayText() const override { return display_; }
+    void SetDisplayText(std::string_view text) override { display_ = std::string(text); }
+    void ClearDisplay() override { display_.clear(); }
+    void AppendTapeLine(std::string_view line) override { tape_.emplace_back(line); }
+    void ShowMessage(engine::MessageKind kind, std::string_view text) override
+    {
+        out_ << "message\t" << engine::CaptionOf(kind) << '\t' << Escaped(text) << '\n';
+    }
+    void ReleaseKeys() override {}
+    void SetStatusText(std::string_view text) override { status_ = text; }
+    void ReportError(std::string_view message) override { out_ << "error\t" << Escaped(message) << '\n'; }
+
+    const std::string& Status() const { return status_; }
+    const std::vector<std::string>& TapeLines() const { return tape_; }
+
+private:
+    std::ostream& out_;
+    std::string display_;
+    std::string status_;
+    std::vector<std::string> tape_;
+};
+
+std::string_view Trimmed(std::string_view s)
+{
+    constexpr std::string_view blanks = " \t\r";
+    const std::size_t b = s.find_first_not_of(blanks);
+    if (b == std::string_view::npos)
+        return {};
+    return s.substr(b, s.find_last_not_of(blanks) - b + 1);
+}
+
+constexpr std::string_view keyList =
+    "0-9, 00, 000, ., +/-, +, -, *, /, =, sqrt, %, 1/x, back, ce, c, mc, mr, ms, "
+    "m+, m-, paste TEXT";
+
+} // namespace
+
+int RunKeys(std::istream& in, std::ostream& out, bool interactive)
+{
+    RecordingHost host(out);
+    engine::CalcEngine calc(host, platform::LocaleDecimalSeparator(), platform::LocaleThousandSeparator());
+    host.SetDisplayText("0");
+
+    if (interactive)
+        out << "Quorlane Calculator keys, one per line: " << keyList
+            << ". Ctrl+D shows the tape and ends.\n> " << std::flush;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string_view key = Trimmed(line);
+        if (key.empty()) {
+            if (interactive)
+                out << "> " << std::flush;
+            continue;
+        }
+        const std::size_t blank = key.find(' ');
+        if (key.substr(0, blank) == "paste") {
+            calc.Paste(blank == std::string_view::npos ? std::string_view() : key.substr(blank + 1));
+        } else if (const auto k = engine::ParseKey(key)) {
+            calc.Press(*k);
+        } else {
+            out << "usage\tunknown key '" << key << "'; keys are " << keyList << '\n';
+            if (interactive)
+                out << "> " << std::flush;
+            continue;
+        }
+        out << "after\t" << key << '\t' << host.DisplayText() << '\t' << host.Status() << '\n';
+        if (interactive)
+            out << "> ";
+        if (interactive || in.rdbuf()->in_avail() <= 0)
+            out.flush();
+    }
+    if (interactive)
+        out << '\n';
+    for (const std::string& tapeLine : host.TapeLines())
+        out << "tape\t" << tapeLine << '\n';
+    out.flush();
+    return 0;
+}
+
+} // namespace cli

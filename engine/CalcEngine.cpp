@@ -1,0 +1,497 @@
+#include "engine/CalcEngine.h"
+
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+#include "engine/FloatText.h"
+#include "engine/TextHelpers.h"
+
+namespace engine {
+
+std::string_view CaptionOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Information:
+        return "Information";
+    case MessageKind::Error:
+        return "Error";
+    case MessageKind::Confirm:
+        return "Confirm";
+    }
+    return "Information";
+}
+
+namespace {
+
+constexpr std::array<std::pair<CalcKey, std::string_view>, 30> keyNames{{
+    {CalcKey::D0, "0"},
+    {CalcKey::D1, "1"},
+    {CalcKey::D2, "2"},
+    {CalcKey::D3, "3"},
+    {CalcKey::D4, "4"},
+    {CalcKey::D5, "5"},
+    {CalcKey::D6, "6"},
+    {CalcKey::D7, "7"},
+    {CalcKey::D8, "8"},
+    {CalcKey::D9, "9"},
+    {CalcKey::D00, "00"},
+    {CalcKey::D000, "000"},
+    {CalcKey::Decimal, "."},
+    {CalcKey::PlusMinus, "+/-"},
+    {CalcKey::Back, "back"},
+    {CalcKey::CE, "ce"},
+    {CalcKey::C, "c"},
+    {CalcKey::Add, "+"},
+    {CalcKey::Subtract, "-"},
+    {CalcKey::Multiply, "*"},
+    {CalcKey::Divide, "/"},
+    {CalcKey::Equals, "="},
+    {CalcKey::SquareRoot, "sqrt"},
+    {CalcKey::Percent, "%"},
+    {CalcKey::Reciprocal, "1/x"},
+    {CalcKey::MC, "mc"},
+    {CalcKey::MR, "mr"},
+    {CalcKey::MS, "ms"},
+    {CalcKey::MAdd, "m+"},
+    {CalcKey::MSubtract, "m-"},
+}};
+
+// "-" in front, or taken away.
+std::string ToggleSign(std::string_view text)
+{
+    if (!text.empty() && text.front() == '-')
+        return std::string(text.substr(1));
+    return "-" + std::string(text);
+}
+
+bool AllZeros(std::string_view text)
+{
+    return text.find_first_not_of('0') == std::string_view::npos;
+}
+
+} // namespace
+
+std::optional<CalcKey> ParseKey(std::string_view name)
+{
+    for (const auto& [key, keyName] : keyNames) {
+        if (keyName == name)
+            return key;
+    }
+    return std::nullopt;
+}
+
+std::string_view KeyName(CalcKey key)
+{
+    for (const auto& [k, keyName] : keyNames) {
+        if (k == key)
+            return keyName;
+    }
+    return "?";
+}
+
+CalcEngine::CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup) : host_(host)
+{
+    s_.DecimalChar = localeDecimal;
+    s_.GroupChar = localeGroup == '\'' ? ' ' : localeGroup;
+    s_.DisplayMask = BuildDisplayMask(s_.GroupChar, s_.DecimalChar);
+}
+
+bool CalcEngine::HasDecimalChar(std::string_view text) const
+{
+    return text.find(s_.DecimalChar) != std::string_view::npos;
+}
+
+// A text the decimal type reads as zero ("0", "0.0", "0.", "."), so that dividing by it is the
+// division by zero the user sees, however the zero was typed.
+bool CalcEngine::DenotesZero(std::string_view text) const
+{
+    try {
+        return BcdFromText(text) == TBcd{};
+    } catch (const EStBCDError&) {
+        return false;
+    }
+}
+
+std::string CalcEngine::RemoveCommas(std::string_view text) const
+{
+    return RemoveAllOf(text, std::string_view(&s_.GroupChar, 1));
+}
+
+std::string CalcEngine::AddCommas(std::string_view text) const
+{
+    std::string t = !text.empty() && text.front() == '-' ? std::string(text) : TrimStartOf(text, "0");
+    std::string shown = FormatBcd(s_.DisplayMask, BcdFromText(t));
+    if (s_.DecimalChar != '.')
+        shown = TrimEndOf(shown, ".");
+    if (shown.find('E') == std::string::npos)
+        shown = TrimEndOf(TrimEndOf(shown, "0"), std::string_view(&s_.DecimalChar, 1));
+    return shown;
+}
+
+std::string CalcEngine::ResultText(const TBcd& value, int places) const
+{
+    return BcdToFixed(value, 0, places);
+}
+
+void CalcEngine::ShowMemoryIndicator(std::string_view value)
+{
+    host_.SetStatusText(s_.MemoryText == "0" ? std::string()
+                                             : std::string(texts::MemoryPrefix) + std::string(value));
+}
+
+void CalcEngine::Press(CalcKey key)
+{
+    using Action = void (*)(CalcEngine&);
+    static constexpr std::pair<CalcKey, Action> actions[] = {
+        {CalcKey::D0, [](CalcEngine& e) { e.ProcessNumber("0"); }},
+        {CalcKey::D1, [](CalcEngine& e) { e.ProcessNumber("1"); }},
+        {CalcKey::D2, [](CalcEngine& e) { e.ProcessNumber("2"); }},
+        {CalcKey::D3, [](CalcEngine& e) { e.ProcessNumber("3"); }},
+        {CalcKey::D4, [](CalcEngine& e) { e.ProcessNumber("4"); }},
+        {CalcKey::D5, [](CalcEngine& e) { e.ProcessNumber("5"); }},
+        {CalcKey::D6, [](CalcEngine& e) { e.ProcessNumber("6"); }},
+        {CalcKey::D7, [](CalcEngine& e) { e.ProcessNumber("7"); }},
+        {CalcKey::D8, [](CalcEngine& e) { e.ProcessNumber("8"); }},
+        {CalcKey::D9, [](CalcEngine& e) { e.ProcessNumber("9"); }},
+        {CalcKey::D00, [](CalcEngine& e) { e.ProcessNumber("00"); }},
+        {CalcKey::D000, [](CalcEngine& e) { e.ProcessNumber("000"); }},
+        {CalcKey::Decimal, [](CalcEngine& e) { e.DecimalPoint(); }},
+        {CalcKey::PlusMinus, [](CalcEngine& e) { e.PlusMinus(); }},
+        {CalcKey::Back, [](CalcEngine& e) { e.Backspace(); }},
+        {CalcKey::CE, [](CalcEngine& e) { e.ClearEntry(); }},
+        {CalcKey::C, [](CalcEngine& e) { e.ClearAll(); }},
+        {CalcKey::Add, [](CalcEngine& e) { e.Operator('+'); }},
+        {CalcKey::Subtract, [](CalcEngine& e) { e.Operator('-'); }},
+        {CalcKey::Multiply, [](CalcEngine& e) { e.Operator('*'); }},
+        {CalcKey::Divide, [](CalcEngine& e) { e.Operator('/'); }},
+        {CalcKey::Equals, [](CalcEngine& e) { e.Equals(); }},
+        {CalcKey::SquareRoot, [](CalcEngine& e) { e.SquareRoot(); }},
+        {CalcKey::Percent, [](CalcEngine& e) { e.Percent(); }},
+        {CalcKey::Reciprocal, [](CalcEngine& e) { e.Reciprocal(); }},
+        {CalcKey::MC, [](CalcEngine& e) { e.MemoryClear(); }},
+        {CalcKey::MR, [](CalcEngine& e) { e.MemoryRecall(); }},
+        {CalcKey::MS, [](CalcEngine& e) { e.MemoryStore(); }},
+        {CalcKey::MAdd, [](CalcEngine& e) { e.MemoryAddOrSubtract(false); }},
+        {CalcKey::MSubtract, [](CalcEngine& e) { e.MemoryAddOrSubtract(true); }},
+    };
+    // Nothing escapes a key: what a key does not handle itself goes to the general error report.
+    try {
+        for (const auto& [k, action] : actions) {
+            if (k == key)
+                action(*this);
+        }
+    } catch (const std::exception& e) {
+        host_.ReportError(e.what());
+    }
+}
+
+void CalcEngine::ProcessNumber(std::string_view s)
+{
+    if (s_.ErrorState)
+        return;
+    try {
+        if (s_.NewEntry)
+            host_.ClearDisplay();
+        const std::string display = Display();
+        if (display.find('E') != std::string::npos) {
+            host_.ReleaseKeys();
+            host_.ShowMessage(MessageKind::Information, texts::DigitsInExponentForm);
+            return;
+        }
+        const std::string candidate = RemoveCommas(display + std::string(s));
+
+        if (!HasDecimalChar(display) && !s_.DecimalPending) {
+            const std::optional<long double> value = ParseFloatText(candidate, s_.DecimalChar);
+            if (!value)
+                throw std::invalid_argument("'" + candidate + "' is not a valid floating point value");
+            SetDisplay(*value == 0 ? std::string("0") : AddCommas(candidate));
+            s_.ResultShown = false;
+            s_.NewEntry = false;
+            return;
+        }
+
+        if (candidate.size() > LongestDecimalEntry) {
+            host_.ReleaseKeys();
+            host_.ShowMessage(MessageKind::Information, texts::MaximumDigits);
+        } else {
+            SetDisplay(display + std::string(s));
+        }
+        s_.DecimalPending = false;
+        s_.ResultShown = false;
+        s_.NewEntry = false;
+    } catch (const std::exception&) {
+        host_.ShowMessage(MessageKind::Information, texts::EntryError);
+    }
+}
+
+void CalcEngine::DecimalPoint()
+{
+    if (s_.NewEntry || !HasDecimalChar(Display())) {
+        s_.DecimalPending = true;
+        ProcessNumber(std::string_view(&s_.DecimalChar, 1));
+    }
+}
+
+void CalcEngine::PlusMinus()
+{
+    if (s_.ErrorState)
+        return;
+    const std::string value = RemoveCommas(Display());
+    if (value == "0")
+        return;
+    if (s_.NewEntry)
+        s_.AccumulatorText = ToggleSign(s_.AccumulatorText);
+    const std::string toggled = ToggleSign(value);
+    // "-0" (left by Backspace) turns into zeros only, which display form cannot take: show "0".
+    SetDisplay(AllZeros(toggled) ? std::string("0") : AddCommas(toggled));
+    Tape(Display() + " +/-");
+}
+
+void CalcEngine::Backspace()
+{
+    if (s_.ErrorState || s_.NewEntry)
+        return;
+    const std::string display = Display();
+    std::string rest;
+    if (!HasDecimalChar(display)) {
+        rest = RemoveCommas(display);
+        if (!rest.empty())
+            rest.pop_back();
+        // A lone "-" (from a one-digit negative entry) is no number either: start afresh.
+        if (!rest.empty() && rest != "-") {
+            SetDisplay(AddCommas(rest));
+            return;
+        }
+    } else {
+        rest = display.substr(0, display.size() - 1);
+        if (!rest.empty()) {
+            SetDisplay(rest);
+            return;
+        }
+    }
+    SetDisplay("0");
+    s_.NewEntry = true;
+}
+
+void CalcEngine::ClearEntry()
+{
+    host_.ClearDisplay();
+    SetDisplay("0");
+    s_.ErrorState = false;
+    s_.NewEntry = true;
+    s_.EntryText = "0";
+}
+
+void CalcEngine::ClearAll()
+{
+    ClearEntry();
+    s_.AccumulatorText = "0";
+    s_.LastResultText = "0";
+    s_.PendingOperator = " ";
+    Tape("Clear");
+}
+
+void CalcEngine::ProcessOperator()
+{
+    if (s_.ErrorState)
+        return;
+    try {
+        const std::string shown = Display();
+        if (!s_.ResultShown)
+            s_.EntryText = RemoveCommas(shown);
+        const bool ready = !s_.NewEntry || s_.ResultShown;
+
+        if (s_.PendingOperator == " ") {
+            if (ready) {
+                Tape(shown + "  ");
+                if (s_.ResultShown) {
+                    s_.AccumulatorText = s_.LastResultText;
+                    s_.ResultShown = false;
+                } else {
+                    s_.AccumulatorText = s_.EntryText;
+                }
+            }
+        } else if (ready) {
+            const bool fromResult = s_.ResultShown;
+            const std::string operand = fromResult ? s_.LastResultText : s_.EntryText;
+            const char op = s_.PendingOperator[0];
+            if (op == '/' && DenotesZero(operand)) {
+                SetDisplay(texts::DivisionByZero);
+                s_.ErrorState = true;
+                s_.NewEntry = true;
+                return;
+            }
+            Tape(shown + " " + s_.PendingOperator);
+            const TBcd total = BcdFromText(s_.AccumulatorText);
+            const TBcd value = BcdFromText(operand);
+            TBcd result;
+            switch (op) {
+            case '+':
+                result = BcdAdd(total, value);
+                break;
+            case '-':
+                result = BcdSubtract(total, value);
+                break;
+            case '*':
+                result = BcdMultiply(total, value);
+                break;
+            default:
+                result = BcdDivide(total, value);
+                break;
+            }
+            if (fromResult)
+                s_.ResultShown = false;
+            s_.AccumulatorText = ResultText(result, ResultPlaces);
+            SetDisplay(AddCommas(s_.AccumulatorText));
+        }
+        s_.NewEntry = true;
+    } catch (const EStBCDError&) {
+        SetDisplay(texts::ResultTooLarge);
+        s_.ErrorState = true;
+    } catch (const std::exception& e) {
+        host_.ShowMessage(MessageKind::Error, std::string(texts::EncounteredError) + e.what());
+    }
+}
+
+void CalcEngine::Operator(char op)
+{
+    ProcessOperator();
+    s_.PendingOperator = std::string(1, op);
+}
+
+void CalcEngine::Equals()
+{
+    ProcessOperator();
+    s_.PendingOperator = " ";
+    s_.NewEntry = true;
+    Tape(SeparatorLine);
+    Tape(Display() + " =");
+    Tape(" ");
+}
+
+void CalcEngine::SpecialFunctionKey(int places)
+{
+    s_.LastResultText = ResultText(s_.FunctionResult, places);
+    SetDisplay(AddCommas(s_.LastResultText));
+    Tape(Display() + " =");
+    s_.ResultShown = true;
+    s_.NewEntry = true;
+}
+
+void CalcEngine::SquareRoot()
+{
+    if (s_.ErrorState)
+        return;
+    const std::string value = RemoveCommas(Display());
+    bool negative;
+    if (const std::optional<long double> v = ParseFloatText(value, s_.DecimalChar)) {
+        negative = *v < 0;
+    } else {
+        // A text only the decimal type reads (the lone decimal character): its own sign decides.
+        negative = (BcdFromText(value).bytes[0] & 0x80) != 0;
+    }
+    if (negative) {
+        SetDisplay(texts::InvalidInput);
+        Tape(texts::InvalidInput);
+        s_.ErrorState = true;
+        return;
+    }
+    Tape(Display() + " sqrt");
+    Tape(SeparatorLine);
+    s_.FunctionResult = BcdSqrt(BcdFromText(value));
+    SpecialFunctionKey(ResultPlaces);
+    Tape(" ");
+}
+
+void CalcEngine::Percent()
+{
+    if (s_.ErrorState)
+        return;
+    if (s_.AccumulatorText == "0") {
+        SetDisplay("0");
+        return;
+    }
+    Tape(Display() + " %");
+    const TBcd fraction = BcdDivide(BcdFromText(RemoveCommas(Display())), BcdFromText("100"));
+    s_.FunctionResult = BcdMultiply(BcdFromText(s_.AccumulatorText), fraction);
+    SpecialFunctionKey(ResultPlaces);
+}
+
+void CalcEngine::Reciprocal()
+{
+    if (s_.ErrorState)
+        return;
+    const std::string value = RemoveCommas(Display());
+    if (DenotesZero(value)) {
+        SetDisplay(texts::DivisionByZero);
+        s_.ErrorState = true;
+        return;
+    }
+    Tape(Display() + " 1/x");
+    s_.FunctionResult = BcdDivide(BcdFromText("1"), BcdFromText(value));
+    SpecialFunctionKey(ReciprocalPlaces);
+}
+
+void CalcEngine::MemoryClear()
+{
+    s_.MemoryText = "0";
+    host_.SetStatusText("");
+    Tape("Memory Clear");
+}
+
+void CalcEngine::MemoryRecall()
+{
+    SetDisplay(s_.MemoryText == "0" ? std::string("0") : AddCommas(s_.MemoryText));
+    s_.LastResultText = s_.MemoryText;
+    s_.ResultShown = true;
+    s_.NewEntry = true;
+}
+
+void CalcEngine::MemoryStore()
+{
+    // An error text is no number: the register never takes it.
+    if (s_.ErrorState)
+        return;
+    const std::string shown = Display();
+    s_.LastResultText = s_.MemoryText = RemoveCommas(shown);
+    Tape(shown + " MS");
+    ShowMemoryIndicator(shown);
+    s_.ResultShown = true;
+    s_.NewEntry = true;
+}
+
+void CalcEngine::MemoryAddOrSubtract(bool subtract)
+{
+    if (s_.ErrorState)
+        return;
+    const std::string shown = Display();
+    s_.LastResultText = RemoveCommas(shown);
+    const TBcd memory = BcdFromText(s_.MemoryText), value = BcdFromText(s_.LastResultText);
+    const TBcd sum = subtract ? BcdSubtract(memory, value) : BcdAdd(memory, value);
+    s_.MemoryText =
+        TrimEndOf(TrimEndOf(ResultText(sum, ResultPlaces), "0"), std::string_view(&s_.DecimalChar, 1));
+    Tape(shown + (subtract ? " M-" : " M+"));
+    ShowMemoryIndicator(s_.MemoryText == "0" ? std::string() : AddCommas(s_.MemoryText));
+    s_.ResultShown = true;
+    s_.NewEntry = true;
+}
+
+void CalcEngine::Paste(std::string_view clipboardText)
+{
+    try {
+        const std::string plain = RemoveAllOf(clipboardText, " ,");
+        const std::optional<long double> value = ParseFloatText(plain, s_.DecimalChar);
+        if (!value) {
+            host_.ShowMessage(MessageKind::Information, texts::PasteNotNumeric);
+            return;
+        }
+        SetDisplay(FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar));
+        s_.NewEntry = false;
+        s_.ResultShown = false;
+    } catch (const std::exception& e) {
+        host_.ReportError(e.what());
+    }
+}
+
+} // namespace engine

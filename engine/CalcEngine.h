@@ -1,0 +1,149 @@
+#pragma once
+// The adding-machine engine behind the keypad.
+//
+// No operator precedence: every operator key applies the pending operator to the running total and
+// the number just entered; equals closes the calculation with a total line on the tape. Numbers
+// travel between keys as decimal text (the display text is itself part of the state) and are
+// converted to TBcd only to compute. The engine reaches the display, the tape, message boxes, the
+// key buttons and the status bar through ICalcHost; no key operation lets an exception escape.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "decimal/StBCD.h"
+#include "engine/CalcHost.h"
+
+namespace engine {
+
+// The engine's state; texts hold no grouping characters, except the display text (kept by the host).
+struct CalcState
+{
+    std::string EntryText = "0";       // operand last taken from the display by an operator key
+    std::string AccumulatorText = "0"; // running total, as typed or as a 15-decimal result text
+    std::string PendingOperator = " "; // " " (none), "+", "-", "*" or "/"
+    std::string LastResultText = "0";  // value shown by the last function or memory key
+    std::string MemoryText = "0";      // the memory register
+    TBcd FunctionResult{};             // handed from a function key to SpecialFunctionKey
+    bool NewEntry = true;              // the next digit starts a new number
+    bool ResultShown = false;          // the display shows LastResultText
+    bool ErrorState = false;           // the display shows an error text
+    bool DecimalPending = false;       // the decimal key is passing its character to ProcessNumber
+    char DecimalChar = '.';            // decimal separator of every entry text
+    char GroupChar = ',';              // grouping character of the display
+    std::string DisplayMask;           // picture of display texts
+};
+
+// Every key of the keypad.
+enum class CalcKey
+{
+    D0,
+    D1,
+    D2,
+    D3,
+    D4,
+    D5,
+    D6,
+    D7,
+    D8,
+    D9,
+    D00,
+    D000,
+    Decimal,
+    PlusMinus,
+    Back,
+    CE,
+    C,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Equals,
+    SquareRoot,
+    Percent,
+    Reciprocal,
+    MC,
+    MR,
+    MS,
+    MAdd,
+    MSubtract,
+};
+
+// Key names of the command-line driver and the tests: "0".."9", "00", "000", ".", "+/-", "back",
+// "ce", "c", "+", "-", "*", "/", "=", "sqrt", "%", "1/x", "mc", "mr", "ms", "m+", "m-".
+std::optional<CalcKey> ParseKey(std::string_view name);
+std::string_view KeyName(CalcKey key);
+
+// Texts the engine shows.
+namespace texts {
+inline constexpr std::string_view DigitsInExponentForm =
+    "Quorlane Calculator only supports\rentering numbers up to 18 digits long.";
+inline constexpr std::string_view MaximumDigits =
+    "Quorlane Calculator only supports\ra maximum of 18 digits.";
+inline constexpr std::string_view EntryError =
+    "Quorlane Calculator only supports\rnumbers up to 18 digits long.";
+inline constexpr std::string_view DivisionByZero = "Division by zero error";
+inline constexpr std::string_view ResultTooLarge = "Result greater than 1E+64";
+inline constexpr std::string_view InvalidInput = "Invalid input for function";
+inline constexpr std::string_view EncounteredError = "Quorlane Calculator encountered an error:\r";
+inline constexpr std::string_view PasteNotNumeric = "Clipboard must contain a numeric value";
+inline constexpr std::string_view MemoryPrefix = "Memory = ";
+} // namespace texts
+
+inline constexpr int ResultPlaces = 15;
+inline constexpr int ReciprocalPlaces = 21;
+inline constexpr std::size_t LongestDecimalEntry = 19;
+
+class CalcEngine
+{
+public:
+    // Takes the separators as the locale gives them (an apostrophe group separator becomes a blank)
+    // and builds the display mask. The host's display is not touched: the window sets it to "0".
+    CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup);
+
+    const CalcState& State() const { return s_; }
+
+    // One key, as its button or keyboard equivalent delivers it.
+    void Press(CalcKey key);
+
+    // Edit > Paste with the clipboard's text.
+    void Paste(std::string_view clipboardText);
+
+    // The steps shared by the keys, under their own names.
+    void ProcessNumber(std::string_view s);
+    void ProcessOperator();
+    void SpecialFunctionKey(int places);
+
+    // Text to display form, and display form back to plain text.
+    std::string AddCommas(std::string_view text) const;
+    std::string RemoveCommas(std::string_view text) const;
+
+private:
+    void DecimalPoint();
+    void PlusMinus();
+    void Backspace();
+    void ClearEntry();
+    void ClearAll();
+    void Operator(char op);
+    void Equals();
+    void SquareRoot();
+    void Percent();
+    void Reciprocal();
+    void MemoryClear();
+    void MemoryRecall();
+    void MemoryStore();
+    void MemoryAddOrSubtract(bool subtract);
+
+    std::string Display() const { return host_.DisplayText(); }
+    void SetDisplay(std::string_view text) { host_.SetDisplayText(text); }
+    void Tape(std::string_view line) { host_.AppendTapeLine(line); }
+    bool HasDecimalChar(std::string_view text) const;
+    bool DenotesZero(std::string_view text) const;
+    std::string ResultText(const TBcd& value, int places) const;
+    void ShowMemoryIndicator(std::string_view value);
+
+    ICalcHost& host_;
+    CalcState s_;
+};
+
+} // namespace engine

@@ -1,0 +1,26 @@
+#pragma once
+// Character-set helpers on the engine's texts, and the tape's line layout.
+
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// The tape's separator line: 26 hyphens. Its width is the width in which headings are centred.
+inline constexpr std::string_view SeparatorLine = "--------------------------";
+
+// The text without any character of the set `chars`, the others in order.
+std::string RemoveAllOf(std::string_view text, std::string_view chars);
+
+// The text without its trailing (leading) run of characters from the set; empty if all are.
+std::string TrimEndOf(std::string_view text, std::string_view chars);
+std::string TrimStartOf(std::string_view text, std::string_view chars);
+
+// The line centred in the separator line's width, moved right by `margin` more spaces.
+std::string CenterLine(std::string_view line, int margin);
+
+// The display's picture: 21 integer places grouped by threes, the last one always shown, and 21
+// optional decimals: "###,###,###,###,###,###,##0.#####################" for "," and ".".
+std::string BuildDisplayMask(char groupChar, char decimalChar);
+
+} // namespace engine

@@ -1,0 +1,77 @@
+#include "cli/KeysCommand.h"
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/Locale.h"
+
+namespace {
+
+std::string RunScript(const std::string& script, char decimal = '.', char group = ',')
+{
+    platform::ScopedSeparatorOverride separators(decimal, group);
+    std::istringstream in(script);
+    std::ostringstream out;
+    EXPECT_EQ(cli::RunKeys(in, out), 0);
+    return out.str();
+}
+
+TEST(KeysCommand, AfterLinesMessagesErrorsAndTheTape)
+{
+    const std::string script = "  1 \n2\n\n+\nfrobnicate\n3\n=\n"
+                               "1 2 3 4 5 6 7 8 9 1 2 3 4 5 6 7 8 9 1 2\n" // one key per line: unknown
+                               "paste 9E63\nms\nm+\npaste 12abc\nmc\n";
+    const std::string expected = "after\t1\t1\t\n"
+                                 "after\t2\t12\t\n"
+                                 "after\t+\t12\t\n"
+                                 "usage\tunknown key 'frobnicate'; keys are 0-9, 00, 000, ., +/-, +, -, *, "
+                                 "/, =, sqrt, %, 1/x, back, ce, c, "
+                                 "mc, mr, ms, m+, m-, paste TEXT\n"
+                                 "after\t3\t3\t\n"
+                                 "after\t=\t15\t\n"
+                                 "usage\tunknown key '1 2 3 4 5 6 7 8 9 1 2 3 4 5 6 7 8 9 1 2'; keys are "
+                                 "0-9, 00, 000, ., +/-, +, -, *, /, =, "
+                                 "sqrt, %, 1/x, back, ce, c, mc, mr, ms, m+, m-, paste TEXT\n"
+                                 "after\tpaste 9E63\t9E63\t\n"
+                                 "after\tms\t9E63\tMemory = 9E63\n"
+                                 "error\tBCD larger than 10**64\n"
+                                 "after\tm+\t9E63\tMemory = 9E63\n"
+                                 "message\tInformation\tClipboard must contain a numeric value\n"
+                                 "after\tpaste 12abc\t9E63\tMemory = 9E63\n"
+                                 "after\tmc\t9E63\t\n"
+                                 "tape\t12  \n"
+                                 "tape\t3 +\n"
+                                 "tape\t--------------------------\n"
+                                 "tape\t15 =\n"
+                                 "tape\t \n"
+                                 "tape\t9E63 MS\n"
+                                 "tape\tMemory Clear\n";
+    EXPECT_EQ(RunScript(script), expected);
+}
+
+TEST(KeysCommand, CarriageReturnInBoxTextsIsEscaped)
+{
+    std::string script;
+    for (int i = 0; i < 20; ++i)
+        script += "9\n";
+    const std::string out = RunScript(script);
+    EXPECT_NE(
+        out.find("message\tInformation\tQuorlane Calculator only supports\\rentering numbers up to 18 digits "
+                 "long.\n"),
+        std::string::npos)
+        << out;
+    EXPECT_EQ(out.find('\r'), std::string::npos);
+}
+
+TEST(KeysCommand, DecimalKeyTypesTheLocaleSeparator)
+{
+    EXPECT_EQ(RunScript("1\n0\n0\n0\n.\n5\n", ',', '.'), "after\t1\t1\t\n"
+                                                         "after\t0\t10\t\n"
+                                                         "after\t0\t100\t\n"
+                                                         "after\t0\t1.000\t\n"
+                                                         "after\t.\t1.000,\t\n"
+                                                         "after\t5\t1.000,5\t\n");
+}
+
+} // namespace
