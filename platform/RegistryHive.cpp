@@ -1,0 +1,574 @@
+#include "platform/RegistryHive.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <utility>
+
+namespace platform::reghive {
+
+namespace {
+
+constexpr std::string_view headerLine = "Windows Registry Editor Version 5.00";
+constexpr std::string_view oldHeaderLine = "REGEDIT4";
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+constexpr std::size_t hexLineWidth = 77; // a continued byte list wraps before this column
+
+bool IsControl(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// 1 to 8 hex digits and nothing else.
+std::optional<std::uint32_t> ParseHex32(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    std::uint32_t result = 0;
+    for (const char c : digits) {
+        const int d = HexDigit(c);
+        if (d < 0)
+            return std::nullopt;
+        result = (result << 4) | static_cast<std::uint32_t>(d);
+    }
+    return result;
+}
+
+bool StartsWithFolded(std::string_view text, std::string_view lowerPrefix)
+{
+    return text.size() >= lowerPrefix.size() && FoldCase(text.substr(0, lowerPrefix.size())) == lowerPrefix;
+}
+
+std::vector<std::string_view> SplitPath(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    if (path.empty())
+        return parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = path.find('\\', start);
+        parts.push_back(
+            path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+void AppendQuoted(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (const char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    out += '"';
+}
+
+void AppendHexList(std::string& out, std::string_view prefix, const Bytes& data)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    out += prefix;
+    std::size_t column = prefix.size();
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        if (i > 0) {
+            out += ',';
+            ++column;
+            if (column + 2 > hexLineWidth) {
+                out += "\\\n  ";
+                column = 2;
+            }
+        }
+        out += digits[data[i] >> 4];
+        out += digits[data[i] & 0x0f];
+        column += 2;
+    }
+    out += '\n';
+}
+
+bool IsPrintableText(const Bytes& data)
+{
+    return std::none_of(data.begin(), data.end(),
+                        [](std::uint8_t b) { return IsControl(static_cast<char>(b)); });
+}
+
+void AppendValue(std::string& out, const Value& value)
+{
+    std::string head;
+    if (value.name.empty())
+        head = "@";
+    else
+        AppendQuoted(head, value.name);
+    head += '=';
+    if (value.type == TypeString && IsPrintableText(value.data)) {
+        out += head;
+        AppendQuoted(out,
+                     std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
+        out += '\n';
+    } else if (value.type == TypeDword && value.data.size() == 4) {
+        const std::uint32_t number = std::uint32_t{value.data[0]} | std::uint32_t{value.data[1]} << 8 |
+                                     std::uint32_t{value.data[2]} << 16 | std::uint32_t{value.data[3]} << 24;
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
+        out += head;
+        out += buffer;
+        out += '\n';
+    } else if (value.type == TypeBinary) {
+        AppendHexList(out, head + "hex:", value.data);
+    } else {
+        char buffer[24];
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));
+        AppendHexList(out, head + buffer, value.data);
+    }
+}
+
+// A quoted text starting at text[0] == '"': its contents and the rest after the closing quote.
+std::optional<std::pair<std::string, std::string_view>> ParseQuoted(std::string_view text)
+{
+    std::string result;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"')
+            return std::pair{std::move(result), text.substr(i + 1)};
+        if (c == '\\') {
+            if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"'))
+                return std::nullopt;
+            ++i;
+        }
+        result += text[i];
+    }
+    return std::nullopt; // unterminated
+}
+
+// Comma-separated bytes of one or two hex digits each (blanks allowed around them); "" is no bytes.
+std::optional<Bytes> ParseHexList(std::string_view text)
+{
+    Bytes bytes;
+    text = TrimBlanks(text);
+    if (text.empty())
+        return bytes;
+    bytes.reserve(text.size() / 3 + 1);
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string_view token = TrimBlanks(
+            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+        if (token.empty() || token.size() > 2)
+            return std::nullopt;
+        const auto byte = ParseHex32(token);
+        if (!byte)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*byte));
+        if (comma == std::string_view::npos)
+            return bytes;
+        start = comma + 1;
+    }
+}
+
+struct ValueHead
+{
+    std::string name;
+    std::string_view data; // trimmed
+};
+
+// `"name"=` or `@=` at the start of a trimmed line.
+std::optional<ValueHead> ParseValueHead(std::string_view line)
+{
+    ValueHead head;
+    std::string_view rest;
+    if (line.starts_with('@')) {
+        rest = line.substr(1);
+    } else if (line.starts_with('"')) {
+        auto quoted = ParseQuoted(line);
+        if (!quoted || quoted->first.empty() || !IsValidValueName(quoted->first))
+            return std::nullopt;
+        head.name = std::move(quoted->first);
+        rest = quoted->second;
+    } else {
+        return std::nullopt;
+    }
+    rest = TrimBlanks(rest);
+    if (!rest.starts_with('='))
+        return std::nullopt;
+    head.data = TrimBlanks(rest.substr(1));
+    return head;
+}
+
+// The data part of a value line (continuations already joined).
+std::optional<std::pair<std::uint32_t, Bytes>> ParseData(std::string_view data)
+{
+    if (data.starts_with('"')) {
+        auto quoted = ParseQuoted(data);
+        if (!quoted || !TrimBlanks(quoted->second).empty())
+            return std::nullopt;
+        return std::pair{TypeString, Bytes(quoted->first.begin(), quoted->first.end())};
+    }
+    if (StartsWithFolded(data, "dword:")) {
+        const auto number = ParseHex32(data.substr(6));
+        if (!number)
+            return std::nullopt;
+        return std::pair{TypeDword,
+                         Bytes{static_cast<std::uint8_t>(*number), static_cast<std::uint8_t>(*number >> 8),
+                               static_cast<std::uint8_t>(*number >> 16),
+                               static_cast<std::uint8_t>(*number >> 24)}};
+    }
+    if (StartsWithFolded(data, "hex:")) {
+        auto bytes = ParseHexList(data.substr(4));
+        if (!bytes)
+            return std::nullopt;
+        return std::pair{TypeBinary, std::move(*bytes)};
+    }
+    if (StartsWithFolded(data, "hex(")) {
+        const std::size_t close = data.find(')');
+        if (close == std::string_view::npos || close + 1 >= data.size() || data[close + 1] != ':')
+            return std::nullopt;
+        const auto type = ParseHex32(data.substr(4, close - 4));
+        auto bytes = ParseHexList(data.substr(close + 2));
+        if (!type || !bytes)
+            return std::nullopt;
+        return std::pair{*type, std::move(*bytes)};
+    }
+    return std::nullopt; // including "-", a deletion, which a stored hive never holds
+}
+
+// The key path of a trimmed section line "[ROOT\a\b]", or nothing when it is not one of this root.
+std::optional<std::string> ParseSection(std::string_view line, std::string_view rootName)
+{
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return std::nullopt;
+    const std::string_view inner = line.substr(1, line.size() - 2);
+    const std::size_t slash = inner.find('\\');
+    if (FoldCase(inner.substr(0, slash)) != FoldCase(rootName))
+        return std::nullopt;
+    if (slash == std::string_view::npos)
+        return std::string();
+    const std::string_view path = inner.substr(slash + 1);
+    if (path.empty() || !IsValidKeyPath(path))
+        return std::nullopt;
+    return std::string(path);
+}
+
+// Splits the text into lines, each without its '\n'; tells whether the line had one.
+class LineReader
+{
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+
+    struct Line
+    {
+        std::string_view text; // without "\n" and one "\r" before it
+        bool terminated = false;
+    };
+
+    std::optional<Line> Next()
+    {
+        if (position_ >= text_.size())
+            return std::nullopt;
+        const std::size_t end = text_.find('\n', position_);
+        Line line;
+        line.terminated = end != std::string_view::npos;
+        line.text = text_.substr(position_, line.terminated ? end - position_ : std::string_view::npos);
+        position_ = line.terminated ? end + 1 : text_.size();
+        if (line.text.ends_with('\r'))
+            line.text.remove_suffix(1);
+        return line;
+    }
+
+    // The next line without taking it.
+    std::optional<Line> Peek()
+    {
+        const std::size_t saved = position_;
+        auto line = Next();
+        position_ = saved;
+        return line;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+};
+
+// A continuation line of a byte list: hex digits, commas and blanks, possibly ending in '\'.
+bool IsHexContinuation(std::string_view line)
+{
+    line = TrimBlanks(line);
+    if (line.ends_with('\\'))
+        line.remove_suffix(1);
+    return std::all_of(line.begin(), line.end(),
+                       [](char c) { return HexDigit(c) >= 0 || c == ',' || IsBlank(c); });
+}
+
+} // namespace
+
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
+bool IsValidKeyName(std::string_view name)
+{
+    return !name.empty() && name.size() <= MaxKeyNameLength &&
+           std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || IsControl(c); });
+}
+
+bool IsValidKeyPath(std::string_view path)
+{
+    if (path.empty())
+        return true;
+    const auto parts = SplitPath(path);
+    return parts.size() <= MaxKeyDepth && std::all_of(parts.begin(), parts.end(), IsValidKeyName);
+}
+
+bool IsValidValueName(std::string_view name)
+{
+    return name.size() <= MaxValueNameLength && std::none_of(name.begin(), name.end(), IsControl);
+}
+
+bool Hive::PathLess::operator()(const std::string& a, const std::string& b) const
+{
+    const auto rank = [](char c) { return c == '\\' ? 0u : static_cast<unsigned char>(c) + 1u; };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return rank(x) < rank(y); });
+}
+
+Hive::Hive()
+{
+    keys_.emplace(std::string(), Key{});
+}
+
+bool Hive::KeyExists(std::string_view path) const
+{
+    return keys_.contains(FoldCase(path));
+}
+
+bool Hive::CreateKey(std::string_view path)
+{
+    if (!IsValidKeyPath(path))
+        return false;
+    std::string prefix;
+    for (const std::string_view part : SplitPath(path)) {
+        if (!prefix.empty())
+            prefix += '\\';
+        prefix += FoldCase(part);
+        keys_.try_emplace(prefix, Key{std::string(part), {}});
+    }
+    return true;
+}
+
+bool Hive::DeleteKey(std::string_view path)
+{
+    const std::string folded = FoldCase(path);
+    if (folded.empty())
+        return false;
+    const auto found = keys_.find(folded);
+    if (found == keys_.end())
+        return false;
+    keys_.erase(found);
+    const std::string prefix = folded + '\\';
+    auto it = keys_.lower_bound(prefix);
+    while (it != keys_.end() && it->first.starts_with(prefix))
+        it = keys_.erase(it);
+    return true;
+}
+
+const Value* Hive::FindValue(std::string_view path, std::string_view name) const
+{
+    const auto key = keys_.find(FoldCase(path));
+    if (key == keys_.end())
+        return nullptr;
+    const auto value = key->second.values.find(FoldCase(name));
+    return value == key->second.values.end() ? nullptr : &value->second;
+}
+
+bool Hive::SetValue(std::string_view path, Value value)
+{
+    const auto key = keys_.find(FoldCase(path));
+    if (key == keys_.end() || !IsValidValueName(value.name))
+        return false;
+    auto [it, inserted] = key->second.values.try_emplace(FoldCase(value.name), value);
+    if (!inserted) {
+        it->second.type = value.type;
+        it->second.data = std::move(value.data);
+    }
+    return true;
+}
+
+bool Hive::DeleteValue(std::string_view path, std::string_view name)
+{
+    const auto key = keys_.find(FoldCase(path));
+    return key != keys_.end() && key->second.values.erase(FoldCase(name)) > 0;
+}
+
+std::vector<std::string> Hive::ValueNames(std::string_view path) const
+{
+    std::vector<std::string> names;
+    const auto key = keys_.find(FoldCase(path));
+    if (key != keys_.end()) {
+        for (const auto& [folded, value] : key->second.values)
+            names.push_back(value.name);
+    }
+    return names;
+}
+
+std::vector<std::string> Hive::SubKeyNames(std::string_view path) const
+{
+    std::vector<std::string> names;
+    const std::string folded = FoldCase(path);
+    if (!keys_.contains(folded))
+        return names;
+    const std::string prefix = folded.empty() ? std::string() : folded + '\\';
+    for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it) {
+        const std::string_view rest = std::string_view(it->first).substr(prefix.size());
+        if (!rest.empty() && rest.find('\\') == std::string_view::npos)
+            names.push_back(it->second.name);
+    }
+    return names;
+}
+
+std::string Hive::StoredPath(std::string_view path) const
+{
+    const std::string folded = FoldCase(path);
+    if (folded.empty() || !keys_.contains(folded))
+        return {};
+    std::string stored;
+    std::string prefix;
+    for (const std::string_view part : SplitPath(folded)) {
+        if (!prefix.empty()) {
+            prefix += '\\';
+            stored += '\\';
+        }
+        prefix += part;
+        stored += keys_.at(prefix).name;
+    }
+    return stored;
+}
+
+std::string Hive::Format(std::string_view rootName) const
+{
+    std::string out(headerLine);
+    out += '\n';
+    for (const auto& [folded, key] : keys_) {
+        if (folded.empty() && key.values.empty())
+            continue;
+        out += "\n[";
+        out += rootName;
+        if (!folded.empty()) {
+            out += '\\';
+            out += StoredPath(folded);
+        }
+        out += "]\n";
+        for (const auto& [foldedName, value] : key.values)
+            AppendValue(out, value);
+    }
+    return out;
+}
+
+ParseResult Parse(std::string_view text, std::string_view rootName)
+{
+    ParseResult result;
+    const auto unreadable = [&result] {
+        result.damaged = true;
+        ++result.unreadableLines;
+    };
+    if (text.starts_with(byteOrderMark))
+        text.remove_prefix(byteOrderMark.size());
+
+    LineReader reader(text);
+    std::optional<std::string> currentKey;
+    bool firstLine = true;
+    while (auto line = reader.Next()) {
+        const std::string_view trimmed = TrimBlanks(line->text);
+        if (firstLine) {
+            firstLine = false;
+            if (trimmed == headerLine || trimmed == oldHeaderLine) {
+                if (!line->terminated)
+                    result.damaged = true;
+                continue;
+            }
+            result.damaged = true; // no header: read on, the lines below may still be intact
+        }
+        if (trimmed.empty() || trimmed.starts_with(';'))
+            continue;
+
+        if (trimmed.starts_with('[')) {
+            currentKey = line->terminated ? ParseSection(trimmed, rootName) : std::nullopt;
+            if (currentKey)
+                result.hive.CreateKey(*currentKey);
+            else
+                unreadable();
+            continue;
+        }
+
+        auto head = ParseValueHead(trimmed);
+        if (!head) {
+            unreadable();
+            continue;
+        }
+        // A byte list may continue over the following lines, each but the last ending in '\'.
+        std::string joined;
+        std::string_view data = head->data;
+        bool terminated = line->terminated;
+        bool complete = true;
+        if (StartsWithFolded(data, "hex") && data.ends_with('\\')) {
+            joined.assign(data.substr(0, data.size() - 1));
+            while (true) {
+                const auto next = reader.Peek();
+                if (!next || !terminated || !IsHexContinuation(next->text)) {
+                    complete = false;
+                    break;
+                }
+                reader.Next();
+                terminated = next->terminated;
+                const std::string_view part = TrimBlanks(next->text);
+                if (!part.ends_with('\\')) {
+                    joined += part;
+                    break;
+                }
+                joined += part.substr(0, part.size() - 1);
+            }
+            data = joined;
+        }
+        auto parsed = complete && terminated ? ParseData(data) : std::nullopt;
+        if (!parsed || !currentKey) {
+            unreadable();
+            continue;
+        }
+        result.hive.SetValue(*currentKey,
+                             Value{std::move(head->name), parsed->first, std::move(parsed->second)});
+    }
+    return result;
+}
+
+} // namespace platform::reghive

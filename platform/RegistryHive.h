@@ -1,0 +1,141 @@
+#pragma once
+// One registry hive in memory (a tree of keys holding typed values) and its text form, the classic
+// registry export format. Data and text only, no files: Registry.cpp loads and saves hives through
+// RegistryFile.h and works on them with this unit.
+//
+// Text form, one hive per file:
+//
+//     Windows Registry Editor Version 5.00
+//
+//     [HKEY_CURRENT_USER\Software\Quorlane\Calculator\1.0\Settings]
+//     "Color"=dword:0000000a
+//     "Path"="C:\\tmp \"x\""
+//     "Width"=hex:00,00,00,00,00,00,e0,3f
+//
+// A key is a section; the root key's own values go under "[HKEY_CURRENT_USER]". Value names are
+// quoted ("@" is the unnamed value); in quoted texts a backslash and a double quote are escaped with a
+// backslash. Data: "text" (REG_SZ), dword:8 hex digits (REG_DWORD), hex:bytes (REG_BINARY), and
+// hex(N):bytes for any other type N. Long byte lists continue on the next line after ",\". A REG_SZ
+// holding a control character (a line break, say) is written as hex(1): with its bytes, so that every
+// entry stays on its lines. Sections are separated by a blank line; the file ends with a line break.
+//
+// Reading accepts CR LF line ends, a UTF-8 byte order mark, blanks around "=", comment lines starting
+// with ";" and the older first line "REGEDIT4". Whatever cannot be read is skipped and the result is
+// marked damaged: a wrong first line, a line that is neither a section nor a value, a section of
+// another root or with an empty or invalid key name (and the values under it), a value before any
+// section, a value deletion ("-"), a malformed text or number, and a last line without its line break
+// (a file cut short). Nothing in the input can make reading fail or take more than linear time.
+//
+// Names of keys and values are compared without regard to ASCII letter case and keep the case they
+// were first written with. A key name is 1 to 255 bytes without backslash or control character, and a
+// key lies at most 32 levels below the root (the program needs 6); a value name is at most 16383 bytes
+// without control character. The limits keep the memory for any file linear in its size.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::reghive {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Registry data types as stored in the file (the numbers of hex(N)).
+inline constexpr std::uint32_t TypeNone = 0;
+inline constexpr std::uint32_t TypeString = 1;
+inline constexpr std::uint32_t TypeExpandString = 2;
+inline constexpr std::uint32_t TypeBinary = 3;
+inline constexpr std::uint32_t TypeDword = 4;
+
+struct Value
+{
+    std::string name; // as first written
+    std::uint32_t type = TypeNone;
+    Bytes data; // a DWORD little-endian; a text without terminator
+
+    bool operator==(const Value&) const = default;
+};
+
+// ASCII lower case of `text`; other bytes unchanged.
+std::string FoldCase(std::string_view text);
+
+inline constexpr std::size_t MaxKeyNameLength = 255;
+inline constexpr std::size_t MaxKeyDepth = 32;
+inline constexpr std::size_t MaxValueNameLength = 16383;
+
+// A valid key name (one path component): see the limits above.
+bool IsValidKeyName(std::string_view name);
+
+// A valid key path: "" or 1 to MaxKeyDepth valid names joined by single backslashes.
+bool IsValidKeyPath(std::string_view path);
+
+// A valid value name (empty is the unnamed value).
+bool IsValidValueName(std::string_view name);
+
+// Key paths within a hive: components joined by single backslashes, without leading or trailing
+// backslash; "" is the hive's root key, which always exists and cannot be deleted.
+class Hive
+{
+public:
+    Hive();
+
+    bool KeyExists(std::string_view path) const;
+
+    // Creates the key and its missing parents; existing components keep their case. False for an
+    // invalid path (nothing changes).
+    bool CreateKey(std::string_view path);
+
+    // Deletes the key with all its sub-keys and values; false when it does not exist or is the root.
+    bool DeleteKey(std::string_view path);
+
+    // The value, or null when the key or the value does not exist.
+    const Value* FindValue(std::string_view path, std::string_view name) const;
+
+    // Stores the value in an existing key (false when the key is missing or the name invalid). An
+    // existing value of that name keeps its stored name and takes the new type and data.
+    bool SetValue(std::string_view path, Value value);
+
+    // False when the key or the value does not exist.
+    bool DeleteValue(std::string_view path, std::string_view name);
+
+    // Names as stored, ordered by their folded form; empty when the key does not exist.
+    std::vector<std::string> ValueNames(std::string_view path) const;
+    std::vector<std::string> SubKeyNames(std::string_view path) const;
+
+    // The path with every component in its stored case; empty when the key does not exist.
+    std::string StoredPath(std::string_view path) const;
+
+    // The text form under the root section name (e.g. "HKEY_CURRENT_USER").
+    std::string Format(std::string_view rootName) const;
+
+    bool operator==(const Hive&) const = default;
+
+private:
+    // Orders folded paths so that a key sorts right before its sub-keys (backslash first).
+    struct PathLess
+    {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    struct Key
+    {
+        std::string name;                    // the last component as first written
+        std::map<std::string, Value> values; // by folded name
+
+        bool operator==(const Key&) const = default;
+    };
+
+    std::map<std::string, Key, PathLess> keys_; // by folded full path
+};
+
+struct ParseResult
+{
+    Hive hive;
+    bool damaged = false;
+    std::size_t unreadableLines = 0; // lines skipped as unreadable (a continued entry counts once)
+};
+
+// Reads the text form of a hive whose sections start with `rootName`.
+ParseResult Parse(std::string_view text, std::string_view rootName);
+
+} // namespace platform::reghive
