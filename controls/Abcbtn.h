@@ -1,0 +1,208 @@
+#pragma once
+// The picture speed button: the push button of every calculator key. A plain child widget that never
+// takes the keyboard focus and paints its whole rectangle: a face colour, one of 19 frame styles, a
+// caption with an accelerator, an optional glyph picture, a hot look while the pointer is over it, a
+// latched (checkerboard) look for a held-down button of a group, and a flat mode that shows the frame
+// only under the pointer.
+//
+// Buttons of one parent with the same non-zero GroupIndex form a group: at most one of them is Down,
+// and with AllowAllUp all may be up. A button with GroupIndex 0 is never Down. The main window shows a
+// key pressed while its keyboard key is held by SetGroupIndex(1) and SetDown(true), and undoes it with
+// SetDown(false) and SetGroupIndex(0).
+//
+// The mouse: a left press shows the pressed look; dragging out shows the up look, dragging back in the
+// pressed one; releasing inside clicks (a grouped button first toggles Down). A double click counts as
+// a second press. The hot look follows the pointer only while one of the program's windows is active
+// and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
+// visible button of the active window.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "controls/AbcBrushPattern.h"
+#include "controls/AbcButtonGlyph.h"
+#include "controls/AbcbtnTypes.h"
+#include "platform/qt/Colors.h"
+
+class QShortcut;
+
+// Sounds for the button's press and hover; the button plays entry SoundDown or SoundOver (-1: none).
+class TabcCustomWaveList
+{
+public:
+    virtual ~TabcCustomWaveList() = default;
+    virtual void Play(int index) = 0;
+};
+
+// An image list: the glyph is taken from entry ImageIndex when that entry exists.
+using TabcImageList = std::vector<QPixmap>;
+
+// Called before a click; setting `cancel` suppresses it.
+using TabcCancelEvent = std::function<void(bool& cancel)>;
+// Called before every mouse press with the button, the cancel flag, the position and the modifiers;
+// setting `cancel` suppresses the press and the release that follows it.
+using TabcMouseCancelEvent =
+    std::function<void(Qt::MouseButton button, bool& cancel, int x, int y, Qt::KeyboardModifiers shift)>;
+
+class TabcCustomPicSpeedBtn : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TabcCustomPicSpeedBtn(QWidget* parent = nullptr);
+    ~TabcCustomPicSpeedBtn() override;
+
+    // Grouping and the latched state.
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool value);
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int value);
+    bool Down() const { return down_; }
+    void SetDown(bool value);
+
+    // Look. Setters repaint only when the value changes.
+    TColor Color() const { return color_; } // default clBtnFace
+    void SetColor(TColor value);
+    TColor FontColor() const { return fontColor_; } // the caption colour, default clWindowText
+    void SetFontColor(TColor value);
+    QString Caption() const { return caption_; }
+    void SetCaption(const QString& value);
+    bool DisabledShadow() const { return disabledShadow_; } // default true
+    void SetDisabledShadow(bool value);
+    bool Popup() const { return popup_; } // flat mode, default true
+    void SetPopup(bool value);
+    TabcButtonStyle Style() const { return style_; } // default absThin
+    void SetStyle(TabcButtonStyle value);
+    TabcTextStyle TextStyle() const { return textStyle_; }
+    void SetTextStyle(TabcTextStyle value);
+
+    // The glyph.
+    TabcButtonLayout Layout() const { return layout_; }
+    void SetLayout(TabcButtonLayout value);
+    int Margin() const { return margin_; } // -1 centres glyph and caption; below -1 is refused
+    void SetMargin(int value);
+    int Spacing() const { return spacing_; } // default 4; negative centres the caption in the rest
+    void SetSpacing(int value);
+    const QPixmap& Picture() const { return picture_; }
+    void SetPicture(const QPixmap& value);
+    TabcNumGlyphs NumGlyphs() const { return numGlyphs_; } // 1 to 5; other values are refused
+    void SetNumGlyphs(TabcNumGlyphs value);
+    TabcGlyphHighlight PictureHighlight() const { return pictureHighlight_; }
+    void SetPictureHighlight(TabcGlyphHighlight value);
+    TColor TransparentColor() const { return transparentColor_; } // clDefault: from the picture
+    void SetTransparentColor(TColor value);
+    const TabcImageList& Images() const { return images_; }
+    void SetImages(TabcImageList value);
+    int ImageIndex() const { return imageIndex_; } // default -1
+    void SetImageIndex(int value);
+
+    // Sounds.
+    const std::shared_ptr<TabcCustomWaveList>& SoundList() const { return soundList_; }
+    void SetSoundList(std::shared_ptr<TabcCustomWaveList> value);
+    int SoundDown() const { return soundDown_; }
+    void SetSoundDown(int value);
+    int SoundOver() const { return soundOver_; }
+    void SetSoundOver(int value);
+
+    // Events that can cancel.
+    void SetBeforeClick(TabcCancelEvent handler);
+    void SetBeforeMouseDown(TabcMouseCancelEvent handler);
+
+    TPicButtonState State() const { return state_; }
+
+    // Clicks the button: BeforeClick may cancel, otherwise OnClick fires.
+    void Click();
+
+    QSize sizeHint() const override;
+
+signals:
+    void OnClick();
+    void OnDblClick();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseEnter();
+    void OnMouseLeave();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void HandlePress(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void HandleRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos, QPoint globalPos);
+    void MouseEnter();
+    void MouseLeave();
+    void AcceleratorActivated();
+
+    // Tells the other buttons of the parent with this group index about this one's Down state.
+    void NotifyGroup();
+    void GroupButtonPressed(int groupIndex, const TabcCustomPicSpeedBtn& sender);
+
+    bool IsHoverSensitive() const;
+    bool MouseCaptured() const;
+    bool IsUnderCursor(QPoint globalPos) const;
+    bool FillsNothing() const;
+    void UpdateOpacity();
+    void UpdateGlyphSource();
+    void UpdateAccelerator();
+    void PlaySound(int index) const;
+    void Invalidate();
+
+    // Properties.
+    bool allowAllUp_ = false;
+    int groupIndex_ = 0;
+    bool down_ = false;
+    TColor color_ = clBtnFace;
+    TColor fontColor_ = clWindowText;
+    QString caption_;
+    bool disabledShadow_ = true;
+    bool popup_ = true;
+    TabcButtonStyle style_ = TabcButtonStyle::absThin;
+    TabcTextStyle textStyle_ = TabcTextStyle::tsNormal;
+    TabcButtonLayout layout_ = TabcButtonLayout::ablGlyphLeft;
+    int margin_ = -1;
+    int spacing_ = 4;
+    QPixmap picture_;
+    TabcNumGlyphs numGlyphs_ = 1;
+    TabcGlyphHighlight pictureHighlight_ = TabcGlyphHighlight::aghNormal;
+    TColor transparentColor_ = clDefault;
+    TabcImageList images_;
+    int imageIndex_ = -1;
+    std::shared_ptr<TabcCustomWaveList> soundList_;
+    int soundDown_ = -1;
+    int soundOver_ = -1;
+    TabcCancelEvent beforeClick_;
+    TabcMouseCancelEvent beforeMouseDown_;
+
+    // State.
+    TPicButtonState state_ = TPicButtonState::Up;
+    bool pointerInside_ = false;
+    bool tracking_ = false;
+    bool pressCancelled_ = false;
+
+    TabcButtonGlyph glyph_;
+    std::shared_ptr<const TabcBrushPattern> pattern_; // taken at the first latched paint
+    QShortcut* accelerator_ = nullptr;                // child of this widget
+};
+
+// The button as the windows use it.
+class TabcPicSpeedBtn : public TabcCustomPicSpeedBtn
+{
+    Q_OBJECT
+
+public:
+    explicit TabcPicSpeedBtn(QWidget* parent = nullptr);
+};

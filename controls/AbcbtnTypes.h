@@ -1,0 +1,95 @@
+#pragma once
+// The value types of the picture button (Abcbtn.h): its state, frame styles, caption styles, glyph
+// layouts and glyph looks, with their display names for galleries and test output. The enumerators
+// with a prefix (absThin, tsRaised, ablGlyphTop, aghGray) are usable unqualified, as the windows
+// write them; the state's short names need TPicButtonState::.
+
+#include <cstdint>
+#include <string_view>
+
+// What the button shows at the moment.
+enum class TPicButtonState : std::uint8_t
+{
+    Up,       // normal
+    Disabled, // the control is disabled
+    Pressed,  // the left mouse button is held on the button
+    Latched,  // Down is true (a grouped button held down)
+    Hot,      // the pointer is over the button
+};
+
+// The frame drawn around the face. The hover-sensitive ones (see IsHoverSensitiveStyle) change their
+// look while the pointer is over the button.
+enum TabcButtonStyle : std::uint8_t
+{
+    absAutoDetect,
+    absNew,
+    absWin31,
+    absThin,
+    absThinBlack,
+    absThinGray,
+    absThinHighlight,
+    absMidHighlight,
+    absThickHighlight,
+    absFramed,
+    absFramedBlack,
+    absFramedRaised,
+    absFramedHighlight,
+    absFramedBlackHighlight,
+    absRecessed,
+    absRecessedBlack,
+    absRecessedRaised,
+    absRecessedHighlight,
+    absRecessedBlackHighlight,
+};
+inline constexpr int ButtonStyleCount = 19;
+
+enum TabcTextStyle : std::uint8_t
+{
+    tsNormal,
+    tsRaised,  // a highlight above-left and a shadow below-right of the caption
+    tsLowered, // the same with the two colours exchanged
+};
+
+// Where the glyph stands relative to the caption.
+enum TabcButtonLayout : std::uint8_t
+{
+    ablGlyphLeft,
+    ablGlyphRight,
+    ablGlyphTop,
+    ablGlyphBottom,
+    ablGlyphCenter, // glyph and caption both centred, the caption over the glyph
+    ablGlyphTiled,  // the glyph repeated over the face, the caption centred over it
+};
+
+// The glyph's look while the pointer is not over the button.
+enum TabcGlyphHighlight : std::uint8_t
+{
+    aghNormal,
+    aghGray,
+    aghFade,
+    aghDarken,
+};
+
+// How many images stand side by side in the picture, in the order up, disabled, pressed, latched, hot.
+using TabcNumGlyphs = int;
+inline constexpr TabcNumGlyphs MinNumGlyphs = 1;
+inline constexpr TabcNumGlyphs MaxNumGlyphs = 5;
+
+constexpr bool IsHoverSensitiveStyle(TabcButtonStyle style)
+{
+    switch (style) {
+    case TabcButtonStyle::absThinHighlight:
+    case TabcButtonStyle::absMidHighlight:
+    case TabcButtonStyle::absThickHighlight:
+    case TabcButtonStyle::absFramedHighlight:
+    case TabcButtonStyle::absFramedBlackHighlight:
+    case TabcButtonStyle::absRecessedHighlight:
+    case TabcButtonStyle::absRecessedBlackHighlight:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string_view ButtonStyleName(TabcButtonStyle style);
+std::string_view ButtonStateName(TPicButtonState state);

@@ -1,0 +1,109 @@
+#pragma once
+// Colours as the program stores them. A TColor is 32 bits: a fixed colour 0x00BBGGRR (red in the low
+// byte), or a reference to one of the desktop's element colours, 0x80000000 | index, which is looked
+// up in the application palette each time it is drawn, so that the window and its keys follow the
+// desktop's colours. The colour schemes, the main window and the controls keep their colours this way.
+
+#include <cstdint>
+
+#include <QColor>
+
+using TColor = std::uint32_t;
+
+// The marker bit of a system colour reference; the low byte is the element's index.
+inline constexpr TColor SystemColorFlag = 0x80000000u;
+
+constexpr TColor SystemColor(int index)
+{
+    return SystemColorFlag | static_cast<TColor>(index & 0xFF);
+}
+
+constexpr bool IsSystemColor(TColor color)
+{
+    return (color & 0xFF000000u) == SystemColorFlag;
+}
+
+// The desktop's element colours, by the index the desktop gives each element.
+inline constexpr TColor clScrollBar = SystemColor(0);
+inline constexpr TColor clBackground = SystemColor(1); // the desktop
+inline constexpr TColor clActiveCaption = SystemColor(2);
+inline constexpr TColor clInactiveCaption = SystemColor(3);
+inline constexpr TColor clMenu = SystemColor(4);
+inline constexpr TColor clWindow = SystemColor(5);
+inline constexpr TColor clWindowFrame = SystemColor(6);
+inline constexpr TColor clMenuText = SystemColor(7);
+inline constexpr TColor clWindowText = SystemColor(8);
+inline constexpr TColor clCaptionText = SystemColor(9);
+inline constexpr TColor clActiveBorder = SystemColor(10);
+inline constexpr TColor clInactiveBorder = SystemColor(11);
+inline constexpr TColor clAppWorkSpace = SystemColor(12);
+inline constexpr TColor clHighlight = SystemColor(13);
+inline constexpr TColor clHighlightText = SystemColor(14);
+inline constexpr TColor clBtnFace = SystemColor(15);
+inline constexpr TColor clBtnShadow = SystemColor(16);
+inline constexpr TColor clGrayText = SystemColor(17);
+inline constexpr TColor clBtnText = SystemColor(18);
+inline constexpr TColor clInactiveCaptionText = SystemColor(19);
+inline constexpr TColor clBtnHighlight = SystemColor(20);
+inline constexpr TColor cl3DDkShadow = SystemColor(21);
+inline constexpr TColor cl3DLight = SystemColor(22);
+inline constexpr TColor clInfoText = SystemColor(23);
+inline constexpr TColor clInfoBk = SystemColor(24);
+inline constexpr TColor clHotLight = SystemColor(26);
+inline constexpr TColor clGradientActiveCaption = SystemColor(27);
+inline constexpr TColor clGradientInactiveCaption = SystemColor(28);
+inline constexpr TColor clMenuHighlight = SystemColor(29);
+inline constexpr TColor clMenuBar = SystemColor(30);
+
+// "No colour" (drawn as fully transparent) and "the control's default" (a sentinel for properties).
+inline constexpr TColor clNone = 0x1FFFFFFFu;
+inline constexpr TColor clDefault = 0x20000000u;
+
+// The sixteen named fixed colours.
+inline constexpr TColor clBlack = 0x000000u;
+inline constexpr TColor clMaroon = 0x000080u;
+inline constexpr TColor clGreen = 0x008000u;
+inline constexpr TColor clOlive = 0x008080u;
+inline constexpr TColor clNavy = 0x800000u;
+inline constexpr TColor clPurple = 0x800080u;
+inline constexpr TColor clTeal = 0x808000u;
+inline constexpr TColor clGray = 0x808080u;
+inline constexpr TColor clSilver = 0xC0C0C0u;
+inline constexpr TColor clRed = 0x0000FFu;
+inline constexpr TColor clLime = 0x00FF00u;
+inline constexpr TColor clYellow = 0x00FFFFu;
+inline constexpr TColor clBlue = 0xFF0000u;
+inline constexpr TColor clFuchsia = 0xFF00FFu;
+inline constexpr TColor clAqua = 0xFFFF00u;
+inline constexpr TColor clWhite = 0xFFFFFFu;
+
+// A fixed colour from its components; each is clamped to 0..255.
+constexpr TColor RGBToColor(int r, int g, int b)
+{
+    const auto clamp = [](int v) { return static_cast<TColor>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
+    return clamp(r) | (clamp(g) << 8) | (clamp(b) << 16);
+}
+
+constexpr int ColorRed(TColor fixed)
+{
+    return static_cast<int>(fixed & 0xFF);
+}
+constexpr int ColorGreen(TColor fixed)
+{
+    return static_cast<int>((fixed >> 8) & 0xFF);
+}
+constexpr int ColorBlue(TColor fixed)
+{
+    return static_cast<int>((fixed >> 16) & 0xFF);
+}
+
+// The colour to draw with. A system colour reference is resolved in the application palette (the
+// desktop's standard colours when no application object exists, and black for an unknown index);
+// clNone gives a fully transparent colour; any other value is read as 0x??BBGGRR.
+QColor ColorToQColor(TColor color);
+
+// The fixed colour a TColor stands for now (system colours resolved; clNone and clDefault unchanged).
+TColor ColorToRGB(TColor color);
+
+// A fixed colour from a QColor (alpha ignored).
+TColor QColorToColor(const QColor& color);

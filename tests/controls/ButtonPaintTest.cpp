@@ -1,0 +1,441 @@
+// What the button paints: the keypad style's edges in each look, the latched checkerboard, the
+// caption's place and its one-pixel move when pressed, the flat mode, the caption styles, the
+// disabled caption, the second frame pass, glyphs, and colours that follow the palette.
+
+#include "controls/Abcbtn.h"
+
+#include <set>
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace {
+
+using controlstest::Grab;
+using controlstest::Rgb;
+using controlstest::Settle;
+using controlstest::TestWindow;
+
+const QRgb Grey = qRgb(222, 222, 222);
+const TColor Face = RGBToColor(200, 100, 50);
+
+// A font without antialiasing, so that caption pixels are exactly the colours drawn.
+QFont CrispFont(int points)
+{
+    QFont font("Arial", points);
+    font.setBold(true);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+// The bounding box of the pixels in `area` that are not `background`.
+QRect Ink(const QImage& image, const QRect& area, QRgb background)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixel(x, y) != background) {
+                box |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return box;
+}
+
+std::set<QRgb> ColoursIn(const QImage& image, const QRect& area)
+{
+    std::set<QRgb> colours;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            colours.insert(image.pixel(x, y));
+        }
+    }
+    return colours;
+}
+
+class ButtonPaint : public ::testing::Test
+{
+protected:
+    TabcPicSpeedBtn& Keypad(const QRect& geometry, const QString& caption = {})
+    {
+        auto& b = window.AddButton(geometry, caption);
+        b.SetStyle(TabcButtonStyle::absThickHighlight);
+        b.SetPopup(false);
+        b.SetAllowAllUp(true);
+        return b;
+    }
+
+    TestWindow window;
+};
+
+struct Pixel
+{
+    int x, y;
+    QRgb color;
+};
+
+void ExpectPixels(const QImage& image, std::initializer_list<Pixel> pixels, const char* look)
+{
+    for (const Pixel& p : pixels) {
+        EXPECT_EQ(image.pixel(p.x, p.y), p.color) << look << " at " << p.x << "," << p.y;
+    }
+}
+
+TEST_F(ButtonPaint, KeypadStyleEdgesInEveryLook)
+{
+    auto& b = Keypad(QRect(20, 20, 38, 30));
+    const QRgb face = Rgb(clBtnFace);
+    const QRgb highlight = Rgb(clBtnHighlight);
+    const QRgb shadow = Rgb(clBtnShadow);
+    const QRgb dark = Rgb(cl3DDkShadow);
+
+    ExpectPixels(Grab(b),
+                 {{19, 0, highlight},
+                  {0, 15, highlight},
+                  {37, 15, shadow},
+                  {19, 29, shadow},
+                  {19, 28, shadow}, // the second bottom row makes the thick shadow
+                  {0, 28, shadow},  // which runs from the very left
+                  {37, 28, shadow},
+                  {1, 1, face},
+                  {19, 27, face},
+                  {36, 15, face}},
+                 "normal");
+
+    QTest::mouseMove(&b, QPoint(10, 10));
+    ASSERT_EQ(b.State(), TPicButtonState::Hot);
+    ExpectPixels(Grab(b),
+                 {{19, 29, shadow},
+                  {0, 29, shadow},
+                  {19, 0, highlight},
+                  {0, 15, highlight},
+                  {37, 15, dark},
+                  {19, 28, dark},
+                  {1, 15, Grey},
+                  {19, 1, Grey},
+                  {36, 15, shadow},
+                  {19, 27, shadow},
+                  {2, 2, face},
+                  {35, 26, face}},
+                 "hot");
+
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    ExpectPixels(Grab(b),
+                 {{19, 0, dark},
+                  {0, 15, dark},
+                  {37, 15, highlight},
+                  {19, 29, highlight},
+                  {1, 15, shadow},
+                  {19, 1, shadow},
+                  {36, 15, Grey},
+                  {19, 28, Grey},
+                  {2, 2, face},
+                  {35, 27, face}},
+                 "pressed");
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(10, 10));
+}
+
+TEST_F(ButtonPaint, LatchedFaceIsTheCheckerboard)
+{
+    auto& b = Keypad(QRect(21, 13, 38, 30)); // odd offsets: the pattern starts at the button's corner
+    b.SetColor(Face);
+    b.SetGroupIndex(1);
+    b.SetDown(true);
+    Settle();
+    const QRgb highlight = Rgb(clBtnHighlight);
+    const QRgb face = Rgb(Face);
+    const QImage own = Grab(b);
+    const QImage onWindow = Grab(window.Widget());
+    for (int y = 2; y <= 27; ++y) {
+        for (int x = 2; x <= 35; ++x) {
+            const QRgb expected = (x % 2) == (y % 2) ? highlight : face;
+            ASSERT_EQ(own.pixel(x, y), expected) << x << "," << y;
+            ASSERT_EQ(onWindow.pixel(21 + x, 13 + y), expected) << "on the window " << x << "," << y;
+        }
+    }
+    // The latched look has the pressed frame.
+    EXPECT_EQ(own.pixel(19, 0), Rgb(cl3DDkShadow));
+    EXPECT_EQ(own.pixel(36, 15), Grey);
+}
+
+TEST_F(ButtonPaint, CaptionMovesOnePixelWhenPressedOrLatched)
+{
+    const QFont font = CrispFont(14);
+    const int textHeight = QFontMetrics(font).height();
+    // The keypad style's content is one row shorter when pressed, so the move is one pixel when the
+    // room left over is even.
+    const int keypadHeight = 40 + ((40 - textHeight) % 2 != 0 ? 1 : 0);
+    struct Case
+    {
+        const char* name;
+        TabcButtonStyle style;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"thin", TabcButtonStyle::absThin, {60, 40}},
+        {"thin, odd size", TabcButtonStyle::absThin, {61, 41}},
+        {"keypad", TabcButtonStyle::absThickHighlight, {60, keypadHeight}},
+        {"keypad, odd width", TabcButtonStyle::absThickHighlight, {61, keypadHeight}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& b = Keypad(QRect(QPoint(20, 20), c.size), "8");
+        b.SetStyle(c.style);
+        b.setFont(font);
+        b.SetColor(Face);
+        const QRect inner = b.rect().adjusted(4, 4, -4, -4);
+        const QRect up = Ink(Grab(b), inner, Rgb(Face));
+        ASSERT_FALSE(up.isEmpty());
+
+        QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5));
+        const QRect pressed = Ink(Grab(b), inner, Rgb(Face));
+        QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(pressed, up.translated(1, 1));
+
+        b.SetGroupIndex(9);
+        b.SetDown(true);
+        Settle();
+        // The latched face is patterned: find the caption by its own colour.
+        const QImage latchedImage = Grab(b);
+        QRect latched;
+        for (int y = inner.top(); y <= inner.bottom(); ++y) {
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                if (latchedImage.pixel(x, y) == Rgb(clWindowText)) {
+                    latched |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        EXPECT_EQ(latched, up.translated(1, 1));
+        delete &b;
+    }
+}
+
+TEST_F(ButtonPaint, CaptionIsCentredByTheRoundedHalfRoom)
+{
+    for (const QSize size : {QSize(50, 30), QSize(51, 31), QSize(23, 22)}) {
+        SCOPED_TRACE(size.width());
+        auto& b = window.AddButton(QRect(QPoint(20, 20), size), "&Ab");
+        b.SetStyle(TabcButtonStyle::absThin);
+        b.SetPopup(false);
+        b.SetColor(Face);
+        b.SetFontColor(clNavy);
+        b.setFont(CrispFont(10));
+
+        // absThin's frame is one pixel wide: the content is the button less its border.
+        const QRect content = b.rect().adjusted(1, 1, -1, -1);
+        const QFontMetrics metrics(b.font());
+        const QSize text(metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, "&Ab").width(),
+                         metrics.height());
+        const QPoint at((content.width() - text.width() + 1) / 2, (content.height() - text.height() + 1) / 2);
+        QImage expected(content.size(), QImage::Format_RGB32);
+        expected.fill(Rgb(Face));
+        {
+            QPainter painter(&expected);
+            painter.setFont(b.font());
+            painter.setPen(ColorToQColor(clNavy));
+            painter.drawText(QRect(at, text), Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
+                             "&Ab");
+        }
+        EXPECT_EQ(Grab(b).copy(content), expected);
+        delete &b;
+    }
+}
+
+TEST_F(ButtonPaint, FlatButtonShowsItsFrameOnlyWhenHot)
+{
+    auto& b = Keypad(QRect(20, 20, 38, 30));
+    b.SetPopup(true);
+    b.SetColor(Face);
+    Settle();
+    const QImage flat = Grab(b);
+    for (int x = 0; x < 38; ++x) {
+        ASSERT_EQ(flat.pixel(x, 0), Rgb(Face)) << x;
+        ASSERT_EQ(flat.pixel(x, 29), Rgb(Face)) << x;
+    }
+    for (int y = 0; y < 30; ++y) {
+        ASSERT_EQ(flat.pixel(0, y), Rgb(Face)) << y;
+        ASSERT_EQ(flat.pixel(37, y), Rgb(Face)) << y;
+    }
+    QTest::mouseMove(&b, QPoint(10, 10));
+    const QImage hot = Grab(b);
+    EXPECT_EQ(hot.pixel(19, 0), Rgb(clBtnHighlight));
+    EXPECT_EQ(hot.pixel(37, 15), Rgb(cl3DDkShadow));
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(Grab(b).pixel(19, 0), Rgb(cl3DDkShadow));
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(&window.Widget(), QPoint(200, 120));
+    EXPECT_EQ(Grab(b), flat);
+}
+
+TEST_F(ButtonPaint, ColourChangeWhileHotWithThePointerGoneGivesTheUpLook)
+{
+    auto& b = Keypad(QRect(20, 20, 38, 30), "4");
+    b.SetPopup(true);
+    QTest::mouseMove(&b, QPoint(10, 10));
+    // The pointer leaves while another widget holds the mouse: the hot state stays.
+    QWidget grabber(&window.Widget());
+    grabber.setGeometry(200, 100, 10, 10);
+    grabber.show();
+    grabber.grabMouse();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&b, &leave);
+    grabber.releaseMouse();
+    ASSERT_EQ(b.State(), TPicButtonState::Hot);
+
+    b.SetColor(Face);
+    EXPECT_EQ(b.State(), TPicButtonState::Up);
+    auto& fresh = Keypad(QRect(100, 20, 38, 30), "4");
+    fresh.SetPopup(true);
+    fresh.SetColor(Face);
+    EXPECT_EQ(Grab(b), Grab(fresh));
+}
+
+TEST_F(ButtonPaint, TheFrameIsDrawnAgainOverAWideCaption)
+{
+    auto& b = window.AddButton(QRect(20, 20, 23, 22), "WWWWWWWW");
+    b.SetPopup(false);
+    b.SetColor(Face);
+    b.setFont(CrispFont(12));
+    const QImage image = Grab(b);
+    for (int y = 0; y < 21; ++y) {
+        EXPECT_EQ(image.pixel(0, y), Rgb(clBtnHighlight)) << y;
+        EXPECT_EQ(image.pixel(22, y), Rgb(clBtnShadow)) << y;
+    }
+    EXPECT_TRUE(ColoursIn(image, QRect(1, 1, 21, 20)).contains(Rgb(clWindowText)));
+}
+
+TEST_F(ButtonPaint, CaptionStyles)
+{
+    struct Case
+    {
+        const char* name;
+        TabcTextStyle style;
+        bool enabled;
+        bool disabledShadow;
+        std::set<QRgb> present;
+        std::set<QRgb> absent;
+        QRgb topRow;    // the only colour on the caption's top row (0: not checked)
+        QRgb bottomRow; // and on its bottom row
+    };
+    const QRgb font = Rgb(clNavy);
+    const QRgb shadow = Rgb(clBtnShadow);
+    const QRgb highlight = Rgb(clBtnHighlight);
+    const QRgb white = qRgb(255, 255, 255);
+    const QRgb grey = qRgb(128, 128, 128);
+    const Case cases[] = {
+        {"normal", TabcTextStyle::tsNormal, true, true, {font}, {shadow, highlight}, font, font},
+        {"raised", TabcTextStyle::tsRaised, true, true, {font, shadow, highlight}, {}, highlight, shadow},
+        {"lowered", TabcTextStyle::tsLowered, true, true, {font, shadow, highlight}, {}, shadow, highlight},
+        {"disabled", TabcTextStyle::tsRaised, false, true, {white, grey}, {font, shadow}, grey, white},
+        {"disabled, no shadow",
+         TabcTextStyle::tsNormal,
+         false,
+         false,
+         {Rgb(clGrayText)},
+         {font, white, grey},
+         0,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& b = window.AddButton(QRect(20, 20, 60, 40), "E");
+        b.SetPopup(false);
+        b.SetColor(Face);
+        b.SetFontColor(clNavy);
+        b.SetTextStyle(c.style);
+        b.SetDisabledShadow(c.disabledShadow);
+        b.setFont(CrispFont(16));
+        b.setEnabled(c.enabled);
+        const QImage image = Grab(b);
+        const QRect inner = b.rect().adjusted(2, 2, -2, -2);
+        const std::set<QRgb> colours = ColoursIn(image, inner);
+        for (const QRgb colour : c.present) {
+            EXPECT_TRUE(colours.contains(colour)) << std::hex << colour;
+        }
+        for (const QRgb colour : c.absent) {
+            EXPECT_FALSE(colours.contains(colour)) << std::hex << colour;
+        }
+        if (c.topRow != 0) {
+            const QRect ink = Ink(image, inner, Rgb(Face));
+            ASSERT_FALSE(ink.isEmpty());
+            const QRect top(ink.left(), ink.top(), ink.width(), 1);
+            const QRect bottom(ink.left(), ink.bottom(), ink.width(), 1);
+            const auto inkColours = [&](const QRect& row) {
+                std::set<QRgb> found = ColoursIn(image, row);
+                found.erase(Rgb(Face));
+                return found;
+            };
+            EXPECT_EQ(inkColours(top), std::set<QRgb>{c.topRow});
+            EXPECT_EQ(inkColours(bottom), std::set<QRgb>{c.bottomRow});
+        }
+        delete &b;
+    }
+}
+
+QPixmap Square(const QColor& color, int size = 8)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(color);
+    image.setPixelColor(0, size - 1, QColor(255, 0, 255)); // the transparent colour's pixel
+    return QPixmap::fromImage(image);
+}
+
+TEST_F(ButtonPaint, GlyphAtItsMarginWithItsTransparentColourTakenOut)
+{
+    auto& b = window.AddButton(QRect(20, 20, 60, 30));
+    b.SetPopup(false);
+    b.SetColor(Face);
+    b.SetPicture(Square(Qt::red));
+    b.SetMargin(2);
+    // absThin content starts at (1, 1); the glyph 2 pixels in, centred in the 28 rows: (28 - 8 + 1) div 2.
+    const QPoint at(1 + 2, 1 + 10);
+    const QImage image = Grab(b);
+    EXPECT_EQ(image.pixel(at + QPoint(1, 1)), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(at + QPoint(7, 0)), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(at + QPoint(0, 7)), Rgb(Face)); // transparent
+    EXPECT_EQ(image.pixel(at + QPoint(-1, 3)), Rgb(Face));
+    EXPECT_EQ(image.pixel(at + QPoint(8, 3)), Rgb(Face));
+
+    b.SetImages({Square(Qt::blue), Square(Qt::green)});
+    b.SetImageIndex(1);
+    EXPECT_EQ(Grab(b).pixel(at + QPoint(1, 1)), qRgb(0, 255, 0));
+    b.SetImageIndex(7); // no such entry: the picture again
+    EXPECT_EQ(Grab(b).pixel(at + QPoint(1, 1)), qRgb(255, 0, 0));
+}
+
+TEST_F(ButtonPaint, TiledGlyphOnTheFaceColourShowsWhatLiesBelow)
+{
+    QPalette palette = window.Widget().palette();
+    palette.setColor(QPalette::Window, QColor(0, 128, 0));
+    window.Widget().setPalette(palette);
+    window.Widget().setAutoFillBackground(true);
+
+    auto& b = window.AddButton(QRect(20, 20, 30, 20));
+    b.SetPopup(false);
+    QImage tile(4, 4, QImage::Format_RGB32);
+    tile.fill(QColor(255, 0, 255));
+    tile.setPixelColor(1, 1, Qt::black);
+    b.SetPicture(QPixmap::fromImage(tile));
+    b.SetLayout(TabcButtonLayout::ablGlyphTiled);
+    b.SetColor(clFuchsia);
+    b.SetTransparentColor(clFuchsia);
+    EXPECT_FALSE(b.testAttribute(Qt::WA_OpaquePaintEvent));
+    Settle();
+    const QImage image = Grab(window.Widget());
+    // absThin content starts at (1, 1); tiles every 4 pixels from there.
+    EXPECT_EQ(image.pixel(20 + 1 + 1, 20 + 1 + 1), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(20 + 1 + 5, 20 + 1 + 9), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(20 + 1 + 2, 20 + 1 + 2), qRgb(0, 128, 0));
+    EXPECT_EQ(image.pixel(20, 25), Rgb(clBtnHighlight)); // the frame is drawn all the same
+
+    b.SetColor(clWhite); // the face is filled again
+    EXPECT_TRUE(b.testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_EQ(Grab(b).pixel(3, 3), qRgb(255, 255, 255));
+}
+
+} // namespace

@@ -1,0 +1,312 @@
+// button-gallery OUT.png: draws the picture button in every frame style and every state (up, hot,
+// pressed, latched, disabled; raised and flat), the caption styles and the glyph layouts, each with
+// its label, and saves the picture. Runs on the offscreen platform unless QT_QPA_PLATFORM says
+// otherwise. The states are reached through the button's own event handling, as a user would.
+
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+#include "controls/Abcbtn.h"
+
+namespace {
+
+constexpr int LabelWidth = 200;
+constexpr int CellWidth = 74;
+constexpr int CellHeight = 38;
+constexpr int ButtonWidth = 64;
+constexpr int ButtonHeight = 30;
+constexpr int HeaderHeight = 44;
+
+enum class Shown
+{
+    Up,
+    Hot,
+    Pressed,
+    Latched,
+    Disabled
+};
+
+constexpr std::array<Shown, 5> AllShown{Shown::Up, Shown::Hot, Shown::Pressed, Shown::Latched,
+                                        Shown::Disabled};
+
+const char* ShownName(Shown shown)
+{
+    switch (shown) {
+    case Shown::Up:
+        return "up";
+    case Shown::Hot:
+        return "hot";
+    case Shown::Pressed:
+        return "pressed";
+    case Shown::Latched:
+        return "latched";
+    case Shown::Disabled:
+        return "disabled";
+    }
+    return "";
+}
+
+class Gallery
+{
+public:
+    Gallery()
+    {
+        sheet_.setAutoFillBackground(true);
+        sheet_.setWindowTitle("Picture button gallery");
+    }
+
+    QWidget& Sheet() { return sheet_; }
+
+    void Label(int x, int y, int width, const QString& text, bool bold = false)
+    {
+        auto* label = new QLabel(text, &sheet_);
+        QFont font = label->font();
+        font.setPointSize(8);
+        font.setBold(bold);
+        label->setFont(font);
+        label->setGeometry(x, y, width, CellHeight - 8);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+    // A keypad-like button at (x, y); `shown` is applied once the sheet is on screen.
+    TabcPicSpeedBtn& Button(int x, int y, const QString& caption, Shown shown,
+                            const std::function<void(TabcPicSpeedBtn&)>& configure = {})
+    {
+        auto* button = new TabcPicSpeedBtn(&sheet_);
+        button->setGeometry(x, y, ButtonWidth, ButtonHeight);
+        button->SetCaption(caption);
+        button->SetAllowAllUp(true);
+        QFont font("Arial", 10);
+        font.setBold(true);
+        button->setFont(font);
+        button->SetFontColor(clNavy);
+        if (configure) {
+            configure(*button);
+        }
+        pending_.push_back({button, shown});
+        return *button;
+    }
+
+    // Shows the sheet, brings every button into its state and returns the picture.
+    QPixmap Render()
+    {
+        sheet_.show();
+        sheet_.activateWindow();
+        QElapsedTimer timer;
+        timer.start();
+        while (QApplication::activeWindow() != &sheet_ && timer.elapsed() < 3000) {
+            QApplication::processEvents();
+        }
+        if (QApplication::activeWindow() != &sheet_) {
+            std::fprintf(stderr, "button-gallery: the window did not become active; hot looks missing\n");
+        }
+        int group = 1;
+        for (const auto& [button, shown] : pending_) {
+            Apply(*button, shown, group++);
+        }
+        QApplication::processEvents();
+        return sheet_.grab();
+    }
+
+private:
+    static void Apply(TabcPicSpeedBtn& button, Shown shown, int group)
+    {
+        const QPointF centre(button.width() / 2.0, button.height() / 2.0);
+        const QPointF global = button.mapToGlobal(centre);
+        switch (shown) {
+        case Shown::Up:
+            break;
+        case Shown::Hot: {
+            QEnterEvent enter(centre, centre, global);
+            QApplication::sendEvent(&button, &enter);
+            break;
+        }
+        case Shown::Pressed: {
+            QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&button, &press);
+            break;
+        }
+        case Shown::Latched:
+            button.SetGroupIndex(group);
+            button.SetDown(true);
+            break;
+        case Shown::Disabled:
+            button.setEnabled(false);
+            break;
+        }
+    }
+
+    struct Pending
+    {
+        TabcPicSpeedBtn* button;
+        Shown shown;
+    };
+
+    QWidget sheet_;
+    std::vector<Pending> pending_;
+};
+
+// A 16 x 16 picture with two images side by side (up, disabled) on a magenta transparent colour.
+QPixmap SamplePicture()
+{
+    QPixmap picture(32, 16);
+    picture.fill(QColor(255, 0, 255));
+    QPainter painter(&picture);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 128, 0));
+    painter.drawEllipse(QRect(2, 2, 12, 12));
+    painter.setBrush(QColor(255, 220, 0));
+    painter.drawRect(QRect(6, 6, 4, 4));
+    painter.setBrush(QColor(128, 128, 128));
+    painter.drawEllipse(QRect(18, 2, 12, 12));
+    return picture;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: button-gallery OUT.png\n");
+        return 2;
+    }
+
+    Gallery gallery;
+    int y = 8;
+
+    // The grid: one row per style, raised then flat, the five states each.
+    gallery.Label(8, y, LabelWidth, "Style", true);
+    for (int flat = 0; flat < 2; ++flat) {
+        const int x0 = LabelWidth + flat * (CellWidth * 5 + 12);
+        gallery.Label(x0, y, CellWidth * 5, flat ? "Flat (Popup on)" : "Raised (Popup off)", true);
+        for (std::size_t s = 0; s < AllShown.size(); ++s) {
+            gallery.Label(x0 + static_cast<int>(s) * CellWidth, y + 18, CellWidth, ShownName(AllShown[s]));
+        }
+    }
+    y += HeaderHeight;
+    for (int styleIndex = 0; styleIndex < ButtonStyleCount; ++styleIndex) {
+        const auto style = static_cast<TabcButtonStyle>(styleIndex);
+        gallery.Label(8, y, LabelWidth,
+                      QString::fromLatin1(ButtonStyleName(style).data(),
+                                          static_cast<int>(ButtonStyleName(style).size())));
+        for (int flat = 0; flat < 2; ++flat) {
+            const int x0 = LabelWidth + flat * (CellWidth * 5 + 12);
+            for (std::size_t s = 0; s < AllShown.size(); ++s) {
+                gallery.Button(x0 + static_cast<int>(s) * CellWidth, y, "&Key 7", AllShown[s],
+                               [&](TabcPicSpeedBtn& b) {
+                                   b.SetStyle(style);
+                                   b.SetPopup(flat == 1);
+                               });
+            }
+        }
+        y += CellHeight;
+    }
+
+    // The keypad's look in two of the colour schemes.
+    y += 12;
+    struct Scheme
+    {
+        const char* name;
+        TColor face;
+        TColor text;
+    };
+    const std::array<Scheme, 3> schemes{{{"keypad, Default", clBtnFace, clNavy},
+                                         {"keypad, Black", clBlack, clWhite},
+                                         {"keypad, Desert", RGBToColor(0xF0, 0xED, 0xE6), clBlack}}};
+    for (const Scheme& scheme : schemes) {
+        gallery.Label(8, y, LabelWidth, scheme.name);
+        for (std::size_t s = 0; s < AllShown.size(); ++s) {
+            gallery.Button(LabelWidth + static_cast<int>(s) * CellWidth, y, "7", AllShown[s],
+                           [&](TabcPicSpeedBtn& b) {
+                               b.SetStyle(TabcButtonStyle::absThickHighlight);
+                               b.SetPopup(false);
+                               b.SetColor(scheme.face);
+                               b.SetFontColor(scheme.text);
+                               QFont font("Arial", 14);
+                               font.setBold(true);
+                               b.setFont(font);
+                           });
+        }
+        y += CellHeight;
+    }
+
+    // Caption styles and the disabled caption.
+    y += 12;
+    gallery.Label(8, y, LabelWidth, "Captions", true);
+    const std::array<const char*, 5> captionNames{"tsNormal", "tsRaised", "tsLowered", "disabled",
+                                                  "no shadow"};
+    for (std::size_t i = 0; i < captionNames.size(); ++i) {
+        gallery.Label(LabelWidth + static_cast<int>(i) * CellWidth, y, CellWidth, captionNames[i]);
+    }
+    y += 24;
+    const std::array<TabcTextStyle, 3> textStyles{TabcTextStyle::tsNormal, TabcTextStyle::tsRaised,
+                                                  TabcTextStyle::tsLowered};
+    for (std::size_t i = 0; i < captionNames.size(); ++i) {
+        gallery.Button(LabelWidth + static_cast<int>(i) * CellWidth, y, "Text",
+                       i < 3 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
+                           b.SetStyle(TabcButtonStyle::absThickHighlight);
+                           b.SetPopup(false);
+                           if (i < 3) {
+                               b.SetTextStyle(textStyles[i]);
+                           }
+                           b.SetDisabledShadow(i != 4);
+                       });
+    }
+    y += CellHeight;
+
+    // Glyphs: the layouts, the gray resting look, and the disabled image (the picture's own second
+    // image, and one made from a picture without it).
+    y += 12;
+    gallery.Label(8, y, LabelWidth, "Glyphs", true);
+    const std::array<const char*, 9> glyphNames{"left",  "right",   "top",      "bottom", "centre",
+                                                "tiled", "aghGray", "disabled", "made"};
+    for (std::size_t i = 0; i < glyphNames.size(); ++i) {
+        gallery.Label(LabelWidth + static_cast<int>(i) * CellWidth, y, CellWidth, glyphNames[i]);
+    }
+    y += 24;
+    const std::array<TabcButtonLayout, 6> layouts{
+        TabcButtonLayout::ablGlyphLeft,   TabcButtonLayout::ablGlyphRight,  TabcButtonLayout::ablGlyphTop,
+        TabcButtonLayout::ablGlyphBottom, TabcButtonLayout::ablGlyphCenter, TabcButtonLayout::ablGlyphTiled};
+    const QPixmap picture = SamplePicture();
+    const QPixmap single = picture.copy(0, 0, 16, 16);
+    for (std::size_t i = 0; i < glyphNames.size(); ++i) {
+        auto& button = gallery.Button(LabelWidth + static_cast<int>(i) * CellWidth, y, "Go",
+                                      i < 7 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
+                                          b.SetStyle(TabcButtonStyle::absThickHighlight);
+                                          b.SetPopup(false);
+                                          b.SetPicture(i == 8 ? single : picture);
+                                          b.SetNumGlyphs(i == 8 ? 1 : 2);
+                                          if (i < layouts.size()) {
+                                              b.SetLayout(layouts[i]);
+                                          }
+                                          if (i == 6) {
+                                              b.SetPictureHighlight(TabcGlyphHighlight::aghGray);
+                                          }
+                                      });
+        button.resize(ButtonWidth, 50);
+    }
+    y += 50;
+
+    gallery.Sheet().resize(LabelWidth + 2 * (CellWidth * 5) + 12 + 8, y + 8);
+    const QPixmap image = gallery.Render();
+    if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+        std::fprintf(stderr, "button-gallery: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
