@@ -4,7 +4,7 @@ BENCH_DIR    ?= build-release
 BUILD_TYPE   ?= RelWithDebInfo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps configure build test run bench check-full format format-check clean
+.PHONY: all deps configure build test run cli bench bench-startup check-full gallery screenshot format format-check clean
 
 all: build
 
@@ -26,15 +26,34 @@ test: build
 check-full: build
 	python3 tests/decimal/bcd_differential.py --cli $(BUILD_DIR)/cli/quorcalc-cli --cases 1000000
 
-# Until the calculator window exists, `make run` starts the engine's display-free driver on the
-# terminal: one key per line.
+# The calculator window.
 run: build
+	./$(BUILD_DIR)/app/quorcalc
+
+# The engine's display-free driver on the terminal: one key per line.
+cli: build
 	./$(BUILD_DIR)/cli/quorcalc-cli keys
+
+# Every picture-button style in every state, in one PNG.
+gallery: build
+	cmake --build $(BUILD_DIR) --target button-gallery && QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/button-gallery $(BUILD_DIR)/button-gallery.png
+	@echo "wrote $(BUILD_DIR)/button-gallery.png"
+
+# Pictures of the real window under Xvfb, into docs/.
+screenshot: build
+	./scripts/screenshot $(BUILD_DIR) docs
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
-	cmake --build $(BENCH_DIR) --target bench_decimal
+	cmake --build $(BENCH_DIR) --target bench_decimal bench_keys
 	./$(BENCH_DIR)/bench/bench_decimal
+	QT_QPA_PLATFORM=offscreen ./$(BENCH_DIR)/bench/bench_keys
+
+# Start time and memory of the calculator beside a bare Qt program, under Xvfb.
+bench-startup: deps
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
+	cmake --build $(BENCH_DIR) --target quorcalc bare-qt-window
+	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,67 @@
+#include "app/QuorCalc.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <clocale>
+#include <exception>
+
+#include "app/InstanceGuard.h"
+#include "platform/qt/LocaleQt.h"
+#include "ui/Calc.h"
+#include "ui/DialogService.h"
+
+namespace {
+
+// An error that no handler catches is shown in a box, and the event loop goes on: no exception
+// crosses the event loop.
+class CalcApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            Report(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            Report(QStringLiteral("An unexpected error occurred."));
+        }
+        return false;
+    }
+
+private:
+    static void Report(const QString& message)
+    {
+        ui::Dialogs().Box(QApplication::activeWindow(), ui::BoxKind::GeneralError,
+                          QString::fromLatin1(ui::ApplicationTitle), message, ui::BoxButtons::Ok);
+    }
+};
+
+} // namespace
+
+int QuorCalc(int argc, char** argv)
+{
+    // The guard is set up first, under the program's default title.
+    CalcApplication app(argc, argv);
+    std::setlocale(LC_ALL, "");
+    platform::UseSystemLocaleSeparators();
+    InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
+
+    QApplication::setApplicationName(QString::fromLatin1(ui::ApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(ui::ApplicationTitle));
+    if (!guard.IsOnlyInstance()) {
+        guard.BringRunningInstanceForward();
+        return 0;
+    }
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    ui::TfrmMain frmMain(arguments);
+    QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
+    if (!frmMain.StartHidden())
+        frmMain.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Start time and memory of the calculator beside a bare Qt Widgets program, under Xvfb.
+
+For each program, 7 runs interleaved with the other's: the time from starting the process until its
+window is mapped (polled with xdotool), and its memory (RSS and PSS from /proc/PID/smaps_rollup) one
+second later. Prints median, min and max of each and the ratios the goals are stated in.
+"""
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def start_xvfb():
+    r, w = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                            pass_fds=(w,), stderr=subprocess.DEVNULL)
+    os.close(w)
+    with os.fdopen(r) as f:
+        display = f.readline().strip()
+    return xvfb, ":" + display
+
+
+def mapped(title, env):
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"], env=env,
+                       capture_output=True, text=True)
+    return r.returncode == 0 and r.stdout.strip() != ""
+
+
+def memory(pid):
+    rss = pss = 0
+    with open(f"/proc/{pid}/smaps_rollup") as f:
+        for line in f:
+            if line.startswith("Rss:"):
+                rss = int(line.split()[1])
+            elif line.startswith("Pss:"):
+                pss = int(line.split()[1])
+    return rss / 1024.0, pss / 1024.0
+
+
+def run_once(program, title, env):
+    with tempfile.TemporaryDirectory() as runtime, tempfile.TemporaryDirectory() as config:
+        os.chmod(runtime, 0o700)
+        e = dict(env, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_HOME=config)
+        t0 = time.monotonic()
+        err = tempfile.TemporaryFile()
+        p = subprocess.Popen([program], env=e, stdout=subprocess.DEVNULL, stderr=err)
+        try:
+            while not mapped(title, e):
+                if p.poll() is not None:
+                    err.seek(0)
+                    raise RuntimeError(f"{program} ended ({p.returncode}) before its window appeared: "
+                                       + err.read().decode(errors="replace"))
+                if time.monotonic() - t0 > 30:
+                    raise RuntimeError(f"{program}: no window after 30 s")
+                time.sleep(0.002)  # spare the X server a storm of connections
+            elapsed = (time.monotonic() - t0) * 1000.0
+            time.sleep(1.0)
+            rss, pss = memory(p.pid)
+        finally:
+            p.terminate()
+            p.wait(timeout=10)
+        return elapsed, rss, pss
+
+
+def summary(values):
+    return statistics.median(values), min(values), max(values)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--bare", required=True)
+    parser.add_argument("--runs", type=int, default=7)
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool"):
+        if shutil.which(tool) is None:
+            print(f"{tool} is missing (scripts/install-deps installs it)", file=sys.stderr)
+            return 2
+
+    xvfb, display = start_xvfb()
+    try:
+        env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+        programs = [("quorcalc", args.program, "Quorlane Calculator"), ("bare Qt", args.bare, "Bare Qt Window")]
+        results = {name: [] for name, _, _ in programs}
+        # The X server is ready once a client gets through.
+        for _ in range(100):
+            if subprocess.run(["xdotool", "getdisplaygeometry"], env=env, capture_output=True).returncode == 0:
+                break
+            time.sleep(0.05)
+        for _ in range(args.runs):
+            for name, path, title in programs:
+                for attempt in range(3):
+                    try:
+                        results[name].append(run_once(path, title, env))
+                        break
+                    except RuntimeError as e:
+                        # A refused X connection now and then is the server's doing, not the program's.
+                        if "could not connect to display" not in str(e) or attempt == 2:
+                            raise
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+    print(f"{args.runs} interleaved runs under Xvfb (median, min, max)\n")
+    print("| program | start to window mapped, ms | RSS after 1 s, MiB | PSS after 1 s, MiB |")
+    print("|---|---|---|---|")
+    med = {}
+    for name, _, _ in programs:
+        cols = []
+        for k in range(3):
+            m, lo, hi = summary([r[k] for r in results[name]])
+            med[(name, k)] = m
+            cols.append(f"{m:.1f} ({lo:.1f}-{hi:.1f})")
+        print(f"| {name} | " + " | ".join(cols) + " |")
+    ratio = med[("quorcalc", 0)] / med[("bare Qt", 0)]
+    extra = med[("quorcalc", 1)] - med[("bare Qt", 1)]
+    print(f"\nstart time ratio {ratio:.2f} (goal at most 1.15); RSS difference {extra:+.1f} MiB (goal at most +10)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,344 @@
+// The main window on the offscreen platform: its controls at design size, the keypad and the
+// keyboard driving the engine, the focus sink, the Edit commands.
+
+#include "ui/Calc.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTest>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "FakeDialogs.h"
+#include "controls/Abcbtn.h"
+#include "platform/Locale.h"
+
+using uitest::FakeDialogs;
+
+namespace {
+
+const std::string Sep(26, '-');
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FakeDialogs::Instance().Reset();
+        QApplication::clipboard()->clear();
+        w = std::make_unique<ui::TfrmMain>();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    }
+    void TearDown() override
+    {
+        w.reset();
+        FakeDialogs::Instance().Reset();
+    }
+
+    template<typename T = QWidget>
+    T* Child(const char* name) const
+    {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QAction* Action(const char* name) const { return Child<QAction>(name); }
+    QWidget* Sink() const { return Child<QLineEdit>("edtFocus"); }
+    std::string Display() const { return w->DisplayText(); }
+    QString Indicator() const { return Child<QLabel>("StatusBarPanel0")->text(); }
+
+    void Click(const char* button)
+    {
+        QTest::mouseClick(w->Button(QString::fromLatin1(button)), Qt::LeftButton);
+    }
+    void Clicks(std::initializer_list<const char*> buttons)
+    {
+        for (const char* b : buttons)
+            Click(b);
+    }
+    // A key as the keyboard delivers it to the focused window: press, then release.
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
+    {
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        Send(press);
+        Send(release);
+    }
+    void Send(QKeyEvent& e)
+    {
+        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : w.get();
+        // Shortcut handling first, as the application does for a real key.
+        if (e.type() == QEvent::KeyPress) {
+            QKeyEvent override(QEvent::ShortcutOverride, e.key(), e.modifiers(), e.text());
+            QApplication::sendEvent(target, &override);
+        }
+        QApplication::sendEvent(target, &e);
+    }
+    bool AnyButtonDown() const
+    {
+        for (TabcPicSpeedBtn* b : w->findChildren<TabcPicSpeedBtn*>()) {
+            if (b->Down())
+                return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<ui::TfrmMain> w;
+};
+
+TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
+{
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Quorlane Calculator"));
+    struct Place
+    {
+        const char* name;
+        QRect rect;
+        const char* caption;
+        int fontPixels;
+    };
+    const Place places[] = {
+        {"btnBack", {8, 44, 80, 30}, "Backspace", 12},
+        {"btnCE", {91, 44, 80, 30}, "CE", 16},
+        {"btnC", {174, 44, 80, 30}, "C", 16},
+        {"btnMC", {8, 84, 38, 30}, "MC", 13},
+        {"btnMSubtract", {8, 212, 38, 30}, "M-", 13},
+        {"btn7", {56, 84, 38, 30}, "7", 19},
+        {"btn0", {56, 180, 38, 30}, "0", 19},
+        {"btn000", {56, 212, 78, 30}, "000", 19},
+        {"btnPlusMinus", {136, 212, 38, 30}, "+/-", 16},
+        {"btnAdd", {176, 180, 38, 62}, "+", 19},
+        {"btnEquals", {216, 180, 38, 62}, "=", 19},
+        {"btnSquareRoot", {216, 84, 38, 30}, "sqrt", 13},
+        {"btnPercent", {216, 116, 38, 30}, "%", 16},
+        {"btnReciprocal", {216, 148, 38, 30}, "1/x", 13},
+    };
+    for (const Place& p : places) {
+        TabcPicSpeedBtn* b = w->Button(QString::fromLatin1(p.name));
+        ASSERT_NE(b, nullptr) << p.name;
+        EXPECT_EQ(b->geometry(), p.rect) << p.name;
+        EXPECT_EQ(b->Caption(), QString::fromLatin1(p.caption)) << p.name;
+        EXPECT_EQ(b->font().pixelSize(), p.fontPixels) << p.name;
+        EXPECT_TRUE(b->font().bold()) << p.name;
+        EXPECT_EQ(b->Style(), absThickHighlight) << p.name;
+        EXPECT_TRUE(b->AllowAllUp()) << p.name;
+        EXPECT_FALSE(b->Popup()) << p.name;
+        EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << p.name;
+    }
+    EXPECT_EQ(w->findChildren<TabcPicSpeedBtn*>().size(), 30);
+    EXPECT_EQ(w->Button(QStringLiteral("btnCE"))->toolTip(), QStringLiteral("Clear Entry"));
+    EXPECT_EQ(w->Button(QStringLiteral("btnMAdd"))->toolTip(), QStringLiteral("Add to Memory"));
+    EXPECT_EQ(w->Button(QStringLiteral("btn7"))->toolTip(), QString());
+    EXPECT_EQ(Child<QLineEdit>("memDisplayValue")->geometry(), QRect(8, 9, 245, 24));
+    EXPECT_EQ(Child<QPlainTextEdit>("memTape")->geometry(), QRect(268, 8, 226, 233));
+    EXPECT_EQ(Child<QLineEdit>("edtFocus")->geometry(), QRect(8, 9, 1, 1));
+    EXPECT_EQ(Child<QStatusBar>("StatusBar")->height(), 19);
+    EXPECT_EQ(Child<QLabel>("StatusBarPanel0")->width(), 200);
+    EXPECT_EQ(Display(), "0");
+    EXPECT_EQ(Indicator(), QString());
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+}
+
+TEST_F(MainWindow, MenusCarryTheirCaptionsChecksAndShortcuts)
+{
+    EXPECT_EQ(Action("mnuFilePrint")->text(), QStringLiteral("&Print...\tCtrl+P"));
+    EXPECT_EQ(Action("mnuEditClearTape")->text(), QStringLiteral("Clear &Tape...\tShift+Del"));
+    EXPECT_EQ(Action("mnuHelpKeyboardEquivalents")->text(), QStringLiteral("&Keyboard Equivalents\tF1"));
+    EXPECT_TRUE(Action("mnuViewHistoryTape")->isChecked());
+    EXPECT_FALSE(Action("mnuViewFlatButtons")->isChecked());
+    EXPECT_TRUE(Action("mnuOptionsColorSchemeDefault")->isChecked());
+    EXPECT_FALSE(Action("mnuHelpWhatsThis")->isVisible());
+    EXPECT_FALSE(Action("mnuHelpWhatsThis")->isEnabled());
+    EXPECT_FALSE(Child<QMenu>("mnuOptionsInputLogic")->menuAction()->isVisible());
+    // The pictures arrive a moment after the window shows.
+    QTRY_VERIFY(!Action("mnuFileSave")->icon().isNull());
+    EXPECT_FALSE(w->windowIcon().isNull());
+    EXPECT_FALSE(Action("mnuHelpKeyboardEquivalents")->icon().isNull());
+    // The schemes are radio items of one group.
+    Action("mnuOptionsColorSchemeRose")->setChecked(true);
+    EXPECT_FALSE(Action("mnuOptionsColorSchemeDefault")->isChecked());
+}
+
+TEST_F(MainWindow, ClickingKeysDrivesTheEngine)
+{
+    Clicks({"btn1", "btn2", "btnAdd", "btn3", "btnEquals"});
+    EXPECT_EQ(Display(), "15");
+    EXPECT_EQ(w->TapeLines(), (std::vector<std::string>{"12  ", "3 +", Sep, "15 =", " "}));
+    Clicks({"btn5", "btnMAdd"});
+    EXPECT_EQ(Indicator(), QStringLiteral("Memory = 5"));
+    Clicks({"btn9", "btnSquareRoot", "btnMS", "btnC"});
+    EXPECT_EQ(Display(), "0");
+    EXPECT_EQ(Indicator(), QStringLiteral("Memory = 3"));
+    EXPECT_EQ(w->TapeLines().back(), "Clear");
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+}
+
+TEST_F(MainWindow, KeyboardMapDrivesTheSameHandlers)
+{
+    struct Case
+    {
+        std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+        std::string display;
+    };
+    const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
+                                alt = Qt::AltModifier, keypad = Qt::KeypadModifier;
+    const Case cases[] = {
+        {{{Qt::Key_8, none}}, "8"},
+        {{{Qt::Key_6, none}, {Qt::Key_Asterisk, shift}, {Qt::Key_7, none}, {Qt::Key_Return, none}}, "42"},
+        {{{Qt::Key_6, none}, {Qt::Key_8, shift}, {Qt::Key_7, none}, {Qt::Key_Enter, keypad}}, "42"},
+        {{{Qt::Key_8, ctrl}}, "0"},          // Ctrl+8 does nothing
+        {{{Qt::Key_8, keypad | ctrl}}, "8"}, // keypad keys ignore modifiers
+        {{{Qt::Key_5, none}, {Qt::Key_Minus, none}, {Qt::Key_2, none}, {Qt::Key_Equal, none}}, "3"},
+        {{{Qt::Key_5, none}, {Qt::Key_Underscore, shift}, {Qt::Key_2, none}, {Qt::Key_Equal, none}}, "3"},
+        {{{Qt::Key_5, none}, {Qt::Key_Minus, ctrl}, {Qt::Key_2, none}, {Qt::Key_Equal, none}}, "3"},
+        {{{Qt::Key_5, none}, {Qt::Key_Plus, shift}, {Qt::Key_2, none}, {Qt::Key_Equal, none}}, "7"},
+        {{{Qt::Key_5, none}, {Qt::Key_Plus, keypad}, {Qt::Key_2, none}, {Qt::Key_Equal, none}}, "7"},
+        {{{Qt::Key_9, none}, {Qt::Key_Slash, none}, {Qt::Key_4, keypad}, {Qt::Key_Equal, none}}, "2.25"},
+        {{{Qt::Key_9, none}, {Qt::Key_At, shift}}, "3"},  // Shift+2: square root
+        {{{Qt::Key_4, none}, {Qt::Key_R, none}}, "0.25"}, // R: reciprocal
+        {{{Qt::Key_2, none}, {Qt::Key_Z, none}, {Qt::Key_X, none}}, "200,000"},
+        {{{Qt::Key_1, none}, {Qt::Key_Period, none}, {Qt::Key_5, none}}, "1.5"},
+        {{{Qt::Key_1, none}, {Qt::Key_Comma, keypad}, {Qt::Key_5, none}}, "1.5"},
+        {{{Qt::Key_1, none}, {Qt::Key_2, none}, {Qt::Key_Backspace, none}}, "1"},
+        {{{Qt::Key_1, none}, {Qt::Key_2, none}, {Qt::Key_Delete, none}}, "0"},
+        {{{Qt::Key_1, none}, {Qt::Key_2, none}, {Qt::Key_Escape, none}}, "0"},
+        {{{Qt::Key_1, none}, {Qt::Key_2, none}, {Qt::Key_F9, none}}, "-12"},
+        {{{Qt::Key_7, none}, {Qt::Key_M, ctrl}, {Qt::Key_1, none}, {Qt::Key_R, ctrl | shift}}, "7"},
+        {{{Qt::Key_7, none}, {Qt::Key_M, ctrl}, {Qt::Key_L, ctrl | shift}, {Qt::Key_R, ctrl}}, "7"},
+        {{{Qt::Key_7, none}, {Qt::Key_M, ctrl}, {Qt::Key_L, ctrl}, {Qt::Key_R, ctrl}}, "0"},
+        {{{Qt::Key_7, none}, {Qt::Key_A, ctrl}, {Qt::Key_A, ctrl}, {Qt::Key_R, ctrl}}, "14"},
+        {{{Qt::Key_7, none}, {Qt::Key_A, ctrl}, {Qt::Key_S, ctrl}, {Qt::Key_R, ctrl}}, "14"}, // 14 + 7 - 7
+        {{{Qt::Key_5, alt}}, "0"},       // Alt+digit: nothing
+        {{{Qt::Key_Home, keypad}}, "0"}, // keypad 7 with NumLock off
+    };
+    for (const Case& c : cases) {
+        Key(Qt::Key_Escape);
+        for (const auto& [key, mods] : c.keys)
+            Key(key, mods);
+        EXPECT_EQ(Display(), c.display) << "case ending " << c.display;
+        EXPECT_FALSE(AnyButtonDown());
+    }
+}
+
+TEST_F(MainWindow, AHeldKeyShowsItsButtonDownAndRepeats)
+{
+    TabcPicSpeedBtn* seven = w->Button(QStringLiteral("btn7"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    Send(press);
+    EXPECT_TRUE(seven->Down());
+    EXPECT_EQ(seven->GroupIndex(), 1);
+    // Auto-repeat: presses act again; the window system's repeat releases do not lift the button.
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"), true);
+        QKeyEvent repeatPress(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"), true);
+        Send(repeatRelease);
+        EXPECT_TRUE(seven->Down());
+        Send(repeatPress);
+    }
+    EXPECT_EQ(Display(), "7,777");
+    // A second mapped key down before the release takes over the group.
+    QKeyEvent eight(QEvent::KeyPress, Qt::Key_8, Qt::NoModifier, QStringLiteral("8"));
+    Send(eight);
+    EXPECT_FALSE(seven->Down());
+    EXPECT_TRUE(w->Button(QStringLiteral("btn8"))->Down());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    Send(release);
+    EXPECT_FALSE(AnyButtonDown());
+    for (TabcPicSpeedBtn* b : w->findChildren<TabcPicSpeedBtn*>())
+        EXPECT_EQ(b->GroupIndex(), 0) << b->objectName().toStdString();
+}
+
+TEST_F(MainWindow, LimitMessagesComeWithEveryButtonReleased)
+{
+    FakeDialogs& d = FakeDialogs::Instance();
+    d.expectBoxes = true;
+    bool downAtBox = true;
+    d.onBox = [&](const uitest::ShownBox&) { downAtBox = AnyButtonDown(); };
+    for (int i = 0; i < 20; ++i)
+        Key(Qt::Key_9);
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].caption, QStringLiteral("Information"));
+    EXPECT_EQ(d.boxes[0].text,
+              QStringLiteral("Quorlane Calculator only supports\rentering numbers up to 18 digits long."));
+    EXPECT_FALSE(downAtBox);
+}
+
+TEST_F(MainWindow, FocusStaysOnTheSink)
+{
+    QTest::mouseClick(Child<QLineEdit>("memDisplayValue"), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    QTest::mouseClick(Child<QPlainTextEdit>("memTape")->viewport(), Qt::LeftButton);
+    Child<QPlainTextEdit>("memTape")->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    Key(Qt::Key_4);
+    EXPECT_EQ(Display(), "4");
+    // Enter, Ctrl+L and Esc never reach the sink; its text is never touched by keys.
+    EXPECT_EQ(Child<QLineEdit>("edtFocus")->text(), QStringLiteral("edtFocus"));
+}
+
+TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
+{
+    FakeDialogs& d = FakeDialogs::Instance();
+    // No text on the clipboard: Paste is disabled and Ctrl+V is consumed without effect.
+    Key(Qt::Key_5);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Display(), "5");
+    EXPECT_FALSE(Action("mnuEditPaste")->isEnabled());
+    EXPECT_TRUE(Action("mnuEditClearTape")->isEnabled());
+
+    QApplication::clipboard()->setText(QStringLiteral(" 1,234,567.5 "));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Display(), "1,234,567.5");
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1,234,567.5"));
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+
+    QApplication::clipboard()->setText(QStringLiteral("12abc"));
+    d.boxAnswers.push_back(ui::BoxAnswer::Ok);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].text, QStringLiteral("Clipboard must contain a numeric value"));
+    EXPECT_EQ(Display(), "1,234,567.5");
+
+    Key(Qt::Key_Plus, Qt::ShiftModifier);
+    Key(Qt::Key_1);
+    Key(Qt::Key_Return);
+    Action("mnuEditCopyTape")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QString::fromStdString("1,234,567.5  \r\n1 +\r\n" + Sep + "\r\n1,234,568.5 =\r\n "));
+
+    // Clear Tape asks first; No keeps every line, Yes clears them.
+    d.boxAnswers.push_back(ui::BoxAnswer::No);
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(w->TapeLines().size(), 5u);
+    EXPECT_EQ(d.boxes.back().caption, QStringLiteral("Confirm"));
+    EXPECT_EQ(d.boxes.back().text, QStringLiteral("Clear tape history?"));
+    EXPECT_EQ(d.boxes.back().buttons, ui::BoxButtons::YesNo);
+    d.boxAnswers.push_back(ui::BoxAnswer::Yes);
+    Key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_TRUE(w->TapeLines().empty());
+    EXPECT_EQ(Display(), "1,234,568.5");
+    Action("mnuEditCopyTape")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString());
+}
+
+TEST_F(MainWindow, DecimalKeyShowsTheLocaleSeparator)
+{
+    platform::ScopedSeparatorOverride comma(',', '\'');
+    ui::TfrmMain european;
+    EXPECT_EQ(european.Button(QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));
+    EXPECT_EQ(european.Engine().State().GroupChar, ' ');
+    EXPECT_EQ(european.Engine().State().DisplayMask, "### ### ### ### ### ### ##0,#####################");
+    EXPECT_FALSE(european.StartHidden());
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+// The tape document, its file (byte for byte, and never half-written) and its printout (a PDF read
+// back with pdftotext).
+
+#include "ui/TapeOutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/PrinterText.h"
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(14, 5, 9));
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+TEST(TapeDocument, HeadingPaddedLinesAndFooter)
+{
+    const std::vector<std::string> tape = {
+        "12  ", "3 +", std::string(26, '-'), "15 =", " ", "ab", std::string(27, 'x'), std::string(30, 'y')};
+    const std::vector<std::string> doc = ui::TapeDocument(tape, 1, Now, English);
+    const std::vector<std::string> expected = {
+        "    Quorlane Calculator",
+        "        History Tape",
+        std::string(14, ' '),
+        std::string(14, ' '),
+        std::string(23, ' ') + "12  ",
+        std::string(24, ' ') + "3 +",
+        " " + std::string(26, '-'),
+        std::string(23, ' ') + "15 =",
+        std::string(27, ' '),
+        std::string(25, ' ') + "ab",
+        std::string(27, 'x'), // exactly 26 + 1: unchanged
+        std::string(30, 'y'), // longer: unchanged
+        std::string(14, ' '),
+        " Date: 12/8/26",
+        " Time: 2:05:09\u202fPM Coordinated Universal Time",
+        std::string(14, ' '),
+        "    www.quorlane.example",
+    };
+    ASSERT_EQ(doc.size(), expected.size());
+    for (std::size_t i = 0; i < doc.size(); ++i) {
+        if (i == 14)
+            continue; // the long time format's spelling depends on Qt's locale data: checked below
+        EXPECT_EQ(doc[i], expected[i]) << "line " << i + 1;
+    }
+    EXPECT_EQ(doc[14].rfind(" Time: ", 0), 0u);
+    EXPECT_NE(doc[14].find("2:05:09"), std::string::npos) << doc[14];
+
+    // Printing: margin 9.
+    const std::vector<std::string> printed = ui::TapeDocument({"ab"}, 9, Now, English);
+    EXPECT_EQ(printed[0], std::string(12, ' ') + "Quorlane Calculator");
+    EXPECT_EQ(printed[1], std::string(16, ' ') + "History Tape");
+    EXPECT_EQ(printed[2], std::string(22, ' '));
+    EXPECT_EQ(printed[4], std::string(33, ' ') + "ab");
+    EXPECT_EQ(printed[6].rfind(std::string(9, ' ') + "Date: ", 0), 0u);
+    // An empty tape: the nine heading and footer lines.
+    EXPECT_EQ(ui::TapeDocument({}, 1, Now, English).size(), 9u);
+}
+
+TEST(TapeDocument, DateAndTimeFollowTheLocale)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const std::vector<std::string> doc = ui::TapeDocument({}, 1, Now, german);
+    EXPECT_EQ(doc[5], " Date: 08.12.26");
+    EXPECT_EQ(doc[6].rfind(" Time: 14:05:09", 0), 0u) << doc[6];
+}
+
+TEST(TapeFile, CrLfAfterEveryLineAndNothingElse)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"one", "", "  three \xe9"});
+    EXPECT_EQ(ReadAll(path), QByteArray("one\r\n\r\n  three \xe9\r\n"));
+    ui::WriteTapeFile(path, {});
+    EXPECT_EQ(ReadAll(path), QByteArray());
+}
+
+TEST(TapeFile, AFailedWriteLeavesThePreviousFileAndNamesIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"old"});
+    // A target that is a folder, and a folder that does not exist.
+    const QString folder = dir.filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& bad : {folder, dir.filePath(QStringLiteral("missing/tape.txt"))}) {
+        try {
+            ui::WriteTapeFile(bad, {"new"});
+            ADD_FAILURE() << "no error for " << bad.toStdString();
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(bad.toStdString()), std::string::npos) << e.what();
+        }
+    }
+    // A folder that may not be written: the old file stays as it was (root may write anywhere).
+    if (geteuid() != 0) {
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_THROW(ui::WriteTapeFile(path, {"new"}), std::runtime_error);
+        QFile::setPermissions(dir.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+}
+
+QString PdfText(const QString& pdf, int page = 0)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return {};
+    QStringList args{QStringLiteral("-layout")};
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    args << pdf << QStringLiteral("-");
+    QProcess p;
+    p.start(tool, args);
+    p.waitForFinished(20000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+std::unique_ptr<QPrinter> PdfPrinter(const QString& file, const QPageSize& size = QPageSize(QPageSize::A4))
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(file);
+    printer->setPageSize(size);
+    printer->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    return printer;
+}
+
+TEST(TapePrint, LinesPagesAndWrapping)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QTemporaryDir dir;
+    // A tape longer than one page: no heading repeated on page 2.
+    std::vector<std::string> tape;
+    for (int i = 1; i <= 120; ++i)
+        tape.push_back(std::to_string(i) + " +");
+    const QString pdf = dir.filePath(QStringLiteral("tape.pdf"));
+    {
+        auto printer = PdfPrinter(pdf);
+        ui::PrintTapeDocument(*printer, ui::TapeDocument(tape, ui::PrintMargin, Now, English));
+    }
+    const QString page1 = PdfText(pdf, 1), page2 = PdfText(pdf, 2);
+    EXPECT_TRUE(page1.contains(QStringLiteral("Quorlane Calculator")));
+    EXPECT_TRUE(page1.contains(QStringLiteral("History Tape")));
+    EXPECT_TRUE(page1.contains(QStringLiteral("1 +")));
+    EXPECT_FALSE(page2.isEmpty());
+    EXPECT_FALSE(page2.contains(QStringLiteral("History Tape")));
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("120 +")));
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("www.quorlane.example")));
+
+    // A page narrower than a line: the line breaks at the last character that fits.
+    const QString narrow = dir.filePath(QStringLiteral("narrow.pdf"));
+    {
+        auto printer = PdfPrinter(narrow, QPageSize(QSizeF(60, 100), QPageSize::Millimeter));
+        QFont font(QStringLiteral("Courier New"));
+        font.setPointSize(12);
+        platform::PrinterTextChannel channel(*printer, font);
+        channel.WriteLine(QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        const int afterWrapped = channel.Y();
+        channel.WriteLine(QStringLiteral("x"));
+        EXPECT_GT(channel.Y() - afterWrapped, 0);
+        channel.Close();
+    }
+    const QStringList lines = PdfText(narrow).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].trimmed().startsWith(QStringLiteral("0123")));
+    EXPECT_TRUE(lines[1].trimmed().endsWith(QStringLiteral("XYZ")) ||
+                lines[2].trimmed().endsWith(QStringLiteral("XYZ")));
+    EXPECT_EQ(lines.join(QString()).remove(QLatin1Char(' ')).left(36),
+              QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+}
+
+TEST(TapePrint, LineAdvanceAndPageBreakRule)
+{
+    QTemporaryDir dir;
+    auto printer = PdfPrinter(dir.filePath(QStringLiteral("rule.pdf")));
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSize(12);
+    platform::PrinterTextChannel channel(*printer, font);
+    const QFontMetrics m(QFont(font, printer.get()), printer.get());
+    channel.WriteLine(QStringLiteral("text"));
+    EXPECT_EQ(channel.Y(), m.height() + 2);
+    channel.WriteLine(QString());
+    EXPECT_EQ(channel.Y(), 2 * m.height() + 2);
+    const int pageHeight = printer->pageLayout().paintRectPixels(printer->resolution()).height();
+    int lines = 2;
+    while (channel.Page() == 1) {
+        channel.WriteLine(QStringLiteral("more"));
+        ++lines;
+        ASSERT_LT(lines, 1000);
+    }
+    // The page broke when y passed the page height less two lines.
+    EXPECT_GT(m.height() + 2 + (lines - 1) * (m.height() + 2), pageHeight - 2 * (m.height() + 2));
+    EXPECT_EQ(channel.Y(), 0);
+    channel.Close();
+}
+
+} // namespace

@@ -1,0 +1,743 @@
+#include "ui/Calc.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTimer>
+#include <QWindow>
+
+#include "controls/Abcbtn.h"
+#include "platform/Locale.h"
+#include "platform/qt/Colors.h"
+#include "ui/DialogService.h"
+
+// Outside any namespace, as the resource system requires.
+static void initUiResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace ui {
+namespace {
+
+constexpr int ClientWidth = 502;
+constexpr int ClientHeight = 269;
+constexpr int StatusBarHeight = 19;
+constexpr int StatusPanelWidth = 200;
+constexpr int PictureDelayMs = 150;
+
+// The keypad at design size: position in client pixels, caption font height in pixels, colour.
+struct KeySpec
+{
+    const char* name;
+    const char* caption;
+    int left, top, width, height;
+    int fontPixels;
+    TColor color;
+    const char* hint;
+    engine::CalcKey key;
+};
+
+constexpr KeySpec keypad[] = {
+    {"btnBack", "Backspace", 8, 44, 80, 30, 12, clMaroon, "", engine::CalcKey::Back},
+    {"btnCE", "CE", 91, 44, 80, 30, 16, clMaroon, "Clear Entry", engine::CalcKey::CE},
+    {"btnC", "C", 174, 44, 80, 30, 16, clMaroon, "Clear", engine::CalcKey::C},
+    {"btnMC", "MC", 8, 84, 38, 30, 13, clPurple, "Memory Clear", engine::CalcKey::MC},
+    {"btnMR", "MR", 8, 116, 38, 30, 13, clPurple, "Memory Recall", engine::CalcKey::MR},
+    {"btnMS", "MS", 8, 148, 38, 30, 13, clPurple, "Memory Store", engine::CalcKey::MS},
+    {"btnMAdd", "M+", 8, 180, 38, 30, 13, clPurple, "Add to Memory", engine::CalcKey::MAdd},
+    {"btnMSubtract", "M-", 8, 212, 38, 30, 13, clPurple, "Subtract from Memory", engine::CalcKey::MSubtract},
+    {"btn7", "7", 56, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D7},
+    {"btn8", "8", 96, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D8},
+    {"btn9", "9", 136, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D9},
+    {"btn4", "4", 56, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D4},
+    {"btn5", "5", 96, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D5},
+    {"btn6", "6", 136, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D6},
+    {"btn1", "1", 56, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D1},
+    {"btn2", "2", 96, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D2},
+    {"btn3", "3", 136, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D3},
+    {"btn0", "0", 56, 180, 38, 30, 19, clNavy, "", engine::CalcKey::D0},
+    {"btn00", "00", 96, 180, 38, 30, 19, clNavy, "", engine::CalcKey::D00},
+    {"btnDecimal", ".", 136, 180, 38, 30, 19, clNavy, "", engine::CalcKey::Decimal},
+    {"btn000", "000", 56, 212, 78, 30, 19, clNavy, "", engine::CalcKey::D000},
+    {"btnPlusMinus", "+/-", 136, 212, 38, 30, 16, clNavy, "", engine::CalcKey::PlusMinus},
+    {"btnDivide", "/", 176, 84, 38, 30, 19, clPurple, "", engine::CalcKey::Divide},
+    {"btnMultiply", "*", 176, 116, 38, 30, 19, clPurple, "", engine::CalcKey::Multiply},
+    {"btnSubtract", "-", 176, 148, 38, 30, 19, clPurple, "", engine::CalcKey::Subtract},
+    {"btnAdd", "+", 176, 180, 38, 62, 19, clPurple, "", engine::CalcKey::Add},
+    {"btnSquareRoot", "sqrt", 216, 84, 38, 30, 13, clNavy, "", engine::CalcKey::SquareRoot},
+    {"btnPercent", "%", 216, 116, 38, 30, 16, clNavy, "", engine::CalcKey::Percent},
+    {"btnReciprocal", "1/x", 216, 148, 38, 30, 13, clNavy, "", engine::CalcKey::Reciprocal},
+    {"btnEquals", "=", 216, 180, 38, 62, 19, clPurple, "", engine::CalcKey::Equals},
+};
+
+// Which modifier set a keyboard-map row accepts.
+enum class Mods
+{
+    None,
+    ShiftOnly,
+    CtrlOnly,
+    Any
+};
+
+bool Matches(Mods mods, const platform::VirtualKey& k)
+{
+    switch (mods) {
+    case Mods::None:
+        return !k.shift && !k.ctrl && !k.alt;
+    case Mods::ShiftOnly:
+        return k.shift && !k.ctrl && !k.alt;
+    case Mods::CtrlOnly:
+        return !k.shift && k.ctrl && !k.alt;
+    case Mods::Any:
+        return true;
+    }
+    return false;
+}
+
+struct KeyRow
+{
+    int code;
+    Mods mods;
+    const char* button;
+};
+
+// The key-down stage, in its order; at most one row matches a key and modifier set.
+constexpr KeyRow keyDownMap[] = {
+    {48, Mods::None, "btn0"},
+    {96, Mods::Any, "btn0"},
+    {90, Mods::None, "btn00"},
+    {88, Mods::None, "btn000"},
+    {49, Mods::None, "btn1"},
+    {50, Mods::None, "btn2"},
+    {51, Mods::None, "btn3"},
+    {52, Mods::None, "btn4"},
+    {53, Mods::None, "btn5"},
+    {54, Mods::None, "btn6"},
+    {55, Mods::None, "btn7"},
+    {56, Mods::None, "btn8"},
+    {57, Mods::None, "btn9"},
+    {97, Mods::Any, "btn1"},
+    {98, Mods::Any, "btn2"},
+    {99, Mods::Any, "btn3"},
+    {100, Mods::Any, "btn4"},
+    {101, Mods::Any, "btn5"},
+    {102, Mods::Any, "btn6"},
+    {103, Mods::Any, "btn7"},
+    {104, Mods::Any, "btn8"},
+    {105, Mods::Any, "btn9"},
+    {190, Mods::None, "btnDecimal"},
+    {110, Mods::Any, "btnDecimal"},
+    {191, Mods::None, "btnDivide"},
+    {111, Mods::Any, "btnDivide"},
+    {56, Mods::ShiftOnly, "btnMultiply"},
+    {106, Mods::Any, "btnMultiply"},
+    {109, Mods::Any, "btnSubtract"},
+    {187, Mods::ShiftOnly, "btnAdd"},
+    {107, Mods::Any, "btnAdd"},
+    {187, Mods::None, "btnEquals"},
+    {13, Mods::Any, "btnEquals"},
+    {120, Mods::None, "btnPlusMinus"},
+    {8, Mods::None, "btnBack"},
+    {46, Mods::None, "btnCE"},
+    {27, Mods::None, "btnC"},
+    {50, Mods::ShiftOnly, "btnSquareRoot"},
+    {53, Mods::ShiftOnly, "btnPercent"},
+    {82, Mods::None, "btnReciprocal"},
+    {76, Mods::CtrlOnly, "btnMC"},
+    {77, Mods::CtrlOnly, "btnMS"},
+};
+
+// The shortcut stage: taken before the menus see the key.
+struct ShortcutRow
+{
+    int code;
+    bool needsCtrl; // the Ctrl key held, other modifiers ignored; otherwise any modifiers
+    const char* button;
+};
+
+constexpr ShortcutRow shortcutMap[] = {
+    {platform::vk::OemMinus, false, "btnSubtract"},
+    {'R', true, "btnMR"},
+    {'A', true, "btnMAdd"},
+    {'S', true, "btnMSubtract"},
+};
+
+QFont KeyFont(int pixels)
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(true);
+    return f;
+}
+
+QFont PlainFont(const char* family, int pixels)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+void InitResources()
+{
+    static const bool done = [] {
+        initUiResources();
+        // Fonts the design names that this platform may lack, by their nearest metric twins.
+        QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
+        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    (void)done;
+}
+
+TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent),
+      engine_(*this, platform::LocaleDecimalSeparator(), platform::LocaleThousandSeparator())
+{
+    InitResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(PlainFont("Arial", 13));
+    CreateControls();
+    CreateMenus();
+    FormCreate(arguments);
+    // The pictures come once the window is on the screen: loading their format costs start-up time.
+    QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
+}
+
+void TfrmMain::LoadPictures()
+{
+    setWindowIcon(QIcon(QStringLiteral(":/icons/calculator.svg")));
+    for (const auto& [action, file] : pictures_)
+        action->setIcon(QIcon(file));
+    pictures_.clear();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::CreateControls()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    client_->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
+
+    memDisplayValue_ = new QLineEdit(client_);
+    memDisplayValue_->setObjectName(QStringLiteral("memDisplayValue"));
+    memDisplayValue_->setGeometry(8, 9, 245, 24);
+    memDisplayValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    memDisplayValue_->setReadOnly(true);
+    memDisplayValue_->setFont(PlainFont("Tahoma", 13));
+    memDisplayValue_->setCursor(Qt::ArrowCursor);
+    memDisplayValue_->setText(QStringLiteral("0"));
+    memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
+    memDisplayValue_->installEventFilter(this);
+
+    edtFocus_ = new QLineEdit(client_);
+    edtFocus_->setObjectName(QStringLiteral("edtFocus"));
+    edtFocus_->setGeometry(8, 9, 1, 1);
+    edtFocus_->setFrame(false);
+    edtFocus_->setText(QStringLiteral("edtFocus"));
+    edtFocus_->setAccessibleName(QStringLiteral("Keyboard input"));
+    edtFocus_->installEventFilter(this);
+    edtFocus_->lower();
+
+    memTape_ = new QPlainTextEdit(client_);
+    memTape_->setObjectName(QStringLiteral("memTape"));
+    memTape_->setGeometry(268, 8, 226, 233);
+    memTape_->setFont(PlainFont("Courier New", 11));
+    memTape_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memTape_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memTape_->viewport()->setCursor(Qt::ArrowCursor);
+    memTape_->setAccessibleName(QStringLiteral("History tape"));
+    QTextOption right = memTape_->document()->defaultTextOption();
+    right.setAlignment(Qt::AlignRight);
+    memTape_->document()->setDefaultTextOption(right);
+    memTape_->installEventFilter(this);
+
+    setTabOrder(memDisplayValue_, edtFocus_);
+    setTabOrder(edtFocus_, memTape_);
+
+    for (const KeySpec& k : keypad) {
+        auto* b = new TabcPicSpeedBtn(client_);
+        const QString name = QString::fromLatin1(k.name);
+        b->setObjectName(name);
+        b->SetCaption(QString::fromLatin1(k.caption));
+        b->setGeometry(k.left, k.top, k.width, k.height);
+        b->setFont(KeyFont(k.fontPixels));
+        b->SetFontColor(k.color);
+        b->SetStyle(absThickHighlight);
+        b->SetAllowAllUp(true);
+        b->SetPopup(false);
+        b->SetGroupIndex(0);
+        if (*k.hint != '\0')
+            b->setToolTip(QString::fromLatin1(k.hint));
+        b->setAccessibleName(*k.hint != '\0' ? QString::fromLatin1(k.hint) : QString::fromLatin1(k.caption));
+        connect(b, &TabcPicSpeedBtn::OnClick, this, [this, name] { PressButton(name); });
+        buttons_[name] = b;
+        buttonKeys_[b] = k.key;
+    }
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setFixedHeight(StatusBarHeight);
+    statusBar_->setSizeGripEnabled(true);
+    statusBar_->setFont(PlainFont("Arial", 11));
+    statusPanel_ = new QLabel(statusBar_);
+    statusPanel_->setObjectName(QStringLiteral("StatusBarPanel0"));
+    statusPanel_->setFixedWidth(StatusPanelWidth);
+    statusPanel_->setFont(PlainFont("Arial", 11));
+    statusPanel_->setStyleSheet(QStringLiteral("color: black"));
+    statusPanel_->setAccessibleName(QStringLiteral("Memory indicator"));
+    statusBar_->addWidget(statusPanel_);
+    setStatusBar(statusBar_);
+}
+
+void TfrmMain::CreateMenus()
+{
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, int shortcut = 0,
+                      const QString& shortcutText = QString(), const char* icon = nullptr) {
+        auto* a =
+            new QAction(shortcutText.isEmpty() ? caption : caption + QLatin1Char('\t') + shortcutText, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (icon != nullptr)
+            pictures_.emplace_back(a, QString::fromLatin1(icon));
+        menu->addAction(a);
+        actions_[a->objectName()] = a;
+        if (shortcut != 0)
+            shortcuts_.push_back({shortcut, a, menu});
+        return a;
+    };
+    auto separator = [this](QMenu* menu, const char* name) {
+        QAction* s = menu->addSeparator();
+        s->setObjectName(QString::fromLatin1(name));
+        actions_[s->objectName()] = s;
+    };
+    auto checkable = [](QAction* a, bool checked) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+    using platform::CtrlBit;
+    using platform::ShiftBit;
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    connect(add(file, "mnuFileSave", QStringLiteral("&Save"), 0, {}, ":/icons/save.svg"), &QAction::triggered,
+            this, &TfrmMain::mnuFileSaveClick);
+    connect(add(file, "mnuFileSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            &TfrmMain::mnuFileSaveAsClick);
+    separator(file, "mnuFileLine1");
+    connect(add(file, "mnuFilePrint", QStringLiteral("&Print..."), CtrlBit + 'P', QStringLiteral("Ctrl+P"),
+                ":/icons/print.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuFilePrintClick);
+    separator(file, "mnuFileLine2");
+    connect(add(file, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            &TfrmMain::mnuFileExitClick);
+
+    mnuEdit_ = bar->addMenu(QStringLiteral("&Edit"));
+    mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
+    connect(mnuEdit_, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
+    connect(add(mnuEdit_, "mnuEditCopy", QStringLiteral("&Copy"), CtrlBit + 'C', QStringLiteral("Ctrl+C"),
+                ":/icons/copy.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuEditCopyClick);
+    connect(add(mnuEdit_, "mnuEditPaste", QStringLiteral("&Paste"), CtrlBit + 'V', QStringLiteral("Ctrl+V"),
+                ":/icons/paste.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuEditPasteClick);
+    separator(mnuEdit_, "mnuEditLine1");
+    connect(add(mnuEdit_, "mnuEditCopyTape", QStringLiteral("C&opy Tape")), &QAction::triggered, this,
+            &TfrmMain::mnuEditCopyTapeClick);
+    connect(add(mnuEdit_, "mnuEditClearTape", QStringLiteral("Clear &Tape..."),
+                ShiftBit + platform::vk::Delete, QStringLiteral("Shift+Del")),
+            &QAction::triggered, this, &TfrmMain::mnuEditClearTapeClick);
+    separator(mnuEdit_, "mnuEditLine2");
+    connect(add(mnuEdit_, "mnuEditResetSize", QStringLiteral("&Reset Size")), &QAction::triggered, this,
+            &TfrmMain::mnuEditResetSizeClick);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    connect(checkable(add(view, "mnuViewHistoryTape", QStringLiteral("&History Tape")), true),
+            &QAction::triggered, this, &TfrmMain::mnuViewHistoryTapeClick);
+    connect(checkable(add(view, "mnuViewFlatButtons", QStringLiteral("&Flat Buttons")), false),
+            &QAction::triggered, this, &TfrmMain::mnuViewFlatButtonsClick);
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    connect(checkable(add(options, "mnuOptionsAlwaysOnTop", QStringLiteral("&Always on Top")), false),
+            &QAction::triggered, this, &TfrmMain::mnuOptionsAlwaysOnTopClick);
+    connect(checkable(add(options, "mnuOptionsTrayIcon", QStringLiteral("&Tray Icon")), false),
+            &QAction::triggered, this, &TfrmMain::mnuOptionsTrayIconClick);
+    connect(checkable(add(options, "mnuOptionsRunOnStartup", QStringLiteral("&Run on Startup")), false),
+            &QAction::triggered, this, &TfrmMain::mnuOptionsRunOnStartupClick);
+    QMenu* inputLogic = options->addMenu(QStringLiteral("&Input Logic"));
+    inputLogic->setObjectName(QStringLiteral("mnuOptionsInputLogic"));
+    inputLogic->menuAction()->setVisible(false);
+    add(inputLogic, "mnuOptionsInputLogicAlgebraic", QStringLiteral("&Algebraic"));
+    add(inputLogic, "mnuOptionsInputLogicRPN", QStringLiteral("RPN"));
+    QMenu* schemes = options->addMenu(QStringLiteral("&Color Scheme"));
+    schemes->setObjectName(QStringLiteral("mnuOptionsColorScheme"));
+    auto* schemeGroup = new QActionGroup(this);
+    schemeGroup->setExclusive(true);
+    const std::pair<const char*, const char*> schemeItems[] = {
+        {"mnuOptionsColorSchemeDefault", "Default"}, {"mnuOptionsColorSchemeBlack", "Black"},
+        {"mnuOptionsColorSchemeDesert", "Desert"},   {"mnuOptionsColorSchemeEggplant", "Eggplant"},
+        {"mnuOptionsColorSchemeRose", "Rose"},       {"mnuOptionsColorSchemeTraditional", "Traditional"},
+    };
+    for (const auto& [name, caption] : schemeItems) {
+        QAction* a = checkable(add(schemes, name, QString::fromLatin1(caption)),
+                               std::string_view(name) == "mnuOptionsColorSchemeDefault");
+        schemeGroup->addAction(a);
+    }
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(add(help, "mnuHelpKeyboardEquivalents", QStringLiteral("&Keyboard Equivalents"), platform::vk::F1,
+                QStringLiteral("F1"), ":/icons/keyboard.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuHelpKeyboardEquivalentsClick);
+    QAction* whatsThis =
+        add(help, "mnuHelpWhatsThis", QStringLiteral("What's &This?"), 0, QStringLiteral("Shift+F1"));
+    whatsThis->setVisible(false);
+    whatsThis->setEnabled(false);
+    separator(help, "mnuHelpLine1");
+    connect(add(help, "mnuHelpAboutCalculator", QStringLiteral("&About Quorlane Calculator")),
+            &QAction::triggered, this, &TfrmMain::mnuHelpAboutCalculatorClick);
+
+    mnuTray_ = new QMenu(this);
+    mnuTray_->setObjectName(QStringLiteral("mnuTray"));
+    QAction* open =
+        add(mnuTray_, "mnuTrayOpenQuorlaneCalculator", QStringLiteral("&Open Quorlane Calculator"));
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    mnuTray_->setDefaultAction(open);
+    connect(open, &QAction::triggered, this, &TfrmMain::mnuTrayOpenQuorlaneCalculatorClick);
+    separator(mnuTray_, "mnuTrayLine1");
+    connect(add(mnuTray_, "mnuTrayExit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            &TfrmMain::mnuTrayExitClick);
+}
+
+void TfrmMain::FormCreate(const QStringList& arguments)
+{
+    loading_ = true;
+    // The stored options are read here by the settings store; until then the design defaults stand.
+    if (actions_.at(QStringLiteral("mnuViewFlatButtons"))->isChecked())
+        mnuViewFlatButtonsClick();
+    startHidden_ = !arguments.isEmpty() && arguments.first() == QLatin1String("/tray") &&
+                   actions_.at(QStringLiteral("mnuOptionsTrayIcon"))->isChecked() &&
+                   actions_.at(QStringLiteral("mnuOptionsRunOnStartup"))->isChecked();
+    const char decimal = engine_.State().DecimalChar;
+    buttons_.at(QStringLiteral("btnDecimal"))->SetCaption(QString(QLatin1Char(decimal)));
+    SetDisplayText("0");
+    loading_ = false;
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TfrmMain::FormShow()
+{
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::memDisplayValueEnter()
+{
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+TabcPicSpeedBtn* TfrmMain::Button(const QString& name) const
+{
+    const auto it = buttons_.find(name);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+std::vector<std::string> TfrmMain::TapeLines() const
+{
+    std::vector<std::string> lines;
+    const QTextDocument* doc = memTape_->document();
+    if (doc->isEmpty())
+        return lines;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        lines.push_back(b.text().toLatin1().toStdString());
+    return lines;
+}
+
+// ---- the engine's host ----
+
+std::string TfrmMain::DisplayText() const
+{
+    return memDisplayValue_->text().toLatin1().toStdString();
+}
+
+void TfrmMain::SetDisplayText(std::string_view text)
+{
+    memDisplayValue_->setText(Latin1(text));
+}
+
+void TfrmMain::ClearDisplay()
+{
+    memDisplayValue_->clear();
+}
+
+void TfrmMain::AppendTapeLine(std::string_view line)
+{
+    memTape_->appendPlainText(Latin1(line));
+    // Keep the last line in view.
+    memTape_->verticalScrollBar()->setValue(memTape_->verticalScrollBar()->maximum());
+}
+
+void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
+{
+    const BoxKind box = kind == engine::MessageKind::Error     ? BoxKind::Error
+                        : kind == engine::MessageKind::Confirm ? BoxKind::Confirm
+                                                               : BoxKind::Information;
+    Dialogs().Box(this, box, Latin1(engine::CaptionOf(kind)), Latin1(text), BoxButtons::Ok);
+}
+
+void TfrmMain::ReleaseKeys()
+{
+    FormKeyUp();
+}
+
+void TfrmMain::SetStatusText(std::string_view text)
+{
+    statusPanel_->setText(Latin1(text));
+}
+
+void TfrmMain::ReportError(std::string_view message)
+{
+    Dialogs().Box(this, BoxKind::GeneralError, QString::fromLatin1(ApplicationTitle), Latin1(message),
+                  BoxButtons::Ok);
+}
+
+// ---- keypad and keyboard ----
+
+void TfrmMain::PressButton(const QString& name)
+{
+    const auto it = buttons_.find(name);
+    if (it != buttons_.end())
+        engine_.Press(buttonKeys_.at(it->second));
+}
+
+void TfrmMain::ProcessKey(TabcPicSpeedBtn* button)
+{
+    button->SetGroupIndex(1);
+    button->SetDown(true);
+    button->repaint();
+}
+
+bool TfrmMain::FormShortCut(const platform::VirtualKey& key)
+{
+    bool handled = false;
+    for (const ShortcutRow& row : shortcutMap) {
+        if (key.code == row.code && (!row.needsCtrl || key.ctrl)) {
+            const QString name = QString::fromLatin1(row.button);
+            ProcessKey(buttons_.at(name));
+            PressButton(name);
+            handled = true;
+        }
+    }
+    return handled;
+}
+
+bool TfrmMain::MenuShortCut(const platform::VirtualKey& key)
+{
+    const int value = key.ShortcutValue();
+    for (const ShortcutItem& item : shortcuts_) {
+        if (item.value != value)
+            continue;
+        // The parent menu's own handler runs first (the Edit menu's enabling rule).
+        if (item.parentMenu == mnuEdit_)
+            mnuEditClick();
+        if (item.action->isEnabled())
+            item.action->trigger();
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::FormKeyDown(const platform::VirtualKey& key)
+{
+    for (const KeyRow& row : keyDownMap) {
+        if (key.code == row.code && Matches(row.mods, key)) {
+            const QString name = QString::fromLatin1(row.button);
+            ProcessKey(buttons_.at(name));
+            PressButton(name);
+        }
+    }
+}
+
+bool TfrmMain::FormKeyPress(QChar character)
+{
+    // Enter (also Ctrl+M), Ctrl+L and Esc never reach the focus sink.
+    const ushort c = character.unicode();
+    return c == 13 || c == 12 || c == 27;
+}
+
+void TfrmMain::FormKeyUp()
+{
+    const QList<TabcPicSpeedBtn*> keys = client_->findChildren<TabcPicSpeedBtn*>(Qt::FindDirectChildrenOnly);
+    for (TabcPicSpeedBtn* b : keys)
+        b->SetDown(false);
+    for (TabcPicSpeedBtn* b : keys)
+        b->SetGroupIndex(0);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == memDisplayValue_ || watched == memTape_) && event->type() == QEvent::FocusIn) {
+        memDisplayValueEnter();
+        return false;
+    }
+    if (watched != edtFocus_)
+        return QMainWindow::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Every key goes through the keyboard map below, not through Qt's shortcuts; only Alt
+        // combinations stay with the menu bar's accelerators.
+        if (static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier))
+            return false;
+        event->accept();
+        return true;
+    case QEvent::KeyPress: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        const platform::VirtualKey key = platform::VirtualKeyFromEvent(*e);
+        Guarded([&] {
+            if (FormShortCut(key) || MenuShortCut(key))
+                return;
+            FormKeyDown(key);
+        });
+        // The focus sink's text is never used: it takes no keys at all.
+        return true;
+    }
+    case QEvent::KeyRelease: {
+        auto* e = static_cast<QKeyEvent*>(event);
+        if (!e->isAutoRepeat())
+            Guarded([this] { FormKeyUp(); });
+        return true;
+    }
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+void TfrmMain::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+    }
+}
+
+void TfrmMain::BringToFront()
+{
+    if (isMinimized()) {
+        showNormal();
+        return;
+    }
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+    if (QWidget* modal = QApplication::activeModalWidget();
+        modal != nullptr && modal != this && modal->isVisible()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+// ---- menu commands ----
+
+void TfrmMain::mnuFileSaveClick() {}
+void TfrmMain::mnuFileSaveAsClick() {}
+void TfrmMain::mnuFilePrintClick() {}
+
+void TfrmMain::mnuFileExitClick()
+{
+    close();
+}
+
+void TfrmMain::mnuEditClick()
+{
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    actions_.at(QStringLiteral("mnuEditPaste"))->setEnabled(clip != nullptr && clip->hasText());
+    actions_.at(QStringLiteral("mnuEditClearTape"))
+        ->setEnabled(actions_.at(QStringLiteral("mnuViewHistoryTape"))->isChecked());
+}
+
+void TfrmMain::mnuEditCopyClick()
+{
+    memDisplayValue_->selectAll();
+    QApplication::clipboard()->setText(memDisplayValue_->text());
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::mnuEditPasteClick()
+{
+    memDisplayValue_->selectAll();
+    engine_.Paste(QApplication::clipboard()->text().toLatin1().toStdString());
+}
+
+void TfrmMain::mnuEditCopyTapeClick()
+{
+    memTape_->selectAll();
+    QStringList lines;
+    for (const std::string& line : TapeLines())
+        lines << QString::fromLatin1(line.c_str());
+    QApplication::clipboard()->setText(lines.join(QLatin1String("\r\n")));
+}
+
+void TfrmMain::mnuEditClearTapeClick()
+{
+    if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
+                      QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes)
+        memTape_->clear();
+}
+
+void TfrmMain::mnuEditResetSizeClick() {}
+void TfrmMain::mnuViewHistoryTapeClick() {}
+void TfrmMain::mnuViewFlatButtonsClick() {}
+void TfrmMain::mnuOptionsAlwaysOnTopClick() {}
+void TfrmMain::mnuOptionsTrayIconClick() {}
+void TfrmMain::mnuOptionsRunOnStartupClick() {}
+void TfrmMain::mnuHelpKeyboardEquivalentsClick() {}
+void TfrmMain::mnuHelpAboutCalculatorClick() {}
+
+void TfrmMain::mnuTrayOpenQuorlaneCalculatorClick()
+{
+    BringToFront();
+}
+
+void TfrmMain::mnuTrayExitClick()
+{
+    close();
+}
+
+} // namespace ui

@@ -1,0 +1,136 @@
+#pragma once
+// TfrmMain: the calculator's main window. It lays out the display, the keypad of 30 picture
+// buttons, the history tape, the status bar with the memory indicator and the menus; it is the
+// engine's host (display, tape, boxes, key release, status panel) and routes the keyboard through
+// the keyboard map. Behaviour lives in the engine and in small units beside this one.
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "engine/CalcEngine.h"
+#include "platform/qt/VirtualKeys.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class TabcPicSpeedBtn;
+
+namespace ui {
+
+// The application's title: window caption, box captions of the general error report.
+inline constexpr char ApplicationTitle[] = "Quorlane Calculator";
+
+// Loads the program's pictures and font substitutions (once; the main window does it too).
+void InitResources();
+
+class TfrmMain : public QMainWindow, public engine::ICalcHost
+{
+    Q_OBJECT
+
+public:
+    // `arguments` are the command-line arguments without the program name ("/tray" first starts
+    // hidden when the tray icon and run-on-startup options are on).
+    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    const engine::CalcEngine& Engine() const { return engine_; }
+    bool StartHidden() const { return startHidden_; }
+    bool Loading() const { return loading_; }
+    std::vector<std::string> TapeLines() const;
+    TabcPicSpeedBtn* Button(const QString& name) const;
+
+    // The engine's host.
+    std::string DisplayText() const override;
+    void SetDisplayText(std::string_view text) override;
+    void ClearDisplay() override;
+    void AppendTapeLine(std::string_view line) override;
+    void ShowMessage(engine::MessageKind kind, std::string_view text) override;
+    void ReleaseKeys() override;
+    void SetStatusText(std::string_view text) override;
+    void ReportError(std::string_view message) override;
+
+    // Keyboard map.
+    void ProcessKey(TabcPicSpeedBtn* button);
+    bool FormShortCut(const platform::VirtualKey& key);
+    void FormKeyDown(const platform::VirtualKey& key);
+    bool FormKeyPress(QChar character);
+    void FormKeyUp();
+
+    // Brings the window forward for a second start: restored when minimised, else raised and
+    // activated together with its open dialog.
+    void BringToFront();
+
+public slots:
+    void mnuFileSaveClick();
+    void mnuFileSaveAsClick();
+    void mnuFilePrintClick();
+    void mnuFileExitClick();
+    void mnuEditClick();
+    void mnuEditCopyClick();
+    void mnuEditPasteClick();
+    void mnuEditCopyTapeClick();
+    void mnuEditClearTapeClick();
+    void mnuEditResetSizeClick();
+    void mnuViewHistoryTapeClick();
+    void mnuViewFlatButtonsClick();
+    void mnuOptionsAlwaysOnTopClick();
+    void mnuOptionsTrayIconClick();
+    void mnuOptionsRunOnStartupClick();
+    void mnuHelpKeyboardEquivalentsClick();
+    void mnuHelpAboutCalculatorClick();
+    void mnuTrayOpenQuorlaneCalculatorClick();
+    void mnuTrayExitClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct KeyButton;
+
+    void CreateControls();
+    void CreateMenus();
+    void LoadPictures();
+    void FormCreate(const QStringList& arguments);
+    void FormShow();
+    void memDisplayValueEnter();
+    bool MenuShortCut(const platform::VirtualKey& key);
+    void PressButton(const QString& name);
+    void Guarded(const std::function<void()>& handler);
+
+    engine::CalcEngine engine_;
+    bool loading_ = false;
+    bool startHidden_ = false;
+
+    QWidget* client_ = nullptr;
+    QLineEdit* memDisplayValue_ = nullptr;
+    QPlainTextEdit* memTape_ = nullptr;
+    QLineEdit* edtFocus_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusPanel_ = nullptr;
+    std::map<QString, TabcPicSpeedBtn*> buttons_;
+    std::map<TabcPicSpeedBtn*, engine::CalcKey> buttonKeys_;
+
+    QMenu* mnuEdit_ = nullptr;
+    QMenu* mnuTray_ = nullptr;
+    std::map<QString, QAction*> actions_;
+    // Menu items with a shortcut value, in menu order, with the menu whose click handler runs first.
+    struct ShortcutItem
+    {
+        int value;
+        QAction* action;
+        QMenu* parentMenu;
+    };
+    std::vector<ShortcutItem> shortcuts_;
+    std::vector<std::pair<QAction*, QString>> pictures_; // menu pictures still to load
+};
+
+} // namespace ui

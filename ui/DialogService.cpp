@@ -1,0 +1,100 @@
+#include "ui/DialogService.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace ui {
+namespace {
+
+QtDialogService realDialogs;
+IDialogService* current = nullptr;
+
+} // namespace
+
+IDialogService& Dialogs()
+{
+    return current != nullptr ? *current : realDialogs;
+}
+
+void SetDialogs(IDialogService* service)
+{
+    current = service;
+}
+
+QString BoxText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                               BoxButtons buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(BoxText(text));
+    switch (kind) {
+    case BoxKind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case BoxKind::Error:
+    case BoxKind::GeneralError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case BoxKind::Confirm:
+        box.setIcon(QMessageBox::Question);
+        break;
+    }
+    switch (buttons) {
+    case BoxButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case BoxButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case BoxButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return BoxAnswer::Yes;
+    case QMessageBox::No:
+        return BoxAnswer::No;
+    case QMessageBox::Cancel:
+        return BoxAnswer::Cancel;
+    default:
+        return buttons == BoxButtons::Ok      ? BoxAnswer::Ok
+               : buttons == BoxButtons::YesNo ? BoxAnswer::No
+                                              : BoxAnswer::Cancel;
+    }
+}
+
+std::optional<QString> QtDialogService::SaveFileName(QWidget* parent, const QString& initialName,
+                                                     const QString& filter, const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filter.split(QLatin1String(";;")));
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The program asks about overwriting itself.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!initialName.isEmpty())
+        dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtDialogService::PrintDialog(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace ui

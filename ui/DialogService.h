@@ -1,0 +1,71 @@
+#pragma once
+// Every modal box and file or print dialog of the program goes through this service, so that tests
+// replace it with scripted answers and never block on a dialog.
+
+#include <QString>
+
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace ui {
+
+enum class BoxKind
+{
+    Information,
+    Error,
+    Confirm,
+    GeneralError
+};
+enum class BoxButtons
+{
+    Ok,
+    YesNo,
+    YesNoCancel
+};
+enum class BoxAnswer
+{
+    Ok,
+    Yes,
+    No,
+    Cancel
+};
+
+class IDialogService
+{
+public:
+    virtual ~IDialogService() = default;
+
+    // A modal box captioned `caption`; "\r" in `text` breaks the line. Returns the button chosen
+    // (closing the box counts as Cancel, or as No when there is no Cancel, or Ok).
+    virtual BoxAnswer Box(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                          BoxButtons buttons) = 0;
+
+    // The save-file dialog: a file name, or nothing when cancelled.
+    virtual std::optional<QString> SaveFileName(QWidget* parent, const QString& initialName,
+                                                const QString& filter, const QString& defaultSuffix) = 0;
+
+    // The print dialog on `printer`; false when cancelled.
+    virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// The real dialogs.
+class QtDialogService : public IDialogService
+{
+public:
+    BoxAnswer Box(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
+                  BoxButtons buttons) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const QString& initialName, const QString& filter,
+                                        const QString& defaultSuffix) override;
+    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+};
+
+// The service the program uses; tests install a fake. Never null.
+IDialogService& Dialogs();
+void SetDialogs(IDialogService* service); // nullptr: back to the real dialogs
+
+// "\r" (the box texts' line break) as the line break Qt shows.
+QString BoxText(const QString& text);
+
+} // namespace ui
