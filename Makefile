@@ -56,7 +56,7 @@ bench-startup: deps
 	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window
 
 format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 format-check:
 	./scripts/check-format

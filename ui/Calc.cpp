@@ -4,6 +4,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -21,6 +24,7 @@
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
 #include "ui/DialogService.h"
+#include "ui/TapeOutput.h"
 
 // Outside any namespace, as the resource system requires.
 static void initUiResources()
@@ -675,9 +679,56 @@ void TfrmMain::BringToFront()
 
 // ---- menu commands ----
 
-void TfrmMain::mnuFileSaveClick() {}
-void TfrmMain::mnuFileSaveAsClick() {}
-void TfrmMain::mnuFilePrintClick() {}
+void TfrmMain::mnuFileSaveClick()
+{
+    if (tapeFileName_.isEmpty()) {
+        mnuFileSaveAsClick();
+        return;
+    }
+    Guarded([this] { SaveFile(tapeFileName_, FileMargin); });
+}
+
+void TfrmMain::mnuFileSaveAsClick()
+{
+    Guarded([this] {
+        const std::optional<QString> chosen =
+            Dialogs().SaveFileName(this, lastSaveName_, QStringLiteral("Text Files (*.txt);;All Files (*.*)"),
+                                   QStringLiteral("txt"));
+        if (!chosen || chosen->isEmpty())
+            return;
+        // The default extension goes onto every name without one, whichever filter was chosen.
+        QString name = *chosen;
+        if (QFileInfo(name).suffix().isEmpty())
+            name += QStringLiteral(".txt");
+        lastSaveName_ = name;
+        if (QFileInfo::exists(name) &&
+            Dialogs().Box(
+                this, BoxKind::Confirm, QStringLiteral("Confirm"),
+                QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
+                BoxButtons::YesNoCancel) != BoxAnswer::Yes)
+            return;
+        SaveFile(name, FileMargin);
+        tapeFileName_ = name;
+    });
+}
+
+void TfrmMain::SaveFile(const QString& fileName, int margin)
+{
+    const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+    WriteTapeFile(fileName, TapeDocument(TapeLines(), margin, now, QLocale()));
+    memTape_->document()->setModified(false);
+}
+
+void TfrmMain::mnuFilePrintClick()
+{
+    Guarded([this] {
+        QPrinter printer;
+        if (!Dialogs().PrintDialog(this, printer))
+            return;
+        const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+        PrintTapeDocument(printer, TapeDocument(TapeLines(), PrintMargin, now, QLocale()));
+    });
+}
 
 void TfrmMain::mnuFileExitClick()
 {

@@ -4,6 +4,7 @@
 // engine's host (display, tape, boxes, key release, status panel) and routes the keyboard through
 // the keyboard map. Behaviour lives in the engine and in small units beside this one.
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -68,6 +69,12 @@ public:
     // activated together with its open dialog.
     void BringToFront();
 
+    // Tape output: the current tape file name (empty until the first successful Save As), the
+    // document written with `margin`, and the clock of its footer (tests fix it).
+    const QString& TapeFileName() const { return tapeFileName_; }
+    void SaveFile(const QString& fileName, int margin);
+    void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+
 public slots:
     void mnuFileSaveClick();
     void mnuFileSaveAsClick();
@@ -131,6 +138,9 @@ private:
     };
     std::vector<ShortcutItem> shortcuts_;
     std::vector<std::pair<QAction*, QString>> pictures_; // menu pictures still to load
+    QString tapeFileName_;
+    QString lastSaveName_; // the save dialog remembers its last name while the program runs
+    std::function<QDateTime()> clock_;
 };
 
 } // namespace ui

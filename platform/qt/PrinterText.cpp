@@ -1,5 +1,6 @@
 #include "platform/qt/PrinterText.h"
 
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPrinter>
 
@@ -9,8 +10,20 @@ namespace platform {
 
 PrinterTextChannel::PrinterTextChannel(QPrinter& printer, const QFont& font) : printer_(printer)
 {
-    if (!painter_.begin(&printer_))
-        throw std::runtime_error("The printer could not start the print job.");
+    const QString file = printer_.outputFileName();
+    if (!file.isEmpty() && QFileInfo(file).isDir())
+        throw std::runtime_error(
+            QStringLiteral("Cannot print to \"%1\": it is a folder.").arg(file).toLocal8Bit().toStdString());
+    if (!painter_.begin(&printer_)) {
+        const QString target = !file.isEmpty() ? QStringLiteral("\"%1\"").arg(file)
+                               : printer_.printerName().isEmpty()
+                                   ? QStringLiteral("the printer")
+                                   : QStringLiteral("\"%1\"").arg(printer_.printerName());
+        throw std::runtime_error(QStringLiteral("The print job could not be started on %1.")
+                                     .arg(target)
+                                     .toLocal8Bit()
+                                     .toStdString());
+    }
     open_ = true;
     // Sizes in printer pixels; the font scales to the printer's resolution.
     QFont f(font, &printer_);

@@ -2,6 +2,9 @@
 // answered by the scripted fake (a dialog nobody expected fails the test instead of blocking).
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -12,10 +15,17 @@
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings and runtime files of the tests stay in a temporary folder.
-    const QByteArray tmp = qgetenv("TMPDIR").isEmpty() ? QByteArray("/tmp") : qgetenv("TMPDIR");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        qputenv("XDG_RUNTIME_DIR", tmp);
+    // Settings, the registry's hives and runtime files of the tests stay in a temporary folder: never
+    // the real home or /etc.
+    QTemporaryDir home;
+    const QByteArray root = QFile::encodeName(home.path());
+    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+    qputenv("XDG_CONFIG_HOME", root + "/config");
+    qputenv("QUORLANE_USER_HIVE_DIR", root + "/user-hive");
+    qputenv("QUORLANE_MACHINE_HIVE_DIR", root + "/machine-hive");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     uitest::FakeDialogs dialogs;
