@@ -23,7 +23,9 @@
 #include "controls/Abcbtn.h"
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
+#include "ui/About.h"
 #include "ui/DialogService.h"
+#include "ui/Help.h"
 #include "ui/TapeOutput.h"
 
 // Outside any namespace, as the resource system requires.
@@ -778,8 +780,20 @@ void TfrmMain::mnuViewFlatButtonsClick() {}
 void TfrmMain::mnuOptionsAlwaysOnTopClick() {}
 void TfrmMain::mnuOptionsTrayIconClick() {}
 void TfrmMain::mnuOptionsRunOnStartupClick() {}
-void TfrmMain::mnuHelpKeyboardEquivalentsClick() {}
-void TfrmMain::mnuHelpAboutCalculatorClick() {}
+void TfrmMain::mnuHelpKeyboardEquivalentsClick()
+{
+    // A new window at every invocation, owned by the main window.
+    auto* help = new TfrmHelp(this);
+    help->show();
+}
+
+void TfrmMain::mnuHelpAboutCalculatorClick()
+{
+    Guarded([this] {
+        TfrmAbout about(this);
+        Dialogs().Exec(about);
+    });
+}
 
 void TfrmMain::mnuTrayOpenQuorlaneCalculatorClick()
 {

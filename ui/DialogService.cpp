@@ -1,5 +1,6 @@
 #include "ui/DialogService.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -95,6 +96,20 @@ bool QtDialogService::PrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace ui
+
+namespace ui {
+
+bool QtDialogService::OpenUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+int QtDialogService::Exec(QDialog& dialog)
+{
+    return dialog.exec();
 }
 
 } // namespace ui

@@ -1,12 +1,14 @@
 #pragma once
-// Every modal box and file or print dialog of the program goes through this service, so that tests
-// replace it with scripted answers and never block on a dialog.
+// Every modal box, file or print dialog and desktop request of the program goes through this
+// service, so that tests replace it with scripted answers and never block on a dialog.
 
 #include <QString>
 
 #include <optional>
 
+class QDialog;
 class QPrinter;
+class QUrl;
 class QWidget;
 
 namespace ui {
@@ -48,6 +50,12 @@ public:
 
     // The print dialog on `printer`; false when cancelled.
     virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
+
+    // Asks the desktop to open `url` (the shell's "open" verb); false when it could not.
+    virtual bool OpenUrl(const QUrl& url) = 0;
+
+    // Shows one of the program's own modal windows until it closes; returns its result.
+    virtual int Exec(QDialog& dialog) = 0;
 };
 
 // The real dialogs.
@@ -59,6 +67,8 @@ public:
     std::optional<QString> SaveFileName(QWidget* parent, const QString& initialName, const QString& filter,
                                         const QString& defaultSuffix) override;
     bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+    bool OpenUrl(const QUrl& url) override;
+    int Exec(QDialog& dialog) override;
 };
 
 // The service the program uses; tests install a fake. Never null.

@@ -2,8 +2,10 @@
 // Scripted answers for the dialog service: a test queues what the next boxes and dialogs answer and
 // reads back what was shown. A box that nobody scripted fails the test (and answers Ok / Cancel).
 
+#include <QDialog>
 #include <QPrinter>
 #include <QString>
+#include <QUrl>
 
 #include <deque>
 #include <functional>
@@ -38,6 +40,10 @@ public:
         printAnswers.clear();
         expectBoxes = false;
         onBox = nullptr;
+        openedUrls.clear();
+        executed.clear();
+        onExec = nullptr;
+        saveRequests.clear();
     }
 
     ui::BoxAnswer Box(QWidget*, ui::BoxKind kind, const QString& caption, const QString& text,
@@ -80,6 +86,21 @@ public:
         return answer(printer);
     }
 
+    bool OpenUrl(const QUrl& url) override
+    {
+        openedUrls.push_back(url.toString());
+        return true;
+    }
+
+    int Exec(QDialog& dialog) override
+    {
+        executed.push_back(dialog.objectName());
+        if (onExec)
+            return onExec(dialog);
+        ADD_FAILURE() << "unexpected modal window " << dialog.objectName().toStdString();
+        return QDialog::Rejected;
+    }
+
     struct SaveRequest
     {
         QString initialName, filter, defaultSuffix;
@@ -92,6 +113,9 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     std::vector<SaveRequest> saveRequests;
     std::deque<std::function<bool(QPrinter&)>> printAnswers; // sets up the printer, returns accepted
+    std::vector<QString> openedUrls;
+    std::vector<QString> executed;       // object names of modal windows shown
+    std::function<int(QDialog&)> onExec; // inspects a modal window and answers for it
 };
 
 } // namespace uitest

@@ -1,0 +1,146 @@
+// The keyboard equivalents window and the about window.
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "FakeDialogs.h"
+#include "platform/VersionInfo.h"
+#include "ui/About.h"
+#include "ui/Calc.h"
+#include "ui/Help.h"
+
+using uitest::FakeDialogs;
+
+namespace {
+
+class SecondaryWindows : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FakeDialogs::Instance().Reset();
+        w = std::make_unique<ui::TfrmMain>();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    }
+    void TearDown() override
+    {
+        w.reset();
+        FakeDialogs::Instance().Reset();
+    }
+    void KeyTo(QWidget* target, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent override(QEvent::ShortcutOverride, key, mods);
+        QApplication::sendEvent(target, &override);
+        QTest::keyClick(target, key, mods);
+    }
+    std::unique_ptr<ui::TfrmMain> w;
+};
+
+TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
+{
+    KeyTo(QApplication::focusWidget(), Qt::Key_F1);
+    KeyTo(w->findChild<QLineEdit*>(QStringLiteral("edtFocus")), Qt::Key_F1);
+    const QList<ui::TfrmHelp*> helps = w->findChildren<ui::TfrmHelp*>();
+    ASSERT_EQ(helps.size(), 2);
+    ui::TfrmHelp* help = helps.first();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Keyboard Equivalents"));
+    EXPECT_EQ(help->size(), QSize(406, 309));
+
+    const std::pair<const char*, QStringList> columns[] = {
+        {"memButton1", {"0-9", "00", "000", "", ".", "+/-", "", "/", "*", "-", "+", "", "="}},
+        {"memKeyboard1", {"0-9", "z", "x", "", ".", "F9", "", "/", "*", "-", "+", "", "Enter"}},
+        {"memButton2", {"sqrt", "%", "1/x", "", "Backspace", "CE", "C", "", "MC", "MR", "MS", "M+", "M-"}},
+        {"memKeyboard2",
+         {"@", "%", "r", "", "Backspace", "Delete", "Esc", "", "Ctrl+L", "Ctrl+R", "Ctrl+M", "Ctrl+A",
+          "Ctrl+S"}},
+    };
+    for (const auto& [name, lines] : columns) {
+        auto* m = help->findChild<QPlainTextEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(m, nullptr) << name;
+        EXPECT_EQ(m->toPlainText().split(QLatin1Char('\n')), lines) << name;
+    }
+    EXPECT_EQ(help->findChild<QLabel*>(QStringLiteral("lblKeyboard2"))->text(), QStringLiteral("Keyboard"));
+    EXPECT_EQ(help->findChild<QWidget*>(QStringLiteral("Panel"))->geometry(), QRect(0, 0, 406, 265));
+
+    help->raise();
+    help->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), help);
+    auto* close = help->findChild<QPushButton*>(QStringLiteral("btnClose"));
+    // A click into a column leaves the focus on Close.
+    auto* column = help->findChild<QPlainTextEdit*>(QStringLiteral("memKeyboard1"));
+    column->setFocus();
+    QTest::mouseClick(column->viewport(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), close);
+    // Calculator keys typed here do not reach the calculator.
+    QTest::keyClick(help, Qt::Key_7);
+    EXPECT_EQ(w->DisplayText(), "0");
+    // Esc does nothing; Enter closes.
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_TRUE(help->isVisible());
+    QTest::keyClick(close, Qt::Key_Return);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_TRUE(helps.last()->isVisible());
+}
+
+TEST_F(SecondaryWindows, AboutShowsTheVersionBlockOfTheProgram)
+{
+    FakeDialogs& d = FakeDialogs::Instance();
+    QString company, product, version, copyright;
+    d.onExec = [&](QDialog& dialog) {
+        company = dialog.findChild<QLabel*>(QStringLiteral("lblCompany"))->text();
+        product = dialog.findChild<QLabel*>(QStringLiteral("lblProduct"))->text();
+        version = dialog.findChild<QLabel*>(QStringLiteral("lblVersion"))->text();
+        copyright = dialog.findChild<QLabel*>(QStringLiteral("lblCopyright"))->text();
+        return static_cast<int>(QDialog::Accepted);
+    };
+    w->findChild<QAction*>(QStringLiteral("mnuHelpAboutCalculator"))->trigger();
+    ASSERT_EQ(d.executed, std::vector<QString>{QStringLiteral("frmAbout")});
+    EXPECT_EQ(company, QStringLiteral("Quorlane"));
+    EXPECT_EQ(product, QStringLiteral("Calculator"));
+    EXPECT_EQ(version, QStringLiteral("1.0.0.36"));
+    EXPECT_EQ(copyright, QString::fromLatin1(TStVersionInfo().LegalCopyright().c_str()));
+    EXPECT_FALSE(copyright.isEmpty());
+}
+
+TEST_F(SecondaryWindows, AboutClosesWithEnterOpensTheLinkAndKeepsNoCaret)
+{
+    FakeDialogs& d = FakeDialogs::Instance();
+    ui::TfrmAbout about(w.get());
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quorlane Calculator"));
+    EXPECT_EQ(about.size(), QSize(271, 289));
+    EXPECT_EQ(about.findChild<QPlainTextEdit*>(QStringLiteral("memWarning"))->toPlainText(),
+              QStringLiteral("\n\n \n\n"));
+    about.show();
+    about.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &about);
+    QTest::mouseClick(about.findChild<QLabel*>(QStringLiteral("lblHyperlink")), Qt::LeftButton);
+    EXPECT_EQ(d.openedUrls, std::vector<QString>{QStringLiteral("https://www.quorlane.example")});
+    QTest::mouseClick(about.findChild<QPlainTextEdit*>(QStringLiteral("memWarning"))->viewport(),
+                      Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), about.findChild<QLineEdit*>(QStringLiteral("edtFocus")));
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_TRUE(about.isVisible());
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("btnOK"));
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST_F(SecondaryWindows, AProgramWithoutVersionDataHasNoAboutWindow)
+{
+    EXPECT_THROW(ui::TfrmAbout(w.get(), QStringLiteral("/bin/true")), EStVersionInfoError);
+    EXPECT_THROW(ui::TfrmAbout(w.get(), QStringLiteral("/no/such/program")), EStVersionInfoError);
+}
+
+} // namespace

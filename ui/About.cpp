@@ -1,0 +1,184 @@
+#include "ui/About.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+
+#include "platform/VersionInfo.h"
+#include "ui/DialogService.h"
+#include "ui/TapeOutput.h"
+
+namespace ui {
+namespace {
+
+QFont Font(const char* family, int pixels, bool bold = false, bool underline = false)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setUnderline(underline);
+    return f;
+}
+
+// A bevel shown as a sunken line along its bottom.
+class BottomLineBevel : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawLine(0, height() - 2, width() - 1, height() - 2);
+        p.setPen(palette().color(QPalette::Light));
+        p.drawLine(0, height() - 1, width() - 1, height() - 1);
+    }
+};
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect, const QFont& font,
+                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(rect);
+    l->setFont(font);
+    l->setAlignment(alignment);
+    return l;
+}
+
+} // namespace
+
+TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About Quorlane Calculator"));
+    setModal(true);
+    setFixedSize(271, 289);
+    setFont(Font("MS Sans Serif", 11));
+
+    QPalette purple = palette();
+    purple.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x80));
+    lblCompany_ = AddLabel(this, "lblCompany", QStringLiteral("CompanyName"), {40, 12, 243, 39},
+                           Font("Tahoma", 32, true));
+    lblCompany_->setPalette(purple);
+    lblProduct_ = AddLabel(this, "lblProduct", QStringLiteral("ProductName"), {40, 44, 253, 45},
+                           Font("Tahoma", 37, true));
+    lblProduct_->setPalette(purple);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setGeometry(192, 16, 32, 32);
+    logo->setPixmap(QIcon(QStringLiteral(":/icons/calculator.svg")).pixmap(32, 32));
+
+    lblVersion_ = AddLabel(this, "lblVersion", QStringLiteral("FileVersion"), {8, 100, 253, 13},
+                           Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+    lblCopyright_ = AddLabel(this, "lblCopyright", QStringLiteral("LegalCopyRight"), {8, 116, 253, 13},
+                             Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+    lblHyperlink_ = AddLabel(this, "lblHyperlink", QString::fromLatin1(ProductWebAddress), {68, 136, 129, 13},
+                             Font("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
+    QPalette blue = palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    lblHyperlink_->setPalette(blue);
+    lblHyperlink_->setCursor(Qt::PointingHandCursor);
+    lblHyperlink_->installEventFilter(this);
+
+    auto* first = new BottomLineBevel(this);
+    first->setObjectName(QStringLiteral("bvlFirst"));
+    first->setGeometry(8, 168, 253, 6);
+
+    auto* warning = new QPlainTextEdit(this);
+    warning->setObjectName(QStringLiteral("memWarning"));
+    warning->setGeometry(8, 180, 261, 61);
+    warning->setFrameStyle(QFrame::NoFrame);
+    warning->setReadOnly(true);
+    warning->setLineWrapMode(QPlainTextEdit::NoWrap);
+    warning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    warning->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    warning->setFont(Font("Arial", 9));
+    QPalette face = warning->palette();
+    face.setColor(QPalette::Base, palette().color(QPalette::Button));
+    warning->setPalette(face);
+    warning->viewport()->setCursor(Qt::ArrowCursor);
+    warning->setPlainText(QStringLiteral("\n\n \n\n"));
+    warning->viewport()->installEventFilter(this);
+    warning->installEventFilter(this);
+    memWarning_ = warning;
+
+    auto* second = new BottomLineBevel(this);
+    second->setObjectName(QStringLiteral("bvlSecond"));
+    second->setGeometry(8, 240, 253, 6);
+
+    edtFocus_ = new QLineEdit(QStringLiteral("edtFocus"), this);
+    edtFocus_->setObjectName(QStringLiteral("edtFocus"));
+    edtFocus_->setGeometry(116, 260, 29, 21);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setGeometry(99, 256, 75, 25);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ok->raise(); // the focus sink lies behind it
+
+    setTabOrder(ok, warning);
+    setTabOrder(warning, edtFocus_);
+    ok->setFocus(Qt::OtherFocusReason);
+
+    FormCreate(executable);
+}
+
+void TfrmAbout::FormCreate(const QString& executable)
+{
+    TStVersionInfo version;
+    version.SetFileName(executable.isEmpty() ? std::string(platform::RunningExecutablePath)
+                                             : std::string(QFile::encodeName(executable).constData()));
+    lblCompany_->setText(QString::fromLatin1(version.CompanyName().c_str()));
+    lblProduct_->setText(QString::fromLatin1(version.ProductName().c_str()));
+    lblVersion_->setText(QString::fromLatin1(version.FileVersion().c_str()));
+    lblCopyright_->setText(QString::fromLatin1(version.LegalCopyright().c_str()));
+}
+
+void TfrmAbout::lblHyperlinkClick()
+{
+    Dialogs().OpenUrl(QUrl(QStringLiteral("https://") + QString::fromLatin1(ProductWebAddress)));
+}
+
+void TfrmAbout::memWarningClick()
+{
+    edtFocus_->setFocus(Qt::MouseFocusReason);
+}
+
+bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblHyperlink_ && event->type() == QEvent::MouseButtonRelease) {
+        lblHyperlinkClick();
+        return true;
+    }
+    if ((watched == memWarning_ || watched == static_cast<QPlainTextEdit*>(memWarning_)->viewport()) &&
+        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn)) {
+        memWarningClick();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmAbout::keyPressEvent(QKeyEvent* event)
+{
+    // No button is a cancel button: Esc does nothing.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace ui
