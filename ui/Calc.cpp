@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -21,11 +22,14 @@
 #include <QWindow>
 
 #include "controls/Abcbtn.h"
+#include "platform/Autostart.h"
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
 #include "ui/About.h"
+#include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
 #include "ui/Help.h"
+#include "ui/SettingsStore.h"
 #include "ui/TapeOutput.h"
 
 // Outside any namespace, as the resource system requires.
@@ -42,6 +46,7 @@ constexpr int ClientHeight = 269;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanelWidth = 200;
 constexpr int PictureDelayMs = 150;
+constexpr char AutostartFileName[] = "quorlane-calculator.desktop";
 
 // The keypad at design size: position in client pixels, caption font height in pixels, colour.
 struct KeySpec
@@ -227,6 +232,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateControls();
     CreateMenus();
     FormCreate(arguments);
+    QCoreApplication::instance()->installEventFilter(this);
     // The pictures come once the window is on the screen: loading their format costs start-up time.
     QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
 }
@@ -416,6 +422,10 @@ void TfrmMain::CreateMenus()
         QAction* a = checkable(add(schemes, name, QString::fromLatin1(caption)),
                                std::string_view(name) == "mnuOptionsColorSchemeDefault");
         schemeGroup->addAction(a);
+        for (int index = 0; index < SchemeCount; ++index) {
+            if (std::string_view(SchemeMenuItem(index)) == name)
+                connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
+        }
     }
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
@@ -448,16 +458,63 @@ void TfrmMain::CreateMenus()
 void TfrmMain::FormCreate(const QStringList& arguments)
 {
     loading_ = true;
-    // The stored options are read here by the settings store; until then the design defaults stand.
-    if (actions_.at(QStringLiteral("mnuViewFlatButtons"))->isChecked())
-        mnuViewFlatButtonsClick();
+    StoredOptions stored;
+    ReadOptions(stored);
+    SetChecked("mnuViewFlatButtons", stored.Flat);
+    SetChecked("mnuViewHistoryTape", stored.Tape);
+    SetChecked("mnuOptionsAlwaysOnTop", stored.OnTop);
+    SetChecked("mnuOptionsTrayIcon", stored.TrayIcon);
+    SetChecked("mnuOptionsRunOnStartup", stored.RunOnStartup);
+    schemeIndex_ = stored.Color;
+
+    if (Checked("mnuViewFlatButtons"))
+        ToggleFlatButtons();
+    if (Checked("mnuOptionsAlwaysOnTop"))
+        ToggleOnTop();
     startHidden_ = !arguments.isEmpty() && arguments.first() == QLatin1String("/tray") &&
-                   actions_.at(QStringLiteral("mnuOptionsTrayIcon"))->isChecked() &&
-                   actions_.at(QStringLiteral("mnuOptionsRunOnStartup"))->isChecked();
+                   Checked("mnuOptionsTrayIcon") && Checked("mnuOptionsRunOnStartup");
     const char decimal = engine_.State().DecimalChar;
     buttons_.at(QStringLiteral("btnDecimal"))->SetCaption(QString(QLatin1Char(decimal)));
+    SetColorScheme();
     SetDisplayText("0");
     loading_ = false;
+}
+
+bool TfrmMain::Checked(const char* item) const
+{
+    return actions_.at(QString::fromLatin1(item))->isChecked();
+}
+
+void TfrmMain::SetChecked(const char* item, bool checked)
+{
+    actions_.at(QString::fromLatin1(item))->setChecked(checked);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    StoredOptions options;
+    options.Flat = Checked("mnuViewFlatButtons");
+    options.Tape = Checked("mnuViewHistoryTape");
+    options.OnTop = Checked("mnuOptionsAlwaysOnTop");
+    options.TrayIcon = Checked("mnuOptionsTrayIcon");
+    options.RunOnStartup = Checked("mnuOptionsRunOnStartup");
+    options.Color = schemeIndex_;
+    try {
+        WriteOptions(options);
+    } catch (const std::exception& e) {
+        // The options could not be stored: say so and keep the window open.
+        ReportError(e.what());
+        return false;
+    }
+    return true;
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -616,6 +673,12 @@ void TfrmMain::FormKeyUp()
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The desktop's colours changed: system colours of the scheme follow them.
+    if (watched == QCoreApplication::instance()) {
+        if (event->type() == QEvent::ApplicationPaletteChange)
+            ApplyWindowColors();
+        return false;
+    }
     if ((watched == memDisplayValue_ || watched == memTape_) && event->type() == QEvent::FocusIn) {
         memDisplayValueEnter();
         return false;
@@ -776,10 +839,154 @@ void TfrmMain::mnuEditClearTapeClick()
 
 void TfrmMain::mnuEditResetSizeClick() {}
 void TfrmMain::mnuViewHistoryTapeClick() {}
-void TfrmMain::mnuViewFlatButtonsClick() {}
-void TfrmMain::mnuOptionsAlwaysOnTopClick() {}
+
+// A checkable item's check mark is inverted by the menu before these handlers run.
+void TfrmMain::mnuViewFlatButtonsClick()
+{
+    Guarded([this] { ToggleFlatButtons(); });
+}
+
+void TfrmMain::mnuOptionsAlwaysOnTopClick()
+{
+    Guarded([this] { ToggleOnTop(); });
+}
+
 void TfrmMain::mnuOptionsTrayIconClick() {}
-void TfrmMain::mnuOptionsRunOnStartupClick() {}
+
+void TfrmMain::mnuOptionsRunOnStartupClick()
+{
+    Guarded([this] { ToggleRunOnStartup(); });
+}
+
+void TfrmMain::ToggleFlatButtons()
+{
+    for (TabcPicSpeedBtn* b : client_->findChildren<TabcPicSpeedBtn*>(Qt::FindDirectChildrenOnly))
+        b->SetPopup(!b->Popup());
+}
+
+void TfrmMain::ToggleOnTop()
+{
+    // In place on the native window: no new window, no move, no resize.
+    onTop_ = Checked("mnuOptionsAlwaysOnTop");
+    if (QWindow* native = windowHandle())
+        native->setFlag(Qt::WindowStaysOnTopHint, onTop_);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
+}
+
+void TfrmMain::ToggleRunOnStartup()
+{
+    const platform::AutostartFolders folders = platform::DefaultAutostartFolders();
+    const bool wanted = Checked("mnuOptionsRunOnStartup");
+    try {
+        if (wanted) {
+            const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+            platform::WriteAutostartEntry(
+                folders, AutostartFileName,
+                platform::AutostartEntryText(ApplicationTitle, program.constData(), "/tray"));
+        } else {
+            platform::RemoveAutostartEntry(folders, AutostartFileName);
+        }
+    } catch (const std::runtime_error& e) {
+        // The change did not happen: say so, and the check mark goes back.
+        SetChecked("mnuOptionsRunOnStartup", !wanted);
+        Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"), QString::fromLocal8Bit(e.what()),
+                      BoxButtons::Ok);
+    }
+}
+
+// ---- colour schemes ----
+
+void TfrmMain::SchemeClick(int index)
+{
+    SetChecked(SchemeMenuItem(index), true);
+    schemeIndex_ = index;
+    ChangeColorScheme(Scheme(index));
+}
+
+void TfrmMain::SetColorScheme()
+{
+    // An index outside the schemes applies nothing and is kept as it is.
+    if (schemeIndex_ >= 0 && schemeIndex_ < SchemeCount)
+        SchemeClick(schemeIndex_);
+}
+
+void TfrmMain::ChangeColorScheme(const SchemeColors& c)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor
+    {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+
+    windowColors_ = &c;
+    ApplyWindowColors();
+    const std::pair<const char*, std::pair<TColor, TColor>> keys[] = {
+        {"btnBack", {c.backFace, c.backText}},
+        {"btnCE", {c.clearFace, c.clearText}},
+        {"btnC", {c.clearFace, c.clearText}},
+        {"btn000", {c.digitsFace, c.digitsText}},
+        {"btn00", {c.digitsFace, c.digitsText}},
+        {"btn0", {c.digitsFace, c.digitsText}},
+        {"btn1", {c.digitsFace, c.digitsText}},
+        {"btn2", {c.digitsFace, c.digitsText}},
+        {"btn3", {c.digitsFace, c.digitsText}},
+        {"btn4", {c.digitsFace, c.digitsText}},
+        {"btn5", {c.digitsFace, c.digitsText}},
+        {"btn6", {c.digitsFace, c.digitsText}},
+        {"btn7", {c.digitsFace, c.digitsText}},
+        {"btn8", {c.digitsFace, c.digitsText}},
+        {"btn9", {c.digitsFace, c.digitsText}},
+        {"btnPlusMinus", {c.digitsFace, c.digitsText}},
+        {"btnDecimal", {c.digitsFace, c.digitsText}},
+        {"btnSquareRoot", {c.functionsFace, c.functionsText}},
+        {"btnPercent", {c.functionsFace, c.functionsText}},
+        {"btnReciprocal", {c.functionsFace, c.functionsText}},
+        {"btnDivide", {c.operatorsFace, c.operatorsText}},
+        {"btnMultiply", {c.operatorsFace, c.operatorsText}},
+        {"btnSubtract", {c.operatorsFace, c.operatorsText}},
+        {"btnAdd", {c.operatorsFace, c.operatorsText}},
+        {"btnEquals", {c.operatorsFace, c.operatorsText}},
+        {"btnMC", {c.memoryFace, c.memoryText}},
+        {"btnMR", {c.memoryFace, c.memoryText}},
+        {"btnMS", {c.memoryFace, c.memoryText}},
+        {"btnMAdd", {c.memoryFace, c.memoryText}},
+        {"btnMSubtract", {c.memoryFace, c.memoryText}},
+    };
+    for (const auto& [name, colors] : keys)
+        buttons_.at(QString::fromLatin1(name))->SetColor(colors.first);
+    for (const auto& [name, colors] : keys)
+        buttons_.at(QString::fromLatin1(name))->SetFontColor(colors.second);
+}
+
+// The window's own colours, resolved now: again whenever the desktop's palette changes, so that
+// system colours follow it.
+void TfrmMain::ApplyWindowColors()
+{
+    if (windowColors_ == nullptr)
+        return;
+    const SchemeColors& c = *windowColors_;
+    QPalette window = palette();
+    window.setColor(QPalette::Window, ColorToQColor(c.window));
+    client_->setAutoFillBackground(true);
+    client_->setPalette(window);
+
+    QPalette status = statusBar_->palette();
+    status.setColor(QPalette::Window, ColorToQColor(c.statusBar));
+    status.setColor(QPalette::WindowText, ColorToQColor(c.statusText));
+    statusBar_->setAutoFillBackground(true);
+    statusBar_->setPalette(status);
+    statusPanel_->setStyleSheet(QString());
+    statusPanel_->setPalette(status);
+
+    for (QWidget* text : {static_cast<QWidget*>(memTape_), static_cast<QWidget*>(memDisplayValue_)}) {
+        QPalette p = text->palette();
+        p.setColor(QPalette::Base, ColorToQColor(c.displayBack));
+        p.setColor(QPalette::Text, ColorToQColor(c.displayText));
+        text->setPalette(p);
+    }
+}
+
 void TfrmMain::mnuHelpKeyboardEquivalentsClick()
 {
     // A new window at every invocation, owned by the main window.

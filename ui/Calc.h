@@ -26,6 +26,8 @@ class TabcPicSpeedBtn;
 
 namespace ui {
 
+struct SchemeColors;
+
 // The application's title: window caption, box captions of the general error report.
 inline constexpr char ApplicationTitle[] = "Quorlane Calculator";
 
@@ -69,6 +71,15 @@ public:
     // activated together with its open dialog.
     void BringToFront();
 
+    // Options and colour schemes.
+    void ToggleFlatButtons();
+    void ToggleOnTop();
+    void ToggleRunOnStartup();
+    void SetColorScheme();
+    void ChangeColorScheme(const SchemeColors& colors);
+    int SchemeIndex() const { return schemeIndex_; }
+    bool OnTop() const { return onTop_; }
+
     // Tape output: the current tape file name (empty until the first successful Save As), the
     // document written with `margin`, and the clock of its footer (tests fix it).
     const QString& TapeFileName() const { return tapeFileName_; }
@@ -99,6 +110,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct KeyButton;
@@ -112,6 +124,11 @@ private:
     bool MenuShortCut(const platform::VirtualKey& key);
     void PressButton(const QString& name);
     void Guarded(const std::function<void()>& handler);
+    bool FormCloseQuery();
+    void SchemeClick(int index);
+    void ApplyWindowColors();
+    bool Checked(const char* item) const;
+    void SetChecked(const char* item, bool checked);
 
     engine::CalcEngine engine_;
     bool loading_ = false;
@@ -139,6 +156,9 @@ private:
     std::vector<ShortcutItem> shortcuts_;
     std::vector<std::pair<QAction*, QString>> pictures_; // menu pictures still to load
     QString tapeFileName_;
+    int schemeIndex_ = 0;
+    bool onTop_ = false;
+    const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows
     QString lastSaveName_; // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;
 };

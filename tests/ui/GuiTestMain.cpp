@@ -26,6 +26,8 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", root + "/config");
     qputenv("QUORLANE_USER_HIVE_DIR", root + "/user-hive");
     qputenv("QUORLANE_MACHINE_HIVE_DIR", root + "/machine-hive");
+    qputenv("QUORLANE_AUTOSTART_SYSTEM_DIR", root + "/xdg-autostart");
+    qputenv("QUORLANE_AUTOSTART_USER_DIR", root + "/config/autostart");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     uitest::FakeDialogs dialogs;

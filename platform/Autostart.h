@@ -1,0 +1,43 @@
+#pragma once
+// Starting the program when the user logs on: a Desktop Entry in an XDG autostart folder. The
+// system-wide folder serves every user; where the user may not write there, the user's own folder
+// (which overrides the system one) holds the entry instead.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct AutostartFolders
+{
+    std::filesystem::path system; // /etc/xdg/autostart
+    std::filesystem::path user;   // $XDG_CONFIG_HOME/autostart (~/.config/autostart)
+};
+
+// The folders of this machine and user; QUORLANE_AUTOSTART_SYSTEM_DIR and QUORLANE_AUTOSTART_USER_DIR
+// replace them (tests).
+AutostartFolders DefaultAutostartFolders();
+
+// `argument` as one argument of a Desktop Entry's Exec line: in double quotes, with the double quote,
+// backquote, dollar and backslash escaped by a backslash, % written %%, and the backslashes escaped
+// once more as the file's string syntax asks.
+std::string DesktopExecArgument(std::string_view argument);
+
+// The entry's text: runs `program` with `arguments` (already written as Exec arguments).
+std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments);
+
+// Writes `fileName` (e.g. "quorlane-calculator.desktop") into the system folder, or into the user's
+// where the system folder may not be written; returns the file written. Throws std::runtime_error
+// naming both folders when neither can be written.
+std::filesystem::path WriteAutostartEntry(const AutostartFolders& folders, std::string_view fileName,
+                                          std::string_view text);
+
+// Removes the entry wherever it may be removed. A system entry this user may not remove is disabled
+// for this user by a "Hidden=true" entry in the user's folder. Throws when the entry stays active.
+void RemoveAutostartEntry(const AutostartFolders& folders, std::string_view fileName);
+
+// Whether the entry would start the program at the next logon (for tests and the menu).
+bool AutostartEntryActive(const AutostartFolders& folders, std::string_view fileName);
+
+} // namespace platform

@@ -1,0 +1,366 @@
+// Options that persist: the settings store through the real per-user registry file (in a temporary
+// folder), the toggles, the colour schemes and the run-on-logon entry.
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QWindow>
+
+#include <filesystem>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "FakeDialogs.h"
+#include "controls/Abcbtn.h"
+#include "platform/Autostart.h"
+#include "platform/Registry.h"
+#include "ui/Calc.h"
+#include "ui/SettingsStore.h"
+
+using platform::TRegistry;
+using uitest::FakeDialogs;
+
+namespace {
+
+class Options : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FakeDialogs::Instance().Reset();
+        ASSERT_TRUE(dir.isValid());
+        hives = std::make_unique<platform::ScopedHiveDirectories>(
+            dir.filePath(QStringLiteral("user")).toStdString(),
+            dir.filePath(QStringLiteral("machine")).toStdString());
+        qputenv("QUORLANE_AUTOSTART_SYSTEM_DIR",
+                QFile::encodeName(dir.filePath(QStringLiteral("system-autostart"))));
+        qputenv("QUORLANE_AUTOSTART_USER_DIR",
+                QFile::encodeName(dir.filePath(QStringLiteral("user-autostart"))));
+    }
+    void TearDown() override
+    {
+        FakeDialogs::Instance().Reset();
+        hives.reset();
+    }
+
+    // Values under the options key, written before the window starts.
+    struct Stored
+    {
+        const char* name;
+        std::optional<int> dword;
+        std::optional<std::string> text = std::nullopt;
+    };
+    void Store(std::initializer_list<Stored> values, bool placement = false)
+    {
+        TRegistry reg;
+        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, true));
+        for (const Stored& v : values) {
+            if (v.dword)
+                reg.WriteInteger(v.name, *v.dword);
+            else
+                reg.WriteString(v.name, *v.text);
+        }
+        if (placement) {
+            ASSERT_TRUE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", true));
+            reg.WriteInteger("Width", 700);
+        }
+        reg.CloseKey();
+    }
+    std::optional<int> Read(const char* name) const
+    {
+        TRegistry reg(platform::KEY_READ);
+        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        if (!reg.OpenKey(ui::SettingsKey, false) || !reg.ValueExists(name))
+            return std::nullopt;
+        return reg.ReadInteger(name);
+    }
+    static bool PlacementStored()
+    {
+        TRegistry reg(platform::KEY_READ);
+        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        return reg.KeyExists(std::string(ui::ProductKey) + "frmMain");
+    }
+    bool Checked(ui::TfrmMain& w, const char* item)
+    {
+        return w.findChild<QAction*>(QString::fromLatin1(item))->isChecked();
+    }
+    bool AnyFlat(ui::TfrmMain& w)
+    {
+        for (TabcPicSpeedBtn* b : w.findChildren<TabcPicSpeedBtn*>()) {
+            if (b->Popup())
+                return true;
+        }
+        return false;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<platform::ScopedHiveDirectories> hives;
+};
+
+TEST_F(Options, NoStoredOptionsGiveTheDesignStates)
+{
+    ui::TfrmMain w;
+    EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
+    EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
+    EXPECT_FALSE(Checked(w, "mnuOptionsAlwaysOnTop"));
+    EXPECT_FALSE(Checked(w, "mnuOptionsTrayIcon"));
+    EXPECT_FALSE(Checked(w, "mnuOptionsRunOnStartup"));
+    EXPECT_EQ(w.SchemeIndex(), 0);
+    EXPECT_FALSE(AnyFlat(w));
+}
+
+TEST_F(Options, FirstRunShowsTheTapeForgetsThePlacementAndAppliesTheRest)
+{
+    Store({{"FirstRun", 1},
+           {"Flat", 1},
+           {"Tape", 0},
+           {"OnTop", 0},
+           {"TrayIcon", 0},
+           {"RunOnStartup", 0},
+           {"Color", 5}},
+          true);
+    ui::TfrmMain w;
+    EXPECT_EQ(Read("Tape"), 1);
+    EXPECT_EQ(Read("FirstRun"), 0);
+    EXPECT_FALSE(PlacementStored());
+    EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
+    EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
+    EXPECT_EQ(w.SchemeIndex(), 5);
+    EXPECT_TRUE(Checked(w, "mnuOptionsColorSchemeBlack"));
+    EXPECT_TRUE(AnyFlat(w));
+}
+
+TEST_F(Options, ReadingStopsAtTheFirstUnreadableValue)
+{
+    // Without "FirstRun" nothing is applied.
+    Store({{"Flat", 1}, {"Tape", 0}, {"OnTop", 1}, {"TrayIcon", 0}, {"RunOnStartup", 1}, {"Color", 2}});
+    {
+        ui::TfrmMain w;
+        EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
+        EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
+        EXPECT_EQ(w.SchemeIndex(), 0);
+    }
+    // "Flat" as text: reading stops there; the later values keep their defaults.
+    Store({{"FirstRun", 0}, {"Flat", std::nullopt, std::string("1")}, {"Tape", 0}, {"Color", 3}});
+    {
+        ui::TfrmMain w;
+        EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
+        EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
+        EXPECT_EQ(w.SchemeIndex(), 0);
+    }
+    // A value missing in the middle: the ones before it are applied.
+    Store({{"FirstRun", 0}, {"Flat", 1}, {"Tape", 1}, {"OnTop", 1}});
+    TRegistry reg;
+    reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
+    reg.DeleteValue("TrayIcon");
+    reg.CloseKey();
+    ui::TfrmMain w;
+    EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
+    EXPECT_TRUE(Checked(w, "mnuOptionsAlwaysOnTop"));
+    EXPECT_TRUE(w.OnTop());
+    EXPECT_EQ(w.SchemeIndex(), 0);
+}
+
+TEST_F(Options, ClosingWritesAllSixAndTheyComeBackNextTime)
+{
+    {
+        ui::TfrmMain w;
+        w.show();
+        w.findChild<QAction*>(QStringLiteral("mnuViewFlatButtons"))->trigger();
+        w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDesert"))->trigger();
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(Read("Flat"), 1);
+    EXPECT_EQ(Read("Tape"), 1);
+    EXPECT_EQ(Read("OnTop"), 0);
+    EXPECT_EQ(Read("TrayIcon"), 0);
+    EXPECT_EQ(Read("RunOnStartup"), 0);
+    EXPECT_EQ(Read("Color"), 2);
+    // Without an installer the program itself makes the options readable next time.
+    EXPECT_EQ(Read("FirstRun"), 0);
+    ui::TfrmMain again;
+    EXPECT_TRUE(Checked(again, "mnuViewFlatButtons"));
+    EXPECT_EQ(again.SchemeIndex(), 2);
+    EXPECT_TRUE(Checked(again, "mnuOptionsColorSchemeDesert"));
+}
+
+TEST_F(Options, AnUnknownSchemeIsKeptAndWrittenBack)
+{
+    Store({{"FirstRun", 0},
+           {"Flat", 0},
+           {"Tape", 1},
+           {"OnTop", 0},
+           {"TrayIcon", 0},
+           {"RunOnStartup", 0},
+           {"Color", 7}});
+    {
+        ui::TfrmMain w;
+        EXPECT_EQ(w.SchemeIndex(), 7);
+        EXPECT_TRUE(Checked(w, "mnuOptionsColorSchemeDefault")); // the design check mark stays
+        EXPECT_EQ(w.Button(QStringLiteral("btn7"))->Color(), clBtnFace);
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(Read("Color"), 7);
+}
+
+TEST_F(Options, AFailedWriteKeepsTheWindowOpen)
+{
+    FakeDialogs& d = FakeDialogs::Instance();
+    ui::TfrmMain w;
+    w.show();
+    // A folder where the hive file should be: the hive cannot be replaced.
+    const std::filesystem::path hive = TRegistry::HiveFile(platform::HKEY_CURRENT_USER);
+    std::filesystem::create_directories(hive);
+    d.expectBoxes = true;
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].kind, ui::BoxKind::GeneralError);
+    EXPECT_EQ(d.boxes[0].text, QStringLiteral("Failed to set data for 'Flat'"));
+    std::filesystem::remove(hive);
+    EXPECT_TRUE(w.close());
+}
+
+TEST_F(Options, FlatButtonsTwiceAreRaisedAgain)
+{
+    ui::TfrmMain w;
+    QAction* flat = w.findChild<QAction*>(QStringLiteral("mnuViewFlatButtons"));
+    flat->trigger();
+    EXPECT_TRUE(flat->isChecked());
+    for (TabcPicSpeedBtn* b : w.findChildren<TabcPicSpeedBtn*>())
+        EXPECT_TRUE(b->Popup()) << b->objectName().toStdString();
+    flat->trigger();
+    EXPECT_FALSE(AnyFlat(w));
+}
+
+TEST_F(Options, AlwaysOnTopTogglesInPlace)
+{
+    ui::TfrmMain w;
+    w.show();
+    const QRect before = w.geometry();
+    QWindow* native = w.windowHandle();
+    w.findChild<QAction*>(QStringLiteral("mnuOptionsAlwaysOnTop"))->trigger();
+    EXPECT_TRUE(w.OnTop());
+    EXPECT_TRUE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(w.windowHandle(), native); // no new native window
+    EXPECT_EQ(w.geometry(), before);
+    EXPECT_TRUE(w.isVisible());
+    w.findChild<QAction*>(QStringLiteral("mnuOptionsAlwaysOnTop"))->trigger();
+    EXPECT_FALSE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
+{
+    const platform::AutostartFolders folders = platform::DefaultAutostartFolders();
+    ui::TfrmMain w;
+    QAction* run = w.findChild<QAction*>(QStringLiteral("mnuOptionsRunOnStartup"));
+    run->trigger();
+    const std::filesystem::path system = folders.system / "quorlane-calculator.desktop";
+    ASSERT_TRUE(std::filesystem::exists(system));
+    QFile entry(QString::fromStdString(system.string()));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QByteArray text = entry.readAll();
+    EXPECT_TRUE(
+        text.contains("Exec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" /tray\n"))
+        << text.toStdString();
+    EXPECT_TRUE(platform::AutostartEntryActive(folders, "quorlane-calculator.desktop"));
+    run->trigger();
+    EXPECT_FALSE(platform::AutostartEntryActive(folders, "quorlane-calculator.desktop"));
+    EXPECT_TRUE(FakeDialogs::Instance().boxes.empty()); // removing a missing entry is no error
+
+    // Neither folder can be written: an error box, and the check mark goes back.
+    FakeDialogs& d = FakeDialogs::Instance();
+    std::filesystem::remove_all(folders.system);
+    std::filesystem::remove_all(folders.user);
+    QFile(QString::fromStdString(folders.system.string())).open(QIODevice::WriteOnly);
+    QFile(QString::fromStdString(folders.user.string())).open(QIODevice::WriteOnly);
+    d.expectBoxes = true;
+    run->trigger();
+    EXPECT_FALSE(run->isChecked());
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].caption, QStringLiteral("Error"));
+    EXPECT_TRUE(d.boxes[0].text.contains(QStringLiteral("start at logon")));
+}
+
+TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
+{
+    ui::TfrmMain w;
+    w.findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->appendPlainText(QStringLiteral("12 +"));
+    w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeBlack"))->trigger();
+    EXPECT_EQ(w.SchemeIndex(), 5);
+    for (TabcPicSpeedBtn* b : w.findChildren<TabcPicSpeedBtn*>()) {
+        EXPECT_EQ(b->Color(), 0x000000u) << b->objectName().toStdString();
+        EXPECT_EQ(b->FontColor(), 0xFFFFFFu) << b->objectName().toStdString();
+    }
+    const QPalette display = w.findChild<QWidget*>(QStringLiteral("memDisplayValue"))->palette();
+    EXPECT_EQ(display.color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(display.color(QPalette::Text), QColor(Qt::black));
+    EXPECT_EQ(w.TapeLines(), std::vector<std::string>{"12 +"});
+    EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->isChecked());
+
+    // Traditional: Clear keys differ from Backspace; the status bar has white text.
+    w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeTraditional"))->trigger();
+    EXPECT_EQ(w.SchemeIndex(), 1);
+    EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnC"))->Color()),
+              ColorToRGB(RGBToColor(0xF1, 0xC5, 0x5C)));
+    EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnBack"))->Color()),
+              ColorToRGB(RGBToColor(0xC0, 0xC0, 0xC0)));
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->palette().color(QPalette::WindowText),
+              QColor(Qt::white));
+
+    // Default goes back to the desktop's own colours (system references).
+    w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->trigger();
+    EXPECT_EQ(w.Button(QStringLiteral("btn7"))->Color(), clBtnFace);
+    EXPECT_EQ(w.Button(QStringLiteral("btn7"))->FontColor(), clNavy);
+    EXPECT_EQ(w.Button(QStringLiteral("btnMC"))->FontColor(), clPurple);
+    EXPECT_EQ(w.Button(QStringLiteral("btnCE"))->FontColor(), clMaroon);
+    // ... and follows a change of the desktop's palette.
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    QApplication::setPalette(dark);
+    EXPECT_EQ(w.findChild<QWidget*>(QStringLiteral("memTape"))->palette().color(QPalette::Base),
+              QColor(0x20, 0x20, 0x20));
+    QApplication::setPalette(saved);
+}
+
+TEST(AutostartEntry, ExecQuotingFollowsTheDesktopEntryRules)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/quorcalc", "\"/usr/bin/quorcalc\""},
+        {"/opt/My Apps/quorcalc", "\"/opt/My Apps/quorcalc\""},
+        {"/a\"b`c$d", "\"/a\\\"b\\`c\\$d\""},
+        {"/100%/x", "\"/100%%/x\""},
+        {"/back\\slash", "\"/back\\\\\\\\slash\""},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(platform::DesktopExecArgument(in), out) << in;
+    EXPECT_EQ(
+        platform::AutostartEntryText("Quorlane Calculator", "/opt/My Apps/quorcalc", "/tray"),
+        "[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nExec=\"/opt/My Apps/quorcalc\" /tray\n"
+        "Terminal=false\nX-GNOME-Autostart-enabled=true\n");
+}
+
+TEST(AutostartEntry, TheUsersFolderServesWhenTheSystemOneCannotBeWritten)
+{
+    QTemporaryDir dir;
+    platform::AutostartFolders folders{dir.filePath(QStringLiteral("system")).toStdString(),
+                                       dir.filePath(QStringLiteral("user")).toStdString()};
+    QFile(QString::fromStdString(folders.system.string())).open(QIODevice::WriteOnly); // not a folder
+    const std::filesystem::path written =
+        platform::WriteAutostartEntry(folders, "x.desktop", "[Desktop Entry]\n");
+    EXPECT_EQ(written, folders.user / "x.desktop");
+    EXPECT_TRUE(platform::AutostartEntryActive(folders, "x.desktop"));
+    platform::RemoveAutostartEntry(folders, "x.desktop");
+    EXPECT_FALSE(platform::AutostartEntryActive(folders, "x.desktop"));
+}
+
+} // namespace
