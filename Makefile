@@ -4,7 +4,7 @@ BENCH_DIR    ?= build-release
 BUILD_TYPE   ?= RelWithDebInfo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps configure build test run cli bench bench-startup check-full gallery screenshot format format-check clean
+.PHONY: all deps configure build test run cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
 
 all: build
 
@@ -54,6 +54,18 @@ bench-startup: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
 	cmake --build $(BENCH_DIR) --target quorcalc bare-qt-window
 	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window
+
+# libFuzzer with address and undefined-behaviour sanitizers (clang), FUZZ_SECONDS per target.
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLANE_FUZZ=ON \
+	    -DQUORLANE_BUILD_TESTS=OFF -DQUORLANE_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) --target fuzz_bcd fuzz_keys fuzz_files
+	for t in bcd keys files; do \
+	    mkdir -p $(FUZZ_DIR)/corpus/$$t && \
+	    ./$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
 
 format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i

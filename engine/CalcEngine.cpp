@@ -253,6 +253,10 @@ void CalcEngine::Backspace()
     if (s_.ErrorState || s_.NewEntry)
         return;
     const std::string display = Display();
+    // An entry shown in exponent form has lost its last digits already; taking characters off its
+    // text would leave something that is no number ("1.2E+"). Like the digit keys, leave it alone.
+    if (display.find('E') != std::string::npos)
+        return;
     std::string rest;
     if (!HasDecimalChar(display)) {
         rest = RemoveCommas(display);

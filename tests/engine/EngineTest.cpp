@@ -331,6 +331,9 @@ TEST(MendedFaults, SoundBehaviourWhereTheKeysWouldFail)
         {". 1/x", "Division by zero error", {}},
         // The square root of the lone decimal character uses its decimal value.
         {". sqrt", "0", {". sqrt", Sep, "0 =", " "}},
+        // An entry in exponent form is not edited character by character into a non-number.
+        {"9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 4 back back back", "9.99999999999999999E+18", {}},
+        {"9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 9 4 back * 2 =", "2E+19", AnyTape},
     });
     Calculator k;
     k.Keys("5 +/- back");

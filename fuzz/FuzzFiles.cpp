@@ -1,0 +1,29 @@
+// The file parsers on arbitrary bytes: a registry hive file and a version block (bare, or inside an
+// ELF file). No crash; a hive that parses writes back to a text that parses to the same hive.
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string_view>
+
+#include "platform/RegistryHive.h"
+#include "platform/VersionInfoBlock.h"
+#include "platform/VersionInfoElf.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const platform::reghive::ParseResult parsed = platform::reghive::Parse(text, "HKEY_CURRENT_USER");
+    const std::string written = parsed.hive.Format("HKEY_CURRENT_USER");
+    const platform::reghive::ParseResult again = platform::reghive::Parse(written, "HKEY_CURRENT_USER");
+    if (again.damaged || !(again.hive == parsed.hive))
+        std::abort();
+
+    const std::span<const std::uint8_t> bytes(data, size);
+    for (const char* path : {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\040904e4\\CompanyName"})
+        (void)platform::VerQueryValue(bytes, path);
+    const platform::MemoryByteSource source(bytes);
+    if (const auto block = platform::FindVersionBlock(source))
+        (void)platform::VerQueryValue(*block, "\\StringFileInfo\\040904e4\\FileVersion");
+    return 0;
+}

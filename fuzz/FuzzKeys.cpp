@@ -1,0 +1,64 @@
+// The engine on arbitrary key sequences and clipboard texts: no exception escapes a key, and the
+// display always holds a number in display form or one of the error texts.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "decimal/StBCD.h"
+#include "engine/CalcEngine.h"
+#include "engine/TextHelpers.h"
+#include "platform/Locale.h"
+
+namespace {
+
+struct NullHost : engine::ICalcHost
+{
+    std::string display = "0";
+    std::string DisplayText() const override { return display; }
+    void SetDisplayText(std::string_view t) override { display = std::string(t); }
+    void ClearDisplay() override { display.clear(); }
+    void AppendTapeLine(std::string_view) override {}
+    void ShowMessage(engine::MessageKind, std::string_view) override {}
+    void ReleaseKeys() override {}
+    void SetStatusText(std::string_view) override {}
+    void ReportError(std::string_view) override {}
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const platform::ScopedSeparatorOverride separators('.', ',');
+    NullHost host;
+    engine::CalcEngine calc(host, '.', ',');
+    constexpr int keyCount = static_cast<int>(engine::CalcKey::MSubtract) + 1;
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint8_t b = data[i];
+        if (b >= 0xF0 && i + 1 < size) {
+            // A paste of the next few bytes as clipboard text.
+            const std::size_t n = std::min<std::size_t>(b & 0x0F, size - i - 1);
+            calc.Paste(std::string(reinterpret_cast<const char*>(data + i + 1), n));
+            i += n;
+        } else {
+            calc.Press(static_cast<engine::CalcKey>(b % keyCount));
+        }
+        const engine::CalcState& s = calc.State();
+        if (s.ErrorState || host.display.empty())
+            continue;
+        // The display reads back as a number (an entry in progress may end in the decimal point).
+        try {
+            BcdFromText(calc.RemoveCommas(host.display));
+        } catch (const EStBCDError&) {
+            std::abort();
+        }
+        // The memory register never holds an error text.
+        try {
+            BcdFromText(s.MemoryText);
+        } catch (const EStBCDError&) {
+            std::abort();
+        }
+    }
+    return 0;
+}
