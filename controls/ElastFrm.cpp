@@ -1,0 +1,1257 @@
+#include "controls/ElastFrm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QWidget>
+#include <QWindow>
+
+#include "controls/ElasticMath.h"
+#include "platform/Registry.h"
+
+using platform::TMessage;
+using platform::TWindowProc;
+namespace msg = platform;
+
+namespace {
+
+// Size changes up to this many pixels in both directions cause no rescale.
+constexpr int SizeThreshold = 5;
+// WM_ACTIVATE arms the position-change counter with this value; the next WM_WINDOWPOSCHANGING
+// then marks the window activated.
+constexpr int ActivationCount = 10000;
+constexpr int SmallestUsableExtent = 32;
+
+bool MovedFurther(QSize a, QSize b)
+{
+    return std::abs(a.width() - b.width()) > SizeThreshold ||
+           std::abs(a.height() - b.height()) > SizeThreshold;
+}
+
+double Ratio(int now, int base)
+{
+    return base > 0 ? static_cast<double>(now) / base : 1.0;
+}
+
+bool InsideTabSheet(const QWidget* control, const QWidget* form)
+{
+    for (const QWidget* w = control->parentWidget(); w != nullptr && w != form; w = w->parentWidget()) {
+        if (elastic::IsTabSheet(w))
+            return true;
+    }
+    return false;
+}
+
+// Sets a flag for the lifetime of the object.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = previous_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
+
+} // namespace
+
+int TElasticFont::Size() const
+{
+    return elastic::FontSize(font);
+}
+
+void TElasticFont::SetSize(int points)
+{
+    font = elastic::WithFontSize(font, points);
+}
+
+// ---- construction ----
+
+TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
+{
+    auto* form = qobject_cast<QWidget*>(owner);
+    if (form == nullptr || !(form->isWindow() || platform::MdiSubWindowOf(form) != nullptr))
+        throw EElasticForm("Owner of TElasticForm component must be a form");
+    if (owner->findChildren<TElasticForm*>(Qt::FindDirectChildrenOnly).size() > 1)
+        throw EElasticForm("A TElasticForm component already exists in " + form->objectName().toStdString());
+    form_ = form;
+    store_ = elastic::RegistryPlacementStore();
+
+    hook_ = platform::TWindowHook(
+        form, [this](TMessage& m, const TWindowProc& previous) { FormWndProc(m, previous); });
+    if (QMdiArea* area = platform::MdiClientOf(form)) {
+        clientHook_ =
+            platform::TWindowHook(area->viewport(), [this](TMessage& m, const TWindowProc& previous) {
+                ClientWndProc(m, previous);
+            });
+    }
+
+    if (elastic::AutoSizeOf(form).value_or(false))
+        form->setProperty("AutoSize", false);
+
+    // What a form designer would have stored: the form as it is now.
+    font_.font = form->font();
+    const QColor text = form->palette().color(QPalette::WindowText);
+    font_.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
+    screen_ = platform::MaximizedSize(form);
+    designScreenWidth_ = screen_.width();
+    designScreenHeight_ = screen_.height();
+    designPixelsPerInch_ = form->logicalDpiY() > 0 ? form->logicalDpiY() : 96;
+    const QRect outer = platform::OuterGeometry(form);
+    const QSize client = platform::ClientSize(form);
+    designFormWidth_ = outer.width();
+    designFormHeight_ = outer.height();
+    designFormClientWidth_ = client.width();
+    designFormClientHeight_ = client.height();
+    designFormLeft_ = outer.left();
+    designFormTop_ = outer.top();
+    SyncDesignFrame();
+
+    // The form's Position and WindowState as they are now.
+    const QString position = form->property("Position").toString();
+    centred_ = position == QLatin1String("poScreenCenter") || position == QLatin1String("poDesktopCenter");
+    designedMaximized_ = platform::FrameWidget(form)->windowState().testFlag(Qt::WindowMaximized);
+    maximized_ = designedMaximized_;
+}
+
+TElasticForm::~TElasticForm()
+{
+    // A form that outlives its scaler gets its MDI area's own background back.
+    if (auto* painted = qobject_cast<QMdiArea*>(mdiArea_.data()))
+        painted->setBackground(mdiBackground_);
+}
+
+// ---- properties ----
+
+void TElasticForm::SetMaximizedPosX(int value)
+{
+    maximizedPosX_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetMaximizedPosY(int value)
+{
+    maximizedPosY_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetMinimumTrackWidth(int value)
+{
+    minimumTrackWidth_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetMinimumTrackHeight(int value)
+{
+    minimumTrackHeight_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetMaximumTrackWidth(int value)
+{
+    maximumTrackWidth_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetMaximumTrackHeight(int value)
+{
+    maximumTrackHeight_ = value;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::SetDesignFormWidth(int value)
+{
+    designFormWidth_ = value;
+    SyncDesignFrame();
+}
+
+void TElasticForm::SetDesignFormHeight(int value)
+{
+    designFormHeight_ = value;
+    SyncDesignFrame();
+}
+
+void TElasticForm::SetDesignFormClientWidth(int value)
+{
+    designFormClientWidth_ = value;
+    SyncDesignFrame();
+}
+
+void TElasticForm::SetDesignFormClientHeight(int value)
+{
+    designFormClientHeight_ = value;
+    SyncDesignFrame();
+}
+
+void TElasticForm::SetFont(const TElasticFont& value)
+{
+    font_ = value;
+    ApplyFontToForm();
+    form_->update();
+}
+
+QLabel* TElasticForm::BkGrndImage() const
+{
+    return bkGrndImage_;
+}
+
+void TElasticForm::SetBkGrndImage(QLabel* value)
+{
+    QMdiArea* area = platform::MdiClientOf(form_);
+    if (value != nullptr) {
+        if (mdiArea_ == nullptr && area != nullptr) {
+            // The area paints its own background after ours: it has to paint none.
+            mdiBackground_ = area->background();
+            area->setBackground(Qt::NoBrush);
+            mdiArea_ = area;
+        }
+        bkGrndImage_ = value;
+        value->setVisible(false);
+    } else {
+        if (auto* painted = qobject_cast<QMdiArea*>(mdiArea_.data()))
+            painted->setBackground(mdiBackground_);
+        mdiArea_ = nullptr;
+        bkGrndImage_ = nullptr;
+    }
+    form_->update();
+    if (area != nullptr)
+        area->viewport()->update();
+}
+
+QWidget* TElasticForm::Control(int index) const
+{
+    return frames_.at(index).control;
+}
+
+std::string TElasticForm::PlacementKeyPath() const
+{
+    std::string root = elFrmIniFile_.toStdString();
+    while (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    const std::string name = form_->objectName().toStdString();
+    if (root.empty() || name.empty())
+        return {};
+    return root + '\\' + name;
+}
+
+// ---- window helpers ----
+
+QRect TElasticForm::Outer() const
+{
+    return platform::OuterGeometry(form_);
+}
+
+bool TElasticForm::IsWindowMaximized() const
+{
+    return platform::FrameWidget(form_)->windowState().testFlag(Qt::WindowMaximized);
+}
+
+void TElasticForm::SetFormBounds(const QRect& outer)
+{
+    // A maximized or minimized window keeps the size the window system gave it; setting its
+    // geometry would take it out of that state.
+    if (platform::FrameWidget(form_)->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return;
+    if (outer == Outer())
+        return;
+    platform::SetOuterGeometry(form_, outer);
+}
+
+bool TElasticForm::IsMdiChild() const
+{
+    return platform::MdiSubWindowOf(form_) != nullptr;
+}
+
+bool TElasticForm::IsMdiParent() const
+{
+    return platform::MdiClientOf(form_) != nullptr;
+}
+
+bool TElasticForm::IsBorderless() const
+{
+    return platform::FrameWidget(form_)->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+bool TElasticForm::IsNormalStyle() const
+{
+    if (IsMdiChild() || IsMdiParent())
+        return false;
+    const QWidget* frame = platform::FrameWidget(form_);
+    if (frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        return false;
+    const QWindow* handle = frame->windowHandle();
+    return handle == nullptr || !handle->flags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TElasticForm::ApplyFontToForm()
+{
+    if (form_->font() != font_.font || elastic::FontSize(form_->font()) != font_.Size()) {
+        // The menu bar belongs to the window's frame: it keeps its font.
+        if (QWidget* menu = platform::MenuBar(form_))
+            elastic::MakeFontOwn(menu);
+        form_->setFont(font_.font);
+    }
+    const QColor color = ColorToQColor(font_.color);
+    if (form_->palette().color(QPalette::WindowText) != color) {
+        QPalette palette = form_->palette();
+        palette.setColor(QPalette::WindowText, color);
+        form_->setPalette(palette);
+    }
+}
+
+void TElasticForm::SyncFormFont()
+{
+    if (elastic::FontSize(form_->font()) != font_.Size() ||
+        form_->palette().color(QPalette::WindowText) != ColorToQColor(font_.color)) {
+        ApplyFontToForm();
+        form_->update();
+    }
+}
+
+void TElasticForm::SetComponentFontSize(int points)
+{
+    font_.SetSize(points);
+    ApplyFontToForm();
+}
+
+void TElasticForm::SyncDesignFrame()
+{
+    platform::SetDesignFrame(
+        form_, QSize(designFormWidth_ - designFormClientWidth_, designFormHeight_ - designFormClientHeight_));
+}
+
+void TElasticForm::UpdateTrackLimits()
+{
+    if (form_ != nullptr && initialized_ && !suspended_ && form_->isVisible())
+        platform::RefreshTrackLimits(form_);
+}
+
+QSize TElasticForm::MinimumUsableSize() const
+{
+    const int width = std::max({elastic::DecodeScreenValue(minimumTrackWidth_, screen_.width()),
+                                designFormWidth_ / 4, SmallestUsableExtent});
+    const int height = std::max({elastic::DecodeScreenValue(minimumTrackHeight_, screen_.height()),
+                                 designFormHeight_ / 4, SmallestUsableExtent});
+    return QSize(width, height);
+}
+
+QWidget* TElasticForm::FindRegistered(const QString& name) const
+{
+    QWidget* found = nullptr;
+    for (const TFrame& frame : frames_) {
+        if (frame.control != nullptr && frame.control->objectName() == name)
+            found = frame.control;
+    }
+    return found;
+}
+
+void TElasticForm::RefocusNoted()
+{
+    if (noted_ != nullptr && noted_ != form_)
+        noted_->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- the window procedure ----
+//
+// The gate: while scaling is suspended or the form is not visible every message but WM_DESTROY
+// passes untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to
+// the component Font, runs InitializeScaling and the first display on the first message, applies a
+// stored position once, acts on the message and passes it on.
+//
+// State of the activation: before the window is activated every WM_SIZE puts it back to the
+// initial bounds (the start-up sizing cannot move it); WM_ACTIVATE arms a counter and the next
+// position change marks it activated, as does the end of a drag or a maximize. From then on the
+// user's sizes stand, except for a borderless form, which always returns to its initial bounds.
+
+void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
+{
+    if (m.Msg == msg::WM_DESTROY) {
+        hook_.Remove();
+        clientHook_.Remove();
+        previous(m);
+        return;
+    }
+    if (suspended_ || passThrough_ || !form_->isVisible()) {
+        previous(m);
+        return;
+    }
+    bool passOn = true;
+    try {
+        noted_ = QApplication::focusWidget();
+        SyncFormFont();
+        if (initPending_) {
+            InitializeScaling();
+            FirstDisplay();
+        }
+        if (pendingPosition_) {
+            pendingPosition_ = false;
+            const std::optional<int> left = elastic::StoredPosition(storedLeft_, screen_.width());
+            const std::optional<int> top = elastic::StoredPosition(storedTop_, screen_.height());
+            if (left)
+                initial_.moveLeft(*left);
+            if (top)
+                initial_.moveTop(*top);
+            initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
+            SetFormBounds(initial_);
+        }
+        passOn = Act(m);
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+    }
+    if (passOn)
+        previous(m);
+}
+
+bool TElasticForm::Act(TMessage& m)
+{
+    switch (m.Msg) {
+    case msg::WM_SIZE:
+        OnSize(m.WParam);
+        break;
+    case msg::WM_ACTIVATE:
+        OnActivate();
+        break;
+    case msg::WM_ERASEBKGND:
+        if (IsMdiParent() || IsMdiChild() || !HasPicture() || m.DC == nullptr)
+            break;
+        PaintBackground(m.DC, platform::ClientOrigin(form_), platform::ClientSize(form_), Outer().size());
+        m.Result = 0;
+        return false;
+    case msg::WM_SHOWWINDOW:
+        OnShowWindow();
+        break;
+    case msg::WM_SETCURSOR:
+        if (IsNormalStyle())
+            userInteracted_ = true;
+        break;
+    case msg::WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(m.MinMaxInfo);
+        break;
+    case msg::WM_WINDOWPOSCHANGING:
+        if (++positionChanges_ >= ActivationCount)
+            activated_ = true;
+        break;
+    case msg::WM_DISPLAYCHANGE:
+        OnDisplayChange(m.LParam);
+        break;
+    case msg::WM_SYSCOMMAND:
+        OnSysCommand(m.WParam);
+        break;
+    case msg::WM_SIZING:
+        dragInProgress_ = true;
+        resizedDuringDrag_ = true;
+        break;
+    case msg::WM_ENTERSIZEMOVE:
+        // The size when the drag began (the layer reports it where the drag showed only later).
+        referenceSize_ = m.SizingRect != nullptr ? m.SizingRect->size() : Outer().size();
+        break;
+    case msg::WM_EXITSIZEMOVE:
+        OnExitSizeMove();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void TElasticForm::OnSize(platform::WPARAM kind)
+{
+    if (dragInProgress_ || kind == msg::SIZE_MINIMIZED)
+        return;
+    if (kind == msg::SIZE_MAXIMIZED && !maximized_) {
+        const QSize size = Outer().size();
+        if (std::abs(size.width() - lastSize_.width()) > SizeThreshold &&
+            std::abs(size.height() - lastSize_.height()) > SizeThreshold)
+            HideControls();
+        activated_ = true;
+        maximized_ = true;
+        ApplyFontToForm();
+    }
+    if (kind == msg::SIZE_RESTORED && activated_) {
+        if (maximized_) {
+            HideControls();
+            storedMaximized_ = false;
+        }
+        maximized_ = false;
+        ApplyFontToForm();
+    }
+    if ((IsBorderless() || !activated_) && !snapping_) {
+        FlagScope snapping(snapping_);
+        SetFormBounds(initial_);
+    }
+    if (IsMdiChild() && MovedFurther(Outer().size(), lastSize_))
+        HideControls();
+    if (MovedFurther(Outer().size(), lastSize_)) {
+        ResizeControls();
+        form_->update();
+        RestoreControls();
+        lastSize_ = Outer().size();
+    }
+    RefocusNoted();
+    SaveFormStateQuietly();
+    RestoreControls();
+}
+
+void TElasticForm::OnActivate()
+{
+    positionChanges_ = ActivationCount;
+    if (placementLoaded_ && storedMaximized_) {
+        placementLoaded_ = false;
+        storedMaximized_ = false;
+        placement_.showCmd = platform::SW_SHOWMAXIMIZED;
+        platform::SetWindowPlacement(form_, placement_);
+        RestoreControls();
+    }
+    if (noted_ != nullptr)
+        noted_->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TElasticForm::OnShowWindow()
+{
+    if (pendingSize_) {
+        if (!resolutionIndependence_)
+            HideControls();
+        pendingSize_ = false;
+        const QSize minimum = MinimumUsableSize();
+        const std::optional<int> width =
+            elastic::StoredExtent(storedWidth_, screen_.width(), minimum.width());
+        const std::optional<int> height =
+            elastic::StoredExtent(storedHeight_, screen_.height(), minimum.height());
+        // A damaged stored size (zero, negative, not a number) is not used; the design size stays.
+        if (width && height)
+            initial_.setSize(QSize(*width, *height));
+        initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
+        SetFormBounds(initial_);
+    }
+    if (!userInteracted_) {
+        HideControls();
+        ResizeControls();
+        RestoreControls();
+        suppressFirstReshow_ = false;
+    }
+    RefocusNoted();
+}
+
+void TElasticForm::OnGetMinMaxInfo(platform::MINMAXINFO* info)
+{
+    if (firstRescalePending_ && IsWindowMaximized())
+        ResizeControls();
+    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() + maximizedPosX_ +
+                          maximizedPosY_ + minimumTrackWidth_ + minimumTrackHeight_ + maximumTrackWidth_ +
+                          maximumTrackHeight_;
+    if (sum == 0 || firstRescalePending_ || info == nullptr)
+        return;
+    if (maximizedSize_.width() != 0)
+        info->ptMaxSize.x = maximizedSize_.width();
+    if (maximizedSize_.height() != 0)
+        info->ptMaxSize.y = maximizedSize_.height();
+    auto fill = [](std::int32_t& field, int value, int screenExtent) {
+        if (value != 0)
+            field = elastic::DecodeScreenValue(value, screenExtent);
+    };
+    fill(info->ptMaxPosition.x, maximizedPosX_, screen_.width());
+    fill(info->ptMaxPosition.y, maximizedPosY_, screen_.height());
+    fill(info->ptMinTrackSize.x, minimumTrackWidth_, screen_.width());
+    fill(info->ptMinTrackSize.y, minimumTrackHeight_, screen_.height());
+    fill(info->ptMaxTrackSize.x, maximumTrackWidth_, screen_.width());
+    fill(info->ptMaxTrackSize.y, maximumTrackHeight_, screen_.height());
+}
+
+void TElasticForm::OnDisplayChange(platform::LPARAM size)
+{
+    const int oldWidth = designScreenWidth_;
+    const int oldHeight = designScreenHeight_;
+    QSize now(platform::LoWord(size), platform::HiWord(size));
+    if (now.isEmpty())
+        now = platform::MaximizedSize(form_);
+    designScreenWidth_ = now.width();
+    designScreenHeight_ = now.height();
+    if (oldWidth <= 0 || oldHeight <= 0)
+        return;
+    const double kx = static_cast<double>(now.width()) / oldWidth;
+    const double ky = static_cast<double>(now.height()) / oldHeight;
+    const QRect outer = Outer();
+    SetFormBounds(QRect(elastic::Round(outer.left() * kx), elastic::Round(outer.top() * ky),
+                        elastic::Round(outer.width() * kx), elastic::Round(outer.height() * ky)));
+    HideControls();
+    ResizeControls();
+    RestoreControls();
+}
+
+void TElasticForm::OnSysCommand(platform::WPARAM command)
+{
+    switch (command) {
+    case msg::SC_CLOSE:
+        SaveFormStateQuietly();
+        userInteracted_ = true;
+        break;
+    case msg::SC_MINIMIZE:
+        if (const QWidget* active = form_->focusWidget())
+            efActiveControl_ = elastic::IsNamed(active) ? active->objectName() : QString();
+        SaveFormStateQuietly();
+        userInteracted_ = true;
+        maximized_ = false;
+        lastSize_ = Outer().size();
+        break;
+    case msg::SC_MAXIMIZE:
+        HideControls();
+        break;
+    case msg::SC_RESTORE:
+        if (IsNormalStyle())
+            HideControls();
+        break;
+    default:
+        userInteracted_ = false;
+        break;
+    }
+}
+
+void TElasticForm::OnExitSizeMove()
+{
+    activated_ = true;
+    dragInProgress_ = false;
+    if (resizedDuringDrag_) {
+        noted_ = QApplication::focusWidget();
+        HideControls();
+        if (maintainProportions_)
+            KeepProportions();
+        ResizeControls();
+        form_->update();
+        RestoreControls();
+        RefocusNoted();
+        resizedDuringDrag_ = false;
+    }
+    maximized_ = false;
+    SaveFormStateQuietly();
+}
+
+void TElasticForm::ClientWndProc(TMessage& m, const TWindowProc& previous)
+{
+    if (m.Msg == msg::WM_ERASEBKGND && HasPicture() && m.DC != nullptr) {
+        QMdiArea* area = platform::MdiClientOf(form_);
+        const QSize size = area != nullptr ? area->viewport()->size() : QSize();
+        PaintBackground(m.DC, QPoint(0, 0), size, size);
+        m.Result = 0;
+        return;
+    }
+    previous(m);
+}
+
+bool TElasticForm::HasPicture() const
+{
+    if (bkGrndImage_ == nullptr)
+        return false;
+    const QPixmap picture = bkGrndImage_->pixmap();
+    return !picture.isNull() && picture.width() > 0 && picture.height() > 0;
+}
+
+// The picture stretched over the form (its outer size, as the form has always painted it), or
+// tiled over the client area with neighbouring tiles overlapping by one pixel.
+void TElasticForm::PaintBackground(QPaintDevice* device, QPoint origin, QSize client, QSize stretched)
+{
+    const QPixmap picture = bkGrndImage_->pixmap();
+    QPainter painter(device);
+    if (bkGrndImage_->hasScaledContents() || elastic::AlignOf(bkGrndImage_) == elastic::TAlign::alClient) {
+        painter.drawPixmap(QRect(origin, stretched), picture);
+        return;
+    }
+    const int w = picture.width();
+    const int h = picture.height();
+    for (int row = 0; row <= client.height() / h; ++row) {
+        for (int column = 0; column <= client.width() / w; ++column)
+            painter.drawPixmap(origin.x() + column * w - column, origin.y() + row * h - row, picture);
+    }
+}
+
+// ---- initialization ----
+
+void TElasticForm::InitializeScaling()
+{
+    initPending_ = false;
+    if (!resolutionIndependence_) {
+        const QSize screen = platform::MaximizedSize(form_);
+        designScreenWidth_ = screen.width();
+        designScreenHeight_ = screen.height();
+    }
+
+    // The controls: the form's direct children in alignment order, then every other one.
+    const std::vector<QWidget*> collected = elastic::CollectControls(form_);
+    std::vector<QWidget*> direct;
+    std::vector<QWidget*> nested;
+    for (QWidget* w : collected)
+        (w->parentWidget() == form_ ? direct : nested).push_back(w);
+    std::vector<elastic::TAlignItem> items;
+    for (QWidget* w : direct) {
+        const QRect b = elastic::ControlBounds(form_, w);
+        items.push_back({elastic::AlignOf(w), b.left(), b.top()});
+    }
+    aligned_.clear();
+    for (int index : elastic::AlignOrder(items))
+        aligned_.push_back(direct[index]);
+    std::vector<QWidget*> ordered = aligned_;
+    ordered.insert(ordered.end(), nested.begin(), nested.end());
+
+    frames_.clear();
+    frames_.reserve(ordered.size());
+    for (QWidget* w : ordered) {
+        TFrame frame;
+        frame.owner = this;
+        frame.control = w;
+        const QRect b = elastic::ControlBounds(form_, w);
+        frame.baseLeft = b.left();
+        frame.baseWidth = b.width();
+        frame.baseTop = b.top();
+        frame.baseHeight = b.height();
+        frame.fixedWidth = elastic::HasFixedWidth(w);
+        frame.fixedHeight = elastic::HasFixedHeight(w);
+        frames_.push_back(std::move(frame));
+    }
+    LoadFormState();
+    for (TFrame& frame : frames_)
+        frame.visible = elastic::ControlVisible(frame.control);
+
+    if (IsWindowMaximized()) {
+        designFormWidth_ = designScreenWidth_;
+        designFormHeight_ = designScreenHeight_;
+        designFormLeft_ = elastic::DecodeScreenValue(maximizedPosX_, designScreenWidth_);
+        designFormTop_ = elastic::DecodeScreenValue(maximizedPosY_, designScreenHeight_);
+        SyncDesignFrame();
+    }
+
+    screen_ = platform::MaximizedSize(form_);
+    scaleX_ = designScreenWidth_ > 0 ? static_cast<double>(screen_.width()) / designScreenWidth_ : 1.0;
+    scaleY_ = designScreenHeight_ > 0 ? static_cast<double>(screen_.height()) / designScreenHeight_ : 1.0;
+    fontScale_ = scaleY_;
+    scaledFormFont_ = elastic::RoundHalfDown(elastic::FontSize(form_->font()) * fontScale_);
+
+    elastic::TInitialBoundsInput in;
+    in.designForm = QRect(designFormLeft_, designFormTop_, designFormWidth_, designFormHeight_);
+    in.designClient = QSize(designFormClientWidth_, designFormClientHeight_);
+    in.borderless = IsBorderless();
+    in.centred = centred_;
+    in.scaleX = scaleX_;
+    in.scaleY = scaleY_;
+    in.screen = screen_;
+    initial_ = elastic::InitialBounds(in);
+    positionChanges_ = 0;
+}
+
+void TElasticForm::FirstDisplay()
+{
+    if (storedMaximized_) {
+        // The stored normal rectangle first (while the window is normal, without reacting to it),
+        // then the maximized state: Qt cannot set the normal rectangle of a maximized window.
+        {
+            FlagScope pass(passThrough_);
+            placement_.showCmd = platform::SW_HIDE;
+            platform::SetWindowPlacement(form_, placement_);
+        }
+        QWidget* frame = platform::FrameWidget(form_);
+        platform::ScopedGeometryChange guard(form_);
+        frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
+    }
+    referenceSize_ = initial_.size();
+    initialized_ = true;
+    if (maintainProportions_)
+        ComputeMaxTrackSize();
+    if (IsMdiChild()) {
+        const QRect bounds(Outer().topLeft(), initial_.size());
+        SetFormBounds(bounds);
+        ResizeControls();
+        positionChanges_ = ActivationCount;
+        SetFormBounds(bounds);
+    } else {
+        SetFormBounds(initial_);
+    }
+}
+
+// ---- records ----
+
+void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
+{
+    QWidget* c = frame.control;
+    if (c == nullptr)
+        return;
+    if (InsideTabSheet(c, form_) && !elastic::HasOwnFont(c))
+        elastic::MakeFontOwn(c);
+    frame.extraFonts.clear();
+    if (!elastic::IsTabSheet(c) && lookForExtraFonts_)
+        frame.extraFonts = elastic::ExtraFonts(c);
+    frame.panelWidths.clear();
+    frame.panelFontSizes.clear();
+    if (QHeaderView* header = elastic::AsSections(c)) {
+        for (int i = 0; i < header->count(); ++i)
+            frame.panelWidths.push_back(elastic::Round(header->sectionSize(i) * sx * sy));
+    }
+    if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+        frame.isStatusBar = true;
+        for (QWidget* panel : elastic::StatusPanels(bar)) {
+            const int width = elastic::Round(elastic::PanelWidth(panel) * sx);
+            elastic::SetPanelWidth(panel, width);
+            frame.panelWidths.push_back(width);
+            frame.panelFontSizes.push_back(elastic::Trunc(elastic::ControlFontSize(panel) * sf));
+        }
+    }
+    if (QToolBar* toolbar = elastic::AsToolBar(c)) {
+        frame.baseButtonHeight = elastic::Round(toolbar->iconSize().height() * sy);
+        frame.baseButtonWidth = elastic::Round(toolbar->iconSize().width() * sx);
+        elastic::MakeFontOwn(toolbar);
+    }
+    if (elastic::AsGrid(c) != nullptr)
+        CaptureGrid(frame, sx, sy);
+    frame.baseLeft = elastic::Round(frame.baseLeft * sx);
+    frame.baseWidth = elastic::Round(frame.baseWidth * sx);
+    frame.baseTop = elastic::Round(frame.baseTop * sy);
+    frame.baseHeight = elastic::Round(frame.baseHeight * sy);
+    if (elastic::AsGrid(c) != nullptr)
+        elastic::MakeFontOwn(c);
+    frame.capturedFontSize = elastic::ControlFontSize(c);
+    frame.baseFontSize = elastic::Trunc(frame.capturedFontSize * sf);
+    frame.extraFontBaseSizes.clear();
+    for (const elastic::TFontRef& font : frame.extraFonts)
+        frame.extraFontBaseSizes.push_back(elastic::Trunc(font.Size() * sf));
+    frame.titleFont = elastic::TitleFont(c);
+    if (frame.titleFont) {
+        frame.capturedTitleFontSize = frame.titleFont->Size();
+        frame.baseTitleFontSize = elastic::Trunc(frame.capturedTitleFontSize * sf);
+        frame.titleToFontRatio =
+            frame.baseFontSize > 0 ? static_cast<double>(frame.baseTitleFontSize) / frame.baseFontSize : 0.0;
+    }
+    frame.tabFont = elastic::TabFont(c);
+    if (frame.tabFont)
+        frame.baseTabFontSize = elastic::Trunc(frame.tabFont->Size() * sf);
+}
+
+void TElasticForm::CaptureGrid(TFrame& frame, double sx, double sy)
+{
+    QTableView* grid = elastic::AsGrid(frame.control);
+    const QHeaderView* columns = grid->horizontalHeader();
+    const QHeaderView* rows = grid->verticalHeader();
+    frame.baseTitleRowHeight = elastic::Round(columns->height() * sy);
+    frame.baseDefaultRowHeight = elastic::Round(rows->defaultSectionSize() * sy);
+    frame.columnCount = columns->count();
+    frame.baseColumnWidths.clear();
+    std::vector<int> widths;
+    for (int i = 0; i < frame.columnCount; ++i)
+        widths.push_back(grid->columnWidth(i));
+    frame.columnsCustomised = !(frame.columnCount == 2 && widths[0] == 64 && widths[1] == 64);
+    frame.columnHasExplicitWidth.assign(static_cast<std::size_t>(frame.columnCount), 0);
+    // Grids with a default column width have every column captured at the screen scale.
+    for (int width : widths)
+        frame.baseColumnWidths.push_back(elastic::Round(width * sx));
+}
+
+void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
+{
+    QWidget* c = frame.control;
+    if (c == nullptr)
+        return;
+    QTableView* grid = elastic::AsGrid(c);
+    QToolBar* toolbar = elastic::AsToolBar(c);
+
+    if (elasticFont_ && toolbar == nullptr) {
+        if (grid != nullptr && !gridFontResize_) {
+            elastic::SetControlFontSize(c, frame.baseFontSize);
+            if (frame.titleFont)
+                frame.titleFont->SetSize(elastic::RoundHalfDown(frame.baseTitleFontSize));
+        } else {
+            frame.lastFontRatio = fontRatio;
+            for (std::size_t j = 0; j < frame.extraFonts.size(); ++j)
+                frame.extraFonts[j].SetSize(elastic::RoundHalfDown(frame.extraFontBaseSizes[j] * fontRatio));
+            if (frame.titleFont)
+                frame.titleFont->SetSize(elastic::RoundHalfDown(fontRatio * frame.baseTitleFontSize));
+            elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
+            if (frame.tabFont)
+                frame.tabFont->SetSize(elastic::RoundHalfDown(fontRatio * frame.baseTabFontSize));
+            // A status bar's panels write with the status bar's font.
+            if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+                const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
+                for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
+                    elastic::SetControlFontSize(panels[i],
+                                                elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
+            }
+        }
+    }
+
+    double ratioX = 1.0;
+    double ratioY = 1.0;
+    int left = frame.baseLeft;
+    int width = frame.baseWidth;
+    int top = frame.baseTop;
+    int height = frame.baseHeight;
+    if (elasticHorizontal_) {
+        ratioX = Ratio(client.width(), baseClient_.width());
+        frame.lastRatioX = ratioX;
+        left = elastic::Round(frame.baseLeft * ratioX);
+        width = elastic::Round(frame.baseWidth * ratioX);
+    }
+    if (elasticVertical_) {
+        ratioY = Ratio(client.height(), baseClient_.height());
+        frame.lastRatioY = ratioY;
+        top = elastic::Round(frame.baseTop * ratioY);
+        height = elastic::Round(frame.baseHeight * ratioY);
+    }
+    elastic::SetControlBounds(form_, c, QRect(left, top, width, height), frame.fixedWidth, frame.fixedHeight);
+
+    if (elasticHorizontal_) {
+        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
+            for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
+                elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
+        }
+        if (QHeaderView* header = elastic::AsSections(c)) {
+            for (int i = 0; i < header->count() && i < static_cast<int>(frame.panelWidths.size()); ++i)
+                header->resizeSection(i, elastic::RoundHalfDown(frame.panelWidths[i] * ratioX));
+        }
+        if (grid != nullptr)
+            RescaleGridColumns(frame, ratioX);
+    }
+    if (elasticVertical_ && grid != nullptr)
+        RescaleGridRows(frame, ratioY);
+
+    if (toolbar != nullptr) {
+        const double r = toolbar->width() > toolbar->height() ? ratioY : ratioX;
+        toolbar->setIconSize(
+            QSize(elastic::Trunc(frame.baseButtonWidth * r), elastic::Trunc(frame.baseButtonHeight * r)));
+    }
+
+    if (elastic::IsLayoutManaged(c))
+        return;
+    if (elastic::AsLabel(c) != nullptr) {
+        if (!elastic::AutoSizeOf(c).value_or(false)) {
+            // Fitted to the new font, but never smaller than the scaled bounds.
+            const QRect before = c->geometry();
+            elastic::FitToContents(c);
+            const QSize fitted = c->size();
+            c->setGeometry(QRect(before.topLeft(), fitted.expandedTo(before.size())));
+        } else {
+            elastic::FitToContents(c);
+        }
+    }
+    if (elastic::AutoSizeOf(c).value_or(false))
+        elastic::FitToContents(c);
+}
+
+void TElasticForm::RescaleGridColumns(TFrame& frame, double ratioX)
+{
+    QTableView* grid = elastic::AsGrid(frame.control);
+    const int border = grid->width() - grid->contentsRect().width();
+    double columnRatio = ratioX;
+    if (grid->width() - border >= 1 && frame.baseWidth - border >= 1)
+        columnRatio = static_cast<double>(grid->width() - border) / (frame.baseWidth - border);
+    if (grid->horizontalHeader()->count() != frame.columnCount) {
+        elastic::SetControlFontSize(grid, frame.baseFontSize);
+        if (frame.titleFont)
+            frame.titleFont->SetSize(frame.baseTitleFontSize);
+        CaptureGrid(frame, scaleX_, scaleY_);
+    }
+    // Every Qt grid has a default column width, so DBGridSelfResize never leaves its columns alone.
+    if (!frame.columnsCustomised)
+        return;
+    for (int i = 0; i < frame.columnCount; ++i) {
+        const int base = frame.baseColumnWidths[static_cast<std::size_t>(i)];
+        grid->setColumnWidth(i, gridColumnWidthResize_ ? elastic::Round(base * columnRatio) : base);
+    }
+}
+
+void TElasticForm::RescaleGridRows(TFrame& frame, double ratioY)
+{
+    QTableView* grid = elastic::AsGrid(frame.control);
+    QHeaderView* rows = grid->verticalHeader();
+    const int base = frame.baseDefaultRowHeight;
+    rows->setDefaultSectionSize(gridRowHeightResize_ ? std::max(1, elastic::Round(base * ratioY)) : base);
+    const int border = grid->height() - grid->contentsRect().height();
+    double rowRatio = ratioY;
+    if (grid->height() - border >= 1 && frame.baseHeight - border >= 1)
+        rowRatio = static_cast<double>(grid->height() - border) / (frame.baseHeight - border);
+    rows->setDefaultSectionSize(gridRowHeightResize_ ? std::max(1, elastic::Round(base * rowRatio)) : base);
+    // A grid that is not data-aware (every Qt grid) writes one point smaller than the ratio gives.
+    if (elasticFont_ && gridFontResize_)
+        elastic::SetControlFontSize(grid, elastic::ControlFontSize(grid) - 1);
+}
+
+// ---- the rescale ----
+
+void TElasticForm::ResizeControls()
+{
+    if (dragInProgress_)
+        return;
+    if (!efActiveControl_.isEmpty() && focusPending_) {
+        if (QWidget* target = FindRegistered(efActiveControl_))
+            target->setFocus(Qt::OtherFocusReason);
+        if (form_->focusWidget() != nullptr)
+            focusPending_ = false;
+    }
+    if (firstRescalePending_) {
+        firstRescalePending_ = false;
+        for (TFrame& frame : frames_)
+            PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
+        if (scaledFormFont_ != 0)
+            SetComponentFontSize(scaledFormFont_);
+        baseClient_ = QSize(elastic::Round(designFormClientWidth_ * scaleX_),
+                            elastic::Round(designFormClientHeight_ * scaleY_));
+        baseFont_ = font_.Size();
+    }
+    const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
+    if (r) {
+        if (elasticFont_)
+            SetComponentFontSize(elastic::Round(*r));
+        fontRatio_ = *r / baseFont_;
+    }
+    const QSize client = platform::ClientSize(form_);
+    for (TFrame& frame : frames_)
+        ApplyRecord(frame, client, fontRatio_);
+    if (firstDisplayPending_ && !suppressFirstReshow_) {
+        RestoreControls();
+        firstDisplayPending_ = false;
+    }
+    DoAfterResize();
+}
+
+void TElasticForm::DoAfterResize()
+{
+    if (onAfterResize_)
+        onAfterResize_(this);
+    emit AfterResize();
+}
+
+void TElasticForm::KeepProportions()
+{
+    const QRect outer = Outer();
+    const QSize size = elastic::KeepProportions(outer.size(), referenceSize_);
+    if (referenceSize_.height() == 0)
+        return;
+    SetFormBounds(QRect(outer.topLeft(), size));
+}
+
+void TElasticForm::ComputeMaxTrackSize()
+{
+    const std::optional<QSize> size =
+        elastic::ComputeMaxTrackSize(QSize(designFormWidth_, designFormHeight_), screen_);
+    if (!size)
+        return;
+    maximizedSize_ = *size;
+    maximumTrackWidth_ = size->width();
+    maximumTrackHeight_ = size->height();
+    UpdateTrackLimits();
+}
+
+void TElasticForm::HideControls()
+{
+    if (controlsHidden_)
+        return;
+    for (auto it = aligned_.rbegin(); it != aligned_.rend(); ++it)
+        (*it)->setVisible(false);
+    controlsHidden_ = true;
+}
+
+void TElasticForm::RestoreControls()
+{
+    for (const TFrame& frame : frames_) {
+        if (frame.control != nullptr)
+            elastic::SetControlVisible(frame.control, frame.visible);
+    }
+    controlsHidden_ = false;
+    if (!efActiveControl_.isEmpty() && form_->focusWidget() == nullptr) {
+        if (QWidget* target = FindRegistered(efActiveControl_))
+            target->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+// ---- public operations ----
+
+void TElasticForm::UpdateControlBounds(QWidget* control)
+{
+    if (control == nullptr)
+        return;
+    if (control == form_) {
+        baseFont_ = font_.Size();
+        return;
+    }
+    const auto it = std::find_if(frames_.begin(), frames_.end(),
+                                 [control](const TFrame& f) { return f.control == control; });
+    if (it == frames_.end())
+        return;
+    TFrame& frame = *it;
+    const QRect b = elastic::ControlBounds(form_, control);
+    const double rx = frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0;
+    const double ry = frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0;
+    frame.baseLeft = elastic::Round(b.left() / rx);
+    frame.baseWidth = elastic::Round(b.width() / rx);
+    frame.baseTop = elastic::Round(b.top() / ry);
+    frame.baseHeight = elastic::Round(b.height() / ry);
+    frame.visible = elastic::ControlVisible(control);
+    frame.fixedWidth = elastic::HasFixedWidth(control);
+    frame.fixedHeight = elastic::HasFixedHeight(control);
+    frame.baseFontSize = elastic::ControlFontSize(control);
+    if (!dbGridSelfResize_) {
+        if (QTableView* grid = elastic::AsGrid(control)) {
+            for (int i = 0; i < static_cast<int>(frame.baseColumnWidths.size()); ++i)
+                frame.baseColumnWidths[static_cast<std::size_t>(i)] =
+                    elastic::Round(grid->columnWidth(i) / rx);
+        }
+    }
+}
+
+void TElasticForm::SuspendScaling()
+{
+    suspended_ = true;
+}
+
+void TElasticForm::ResumeScaling()
+{
+    suspended_ = false;
+    UpdateTrackLimits();
+}
+
+void TElasticForm::ResetDesignSize()
+{
+    const QRect outer = Outer();
+    const QSize client = platform::ClientSize(form_);
+    designFormClientWidth_ = client.width();
+    designFormClientHeight_ = client.height();
+    designFormWidth_ = outer.width();
+    designFormHeight_ = outer.height();
+    SyncDesignFrame();
+    for (TFrame& frame : frames_) {
+        if (frame.control == nullptr)
+            continue;
+        const QRect b = elastic::ControlBounds(form_, frame.control);
+        frame.baseLeft = b.left();
+        frame.baseWidth = b.width();
+        frame.baseTop = b.top();
+        frame.baseHeight = b.height();
+        frame.fixedWidth = elastic::HasFixedWidth(frame.control);
+        frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+        PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
+        // The present state is ratio 1.0 from now on.
+        frame.lastRatioX = 1.0;
+        frame.lastRatioY = 1.0;
+        frame.lastFontRatio = 1.0;
+    }
+    baseClient_ = client;
+    baseFont_ = elastic::FontSize(form_->font());
+}
+
+// ---- the stored placement ----
+
+void TElasticForm::LoadFormState()
+{
+    const std::string path = PlacementKeyPath();
+    if (path.empty() || store_ == nullptr)
+        return;
+    try {
+        const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForReading(path);
+        if (key == nullptr)
+            return;
+        if (key->ReadInteger(elastic::TotalControlsValue).value_or(0) != ControlCount())
+            return;
+        // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
+        const int state = key->ReadInteger(elastic::WindowStateValue).value_or(0);
+        if (state == 2) {
+            storedMaximized_ = true;
+            if (!designedMaximized_)
+                suppressFirstReshow_ = true;
+        } else {
+            storedLeft_ = key->ReadFloat(elastic::LeftValue).value_or(0.0);
+            storedTop_ = key->ReadFloat(elastic::TopValue).value_or(0.0);
+            storedWidth_ = key->ReadFloat(elastic::WidthValue).value_or(0.0);
+            storedHeight_ = key->ReadFloat(elastic::HeightValue).value_or(0.0);
+            pendingPosition_ = true;
+            pendingSize_ = true;
+        }
+        const QSize minimum = MinimumUsableSize();
+        maximumTrackWidth_ = elastic::SanitizedTrackValue(
+            key->ReadInteger(elastic::MaxTrackWidthValue).value_or(0), minimum.width());
+        maximumTrackHeight_ = elastic::SanitizedTrackValue(
+            key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
+        for (int i = 0; i < ControlCount(); ++i) {
+            TFrame& frame = frames_[static_cast<std::size_t>(i)];
+            const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
+            if (frame.control != nullptr) {
+                elastic::SetControlVisible(frame.control, visible);
+                frame.visible = elastic::ControlVisible(frame.control);
+            }
+        }
+        std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::int32_t fallback = i == 3 ? 0 : fields[i]; // "wp MinPosX" defaults to 0
+            fields[i] = key->ReadInteger(elastic::PlacementValues[i]).value_or(fallback);
+        }
+        placement_ = elastic::PlacementFromFields(fields);
+        placementLoaded_ = true;
+    } catch (const std::exception& e) {
+        // What cannot be read counts as missing.
+        lastError_ = e.what();
+    }
+}
+
+void TElasticForm::SaveFormState()
+{
+    const std::string path = PlacementKeyPath();
+    // Before the first display nothing has been read yet: writing now would replace the stored
+    // placement with a count of no controls.
+    if (path.empty() || store_ == nullptr || !initialized_)
+        return;
+    const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForWriting(path);
+    const bool maximizedNow = IsWindowMaximized();
+    const bool normal = !maximizedNow && !storedMaximized_;
+    const QRect outer = Outer();
+    key->WriteInteger(elastic::TotalControlsValue, ControlCount());
+    key->WriteInteger(elastic::WindowStateValue, maximizedNow ? 2 : 0);
+    if (normal) {
+        auto fraction = [](int value, int extent) {
+            return extent > 0 ? static_cast<double>(value) / extent : 0.0;
+        };
+        key->WriteFloat(elastic::LeftValue, fraction(outer.left(), screen_.width()));
+        key->WriteFloat(elastic::TopValue, fraction(outer.top(), screen_.height()));
+        key->WriteFloat(elastic::WidthValue, fraction(outer.width(), screen_.width()));
+        key->WriteFloat(elastic::HeightValue, fraction(outer.height(), screen_.height()));
+    }
+    if (maximizedNow) {
+        maximumTrackWidth_ = elastic::MaximizedTrackPercent(outer.width(), screen_.width());
+        maximumTrackHeight_ = elastic::MaximizedTrackPercent(outer.height(), screen_.height());
+    }
+    key->WriteInteger(elastic::MaxTrackWidthValue, maximumTrackWidth_);
+    key->WriteInteger(elastic::MaxTrackHeightValue, maximumTrackHeight_);
+    for (int i = 0; i < ControlCount(); ++i) {
+        const TFrame& frame = frames_[static_cast<std::size_t>(i)];
+        // While HideControls has hidden them, the controls' own flags say nothing: the records do.
+        const bool visible = frame.control == nullptr || controlsHidden_
+                                 ? frame.visible
+                                 : elastic::ControlVisible(frame.control);
+        key->WriteBool(elastic::VisibleValue(i), visible);
+    }
+    if (normal) {
+        placement_ = platform::GetWindowPlacement(form_);
+        placement_.length = 44;
+    }
+    const std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        key->WriteInteger(elastic::PlacementValues[i], fields[i]);
+    key->Close();
+}
+
+void TElasticForm::SaveFormStateQuietly()
+{
+    try {
+        SaveFormState();
+    } catch (const std::exception& e) {
+        // The placement is a convenience: a registry that cannot be written must not disturb the
+        // window. The reason is kept for LastError().
+        lastError_ = e.what();
+    }
+}

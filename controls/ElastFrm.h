@@ -1,0 +1,422 @@
+#pragma once
+// TElasticForm: the form scaler. Put on a form (a top-level widget, or the widget of an MDI
+// sub-window), it makes the form and every named control on it scale with the window: when the user
+// resizes, maximizes or restores the window, each control's position, size and fonts are recomputed
+// from the values the control had at design, the window keeps its aspect ratio if asked to, its
+// track size is limited, and its placement is kept in the per-user registry between runs.
+//
+// It works from the form's window messages (platform/qt/WindowMessages.h): the constructor installs
+// its hook (FormWndProc) in the form's chain, and on an MDI parent form a second one (ClientWndProc)
+// on the MDI area's viewport for the background picture. When it rescales: never during a drag, once
+// when a drag ends, on other size changes only when the outer size moved by more than 5 pixels.
+//
+// Published properties ("stored default" is the value a form description would not store):
+//
+// | Property               | Stored default | Initial value             | Meaning                          |
+// |------------------------|----------------|---------------------------|----------------------------------|
+// | ElasticHorizontal      | true           | true                      | rescale left and width           |
+// | ElasticVertical        | true           | true                      | rescale top and height           |
+// | ElasticFont            | true           | true                      | rescale fonts                    |
+// | DesignScreenWidth/Height | none         | the present screen        | maximized-window size at design  |
+// | DesignPixelsPerInch    | none           | the screen's (96)         | recorded only                    |
+// | MaximizedPosX/Y        | 0              | 0                         | >0 px, <0 -percent, 0 system     |
+// | MinimumTrackWidth/Height | 0            | 0                         | same encoding                    |
+// | MaximumTrackWidth/Height | 0            | 0                         | same; overwritten at run time    |
+// | DesignFormWidth/Height | none           | the form's outer size     | outer size at design             |
+// | DesignFormClientWidth/Height | none     | the form's client size    | client size at design            |
+// | DesignFormLeft/Top     | none           | the form's position       | position at design               |
+// | MaintainProportions    | false          | false                     | keep the aspect ratio            |
+// | Font                   | none           | copy of the form's font   | the form font at ratio 1.0       |
+// | BkGrndImage            | none           | none                      | label whose picture is the
+// background | | DBGridSelfResize       | false          | false                     | data-aware grids size
+// columns    | | ElFrmIniFile           | none           | ""                        | registry path; ""
+// stores nothing | | Version                | none           | 504.0                     | the setter keeps
+// 504.0           | | GridColumnWidthResize  | true           | true                      | rescale grid
+// column widths       | | GridRowHeightResize    | true           | true                      | rescale grid
+// row heights         | | GridFontResize         | true           | true                      | rescale grid
+// fonts               | | FontWarning            | true           | true                      | (design time
+// only)               | | LookForExtraFonts      | true           | true                      | rescale other
+// QFont properties   | | ResolutionIndependence | true           | true                      | scale by
+// present / design screen | | EFActiveControl        | none           | ""                        | control
+// focused after a rescale  | | OnAfterResize          | none           | none                      | after
+// every rescale              |
+//
+// There is no form designer here: construction takes the Design values from the form as it is then
+// (what a designer would have stored); set them afterwards to the form's design metrics. The
+// designer's timer and its TrueType warning do not exist; FontWarning is kept as a property only.
+//
+// The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
+// SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
+// mean, and the order of events, is in the implementation next to the message handlers.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QBrush>
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+#include "controls/ElasticControls.h"
+#include "controls/ElasticPlacement.h"
+#include "platform/qt/Colors.h"
+#include "platform/qt/WindowGeometry.h"
+#include "platform/qt/WindowMessages.h"
+
+class QLabel;
+class QPaintDevice;
+class QWidget;
+
+// Construction failures: a wrong owner, or a second scaler on the same form.
+class EElasticForm : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An event handler; `sender` is the component.
+using TNotifyEvent = std::function<void(QObject* sender)>;
+
+// A font as the scaler keeps it: face and size, and the text colour (a TColor, so that a system
+// colour reference such as clWindowText stays one).
+struct TElasticFont
+{
+    QFont font;
+    TColor color = clWindowText;
+
+    int Size() const; // points
+    void SetSize(int points);
+};
+
+class TElasticForm : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool ElasticHorizontal READ ElasticHorizontal WRITE SetElasticHorizontal)
+    Q_PROPERTY(bool ElasticVertical READ ElasticVertical WRITE SetElasticVertical)
+    Q_PROPERTY(bool ElasticFont READ ElasticFont WRITE SetElasticFont)
+    Q_PROPERTY(int DesignScreenWidth READ DesignScreenWidth WRITE SetDesignScreenWidth)
+    Q_PROPERTY(int DesignScreenHeight READ DesignScreenHeight WRITE SetDesignScreenHeight)
+    Q_PROPERTY(int DesignPixelsPerInch READ DesignPixelsPerInch WRITE SetDesignPixelsPerInch)
+    Q_PROPERTY(int MaximizedPosX READ MaximizedPosX WRITE SetMaximizedPosX)
+    Q_PROPERTY(int MaximizedPosY READ MaximizedPosY WRITE SetMaximizedPosY)
+    Q_PROPERTY(int MinimumTrackWidth READ MinimumTrackWidth WRITE SetMinimumTrackWidth)
+    Q_PROPERTY(int MinimumTrackHeight READ MinimumTrackHeight WRITE SetMinimumTrackHeight)
+    Q_PROPERTY(int MaximumTrackWidth READ MaximumTrackWidth WRITE SetMaximumTrackWidth)
+    Q_PROPERTY(int MaximumTrackHeight READ MaximumTrackHeight WRITE SetMaximumTrackHeight)
+    Q_PROPERTY(int DesignFormWidth READ DesignFormWidth WRITE SetDesignFormWidth)
+    Q_PROPERTY(int DesignFormHeight READ DesignFormHeight WRITE SetDesignFormHeight)
+    Q_PROPERTY(int DesignFormClientWidth READ DesignFormClientWidth WRITE SetDesignFormClientWidth)
+    Q_PROPERTY(int DesignFormClientHeight READ DesignFormClientHeight WRITE SetDesignFormClientHeight)
+    Q_PROPERTY(int DesignFormLeft READ DesignFormLeft WRITE SetDesignFormLeft)
+    Q_PROPERTY(int DesignFormTop READ DesignFormTop WRITE SetDesignFormTop)
+    Q_PROPERTY(bool MaintainProportions READ MaintainProportions WRITE SetMaintainProportions)
+    Q_PROPERTY(bool DBGridSelfResize READ DBGridSelfResize WRITE SetDBGridSelfResize)
+    Q_PROPERTY(QString ElFrmIniFile READ ElFrmIniFile WRITE SetElFrmIniFile)
+    Q_PROPERTY(float Version READ Version WRITE SetVersion)
+    Q_PROPERTY(bool GridColumnWidthResize READ GridColumnWidthResize WRITE SetGridColumnWidthResize)
+    Q_PROPERTY(bool GridRowHeightResize READ GridRowHeightResize WRITE SetGridRowHeightResize)
+    Q_PROPERTY(bool GridFontResize READ GridFontResize WRITE SetGridFontResize)
+    Q_PROPERTY(bool FontWarning READ FontWarning WRITE SetFontWarning)
+    Q_PROPERTY(bool LookForExtraFonts READ LookForExtraFonts WRITE SetLookForExtraFonts)
+    Q_PROPERTY(bool ResolutionIndependence READ ResolutionIndependence WRITE SetResolutionIndependence)
+    Q_PROPERTY(QString EFActiveControl READ EFActiveControl WRITE SetEFActiveControl)
+
+public:
+    // One registered control's record. Bounds are in the parent's coordinates (client coordinates
+    // for the form's direct children) at ratio 1.0.
+    struct TFrame
+    {
+        TElasticForm* owner = nullptr;
+        QPointer<QWidget> control;
+        int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
+        double lastRatioX = 1.0, lastRatioY = 1.0;
+        double lastFontRatio = 1.0;
+        bool isStatusBar = false;
+        int baseTitleRowHeight = 0;
+        std::vector<int> baseColumnWidths;
+        std::vector<std::uint8_t> columnHasExplicitWidth; // data-aware grids only (none in Qt)
+        int columnCount = 0;
+        bool columnsCustomised = false;
+        std::vector<int> panelWidths;    // status-bar panels or header sections
+        std::vector<int> panelFontSizes; // status-bar panels' own fonts
+        int baseFontSize = 0, baseTitleFontSize = 0, baseTabFontSize = 0;
+        int capturedFontSize = 0, capturedTitleFontSize = 0;
+        double titleToFontRatio = 0.0;
+        int baseDefaultRowHeight = 0;
+        int baseButtonHeight = 0, baseButtonWidth = 0;
+        bool visible = true;
+        std::vector<elastic::TFontRef> extraFonts;
+        std::vector<int> extraFontBaseSizes;
+        std::optional<elastic::TFontRef> titleFont;
+        std::optional<elastic::TFontRef> tabFont;
+        // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
+        bool fixedWidth = false, fixedHeight = false;
+    };
+
+    // Raises EElasticForm when `owner` is not a form ("Owner of TElasticForm component must be a
+    // form") or already has a TElasticForm ("A TElasticForm component already exists in <name>").
+    explicit TElasticForm(QObject* owner);
+    ~TElasticForm() override;
+    TElasticForm(const TElasticForm&) = delete;
+    TElasticForm& operator=(const TElasticForm&) = delete;
+
+    bool ElasticHorizontal() const { return elasticHorizontal_; }
+    void SetElasticHorizontal(bool value) { elasticHorizontal_ = value; }
+    bool ElasticVertical() const { return elasticVertical_; }
+    void SetElasticVertical(bool value) { elasticVertical_ = value; }
+    bool ElasticFont() const { return elasticFont_; }
+    void SetElasticFont(bool value) { elasticFont_ = value; }
+    int DesignScreenWidth() const { return designScreenWidth_; }
+    void SetDesignScreenWidth(int value) { designScreenWidth_ = value; }
+    int DesignScreenHeight() const { return designScreenHeight_; }
+    void SetDesignScreenHeight(int value) { designScreenHeight_ = value; }
+    int DesignPixelsPerInch() const { return designPixelsPerInch_; }
+    void SetDesignPixelsPerInch(int value) { designPixelsPerInch_ = value; }
+    int MaximizedPosX() const { return maximizedPosX_; }
+    void SetMaximizedPosX(int value);
+    int MaximizedPosY() const { return maximizedPosY_; }
+    void SetMaximizedPosY(int value);
+    // Track limits: changing one makes it the window's limit at once (unless scaling is suspended,
+    // then at ResumeScaling).
+    int MinimumTrackWidth() const { return minimumTrackWidth_; }
+    void SetMinimumTrackWidth(int value);
+    int MinimumTrackHeight() const { return minimumTrackHeight_; }
+    void SetMinimumTrackHeight(int value);
+    int MaximumTrackWidth() const { return maximumTrackWidth_; }
+    void SetMaximumTrackWidth(int value);
+    int MaximumTrackHeight() const { return maximumTrackHeight_; }
+    void SetMaximumTrackHeight(int value);
+    int DesignFormWidth() const { return designFormWidth_; }
+    void SetDesignFormWidth(int value);
+    int DesignFormHeight() const { return designFormHeight_; }
+    void SetDesignFormHeight(int value);
+    int DesignFormClientWidth() const { return designFormClientWidth_; }
+    void SetDesignFormClientWidth(int value);
+    int DesignFormClientHeight() const { return designFormClientHeight_; }
+    void SetDesignFormClientHeight(int value);
+    int DesignFormLeft() const { return designFormLeft_; }
+    void SetDesignFormLeft(int value) { designFormLeft_ = value; }
+    int DesignFormTop() const { return designFormTop_; }
+    void SetDesignFormTop(int value) { designFormTop_ = value; }
+    bool MaintainProportions() const { return maintainProportions_; }
+    void SetMaintainProportions(bool value) { maintainProportions_ = value; }
+    const TElasticFont& Font() const { return font_; }
+    // Takes the font and makes it the form's font.
+    void SetFont(const TElasticFont& value);
+    QLabel* BkGrndImage() const;
+    // The label's picture becomes the background (stretched when the label scales its contents or
+    // is client-aligned, else tiled); the label itself is hidden. Null clears it.
+    void SetBkGrndImage(QLabel* value);
+    bool DBGridSelfResize() const { return dbGridSelfResize_; }
+    void SetDBGridSelfResize(bool value) { dbGridSelfResize_ = value; }
+    QString ElFrmIniFile() const { return elFrmIniFile_; }
+    void SetElFrmIniFile(const QString& value) { elFrmIniFile_ = value; }
+    float Version() const { return 504.0f; }
+    void SetVersion(float) {}
+    bool GridColumnWidthResize() const { return gridColumnWidthResize_; }
+    void SetGridColumnWidthResize(bool value) { gridColumnWidthResize_ = value; }
+    bool GridRowHeightResize() const { return gridRowHeightResize_; }
+    void SetGridRowHeightResize(bool value) { gridRowHeightResize_ = value; }
+    bool GridFontResize() const { return gridFontResize_; }
+    void SetGridFontResize(bool value) { gridFontResize_ = value; }
+    bool FontWarning() const { return fontWarning_; }
+    void SetFontWarning(bool value) { fontWarning_ = value; }
+    bool LookForExtraFonts() const { return lookForExtraFonts_; }
+    void SetLookForExtraFonts(bool value) { lookForExtraFonts_ = value; }
+    bool ResolutionIndependence() const { return resolutionIndependence_; }
+    void SetResolutionIndependence(bool value) { resolutionIndependence_ = value; }
+    QString EFActiveControl() const { return efActiveControl_; }
+    void SetEFActiveControl(const QString& value) { efActiveControl_ = value; }
+    const TNotifyEvent& OnAfterResize() const { return onAfterResize_; }
+    void SetOnAfterResize(TNotifyEvent handler) { onAfterResize_ = std::move(handler); }
+
+    // Makes the control's present state its base (see the implementation). For the form itself only
+    // the base font size is taken.
+    void UpdateControlBounds(QWidget* control);
+    // While suspended, every message except WM_DESTROY passes untouched: no rescale, nothing saved.
+    // Resuming does not rescale; it applies the track limits set meanwhile.
+    void SuspendScaling();
+    void ResumeScaling();
+    bool ScalingSuspended() const { return suspended_; }
+    // The present window and control sizes become the design metrics.
+    void ResetDesignSize();
+    // Writes the placement (nothing before the first display or with ElFrmIniFile empty). Raises
+    // platform::ERegistryException when the registry cannot be written.
+    void SaveFormState();
+
+    // The rescale and its helpers, as the message handling runs them.
+    void ResizeControls();
+    void KeepProportions();
+    void ComputeMaxTrackSize();
+    void HideControls();
+    void RestoreControls();
+
+    // Where the placement is kept: the registry (the default) or another store.
+    void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
+    // The registry key of the form's placement: ElFrmIniFile\<form name>; empty when nothing is stored.
+    std::string PlacementKeyPath() const;
+
+    // State, for the window and for tests.
+    QWidget* Form() const { return form_; }
+    int ControlCount() const { return static_cast<int>(frames_.size()); }
+    QWidget* Control(int index) const;
+    const TFrame& Frame(int index) const { return frames_.at(index); }
+    const std::vector<QWidget*>& AlignedControls() const { return aligned_; }
+    bool Initialized() const { return initialized_; }
+    bool Activated() const { return activated_; }
+    bool Maximized() const { return maximized_; }
+    bool UserInteracted() const { return userInteracted_; }
+    bool DragInProgress() const { return dragInProgress_; }
+    bool ControlsHidden() const { return controlsHidden_; }
+    double FontRatio() const { return fontRatio_; }
+    int BaseFontSize() const { return baseFont_; }
+    QSize BaseClientSize() const { return baseClient_; }
+    QRect InitialBounds() const { return initial_; }
+    QSize LastSize() const { return lastSize_; }
+    QSize ReferenceSize() const { return referenceSize_; }
+    QSize MaximizedSize() const { return maximizedSize_; }
+    QSize ScreenSize() const { return screen_; }
+    // The last failure absorbed while handling a message (a placement that could not be saved).
+    const std::string& LastError() const { return lastError_; }
+
+signals:
+    void AfterResize();
+
+protected:
+    // Fires OnAfterResize, then AfterResize.
+    virtual void DoAfterResize();
+
+private:
+    void FormWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
+    void ClientWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
+    bool Act(platform::TMessage& message); // false: the message is consumed
+    void OnSize(platform::WPARAM kind);
+    void OnActivate();
+    void OnShowWindow();
+    void OnGetMinMaxInfo(platform::MINMAXINFO* info);
+    void OnDisplayChange(platform::LPARAM size);
+    void OnSysCommand(platform::WPARAM command);
+    void OnExitSizeMove();
+
+    void InitializeScaling();
+    void FirstDisplay();
+    void LoadFormState();
+    void SaveFormStateQuietly();
+    void PrepareRecord(TFrame& frame, double scaleX, double scaleY, double fontScale);
+    void CaptureGrid(TFrame& frame, double scaleX, double scaleY);
+    void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
+    void RescaleGridColumns(TFrame& frame, double ratioX);
+    void RescaleGridRows(TFrame& frame, double ratioY);
+    void PaintBackground(QPaintDevice* device, QPoint origin, QSize client, QSize stretched);
+    bool HasPicture() const;
+
+    QRect Outer() const;
+    void SetFormBounds(const QRect& outer);
+    void ApplyFontToForm();
+    void SyncFormFont();
+    void SetComponentFontSize(int points);
+    void SyncDesignFrame();
+    void UpdateTrackLimits();
+    QSize MinimumUsableSize() const;
+    QWidget* FindRegistered(const QString& name) const;
+    void RefocusNoted();
+    bool IsMdiChild() const;
+    bool IsMdiParent() const;
+    bool IsBorderless() const;
+    bool IsNormalStyle() const;
+    bool IsWindowMaximized() const;
+
+    QWidget* form_ = nullptr;
+    platform::TWindowHook hook_;
+    platform::TWindowHook clientHook_;
+    std::shared_ptr<elastic::TPlacementStore> store_;
+
+    // Published properties.
+    bool elasticHorizontal_ = true;
+    bool elasticVertical_ = true;
+    bool elasticFont_ = true;
+    int designScreenWidth_ = 0;
+    int designScreenHeight_ = 0;
+    int designPixelsPerInch_ = 96;
+    int maximizedPosX_ = 0;
+    int maximizedPosY_ = 0;
+    int minimumTrackWidth_ = 0;
+    int minimumTrackHeight_ = 0;
+    int maximumTrackWidth_ = 0;
+    int maximumTrackHeight_ = 0;
+    int designFormWidth_ = 0;
+    int designFormHeight_ = 0;
+    int designFormClientWidth_ = 0;
+    int designFormClientHeight_ = 0;
+    int designFormLeft_ = 0;
+    int designFormTop_ = 0;
+    bool maintainProportions_ = false;
+    TElasticFont font_;
+    QPointer<QLabel> bkGrndImage_;
+    QPointer<QWidget> mdiArea_; // the MDI area whose own background the picture replaces
+    QBrush mdiBackground_;
+    bool dbGridSelfResize_ = false;
+    QString elFrmIniFile_;
+    bool gridColumnWidthResize_ = true;
+    bool gridRowHeightResize_ = true;
+    bool gridFontResize_ = true;
+    bool fontWarning_ = true;
+    bool lookForExtraFonts_ = true;
+    bool resolutionIndependence_ = true;
+    QString efActiveControl_;
+    TNotifyEvent onAfterResize_;
+
+    // Screen and scale.
+    QSize screen_;
+    double scaleX_ = 1.0;
+    double scaleY_ = 1.0;
+    double fontScale_ = 1.0;
+    int scaledFormFont_ = 0;
+    QRect initial_;
+    QSize baseClient_;
+    int baseFont_ = 0;
+    double fontRatio_ = 1.0;
+    QSize referenceSize_;
+    QSize lastSize_;
+    QSize maximizedSize_;
+
+    // Controls.
+    std::vector<TFrame> frames_;
+    std::vector<QWidget*> aligned_; // the form's registered direct children, in alignment order
+
+    // Stored placement.
+    platform::TWindowPlacement placement_;
+    double storedLeft_ = 0.0, storedTop_ = 0.0, storedWidth_ = 0.0, storedHeight_ = 0.0;
+
+    // Flags.
+    bool suspended_ = false;
+    bool dragInProgress_ = false;
+    bool resizedDuringDrag_ = false;
+    bool initPending_ = true;
+    bool initialized_ = false;
+    bool firstRescalePending_ = true;
+    bool firstDisplayPending_ = true;
+    bool activated_ = false;
+    bool maximized_ = false;
+    bool storedMaximized_ = false;
+    bool placementLoaded_ = false;
+    bool controlsHidden_ = false;
+    bool userInteracted_ = false;
+    bool suppressFirstReshow_ = false;
+    bool focusPending_ = true;
+    bool pendingPosition_ = false;
+    bool pendingSize_ = false;
+    bool passThrough_ = false;
+    bool snapping_ = false;
+    int positionChanges_ = 0;
+    bool centred_ = false;
+    bool designedMaximized_ = false;
+    QPointer<QWidget> noted_;
+    std::string lastError_;
+};

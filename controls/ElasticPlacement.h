@@ -1,0 +1,101 @@
+#pragma once
+// Where the form scaler keeps a window's placement between runs: an open key with typed values, the
+// registry store (HKEY_CURRENT_USER, the normal case) and a store in memory (forms whose placement
+// is not to persist, and tests), and the value layout of the stored placement.
+//
+// Value types, as the scaler's placement has always been stored: integers as REG_DWORD, or as a
+// decimal string when a string value of that name exists already (either form is read back);
+// doubles as 8-byte IEEE values in REG_BINARY; Booleans as the strings "0" and "1" (a DWORD is read
+// too). A value that is missing or of another type reads as empty, and the caller uses its default.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/qt/WindowGeometry.h"
+
+namespace elastic {
+
+// One open key of a placement store.
+class TPlacementKey
+{
+public:
+    virtual ~TPlacementKey() = default;
+    virtual std::optional<std::int32_t> ReadInteger(std::string_view name) = 0;
+    virtual std::optional<double> ReadFloat(std::string_view name) = 0;
+    virtual std::optional<bool> ReadBool(std::string_view name) = 0;
+    virtual void WriteInteger(std::string_view name, std::int32_t value) = 0;
+    virtual void WriteFloat(std::string_view name, double value) = 0;
+    virtual void WriteBool(std::string_view name, bool value) = 0;
+    // Ends the writing: writes what is deferred. Raises when that fails.
+    virtual void Close() = 0;
+};
+
+class TPlacementStore
+{
+public:
+    virtual ~TPlacementStore() = default;
+    // The key for reading, or null when it does not exist.
+    virtual std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) = 0;
+    // The key for writing, created when missing. Raises when it cannot be opened for writing.
+    virtual std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) = 0;
+};
+
+// The per-user registry (platform/Registry.h), HKEY_CURRENT_USER. Reading opens keys with read
+// access; writing with read and write access, deferring the values and writing them together when
+// the key is closed (one file replacement per save).
+std::shared_ptr<TPlacementStore> RegistryPlacementStore();
+
+// Keys and values in memory, with the value types above. It records every value name read, in order.
+class TMemoryPlacementStore : public TPlacementStore
+{
+public:
+    using Value = std::variant<std::int32_t, double, std::string, std::vector<std::uint8_t>>;
+
+    std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) override;
+    std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) override;
+
+    bool KeyExists(const std::string& path) const;
+    std::optional<Value> Get(const std::string& path, const std::string& name) const;
+    void Set(const std::string& path, const std::string& name, Value value);
+    std::vector<std::string> ValueNames(const std::string& path) const; // in the order first written
+    void Clear() { keys_.clear(); }
+
+    std::vector<std::string> reads; // value names read, in order
+    int saves = 0;                  // keys closed after writing
+
+private:
+    struct Key
+    {
+        std::map<std::string, Value> values;
+        std::vector<std::string> order;
+    };
+    std::map<std::string, Key> keys_;
+};
+
+// The value names of the stored placement, in the order they are written.
+inline constexpr char TotalControlsValue[] = "Total Controls";
+inline constexpr char WindowStateValue[] = "Window State";
+inline constexpr char LeftValue[] = "Left";
+inline constexpr char TopValue[] = "Top";
+inline constexpr char WidthValue[] = "Width";
+inline constexpr char HeightValue[] = "Height";
+inline constexpr char MaxTrackWidthValue[] = "MaxTrackWidth";
+inline constexpr char MaxTrackHeightValue[] = "MaxTrackHeight";
+std::string VisibleValue(int index); // "Visible 0", "Visible 1", ...
+inline constexpr const char* PlacementValues[11] = {
+    "wp length ", // with its trailing blank
+    "wp flags",   "wp showCmd",     "wp MinPosX",    "wp MinPosY",      "wp MaxPosX",
+    "wp MaxPosY", "wp NormPosLeft", "wp NormPosTop", "wp NormPosRight", "wp NormPosBottom",
+};
+
+// The eleven placement values in their stored order, and back.
+std::vector<std::int32_t> PlacementFields(const platform::TWindowPlacement& placement);
+platform::TWindowPlacement PlacementFromFields(const std::vector<std::int32_t>& fields);
+
+} // namespace elastic

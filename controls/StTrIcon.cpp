@@ -1,0 +1,531 @@
+#include "controls/StTrIcon.h"
+
+#include <exception>
+#include <utility>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+
+using namespace platform;
+using namespace platform::tray;
+
+namespace {
+
+// The one component of the program (error 133 for a second).
+TStTrayIcon* theInstance = nullptr;
+
+class QtTrayTimer : public TStTrayTimer
+{
+public:
+    explicit QtTrayTimer(std::function<void()> onTick)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [onTick = std::move(onTick)] { onTick(); });
+    }
+    void Start(int intervalMs) override
+    {
+        SetInterval(intervalMs);
+        wanted_ = true;
+        Apply();
+    }
+    void Stop() override
+    {
+        wanted_ = false;
+        timer_.stop();
+    }
+    void SetInterval(int intervalMs) override
+    {
+        interval_ = intervalMs;
+        Apply();
+    }
+    bool IsActive() const override { return wanted_; }
+    int Interval() const override { return interval_; }
+
+private:
+    // A QTimer with interval 0 fires on every pass of the event loop; a platform timer with interval
+    // 0 does not fire at all.
+    void Apply()
+    {
+        if (wanted_ && interval_ > 0)
+            timer_.start(interval_);
+        else
+            timer_.stop();
+    }
+
+    QTimer timer_;
+    int interval_ = 0;
+    bool wanted_ = false;
+};
+
+// The application's error report sees exceptions thrown while an event is delivered: raise it again
+// from a posted call.
+void PassToApplication(std::exception_ptr error)
+{
+    if (QCoreApplication::instance() == nullptr)
+        return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+}
+
+Qt::KeyboardModifiers ShiftFromKeys(WPARAM keys)
+{
+    Qt::KeyboardModifiers shift;
+    if ((keys & MK_SHIFT) != 0)
+        shift |= Qt::ShiftModifier;
+    if ((keys & MK_CONTROL) != 0)
+        shift |= Qt::ControlModifier;
+    return shift;
+}
+
+} // namespace
+
+// ---- construction ----
+
+QWidget* TStTrayIcon::CheckedOwner(QWidget* owner)
+{
+    if (theInstance != nullptr)
+        throw EStTrayIconError(stcodes::TrayOnlyOne);
+    return owner;
+}
+
+TStTrayIcon::TStTrayIcon(QWidget* owner)
+    : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr),
+      builtInMenu_(std::make_unique<QMenu>()), notifyWindow_([this](UINT msg, WPARAM wParam, LPARAM lParam) {
+          return IconWndProc(msg, wParam, lParam);
+      })
+{
+    theInstance = this;
+    builtInMenu_->setObjectName(QStringLiteral("StTrayIconMenu"));
+    connect(builtInMenu_->addAction(QStringLiteral("&Close")), &QAction::triggered, this,
+            [] { QCoreApplication::quit(); });
+    connect(builtInMenu_->addAction(QStringLiteral("&Restore")), &QAction::triggered, this,
+            [this] { Guarded([this] { RestoreFromTray(); }); });
+    popupMenu_ = builtInMenu_.get();
+    connect(&TrayShellEvents(), &TTrayShellEvents::AvailabilityChanged, this,
+            &TStTrayIcon::AreaAvailabilityChanged);
+}
+
+TStTrayIcon::~TStTrayIcon()
+{
+    // The form may be in its destructor already (its children go first): nothing here reaches it,
+    // and no signal runs a handler of it.
+    destroying_ = true;
+    blockSignals(true);
+    if (timer_ != nullptr)
+        timer_->Stop();
+    RemoveIcon();
+    hook_.Remove();
+    if (theInstance == this)
+        theInstance = nullptr;
+}
+
+void TStTrayIcon::Loaded()
+{
+    if (active_)
+        AddIcon();
+    if (!icon_.isNull()) {
+        shownIcon_ = icon_;
+        if (added_)
+            UpdateIcon();
+    } else if (images_.has_value()) {
+        shownIcon_ = ImageAt(imageIndex_);
+    }
+}
+
+// ---- properties ----
+
+void TStTrayIcon::SetActive(bool value)
+{
+    if (value) {
+        AddIcon();
+        active_ = true;
+        if (animate_)
+            StartAnimation();
+        return;
+    }
+    // The icon goes even when the last frame cannot be replaced.
+    std::exception_ptr error;
+    if (animate_) {
+        try {
+            StopAnimation();
+        } catch (const EStTrayIconError&) {
+            error = std::current_exception();
+        }
+    }
+    RemoveIcon();
+    active_ = false;
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TStTrayIcon::SetAnimate(bool value)
+{
+    if (value == animate_)
+        return;
+    animate_ = value;
+    // While inactive only stored: activation starts it.
+    if (!active_)
+        return;
+    if (value)
+        StartAnimation();
+    else
+        StopAnimation();
+}
+
+void TStTrayIcon::SetHint(const QString& value)
+{
+    if (value == hint_)
+        return;
+    hint_ = value;
+    if (showHint_ && added_ && !SendRecord(NIM_MODIFY))
+        throw EStTrayIconError(stcodes::TrayError);
+}
+
+void TStTrayIcon::SetShowHint(bool value)
+{
+    showHint_ = value;
+    if (added_ && !SendRecord(NIM_MODIFY))
+        throw EStTrayIconError(stcodes::TrayError);
+}
+
+void TStTrayIcon::SetIcon(const QIcon& value)
+{
+    icon_ = value;
+    shownIcon_ = BaseIcon();
+    if (added_)
+        UpdateIcon();
+}
+
+void TStTrayIcon::SetImages(std::optional<TStImageList> value)
+{
+    images_ = std::move(value);
+    if (icon_.isNull() && images_.has_value()) {
+        shownIcon_ = ImageAt(imageIndex_);
+        UpdateIcon();
+    }
+}
+
+void TStTrayIcon::SetImageIndex(int value)
+{
+    imageIndex_ = value;
+    if (!added_)
+        return;
+    if (!images_.has_value())
+        throw EStTrayIconError(stcodes::TrayNoImageList);
+    shownIcon_ = ImageAt(value);
+    UpdateIcon();
+}
+
+void TStTrayIcon::SetInterval(int value)
+{
+    interval_ = value;
+    if (timer_ != nullptr)
+        timer_->SetInterval(value);
+}
+
+void TStTrayIcon::SetTimerFactory(TStTrayTimerFactory factory)
+{
+    timerFactory_ = std::move(factory);
+    if (timer_ == nullptr)
+        return;
+    const bool running = timer_->IsActive();
+    timer_.reset();
+    if (running)
+        StartAnimation();
+}
+
+// ---- the icon ----
+
+void TStTrayIcon::AddIcon()
+{
+    if (added_)
+        return;
+    if (!hook_.Installed() && form_ != nullptr && !destroying_) {
+        hook_ = TWindowHook(form_, [this](TMessage& message, const TWindowProc& previous) {
+            FormHookWndProc(message, previous);
+        });
+    }
+    added_ = SendRecord(NIM_ADD);
+    if (!added_)
+        throw EStTrayIconError(stcodes::TrayAddError);
+    UpdateShownState();
+}
+
+void TStTrayIcon::RemoveIcon()
+{
+    if (!added_)
+        return;
+    SendRecord(NIM_DELETE);
+    added_ = false;
+    UpdateShownState();
+}
+
+void TStTrayIcon::UpdateIcon()
+{
+    // An icon that is not added has nothing to modify (the shell would refuse).
+    if (active_ && added_ && !SendRecord(NIM_MODIFY))
+        throw EStTrayIconError(stcodes::TrayError);
+}
+
+bool TStTrayIcon::IsShown() const
+{
+    return added_ && TrayShell().NotificationAreaAvailable();
+}
+
+void TStTrayIcon::UpdateShownState()
+{
+    if (destroying_)
+        return;
+    const bool shown = IsShown();
+    if (shown == lastShown_)
+        return;
+    lastShown_ = shown;
+    emit ShownChanged(shown);
+    // Never leave the form hidden without an icon to bring it back.
+    if (!shown && hiddenToTray_ && form_ != nullptr && !form_->isVisible())
+        RestoreFromTray();
+}
+
+void TStTrayIcon::AreaAvailabilityChanged(bool available)
+{
+    if (destroying_)
+        return;
+    Guarded([&] {
+        if (available && active_ && added_ && !SendRecord(NIM_MODIFY)) {
+            // The area came back without the icon: add it again.
+            added_ = SendRecord(NIM_ADD);
+        }
+        UpdateShownState();
+    });
+}
+
+bool TStTrayIcon::SendRecord(DWORD message)
+{
+    NOTIFYICONDATA data;
+    data.hWnd = notifyWindow_.Handle();
+    data.uID = IconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | (showHint_ ? NIF_TIP : 0);
+    data.uCallbackMessage = CallbackMessage;
+    data.hIcon = IconHandle();
+    SetTip(data, hint_);
+    return Shell_NotifyIcon(message, data);
+}
+
+HICON TStTrayIcon::IconHandle()
+{
+    QIcon icon = shownIcon_;
+    if (icon.isNull())
+        icon = QGuiApplication::windowIcon();
+    if (icon.isNull())
+        return StandardApplicationIcon();
+    if (sentIcon_.Handle() == 0 || sentIcon_.Icon().cacheKey() != icon.cacheKey())
+        sentIcon_ = TIconHandle(icon);
+    return sentIcon_.Handle();
+}
+
+QIcon TStTrayIcon::ImageAt(int index) const
+{
+    if (!images_.has_value() || index < 0 || index >= images_->size())
+        return {};
+    return images_->at(index);
+}
+
+QIcon TStTrayIcon::BaseIcon() const
+{
+    return icon_.isNull() ? ImageAt(imageIndex_) : icon_;
+}
+
+// ---- animation ----
+
+void TStTrayIcon::StartAnimation()
+{
+    if (timer_ == nullptr) {
+        auto onTick = [this] { Guarded([this] { AnimationTick(); }); };
+        timer_ = timerFactory_ ? timerFactory_(onTick) : std::make_unique<QtTrayTimer>(onTick);
+    }
+    if (interval_ <= 0)
+        interval_ = StartInterval;
+    timer_->Start(interval_);
+}
+
+void TStTrayIcon::StopAnimation()
+{
+    if (timer_ != nullptr)
+        timer_->Stop();
+    shownIcon_ = BaseIcon();
+    UpdateIcon();
+}
+
+void TStTrayIcon::AnimationTick()
+{
+    if (!images_.has_value() || images_->isEmpty() || !added_)
+        return;
+    // Wraps after the last image (also when the list became shorter).
+    if (frameIndex_ >= images_->size())
+        frameIndex_ = 0;
+    shownIcon_ = images_->at(frameIndex_);
+    UpdateIcon();
+    ++frameIndex_;
+}
+
+// ---- restoring ----
+
+void TStTrayIcon::RestoreFromTray()
+{
+    emit OnRestore();
+    if (QWidget* form = form_) {
+        if (form->isMinimized() && startupCounter_ > 1)
+            form->setWindowState(Qt::WindowNoState);
+        hiddenToTray_ = false;
+        form->show();
+        // A form kept hidden since it started minimized comes back restored as well.
+        if (form->isMinimized())
+            form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
+        form->raise();
+        form->activateWindow();
+    }
+    if (hideOnRestore_)
+        RemoveIcon();
+}
+
+// ---- the notification window ----
+
+LRESULT TStTrayIcon::IconWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CallbackMessage)
+        Guarded([&] { MouseAction(wParam, lParam); });
+    return msg == WM_QUERYENDSESSION ? 1 : 0;
+}
+
+void TStTrayIcon::MouseAction(WPARAM wParam, LPARAM mouseMessage)
+{
+    // The shell passes no key state; the keys held now stand in for it.
+    const Qt::KeyboardModifiers shift =
+        ShiftFromKeys(static_cast<WPARAM>(LoWord(static_cast<LPARAM>(wParam)))) |
+        QGuiApplication::keyboardModifiers();
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+        emit OnClick(Qt::LeftButton, shift);
+        break;
+    case WM_RBUTTONDOWN:
+        PopupAtCursor();
+        break;
+    case WM_MBUTTONDOWN:
+        emit OnClick(Qt::MiddleButton, shift);
+        break;
+    case WM_LBUTTONDBLCLK:
+        DoubleClick(Qt::LeftButton, shift);
+        break;
+    case WM_RBUTTONDBLCLK:
+        DoubleClick(Qt::RightButton, shift);
+        break;
+    case WM_MBUTTONDBLCLK:
+        DoubleClick(Qt::MiddleButton, shift);
+        break;
+    default:
+        break;
+    }
+}
+
+void TStTrayIcon::PopupAtCursor()
+{
+    // QMenu takes the pointer and the keyboard itself: no window has to come to the foreground
+    // first, and popup() does not wait for the choice.
+    if (QMenu* menu = popupMenu_)
+        menu->popup(QCursor::pos());
+}
+
+void TStTrayIcon::DoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers shift)
+{
+    bool restoreApp = true;
+    if (onDblClick_)
+        onDblClick_(button, shift, restoreApp);
+    if (restoreApp)
+        RestoreFromTray();
+}
+
+// ---- the form hook ----
+
+void TStTrayIcon::FormHookWndProc(TMessage& message, const TWindowProc& previous)
+{
+    bool consumed = false;
+    Guarded([&] {
+        switch (message.Msg) {
+        case WM_WINDOWPOSCHANGED:
+            StartupStep();
+            break;
+        case WM_SHOWWINDOW:
+            if (message.WParam != 0)
+                hiddenToTray_ = false;
+            break;
+        case WM_SYSCOMMAND:
+            if (message.WParam == SC_MINIMIZE)
+                emit OnMinimize();
+            if (((message.WParam == SC_MINIMIZE && minimizeToTray_) ||
+                 (message.WParam == SC_CLOSE && closeToTray_)) &&
+                active_)
+                consumed = HideToTray();
+            break;
+        case WM_DESTROY:
+            hook_.Remove();
+            break;
+        default:
+            break;
+        }
+    });
+    if (!consumed)
+        previous(message);
+}
+
+void TStTrayIcon::StartupStep()
+{
+    // Only what the user could see counts: Qt also reports the sizes of a form not shown yet.
+    if (startupCounter_ >= 2 || form_ == nullptr || !form_->isVisible())
+        return;
+    if (!form_->isMinimized()) {
+        startupCounter_ = 2;
+        return;
+    }
+    // Kept on the taskbar while there is no icon to reach it by.
+    if (!IsShown())
+        return;
+    startupCounter_ = 1;
+    hiddenToTray_ = true;
+    // Not hidden inside the message: the first one comes while Qt is still showing the form.
+    QTimer::singleShot(0, this, [this] {
+        if (hiddenToTray_ && form_ != nullptr && form_->isMinimized())
+            form_->hide();
+    });
+}
+
+bool TStTrayIcon::HideToTray()
+{
+    if (form_ == nullptr)
+        return false;
+    if (!added_) {
+        try {
+            AddIcon();
+        } catch (const EStTrayIconError&) {
+            // No notification area: the command goes on, the form closes or minimizes as usual.
+            return false;
+        }
+    }
+    if (!IsShown())
+        return false;
+    hiddenToTray_ = true;
+    form_->hide();
+    return true;
+}
+
+void TStTrayIcon::Guarded(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (...) {
+        PassToApplication(std::current_exception());
+    }
+}

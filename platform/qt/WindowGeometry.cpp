@@ -1,0 +1,312 @@
+#include "platform/qt/WindowGeometry.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVariant>
+#include <QWidget>
+
+namespace platform {
+namespace {
+
+constexpr char DesignFrameProperty[] = "quorlane.designFrame";
+constexpr char ProgramGeometryProperty[] = "quorlane.programGeometry";
+constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
+constexpr int SmallestNormalExtent = 32;
+
+// The reported frame's top-left relative to the widget's: what setGeometry must add to a frame
+// position. Without a reported frame the outer rectangle starts at the widget.
+QPoint FrameOffset(const QWidget* form)
+{
+    return HasReportedFrame(form) ? form->geometry().topLeft() - form->pos() : QPoint(0, 0);
+}
+
+QSize NonNegative(QSize size)
+{
+    return size.expandedTo(QSize(0, 0));
+}
+
+} // namespace
+
+void SetDesignFrame(QWidget* form, QSize frame)
+{
+    form->setProperty(DesignFrameProperty, NonNegative(frame));
+}
+
+QSize DesignFrame(const QWidget* form)
+{
+    const QVariant v = form->property(DesignFrameProperty);
+    return v.isValid() ? v.toSize() : QSize(0, 0);
+}
+
+QMdiSubWindow* MdiSubWindowOf(const QWidget* form)
+{
+    if (form == nullptr)
+        return nullptr;
+    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    return sub != nullptr && sub->widget() == form ? sub : nullptr;
+}
+
+QMdiArea* MdiClientOf(const QWidget* form)
+{
+    if (form == nullptr)
+        return nullptr;
+    // Breadth first, so that the form's own area is found before any nested one.
+    QList<QWidget*> level = form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    while (!level.isEmpty()) {
+        QList<QWidget*> next;
+        for (QWidget* w : level) {
+            if (auto* area = qobject_cast<QMdiArea*>(w))
+                return area;
+            if (w->isWindow() || qobject_cast<QMdiSubWindow*>(w) != nullptr)
+                continue;
+            next += w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        }
+        level = next;
+    }
+    return nullptr;
+}
+
+QWidget* FrameWidget(QWidget* form)
+{
+    QMdiSubWindow* sub = MdiSubWindowOf(form);
+    return sub != nullptr ? sub : form;
+}
+
+const QWidget* FrameWidget(const QWidget* form)
+{
+    const QMdiSubWindow* sub = MdiSubWindowOf(form);
+    return sub != nullptr ? sub : form;
+}
+
+QWidget* MenuBar(const QWidget* form)
+{
+    if (const auto* main = qobject_cast<const QMainWindow*>(form))
+        return main->menuWidget();
+    return form->layout() != nullptr ? form->layout()->menuBar() : nullptr;
+}
+
+int MenuBarHeight(const QWidget* form)
+{
+    const QWidget* bar = MenuBar(form);
+    if (bar == nullptr || !bar->isVisibleTo(form))
+        return 0;
+    if (const auto* menu = qobject_cast<const QMenuBar*>(bar); menu != nullptr && menu->isNativeMenuBar())
+        return 0;
+    // Before the form is shown the layout has not placed the bar yet: its hint is what it will get.
+    return form->isVisible() ? bar->height() : bar->sizeHint().height();
+}
+
+QPoint ClientOrigin(const QWidget* form)
+{
+    return QPoint(0, MenuBarHeight(form));
+}
+
+QSize ClientSize(const QWidget* form)
+{
+    return NonNegative(form->size() - QSize(0, MenuBarHeight(form)));
+}
+
+void SetClientSize(QWidget* form, QSize client)
+{
+    ScopedGeometryChange guard(form);
+    form->resize(NonNegative(client) + QSize(0, MenuBarHeight(form)));
+}
+
+bool HasReportedFrame(const QWidget* form)
+{
+    if (MdiSubWindowOf(form) != nullptr)
+        return true;
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
+    return form->frameGeometry() != form->geometry();
+}
+
+QSize FrameExtent(const QWidget* form)
+{
+    if (const QMdiSubWindow* sub = MdiSubWindowOf(form))
+        return NonNegative(sub->size() - ClientSize(form));
+    if (HasReportedFrame(form))
+        return NonNegative(form->frameGeometry().size() - ClientSize(form));
+    return DesignFrame(form);
+}
+
+QRect OuterGeometry(const QWidget* form)
+{
+    if (const QMdiSubWindow* sub = MdiSubWindowOf(form))
+        return sub->geometry();
+    return QRect(form->geometry().topLeft() - FrameOffset(form), ClientSize(form) + FrameExtent(form));
+}
+
+QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer)
+{
+    if (MdiSubWindowOf(form) != nullptr)
+        return NonNegative(outer);
+    const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
+    return NonNegative(outer - decoration);
+}
+
+QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize)
+{
+    if (MdiSubWindowOf(form) != nullptr)
+        return NonNegative(frameWidgetSize);
+    const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
+    return NonNegative(frameWidgetSize + decoration);
+}
+
+void SetOuterGeometry(QWidget* form, const QRect& outer)
+{
+    ScopedGeometryChange guard(form);
+    QWidget* frame = FrameWidget(form);
+    const QSize size = FrameWidgetSizeForOuter(form, outer.size());
+    if (frame != form)
+        frame->setGeometry(QRect(outer.topLeft(), size));
+    else
+        frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
+    frame->setProperty(RequestedGeometryProperty, frame->geometry());
+}
+
+QSize MaximizedSize(const QWidget* form)
+{
+    return AvailableGeometry(form).size();
+}
+
+QRect AvailableGeometry(const QWidget* form)
+{
+    const QWidget* frame = FrameWidget(form);
+    QScreen* screen = frame->screen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+QRect PlacementArea(const QWidget* form, const QRect& outer)
+{
+    if (const QMdiSubWindow* sub = MdiSubWindowOf(form)) {
+        if (QMdiArea* area = sub->mdiArea())
+            return QRect(QPoint(0, 0), area->viewport()->size());
+    }
+    QScreen* best = QGuiApplication::screenAt(outer.center());
+    if (best == nullptr) {
+        // Off every screen: the nearest one, by the distance from the rectangle's centre.
+        long long bestDistance = std::numeric_limits<long long>::max();
+        for (QScreen* screen : QGuiApplication::screens()) {
+            const QRect g = screen->geometry();
+            const long long dx =
+                std::max({0LL, 0LL + g.left() - outer.center().x(), 0LL + outer.center().x() - g.right()});
+            const long long dy =
+                std::max({0LL, 0LL + g.top() - outer.center().y(), 0LL + outer.center().y() - g.bottom()});
+            if (dx * dx + dy * dy < bestDistance) {
+                bestDistance = dx * dx + dy * dy;
+                best = screen;
+            }
+        }
+    }
+    return best != nullptr ? best->availableGeometry() : AvailableGeometry(form);
+}
+
+QRect FitInto(const QRect& rect, const QRect& area)
+{
+    if (area.isEmpty())
+        return rect;
+    auto place = [](int pos, int extent, int areaStart, int areaExtent) {
+        if (extent >= areaExtent)
+            return areaStart;
+        return std::clamp(pos, areaStart, areaStart + areaExtent - extent);
+    };
+    return QRect(QPoint(place(rect.left(), rect.width(), area.left(), area.width()),
+                        place(rect.top(), rect.height(), area.top(), area.height())),
+                 rect.size());
+}
+
+ScopedGeometryChange::ScopedGeometryChange(QWidget* form) : frame_(FrameWidget(form))
+{
+    frame_->setProperty(ProgramGeometryProperty, frame_->property(ProgramGeometryProperty).toInt() + 1);
+}
+
+ScopedGeometryChange::~ScopedGeometryChange()
+{
+    frame_->setProperty(ProgramGeometryProperty, frame_->property(ProgramGeometryProperty).toInt() - 1);
+}
+
+bool InProgramGeometryChange(const QWidget* form)
+{
+    return FrameWidget(form)->property(ProgramGeometryProperty).toInt() > 0;
+}
+
+TWindowPlacement GetWindowPlacement(const QWidget* form)
+{
+    const QWidget* frame = FrameWidget(form);
+    TWindowPlacement p;
+    const Qt::WindowStates state = frame->windowState();
+    if (state.testFlag(Qt::WindowMinimized)) {
+        p.showCmd = SW_SHOWMINIMIZED;
+        if (state.testFlag(Qt::WindowMaximized))
+            p.flags = WPF_RESTORETOMAXIMIZED;
+    } else if (state.testFlag(Qt::WindowMaximized)) {
+        p.showCmd = SW_SHOWMAXIMIZED;
+    }
+    QRect normal = OuterGeometry(form);
+    if (frame == form && (state & (Qt::WindowMinimized | Qt::WindowMaximized)) &&
+        frame->normalGeometry().isValid()) {
+        const QRect g = frame->normalGeometry();
+        const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
+        normal = QRect(g.topLeft() - FrameOffset(frame), g.size() + decoration);
+    }
+    p.normLeft = normal.left();
+    p.normTop = normal.top();
+    p.normRight = normal.left() + normal.width();
+    p.normBottom = normal.top() + normal.height();
+    return p;
+}
+
+void SetWindowPlacement(QWidget* form, const TWindowPlacement& placement)
+{
+    QWidget* frame = FrameWidget(form);
+    ScopedGeometryChange guard(form);
+    const Qt::WindowStates state = frame->windowState();
+    const Qt::WindowStates special = Qt::WindowMinimized | Qt::WindowMaximized;
+    Qt::WindowStates target = state;
+    switch (placement.showCmd) {
+    case SW_HIDE:
+        break;
+    case SW_SHOWMINIMIZED:
+    case 6: // SW_MINIMIZE
+    case 7: // SW_SHOWMINNOACTIVE
+        target = (state & ~special) | Qt::WindowMinimized;
+        break;
+    case SW_SHOWMAXIMIZED:
+        target = (state & ~special) | Qt::WindowMaximized;
+        break;
+    default:
+        target = state & ~special;
+        break;
+    }
+
+    if (!(state & special) || !(target & special)) {
+        if (state & special)
+            frame->setWindowState(state & ~special);
+        const long long width = 0LL + placement.normRight - placement.normLeft;
+        const long long height = 0LL + placement.normBottom - placement.normTop;
+        const QRect present = OuterGeometry(form);
+        QRect wanted(QPoint(placement.normLeft, placement.normTop), present.size());
+        const QRect area = PlacementArea(form, wanted);
+        if (width >= SmallestNormalExtent && height >= SmallestNormalExtent && width <= area.width() &&
+            height <= area.height())
+            wanted.setSize(QSize(static_cast<int>(width), static_cast<int>(height)));
+        SetOuterGeometry(form, FitInto(wanted, PlacementArea(form, wanted)));
+    }
+    if (target != frame->windowState())
+        frame->setWindowState(target);
+}
+
+} // namespace platform

@@ -1,0 +1,1212 @@
+// The form scaler on small test forms (offscreen platform): construction, the first display, the
+// rescale of bounds and fonts, the message state machine driven with synthetic and real messages,
+// the stored placement in memory and in the per-user registry file, and damaged placements.
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "controls/ElastFrm.h"
+#include "controls/ElasticMath.h"
+#include "platform/Registry.h"
+
+namespace {
+
+namespace msg = platform;
+
+constexpr char StoreKey[] = "Software\\Quorlane\\Test";
+constexpr char FormKey[] = "Software\\Quorlane\\Test\\frmTest";
+constexpr QSize DesignClient(502, 269);
+constexpr QSize DesignOuter(510, 315);
+constexpr QPoint DesignPosition(100, 120);
+
+QFont Pixels(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// Bounds and font a control had at design.
+struct Design
+{
+    const char* name;
+    QRect bounds;
+    int pixels;
+};
+
+// The registered controls of the test form, in registration order.
+const Design designControls[] = {
+    {"btnBig", {8, 44, 80, 30}, 19},     // 14 pt
+    {"btnSmall", {91, 44, 80, 30}, 12},  // 9 pt
+    {"memTape", {268, 8, 226, 233}, 11}, // 8 pt
+    {"edtInner", {10, 10, 100, 24}, 13}, // 10 pt, inside an unnamed panel
+};
+
+struct TestForm
+{
+    std::unique_ptr<QWidget> widget;
+    TElasticForm* elastic = nullptr;
+    std::shared_ptr<elastic::TMemoryPlacementStore> store;
+    QWidget* panel = nullptr;  // unnamed, holds edtInner
+    QLabel* unnamed = nullptr; // never moved
+    int rescales = 0;
+
+    QWidget* Child(const char* name) const { return widget->findChild<QWidget*>(QString::fromLatin1(name)); }
+    QRect Outer() const { return platform::OuterGeometry(widget.get()); }
+};
+
+struct FormOptions
+{
+    bool maintainProportions = false;
+    bool frameless = false;
+    bool extraControl = false;
+    QString iniFile = QString::fromLatin1(StoreKey);
+    std::shared_ptr<elastic::TMemoryPlacementStore> store =
+        std::make_shared<elastic::TMemoryPlacementStore>();
+    bool useRegistry = false;
+};
+
+// A form like the calculator's window: client 502 x 269 in an outer 510 x 315.
+std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
+{
+    auto form = std::make_unique<TestForm>();
+    form->widget = std::make_unique<QWidget>();
+    QWidget* w = form->widget.get();
+    w->setObjectName(QStringLiteral("frmTest"));
+    if (options.frameless)
+        w->setWindowFlag(Qt::FramelessWindowHint);
+    w->setFont(Pixels(13));
+    // setGeometry places the client area (move() would place a frame the offscreen platform invents).
+    w->setGeometry(QRect(DesignPosition, DesignClient));
+
+    form->panel = new QFrame(w);
+    form->panel->setGeometry(8, 84, 246, 150);
+    form->unnamed = new QLabel(QStringLiteral("unnamed"), w);
+    form->unnamed->setGeometry(8, 240, 100, 20);
+    for (const Design& d : designControls) {
+        QWidget* c = nullptr;
+        if (std::string_view(d.name) == "memTape")
+            c = new QPlainTextEdit(w);
+        else if (std::string_view(d.name) == "edtInner")
+            c = new QLineEdit(form->panel);
+        else
+            c = new QPushButton(QString::fromLatin1(d.name), w);
+        c->setObjectName(QString::fromLatin1(d.name));
+        c->setGeometry(d.bounds);
+        c->setFont(Pixels(d.pixels));
+    }
+    if (options.extraControl) {
+        auto* extra = new QPushButton(QStringLiteral("extra"), w);
+        extra->setObjectName(QStringLiteral("btnExtra"));
+        extra->setGeometry(300, 245, 60, 20);
+    }
+
+    form->elastic = new TElasticForm(w);
+    TElasticForm& e = *form->elastic;
+    e.SetDesignFormWidth(DesignOuter.width());
+    e.SetDesignFormHeight(DesignOuter.height());
+    e.SetDesignFormClientWidth(DesignClient.width());
+    e.SetDesignFormClientHeight(DesignClient.height());
+    e.SetDesignFormLeft(DesignPosition.x());
+    e.SetDesignFormTop(DesignPosition.y());
+    e.SetResolutionIndependence(false);
+    e.SetMaintainProportions(options.maintainProportions);
+    e.SetElFrmIniFile(options.iniFile);
+    if (!options.useRegistry) {
+        form->store = options.store;
+        e.SetPlacementStore(options.store);
+    }
+    TestForm* raw = form.get();
+    e.SetOnAfterResize([raw](QObject*) { ++raw->rescales; });
+    return form;
+}
+
+void Show(TestForm& form)
+{
+    form.widget->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.widget.get()));
+}
+
+void ShowActive(TestForm& form)
+{
+    Show(form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.widget.get()));
+    // The first position change after the activation marks the window activated.
+    msg::SendWindowMessage(form.widget.get(), msg::WM_WINDOWPOSCHANGING);
+    ASSERT_TRUE(form.elastic->Activated());
+}
+
+// Resizes the window by program to this outer size.
+void ResizeOuter(TestForm& form, QSize outer)
+{
+    form.widget->resize(platform::FrameWidgetSizeForOuter(form.widget.get(), outer));
+}
+
+int RoundEven(double x)
+{
+    return static_cast<int>(std::nearbyint(x)); // the default rounding mode: halves to even
+}
+
+int HalfDown(double x)
+{
+    const double whole = std::trunc(x);
+    return static_cast<int>(x - whole > 0.5 ? std::nearbyint(x) : whole);
+}
+
+int Points(const QWidget* w)
+{
+    return static_cast<int>(std::lround(w->font().pixelSize() * 72.0 / 96.0));
+}
+
+// The control's bounds in client coordinates of a plain form (no menu bar).
+QRect Bounds(const QWidget* w)
+{
+    return w->geometry();
+}
+
+// ---- construction ----
+
+TEST(ElasticForm, OwnerMustBeAForm)
+{
+    try {
+        TElasticForm e(nullptr);
+        FAIL() << "no exception";
+    } catch (const EElasticForm& ex) {
+        EXPECT_STREQ(ex.what(), "Owner of TElasticForm component must be a form");
+    }
+    QWidget window;
+    auto* child = new QWidget(&window);
+    EXPECT_THROW(TElasticForm{child}, EElasticForm);
+    QObject plain;
+    EXPECT_THROW(TElasticForm{&plain}, EElasticForm);
+    EXPECT_EQ(platform::HookCount(child), 0);
+}
+
+TEST(ElasticForm, OnlyOneScalerPerForm)
+{
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmTwice"));
+    auto* first = new TElasticForm(&window);
+    try {
+        new TElasticForm(&window);
+        FAIL() << "no exception";
+    } catch (const EElasticForm& ex) {
+        EXPECT_STREQ(ex.what(), "A TElasticForm component already exists in frmTwice");
+    }
+    EXPECT_EQ(window.findChildren<TElasticForm*>().size(), 1);
+    EXPECT_EQ(platform::HookCount(&window), 1);
+    delete first;
+    EXPECT_EQ(platform::HookCount(&window), 0);
+}
+
+TEST(ElasticForm, InitialValues)
+{
+    QWidget window;
+    window.setFont(Pixels(13));
+    window.resize(300, 200);
+    TElasticForm e(&window);
+    EXPECT_TRUE(e.ElasticHorizontal());
+    EXPECT_TRUE(e.ElasticVertical());
+    EXPECT_TRUE(e.ElasticFont());
+    EXPECT_EQ(e.MaximizedPosX(), 0);
+    EXPECT_EQ(e.MinimumTrackWidth(), 0);
+    EXPECT_EQ(e.MaximumTrackHeight(), 0);
+    EXPECT_FALSE(e.MaintainProportions());
+    EXPECT_FALSE(e.DBGridSelfResize());
+    EXPECT_TRUE(e.ElFrmIniFile().isEmpty());
+    EXPECT_TRUE(e.GridColumnWidthResize());
+    EXPECT_TRUE(e.GridRowHeightResize());
+    EXPECT_TRUE(e.GridFontResize());
+    EXPECT_TRUE(e.FontWarning());
+    EXPECT_TRUE(e.LookForExtraFonts());
+    EXPECT_TRUE(e.ResolutionIndependence());
+    EXPECT_TRUE(e.EFActiveControl().isEmpty());
+    EXPECT_EQ(e.Font().Size(), 10);
+    EXPECT_EQ(e.Font().color, clWindowText);
+    // No designer: the form as it is now stands for the design values.
+    EXPECT_EQ(e.DesignFormClientWidth(), 300);
+    EXPECT_EQ(e.DesignFormClientHeight(), 200);
+    EXPECT_EQ(e.DesignScreenWidth(), platform::MaximizedSize(&window).width());
+    EXPECT_EQ(e.DesignPixelsPerInch(), 96);
+    EXPECT_FLOAT_EQ(e.Version(), 504.0f);
+    e.SetVersion(1.5f);
+    EXPECT_FLOAT_EQ(e.Version(), 504.0f);
+    EXPECT_FLOAT_EQ(e.property("Version").toFloat(), 504.0f);
+}
+
+// ---- the first display and the rescale ----
+
+TEST(ElasticForm, FirstDisplayKeepsTheDesignBoundsAndFonts)
+{
+    auto form = MakeForm();
+    Show(*form);
+    const TElasticForm& e = *form->elastic;
+    EXPECT_TRUE(e.Initialized());
+    EXPECT_EQ(form->Outer(), QRect(DesignPosition, DesignOuter));
+    EXPECT_EQ(platform::ClientSize(form->widget.get()), DesignClient);
+    // Font ratio at design size: 10 x 510 / 502 over 10.
+    EXPECT_NEAR(e.FontRatio(), 510.0 / 502.0, 1e-9);
+    EXPECT_EQ(e.Font().Size(), 10);
+    EXPECT_EQ(e.ControlCount(), 4);
+    for (const Design& d : designControls) {
+        QWidget* c = form->Child(d.name);
+        EXPECT_EQ(Bounds(c), d.bounds) << d.name;
+        EXPECT_EQ(c->font().pixelSize(), d.pixels) << d.name;
+    }
+    EXPECT_GE(form->rescales, 1);
+}
+
+TEST(ElasticForm, ResizingScalesEveryControlAndFontInProportion)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const QSize outer(711, 423); // client 703 x 377, about 1.4 times the design
+    ResizeOuter(*form, outer);
+    ASSERT_EQ(form->Outer().size(), outer);
+    const QSize client = platform::ClientSize(form->widget.get());
+    const double rx = client.width() / 502.0;
+    const double ry = client.height() / 269.0;
+    const double fontRatio = std::min(10.0 * outer.width() / 502, 10.0 * outer.height() / 269) / 10.0;
+    EXPECT_NEAR(form->elastic->FontRatio(), fontRatio, 1e-9);
+    EXPECT_EQ(form->elastic->Font().Size(), RoundEven(10 * fontRatio));
+    EXPECT_EQ(form->widget->font().pixelSize(), RoundEven(RoundEven(10 * fontRatio) * 96.0 / 72.0));
+    const QRect window(QPoint(0, 0), form->widget->size());
+    for (const Design& d : designControls) {
+        QWidget* c = form->Child(d.name);
+        const QRect expected(RoundEven(d.bounds.left() * rx), RoundEven(d.bounds.top() * ry),
+                             RoundEven(d.bounds.width() * rx), RoundEven(d.bounds.height() * ry));
+        EXPECT_EQ(Bounds(c), expected) << d.name;
+        const int designPoints = static_cast<int>(std::lround(d.pixels * 72.0 / 96.0));
+        EXPECT_EQ(Points(c), HalfDown(fontRatio * designPoints)) << d.name;
+        EXPECT_TRUE(window.contains(QRect(c->mapTo(form->widget.get(), QPoint(0, 0)), c->size()))) << d.name;
+        EXPECT_TRUE(c->isVisible()) << d.name;
+    }
+    // Unnamed controls are never moved; the named one inside the unnamed panel was.
+    EXPECT_EQ(form->unnamed->geometry(), QRect(8, 240, 100, 20));
+    EXPECT_EQ(form->panel->geometry(), QRect(8, 84, 246, 150));
+}
+
+TEST(ElasticForm, ShrinkingKeepsControlsInsideTheWindow)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(300, 200));
+    const QRect window(QPoint(0, 0), form->widget->size());
+    for (const Design& d : designControls) {
+        QWidget* c = form->Child(d.name);
+        EXPECT_TRUE(window.contains(QRect(c->mapTo(form->widget.get(), QPoint(0, 0)), c->size()))) << d.name;
+        EXPECT_LT(c->width(), d.bounds.width()) << d.name;
+        EXPECT_GE(c->font().pixelSize(), 1) << d.name;
+    }
+}
+
+// ---- the message state machine ----
+
+class ManualTimer : public platform::TQuietTimer
+{
+public:
+    explicit ManualTimer(std::function<void()> onQuiet) : onQuiet_(std::move(onQuiet)) {}
+    void Start() override
+    {
+        active_ = true;
+        ++starts;
+    }
+    void Stop() override { active_ = false; }
+    bool IsActive() const override { return active_; }
+    void Fire()
+    {
+        active_ = false;
+        onQuiet_();
+    }
+    int starts = 0;
+
+private:
+    std::function<void()> onQuiet_;
+    bool active_ = false;
+};
+
+// Installs a manual quiet timer on the window; the returned pointer is valid once it has been made.
+std::shared_ptr<ManualTimer*> UseManualTimer(QWidget* window)
+{
+    auto slot = std::make_shared<ManualTimer*>(nullptr);
+    platform::SetQuietTimerFactory(window, [slot](std::function<void()> onQuiet) {
+        auto timer = std::make_unique<ManualTimer>(std::move(onQuiet));
+        *slot = timer.get();
+        return timer;
+    });
+    return slot;
+}
+
+void SysCommand(TestForm& form, platform::WPARAM command)
+{
+    msg::SendWindowMessage(form.widget.get(), msg::WM_SYSCOMMAND, command);
+}
+
+TEST(ElasticMessages, FourPixelsNoRescaleSixPixelsRescale)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const int before = form->rescales;
+    ResizeOuter(*form, DesignOuter + QSize(4, 4));
+    EXPECT_EQ(form->rescales, before);
+    EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
+    ResizeOuter(*form, DesignOuter + QSize(6, 0));
+    EXPECT_EQ(form->rescales, before + 1);
+    EXPECT_EQ(form->elastic->LastSize(), DesignOuter + QSize(6, 0));
+    ResizeOuter(*form, DesignOuter + QSize(6, 6)); // 6 in height from the last rescale
+    EXPECT_EQ(form->rescales, before + 2);
+}
+
+TEST(ElasticMessages, NothingDuringADragOneRescaleAtItsEnd)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    QWidget* w = form->widget.get();
+    const int before = form->rescales;
+    const int saves = form->store->saves;
+    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
+    EXPECT_EQ(form->elastic->ReferenceSize(), DesignOuter);
+    for (int step = 1; step <= 5; ++step) {
+        msg::SendWindowMessage(w, msg::WM_SIZING, msg::WMSZ_BOTTOMRIGHT);
+        ResizeOuter(*form, DesignOuter + QSize(20 * step, 10 * step));
+    }
+    EXPECT_TRUE(form->elastic->DragInProgress());
+    EXPECT_EQ(form->rescales, before);
+    EXPECT_EQ(form->store->saves, saves); // nothing is saved inside a drag
+    EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
+    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    EXPECT_EQ(form->store->saves, saves + 1);
+    EXPECT_FALSE(form->elastic->DragInProgress());
+    EXPECT_EQ(form->rescales, before + 1);
+    EXPECT_NE(form->Child("btnBig")->geometry(), designControls[0].bounds);
+    EXPECT_TRUE(form->elastic->Activated());
+}
+
+TEST(ElasticMessages, AMoveWithoutResizingOnlySaves)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    QWidget* w = form->widget.get();
+    const int before = form->rescales;
+    const int saves = form->store->saves;
+    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
+    w->move(w->pos() + QPoint(30, 20));
+    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    EXPECT_EQ(form->rescales, before);
+    EXPECT_GT(form->store->saves, saves);
+}
+
+TEST(ElasticMessages, AUserDragEndsAfterTheQuietInterval)
+{
+    auto form = MakeForm();
+    QWidget* w = form->widget.get();
+    auto timer = UseManualTimer(w);
+    ShowActive(*form);
+    const int before = form->rescales;
+    // Spontaneous resizes, as the window system reports a frame drag.
+    w->windowHandle()->resize(w->size() + QSize(40, 20));
+    QCoreApplication::processEvents();
+    w->windowHandle()->resize(w->size() + QSize(40, 20));
+    QCoreApplication::processEvents();
+    ASSERT_NE(*timer, nullptr);
+    EXPECT_TRUE((*timer)->IsActive());
+    EXPECT_TRUE(form->elastic->DragInProgress());
+    EXPECT_EQ(form->rescales, before);
+    (*timer)->Fire();
+    EXPECT_FALSE(form->elastic->DragInProgress());
+    EXPECT_EQ(form->rescales, before + 1);
+    const double rx = platform::ClientSize(w).width() / 502.0;
+    EXPECT_EQ(form->Child("memTape")->x(), RoundEven(268 * rx));
+}
+
+TEST(ElasticMessages, SuspendedScalingPassesEverythingAndSavesNothing)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const int before = form->rescales;
+    const int saves = form->store->saves;
+    form->elastic->SuspendScaling();
+    ResizeOuter(*form, DesignOuter + QSize(100, 60));
+    SysCommand(*form, msg::SC_CLOSE);
+    SysCommand(*form, msg::SC_MINIMIZE);
+    msg::SendWindowMessage(form->widget.get(), msg::WM_ENTERSIZEMOVE);
+    msg::SendWindowMessage(form->widget.get(), msg::WM_SIZING);
+    msg::SendWindowMessage(form->widget.get(), msg::WM_EXITSIZEMOVE);
+    EXPECT_EQ(form->rescales, before);
+    EXPECT_EQ(form->store->saves, saves);
+    EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
+    EXPECT_FALSE(form->elastic->DragInProgress());
+    form->elastic->ResumeScaling();
+    EXPECT_EQ(form->rescales, before); // resuming does not rescale by itself
+}
+
+TEST(ElasticMessages, ABorderlessFormSnapsBack)
+{
+    FormOptions options;
+    options.frameless = true;
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    const QRect initial = form->elastic->InitialBounds();
+    EXPECT_EQ(initial.size(), DesignClient); // borderless: the client size
+    ResizeOuter(*form, initial.size() + QSize(80, 40));
+    EXPECT_EQ(form->Outer(), initial);
+}
+
+TEST(ElasticMessages, StoredMaximizedStateReopensMaximizedWithoutReadingThePosition)
+{
+    auto store = std::make_shared<elastic::TMemoryPlacementStore>();
+    store->Set(FormKey, "Total Controls", std::int32_t{4});
+    store->Set(FormKey, "Window State", std::int32_t{2});
+    store->Set(FormKey, "Left", 0.5);
+    store->Set(FormKey, "Top", 0.5);
+    store->Set(FormKey, "Width", 0.1);
+    store->Set(FormKey, "Height", 0.1);
+    const QRect normal(150, 130, 560, 350);
+    platform::TWindowPlacement wp;
+    wp.showCmd = platform::SW_SHOWMAXIMIZED;
+    wp.normLeft = normal.left();
+    wp.normTop = normal.top();
+    wp.normRight = normal.left() + normal.width();
+    wp.normBottom = normal.top() + normal.height();
+    const std::vector<std::int32_t> fields = elastic::PlacementFields(wp);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        store->Set(FormKey, elastic::PlacementValues[i], fields[i]);
+    FormOptions options;
+    options.store = store;
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    EXPECT_TRUE(form->widget->isMaximized());
+    EXPECT_TRUE(form->elastic->Maximized());
+    for (const char* name : {"Left", "Top", "Width", "Height"})
+        EXPECT_EQ(std::count(store->reads.begin(), store->reads.end(), std::string(name)), 0) << name;
+    EXPECT_GE(std::count(store->reads.begin(), store->reads.end(), std::string("wp NormPosRight")), 1);
+    for (const Design& d : designControls)
+        EXPECT_TRUE(form->Child(d.name)->isVisible()) << d.name;
+    form->widget->showNormal();
+    QTest::qWait(10);
+    EXPECT_FALSE(form->widget->isMaximized());
+    EXPECT_EQ(form->Outer(), normal);
+}
+
+TEST(ElasticMessages, MinimizingStoresTheActiveControlsName)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    form->Child("btnSmall")->setFocus();
+    const int saves = form->store->saves;
+    SysCommand(*form, msg::SC_MINIMIZE);
+    EXPECT_EQ(form->elastic->EFActiveControl(), QStringLiteral("btnSmall"));
+    EXPECT_EQ(form->store->saves, saves + 1);
+    EXPECT_TRUE(form->elastic->UserInteracted());
+    // The control gets the focus back after the next rescale when the form has no active control.
+    form->widget->focusWidget()->clearFocus();
+    ASSERT_EQ(form->widget->focusWidget(), nullptr);
+    ResizeOuter(*form, DesignOuter + QSize(30, 30));
+    EXPECT_EQ(form->widget->focusWidget(), form->Child("btnSmall"));
+}
+
+TEST(ElasticMessages, SystemCommandsAndTheInteractedMark)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    msg::SendWindowMessage(form->widget.get(), msg::WM_SETCURSOR);
+    EXPECT_TRUE(form->elastic->UserInteracted());
+    // A double click on the caption: maximize with extra bits is "any other command".
+    SysCommand(*form, msg::SC_MAXIMIZE | 2);
+    EXPECT_FALSE(form->elastic->UserInteracted());
+    SysCommand(*form, msg::SC_CLOSE);
+    EXPECT_TRUE(form->elastic->UserInteracted());
+    SysCommand(*form, msg::SC_MAXIMIZE);
+    EXPECT_TRUE(form->elastic->ControlsHidden());
+    EXPECT_FALSE(form->Child("btnBig")->isVisible());
+    form->elastic->RestoreControls();
+    EXPECT_TRUE(form->Child("btnBig")->isVisible());
+}
+
+TEST(ElasticMessages, PointerMovementMarksTheUserAsInteracting)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    EXPECT_FALSE(form->elastic->UserInteracted());
+    QTest::mouseMove(form->Child("btnBig"), QPoint(5, 5));
+    QTest::mouseMove(form->Child("btnBig"), QPoint(9, 7));
+    EXPECT_TRUE(form->elastic->UserInteracted());
+}
+
+TEST(ElasticMessages, ShowingAgainRescalesOnlyUntilTheUserInteracted)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    int before = form->rescales;
+    form->widget->hide();
+    form->widget->show();
+    EXPECT_GT(form->rescales, before);
+    msg::SendWindowMessage(form->widget.get(), msg::WM_SETCURSOR);
+    before = form->rescales;
+    form->widget->hide();
+    form->widget->show();
+    EXPECT_EQ(form->rescales, before);
+}
+
+TEST(ElasticMessages, KeepProportionsAfterADrag)
+{
+    FormOptions options;
+    options.maintainProportions = true;
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    QWidget* w = form->widget.get();
+    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
+    msg::SendWindowMessage(w, msg::WM_SIZING);
+    ResizeOuter(*form, QSize(610, 330));
+    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    EXPECT_EQ(form->Outer().size(), QSize(610, 377));
+}
+
+TEST(ElasticMessages, KeepProportionsAfterAUsersDrag)
+{
+    FormOptions options;
+    options.maintainProportions = true;
+    auto form = MakeForm(options);
+    QWidget* w = form->widget.get();
+    auto timer = UseManualTimer(w);
+    ShowActive(*form);
+    // The window system reports the drag with the window at its new size already.
+    w->windowHandle()->resize(platform::FrameWidgetSizeForOuter(w, QSize(610, 330)));
+    QCoreApplication::processEvents();
+    ASSERT_NE(*timer, nullptr);
+    EXPECT_EQ(form->elastic->ReferenceSize(), DesignOuter);
+    (*timer)->Fire();
+    EXPECT_EQ(form->Outer().size(), QSize(610, 377));
+}
+
+TEST(ElasticMessages, MaintainedProportionsLimitTheTrackSize)
+{
+    FormOptions options;
+    options.maintainProportions = true;
+    auto form = MakeForm(options);
+    Show(*form);
+    const QSize screen = platform::MaximizedSize(form->widget.get());
+    const std::optional<QSize> expected = elastic::ComputeMaxTrackSize(DesignOuter, screen);
+    ASSERT_TRUE(expected);
+    EXPECT_EQ(form->elastic->MaximumTrackWidth(), expected->width());
+    EXPECT_EQ(form->elastic->MaximumTrackHeight(), expected->height());
+    EXPECT_EQ(form->elastic->MaximizedSize(), *expected);
+    // The track limit is the window's maximum size (outer minus the 8 x 46 frame).
+    EXPECT_EQ(form->widget->maximumSize(), *expected - QSize(8, 46));
+}
+
+TEST(ElasticMessages, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    QWidget* w = form->widget.get();
+    form->elastic->SetMinimumTrackWidth(400);
+    form->elastic->SetMinimumTrackHeight(250);
+    form->elastic->SetMaximumTrackWidth(-75); // 75 % of the screen width
+    form->elastic->SetMaximumTrackHeight(600);
+    const QSize screen = platform::MaximizedSize(w);
+    EXPECT_EQ(w->minimumSize(), QSize(392, 204));
+    EXPECT_EQ(w->maximumSize(), QSize(RoundEven(screen.width() * 0.75) - 8, 554));
+    ResizeOuter(*form, QSize(200, 100));
+    EXPECT_EQ(form->Outer().size(), QSize(400, 250));
+    // While suspended a change waits for ResumeScaling.
+    form->elastic->SuspendScaling();
+    form->elastic->SetMinimumTrackWidth(450);
+    EXPECT_EQ(w->minimumWidth(), 392);
+    form->elastic->ResumeScaling();
+    EXPECT_EQ(w->minimumWidth(), 442);
+    form->elastic->SetMinimumTrackWidth(0);
+    form->elastic->SetMinimumTrackHeight(0);
+    EXPECT_EQ(w->minimumSize(), QSize(0, 0));
+}
+
+TEST(ElasticMessages, DisplayChangeScalesTheWindow)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const QSize screen = platform::MaximizedSize(form->widget.get());
+    ASSERT_EQ(form->elastic->DesignScreenWidth(), screen.width());
+    const QRect before = form->Outer();
+    const int rescales = form->rescales;
+    msg::SendWindowMessage(form->widget.get(), msg::WM_DISPLAYCHANGE, 24,
+                           msg::MakeLParam(screen.width() * 5 / 4, screen.height() * 5 / 4));
+    EXPECT_EQ(form->elastic->DesignScreenWidth(), screen.width() * 5 / 4);
+    const QRect after = form->Outer();
+    EXPECT_EQ(after.size(), QSize(RoundEven(before.width() * 1.25), RoundEven(before.height() * 1.25)));
+    EXPECT_GT(form->rescales, rescales);
+}
+
+// ---- the stored placement ----
+
+using Value = elastic::TMemoryPlacementStore::Value;
+
+// A valid stored placement for the test form, in screen fractions.
+void StorePlacement(elastic::TMemoryPlacementStore& store, int controls, QRectF fractions)
+{
+    store.Set(FormKey, "Total Controls", std::int32_t{controls});
+    store.Set(FormKey, "Window State", std::int32_t{0});
+    store.Set(FormKey, "Left", fractions.left());
+    store.Set(FormKey, "Top", fractions.top());
+    store.Set(FormKey, "Width", fractions.width());
+    store.Set(FormKey, "Height", fractions.height());
+    store.Set(FormKey, "MaxTrackWidth", std::int32_t{0});
+    store.Set(FormKey, "MaxTrackHeight", std::int32_t{0});
+    for (int i = 0; i < controls; ++i)
+        store.Set(FormKey, elastic::VisibleValue(i), std::string("1"));
+}
+
+TEST(ElasticPlacementStore, SavesEveryValueInOrder)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(600, 380));
+    const std::vector<std::string> expected = {
+        "Total Controls",
+        "Window State",
+        "Left",
+        "Top",
+        "Width",
+        "Height",
+        "MaxTrackWidth",
+        "MaxTrackHeight",
+        "Visible 0",
+        "Visible 1",
+        "Visible 2",
+        "Visible 3",
+        "wp length ",
+        "wp flags",
+        "wp showCmd",
+        "wp MinPosX",
+        "wp MinPosY",
+        "wp MaxPosX",
+        "wp MaxPosY",
+        "wp NormPosLeft",
+        "wp NormPosTop",
+        "wp NormPosRight",
+        "wp NormPosBottom",
+    };
+    EXPECT_EQ(form->store->ValueNames(FormKey), expected);
+    const QSize screen = form->elastic->ScreenSize();
+    const QRect outer = form->Outer();
+    auto value = [&](const char* name) { return form->store->Get(FormKey, name); };
+    EXPECT_EQ(value("Total Controls"), Value(std::int32_t{4}));
+    EXPECT_EQ(value("Window State"), Value(std::int32_t{0}));
+    EXPECT_EQ(value("Left"), Value(static_cast<double>(outer.left()) / screen.width()));
+    EXPECT_EQ(value("Top"), Value(static_cast<double>(outer.top()) / screen.height()));
+    EXPECT_EQ(value("Width"), Value(600.0 / screen.width()));
+    EXPECT_EQ(value("Height"), Value(380.0 / screen.height()));
+    EXPECT_EQ(value("Visible 2"), Value(std::string("1")));
+    EXPECT_EQ(value("wp length "), Value(std::int32_t{44}));
+    EXPECT_EQ(value("wp showCmd"), Value(std::int32_t{1}));
+    EXPECT_EQ(value("wp NormPosLeft"), Value(std::int32_t{outer.left()}));
+    EXPECT_EQ(value("wp NormPosRight"), Value(std::int32_t{outer.left() + 600}));
+    EXPECT_EQ(value("wp NormPosBottom"), Value(std::int32_t{outer.top() + 380}));
+}
+
+TEST(ElasticPlacementStore, AStoredPlacementIsReadBack)
+{
+    FormOptions options;
+    StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
+    auto form = MakeForm(options);
+    Show(*form);
+    const QSize screen = form->elastic->ScreenSize();
+    const QRect expected(RoundEven(screen.width() * 0.25), RoundEven(screen.height() * 0.125),
+                         RoundEven(screen.width() * 0.75), RoundEven(screen.height() * 0.5));
+    EXPECT_EQ(form->Outer(), expected);
+    // The controls follow the stored size.
+    const double rx = platform::ClientSize(form->widget.get()).width() / 502.0;
+    EXPECT_EQ(form->Child("memTape")->x(), RoundEven(268 * rx));
+}
+
+TEST(ElasticPlacementStore, AChangedControlCountIgnoresThePlacement)
+{
+    FormOptions options;
+    options.extraControl = true;
+    StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
+    options.store->Set(FormKey, "Visible 0", std::string("0"));
+    auto form = MakeForm(options);
+    Show(*form);
+    EXPECT_EQ(form->elastic->ControlCount(), 5);
+    EXPECT_EQ(form->Outer(), QRect(DesignPosition, DesignOuter));
+    EXPECT_EQ(options.store->reads, std::vector<std::string>{"Total Controls"});
+    EXPECT_TRUE(form->Child("btnBig")->isVisible());
+}
+
+TEST(ElasticPlacementStore, AStoredVisibleFlagHidesItsControl)
+{
+    FormOptions options;
+    StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
+    options.store->Set(FormKey, "Visible 3", std::string("0"));
+    auto form = MakeForm(options);
+    Show(*form);
+    EXPECT_FALSE(form->Child("edtInner")->isVisible());
+    EXPECT_FALSE(form->elastic->Frame(3).visible);
+    EXPECT_TRUE(form->Child("memTape")->isVisible());
+    ResizeOuter(*form, QSize(600, 380));
+    EXPECT_FALSE(form->Child("edtInner")->isVisible());
+}
+
+TEST(ElasticPlacementStore, NothingIsStoredWithoutAKey)
+{
+    FormOptions options;
+    options.iniFile.clear();
+    StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(600, 380));
+    form->elastic->SaveFormState();
+    EXPECT_TRUE(options.store->reads.empty());
+    EXPECT_EQ(options.store->saves, 0);
+    EXPECT_EQ(form->elastic->InitialBounds(), QRect(DesignPosition, DesignOuter));
+}
+
+TEST(ElasticPlacementStore, SavingBeforeTheFirstDisplayKeepsTheStoredPlacement)
+{
+    FormOptions options;
+    StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
+    auto form = MakeForm(options);
+    form->elastic->SaveFormState();
+    EXPECT_EQ(options.store->saves, 0);
+    EXPECT_EQ(options.store->Get(FormKey, "Width"), Value(0.75));
+}
+
+TEST(ElasticPlacementStore, AnIntegerStoredAsTextStaysText)
+{
+    FormOptions options;
+    options.store->Set(FormKey, "Total Controls", std::string("4"));
+    options.store->Set(FormKey, "Window State", std::string("0"));
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    form->elastic->SaveFormState();
+    EXPECT_EQ(options.store->Get(FormKey, "Total Controls"), Value(std::string("4")));
+    EXPECT_EQ(options.store->Get(FormKey, "MaxTrackWidth"), Value(std::int32_t{0}));
+}
+
+TEST(ElasticPlacementStore, SavingWhileTheControlsAreHiddenKeepsTheirVisibility)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    form->elastic->HideControls();
+    ASSERT_FALSE(form->Child("btnBig")->isVisible());
+    form->elastic->SaveFormState();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(form->store->Get(FormKey, elastic::VisibleValue(i)), Value(std::string("1"))) << i;
+}
+
+// Damaged placements: whatever is stored, the window opens visible, at a usable size, on the screen.
+struct DamagedCase
+{
+    const char* what;
+    std::function<void(elastic::TMemoryPlacementStore&)> damage;
+};
+
+TEST(ElasticPlacementStore, ADamagedPlacementNeverMakesTheWindowUnusable)
+{
+    const double nan = std::nan("");
+    auto set = [](const char* name, Value value) {
+        return [name, value](elastic::TMemoryPlacementStore& s) { s.Set(FormKey, name, value); };
+    };
+    const DamagedCase cases[] = {
+        {"negative width", set("Width", -0.5)},
+        {"zero height", set("Height", 0.0)},
+        {"gigantic size",
+         [](auto& s) {
+             s.Set(FormKey, "Width", 1e12);
+             s.Set(FormKey, "Height", 3e9);
+         }},
+        {"tiny size",
+         [](auto& s) {
+             s.Set(FormKey, "Width", 0.0001);
+             s.Set(FormKey, "Height", 0.0001);
+         }},
+        {"not a number",
+         [nan](auto& s) {
+             s.Set(FormKey, "Width", nan);
+             s.Set(FormKey, "Left", nan);
+         }},
+        {"far right", set("Left", 5.0)},
+        {"far left and up",
+         [](auto& s) {
+             s.Set(FormKey, "Left", -3.0);
+             s.Set(FormKey, "Top", -1e300);
+         }},
+        {"text instead of numbers",
+         [](auto& s) {
+             s.Set(FormKey, "Width", std::string("wide"));
+             s.Set(FormKey, "Left", std::string("x"));
+         }},
+        {"integer instead of double", set("Height", std::int32_t{400})},
+        {"short binary", set("Top", std::vector<std::uint8_t>{1, 2, 3})},
+        {"tiny track limit",
+         [](auto& s) {
+             s.Set(FormKey, "MaxTrackWidth", std::int32_t{3});
+             s.Set(FormKey, "MaxTrackHeight", std::int32_t{-900});
+         }},
+        {"unknown window state", set("Window State", std::int32_t{7})},
+        {"window state as words", set("Window State", std::string("maximized"))},
+        {"visible flag as number", set("Visible 0", std::int32_t{0})},
+        {"total controls as text", set("Total Controls", std::string("four"))},
+    };
+    for (const DamagedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        FormOptions options;
+        StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.5, 0.4));
+        c.damage(*options.store);
+        auto form = MakeForm(options);
+        ShowActive(*form);
+        QWidget* w = form->widget.get();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_FALSE(w->isMaximized());
+        const QRect outer = form->Outer();
+        const QRect available = platform::AvailableGeometry(w);
+        // On the screen: inside the available area, but for the few pixels a platform may move a
+        // window to show the frame it draws.
+        const QRect visible = outer & available;
+        EXPECT_LE(outer.width(), available.width());
+        EXPECT_LE(outer.height(), available.height());
+        EXPECT_GE(visible.width(), outer.width() - 4) << outer.x() << "," << outer.y();
+        EXPECT_GE(visible.height(), outer.height() - 4) << outer.x() << "," << outer.y();
+        EXPECT_GE(outer.width(), DesignOuter.width() / 4);
+        EXPECT_GE(outer.height(), DesignOuter.height() / 4);
+        EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+        // The window can still be resized to its design size.
+        ResizeOuter(*form, DesignOuter);
+        EXPECT_EQ(form->Outer().size(), DesignOuter);
+    }
+}
+
+// ---- the per-user registry file ----
+
+class ElasticRegistry : public ::testing::Test
+{
+protected:
+    QTemporaryDir home_;
+    std::unique_ptr<platform::ScopedHiveDirectories> hives_;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid());
+        hives_ = std::make_unique<platform::ScopedHiveDirectories>(
+            home_.filePath(QStringLiteral("user")).toStdString(),
+            home_.filePath(QStringLiteral("machine")).toStdString());
+    }
+
+    static FormOptions Registry(bool extraControl = false)
+    {
+        FormOptions options;
+        options.useRegistry = true;
+        options.extraControl = extraControl;
+        return options;
+    }
+};
+
+TEST_F(ElasticRegistry, PlacementWrittenToAndReadFromTheUserHive)
+{
+    QRect saved;
+    {
+        auto form = MakeForm(Registry());
+        ShowActive(*form);
+        platform::SetOuterGeometry(form->widget.get(), QRect(140, 90, 600, 380));
+        saved = form->Outer();
+        ASSERT_EQ(saved, QRect(140, 90, 600, 380));
+        form->elastic->SaveFormState();
+    }
+    ASSERT_TRUE(std::filesystem::exists(platform::TRegistry::HiveFile(platform::HKEY_CURRENT_USER)));
+    EXPECT_EQ(platform::TRegistry::HiveDirectory(platform::HKEY_CURRENT_USER),
+              std::filesystem::path(home_.filePath(QStringLiteral("user")).toStdString()));
+    platform::TRegistry reg(platform::KEY_READ);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(FormKey));
+    EXPECT_EQ(reg.GetDataType("Total Controls"), platform::TRegDataType::rdInteger);
+    EXPECT_EQ(reg.ReadInteger("Total Controls"), 4);
+    EXPECT_EQ(reg.GetDataType("Left"), platform::TRegDataType::rdBinary);
+    EXPECT_EQ(reg.GetDataSize("Left"), 8);
+    EXPECT_EQ(reg.GetDataType("Visible 0"), platform::TRegDataType::rdString);
+    EXPECT_EQ(reg.ReadString("Visible 0"), "1");
+    EXPECT_EQ(reg.ReadInteger("wp length "), 44);
+    EXPECT_EQ(reg.ReadInteger("wp NormPosRight"), 740);
+    reg.CloseKey();
+
+    auto again = MakeForm(Registry());
+    Show(*again);
+    EXPECT_EQ(again->Outer(), saved);
+
+    // A form that gained a control opens at its design bounds.
+    auto grown = MakeForm(Registry(true));
+    Show(*grown);
+    EXPECT_EQ(grown->Outer(), QRect(DesignPosition, DesignOuter));
+}
+
+TEST_F(ElasticRegistry, ValuesOfTheWrongTypeReadAsMissing)
+{
+    {
+        platform::TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(FormKey, true));
+        reg.WriteInteger("Total Controls", 4);
+        reg.WriteString("Window State", "0");
+        reg.WriteString("Left", "far away");
+        reg.WriteInteger("Top", 5);
+        reg.WriteFloat("Width", -2.0);
+        reg.WriteBinaryData("Height", std::vector<std::uint8_t>{0xff, 0xff});
+        reg.WriteString("MaxTrackWidth", "12");
+    }
+    auto form = MakeForm(Registry());
+    ShowActive(*form);
+    // Left, Top and Width unusable: the position of the defaults 0.0 (the platform may keep a few
+    // pixels for its frame), the design size.
+    EXPECT_EQ(form->Outer().size(), DesignOuter);
+    EXPECT_LE((form->Outer().topLeft() - platform::AvailableGeometry(form->widget.get()).topLeft())
+                  .manhattanLength(),
+              4);
+    EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+}
+
+// ---- a main window: menu bar, central widget, status bar with a panel ----
+
+TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
+{
+    QMainWindow window;
+    window.setObjectName(QStringLiteral("frmMain"));
+    window.setFont(Pixels(13));
+    window.menuBar()->addMenu(QStringLiteral("&File"));
+    auto* client = new QWidget;
+    client->setObjectName(QStringLiteral("client"));
+    window.setCentralWidget(client);
+    auto* key = new QPushButton(QStringLiteral("7"), client);
+    key->setObjectName(QStringLiteral("btn7"));
+    key->setGeometry(56, 84, 38, 30);
+    key->setFont(Pixels(19));
+    auto* status = new QStatusBar;
+    status->setObjectName(QStringLiteral("StatusBar"));
+    status->setFixedHeight(19);
+    status->setSizeGripEnabled(false);
+    auto* panel = new QLabel(QStringLiteral("Memory = 5"));
+    panel->setObjectName(QStringLiteral("StatusBarPanel0"));
+    panel->setFixedWidth(200);
+    panel->setFont(Pixels(11));
+    status->addWidget(panel);
+    window.setStatusBar(status);
+    platform::SetClientSize(&window, DesignClient);
+
+    auto* e = new TElasticForm(&window);
+    e->SetDesignFormWidth(510);
+    e->SetDesignFormHeight(315);
+    e->SetDesignFormClientWidth(502);
+    e->SetDesignFormClientHeight(269);
+    e->SetDesignFormLeft(100);
+    e->SetDesignFormTop(100);
+    e->SetResolutionIndependence(false);
+    e->SetMaintainProportions(true);
+    e->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    msg::SendWindowMessage(&window, msg::WM_WINDOWPOSCHANGING);
+
+    const int menu = window.menuBar()->height();
+    ASSERT_GT(menu, 0);
+    EXPECT_EQ(platform::ClientOrigin(&window), QPoint(0, menu));
+    EXPECT_EQ(platform::ClientSize(&window), DesignClient);
+    EXPECT_EQ(platform::OuterGeometry(&window).size(), QSize(510, 315));
+    ASSERT_EQ(e->ControlCount(), 3);
+    // Alignment order: the bottom-aligned status bar before the client-aligned central widget.
+    EXPECT_EQ(e->AlignedControls(), (std::vector<QWidget*>{status, client}));
+    EXPECT_EQ(key->geometry(), QRect(56, 84, 38, 30));
+    EXPECT_EQ(status->height(), 19);
+
+    platform::SetOuterGeometry(&window, QRect(100, 100, 711, 423));
+    QCoreApplication::processEvents();
+    const QSize c = platform::ClientSize(&window);
+    const double rx = c.width() / 502.0;
+    const double ry = c.height() / 269.0;
+    EXPECT_EQ(status->height(), RoundEven(19 * ry));
+    EXPECT_EQ(panel->width(), RoundEven(200 * rx));
+    EXPECT_EQ(key->geometry(),
+              QRect(RoundEven(56 * rx), RoundEven(84 * ry), RoundEven(38 * rx), RoundEven(30 * ry)));
+    const double fontRatio = e->FontRatio();
+    EXPECT_EQ(Points(key), HalfDown(14 * fontRatio));
+    EXPECT_EQ(Points(panel), HalfDown(8 * fontRatio));
+    // The status bar stays at the bottom of the client area, the central widget above it.
+    EXPECT_EQ(status->geometry().bottom(), window.height() - 1);
+    EXPECT_EQ(client->geometry().top(), menu);
+    EXPECT_EQ(client->geometry().bottom() + 1, status->geometry().top());
+}
+
+// A store whose writing always fails, as a registry that cannot be written.
+class FailingStore : public elastic::TPlacementStore
+{
+public:
+    std::unique_ptr<elastic::TPlacementKey> OpenForReading(const std::string&) override { return nullptr; }
+    std::unique_ptr<elastic::TPlacementKey> OpenForWriting(const std::string& path) override
+    {
+        throw platform::ERegistryException("Failed to create key '" + path + "'");
+    }
+};
+
+TEST(ElasticPlacementStore, AWriteFailureReachesTheCallerButNotTheWindow)
+{
+    auto form = MakeForm();
+    form->elastic->SetPlacementStore(std::make_shared<FailingStore>());
+    ShowActive(*form);
+    EXPECT_THROW(form->elastic->SaveFormState(), platform::ERegistryException);
+    const int before = form->rescales;
+    ResizeOuter(*form, QSize(600, 380)); // WM_SIZE saves: the failure is absorbed
+    EXPECT_EQ(form->Outer().size(), QSize(600, 380));
+    EXPECT_EQ(form->rescales, before + 1);
+    EXPECT_EQ(form->elastic->LastError(), std::string("Failed to create key '") + FormKey + "'");
+}
+
+// ---- the window's own changes: UpdateControlBounds, ResetDesignSize ----
+
+TEST(ElasticRebase, UpdateControlBoundsTakesThePresentStateAsBase)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(711, 423));
+    const double rx = form->elastic->Frame(0).lastRatioX;
+    const double ry = form->elastic->Frame(0).lastRatioY;
+    ASSERT_GT(rx, 1.3);
+    QWidget* big = form->Child("btnBig");
+    QWidget* tape = form->Child("memTape");
+    form->elastic->SuspendScaling();
+    big->setGeometry(40, 60, 150, 50);
+    big->setFont(Pixels(16));
+    tape->hide();
+    form->elastic->UpdateControlBounds(big);
+    form->elastic->UpdateControlBounds(tape);
+    form->elastic->UpdateControlBounds(form->unnamed); // not registered: nothing
+    form->elastic->ResumeScaling();
+    const TElasticForm::TFrame& frame = form->elastic->Frame(0);
+    EXPECT_EQ(frame.control, big);
+    EXPECT_EQ(frame.baseLeft, RoundEven(40 / rx));
+    EXPECT_EQ(frame.baseWidth, RoundEven(150 / rx));
+    EXPECT_EQ(frame.baseTop, RoundEven(60 / ry));
+    EXPECT_EQ(frame.baseHeight, RoundEven(50 / ry));
+    EXPECT_EQ(frame.baseFontSize, 12);
+    EXPECT_FALSE(form->elastic->Frame(2).visible);
+
+    ResizeOuter(*form, DesignOuter);
+    EXPECT_EQ(big->geometry(), QRect(frame.baseLeft, frame.baseTop, frame.baseWidth, frame.baseHeight));
+    EXPECT_FALSE(tape->isVisible()); // the record says hidden: the rescale keeps it so
+    form->elastic->SaveFormState();
+    EXPECT_EQ(form->store->Get(FormKey, "Visible 2"),
+              elastic::TMemoryPlacementStore::Value(std::string("0")));
+}
+
+TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    TElasticFont font = form->elastic->Font();
+    font.SetSize(12);
+    form->elastic->SetFont(font);
+    EXPECT_EQ(form->widget->font().pixelSize(), 16);
+    form->elastic->UpdateControlBounds(form->widget.get());
+    EXPECT_EQ(form->elastic->BaseFontSize(), 12);
+}
+
+TEST(ElasticRebase, ResetDesignSizeMakesThePresentSizesTheDesign)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(711, 423));
+    std::vector<QRect> present;
+    for (const Design& d : designControls)
+        present.push_back(form->Child(d.name)->geometry());
+    form->elastic->ResetDesignSize();
+    EXPECT_EQ(form->elastic->DesignFormWidth(), 711);
+    EXPECT_EQ(form->elastic->DesignFormHeight(), 423);
+    EXPECT_EQ(form->elastic->DesignFormClientWidth(), 703);
+    EXPECT_EQ(form->elastic->DesignFormClientHeight(), 377);
+    EXPECT_EQ(form->elastic->BaseClientSize(), QSize(703, 377));
+    EXPECT_EQ(form->elastic->BaseFontSize(), form->elastic->Font().Size());
+    for (int i = 0; i < 4; ++i) {
+        const TElasticForm::TFrame& f = form->elastic->Frame(i);
+        EXPECT_EQ(QRect(f.baseLeft, f.baseTop, f.baseWidth, f.baseHeight),
+                  present[static_cast<std::size_t>(i)]);
+        EXPECT_DOUBLE_EQ(f.lastRatioX, 1.0);
+    }
+    // The next rescale scales from there.
+    ResizeOuter(*form, QSize(781, 423));
+    const double rx = 773.0 / 703.0;
+    EXPECT_EQ(form->Child("memTape")->geometry(),
+              QRect(RoundEven(present[2].left() * rx), present[2].top(), RoundEven(present[2].width() * rx),
+                    present[2].height()));
+}
+
+// The main window's Reset Size: back to the design bounds with scaling suspended, then re-based.
+TEST(ElasticRebase, ResetSizeSequence)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    ResizeOuter(*form, QSize(711, 423));
+    TElasticForm& e = *form->elastic;
+    const int before = form->rescales;
+    e.SuspendScaling();
+    ResizeOuter(*form, DesignOuter);
+    e.UpdateControlBounds(form->widget.get());
+    for (const Design& d : designControls) {
+        QWidget* c = form->Child(d.name);
+        c->setGeometry(d.bounds);
+        c->setFont(Pixels(d.pixels));
+        e.UpdateControlBounds(c);
+    }
+    e.ResetDesignSize();
+    e.ResumeScaling();
+    EXPECT_EQ(form->rescales, before);
+    EXPECT_EQ(e.BaseClientSize(), DesignClient);
+    ResizeOuter(*form, QSize(610, 377));
+    const double rx = 602.0 / 502.0;
+    const double ry = 331.0 / 269.0;
+    for (const Design& d : designControls) {
+        const QRect expected(RoundEven(d.bounds.left() * rx), RoundEven(d.bounds.top() * ry),
+                             RoundEven(d.bounds.width() * rx), RoundEven(d.bounds.height() * ry));
+        EXPECT_EQ(form->Child(d.name)->geometry(), expected) << d.name;
+    }
+}
+
+// ---- two hooks: a tray-like component installed after the scaler sees everything first ----
+
+TEST(ElasticHooks, ALaterHookSeesMessagesFirstAndCanKeepThemFromTheScaler)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    QWidget* w = form->widget.get();
+    std::vector<platform::UINT> seen;
+    platform::TWindowHook tray(w, [&](platform::TMessage& m, const platform::TWindowProc& previous) {
+        seen.push_back(m.Msg);
+        if (m.Msg == msg::WM_SYSCOMMAND && m.WParam == msg::SC_CLOSE)
+            return; // close to the tray: the scaler never hears of it
+        previous(m);
+    });
+    EXPECT_EQ(platform::HookCount(w), 2);
+    const int saves = form->store->saves;
+    SysCommand(*form, msg::SC_CLOSE);
+    EXPECT_EQ(form->store->saves, saves);
+    EXPECT_FALSE(form->elastic->UserInteracted());
+    SysCommand(*form, msg::SC_MINIMIZE);
+    EXPECT_EQ(form->store->saves, saves + 1);
+    EXPECT_EQ(seen, (std::vector<platform::UINT>{msg::WM_SYSCOMMAND, msg::WM_SYSCOMMAND}));
+    // The scaler goes first; the tray's hook stays valid.
+    delete form->elastic;
+    EXPECT_EQ(platform::HookCount(w), 1);
+    SysCommand(*form, msg::SC_MAXIMIZE);
+    EXPECT_EQ(seen.size(), 3u);
+}
+
+} // namespace

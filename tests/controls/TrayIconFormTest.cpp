@@ -1,0 +1,369 @@
+// TStTrayIcon's form hook through the real window-message chain: close and minimize to the
+// notification area, only while the icon can be shown; the form's own close; the hook's place in the
+// chain; a form that starts minimized; the form and the component destroyed in either order.
+
+#include <vector>
+
+#include <QCloseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include "TrayIconSupport.h"
+
+using namespace platform;
+using namespace platform::tray;
+
+namespace {
+
+class TrayForm : public traytest::TrayFixture
+{
+protected:
+    void SetUp() override
+    {
+        form.resize(300, 200);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    // A hook installed before the component's, standing for the scaler: it logs what reaches it.
+    TWindowHook LogHook()
+    {
+        return TWindowHook(&form, [this](TMessage& m, const TWindowProc& previous) {
+            seen.push_back({m.Msg, m.WParam});
+            previous(m);
+        });
+    }
+
+    int Seen(UINT msg, WPARAM wParam) const
+    {
+        int count = 0;
+        for (const auto& [m, w] : seen)
+            count += m == msg && w == wParam ? 1 : 0;
+        return count;
+    }
+
+    // The window system's close request (the close button, Alt+F4): true when the form closed.
+    bool UserCloses()
+    {
+        QCloseEvent request;
+        if (TranslateWindowEvent(&form, &form, &request, true))
+            return false;
+        return form.close();
+    }
+
+    // The user minimizes the form through the window system.
+    void UserMinimizes()
+    {
+        form.windowHandle()->setWindowStates(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+    }
+
+    std::vector<std::pair<UINT, WPARAM>> seen;
+};
+
+} // namespace
+
+TEST_F(TrayForm, TheFirstAddInstallsTheHookOnce)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    EXPECT_EQ(HookCount(&form), 0);
+    tray->SetActive(true);
+    EXPECT_EQ(HookCount(&form), 1);
+    tray->SetActive(false);
+    tray->SetActive(true);
+    EXPECT_EQ(HookCount(&form), 1); // kept while the component lives
+}
+
+TEST_F(TrayForm, TheCloseCommandHidesTheFormInTheArea)
+{
+    TStTrayIcon* tray = Make();
+    SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(tray->IsShown());
+    EXPECT_TRUE(shell->CallsOf(NIM_DELETE).empty());
+    tray->RestoreFromTray();
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(TrayForm, TheUsersCloseRequestHidesInsteadOfClosing)
+{
+    Make();
+    QSignalSpy destroyed(&form, &QObject::destroyed);
+    EXPECT_FALSE(UserCloses());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(shell->Icons().size(), 1u);
+}
+
+TEST_F(TrayForm, WhereTheCommandGoesOn)
+{
+    // Each row: the component's state, and whether the user's close request closes the form.
+    struct Case
+    {
+        const char* name;
+        bool active;
+        bool closeToTray;
+        bool areaAvailable;
+        bool closes;
+    };
+    const std::vector<Case> cases{
+        {"shown", true, true, true, false},
+        {"inactive", false, true, true, true},
+        {"CloseToTray off", true, false, true, true},
+        {"area gone", true, true, false, true},
+    };
+    for (const Case& c : cases) {
+        auto log = LogHook();
+        TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetCloseToTray(c.closeToTray); });
+        tray->SetActive(c.active);
+        shell->SetAvailable(c.areaAvailable);
+        seen.clear();
+        EXPECT_EQ(UserCloses(), c.closes) << c.name;
+        // Closed, or hidden with the icon there to bring it back.
+        EXPECT_FALSE(form.isVisible()) << c.name;
+        if (!c.closes) {
+            EXPECT_TRUE(tray->IsShown()) << c.name;
+        }
+        // The hook installed before sees the command only when it goes on.
+        EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_CLOSE), c.closes ? 1 : 0) << c.name;
+        delete tray;
+        shell->SetAvailable(true);
+        form.show();
+    }
+}
+
+TEST_F(TrayForm, TheFormsOwnCloseIsNoCommand)
+{
+    Make();
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(TrayForm, TheCommandWordIsComparedWhole)
+{
+    Make([](TStTrayIcon& t) { t.SetMinimizeToTray(true); });
+    auto* tray = form.findChild<TStTrayIcon*>();
+    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
+    auto log = LogHook(); // newer than the component's hook: it sees every message first
+    TMessage close;
+    close.Msg = WM_SYSCOMMAND;
+    close.WParam = SC_CLOSE | 0x3; // a close by double-clicking the window's icon
+    SendWindowMessage(&form, close);
+    TMessage minimize;
+    minimize.Msg = WM_SYSCOMMAND;
+    minimize.WParam = SC_MINIMIZE | 0x2;
+    SendWindowMessage(&form, minimize);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(minimized.count(), 0);
+}
+
+TEST_F(TrayForm, TheHookSeesEachMessageBeforeTheEarlierOnes)
+{
+    auto log = LogHook();
+    TStTrayIcon* tray = Make();
+    EXPECT_EQ(HookCount(&form), 2);
+    seen.clear();
+    SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_CLOSE), 0); // consumed before it got there
+    SendWindowMessage(&form, WM_SYSCOMMAND, SC_MAXIMIZE);
+    EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_MAXIMIZE), 1);
+    delete tray;
+    EXPECT_EQ(HookCount(&form), 1);
+}
+
+TEST_F(TrayForm, MinimizeToTrayHidesTheForm)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetMinimizeToTray(true); });
+    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
+    UserMinimizes();
+    EXPECT_EQ(minimized.count(), 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized()); // the minimize was undone
+    tray->RestoreFromTray();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
+}
+
+TEST_F(TrayForm, WithoutMinimizeToTrayTheFormMinimizes)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
+    UserMinimizes();
+    EXPECT_EQ(minimized.count(), 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+}
+
+TEST_F(TrayForm, HideOnRestoreRemovesTheIconAndTheNextCloseAddsItAgain)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHideOnRestore(true); });
+    EXPECT_FALSE(UserCloses());
+    tray->RestoreFromTray();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_TRUE(tray->Active());
+    EXPECT_FALSE(UserCloses());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(tray->IsShown());
+    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 2u);
+}
+
+TEST_F(TrayForm, ACloseThatCannotAddTheIconClosesWithoutAnError)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHideOnRestore(true); });
+    tray->RestoreFromTray(); // the icon is removed
+    shell->SetAvailable(false);
+    EXPECT_TRUE(UserCloses());
+    EXPECT_FALSE(tray->IsAdded());
+    // Nothing was handed to the application's error report.
+    EXPECT_NO_THROW(QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall));
+}
+
+TEST_F(TrayForm, AFormHiddenInTheAreaComesBackWhenTheIconGoes)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(TStTrayIcon&)> takeIconAway;
+    };
+    const std::vector<Case> cases{
+        {"area gone", [this](TStTrayIcon&) { shell->SetAvailable(false); }},
+        {"deactivated", [](TStTrayIcon& t) { t.SetActive(false); }},
+        {"removed", [](TStTrayIcon& t) { t.RemoveIcon(); }},
+    };
+    for (const Case& c : cases) {
+        TStTrayIcon* tray = Make();
+        QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
+        EXPECT_FALSE(UserCloses()) << c.name;
+        ASSERT_FALSE(form.isVisible()) << c.name;
+        c.takeIconAway(*tray);
+        EXPECT_TRUE(form.isVisible()) << c.name;
+        EXPECT_EQ(restores.count(), 1) << c.name;
+        delete tray;
+        shell->SetAvailable(true);
+    }
+}
+
+TEST_F(TrayForm, AFormThatIsShownAnywayIsLeftAlone)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
+    EXPECT_FALSE(UserCloses());
+    form.show(); // the program shows it itself
+    shell->SetAvailable(false);
+    EXPECT_EQ(restores.count(), 0);
+}
+
+// ---- start-up ----
+
+class TrayStart : public traytest::TrayFixture
+{};
+
+TEST_F(TrayStart, AFormShownNormallyEndsTheStartUp)
+{
+    Make();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QCoreApplication::processEvents();
+    auto* tray = form.findChild<TStTrayIcon*>();
+    EXPECT_EQ(tray->StartupCounter(), 2);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(TrayStart, AFormThatStartsMinimizedIsKeptInTheArea)
+{
+    TStTrayIcon* tray = Make();
+    form.setWindowState(Qt::WindowMinimized);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(tray->StartupCounter(), 1);
+
+    tray->RestoreFromTray();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_EQ(tray->StartupCounter(), 2);
+}
+
+TEST_F(TrayStart, WithoutAShownIconAMinimizedFormStaysOnTheTaskbar)
+{
+    TStTrayIcon* tray = Make();
+    shell->SetAvailable(false);
+    form.setWindowState(Qt::WindowMinimized);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+    EXPECT_LT(tray->StartupCounter(), 2);
+}
+
+TEST_F(TrayStart, ThePositionChangesOfAFormNotShownYetDoNotCount)
+{
+    TStTrayIcon* tray = Make();
+    form.setWindowState(Qt::WindowMinimized);
+    SendWindowMessage(&form, WM_WINDOWPOSCHANGED);
+    EXPECT_EQ(tray->StartupCounter(), 0);
+    form.show();
+    EXPECT_EQ(tray->StartupCounter(), 1);
+    // Further changes while minimized leave it; a restore ends the start-up.
+    SendWindowMessage(&form, WM_WINDOWPOSCHANGED);
+    EXPECT_EQ(tray->StartupCounter(), 1);
+    form.setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(tray->StartupCounter(), 2);
+    // The program restored the form before the pending hide: it stays.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+}
+
+// ---- destruction in either order ----
+
+TEST(TrayLifetime, TheFormGoesFirst)
+{
+    auto shell = std::make_shared<TFakeTrayShell>();
+    ScopedTrayShell scope(shell);
+    auto* form = new QWidget;
+    form->show();
+    auto* tray = new TStTrayIcon(form);
+    tray->Loaded();
+    QSignalSpy trayDestroyed(tray, &QObject::destroyed);
+    SendWindowMessage(form, WM_SYSCOMMAND, SC_CLOSE);
+    delete form;
+    EXPECT_EQ(trayDestroyed.count(), 1);
+    EXPECT_TRUE(shell->Icons().empty());
+    // No component is left behind: another one can be made.
+    QWidget other;
+    EXPECT_NO_THROW(TStTrayIcon next(&other));
+}
+
+TEST(TrayLifetime, TheComponentGoesFirst)
+{
+    auto shell = std::make_shared<TFakeTrayShell>();
+    ScopedTrayShell scope(shell);
+    QWidget form;
+    form.show();
+    auto* tray = new TStTrayIcon(&form);
+    tray->Loaded();
+    ASSERT_EQ(HookCount(&form), 1);
+    delete tray;
+    EXPECT_EQ(HookCount(&form), 0);
+    // The form's messages no longer reach a hook; its close request closes it.
+    QCloseEvent request;
+    EXPECT_FALSE(TranslateWindowEvent(&form, &form, &request, true));
+    EXPECT_EQ(SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE), 0);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(TrayLifetime, AComponentWithoutAForm)
+{
+    auto shell = std::make_shared<TFakeTrayShell>();
+    ScopedTrayShell scope(shell);
+    TStTrayIcon tray(nullptr);
+    tray.Loaded();
+    EXPECT_TRUE(tray.IsShown());
+    QSignalSpy restores(&tray, &TStTrayIcon::OnRestore);
+    shell->Mouse(WM_LBUTTONDBLCLK);
+    EXPECT_EQ(restores.count(), 1);
+}

@@ -1,0 +1,728 @@
+// TStTrayIcon with the fake notification area: defaults, the records it sends, the setters' rules,
+// animation, errors, the mouse on the icon and the area coming and going. The form hook's tests are
+// in TrayIconFormTest.cpp.
+
+#include <stdexcept>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "TrayIconSupport.h"
+
+using namespace platform;
+using namespace platform::tray;
+using traytest::ColourIcon;
+
+namespace {
+
+class TrayIcon : public traytest::TrayFixture
+{};
+
+// The record as the table lays it out, written byte by byte.
+std::vector<std::uint8_t> ExpectedRecord(HWND window, UINT flags, HICON icon, const std::string& tip)
+{
+    std::vector<std::uint8_t> bytes(88, 0);
+    auto put = [&](std::size_t offset, std::uint32_t value) {
+        for (std::size_t i = 0; i < 4; ++i)
+            bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    put(0, 88);
+    put(4, window);
+    put(8, 2);
+    put(12, flags);
+    put(16, 0x6FF);
+    put(20, icon);
+    for (std::size_t i = 0; i < tip.size(); ++i)
+        bytes[24 + i] = static_cast<std::uint8_t>(tip[i]);
+    return bytes;
+}
+
+std::vector<std::uint8_t> Bytes(const TFakeTrayShell::Call& call)
+{
+    return {call.bytes.begin(), call.bytes.end()};
+}
+
+QAction* ActionNamed(QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// ---- construction ----
+
+TEST_F(TrayIcon, DefaultsAndNothingShownBeforeLoaded)
+{
+    TStTrayIcon tray(&form);
+    EXPECT_TRUE(tray.Active());
+    EXPECT_FALSE(tray.Animate());
+    EXPECT_TRUE(tray.CloseToTray());
+    EXPECT_FALSE(tray.HideOnRestore());
+    EXPECT_EQ(tray.Hint(), QString());
+    EXPECT_TRUE(tray.Icon().isNull());
+    EXPECT_FALSE(tray.Images().has_value());
+    EXPECT_EQ(tray.ImageIndex(), 0);
+    EXPECT_EQ(tray.Interval(), 250);
+    EXPECT_FALSE(tray.MinimizeToTray());
+    EXPECT_TRUE(tray.ShowHint());
+    ASSERT_NE(tray.BuiltInMenu(), nullptr);
+    EXPECT_EQ(tray.PopupMenu(), tray.BuiltInMenu());
+    EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Close")), nullptr);
+    EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Restore")), nullptr);
+    EXPECT_TRUE(IsNotifyWindow(tray.NotifyWindow()));
+    EXPECT_EQ(tray.Form(), &form);
+    EXPECT_TRUE(shell->Calls().empty());
+    EXPECT_FALSE(tray.IsAdded());
+    EXPECT_EQ(HookCount(&form), 0);
+}
+
+TEST_F(TrayIcon, ASecondComponentRaises133)
+{
+    TStTrayIcon first(&form);
+    QWidget other;
+    try {
+        TStTrayIcon second(&other);
+        FAIL() << "a second component was made";
+    } catch (const EStTrayIconError& e) {
+        EXPECT_EQ(e.ErrorId, 133);
+        EXPECT_STREQ(e.what(), "Cannot have more than one StTrayIcon per application");
+    }
+    EXPECT_TRUE(other.findChildren<TStTrayIcon*>().isEmpty());
+    // The first one is still the one.
+    EXPECT_NO_THROW(first.Loaded());
+    EXPECT_TRUE(first.IsAdded());
+}
+
+TEST_F(TrayIcon, AnotherComponentCanBeMadeOnceTheFirstIsGone)
+{
+    {
+        TStTrayIcon first(&form);
+    }
+    EXPECT_NO_THROW(TStTrayIcon second(&form));
+}
+
+TEST_F(TrayIcon, TheFormIsTheOwnersWindow)
+{
+    auto* child = new QWidget(&form);
+    TStTrayIcon tray(child);
+    EXPECT_EQ(tray.Form(), &form);
+}
+
+// ---- records ----
+
+TEST_F(TrayIcon, AddModifyAndDeleteSendTheRecord)
+{
+    const QIcon icon = ColourIcon(Qt::red);
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
+        t.SetHint(QStringLiteral("Quorlane Calculator"));
+        t.SetIcon(icon);
+    });
+    ASSERT_TRUE(tray->IsAdded());
+    ASSERT_EQ(shell->Calls().size(), 2u); // the add, and Loaded taking Icon again
+    const TFakeTrayShell::Call add = shell->Calls()[0];
+    EXPECT_EQ(add.message, NIM_ADD);
+    EXPECT_TRUE(add.result);
+    EXPECT_EQ(add.icon.cacheKey(), icon.cacheKey());
+    EXPECT_EQ(Bytes(add), ExpectedRecord(tray->NotifyWindow(), 7, add.data.hIcon, "Quorlane Calculator"));
+    EXPECT_EQ(shell->Calls()[1].message, NIM_MODIFY);
+
+    tray->SetHint(QStringLiteral("Other"));
+    const TFakeTrayShell::Call modify = shell->Calls().back();
+    EXPECT_EQ(modify.message, NIM_MODIFY);
+    EXPECT_EQ(Bytes(modify), ExpectedRecord(tray->NotifyWindow(), 7, modify.data.hIcon, "Other"));
+
+    tray->SetActive(false);
+    const TFakeTrayShell::Call remove = shell->Calls().back();
+    EXPECT_EQ(remove.message, NIM_DELETE);
+    EXPECT_EQ(Bytes(remove), ExpectedRecord(tray->NotifyWindow(), 7, remove.data.hIcon, "Other"));
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_TRUE(shell->Icons().empty());
+}
+
+TEST_F(TrayIcon, InactiveAtLoadingSendsNothing)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) {
+        t.SetActive(false);
+        t.SetHint(QStringLiteral("Quorlane Calculator"));
+        t.SetIcon(ColourIcon(Qt::red));
+    });
+    EXPECT_TRUE(shell->Calls().empty());
+    EXPECT_FALSE(tray->IsAdded());
+    tray->SetActive(true);
+    ASSERT_EQ(shell->Calls().size(), 1u);
+    EXPECT_EQ(shell->Calls()[0].message, NIM_ADD);
+    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Quorlane Calculator"));
+}
+
+TEST_F(TrayIcon, AddingTwiceSendsOneAdd)
+{
+    TStTrayIcon* tray = Make();
+    tray->AddIcon();
+    tray->SetActive(true);
+    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 1u);
+    tray->RemoveIcon();
+    tray->RemoveIcon();
+    EXPECT_EQ(shell->CallsOf(NIM_DELETE).size(), 1u);
+}
+
+TEST_F(TrayIcon, TheSameHintSendsNothing)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHint(QStringLiteral("Sum")); });
+    shell->ClearCalls();
+    tray->SetHint(QStringLiteral("Sum"));
+    EXPECT_TRUE(shell->Calls().empty());
+    tray->SetHint(QStringLiteral("Sums"));
+    ASSERT_EQ(shell->Calls().size(), 1u);
+    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Sums"));
+}
+
+TEST_F(TrayIcon, WithoutShowHintTheShellGetsNoTip)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) {
+        t.SetShowHint(false);
+        t.SetHint(QStringLiteral("Sum"));
+    });
+    ASSERT_EQ(shell->CallsOf(NIM_ADD).size(), 1u);
+    EXPECT_EQ(shell->CallsOf(NIM_ADD)[0].data.uFlags, 3u);
+    shell->ClearCalls();
+    tray->SetHint(QStringLiteral("Other"));
+    EXPECT_TRUE(shell->Calls().empty());
+    EXPECT_EQ(tray->Hint(), QStringLiteral("Other"));
+
+    // Switching it on sends the present hint.
+    tray->SetShowHint(true);
+    ASSERT_EQ(shell->Calls().size(), 1u);
+    EXPECT_EQ(shell->Calls()[0].data.uFlags, 7u);
+    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Other"));
+    tray->SetShowHint(false);
+    EXPECT_EQ(shell->Calls().back().data.uFlags, 3u);
+}
+
+TEST_F(TrayIcon, AHintBeforeTheIconIsAddedIsOnlyStored)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    tray->SetHint(QStringLiteral("Later"));
+    tray->SetShowHint(false);
+    EXPECT_TRUE(shell->Calls().empty());
+}
+
+TEST_F(TrayIcon, LongAndMultiLineHintsAreCut)
+{
+    TStTrayIcon* tray = Make();
+    tray->SetHint(QStringLiteral("Line one\r\nLine two"));
+    EXPECT_EQ(TipText(shell->Calls().back().data), QStringLiteral("Line one\r\nLine two"));
+    const QString longHint = QString(40, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
+    tray->SetHint(longHint);
+    EXPECT_EQ(tray->Hint(), longHint); // the property keeps it whole
+    EXPECT_EQ(TipText(shell->Calls().back().data), longHint.left(63));
+    EXPECT_EQ(shell->Calls().back().bytes[24 + 63], 0);
+}
+
+// ---- the icon sent ----
+
+TEST_F(TrayIcon, TheIconSentFallsBackToTheApplicationsThenTheStandardIcon)
+{
+    const QIcon saved = QApplication::windowIcon();
+    const QIcon app = ColourIcon(Qt::green);
+    QApplication::setWindowIcon(app);
+    TStTrayIcon* tray = Make();
+    EXPECT_EQ(shell->Calls().back().icon.cacheKey(), app.cacheKey());
+
+    QApplication::setWindowIcon(QIcon());
+    tray->UpdateIcon();
+    EXPECT_EQ(shell->Calls().back().data.hIcon, StandardApplicationIcon());
+    EXPECT_FALSE(shell->Calls().back().icon.isNull());
+
+    const QIcon own = ColourIcon(Qt::red);
+    tray->SetIcon(own);
+    EXPECT_EQ(shell->Calls().back().icon.cacheKey(), own.cacheKey());
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), own.cacheKey());
+    QApplication::setWindowIcon(saved);
+}
+
+TEST_F(TrayIcon, ImagesGiveTheIconWhenIconIsEmpty)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetImageIndex(1); });
+    shell->ClearCalls();
+    tray->SetImages(images);
+    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey()}));
+    tray->SetImageIndex(2);
+    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
+    // An icon of its own wins over the images...
+    const QIcon own = ColourIcon(Qt::yellow);
+    tray->SetIcon(own);
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), own.cacheKey());
+    // ...and when it is emptied again the image is back.
+    tray->SetIcon(QIcon());
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[2].cacheKey());
+}
+
+TEST_F(TrayIcon, ImagesGiveTheIconAtLoading)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
+        t.SetImageIndex(1);
+        t.SetImages(images);
+    });
+    EXPECT_EQ(SentIcons(NIM_ADD), (std::vector<qint64>{images[1].cacheKey()}));
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[1].cacheKey());
+}
+
+TEST_F(TrayIcon, ImageIndexWithoutImagesRaises135OnAnAddedIcon)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    EXPECT_NO_THROW(tray->SetImageIndex(3)); // not added: only stored
+    tray->SetActive(true);
+    try {
+        tray->SetImageIndex(4);
+        FAIL() << "no error";
+    } catch (const EStTrayIconError& e) {
+        EXPECT_EQ(e.ErrorId, 135);
+        EXPECT_STREQ(e.what(), "ImageList is not assigned");
+    }
+    EXPECT_EQ(tray->ImageIndex(), 4);
+}
+
+// ---- errors ----
+
+TEST_F(TrayIcon, ARefusedAddRaises119AndLeavesActive)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    shell->failAdd = true;
+    try {
+        tray->SetActive(true);
+        FAIL() << "no error";
+    } catch (const EStTrayIconError& e) {
+        EXPECT_EQ(e.ErrorId, 119);
+        EXPECT_STREQ(e.what(), "Error adding tray icon");
+    }
+    EXPECT_FALSE(tray->Active());
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_FALSE(tray->IsShown());
+    shell->failAdd = false;
+    tray->SetActive(true);
+    EXPECT_TRUE(tray->IsShown());
+}
+
+TEST_F(TrayIcon, NoNotificationAreaRaises119)
+{
+    shell->SetAvailable(false);
+    EXPECT_THROW(Make(), EStTrayIconError);
+    auto* tray = form.findChild<TStTrayIcon*>();
+    ASSERT_NE(tray, nullptr);
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_TRUE(shell->Icons().empty());
+}
+
+TEST_F(TrayIcon, ARefusedModifyRaises121)
+{
+    TStTrayIcon* tray = Make();
+    shell->failModify = true;
+    const std::vector<std::pair<const char*, std::function<void()>>> setters{
+        {"Hint", [&] { tray->SetHint(QStringLiteral("x")); }},
+        {"ShowHint", [&] { tray->SetShowHint(false); }},
+        {"Images", [&] { tray->SetImages(TStImageList{ColourIcon(Qt::blue)}); }},
+        {"ImageIndex", [&] { tray->SetImageIndex(0); }},
+        {"Icon", [&] { tray->SetIcon(ColourIcon(Qt::red)); }},
+        {"UpdateIcon", [&] { tray->UpdateIcon(); }},
+    };
+    for (const auto& [name, setter] : setters) {
+        try {
+            setter();
+            ADD_FAILURE() << name << ": no error";
+        } catch (const EStTrayIconError& e) {
+            EXPECT_EQ(e.ErrorId, 121) << name;
+            EXPECT_STREQ(e.what(), "Tray icon error") << name;
+        }
+    }
+    EXPECT_EQ(tray->Hint(), QStringLiteral("x"));
+}
+
+TEST_F(TrayIcon, ARefusedDeleteIsIgnored)
+{
+    TStTrayIcon* tray = Make();
+    shell->failDelete = true;
+    EXPECT_NO_THROW(tray->SetActive(false));
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_FALSE(tray->Active());
+}
+
+// ---- animation ----
+
+TEST_F(TrayIcon, ThreeImagesCycleOnePerInterval)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetImages(images); });
+    shell->ClearCalls();
+    tray->SetAnimate(true);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->IsActive());
+    EXPECT_EQ(timer->Interval(), 250);
+    EXPECT_TRUE(shell->Calls().empty());
+    for (int i = 0; i < 4; ++i)
+        timer->Fire();
+    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[0].cacheKey(), images[1].cacheKey(),
+                                                          images[2].cacheKey(), images[0].cacheKey()}));
+
+    // Stopping shows image ImageIndex again.
+    tray->SetAnimate(false);
+    EXPECT_FALSE(timer->IsActive());
+    EXPECT_EQ(SentIcons(NIM_MODIFY).back(), images[0].cacheKey());
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[0].cacheKey());
+}
+
+TEST_F(TrayIcon, StoppingShowsIconWhenItHoldsOne)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
+    const QIcon own = ColourIcon(Qt::yellow);
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
+        t.SetIcon(own);
+        t.SetImages(images);
+    });
+    tray->SetAnimate(true);
+    timer->Fire();
+    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[0].cacheKey());
+    tray->SetAnimate(false);
+    EXPECT_EQ(SentIcons(NIM_MODIFY).back(), own.cacheKey());
+}
+
+TEST_F(TrayIcon, ANonPositiveIntervalBecomes200WhenTheAnimationStarts)
+{
+    for (const int interval : {0, -5}) {
+        TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetInterval(interval); });
+        EXPECT_EQ(tray->Interval(), interval); // only stored until then
+        tray->SetAnimate(true);
+        EXPECT_EQ(tray->Interval(), 200);
+        EXPECT_EQ(timer->Interval(), 200);
+        delete tray;
+    }
+}
+
+TEST_F(TrayIcon, IntervalReachesARunningTimer)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetImages(TStImageList{ColourIcon(Qt::red)}); });
+    tray->SetInterval(40); // no timer yet
+    tray->SetAnimate(true);
+    EXPECT_EQ(timer->Interval(), 40);
+    tray->SetInterval(90);
+    EXPECT_EQ(timer->Interval(), 90);
+}
+
+TEST_F(TrayIcon, NoFramesWithoutImagesOrWhileNotAdded)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) {
+        t.SetAnimate(true);
+        t.SetHideOnRestore(true);
+    });
+    shell->ClearCalls();
+    timer->Fire();
+    EXPECT_TRUE(shell->Calls().empty());
+    tray->SetImages(TStImageList{});
+    shell->ClearCalls();
+    timer->Fire();
+    EXPECT_TRUE(shell->Calls().empty());
+
+    // Restored with HideOnRestore: still Active and animated, but the icon is not added.
+    tray->SetImages(TStImageList{ColourIcon(Qt::red)});
+    tray->RestoreFromTray();
+    EXPECT_FALSE(tray->IsAdded());
+    EXPECT_TRUE(timer->IsActive());
+    shell->ClearCalls();
+    timer->Fire();
+    EXPECT_TRUE(shell->Calls().empty());
+}
+
+TEST_F(TrayIcon, DeactivatingAndReactivatingResumesTheAnimation)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
+        t.SetImages(images);
+        t.SetAnimate(true);
+    });
+    timer->Fire(); // image 0
+    tray->SetActive(false);
+    EXPECT_FALSE(timer->IsActive());
+    EXPECT_EQ(shell->Calls().back().message, NIM_DELETE);
+    timer->Fire();
+    tray->SetActive(true);
+    EXPECT_TRUE(timer->IsActive());
+    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 2u);
+    shell->ClearCalls();
+    timer->Fire();
+    timer->Fire();
+    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
+}
+
+TEST_F(TrayIcon, AnimationWantedWhileInactiveStartsOnActivation)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
+    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
+        t.SetActive(false);
+        t.SetImages(images);
+    });
+    tray->SetAnimate(true);
+    EXPECT_EQ(timer, nullptr);
+    tray->SetActive(true);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->IsActive());
+}
+
+TEST_F(TrayIcon, TheRealTimerAnimates)
+{
+    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
+    auto* tray = new TStTrayIcon(&form);
+    tray->SetImages(images);
+    tray->SetInterval(10);
+    tray->Loaded();
+    shell->ClearCalls();
+    tray->SetAnimate(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shell->CallsOf(NIM_MODIFY).size() >= 4; }, 5000));
+    tray->SetAnimate(false);
+    const std::vector<qint64> sent = SentIcons(NIM_MODIFY);
+    ASSERT_GE(sent.size(), 5u);
+    for (std::size_t i = 0; i + 1 < sent.size(); ++i)
+        EXPECT_EQ(sent[i], images[static_cast<int>(i % 3)].cacheKey()) << "frame " << i;
+    const std::size_t after = shell->Calls().size();
+    QTest::qWait(50);
+    EXPECT_EQ(shell->Calls().size(), after); // stopped
+}
+
+// ---- the mouse on the icon ----
+
+TEST_F(TrayIcon, LeftAndMiddlePressesClick)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy clicks(tray, &TStTrayIcon::OnClick);
+    EXPECT_EQ(shell->Mouse(WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(shell->Mouse(WM_LBUTTONUP), 0);
+    EXPECT_EQ(shell->Mouse(WM_MBUTTONDOWN), 0);
+    EXPECT_EQ(shell->Mouse(WM_MBUTTONUP), 0);
+    EXPECT_EQ(shell->Mouse(WM_RBUTTONUP), 0);
+    ASSERT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+    EXPECT_EQ(clicks.at(1).at(0).value<Qt::MouseButton>(), Qt::MiddleButton);
+}
+
+TEST_F(TrayIcon, OnlyTheCallbackMessageCountsAndEndingTheSessionIsAllowed)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy clicks(tray, &TStTrayIcon::OnClick);
+    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), 1790, 2, WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), 1791, MK_SHIFT | MK_CONTROL, WM_LBUTTONDOWN), 0);
+    ASSERT_EQ(clicks.count(), 1);
+    const auto shift = clicks.at(0).at(1).value<Qt::KeyboardModifiers>();
+    EXPECT_TRUE(shift.testFlag(Qt::ShiftModifier));
+    EXPECT_TRUE(shift.testFlag(Qt::ControlModifier));
+}
+
+TEST_F(TrayIcon, ARightPressPopsUpTheMenu)
+{
+    TStTrayIcon* tray = Make();
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Open"));
+    tray->SetPopupMenu(&menu);
+    QSignalSpy shown(&menu, &QMenu::aboutToShow);
+    QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
+    shell->Mouse(WM_RBUTTONDOWN);
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_EQ(builtIn.count(), 0);
+    menu.close();
+    // The release does nothing.
+    shell->Mouse(WM_RBUTTONUP);
+    EXPECT_EQ(shown.count(), 1);
+}
+
+TEST_F(TrayIcon, TheBuiltInMenuPopsUpByDefaultAndNoMenuMeansNone)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
+    shell->Mouse(WM_RBUTTONDOWN);
+    EXPECT_EQ(builtIn.count(), 1);
+    tray->BuiltInMenu()->close();
+    tray->SetPopupMenu(nullptr);
+    shell->Mouse(WM_RBUTTONDOWN);
+    EXPECT_EQ(builtIn.count(), 1);
+}
+
+TEST_F(TrayIcon, ADestroyedMenuIsNoLongerThePopupMenu)
+{
+    TStTrayIcon* tray = Make();
+    auto* menu = new QMenu;
+    tray->SetPopupMenu(menu);
+    delete menu;
+    EXPECT_EQ(tray->PopupMenu(), nullptr);
+    EXPECT_NO_THROW(shell->Mouse(WM_RBUTTONDOWN));
+}
+
+TEST_F(TrayIcon, ADoubleClickRestoresUnlessTheHandlerSaysNo)
+{
+    struct Case
+    {
+        LPARAM message;
+        Qt::MouseButton button;
+        bool restoreApp;
+    };
+    const std::vector<Case> cases{
+        {WM_LBUTTONDBLCLK, Qt::LeftButton, true},   {WM_RBUTTONDBLCLK, Qt::RightButton, true},
+        {WM_MBUTTONDBLCLK, Qt::MiddleButton, true}, {WM_LBUTTONDBLCLK, Qt::LeftButton, false},
+        {WM_RBUTTONDBLCLK, Qt::RightButton, false}, {WM_MBUTTONDBLCLK, Qt::MiddleButton, false},
+    };
+    TStTrayIcon* tray = Make();
+    QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
+    for (const Case& c : cases) {
+        form.hide();
+        restores.clear();
+        std::vector<Qt::MouseButton> buttons;
+        bool entered = false;
+        tray->SetOnDblClick([&](Qt::MouseButton button, Qt::KeyboardModifiers, bool& restoreApp) {
+            buttons.push_back(button);
+            entered = restoreApp;
+            restoreApp = c.restoreApp;
+        });
+        shell->Mouse(c.message);
+        EXPECT_EQ(buttons, std::vector<Qt::MouseButton>{c.button});
+        EXPECT_TRUE(entered);
+        EXPECT_EQ(restores.count(), c.restoreApp ? 1 : 0);
+        EXPECT_EQ(form.isVisible(), c.restoreApp);
+    }
+}
+
+TEST_F(TrayIcon, ARightDoubleClickFirstOpensTheMenu)
+{
+    TStTrayIcon* tray = Make();
+    std::vector<int> order;
+    QObject::connect(tray->BuiltInMenu(), &QMenu::aboutToShow, [&] { order.push_back(1); });
+    QObject::connect(tray, &TStTrayIcon::OnRestore, [&] { order.push_back(2); });
+    for (const LPARAM message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_RBUTTONUP})
+        shell->Mouse(message);
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    tray->BuiltInMenu()->close();
+}
+
+TEST_F(TrayIcon, TheBuiltInRestoreItemRestores)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
+    ActionNamed(*tray->BuiltInMenu(), QStringLiteral("&Restore"))->trigger();
+    EXPECT_EQ(restores.count(), 1);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(TrayIcon, TheBuiltInCloseItemEndsTheEventLoop)
+{
+    TStTrayIcon* tray = Make();
+    QAction* close = ActionNamed(*tray->BuiltInMenu(), QStringLiteral("&Close"));
+    QTimer::singleShot(0, close, &QAction::trigger);
+    // Should the loop not end, this ends it with another code.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    giveUp.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST_F(TrayIcon, AnErrorInAHandlerGoesToTheApplication)
+{
+    TStTrayIcon* tray = Make();
+    QObject::connect(tray, &TStTrayIcon::OnClick, [] { throw std::runtime_error("handler failed"); });
+    EXPECT_EQ(shell->Mouse(WM_LBUTTONDOWN), 0); // the shell's call comes back
+    try {
+        QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+        FAIL() << "the error was lost";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "handler failed");
+    }
+}
+
+// ---- the notification area coming and going ----
+
+TEST_F(TrayIcon, TheIconFollowsTheNotificationArea)
+{
+    TStTrayIcon* tray = Make();
+    QSignalSpy shownChanged(tray, &TStTrayIcon::ShownChanged);
+    EXPECT_TRUE(tray->IsShown());
+    shell->SetAvailable(false);
+    EXPECT_FALSE(tray->IsShown());
+    EXPECT_TRUE(tray->IsAdded());
+    shell->ClearCalls();
+    shell->SetAvailable(true);
+    EXPECT_TRUE(tray->IsShown());
+    ASSERT_EQ(shell->Calls().size(), 1u);
+    EXPECT_EQ(shell->Calls()[0].message, NIM_MODIFY);
+    ASSERT_EQ(shownChanged.count(), 2);
+    EXPECT_FALSE(shownChanged.at(0).at(0).toBool());
+    EXPECT_TRUE(shownChanged.at(1).at(0).toBool());
+}
+
+TEST_F(TrayIcon, AnAreaThatLostTheIconGetsItAgain)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHint(QStringLiteral("Sum")); });
+    shell->SetAvailable(false);
+    shell->DropIcons();
+    shell->ClearCalls();
+    shell->SetAvailable(true);
+    ASSERT_EQ(shell->Calls().size(), 2u);
+    EXPECT_EQ(shell->Calls()[0].message, NIM_MODIFY);
+    EXPECT_FALSE(shell->Calls()[0].result);
+    EXPECT_EQ(shell->Calls()[1].message, NIM_ADD);
+    EXPECT_TRUE(shell->Calls()[1].result);
+    EXPECT_TRUE(tray->IsShown());
+    EXPECT_EQ(shell->Icons().size(), 1u);
+}
+
+TEST_F(TrayIcon, AnInactiveIconIgnoresTheArea)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    QSignalSpy shownChanged(tray, &TStTrayIcon::ShownChanged);
+    shell->SetAvailable(false);
+    shell->SetAvailable(true);
+    EXPECT_TRUE(shell->Calls().empty());
+    EXPECT_EQ(shownChanged.count(), 0);
+}
+
+TEST_F(TrayIcon, ShownChangedReportsAddAndRemove)
+{
+    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
+    QSignalSpy shownChanged(tray, &TStTrayIcon::ShownChanged);
+    tray->SetActive(true);
+    tray->SetActive(false);
+    ASSERT_EQ(shownChanged.count(), 2);
+    EXPECT_TRUE(shownChanged.at(0).at(0).toBool());
+    EXPECT_FALSE(shownChanged.at(1).at(0).toBool());
+}
+
+// ---- destruction ----
+
+TEST_F(TrayIcon, DestroyingTheComponentRemovesTheIconQuietly)
+{
+    TStTrayIcon* tray = Make();
+    const HWND window = tray->NotifyWindow();
+    bool changed = false;
+    QObject::connect(tray, &TStTrayIcon::ShownChanged, [&] { changed = true; });
+    delete tray;
+    EXPECT_EQ(shell->Calls().back().message, NIM_DELETE);
+    EXPECT_TRUE(shell->Icons().empty());
+    EXPECT_FALSE(changed);
+    EXPECT_FALSE(IsNotifyWindow(window));
+}
+
+TEST_F(TrayIcon, DestroyingAnIconNeverAddedSendsNothing)
+{
+    delete Make([](TStTrayIcon& t) { t.SetActive(false); });
+    EXPECT_TRUE(shell->Calls().empty());
+}
