@@ -59,7 +59,11 @@ int QuorCalc(int argc, char** argv)
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
+    // Hidden in the notification area the calculator has no visible window; the program ends when
+    // the calculator's own close is granted, not when some other window closes last.
+    QApplication::setQuitOnLastWindowClosed(false);
     ui::TfrmMain frmMain(arguments);
+    QObject::connect(&frmMain, &ui::TfrmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
     if (!frmMain.StartHidden())
         frmMain.show();

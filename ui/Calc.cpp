@@ -15,22 +15,30 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
+#include <stdexcept>
+
 #include "controls/Abcbtn.h"
+#include "controls/ElastFrm.h"
+#include "controls/StTrIcon.h"
 #include "platform/Autostart.h"
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/WindowGeometry.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
 #include "ui/Help.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeOutput.h"
+#include "ui/WindowSize.h"
 
 // Outside any namespace, as the resource system requires.
 static void initUiResources()
@@ -48,49 +56,49 @@ constexpr int StatusPanelWidth = 200;
 constexpr int PictureDelayMs = 150;
 constexpr char AutostartFileName[] = "quorlane-calculator.desktop";
 
-// The keypad at design size: position in client pixels, caption font height in pixels, colour.
+// The keypad at design size: position in client pixels, caption font size in points, colour.
 struct KeySpec
 {
     const char* name;
     const char* caption;
     int left, top, width, height;
-    int fontPixels;
+    int fontPoints;
     TColor color;
     const char* hint;
     engine::CalcKey key;
 };
 
 constexpr KeySpec keypad[] = {
-    {"btnBack", "Backspace", 8, 44, 80, 30, 12, clMaroon, "", engine::CalcKey::Back},
-    {"btnCE", "CE", 91, 44, 80, 30, 16, clMaroon, "Clear Entry", engine::CalcKey::CE},
-    {"btnC", "C", 174, 44, 80, 30, 16, clMaroon, "Clear", engine::CalcKey::C},
-    {"btnMC", "MC", 8, 84, 38, 30, 13, clPurple, "Memory Clear", engine::CalcKey::MC},
-    {"btnMR", "MR", 8, 116, 38, 30, 13, clPurple, "Memory Recall", engine::CalcKey::MR},
-    {"btnMS", "MS", 8, 148, 38, 30, 13, clPurple, "Memory Store", engine::CalcKey::MS},
-    {"btnMAdd", "M+", 8, 180, 38, 30, 13, clPurple, "Add to Memory", engine::CalcKey::MAdd},
-    {"btnMSubtract", "M-", 8, 212, 38, 30, 13, clPurple, "Subtract from Memory", engine::CalcKey::MSubtract},
-    {"btn7", "7", 56, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D7},
-    {"btn8", "8", 96, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D8},
-    {"btn9", "9", 136, 84, 38, 30, 19, clNavy, "", engine::CalcKey::D9},
-    {"btn4", "4", 56, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D4},
-    {"btn5", "5", 96, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D5},
-    {"btn6", "6", 136, 116, 38, 30, 19, clNavy, "", engine::CalcKey::D6},
-    {"btn1", "1", 56, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D1},
-    {"btn2", "2", 96, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D2},
-    {"btn3", "3", 136, 148, 38, 30, 19, clNavy, "", engine::CalcKey::D3},
-    {"btn0", "0", 56, 180, 38, 30, 19, clNavy, "", engine::CalcKey::D0},
-    {"btn00", "00", 96, 180, 38, 30, 19, clNavy, "", engine::CalcKey::D00},
-    {"btnDecimal", ".", 136, 180, 38, 30, 19, clNavy, "", engine::CalcKey::Decimal},
-    {"btn000", "000", 56, 212, 78, 30, 19, clNavy, "", engine::CalcKey::D000},
-    {"btnPlusMinus", "+/-", 136, 212, 38, 30, 16, clNavy, "", engine::CalcKey::PlusMinus},
-    {"btnDivide", "/", 176, 84, 38, 30, 19, clPurple, "", engine::CalcKey::Divide},
-    {"btnMultiply", "*", 176, 116, 38, 30, 19, clPurple, "", engine::CalcKey::Multiply},
-    {"btnSubtract", "-", 176, 148, 38, 30, 19, clPurple, "", engine::CalcKey::Subtract},
-    {"btnAdd", "+", 176, 180, 38, 62, 19, clPurple, "", engine::CalcKey::Add},
-    {"btnSquareRoot", "sqrt", 216, 84, 38, 30, 13, clNavy, "", engine::CalcKey::SquareRoot},
-    {"btnPercent", "%", 216, 116, 38, 30, 16, clNavy, "", engine::CalcKey::Percent},
-    {"btnReciprocal", "1/x", 216, 148, 38, 30, 13, clNavy, "", engine::CalcKey::Reciprocal},
-    {"btnEquals", "=", 216, 180, 38, 62, 19, clPurple, "", engine::CalcKey::Equals},
+    {"btnBack", "Backspace", 8, 44, 80, 30, 9, clMaroon, "", engine::CalcKey::Back},
+    {"btnCE", "CE", 91, 44, 80, 30, 12, clMaroon, "Clear Entry", engine::CalcKey::CE},
+    {"btnC", "C", 174, 44, 80, 30, 12, clMaroon, "Clear", engine::CalcKey::C},
+    {"btnMC", "MC", 8, 84, 38, 30, 10, clPurple, "Memory Clear", engine::CalcKey::MC},
+    {"btnMR", "MR", 8, 116, 38, 30, 10, clPurple, "Memory Recall", engine::CalcKey::MR},
+    {"btnMS", "MS", 8, 148, 38, 30, 10, clPurple, "Memory Store", engine::CalcKey::MS},
+    {"btnMAdd", "M+", 8, 180, 38, 30, 10, clPurple, "Add to Memory", engine::CalcKey::MAdd},
+    {"btnMSubtract", "M-", 8, 212, 38, 30, 10, clPurple, "Subtract from Memory", engine::CalcKey::MSubtract},
+    {"btn7", "7", 56, 84, 38, 30, 14, clNavy, "", engine::CalcKey::D7},
+    {"btn8", "8", 96, 84, 38, 30, 14, clNavy, "", engine::CalcKey::D8},
+    {"btn9", "9", 136, 84, 38, 30, 14, clNavy, "", engine::CalcKey::D9},
+    {"btn4", "4", 56, 116, 38, 30, 14, clNavy, "", engine::CalcKey::D4},
+    {"btn5", "5", 96, 116, 38, 30, 14, clNavy, "", engine::CalcKey::D5},
+    {"btn6", "6", 136, 116, 38, 30, 14, clNavy, "", engine::CalcKey::D6},
+    {"btn1", "1", 56, 148, 38, 30, 14, clNavy, "", engine::CalcKey::D1},
+    {"btn2", "2", 96, 148, 38, 30, 14, clNavy, "", engine::CalcKey::D2},
+    {"btn3", "3", 136, 148, 38, 30, 14, clNavy, "", engine::CalcKey::D3},
+    {"btn0", "0", 56, 180, 38, 30, 14, clNavy, "", engine::CalcKey::D0},
+    {"btn00", "00", 96, 180, 38, 30, 14, clNavy, "", engine::CalcKey::D00},
+    {"btnDecimal", ".", 136, 180, 38, 30, 14, clNavy, "", engine::CalcKey::Decimal},
+    {"btn000", "000", 56, 212, 78, 30, 14, clNavy, "", engine::CalcKey::D000},
+    {"btnPlusMinus", "+/-", 136, 212, 38, 30, 12, clNavy, "", engine::CalcKey::PlusMinus},
+    {"btnDivide", "/", 176, 84, 38, 30, 14, clPurple, "", engine::CalcKey::Divide},
+    {"btnMultiply", "*", 176, 116, 38, 30, 14, clPurple, "", engine::CalcKey::Multiply},
+    {"btnSubtract", "-", 176, 148, 38, 30, 14, clPurple, "", engine::CalcKey::Subtract},
+    {"btnAdd", "+", 176, 180, 38, 62, 14, clPurple, "", engine::CalcKey::Add},
+    {"btnSquareRoot", "sqrt", 216, 84, 38, 30, 10, clNavy, "", engine::CalcKey::SquareRoot},
+    {"btnPercent", "%", 216, 116, 38, 30, 12, clNavy, "", engine::CalcKey::Percent},
+    {"btnReciprocal", "1/x", 216, 148, 38, 30, 10, clNavy, "", engine::CalcKey::Reciprocal},
+    {"btnEquals", "=", 216, 180, 38, 62, 14, clPurple, "", engine::CalcKey::Equals},
 };
 
 // Which modifier set a keyboard-map row accepts.
@@ -185,6 +193,21 @@ constexpr ShortcutRow shortcutMap[] = {
     {'S', true, "btnMSubtract"},
 };
 
+// Points at 96 pixels per inch, rounded half away from zero (14 pt = 19 px, 10 pt = 13 px).
+int PointsToPixels(int points)
+{
+    return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
+
+const KeySpec& KeyByName(std::string_view name)
+{
+    for (const KeySpec& k : keypad) {
+        if (name == k.name)
+            return k;
+    }
+    throw std::logic_error("no key " + std::string(name));
+}
+
 QFont KeyFont(int pixels)
 {
     QFont f(QStringLiteral("Arial"));
@@ -231,6 +254,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     setFont(PlainFont("Arial", 13));
     CreateControls();
     CreateMenus();
+    platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
+    CreateScaler();
+    CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
     FormCreate(arguments);
     QCoreApplication::instance()->installEventFilter(this);
     // The pictures come once the window is on the screen: loading their format costs start-up time.
@@ -252,7 +278,6 @@ void TfrmMain::CreateControls()
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
-    client_->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
 
     memDisplayValue_ = new QLineEdit(client_);
     memDisplayValue_->setObjectName(QStringLiteral("memDisplayValue"));
@@ -296,7 +321,7 @@ void TfrmMain::CreateControls()
         b->setObjectName(name);
         b->SetCaption(QString::fromLatin1(k.caption));
         b->setGeometry(k.left, k.top, k.width, k.height);
-        b->setFont(KeyFont(k.fontPixels));
+        b->setFont(KeyFont(PointsToPixels(k.fontPoints)));
         b->SetFontColor(k.color);
         b->SetStyle(absThickHighlight);
         b->SetAllowAllUp(true);
@@ -469,10 +494,14 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
     if (Checked("mnuViewFlatButtons"))
         ToggleFlatButtons();
+    ToggleTape();
     if (Checked("mnuOptionsAlwaysOnTop"))
         ToggleOnTop();
+    if (Checked("mnuOptionsTrayIcon"))
+        ToggleTrayIcon();
+    // Hidden only where the icon really shows: otherwise the window could not be reached.
     startHidden_ = !arguments.isEmpty() && arguments.first() == QLatin1String("/tray") &&
-                   Checked("mnuOptionsTrayIcon") && Checked("mnuOptionsRunOnStartup");
+                   Checked("mnuOptionsTrayIcon") && Checked("mnuOptionsRunOnStartup") && TrayIcon->IsShown();
     const char decimal = engine_.State().DecimalChar;
     buttons_.at(QStringLiteral("btnDecimal"))->SetCaption(QString(QLatin1Char(decimal)));
     SetColorScheme();
@@ -492,10 +521,13 @@ void TfrmMain::SetChecked(const char* item, bool checked)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
-        event->accept();
-    else
+    if (!FormCloseQuery()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    // The calculator's close ends the program, whatever other windows are open.
+    emit Closed();
 }
 
 bool TfrmMain::FormCloseQuery()
@@ -526,6 +558,150 @@ void TfrmMain::showEvent(QShowEvent* event)
 void TfrmMain::FormShow()
 {
     edtFocus_->setFocus(Qt::OtherFocusReason);
+    SetMinMaxSize();
+}
+
+void TfrmMain::CreateScaler()
+{
+    ElasticForm = new TElasticForm(this);
+    ElasticForm->setObjectName(QStringLiteral("ElasticForm"));
+    ElasticForm->SetDesignScreenWidth(1032);
+    ElasticForm->SetDesignScreenHeight(748);
+    ElasticForm->SetDesignPixelsPerInch(96);
+    ElasticForm->SetDesignFormWidth(DesignWidthWithTape);
+    ElasticForm->SetDesignFormHeight(DesignHeight);
+    ElasticForm->SetDesignFormClientWidth(ClientWidth);
+    ElasticForm->SetDesignFormClientHeight(ClientHeight);
+    ElasticForm->SetDesignFormLeft(636);
+    ElasticForm->SetDesignFormTop(485);
+    ElasticForm->SetMaintainProportions(true);
+    ElasticForm->SetElFrmIniFile(QStringLiteral("Software\\Quorlane\\Calculator\\1.0"));
+    ElasticForm->SetEFActiveControl(QStringLiteral("edtFocus"));
+    ElasticForm->SetResolutionIndependence(false);
+    ElasticForm->SetOnAfterResize([this](QObject*) { ElasticFormAfterResize(); });
+}
+
+void TfrmMain::CreateTrayIcon()
+{
+    TrayIcon = new TStTrayIcon(this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    TrayIcon->SetActive(false);
+    TrayIcon->SetHint(QString::fromLatin1(ApplicationTitle));
+    TrayIcon->SetIcon(QIcon(QStringLiteral(":/icons/tray.svg")));
+    TrayIcon->SetPopupMenu(mnuTray_);
+    TrayIcon->SetCloseToTray(true);
+    TrayIcon->Loaded();
+}
+
+void TfrmMain::ToggleTrayIcon()
+{
+    try {
+        TrayIcon->SetActive(Checked("mnuOptionsTrayIcon"));
+    } catch (const EStTrayIconError&) {
+        // No notification area: a window hidden there could never be reached again. The option
+        // stays off; the user is told when choosing it (at start-up it is switched off quietly).
+        SetChecked("mnuOptionsTrayIcon", false);
+        if (!loading_)
+            Dialogs().Box(
+                this, BoxKind::Error, QStringLiteral("Error"),
+                QStringLiteral("The tray icon cannot be shown: this desktop has no notification area."),
+                BoxButtons::Ok);
+    }
+}
+
+// ---- window size and position ----
+
+QRect TfrmMain::GetWorkArea() const
+{
+    const QRect area = platform::AvailableGeometry(this);
+    return area.isValid() ? area
+                          : QRect(QPoint(0, 0), screen() != nullptr ? screen()->size() : QSize(1024, 768));
+}
+
+void TfrmMain::AdjustFormPosition()
+{
+    const QRect outer = platform::OuterGeometry(this);
+    const QRect adjusted = AdjustedPosition(outer, GetWorkArea());
+    if (adjusted != outer)
+        platform::SetOuterGeometry(this, adjusted);
+}
+
+void TfrmMain::SetMinMaxSize()
+{
+    const QRect work = GetWorkArea();
+    const TrackLimits t = MinMaxSize(Checked("mnuViewHistoryTape"), work.x() + work.width());
+    ElasticForm->SetMaximumTrackWidth(t.maximumWidth);
+    ElasticForm->SetMaximumTrackHeight(t.maximumHeight);
+    ElasticForm->SetMinimumTrackWidth(t.minimumWidth);
+    ElasticForm->SetMinimumTrackHeight(t.minimumHeight);
+}
+
+void TfrmMain::ElasticFormAfterResize()
+{
+    PositionToTapeBottom();
+    AdjustFormPosition();
+}
+
+void TfrmMain::PositionToTapeBottom()
+{
+    memTape_->ensureCursorVisible();
+}
+
+// Sets the outer width of the window as a program change. The tracking limits bound the user's
+// dragging, not the program's own changes (the scaler puts them back when scaling resumes).
+void TfrmMain::SetOuterWidth(int width)
+{
+    SetOuterSize(QSize(width, platform::OuterGeometry(this).height()));
+}
+
+void TfrmMain::SetOuterSize(QSize size)
+{
+    QWidget* frame = platform::FrameWidget(this);
+    frame->setMinimumSize(0, 0);
+    frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QRect outer = platform::OuterGeometry(this);
+    outer.setSize(size);
+    platform::SetOuterGeometry(this, outer);
+}
+
+void TfrmMain::ToggleTape()
+{
+    const bool show = Checked("mnuViewHistoryTape");
+    ElasticForm->SuspendScaling();
+    memTape_->setVisible(show);
+    ElasticForm->UpdateControlBounds(memTape_);
+    const int width = platform::OuterGeometry(this).width();
+    // During creation the window has its design width with the tape: only hiding changes it then.
+    if (!show || !loading_) {
+        SetOuterWidth(show ? WidthWithTape(width) : WidthWithoutTape(width));
+        ElasticForm->UpdateControlBounds(this);
+    }
+    SetMinMaxSize();
+    ElasticForm->ResetDesignSize();
+    ElasticForm->ResumeScaling();
+    if (!loading_)
+        ElasticForm->SaveFormState();
+    if (show)
+        PositionToTapeBottom();
+    AdjustFormPosition();
+}
+
+void TfrmMain::ResetButtonSize(TabcPicSpeedBtn* button, int height, int width, int top, int left, int points)
+{
+    button->setGeometry(left, top, width, height);
+    QFont f = button->font();
+    f.setPixelSize(PointsToPixels(points));
+    button->setFont(f);
+    ElasticForm->UpdateControlBounds(button);
+}
+
+void TfrmMain::ResetMemoSize(QWidget* memo, int height, int width, int top, int left, int points)
+{
+    memo->setGeometry(left, top, width, height);
+    QFont f = memo->font();
+    f.setPixelSize(PointsToPixels(points));
+    memo->setFont(f);
+    ElasticForm->UpdateControlBounds(memo);
 }
 
 void TfrmMain::memDisplayValueEnter()
@@ -837,8 +1013,68 @@ void TfrmMain::mnuEditClearTapeClick()
         memTape_->clear();
 }
 
-void TfrmMain::mnuEditResetSizeClick() {}
-void TfrmMain::mnuViewHistoryTapeClick() {}
+void TfrmMain::mnuEditResetSizeClick()
+{
+    Guarded([this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ElasticForm->SuspendScaling();
+        // Whatever happens in between, the scaler resumes and the cursor comes back.
+        struct Finish
+        {
+            TfrmMain* w;
+            ~Finish()
+            {
+                try {
+                    w->ElasticForm->ResetDesignSize();
+                    w->ElasticForm->ResumeScaling();
+                    w->PositionToTapeBottom();
+                    w->AdjustFormPosition();
+                } catch (...) {
+                }
+                QApplication::restoreOverrideCursor();
+            }
+        } finish{this};
+
+        QRect outer = platform::OuterGeometry(this);
+        outer.setSize(QSize(Checked("mnuViewHistoryTape") ? DesignWidthWithTape : DesignWidthWithoutTape,
+                            DesignHeight));
+        platform::SetOuterGeometry(this, outer);
+        ElasticForm->UpdateControlBounds(this);
+
+        statusBar_->setFixedHeight(StatusBarHeight);
+        QFont statusFont = statusBar_->font();
+        statusFont.setPixelSize(PointsToPixels(8));
+        statusBar_->setFont(statusFont);
+        statusPanel_->setFixedWidth(StatusPanelWidth);
+        ElasticForm->UpdateControlBounds(statusBar_);
+
+        edtFocus_->setGeometry(8, 9, 1, 1);
+        QFont sinkFont = edtFocus_->font();
+        sinkFont.setPixelSize(PointsToPixels(10));
+        edtFocus_->setFont(sinkFont);
+        ElasticForm->UpdateControlBounds(edtFocus_);
+
+        ResetMemoSize(memTape_, 233, 226, 8, 268, 8);
+        ResetMemoSize(memDisplayValue_, 24, 245, 9, 8, 10);
+
+        // The keys in their order, with their design bounds and font sizes in points.
+        for (const char* name :
+             {"btnBack",    "btnCE",         "btnC",      "btn000",       "btn00",       "btn0",
+              "btn1",       "btn2",          "btn3",      "btn4",         "btn5",        "btn6",
+              "btn7",       "btn8",          "btn9",      "btnPlusMinus", "btnDecimal",  "btnSquareRoot",
+              "btnPercent", "btnReciprocal", "btnDivide", "btnMultiply",  "btnSubtract", "btnAdd",
+              "btnEquals",  "btnMC",         "btnMR",     "btnMS",        "btnMAdd",     "btnMSubtract"}) {
+            const KeySpec& k = KeyByName(name);
+            ResetButtonSize(buttons_.at(QString::fromLatin1(name)), k.height, k.width, k.top, k.left,
+                            k.fontPoints);
+        }
+    });
+}
+
+void TfrmMain::mnuViewHistoryTapeClick()
+{
+    Guarded([this] { ToggleTape(); });
+}
 
 // A checkable item's check mark is inverted by the menu before these handlers run.
 void TfrmMain::mnuViewFlatButtonsClick()
@@ -851,7 +1087,10 @@ void TfrmMain::mnuOptionsAlwaysOnTopClick()
     Guarded([this] { ToggleOnTop(); });
 }
 
-void TfrmMain::mnuOptionsTrayIconClick() {}
+void TfrmMain::mnuOptionsTrayIconClick()
+{
+    Guarded([this] { ToggleTrayIcon(); });
+}
 
 void TfrmMain::mnuOptionsRunOnStartupClick()
 {
@@ -1004,7 +1243,7 @@ void TfrmMain::mnuHelpAboutCalculatorClick()
 
 void TfrmMain::mnuTrayOpenQuorlaneCalculatorClick()
 {
-    BringToFront();
+    Guarded([this] { TrayIcon->RestoreFromTray(); });
 }
 
 void TfrmMain::mnuTrayExitClick()

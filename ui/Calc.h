@@ -23,6 +23,8 @@ class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
 class TabcPicSpeedBtn;
+class TElasticForm;
+class TStTrayIcon;
 
 namespace ui {
 
@@ -71,7 +73,22 @@ public:
     // activated together with its open dialog.
     void BringToFront();
 
+    // The proportional scaler of the whole window, and the notification-area icon.
+    TElasticForm* ElasticForm = nullptr;
+    TStTrayIcon* TrayIcon = nullptr;
+    void ToggleTrayIcon();
+
+    // Window size and position.
+    QRect GetWorkArea() const;
+    void AdjustFormPosition();
+    void SetMinMaxSize();
+    void ElasticFormAfterResize();
+    void PositionToTapeBottom();
+    void ResetButtonSize(TabcPicSpeedBtn* button, int height, int width, int top, int left, int points);
+    void ResetMemoSize(QWidget* memo, int height, int width, int top, int left, int points);
+
     // Options and colour schemes.
+    void ToggleTape();
     void ToggleFlatButtons();
     void ToggleOnTop();
     void ToggleRunOnStartup();
@@ -85,6 +102,10 @@ public:
     const QString& TapeFileName() const { return tapeFileName_; }
     void SaveFile(const QString& fileName, int margin);
     void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+
+signals:
+    // The window's close was granted: the program ends.
+    void Closed();
 
 public slots:
     void mnuFileSaveClick();
@@ -117,6 +138,10 @@ private:
 
     void CreateControls();
     void CreateMenus();
+    void CreateScaler();
+    void CreateTrayIcon();
+    void SetOuterWidth(int width);
+    void SetOuterSize(QSize size);
     void LoadPictures();
     void FormCreate(const QStringList& arguments);
     void FormShow();

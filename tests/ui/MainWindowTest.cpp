@@ -334,6 +334,7 @@ TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 TEST_F(MainWindow, DecimalKeyShowsTheLocaleSeparator)
 {
     platform::ScopedSeparatorOverride comma(',', '\'');
+    w.reset(); // one calculator window (and tray icon) per program
     ui::TfrmMain european;
     EXPECT_EQ(european.Button(QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));
     EXPECT_EQ(european.Engine().State().GroupChar, ' ');

@@ -218,6 +218,7 @@ TEST_F(Options, AFailedWriteKeepsTheWindowOpen)
     w.show();
     // A folder where the hive file should be: the hive cannot be replaced.
     const std::filesystem::path hive = TRegistry::HiveFile(platform::HKEY_CURRENT_USER);
+    std::filesystem::remove(hive);
     std::filesystem::create_directories(hive);
     d.expectBoxes = true;
     EXPECT_FALSE(w.close());
