@@ -1045,6 +1045,7 @@ void TfrmMain::mnuEditResetSizeClick()
         QFont statusFont = statusBar_->font();
         statusFont.setPixelSize(PointsToPixels(8));
         statusBar_->setFont(statusFont);
+        statusPanel_->setFont(statusFont); // the panel's own font follows the status bar's
         statusPanel_->setFixedWidth(StatusPanelWidth);
         ElasticForm->UpdateControlBounds(statusBar_);
 

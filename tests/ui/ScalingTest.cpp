@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -111,6 +112,8 @@ TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
     EXPECT_EQ(w->Button(QStringLiteral("btnAdd"))->geometry(), QRect(176, 180, 38, 62));
     EXPECT_EQ(w->findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->geometry(), QRect(268, 8, 226, 233));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("memDisplayValue"))->geometry(), QRect(8, 9, 245, 24));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->font().pixelSize(), 11);
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->width(), 200);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
