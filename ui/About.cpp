@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -17,32 +16,6 @@
 
 namespace ui {
 namespace {
-
-QFont Font(const char* family, int pixels, bool bold = false, bool underline = false)
-{
-    QFont f(QString::fromLatin1(family));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setUnderline(underline);
-    return f;
-}
-
-// A bevel shown as a sunken line along its bottom.
-class BottomLineBevel : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawLine(0, height() - 2, width() - 1, height() - 2);
-        p.setPen(palette().color(QPalette::Light));
-        p.drawLine(0, height() - 1, width() - 1, height() - 1);
-    }
-};
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect, const QFont& font,
                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop)
@@ -58,22 +31,22 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 } // namespace
 
 TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : NoCancelDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quorlane Calculator"));
     setModal(true);
     setFixedSize(271, 289);
-    setFont(Font("MS Sans Serif", 11));
+    setFont(DesignFont("MS Sans Serif", 11));
 
     QPalette purple = palette();
     purple.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x80));
     lblCompany_ = AddLabel(this, "lblCompany", QStringLiteral("CompanyName"), {40, 12, 243, 39},
-                           Font("Tahoma", 32, true));
+                           DesignFont("Tahoma", 32, true));
     lblCompany_->setPalette(purple);
     lblProduct_ = AddLabel(this, "lblProduct", QStringLiteral("ProductName"), {40, 44, 253, 45},
-                           Font("Tahoma", 37, true));
+                           DesignFont("Tahoma", 37, true));
     lblProduct_->setPalette(purple);
 
     auto* logo = new QLabel(this);
@@ -82,18 +55,18 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     logo->setPixmap(QIcon(QStringLiteral(":/icons/calculator.svg")).pixmap(32, 32));
 
     lblVersion_ = AddLabel(this, "lblVersion", QStringLiteral("FileVersion"), {8, 100, 253, 13},
-                           Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+                           DesignFont("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
     lblCopyright_ = AddLabel(this, "lblCopyright", QStringLiteral("LegalCopyRight"), {8, 116, 253, 13},
-                             Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+                             DesignFont("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
     lblHyperlink_ = AddLabel(this, "lblHyperlink", QString::fromLatin1(ProductWebAddress), {68, 136, 129, 13},
-                             Font("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
+                             DesignFont("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
     QPalette blue = palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     lblHyperlink_->setPalette(blue);
     lblHyperlink_->setCursor(Qt::PointingHandCursor);
     lblHyperlink_->installEventFilter(this);
 
-    auto* first = new BottomLineBevel(this);
+    auto* first = new LineBevel(LineBevel::Side::Bottom, this);
     first->setObjectName(QStringLiteral("bvlFirst"));
     first->setGeometry(8, 168, 253, 6);
 
@@ -105,7 +78,7 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     warning->setLineWrapMode(QPlainTextEdit::NoWrap);
     warning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     warning->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    warning->setFont(Font("Arial", 9));
+    warning->setFont(DesignFont("Arial", 9));
     QPalette face = warning->palette();
     face.setColor(QPalette::Base, palette().color(QPalette::Button));
     warning->setPalette(face);
@@ -115,7 +88,7 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     warning->installEventFilter(this);
     memWarning_ = warning;
 
-    auto* second = new BottomLineBevel(this);
+    auto* second = new LineBevel(LineBevel::Side::Bottom, this);
     second->setObjectName(QStringLiteral("bvlSecond"));
     second->setGeometry(8, 240, 253, 6);
 
@@ -168,17 +141,7 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
         (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn)) {
         memWarningClick();
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TfrmAbout::keyPressEvent(QKeyEvent* event)
-{
-    // No button is a cancel button: Esc does nothing.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    return NoCancelDialog::eventFilter(watched, event);
 }
 
 } // namespace ui

@@ -2,7 +2,7 @@
 // TfrmAbout: the modal about window. Company, product, file version and copyright come from the
 // version block of the program's own executable; the web address opens in the desktop's browser.
 
-#include <QDialog>
+#include "ui/DialogParts.h"
 #include <QString>
 
 class QLabel;
@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace ui {
 
-class TfrmAbout : public QDialog
+class TfrmAbout : public NoCancelDialog
 {
     Q_OBJECT
 
@@ -25,7 +25,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate(const QString& executable);

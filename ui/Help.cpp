@@ -3,7 +3,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -12,30 +11,9 @@ namespace {
 
 const QColor PaleYellow(0xFF, 0xFF, 0xE1);
 
-// A bevel shown as a sunken line along its left side (dark, then light).
-class LeftLineBevel : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawLine(0, 0, 0, height() - 1);
-        p.setPen(palette().color(QPalette::Light));
-        p.drawLine(1, 0, 1, height() - 1);
-    }
-};
-
 QFont SansSerif(int pixels, bool bold = false, bool underline = false)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setUnderline(underline);
-    return f;
+    return DesignFont("MS Sans Serif", pixels, bold, underline);
 }
 
 struct Column
@@ -62,8 +40,8 @@ constexpr Column columns[] = {
 } // namespace
 
 TfrmHelp::TfrmHelp(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : NoCancelDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Keyboard Equivalents"));
@@ -101,7 +79,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
         l->setFont(SansSerif(13, true, true));
     }
 
-    auto* divider = new LeftLineBevel(panel);
+    auto* divider = new LineBevel(LineBevel::Side::Left, panel);
     divider->setObjectName(QStringLiteral("bvlLine"));
     divider->setGeometry(200, 48, 9, 197);
 
@@ -148,17 +126,7 @@ bool TfrmHelp::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && qobject_cast<QPlainTextEdit*>(watched) != nullptr)
         memButton1Enter();
-    return QDialog::eventFilter(watched, event);
-}
-
-void TfrmHelp::keyPressEvent(QKeyEvent* event)
-{
-    // No button is a cancel button: Esc does nothing.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    return NoCancelDialog::eventFilter(watched, event);
 }
 
 } // namespace ui

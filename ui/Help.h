@@ -2,14 +2,14 @@
 // TfrmHelp: the keyboard equivalents window. A modeless list of each calculator button and the key
 // that drives it, in two pairs of columns; its only action is Close.
 
-#include <QDialog>
+#include "ui/DialogParts.h"
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
 
-class TfrmHelp : public QDialog
+class TfrmHelp : public NoCancelDialog
 {
     Q_OBJECT
 
@@ -20,7 +20,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void memButton1Enter();

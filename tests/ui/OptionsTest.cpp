@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "SettingsFixture.h"
 #include "controls/Abcbtn.h"
 #include "platform/Autostart.h"
 #include "platform/Registry.h"
@@ -28,25 +29,16 @@ using uitest::FakeDialogs;
 
 namespace {
 
-class Options : public ::testing::Test
+class Options : public uitest::SettingsFixture
 {
 protected:
     void SetUp() override
     {
-        FakeDialogs::Instance().Reset();
-        ASSERT_TRUE(dir.isValid());
-        hives = std::make_unique<platform::ScopedHiveDirectories>(
-            dir.filePath(QStringLiteral("user")).toStdString(),
-            dir.filePath(QStringLiteral("machine")).toStdString());
+        SettingsFixture::SetUp();
         qputenv("QUORLANE_AUTOSTART_SYSTEM_DIR",
                 QFile::encodeName(dir.filePath(QStringLiteral("system-autostart"))));
         qputenv("QUORLANE_AUTOSTART_USER_DIR",
                 QFile::encodeName(dir.filePath(QStringLiteral("user-autostart"))));
-    }
-    void TearDown() override
-    {
-        FakeDialogs::Instance().Reset();
-        hives.reset();
     }
 
     // Values under the options key, written before the window starts.
@@ -99,9 +91,6 @@ protected:
         }
         return false;
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<platform::ScopedHiveDirectories> hives;
 };
 
 TEST_F(Options, NoStoredOptionsGiveTheDesignStates)

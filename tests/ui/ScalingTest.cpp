@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "SettingsFixture.h"
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
 #include "platform/Registry.h"
@@ -26,22 +27,10 @@ using uitest::FakeDialogs;
 
 namespace {
 
-class Scaling : public ::testing::Test
+class Scaling : public uitest::SettingsFixture
 {
 protected:
-    void SetUp() override
-    {
-        FakeDialogs::Instance().Reset();
-        ASSERT_TRUE(dir.isValid());
-        hives = std::make_unique<platform::ScopedHiveDirectories>(
-            dir.filePath(QStringLiteral("user")).toStdString(),
-            dir.filePath(QStringLiteral("machine")).toStdString());
-    }
-    void TearDown() override
-    {
-        hives.reset();
-        FakeDialogs::Instance().Reset();
-    }
+    void SetUp() override { SettingsFixture::SetUp(); }
     static std::unique_ptr<ui::TfrmMain> Open()
     {
         auto w = std::make_unique<ui::TfrmMain>();
@@ -60,9 +49,6 @@ protected:
     {
         return w.findChild<QAction*>(QString::fromLatin1(name));
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<platform::ScopedHiveDirectories> hives;
 };
 
 TEST_F(Scaling, TheDesignWindowHasItsDesignSizes)

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "SettingsFixture.h"
 #include "controls/StTrIcon.h"
 #include "platform/Registry.h"
 #include "platform/qt/TrayShell.h"
@@ -25,24 +26,19 @@ using uitest::FakeDialogs;
 
 namespace {
 
-class Tray : public ::testing::Test
+class Tray : public uitest::SettingsFixture
 {
 protected:
     void SetUp() override
     {
-        FakeDialogs::Instance().Reset();
-        ASSERT_TRUE(dir.isValid());
-        hives = std::make_unique<platform::ScopedHiveDirectories>(
-            dir.filePath(QStringLiteral("user")).toStdString(),
-            dir.filePath(QStringLiteral("machine")).toStdString());
+        SettingsFixture::SetUp();
         shell = std::make_shared<platform::tray::TFakeTrayShell>();
         scoped = std::make_unique<platform::tray::ScopedTrayShell>(shell);
     }
     void TearDown() override
     {
         scoped.reset();
-        hives.reset();
-        FakeDialogs::Instance().Reset();
+        SettingsFixture::TearDown();
     }
     void StoreOptions(bool trayIcon, bool runOnStartup)
     {
@@ -63,8 +59,6 @@ protected:
         return w.findChild<QAction*>(QString::fromLatin1(name));
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<platform::ScopedHiveDirectories> hives;
     std::shared_ptr<platform::tray::TFakeTrayShell> shell;
     std::unique_ptr<platform::tray::ScopedTrayShell> scoped;
 };
