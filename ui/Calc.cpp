@@ -228,6 +228,26 @@ QString Latin1(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Tells when the application's palette changes (only the application object receives that).
+class PaletteWatch : public QObject
+{
+public:
+    PaletteWatch(QObject* parent, std::function<void()> changed)
+        : QObject(parent), changed_(std::move(changed))
+    {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange)
+            changed_();
+        return false;
+    }
+
+private:
+    std::function<void()> changed_;
+};
+
 } // namespace
 
 void InitResources()
@@ -258,7 +278,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateScaler();
     CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
     FormCreate(arguments);
-    QCoreApplication::instance()->installEventFilter(this);
+    // The desktop's colours changed: the system colours of the scheme follow them.
+    auto* paletteWatch = new PaletteWatch(this, [this] { ApplyWindowColors(); });
+    QCoreApplication::instance()->installEventFilter(paletteWatch);
     // The pictures come once the window is on the screen: loading their format costs start-up time.
     QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
 }
@@ -849,12 +871,6 @@ void TfrmMain::FormKeyUp()
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // The desktop's colours changed: system colours of the scheme follow them.
-    if (watched == QCoreApplication::instance()) {
-        if (event->type() == QEvent::ApplicationPaletteChange)
-            ApplyWindowColors();
-        return false;
-    }
     if ((watched == memDisplayValue_ || watched == memTape_) && event->type() == QEvent::FocusIn) {
         memDisplayValueEnter();
         return false;
@@ -873,13 +889,18 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         auto* e = static_cast<QKeyEvent*>(event);
         const platform::VirtualKey key = platform::VirtualKeyFromEvent(*e);
+        bool taken = false;
         Guarded([&] {
-            if (FormShortCut(key) || MenuShortCut(key))
-                return;
-            FormKeyDown(key);
+            taken = FormShortCut(key) || MenuShortCut(key);
+            if (!taken)
+                FormKeyDown(key);
         });
-        // The focus sink's text is never used: it takes no keys at all.
-        return true;
+        if (taken)
+            return true; // consumed: the menus and the key-down stage never see it
+        // The character stage: Enter (also Ctrl+M), Ctrl+L and Esc are discarded; everything else
+        // reaches the focus sink, whose text is never used.
+        const QString text = e->text();
+        return !text.isEmpty() && FormKeyPress(text.at(0));
     }
     case QEvent::KeyRelease: {
         auto* e = static_cast<QKeyEvent*>(event);

@@ -281,8 +281,21 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_EQ(QApplication::focusWidget(), Sink());
     Key(Qt::Key_4);
     EXPECT_EQ(Display(), "4");
-    // Enter, Ctrl+L and Esc never reach the sink; its text is never touched by keys.
-    EXPECT_EQ(Child<QLineEdit>("edtFocus")->text(), QStringLiteral("edtFocus"));
+    // Characters reach the sink, except Enter (also Ctrl+M), Ctrl+L and Esc.
+    auto* sink = Child<QLineEdit>("edtFocus");
+    sink->clear();
+    Key(Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    Key(Qt::Key_M, Qt::ControlModifier, QStringLiteral("\r"));
+    Key(Qt::Key_L, Qt::ControlModifier, QString(QChar(12)));
+    Key(Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    EXPECT_EQ(sink->text(), QStringLiteral("5"));
+    EXPECT_EQ(Display(), "0"); // Enter totalled 45, Ctrl+M stored it, Ctrl+L cleared memory, Esc cleared
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    EXPECT_TRUE(w->FormKeyPress(QChar(13)));
+    EXPECT_TRUE(w->FormKeyPress(QChar(12)));
+    EXPECT_TRUE(w->FormKeyPress(QChar(27)));
+    EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
 }
 
 TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
