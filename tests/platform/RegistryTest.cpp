@@ -19,6 +19,7 @@
 namespace {
 
 using namespace platform;
+using regtest::ProductKeyHive;
 using regtest::ReadBytes;
 using regtest::RegistryFixture;
 using regtest::WriteBytes;
@@ -189,24 +190,16 @@ TEST_F(Registry, FileHasTheClassicExportLayout)
         registry->WriteInteger("Total Controls", 42);
         registry->WriteString("Visible 0", "1");
     }
-    EXPECT_EQ(ReadBytes(UserFile()), "Windows Registry Editor Version 5.00\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\frmMain]\n"
-                                     "\"Total Controls\"=dword:0000002a\n"
-                                     "\"Visible 0\"=\"1\"\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
-                                     "\"Color\"=dword:00000003\n"
-                                     "\"Flat\"=dword:00000000\n"
-                                     "\"Tape\"=dword:00000001\n");
+    EXPECT_EQ(ReadBytes(UserFile()),
+              std::string(ProductKeyHive) +
+                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\frmMain]\n"
+                  "\"Total Controls\"=dword:0000002a\n"
+                  "\"Visible 0\"=\"1\"\n"
+                  "\n"
+                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                  "\"Color\"=dword:00000003\n"
+                  "\"Flat\"=dword:00000000\n"
+                  "\"Tape\"=dword:00000001\n");
     EXPECT_FALSE(std::filesystem::exists(MachineFile()));
 }
 
@@ -811,20 +804,12 @@ TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptBeforeTheNextWrite)
         registry->WriteInteger("Color", 4);
     }
     EXPECT_EQ(ReadBytes(UserFile().string() + ".bad"), bytes);
-    EXPECT_EQ(ReadBytes(UserFile()), "Windows Registry Editor Version 5.00\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
-                                     "\n"
-                                     "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
-                                     "\"Color\"=dword:00000004\n"
-                                     "\"Flat\"=dword:00000001\n"
-                                     "\"OnTop\"=dword:00000001\n");
+    EXPECT_EQ(ReadBytes(UserFile()),
+              std::string(ProductKeyHive) +
+                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                  "\"Color\"=dword:00000004\n"
+                  "\"Flat\"=dword:00000001\n"
+                  "\"OnTop\"=dword:00000001\n");
     // The file is sound now: the next write keeps no copy.
     std::filesystem::remove(UserFile().string() + ".bad");
     OpenSettings(false)->WriteInteger("Color", 5);

@@ -23,6 +23,19 @@ namespace regtest {
 
 namespace fs = std::filesystem;
 
+// The start of a user hive file holding only keys under the product key: the header and the
+// product key's ancestors, each an empty section.
+inline constexpr char ProductKeyHive[] = "Windows Registry Editor Version 5.00\n"
+                                         "\n"
+                                         "[HKEY_CURRENT_USER\\Software]\n"
+                                         "\n"
+                                         "[HKEY_CURRENT_USER\\Software\\Quorlane]\n"
+                                         "\n"
+                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator]\n"
+                                         "\n"
+                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
+                                         "\n";
+
 inline bool RunningAsRoot()
 {
     return ::geteuid() == 0;
