@@ -44,6 +44,33 @@ bool WriteFileAtomically(const fs::path& file, std::string_view text)
     return true;
 }
 
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool ValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80                   ? 1
+                           : lead >= 0xC2 && lead < 0xE0 ? 2
+                           : lead >= 0xE0 && lead < 0xF0 ? 3
+                           : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                         : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            value = value << 6 | (next & 0x3F);
+        }
+        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 bool Hidden(const fs::path& file)
 {
     std::ifstream in(file);
@@ -73,29 +100,46 @@ AutostartFolders DefaultAutostartFolders()
 
 std::string DesktopExecArgument(std::string_view argument)
 {
+    if (!ValidUtf8(argument))
+        throw std::runtime_error(
+            "The program could not be set to start at logon: its path is not UTF-8 text, "
+            "which an autostart entry cannot hold.");
     std::string quoted = "\"";
     for (const char c : argument) {
         switch (c) {
         case '"':
         case '`':
         case '$':
-            quoted += '\\';
+            quoted += "\\\\"; // the Exec rules' backslash, itself escaped for the string syntax
             quoted += c;
             break;
         case '\\':
-            quoted += "\\\\\\\\"; // escaped for the Exec line, then for the file's string syntax
+            quoted += "\\\\\\\\"; // escaped for the Exec line, then both for the string syntax
             break;
         case '%':
             quoted += "%%";
             break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
+        case '\r':
+            quoted += "\\r";
+            break;
         default:
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                throw std::runtime_error("The program could not be set to start at logon: its path holds a "
+                                         "control character, which an autostart entry cannot hold.");
             quoted += c;
         }
     }
     return quoted + "\"";
 }
 
-std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments)
+std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments,
+                               std::string_view icon)
 {
     std::string text = "[Desktop Entry]\nType=Application\nName=";
     text += name;
@@ -105,8 +149,41 @@ std::string AutostartEntryText(std::string_view name, std::string_view program, 
         text += ' ';
         text += arguments;
     }
+    if (!icon.empty()) {
+        text += "\nIcon=";
+        text += icon;
+    }
     text += "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     return text;
+}
+
+fs::path ProgramPathFromExeLink(std::string_view link)
+{
+    std::error_code ec;
+    const fs::path path(link);
+    if (fs::exists(path, ec))
+        return path;
+    // The kernel marks a file that was unlinked while it runs; a package upgrade puts the new version
+    // at the same path.
+    constexpr std::string_view deleted = " (deleted)";
+    if (link.size() > deleted.size() && link.substr(link.size() - deleted.size()) == deleted) {
+        const fs::path replaced(link.substr(0, link.size() - deleted.size()));
+        if (fs::exists(replaced, ec))
+            return replaced;
+    }
+    throw std::runtime_error("The program could not be set to start at logon: its file " + std::string(link) +
+                             " no longer exists.");
+}
+
+fs::path RunningProgramPath()
+{
+    std::error_code ec;
+    const fs::path link = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        throw std::runtime_error("The program could not be set to start at logon: its own file cannot be "
+                                 "found (/proc/self/exe: " +
+                                 ec.message() + ").");
+    return ProgramPathFromExeLink(link.native());
 }
 
 fs::path WriteAutostartEntry(const AutostartFolders& folders, std::string_view fileName,

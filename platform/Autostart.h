@@ -19,13 +19,26 @@ struct AutostartFolders
 // replace them (tests).
 AutostartFolders DefaultAutostartFolders();
 
-// `argument` as one argument of a Desktop Entry's Exec line: in double quotes, with the double quote,
-// backquote, dollar and backslash escaped by a backslash, % written %%, and the backslashes escaped
-// once more as the file's string syntax asks.
+// `argument` as one argument of a Desktop Entry's Exec line, as the file holds it. The Exec rules put
+// it in double quotes with the double quote, backquote, dollar and backslash escaped by a backslash
+// and % written %%; the file's string syntax then doubles every backslash and writes a newline, tab
+// or CR as \n, \t, \r. Throws std::runtime_error for what an entry cannot hold: text that is not
+// UTF-8, or another control character.
 std::string DesktopExecArgument(std::string_view argument);
 
-// The entry's text: runs `program` with `arguments` (already written as Exec arguments).
-std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments);
+// The entry's text: runs `program` with `arguments` (already written as Exec arguments), shown with
+// the icon named `icon` where session settings list it.
+std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments,
+                               std::string_view icon = {});
+
+// The running program's file, from /proc/self/exe with every link resolved: the file an autostart
+// entry should start. A program file replaced while it runs (a package upgrade) counts as the file
+// now at its path. Throws std::runtime_error when the file is gone.
+std::filesystem::path RunningProgramPath();
+
+// The same from the text of the /proc/self/exe link (tests): "PATH (deleted)" names PATH when a file
+// is there again.
+std::filesystem::path ProgramPathFromExeLink(std::string_view link);
 
 // Writes `fileName` (e.g. "quorlane-calculator.desktop") into the system folder, or into the user's
 // where the system folder may not be written; returns the file written. Throws std::runtime_error

@@ -1141,10 +1141,11 @@ void TfrmMain::ToggleRunOnStartup()
     const bool wanted = Checked("mnuOptionsRunOnStartup");
     try {
         if (wanted) {
-            const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+            // The file this process runs from, so an installed program starts the installed file.
             platform::WriteAutostartEntry(
                 folders, AutostartFileName,
-                platform::AutostartEntryText(ApplicationTitle, program.constData(), "/tray"));
+                platform::AutostartEntryText(ApplicationTitle, platform::RunningProgramPath().native(),
+                                             "/tray"));
         } else {
             platform::RemoveAutostartEntry(folders, AutostartFileName);
         }

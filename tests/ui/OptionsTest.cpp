@@ -327,16 +327,21 @@ TEST(AutostartEntry, ExecQuotingFollowsTheDesktopEntryRules)
     const std::pair<const char*, const char*> cases[] = {
         {"/usr/bin/quorcalc", "\"/usr/bin/quorcalc\""},
         {"/opt/My Apps/quorcalc", "\"/opt/My Apps/quorcalc\""},
-        {"/a\"b`c$d", "\"/a\\\"b\\`c\\$d\""},
+        {"/a\"b`c$d", "\"/a\\\\\"b\\\\`c\\\\$d\""},
+        {"/new\nline\ttab", "\"/new\\nline\\ttab\""},
         {"/100%/x", "\"/100%%/x\""},
         {"/back\\slash", "\"/back\\\\\\\\slash\""},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(platform::DesktopExecArgument(in), out) << in;
+    // What an entry cannot hold is refused, never written half.
+    for (const char* bad : {"/bad\x01char", "/latin1\xe9", "/cut\xc3"})
+        EXPECT_THROW(platform::DesktopExecArgument(bad), std::runtime_error) << bad;
+    EXPECT_EQ(platform::DesktopExecArgument("/caf\xc3\xa9"), "\"/caf\xc3\xa9\"");
     EXPECT_EQ(
-        platform::AutostartEntryText("Quorlane Calculator", "/opt/My Apps/quorcalc", "/tray"),
+        platform::AutostartEntryText("Quorlane Calculator", "/opt/My Apps/quorcalc", "/tray", "x.y.Z"),
         "[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nExec=\"/opt/My Apps/quorcalc\" /tray\n"
-        "Terminal=false\nX-GNOME-Autostart-enabled=true\n");
+        "Icon=x.y.Z\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
 }
 
 TEST(AutostartEntry, TheUsersFolderServesWhenTheSystemOneCannotBeWritten)
