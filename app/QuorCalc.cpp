@@ -4,8 +4,14 @@
 #include <QWidget>
 
 #include <clocale>
+#include <cstdlib>
 #include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
 #include "platform/qt/LocaleQt.h"
 #include "ui/Calc.h"
@@ -44,8 +50,21 @@ private:
 
 int QuorCalc(int argc, char** argv)
 {
-    // The guard is set up first, under the program's default title.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const std::optional<int> status = AnswerInformationOptions(arguments, std::cout, std::cerr))
+        return *status;
+    if (const std::optional<std::string> missing = MissingDisplay(arguments, [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(value != nullptr ? value : "");
+        })) {
+        std::cerr << *missing << '\n';
+        return 1;
+    }
+
+    std::optional<DisplayFailureGuard> displayFailure(std::in_place);
     CalcApplication app(argc, argv);
+    displayFailure.reset();
+    // The guard is set up first, under the program's default title.
     std::setlocale(LC_ALL, "");
     platform::UseSystemLocaleSeparators();
     InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
@@ -57,12 +76,12 @@ int QuorCalc(int argc, char** argv)
         return 0;
     }
 
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
+    QStringList windowArguments = QApplication::arguments();
+    windowArguments.removeFirst();
     // Hidden in the notification area the calculator has no visible window; the program ends when
     // the calculator's own close is granted, not when some other window closes last.
     QApplication::setQuitOnLastWindowClosed(false);
-    ui::TfrmMain frmMain(arguments);
+    ui::TfrmMain frmMain(windowArguments);
     QObject::connect(&frmMain, &ui::TfrmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
     if (!frmMain.StartHidden())

@@ -21,6 +21,7 @@ bool UsableSeparator(char c, bool group)
 std::string UsageText()
 {
     return "usage: quorcalc-cli [--decimal C] [--group C] SUBCOMMAND\n"
+           "       quorcalc-cli --help | --version\n"
            "\n"
            "Subcommands:\n"
            "  bcd    read decimal requests from standard input, one per line, fields separated by TAB;\n"
@@ -29,7 +30,9 @@ std::string UsageText()
            "\n"
            "Options:\n"
            "  --decimal C   use C as the decimal separator instead of the locale's\n"
-           "  --group C     use C as the thousands separator instead of the locale's\n";
+           "  --group C     use C as the thousands separator instead of the locale's\n"
+           "  --help        show this text\n"
+           "  --version     show the program's version\n";
 }
 
 CliOptions ParseCommandLine(const std::vector<std::string>& args)
@@ -70,6 +73,8 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
             *target = value[0];
         } else if (a == "-h" || a == "--help") {
             o.subcommand = "help";
+        } else if (a == "--version") {
+            o.subcommand = "version";
         } else if (a.size() > 1 && a[0] == '-' && o.subcommand.empty()) {
             o.error = "unknown option " + std::string(a);
             return o;

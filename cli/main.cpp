@@ -10,6 +10,7 @@
 #include "cli/CliOptions.h"
 #include "cli/KeysCommand.h"
 #include "platform/Locale.h"
+#include "platform/VersionInfo.h"
 
 int main(int argc, char** argv)
 {
@@ -19,6 +20,15 @@ int main(int argc, char** argv)
     const cli::CliOptions options = cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (options.subcommand == "help") {
         std::cout << cli::UsageText();
+        return 0;
+    }
+    if (options.subcommand == "version") {
+        try {
+            std::cout << platform::ProgramVersionText("quorcalc-cli");
+        } catch (const EStException& e) {
+            std::cerr << "quorcalc-cli: " << e.what() << '\n';
+            return 1;
+        }
         return 0;
     }
     if (!options.error.empty()) {

@@ -143,3 +143,14 @@ std::optional<platform::FixedFileInfo> TStVersionInfo::FixedInfo() const
 {
     return platform::QueryFixedFileInfo(Load().Block);
 }
+
+namespace platform {
+
+std::string ProgramVersionText(const std::string& program, const std::string& executable)
+{
+    const TStVersionInfo version(executable);
+    return program + " (" + version.CompanyName() + " " + version.ProductName() + ") " +
+           version.FileVersion() + "\n" + version.LegalCopyright() + "\n";
+}
+
+} // namespace platform

@@ -55,6 +55,12 @@ bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& data
 // The running program's own executable, as the default file name.
 inline constexpr const char* RunningExecutablePath = "/proc/self/exe";
 
+// The `--version` text of a program: "PROGRAM (COMPANY PRODUCT) FILEVERSION" and the copyright line,
+// from the version block of the file at `executable` (the running program's own by default).
+// Raises EStVersionInfoError when the file has none.
+std::string ProgramVersionText(const std::string& program,
+                               const std::string& executable = RunningExecutablePath);
+
 } // namespace platform
 
 // The version reader's error.

@@ -18,6 +18,7 @@ TEST(CliOptions, OptionsStandBeforeOrAfterTheSubcommand)
         {{"bcd", "--decimal", ",", "--group", "."}, "bcd", ',', '.'},
         {{"--group", "'", "bcd"}, "bcd", std::nullopt, '\''},
         {{"--decimal=,", "bcd", "--group= "}, "bcd", ',', ' '},
+        {{"--version"}, "version", std::nullopt, std::nullopt},
     };
     for (const Case& c : cases) {
         const cli::CliOptions o = cli::ParseCommandLine(c.args);

@@ -20,7 +20,14 @@ def run(cli, args, stdin):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
-    cli = parser.parse_args().cli
+    parser.add_argument("--version", required=True, help="the version the build reads from ProgramVersion.h")
+    options = parser.parse_args()
+    cli = options.cli
+
+    # --version: read from the program's version block; it must be the version the build knows.
+    r = run(cli, ["--version"], b"")
+    check("--version", (r.returncode, r.stdout.splitlines()[0]),
+          (0, f"quorcalc-cli (Quorlane Calculator) {options.version}".encode()))
 
     # Options before and after the subcommand; the separators reach every conversion.
     requests = b"parse\t1,5\nfixed\t1234,5\t0\t2\nfmt\t#.##0,00\t1234,5\n\n"
