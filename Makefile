@@ -4,7 +4,9 @@ BENCH_DIR    ?= build-release
 BUILD_TYPE   ?= RelWithDebInfo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps configure build test run cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
+PREFIX       ?= /usr/local
+
+.PHONY: all deps configure build test run install package cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
 
 all: build
 
@@ -26,9 +28,21 @@ test: build
 check-full: build
 	python3 tests/decimal/bcd_differential.py --cli $(BUILD_DIR)/cli/quorcalc-cli --cases 1000000
 
-# The calculator window.
-run: build
+# The calculator window: builds only the program (the tests wait for `make test`).
+run: configure
+	cmake --build $(BUILD_DIR) --target quorcalc
 	./$(BUILD_DIR)/app/quorcalc
+
+# Installs the programs, desktop entry, icons, metadata and manual pages under PREFIX
+# (make install PREFIX=~/.local; DESTDIR is honoured as well).
+install: configure
+	cmake --build $(BUILD_DIR) --target quorlane_install_files
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, checked with lintian: $(BUILD_DIR)/package/quorlane-calculator_VERSION_ARCH.deb.
+package: configure
+	cmake --build $(BUILD_DIR) --target quorlane_install_files
+	./scripts/make-package $(BUILD_DIR)
 
 # The engine's display-free driver on the terminal: one key per line.
 cli: build

@@ -69,7 +69,10 @@ int QuorCalc(int argc, char** argv)
     platform::UseSystemLocaleSeparators();
     InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
 
-    QApplication::setApplicationName(QString::fromLatin1(ui::ApplicationTitle));
+    // The desktop id is the Wayland app id and (as the application name) the X11 window class, so
+    // docks and task bars find the desktop entry and its icon.
+    QApplication::setApplicationName(QString::fromLatin1(ui::DesktopId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ui::DesktopId));
     QApplication::setApplicationDisplayName(QString::fromLatin1(ui::ApplicationTitle));
     if (!guard.IsOnlyInstance()) {
         guard.BringRunningInstanceForward();

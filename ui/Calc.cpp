@@ -54,7 +54,8 @@ constexpr int ClientHeight = 269;
 constexpr int StatusBarHeight = 19;
 constexpr int StatusPanelWidth = 200;
 constexpr int PictureDelayMs = 150;
-constexpr char AutostartFileName[] = "quorlane-calculator.desktop";
+// Earlier builds named the autostart entry this way; it goes whenever the option changes.
+constexpr char OldAutostartFileName[] = "quorlane-calculator.desktop";
 
 // The keypad at design size: position in client pixels, caption font size in points, colour.
 struct KeySpec
@@ -609,7 +610,7 @@ void TfrmMain::CreateTrayIcon()
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->SetActive(false);
     TrayIcon->SetHint(QString::fromLatin1(ApplicationTitle));
-    TrayIcon->SetIcon(QIcon(QStringLiteral(":/icons/tray.svg")));
+    TrayIcon->SetIcon(QIcon(QStringLiteral(":/icons/calculator.svg"))); // the program's own icon
     TrayIcon->SetPopupMenu(mnuTray_);
     TrayIcon->SetCloseToTray(true);
     TrayIcon->Loaded();
@@ -1145,8 +1146,14 @@ void TfrmMain::ToggleRunOnStartup()
             platform::WriteAutostartEntry(
                 folders, AutostartFileName,
                 platform::AutostartEntryText(ApplicationTitle, platform::RunningProgramPath().native(),
-                                             "/tray"));
+                                             "/tray", DesktopId));
+            try {
+                platform::RemoveAutostartEntry(folders, OldAutostartFileName);
+            } catch (const std::runtime_error&) {
+                // A second start at logon only brings the first forward: not worth undoing the option.
+            }
         } else {
+            platform::RemoveAutostartEntry(folders, OldAutostartFileName);
             platform::RemoveAutostartEntry(folders, AutostartFileName);
         }
     } catch (const std::runtime_error& e) {

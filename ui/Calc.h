@@ -32,6 +32,10 @@ struct SchemeColors;
 
 // The application's title: window caption, box captions of the general error report.
 inline constexpr char ApplicationTitle[] = "Quorlane Calculator";
+// The program's desktop id: its desktop entry, icon, Wayland app id and X11 window class.
+inline constexpr char DesktopId[] = QUORLANE_APP_ID;
+// The Run on Startup entry, named like the desktop entry.
+inline constexpr char AutostartFileName[] = QUORLANE_APP_ID ".desktop";
 
 // Loads the program's pictures and font substitutions (once; the main window does it too).
 void InitResources();

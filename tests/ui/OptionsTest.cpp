@@ -253,7 +253,7 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     ui::TfrmMain w;
     QAction* run = w.findChild<QAction*>(QStringLiteral("mnuOptionsRunOnStartup"));
     run->trigger();
-    const std::filesystem::path system = folders.system / "quorlane-calculator.desktop";
+    const std::filesystem::path system = folders.system / ui::AutostartFileName;
     ASSERT_TRUE(std::filesystem::exists(system));
     QFile entry(QString::fromStdString(system.string()));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
@@ -261,8 +261,15 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     EXPECT_TRUE(
         text.contains("Exec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" /tray\n"))
         << text.toStdString();
-    EXPECT_TRUE(platform::AutostartEntryActive(folders, "quorlane-calculator.desktop"));
+    EXPECT_TRUE(platform::AutostartEntryActive(folders, ui::AutostartFileName));
+    // The entry of earlier builds, under its old name, goes with the option.
+    std::filesystem::create_directories(folders.user);
+    QFile old(QString::fromStdString((folders.user / "quorlane-calculator.desktop").string()));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nExec=quorcalc /tray\n");
+    old.close();
     run->trigger();
+    EXPECT_FALSE(platform::AutostartEntryActive(folders, ui::AutostartFileName));
     EXPECT_FALSE(platform::AutostartEntryActive(folders, "quorlane-calculator.desktop"));
     EXPECT_TRUE(FakeDialogs::Instance().boxes.empty()); // removing a missing entry is no error
 
