@@ -229,12 +229,20 @@ def check_window(quorcalc, dest, app_id, root):
             failures.append(f"the window's icon differs from the installed icon ({difference(shown, installed):.1f})")
 
         # Options > Run on Startup from the installed program: the entry names the installed file.
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, timeout=10)
-        subprocess.run(["xdotool", "key", "alt+o"], env=env, timeout=10)
-        time.sleep(0.3)
-        subprocess.run(["xdotool", "key", "r"], env=env, timeout=10)
+        # A slow machine may open the menu after the R arrives (which the keypad then takes): try
+        # again with more time for the menu.
         entry = os.path.join(env["QUORLANE_AUTOSTART_SYSTEM_DIR"], f"{app_id}.desktop")
-        wait_for(lambda: os.path.exists(entry), 10, "the autostart entry")
+        for delay in (0.3, 1.0, 2.0):
+            subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, timeout=10)
+            subprocess.run(["xdotool", "key", "alt+o"], env=env, timeout=10)
+            time.sleep(delay)
+            subprocess.run(["xdotool", "key", "r"], env=env, timeout=10)
+            try:
+                wait_for(lambda: os.path.exists(entry), 3, "the autostart entry")
+                break
+            except RuntimeError:
+                subprocess.run(["xdotool", "key", "Escape"], env=env, timeout=10)
+        wait_for(lambda: os.path.exists(entry), 1, "the autostart entry after Options > Run on Startup")
         lines = open(entry, encoding="utf-8").read().splitlines()
         exec_lines = [line for line in lines if line.startswith("Exec=")]
         check("autostart Exec", exec_lines, ["Exec=" + exec_argument(quorcalc) + " /tray"])
