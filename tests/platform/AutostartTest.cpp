@@ -6,11 +6,12 @@
 
 #include "platform/Autostart.h"
 
-#include <cstdio>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,14 @@ std::string ReadAll(const fs::path& file)
     return s.str();
 }
 
-// A program at `path` that writes its own path and arguments, one per line, to `record`.
+// A program at `path` that writes its own path and arguments, one per line, to `record` (whole: the
+// file appears by a rename).
 void MakeRecordingProgram(const fs::path& path, const fs::path& record)
 {
     fs::create_directories(path.parent_path());
-    std::ofstream(path) << "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > " << ShellQuoted(record.string())
-                        << "\n";
+    const std::string partial = ShellQuoted(record.string() + ".partial");
+    std::ofstream(path) << "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > " << partial << " && mv " << partial
+                        << ' ' << ShellQuoted(record.string()) << "\n";
     fs::permissions(path, fs::perms::owner_all);
 }
 
@@ -82,8 +85,8 @@ struct Starter
         if (std::system(command.c_str()) != 0)
             return "gio launch failed";
         // gio returns once the program is spawned; the record follows at once.
-        for (int i = 0; i < 200 && !fs::exists(record); ++i)
-            std::system("sleep 0.01");
+        for (int i = 0; i < 1000 && !fs::exists(record); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return ReadAll(record);
     }
 
