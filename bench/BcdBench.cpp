@@ -122,6 +122,12 @@ void BM_Decimal128Add(benchmark::State& state)
     RunOverPairs(state, [&](std::size_t i) { benchmark::DoNotOptimize(o.da[i] + o.db[i]); });
 }
 
+void BM_Decimal128Subtract(benchmark::State& state)
+{
+    const Operands& o = Pairs();
+    RunOverPairs(state, [&](std::size_t i) { benchmark::DoNotOptimize(o.da[i] - o.db[i]); });
+}
+
 void BM_Decimal128Multiply(benchmark::State& state)
 {
     const Operands& o = Pairs();
@@ -140,6 +146,8 @@ BENCHMARK(BM_BcdFromText);
 BENCHMARK(BM_Bcd<BcdAdd>)->Name("BM_BcdAdd");
 BENCHMARK(BM_Decimal128Add);
 BENCHMARK(BM_Bcd<stbcd::RegisterAdd>)->Name("BM_RegisterAdd");
+BENCHMARK(BM_Bcd<BcdSubtract>)->Name("BM_BcdSubtract");
+BENCHMARK(BM_Decimal128Subtract);
 BENCHMARK(BM_Bcd<BcdMultiply>)->Name("BM_BcdMultiply");
 BENCHMARK(BM_Decimal128Multiply);
 BENCHMARK(BM_Bcd<stbcd::RegisterMultiply>)->Name("BM_RegisterMultiply");

@@ -63,13 +63,21 @@ TBcd BcdNegate(const TBcd& a)
     return r;
 }
 
-TBcd BcdAdd(const TBcd& a, const TBcd& b)
+namespace {
+
+// a + b, or a - b when `subtract`: the difference is the sum with b's sign turned, computed on the
+// operands as they are (a negated copy of b would cost a store and reload of its ten bytes).
+template<bool subtract>
+TBcd AddSigned(const TBcd& a, const TBcd& b)
 {
     if (IsZero(a))
-        return b;
+        return subtract ? BcdNegate(b) : b;
     if (IsZero(b))
         return a;
-    const Operand x = Split(a), y = Split(b);
+    const Operand x = Split(a);
+    Operand y = Split(b);
+    if constexpr (subtract)
+        y.negative = !y.negative;
 
     // The result is built on b's register, aligned to the larger exponent.
     u64 ra = x.m * 10, rb = y.m * 10;
@@ -118,9 +126,16 @@ TBcd BcdAdd(const TBcd& a, const TBcd& b)
     return PackValue(m, E - z, negative);
 }
 
+} // namespace
+
+TBcd BcdAdd(const TBcd& a, const TBcd& b)
+{
+    return AddSigned<false>(a, b);
+}
+
 TBcd BcdSubtract(const TBcd& a, const TBcd& b)
 {
-    return BcdAdd(a, BcdNegate(b));
+    return AddSigned<true>(a, b);
 }
 
 TBcd BcdMultiply(const TBcd& a, const TBcd& b)

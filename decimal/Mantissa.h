@@ -5,7 +5,9 @@
 // algorithms in a fraction of the time: 18 digits fit a 64-bit integer, a product of two fits 128 bits.
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "decimal/StBCD.h"
 
@@ -30,9 +32,10 @@ inline constexpr u64 MantissaLimit = Pow10[18]; // mantissas lie in [1E17, 1E18)
 inline u64 UnpackMantissa(const TBcd& v)
 {
     // Bytes 1..8 as one little-endian word: digits d18 (lowest nibble) up to d3.
-    u64 x = 0;
-    for (int k = 8; k >= 1; --k)
-        x = (x << 8) | v.bytes[k];
+    u64 x;
+    std::memcpy(&x, &v.bytes[1], sizeof x);
+    if constexpr (std::endian::native == std::endian::big)
+        x = __builtin_bswap64(x);
     x = (x & 0x0F0F0F0F0F0F0F0FULL) + ((x >> 4) & 0x0F0F0F0F0F0F0F0FULL) * 10;
     x = (x & 0x00FF00FF00FF00FFULL) + ((x >> 8) & 0x00FF00FF00FF00FFULL) * 100;
     x = (x & 0x0000FFFF0000FFFFULL) + ((x >> 16) & 0x0000FFFF0000FFFFULL) * 10000;
@@ -81,51 +84,31 @@ inline int DecimalDigits(u64 x)
     return guess + (x >= Pow10[guess] ? 1 : 0);
 }
 
-// x / 10^k for k in 0..19, each case a division by a constant.
-inline u64 DivPow10(u64 x, int k)
+// x / 10^k for x below 2^60 and k in 0..18: one multiplication by a rounded-up reciprocal instead
+// of a division. With m = ceil(2^(60 + l) / 10^k) and 2^l >= 10^k, m * 10^k exceeds 2^(60 + l) by
+// less than 2^l, which keeps floor(x * m / 2^(60 + l)) exact for every x below 2^60.
+struct Reciprocal
 {
-    switch (k) {
-    case 0:
-        return x;
-    case 1:
-        return x / Pow10[1];
-    case 2:
-        return x / Pow10[2];
-    case 3:
-        return x / Pow10[3];
-    case 4:
-        return x / Pow10[4];
-    case 5:
-        return x / Pow10[5];
-    case 6:
-        return x / Pow10[6];
-    case 7:
-        return x / Pow10[7];
-    case 8:
-        return x / Pow10[8];
-    case 9:
-        return x / Pow10[9];
-    case 10:
-        return x / Pow10[10];
-    case 11:
-        return x / Pow10[11];
-    case 12:
-        return x / Pow10[12];
-    case 13:
-        return x / Pow10[13];
-    case 14:
-        return x / Pow10[14];
-    case 15:
-        return x / Pow10[15];
-    case 16:
-        return x / Pow10[16];
-    case 17:
-        return x / Pow10[17];
-    case 18:
-        return x / Pow10[18];
-    default:
-        return x / Pow10[19];
+    u64 m;
+    int shift;
+};
+
+inline constexpr std::array<Reciprocal, 19> Pow10Reciprocals = [] {
+    std::array<Reciprocal, 19> t{};
+    for (int k = 0; k < 19; ++k) {
+        int l = 0;
+        while ((u128{1} << l) < Pow10[k])
+            ++l;
+        const u128 n = u128{1} << (60 + l);
+        t[k] = {static_cast<u64>((n + Pow10[k] - 1) / Pow10[k]), 60 + l};
     }
+    return t;
+}();
+
+constexpr u64 DivPow10(u64 x, int k)
+{
+    const Reciprocal r = Pow10Reciprocals[k];
+    return static_cast<u64>((static_cast<u128>(x) * r.m) >> r.shift);
 }
 
 // floor(n / d) for a quotient known to fit 64 bits, with the remainder.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "BcdTestUtil.h"
+#include "decimal/Mantissa.h"
 
 using bcdtest::Hex;
 
@@ -109,6 +110,29 @@ TEST(KernelAgreement, MultiplyMatchesTheRegisterAlgorithm)
 TEST(KernelAgreement, DivideMatchesTheRegisterAlgorithm)
 {
     ExpectAgreement("div", BcdDivide, stbcd::RegisterDivide, 64);
+}
+
+// The reciprocal division that aligns the smaller operand, at every power and on the edges where a
+// reciprocal rounded the wrong way would be off by one: just below and at each multiple, and at the
+// top of its range.
+TEST(KernelAgreement, DivisionByAPowerOfTenIsExactBelow2To60)
+{
+    using stbcd::detail::DivPow10;
+    using stbcd::detail::Pow10;
+    constexpr std::uint64_t top = (std::uint64_t{1} << 60) - 1;
+    std::mt19937_64 rng(7);
+    for (int k = 0; k <= 18; ++k) {
+        const std::uint64_t d = Pow10[k];
+        std::vector<std::uint64_t> xs{0, 1, d - 1, d, d + 1, top, top - top % d, top - top % d - 1};
+        for (int i = 0; i < 2000; ++i) {
+            const std::uint64_t multiple = (rng() % (top / d + 1)) * d;
+            xs.push_back(multiple);
+            if (multiple > 0)
+                xs.push_back(multiple - 1);
+        }
+        for (const std::uint64_t x : xs)
+            ASSERT_EQ(DivPow10(x, k), x / d) << "x = " << x << ", k = " << k;
+    }
 }
 
 } // namespace
