@@ -278,6 +278,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateScaler();
     CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
     FormCreate(arguments);
+    // Keys reach the keyboard map whichever control of the window has the focus.
+    QCoreApplication::instance()->installEventFilter(this);
     // The desktop's colours changed: the system colours of the scheme follow them.
     auto* paletteWatch = new PaletteWatch(this, [this] { ApplyWindowColors(); });
     QCoreApplication::instance()->installEventFilter(paletteWatch);
@@ -310,7 +312,6 @@ void TfrmMain::CreateControls()
     memDisplayValue_->setCursor(Qt::ArrowCursor);
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
-    memDisplayValue_->installEventFilter(this);
 
     edtFocus_ = new QLineEdit(client_);
     edtFocus_->setObjectName(QStringLiteral("edtFocus"));
@@ -318,7 +319,6 @@ void TfrmMain::CreateControls()
     edtFocus_->setFrame(false);
     edtFocus_->setText(QStringLiteral("edtFocus"));
     edtFocus_->setAccessibleName(QStringLiteral("Keyboard input"));
-    edtFocus_->installEventFilter(this);
     edtFocus_->lower();
 
     memTape_ = new QPlainTextEdit(client_);
@@ -332,7 +332,6 @@ void TfrmMain::CreateControls()
     QTextOption right = memTape_->document()->defaultTextOption();
     right.setAlignment(Qt::AlignRight);
     memTape_->document()->setDefaultTextOption(right);
-    memTape_->installEventFilter(this);
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
@@ -487,6 +486,10 @@ void TfrmMain::CreateMenus()
     separator(help, "mnuHelpLine1");
     connect(add(help, "mnuHelpAboutCalculator", QStringLiteral("&About Quorlane Calculator")),
             &QAction::triggered, this, &TfrmMain::mnuHelpAboutCalculatorClick);
+
+    for (QMenu* menu : {file, mnuEdit_, view, options, help})
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
 
     mnuTray_ = new QMenu(this);
     mnuTray_->setObjectName(QStringLiteral("mnuTray"));
@@ -869,25 +872,55 @@ void TfrmMain::FormKeyUp()
         b->SetGroupIndex(0);
 }
 
+// The window sees every key before the control that holds the focus (key preview): keys for the
+// window's focus widget, whichever it is. While the menu bar shows a highlighted item (keyboard
+// navigation of the menus), its keys are the menu bar's.
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == memDisplayValue_ || watched == memTape_) && event->type() == QEvent::FocusIn) {
-        memDisplayValueEnter();
-        return false;
-    }
-    if (watched != edtFocus_)
-        return QMainWindow::eventFilter(watched, event);
-
     switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == memDisplayValue_ || watched == memTape_)
+            memDisplayValueEnter();
+        break;
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (QWidget* target = KeyPreviewTarget(watched))
+            return KeyPreview(target, static_cast<QKeyEvent*>(event));
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QWidget* TfrmMain::KeyPreviewTarget(QObject* watched)
+{
+    if (!watched->isWidgetType())
+        return nullptr;
+    auto* target = static_cast<QWidget*>(watched);
+    // Only the key's first receiver: the window's focus widget (the window itself without one).
+    // Keys going on to parents afterwards, other windows and popup menus are not the window's.
+    QWidget* receiver = focusWidget() != nullptr ? focusWidget() : this;
+    if (target != receiver || target->window() != this)
+        return nullptr;
+    const auto* bar = qobject_cast<QMenuBar*>(menuWidget());
+    if (bar != nullptr && bar->activeAction() != nullptr)
+        return nullptr;
+    return target;
+}
+
+bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
+{
+    switch (e->type()) {
     case QEvent::ShortcutOverride:
         // Every key goes through the keyboard map below, not through Qt's shortcuts; only Alt
         // combinations stay with the menu bar's accelerators.
-        if (static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier))
+        if (e->modifiers().testFlag(Qt::AltModifier))
             return false;
-        event->accept();
+        e->accept();
         return true;
     case QEvent::KeyPress: {
-        auto* e = static_cast<QKeyEvent*>(event);
         const platform::VirtualKey key = platform::VirtualKeyFromEvent(*e);
         bool taken = false;
         Guarded([&] {
@@ -900,17 +933,30 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         // The character stage: Enter (also Ctrl+M), Ctrl+L and Esc are discarded; everything else
         // reaches the focus sink, whose text is never used.
         const QString text = e->text();
-        return !text.isEmpty() && FormKeyPress(text.at(0));
+        if (!text.isEmpty() && FormKeyPress(text.at(0)))
+            return true;
+        if (target == edtFocus_)
+            return false;
+        // Another control holds the focus (the menu bar after its use): the focus goes back to the sink.
+        edtFocus_->setFocus(Qt::OtherFocusReason);
+        return true;
     }
-    case QEvent::KeyRelease: {
-        auto* e = static_cast<QKeyEvent*>(event);
+    case QEvent::KeyRelease:
         if (!e->isAutoRepeat())
             Guarded([this] { FormKeyUp(); });
         return true;
-    }
     default:
-        return QMainWindow::eventFilter(watched, event);
+        return false;
     }
+}
+
+// A menu left with Esc leaves the menu bar's keyboard navigation at once (Qt keeps the bar's item
+// highlighted until a second Esc, taking the keys meanwhile).
+void TfrmMain::LeaveMenuBar()
+{
+    const auto* bar = qobject_cast<QMenuBar*>(menuWidget());
+    if (QApplication::activePopupWidget() == nullptr && bar != nullptr && bar->activeAction() != nullptr)
+        edtFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::Guarded(const std::function<void()>& handler)

@@ -17,6 +17,7 @@
 #include "platform/qt/VirtualKeys.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -147,6 +148,9 @@ private:
     void FormShow();
     void memDisplayValueEnter();
     bool MenuShortCut(const platform::VirtualKey& key);
+    QWidget* KeyPreviewTarget(QObject* watched);
+    bool KeyPreview(QWidget* target, QKeyEvent* event);
+    void LeaveMenuBar();
     void PressButton(const QString& name);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();

@@ -298,6 +298,22 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
 }
 
+TEST_F(MainWindow, KeysReachTheMapWhicheverControlHasTheFocus)
+{
+    // After keyboard use of the menus Qt may leave the focus on the menu bar, with no item shown.
+    QWidget* bar = w->menuWidget();
+    bar->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    Key(Qt::Key_4, Qt::NoModifier, QStringLiteral("4"));
+    EXPECT_EQ(QApplication::focusWidget(), Sink()); // the focus goes back to the sink
+    bar->setFocus();
+    Key(Qt::Key_Asterisk, Qt::ShiftModifier, QStringLiteral("*"));
+    Key(Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    bar->setFocus();
+    Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_EQ(Display(), "20");
+}
+
 TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 {
     FakeDialogs& d = FakeDialogs::Instance();
