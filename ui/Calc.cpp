@@ -1061,7 +1061,14 @@ void TfrmMain::mnuEditCopyClick()
 void TfrmMain::mnuEditPasteClick()
 {
     memDisplayValue_->selectAll();
-    engine_.Paste(QApplication::clipboard()->text().toLatin1().toStdString());
+    // Spaces of every kind (the no-break and narrow no-break spaces that group digits in many
+    // locales) reach the engine as blanks; the rest as Latin-1.
+    QString text = QApplication::clipboard()->text();
+    for (QChar& c : text) {
+        if (c.category() == QChar::Separator_Space)
+            c = QLatin1Char(' ');
+    }
+    engine_.Paste(text.toLatin1().toStdString());
 }
 
 void TfrmMain::mnuEditCopyTapeClick()
