@@ -18,15 +18,19 @@ namespace platform {
 namespace {
 
 constexpr char DesignFrameProperty[] = "quorlane.designFrame";
+constexpr char ExpectedFrameProperty[] = "quorlane.expectedFrame";
 constexpr char ProgramGeometryProperty[] = "quorlane.programGeometry";
 constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
 constexpr int SmallestNormalExtent = 32;
 
-// The reported frame's top-left relative to the widget's: what setGeometry must add to a frame
-// position. Without a reported frame the outer rectangle starts at the widget.
+// The frame's top-left relative to the widget's: what setGeometry must add to a frame position.
+// Without a reported or expected frame the outer rectangle starts at the widget.
 QPoint FrameOffset(const QWidget* form)
 {
-    return HasReportedFrame(form) ? form->geometry().topLeft() - form->pos() : QPoint(0, 0);
+    if (HasReportedFrame(form))
+        return form->geometry().topLeft() - form->pos();
+    const std::optional<QMargins> expected = ExpectedFrame(form);
+    return expected ? QPoint(expected->left(), expected->top()) : QPoint(0, 0);
 }
 
 QSize NonNegative(QSize size)
@@ -45,6 +49,19 @@ QSize DesignFrame(const QWidget* form)
 {
     const QVariant v = form->property(DesignFrameProperty);
     return v.isValid() ? v.toSize() : QSize(0, 0);
+}
+
+void SetExpectedFrame(QWidget* form, QMargins frame)
+{
+    form->setProperty(ExpectedFrameProperty, QVariant::fromValue(frame));
+}
+
+std::optional<QMargins> ExpectedFrame(const QWidget* form)
+{
+    const QVariant v = form->property(ExpectedFrameProperty);
+    if (!v.isValid())
+        return std::nullopt;
+    return v.value<QMargins>();
 }
 
 QMdiSubWindow* MdiSubWindowOf(const QWidget* form)
@@ -137,6 +154,10 @@ QSize FrameExtent(const QWidget* form)
         return NonNegative(sub->size() - ClientSize(form));
     if (HasReportedFrame(form))
         return NonNegative(form->frameGeometry().size() - ClientSize(form));
+    if (const std::optional<QMargins> expected = ExpectedFrame(form)) {
+        return NonNegative(QSize(expected->left() + expected->right(),
+                                 expected->top() + expected->bottom() + MenuBarHeight(form)));
+    }
     return DesignFrame(form);
 }
 

@@ -19,6 +19,7 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include "platform/qt/FrameExtents.h"
 #include "platform/qt/WindowGeometry.h"
 
 namespace platform {
@@ -482,6 +483,12 @@ bool WindowMessageFilter::Translate(QObject* watched, QEvent* event, bool sponta
     case QEvent::Show:
         if (onWindow && !spontaneous) {
             WatchSubWindow();
+            // The window is created, not mapped yet: the window manager's frame, where it tells it,
+            // makes the outer geometry exact from the first show.
+            if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
+                if (const std::optional<QMargins> announced = RequestFrameExtents(window_))
+                    SetExpectedFrame(window_, *announced);
+            }
             Send(WM_SHOWWINDOW, 1);
             if (!shown_) {
                 // Qt sized the window while it was hidden; Windows reports the size of a window

@@ -642,6 +642,14 @@ TEST(WindowGeometry, ClientAreaOuterRectangleAndDesignFrame)
     EXPECT_EQ(ClientSize(&window), QSize(602, 331));
     SetDesignFrame(&window, QSize(-5, 10));
     EXPECT_EQ(DesignFrame(&window), QSize(0, 10));
+    // The frame a window manager announced before mapping (openbox: 1, 20, 1, 5) replaces the design
+    // frame: the client sits inside it, and outer sizes convert with it.
+    SetExpectedFrame(&window, QMargins(1, 20, 1, 5));
+    EXPECT_EQ(FrameExtent(&window), QSize(2, 25 + menu));
+    SetOuterGeometry(&window, QRect(636, 485, 510, 315));
+    EXPECT_EQ(window.geometry().topLeft(), QPoint(637, 505));
+    EXPECT_EQ(ClientSize(&window), QSize(508, 290 - menu));
+    EXPECT_EQ(OuterGeometry(&window), QRect(636, 485, 510, 315));
 }
 
 TEST(WindowGeometry, FitInto)
