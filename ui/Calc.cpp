@@ -32,6 +32,7 @@
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/WindowGeometry.h"
+#include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
@@ -645,6 +646,12 @@ QRect TfrmMain::GetWorkArea() const
 
 void TfrmMain::AdjustFormPosition()
 {
+    // A maximized or minimized window is where the window manager put it; moving it would end that
+    // state, and Restore could no longer bring back the size before. Right after a change of state
+    // the window system reports the new size before the new position: nothing is moved then.
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) ||
+        platform::SettlingStateChange(this))
+        return;
     const QRect outer = platform::OuterGeometry(this);
     const QRect adjusted = AdjustedPosition(outer, GetWorkArea());
     if (adjusted != outer)
@@ -654,7 +661,7 @@ void TfrmMain::AdjustFormPosition()
 void TfrmMain::SetMinMaxSize()
 {
     const QRect work = GetWorkArea();
-    const TrackLimits t = MinMaxSize(Checked("mnuViewHistoryTape"), work.x() + work.width());
+    const TrackLimits t = MinMaxSize(Checked("mnuViewHistoryTape"), work.x() + work.width(), work.height());
     ElasticForm->SetMaximumTrackWidth(t.maximumWidth);
     ElasticForm->SetMaximumTrackHeight(t.maximumHeight);
     ElasticForm->SetMinimumTrackWidth(t.minimumWidth);

@@ -123,6 +123,7 @@ public:
 
     QWidget* Window() const { return window_; }
     bool Dead() const { return dead_; }
+    bool Settling() const { return settling_; }
     int Count() const { return static_cast<int>(entries_.size()); }
 
     std::uint64_t Add(TWindowHookProc proc)
@@ -434,7 +435,7 @@ private:
         disconnect(screenConnection_);
         if (screen != nullptr)
             screenConnection_ =
-                connect(screen, &QScreen::availableGeometryChanged, this, [this] { DisplayChanged(); });
+                connect(screen, &QScreen::geometryChanged, this, [this] { DisplayChanged(); });
     }
 
     void DisplayChanged()
@@ -777,6 +778,12 @@ int HookCount(const QWidget* window)
 {
     const WindowMessageFilter* filter = FindFilter(window);
     return filter != nullptr && !filter->Dead() ? filter->Count() : 0;
+}
+
+bool SettlingStateChange(const QWidget* window)
+{
+    const WindowMessageFilter* filter = FindFilter(window);
+    return filter != nullptr && !filter->Dead() && filter->Settling();
 }
 
 void RefreshTrackLimits(QWidget* window)
