@@ -31,6 +31,7 @@
 #include "platform/Autostart.h"
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowGeometry.h"
 #include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
@@ -617,22 +618,46 @@ void TfrmMain::CreateTrayIcon()
     TrayIcon->SetPopupMenu(mnuTray_);
     TrayIcon->SetCloseToTray(true);
     TrayIcon->Loaded();
+    // A single left click restores the window, as on other Linux tray programs (a double click does
+    // too, as the icon's own default).
+    connect(TrayIcon, &TStTrayIcon::OnClick, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            Guarded([this] { TrayIcon->RestoreFromTray(); });
+    });
+    // At logon the panel often starts after the program: the icon the options ask for appears as
+    // soon as a notification area does.
+    connect(&platform::tray::TrayShellEvents(), &platform::tray::TTrayShellEvents::AvailabilityChanged, this,
+            [this](bool available) {
+                if (available && Checked("mnuOptionsTrayIcon") && !TrayIcon->Active())
+                    ShowTrayIcon();
+            });
+}
+
+// The icon the option asks for; false when no notification area can show it now.
+bool TfrmMain::ShowTrayIcon()
+{
+    try {
+        TrayIcon->SetActive(true);
+        return true;
+    } catch (const EStTrayIconError&) {
+        return false;
+    }
 }
 
 void TfrmMain::ToggleTrayIcon()
 {
-    try {
-        TrayIcon->SetActive(Checked("mnuOptionsTrayIcon"));
-    } catch (const EStTrayIconError&) {
-        // No notification area: a window hidden there could never be reached again. The option
-        // stays off; the user is told when choosing it (at start-up it is switched off quietly).
-        SetChecked("mnuOptionsTrayIcon", false);
-        if (!loading_)
-            Dialogs().Box(
-                this, BoxKind::Error, QStringLiteral("Error"),
-                QStringLiteral("The tray icon cannot be shown: this desktop has no notification area."),
-                BoxButtons::Ok);
+    if (!Checked("mnuOptionsTrayIcon")) {
+        TrayIcon->SetActive(false);
+        return;
     }
+    if (ShowTrayIcon() || loading_)
+        return; // at start-up the stored choice stays: the icon comes with the notification area
+    // Chosen on a desktop without a notification area: a window hidden there could never be reached
+    // again. The option stays off and the user is told why.
+    SetChecked("mnuOptionsTrayIcon", false);
+    Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                  QStringLiteral("The tray icon cannot be shown: this desktop has no notification area."),
+                  BoxButtons::Ok);
 }
 
 // ---- window size and position ----

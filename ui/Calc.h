@@ -141,6 +141,7 @@ private:
     void CreateMenus();
     void CreateScaler();
     void CreateTrayIcon();
+    bool ShowTrayIcon();
     void SetOuterWidth(int width);
     void SetOuterSize(QSize size);
     void LoadPictures();
