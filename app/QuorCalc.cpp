@@ -50,8 +50,8 @@ int QuorCalc(int argc, char** argv)
     platform::UseSystemLocaleSeparators();
     InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
 
+    // No display name: the window system would append it to every caption ("Information — ...").
     QApplication::setApplicationName(QString::fromLatin1(ui::ApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(ui::ApplicationTitle));
     if (!guard.IsOnlyInstance()) {
         guard.BringRunningInstanceForward();
         return 0;

@@ -1,5 +1,7 @@
 #include "platform/qt/WindowGeometry.h"
 
+#include "platform/qt/FrameExtents.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -194,6 +196,21 @@ void SetOuterGeometry(QWidget* form, const QRect& outer)
     else
         frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
     frame->setProperty(RequestedGeometryProperty, frame->geometry());
+}
+
+void CentreOnScreen(QWidget* window, const QScreen* screen)
+{
+    if (screen == nullptr)
+        return;
+    if (!HasReportedFrame(window) && !ExpectedFrame(window)) {
+        if (const std::optional<QMargins> announced = RequestFrameExtents(window))
+            SetExpectedFrame(window, *announced);
+    }
+    const QRect area = screen->geometry();
+    QRect outer = OuterGeometry(window);
+    outer.moveTopLeft(area.topLeft() +
+                      QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2));
+    SetOuterGeometry(window, outer);
 }
 
 QSize MaximizedSize(const QWidget* form)

@@ -28,6 +28,7 @@
 #include <QSize>
 
 class QMdiArea;
+class QScreen;
 class QMdiSubWindow;
 class QWidget;
 
@@ -73,6 +74,10 @@ QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer);
 QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize);
 // Moves and resizes the window to this outer rectangle in one call, as a program change.
 void SetOuterGeometry(QWidget* form, const QRect& outer);
+
+// Moves a top-level window so that its outer rectangle is centred on `screen` (the whole screen),
+// with the window manager's frame where it tells it before the window is mapped.
+void CentreOnScreen(QWidget* window, const QScreen* screen);
 
 // Size of a maximized window on the form's screen, and the screen's available geometry.
 QSize MaximizedSize(const QWidget* form);
