@@ -225,6 +225,18 @@ QFont PlainFont(const char* family, int pixels)
     return f;
 }
 
+// The display and the tape never keep the focus (it passes to the sink): like edit controls that
+// hide their selection without the focus, they never draw it. Copy and Copy Tape still select all.
+void HideSelection(QWidget* text)
+{
+    QPalette p = text->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Highlight, p.color(group, QPalette::Base));
+        p.setColor(group, QPalette::HighlightedText, p.color(group, QPalette::Text));
+    }
+    text->setPalette(p);
+}
+
 QString Latin1(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -337,6 +349,8 @@ void TfrmMain::CreateControls()
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
+    HideSelection(memDisplayValue_);
+    HideSelection(memTape_);
 
     for (const KeySpec& k : keypad) {
         auto* b = new TabcPicSpeedBtn(client_);
@@ -1330,6 +1344,7 @@ void TfrmMain::ApplyWindowColors()
         p.setColor(QPalette::Base, ColorToQColor(c.displayBack));
         p.setColor(QPalette::Text, ColorToQColor(c.displayText));
         text->setPalette(p);
+        HideSelection(text);
     }
 }
 

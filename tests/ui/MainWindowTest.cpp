@@ -314,6 +314,27 @@ TEST_F(MainWindow, KeysReachTheMapWhicheverControlHasTheFocus)
     EXPECT_EQ(Display(), "20");
 }
 
+TEST_F(MainWindow, CopyCommandsKeepTheirSelectionWithoutShowingIt)
+{
+    Key(Qt::Key_5);
+    Key(Qt::Key_Return);
+    Action("mnuEditCopy")->trigger();
+    Action("mnuEditCopyTape")->trigger();
+    auto* display = Child<QLineEdit>("memDisplayValue");
+    auto* tape = Child<QPlainTextEdit>("memTape");
+    EXPECT_TRUE(display->hasSelectedText()); // there for the next copy
+    EXPECT_TRUE(tape->textCursor().hasSelection());
+    for (const QWidget* text : {static_cast<QWidget*>(display), static_cast<QWidget*>(tape)}) {
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            EXPECT_EQ(text->palette().color(group, QPalette::Highlight),
+                      text->palette().color(group, QPalette::Base));
+            EXPECT_EQ(text->palette().color(group, QPalette::HighlightedText),
+                      text->palette().color(group, QPalette::Text));
+        }
+    }
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+}
+
 TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 {
     FakeDialogs& d = FakeDialogs::Instance();
