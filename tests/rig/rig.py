@@ -14,9 +14,7 @@ Parts that cannot start raise Unavailable (the tests turn it into a skip with it
 """
 
 import os
-import re
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -80,7 +78,6 @@ def read_registry(path):
 
 
 SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Quorlane\Calculator\1.0\Settings"
-PLACEMENT_KEY = r"HKEY_CURRENT_USER\Software\Quorlane\Calculator\1.0\frmMain"
 
 
 def registry_text(keys):
@@ -291,8 +288,10 @@ class Calc:
 
     def __init__(self, desk, program, args, lang, env):
         self.desk = desk
-        self.process = desk._spawn([program] + list(args), env=desk.env(lang, **env),
-                                   stderr=subprocess.PIPE)
+        # The program's messages go to a file (a pipe nobody reads could fill and stop it).
+        self.log = tempfile.NamedTemporaryFile(prefix="calc-", suffix=".log", dir=desk.dir, delete=False)
+        self.process = desk._spawn([program] + list(args), env=desk.env(lang, **env), stderr=self.log)
+        self.log.close()
         self.pid = self.process.pid
         self.window = None
 
@@ -315,9 +314,8 @@ class Calc:
         return w
 
     def stderr(self):
-        if self.process.poll() is None or self.process.stderr is None:
-            return ""
-        return self.process.stderr.read().decode(errors="replace")
+        with open(self.log.name, encoding="utf-8", errors="replace") as f:
+            return f.read()
 
     def geometry(self, window=None):
         """The client area (x, y, width, height) on the screen."""
@@ -339,9 +337,6 @@ class Calc:
 
     def states(self, window=None):
         return self.desk.x.atoms(window or self.window, "_NET_WM_STATE")
-
-    def allowed_actions(self, window=None):
-        return self.desk.x.atoms(window or self.window, "_NET_WM_ALLOWED_ACTIONS")
 
     def visible(self):
         """Whether the main window is on the screen (found first when the program started hidden)."""
@@ -382,11 +377,14 @@ class Calc:
         marker = "rig-marker-%d" % time.monotonic_ns()
         self.desk.set_clipboard(marker)
         self.keys("ctrl+c")
+
+        def copied():
+            text = self.desk.clipboard()
+            return text if text not in (None, marker) else None
         try:
-            return wait_until(lambda: (lambda c: c if c not in (None, marker) else None)(self.desk.clipboard()),
-                              timeout, "the display on the clipboard")
+            return wait_until(copied, timeout, "the display on the clipboard")
         except TimeoutError:
-            return None
+            return None  # the keys did not reach the program
 
     def answer(self, title, key="Return"):
         """Answers the box (or closes the window) called `title` with a key, and returns to the

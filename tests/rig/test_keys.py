@@ -3,7 +3,6 @@
 dialogs), and follow the keyboard layout (US, German, French)."""
 
 import rigtest
-from rig import TITLE
 
 
 class KeysReachTheWindow(rigtest.RigCase):
