@@ -70,10 +70,10 @@ int QuorCalc(int argc, char** argv)
     InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
 
     // The desktop id is the Wayland app id and (as the application name) the X11 window class, so
-    // docks and task bars find the desktop entry and its icon.
+    // docks and task bars find the desktop entry and its icon. No display name: the window system
+    // would append it to every caption ("Information — ...").
     QApplication::setApplicationName(QString::fromLatin1(ui::DesktopId));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ui::DesktopId));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(ui::ApplicationTitle));
     if (!guard.IsOnlyInstance()) {
         guard.BringRunningInstanceForward();
         return 0;

@@ -618,7 +618,9 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
     } else if (state_ == TPicButtonState::Disabled) {
         state_ = down_ && groupIndex_ != 0 ? TPicButtonState::Latched : TPicButtonState::Up;
     }
-    const bool hot = isEnabled() && pointerInside_;
+    // Hot under the pointer, and while a press is dragged off the key (the pointer's leave is not
+    // told reliably while the press holds the mouse).
+    const bool hot = isEnabled() && (pointerInside_ || (tracking_ && state_ == TPicButtonState::Hot));
     const bool pressedLook = state_ == TPicButtonState::Pressed || state_ == TPicButtonState::Latched;
 
     QPainter painter(this);

@@ -10,8 +10,8 @@
 // key pressed while its keyboard key is held by SetGroupIndex(1) and SetDown(true), and undoes it with
 // SetDown(false) and SetGroupIndex(0).
 //
-// The mouse: a left press shows the pressed look; dragging out shows the up look, dragging back in the
-// pressed one; releasing inside clicks (a grouped button first toggles Down). A double click counts as
+// The mouse: a left press shows the pressed look; dragging out shows the hot look, dragging back in
+// the pressed one; releasing inside clicks (a grouped button first toggles Down). A double click counts as
 // a second press. The hot look follows the pointer only while one of the program's windows is active
 // and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
 // visible button of the active window.

@@ -90,7 +90,8 @@ std::string_view KeyName(CalcKey key)
     return "?";
 }
 
-CalcEngine::CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup) : host_(host)
+CalcEngine::CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup)
+    : host_(host), localeGroup_(localeGroup)
 {
     s_.DecimalChar = localeDecimal;
     s_.GroupChar = localeGroup == '\'' ? ' ' : localeGroup;
@@ -484,17 +485,37 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
 void CalcEngine::Paste(std::string_view clipboardText)
 {
     try {
-        const std::string plain = RemoveAllOf(clipboardText, " ,");
+        std::string ignored = " \xA0"; // blank, no-break space
+        for (const char group : {s_.GroupChar, localeGroup_}) {
+            if (group != s_.DecimalChar)
+                ignored += group;
+        }
+        if (s_.DecimalChar != ',')
+            ignored += ',';
+        const std::string plain = RemoveAllOf(clipboardText, ignored);
         const std::optional<long double> value = ParseFloatText(plain, s_.DecimalChar);
-        if (!value) {
+        const std::string shown =
+            value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();
+        if (!value || !Holdable(shown)) {
             host_.ShowMessage(MessageKind::Information, texts::PasteNotNumeric);
             return;
         }
-        SetDisplay(FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar));
+        SetDisplay(shown);
         s_.NewEntry = false;
         s_.ResultShown = false;
     } catch (const std::exception& e) {
         host_.ReportError(e.what());
+    }
+}
+
+// A display text the decimal type can read: its magnitude is below 1E64.
+bool CalcEngine::Holdable(std::string_view shown) const
+{
+    try {
+        BcdFromText(RemoveCommas(shown));
+        return true;
+    } catch (const EStBCDError&) {
+        return false;
     }
 }
 

@@ -106,7 +106,11 @@ public:
     // One key, as its button or keyboard equivalent delivers it.
     void Press(CalcKey key);
 
-    // Edit > Paste with the clipboard's text.
+    // Edit > Paste with the clipboard's text (Latin-1). Blanks, no-break spaces and the locale's
+    // grouping character are taken out, and commas unless the comma is the decimal separator, so
+    // that whatever Copy put on the clipboard pastes back in every locale. A text that is no number,
+    // or a number the decimal type cannot hold (1E64 or more in magnitude), is refused with the
+    // clipboard message.
     void Paste(std::string_view clipboardText);
 
     // The steps shared by the keys, under their own names.
@@ -139,11 +143,13 @@ private:
     void Tape(std::string_view line) { host_.AppendTapeLine(line); }
     bool HasDecimalChar(std::string_view text) const;
     bool DenotesZero(std::string_view text) const;
+    bool Holdable(std::string_view shown) const;
     std::string ResultText(const TBcd& value, int places) const;
     void ShowMemoryIndicator(std::string_view value);
 
     ICalcHost& host_;
     CalcState s_;
+    char localeGroup_; // the locale's own grouping character (an apostrophe groups the display by blanks)
 };
 
 } // namespace engine

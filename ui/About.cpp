@@ -8,9 +8,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
 
 #include "platform/VersionInfo.h"
+#include "platform/qt/WindowGeometry.h"
 #include "ui/DialogService.h"
 #include "ui/TapeOutput.h"
 
@@ -119,6 +122,16 @@ void TfrmAbout::FormCreate(const QString& executable)
     lblProduct_->setText(QString::fromLatin1(version.ProductName().c_str()));
     lblVersion_->setText(QString::fromLatin1(version.FileVersion().c_str()));
     lblCopyright_->setText(QString::fromLatin1(version.LegalCopyright().c_str()));
+}
+
+void TfrmAbout::showEvent(QShowEvent* event)
+{
+    NoCancelDialog::showEvent(event);
+    // Centred on the screen, not over the main window (where a dialog goes by default).
+    if (!event->spontaneous()) {
+        const QWidget* owner = parentWidget();
+        platform::CentreOnScreen(this, owner != nullptr ? owner->screen() : screen());
+    }
 }
 
 void TfrmAbout::lblHyperlinkClick()

@@ -31,7 +31,9 @@
 #include "platform/Autostart.h"
 #include "platform/Locale.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowGeometry.h"
+#include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
@@ -224,6 +226,18 @@ QFont PlainFont(const char* family, int pixels)
     return f;
 }
 
+// The display and the tape never keep the focus (it passes to the sink): like edit controls that
+// hide their selection without the focus, they never draw it. Copy and Copy Tape still select all.
+void HideSelection(QWidget* text)
+{
+    QPalette p = text->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Highlight, p.color(group, QPalette::Base));
+        p.setColor(group, QPalette::HighlightedText, p.color(group, QPalette::Text));
+    }
+    text->setPalette(p);
+}
+
 QString Latin1(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -279,6 +293,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateScaler();
     CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
     FormCreate(arguments);
+    // Keys reach the keyboard map whichever control of the window has the focus.
+    QCoreApplication::instance()->installEventFilter(this);
     // The desktop's colours changed: the system colours of the scheme follow them.
     auto* paletteWatch = new PaletteWatch(this, [this] { ApplyWindowColors(); });
     QCoreApplication::instance()->installEventFilter(paletteWatch);
@@ -311,7 +327,6 @@ void TfrmMain::CreateControls()
     memDisplayValue_->setCursor(Qt::ArrowCursor);
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
-    memDisplayValue_->installEventFilter(this);
 
     edtFocus_ = new QLineEdit(client_);
     edtFocus_->setObjectName(QStringLiteral("edtFocus"));
@@ -319,7 +334,6 @@ void TfrmMain::CreateControls()
     edtFocus_->setFrame(false);
     edtFocus_->setText(QStringLiteral("edtFocus"));
     edtFocus_->setAccessibleName(QStringLiteral("Keyboard input"));
-    edtFocus_->installEventFilter(this);
     edtFocus_->lower();
 
     memTape_ = new QPlainTextEdit(client_);
@@ -333,10 +347,11 @@ void TfrmMain::CreateControls()
     QTextOption right = memTape_->document()->defaultTextOption();
     right.setAlignment(Qt::AlignRight);
     memTape_->document()->setDefaultTextOption(right);
-    memTape_->installEventFilter(this);
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
+    HideSelection(memDisplayValue_);
+    HideSelection(memTape_);
 
     for (const KeySpec& k : keypad) {
         auto* b = new TabcPicSpeedBtn(client_);
@@ -489,6 +504,10 @@ void TfrmMain::CreateMenus()
     connect(add(help, "mnuHelpAboutCalculator", QStringLiteral("&About Quorlane Calculator")),
             &QAction::triggered, this, &TfrmMain::mnuHelpAboutCalculatorClick);
 
+    for (QMenu* menu : {file, mnuEdit_, view, options, help})
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
+
     mnuTray_ = new QMenu(this);
     mnuTray_->setObjectName(QStringLiteral("mnuTray"));
     QAction* open =
@@ -614,22 +633,46 @@ void TfrmMain::CreateTrayIcon()
     TrayIcon->SetPopupMenu(mnuTray_);
     TrayIcon->SetCloseToTray(true);
     TrayIcon->Loaded();
+    // A single left click restores the window, as on other Linux tray programs (a double click does
+    // too, as the icon's own default).
+    connect(TrayIcon, &TStTrayIcon::OnClick, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            Guarded([this] { TrayIcon->RestoreFromTray(); });
+    });
+    // At logon the panel often starts after the program: the icon the options ask for appears as
+    // soon as a notification area does.
+    connect(&platform::tray::TrayShellEvents(), &platform::tray::TTrayShellEvents::AvailabilityChanged, this,
+            [this](bool available) {
+                if (available && Checked("mnuOptionsTrayIcon") && !TrayIcon->Active())
+                    ShowTrayIcon();
+            });
+}
+
+// The icon the option asks for; false when no notification area can show it now.
+bool TfrmMain::ShowTrayIcon()
+{
+    try {
+        TrayIcon->SetActive(true);
+        return true;
+    } catch (const EStTrayIconError&) {
+        return false;
+    }
 }
 
 void TfrmMain::ToggleTrayIcon()
 {
-    try {
-        TrayIcon->SetActive(Checked("mnuOptionsTrayIcon"));
-    } catch (const EStTrayIconError&) {
-        // No notification area: a window hidden there could never be reached again. The option
-        // stays off; the user is told when choosing it (at start-up it is switched off quietly).
-        SetChecked("mnuOptionsTrayIcon", false);
-        if (!loading_)
-            Dialogs().Box(
-                this, BoxKind::Error, QStringLiteral("Error"),
-                QStringLiteral("The tray icon cannot be shown: this desktop has no notification area."),
-                BoxButtons::Ok);
+    if (!Checked("mnuOptionsTrayIcon")) {
+        TrayIcon->SetActive(false);
+        return;
     }
+    if (ShowTrayIcon() || loading_)
+        return; // at start-up the stored choice stays: the icon comes with the notification area
+    // Chosen on a desktop without a notification area: a window hidden there could never be reached
+    // again. The option stays off and the user is told why.
+    SetChecked("mnuOptionsTrayIcon", false);
+    Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                  QStringLiteral("The tray icon cannot be shown: this desktop has no notification area."),
+                  BoxButtons::Ok);
 }
 
 // ---- window size and position ----
@@ -643,6 +686,12 @@ QRect TfrmMain::GetWorkArea() const
 
 void TfrmMain::AdjustFormPosition()
 {
+    // A maximized or minimized window is where the window manager put it; moving it would end that
+    // state, and Restore could no longer bring back the size before. Right after a change of state
+    // the window system reports the new size before the new position: nothing is moved then.
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) ||
+        platform::SettlingStateChange(this))
+        return;
     const QRect outer = platform::OuterGeometry(this);
     const QRect adjusted = AdjustedPosition(outer, GetWorkArea());
     if (adjusted != outer)
@@ -652,7 +701,7 @@ void TfrmMain::AdjustFormPosition()
 void TfrmMain::SetMinMaxSize()
 {
     const QRect work = GetWorkArea();
-    const TrackLimits t = MinMaxSize(Checked("mnuViewHistoryTape"), work.x() + work.width());
+    const TrackLimits t = MinMaxSize(Checked("mnuViewHistoryTape"), work.x() + work.width(), work.height());
     ElasticForm->SetMaximumTrackWidth(t.maximumWidth);
     ElasticForm->SetMaximumTrackHeight(t.maximumHeight);
     ElasticForm->SetMinimumTrackWidth(t.minimumWidth);
@@ -870,25 +919,55 @@ void TfrmMain::FormKeyUp()
         b->SetGroupIndex(0);
 }
 
+// The window sees every key before the control that holds the focus (key preview): keys for the
+// window's focus widget, whichever it is. While the menu bar shows a highlighted item (keyboard
+// navigation of the menus), its keys are the menu bar's.
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == memDisplayValue_ || watched == memTape_) && event->type() == QEvent::FocusIn) {
-        memDisplayValueEnter();
-        return false;
-    }
-    if (watched != edtFocus_)
-        return QMainWindow::eventFilter(watched, event);
-
     switch (event->type()) {
+    case QEvent::FocusIn:
+        if (watched == memDisplayValue_ || watched == memTape_)
+            memDisplayValueEnter();
+        break;
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        if (QWidget* target = KeyPreviewTarget(watched))
+            return KeyPreview(target, static_cast<QKeyEvent*>(event));
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QWidget* TfrmMain::KeyPreviewTarget(QObject* watched)
+{
+    if (!watched->isWidgetType())
+        return nullptr;
+    auto* target = static_cast<QWidget*>(watched);
+    // Only the key's first receiver: the window's focus widget (the window itself without one).
+    // Keys going on to parents afterwards, other windows and popup menus are not the window's.
+    QWidget* receiver = focusWidget() != nullptr ? focusWidget() : this;
+    if (target != receiver || target->window() != this)
+        return nullptr;
+    const auto* bar = qobject_cast<QMenuBar*>(menuWidget());
+    if (bar != nullptr && bar->activeAction() != nullptr)
+        return nullptr;
+    return target;
+}
+
+bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
+{
+    switch (e->type()) {
     case QEvent::ShortcutOverride:
         // Every key goes through the keyboard map below, not through Qt's shortcuts; only Alt
         // combinations stay with the menu bar's accelerators.
-        if (static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier))
+        if (e->modifiers().testFlag(Qt::AltModifier))
             return false;
-        event->accept();
+        e->accept();
         return true;
     case QEvent::KeyPress: {
-        auto* e = static_cast<QKeyEvent*>(event);
         const platform::VirtualKey key = platform::VirtualKeyFromEvent(*e);
         bool taken = false;
         Guarded([&] {
@@ -901,17 +980,30 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         // The character stage: Enter (also Ctrl+M), Ctrl+L and Esc are discarded; everything else
         // reaches the focus sink, whose text is never used.
         const QString text = e->text();
-        return !text.isEmpty() && FormKeyPress(text.at(0));
+        if (!text.isEmpty() && FormKeyPress(text.at(0)))
+            return true;
+        if (target == edtFocus_)
+            return false;
+        // Another control holds the focus (the menu bar after its use): the focus goes back to the sink.
+        edtFocus_->setFocus(Qt::OtherFocusReason);
+        return true;
     }
-    case QEvent::KeyRelease: {
-        auto* e = static_cast<QKeyEvent*>(event);
+    case QEvent::KeyRelease:
         if (!e->isAutoRepeat())
             Guarded([this] { FormKeyUp(); });
         return true;
-    }
     default:
-        return QMainWindow::eventFilter(watched, event);
+        return false;
     }
+}
+
+// A menu left with Esc leaves the menu bar's keyboard navigation at once (Qt keeps the bar's item
+// highlighted until a second Esc, taking the keys meanwhile).
+void TfrmMain::LeaveMenuBar()
+{
+    const auto* bar = qobject_cast<QMenuBar*>(menuWidget());
+    if (QApplication::activePopupWidget() == nullptr && bar != nullptr && bar->activeAction() != nullptr)
+        edtFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::Guarded(const std::function<void()>& handler)
@@ -1016,7 +1108,14 @@ void TfrmMain::mnuEditCopyClick()
 void TfrmMain::mnuEditPasteClick()
 {
     memDisplayValue_->selectAll();
-    engine_.Paste(QApplication::clipboard()->text().toLatin1().toStdString());
+    // Spaces of every kind (the no-break and narrow no-break spaces that group digits in many
+    // locales) reach the engine as blanks; the rest as Latin-1.
+    QString text = QApplication::clipboard()->text();
+    for (QChar& c : text) {
+        if (c.category() == QChar::Separator_Space)
+            c = QLatin1Char(' ');
+    }
+    engine_.Paste(text.toLatin1().toStdString());
 }
 
 void TfrmMain::mnuEditCopyTapeClick()
@@ -1253,6 +1352,7 @@ void TfrmMain::ApplyWindowColors()
         p.setColor(QPalette::Base, ColorToQColor(c.displayBack));
         p.setColor(QPalette::Text, ColorToQColor(c.displayText));
         text->setPalette(p);
+        HideSelection(text);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "platform/qt/VirtualKeys.h"
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -144,6 +145,7 @@ private:
     void CreateMenus();
     void CreateScaler();
     void CreateTrayIcon();
+    bool ShowTrayIcon();
     void SetOuterWidth(int width);
     void SetOuterSize(QSize size);
     void LoadPictures();
@@ -151,6 +153,9 @@ private:
     void FormShow();
     void memDisplayValueEnter();
     bool MenuShortCut(const platform::VirtualKey& key);
+    QWidget* KeyPreviewTarget(QObject* watched);
+    bool KeyPreview(QWidget* target, QKeyEvent* event);
+    void LeaveMenuBar();
     void PressButton(const QString& name);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();

@@ -14,13 +14,18 @@ int RoundHalfEven(double value)
     return static_cast<int>(r);
 }
 
-TrackLimits MinMaxSize(bool tapeShown, int workRight)
+TrackLimits MinMaxSize(bool tapeShown, int workRight, int workHeight)
 {
     TrackLimits t;
     t.minimumHeight = MinimumHeight;
     t.maximumHeight = RoundHalfEven(static_cast<double>(workRight) * DesignHeight / DesignWidthWithTape);
+    const bool heightBound = t.maximumHeight > workHeight && workHeight >= MinimumHeight;
+    if (heightBound)
+        t.maximumHeight = workHeight;
     if (tapeShown) {
-        t.maximumWidth = workRight;
+        t.maximumWidth =
+            heightBound ? RoundHalfEven(static_cast<double>(workHeight) * DesignWidthWithTape / DesignHeight)
+                        : workRight;
         t.minimumWidth = MinimumWidthWithTape;
     } else {
         t.maximumWidth =

@@ -24,8 +24,11 @@ struct TrackLimits
     bool operator==(const TrackLimits&) const = default;
 };
 
-// The limits for a work area whose right coordinate (left + width) is `workRight`.
-TrackLimits MinMaxSize(bool tapeShown, int workRight);
+// The limits for a work area whose right coordinate (left + width) is `workRight`: the maximum
+// height is that of a window with the tape's proportions as wide as `workRight`, but no more than
+// `workHeight` (so that a window maximized anyway keeps its proportions on the screen); the maximum
+// width follows the proportions of the shape.
+TrackLimits MinMaxSize(bool tapeShown, int workRight, int workHeight);
 
 // The window's outer rectangle moved back into the work area: right and bottom edges first, then
 // left and top, so a window larger than the area ends at its top-left corner.

@@ -13,6 +13,54 @@ bool IsKeypadKeyCode(quint32 keycode)
            keycode == 82 || keycode == 86;
 }
 
+bool IsDigitRowKeyCode(quint32 keycode)
+{
+    return keycode >= 10 && keycode <= 19;
+}
+
+bool IsLetterKeyCode(quint32 keycode)
+{
+    return (keycode >= 24 && keycode <= 33) || (keycode >= 38 && keycode <= 46) ||
+           (keycode >= 52 && keycode <= 58);
+}
+
+// The character a key press typed: the event's text, or (with Ctrl or Alt, or for synthesized
+// events without text) Qt's key where it names a printable ASCII character other than a letter.
+// `fromText` tells whether the text said so.
+QChar TypedCharacter(const QKeyEvent& event, bool& fromText)
+{
+    const QString text = event.text();
+    fromText = text.size() == 1 && text.at(0).unicode() > 0x20 && text.at(0).unicode() < 0x7F;
+    if (fromText)
+        return text.at(0);
+    const int key = event.key();
+    if (key > 0x20 && key < 0x7F && !(key >= Qt::Key_A && key <= Qt::Key_Z))
+        return QChar(key);
+    return {};
+}
+
+// A key's code by its character in the active layout, for keys with a physical position: as
+// VirtualKeyFromQtKey, except that the shifted digits of a US keyboard (! # $ ^ & ( ...) name no digit
+// key here; on other layouts they lie on keys of their own.
+int VirtualKeyFromLayoutKey(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_ParenRight:
+    case Qt::Key_Exclam:
+    case Qt::Key_At:
+    case Qt::Key_NumberSign:
+    case Qt::Key_Dollar:
+    case Qt::Key_Percent:
+    case Qt::Key_AsciiCircum:
+    case Qt::Key_Ampersand:
+    case Qt::Key_Asterisk:
+    case Qt::Key_ParenLeft:
+        return 0;
+    default:
+        return VirtualKeyFromQtKey(qtKey, false);
+    }
+}
+
 } // namespace
 
 int VirtualKeyFromX11KeyCode(quint32 keycode)
@@ -91,6 +139,30 @@ int VirtualKeyFromX11KeyCode(quint32 keycode)
         return vk::Delete;
     default:
         return 0;
+    }
+}
+
+std::optional<UsStroke> UsStrokeForCharacter(QChar character)
+{
+    switch (character.unicode()) {
+    case '*':
+        return UsStroke{'8', true};
+    case '@':
+        return UsStroke{'2', true};
+    case '%':
+        return UsStroke{'5', true};
+    case '+':
+        return UsStroke{vk::OemPlus, true};
+    case '=':
+        return UsStroke{vk::OemPlus, false};
+    case '-':
+        return UsStroke{vk::OemMinus, false};
+    case '/':
+        return UsStroke{vk::Oem2, false};
+    case '.':
+        return UsStroke{vk::OemPeriod, false};
+    default:
+        return std::nullopt;
     }
 }
 
@@ -229,14 +301,6 @@ VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source)
     k.shift = m.testFlag(Qt::ShiftModifier);
     k.ctrl = m.testFlag(Qt::ControlModifier);
     k.alt = m.testFlag(Qt::AltModifier);
-    const bool keypad = m.testFlag(Qt::KeypadModifier);
-
-#if defined(Q_OS_WIN)
-    if (event.nativeVirtualKey() != 0) {
-        k.code = static_cast<int>(event.nativeVirtualKey());
-        return k;
-    }
-#endif
     const quint32 scan = event.nativeScanCode();
     bool x11KeyCodes = source == KeySource::X11KeyCodes;
     if (source == KeySource::Auto) {
@@ -244,13 +308,44 @@ VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source)
         x11KeyCodes =
             platformName == QLatin1String("xcb") || platformName.startsWith(QLatin1String("wayland"));
     }
-    if (scan != 0 && x11KeyCodes && !keypad && !IsKeypadKeyCode(scan)) {
-        if (const int code = VirtualKeyFromX11KeyCode(scan)) {
-            k.code = code;
-            return k;
-        }
+    const bool physical = scan != 0 && x11KeyCodes;
+    const bool keypad = m.testFlag(Qt::KeypadModifier) || (physical && IsKeypadKeyCode(scan));
+    if (keypad) {
+        k.code = VirtualKeyFromQtKey(event.key(), true);
+        return k;
     }
-    k.code = VirtualKeyFromQtKey(event.key(), keypad);
+
+    // The characters the calculator reads follow the layout.
+    bool fromText = false;
+    const QChar typed = TypedCharacter(event, fromText);
+    if (const std::optional<UsStroke> stroke = UsStrokeForCharacter(typed)) {
+        k.code = stroke->code;
+        k.shift = stroke->shift;
+        return k;
+    }
+    if (fromText && typed.isDigit()) {
+        k.code = typed.unicode();
+        k.shift = false; // the layout's own Shift for its digits (French)
+        return k;
+    }
+
+#if defined(Q_OS_WIN)
+    if (event.nativeVirtualKey() != 0) {
+        k.code = static_cast<int>(event.nativeVirtualKey());
+        return k;
+    }
+#endif
+    if (!physical) {
+        k.code = VirtualKeyFromQtKey(event.key(), false);
+        return k;
+    }
+    if (IsDigitRowKeyCode(scan)) {
+        k.code = VirtualKeyFromX11KeyCode(scan);
+        return k;
+    }
+    k.code = VirtualKeyFromLayoutKey(event.key());
+    if (k.code == 0 && IsLetterKeyCode(scan))
+        k.code = VirtualKeyFromX11KeyCode(scan); // a layout without Latin letters
     return k;
 }
 

@@ -1,16 +1,27 @@
 #pragma once
-// Key events as the keyboard map reads them: a virtual-key code naming the physical key on a US
-// layout (48 '0', 65 'A', 189 the main-keyboard minus, 96..105 the keypad digits ...) and the set of
-// Shift, Ctrl and Alt held.
+// Key events as the keyboard map reads them: a virtual-key code (48 '0', 65 'A', 189 the
+// main-keyboard minus, 96..105 the keypad digits ...) and the set of Shift, Ctrl and Alt held.
 //
-// Where the window system reports the physical key (X11 and Wayland key codes, the Windows virtual
-// key) it decides, so Shift+8 is Shift+8 whatever the user's layout prints on that key. Where it
-// reports neither (the offscreen platform, synthesized events) the code is derived from Qt's key,
-// undoing the US shift: '*' is the 8 key, '@' the 2 key, '%' the 5 key, '+' the equals key, '_' the
-// minus key. Keypad keys are recognised by Qt's keypad flag; with NumLock off they arrive as
-// navigation keys (Home, End, ...), which keep their own codes.
+// The code is the one Windows reports for the active layout, and the keys the calculator reads by
+// their characters follow the layout, while a US keyboard behaves exactly as the key list says:
+// - The characters * / + - = % @ and the point, wherever the layout puts them (with or without
+//   Shift or AltGr), are the US key strokes that type them: '*' is Shift+8 (multiply), '@' Shift+2,
+//   '%' Shift+5, '+' Shift+equals, '=' the equals key, '-' the minus key, '/' the slash key, '.' the
+//   period key. So on a German keyboard Shift+'+' multiplies and the key that types '-' subtracts.
+// - A digit typed on the main keyboard is that digit, also where the layout needs Shift for it
+//   (French); otherwise the digit row is its digit on every layout, with the modifiers held (Shift+8
+//   still multiplies where the layout types no digit with it).
+// - Letters are the layout's letters (Z on a German keyboard is the key that types z); other keys by
+//   their character in the layout. Where a layout has no Latin letters, the US position names them.
+// - Keypad keys are the keypad's own codes; with NumLock off they arrive as navigation keys (Home,
+//   End, ...), which keep their own codes.
+// Where the window system reports no physical key (the offscreen platform, synthesized events), the
+// code comes from Qt's key alone, undoing the US shift: ')' is the 0 key, '_' the minus key.
 
+#include <QChar>
 #include <Qt>
+
+#include <optional>
 
 class QKeyEvent;
 
@@ -55,6 +66,15 @@ VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source = KeySou
 // The code of an X11 key code (evdev code + 8) on a US layout; 0 when unmapped. Keypad keys are
 // left to Qt's key, which knows the NumLock state.
 int VirtualKeyFromX11KeyCode(quint32 keycode);
+
+// The US key stroke that types a character the calculator reads by its character (above): its code
+// and whether Shift belongs to it; nullopt for other characters.
+struct UsStroke
+{
+    int code = 0;
+    bool shift = false;
+};
+std::optional<UsStroke> UsStrokeForCharacter(QChar character);
 
 // The code of a Qt key without a physical position; `keypad` is Qt's keypad flag.
 int VirtualKeyFromQtKey(int qtKey, bool keypad);

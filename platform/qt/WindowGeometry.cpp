@@ -1,5 +1,7 @@
 #include "platform/qt/WindowGeometry.h"
 
+#include "platform/qt/FrameExtents.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -18,15 +20,19 @@ namespace platform {
 namespace {
 
 constexpr char DesignFrameProperty[] = "quorlane.designFrame";
+constexpr char ExpectedFrameProperty[] = "quorlane.expectedFrame";
 constexpr char ProgramGeometryProperty[] = "quorlane.programGeometry";
 constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
 constexpr int SmallestNormalExtent = 32;
 
-// The reported frame's top-left relative to the widget's: what setGeometry must add to a frame
-// position. Without a reported frame the outer rectangle starts at the widget.
+// The frame's top-left relative to the widget's: what setGeometry must add to a frame position.
+// Without a reported or expected frame the outer rectangle starts at the widget.
 QPoint FrameOffset(const QWidget* form)
 {
-    return HasReportedFrame(form) ? form->geometry().topLeft() - form->pos() : QPoint(0, 0);
+    if (HasReportedFrame(form))
+        return form->geometry().topLeft() - form->pos();
+    const std::optional<QMargins> expected = ExpectedFrame(form);
+    return expected ? QPoint(expected->left(), expected->top()) : QPoint(0, 0);
 }
 
 QSize NonNegative(QSize size)
@@ -45,6 +51,19 @@ QSize DesignFrame(const QWidget* form)
 {
     const QVariant v = form->property(DesignFrameProperty);
     return v.isValid() ? v.toSize() : QSize(0, 0);
+}
+
+void SetExpectedFrame(QWidget* form, QMargins frame)
+{
+    form->setProperty(ExpectedFrameProperty, QVariant::fromValue(frame));
+}
+
+std::optional<QMargins> ExpectedFrame(const QWidget* form)
+{
+    const QVariant v = form->property(ExpectedFrameProperty);
+    if (!v.isValid())
+        return std::nullopt;
+    return v.value<QMargins>();
 }
 
 QMdiSubWindow* MdiSubWindowOf(const QWidget* form)
@@ -137,6 +156,10 @@ QSize FrameExtent(const QWidget* form)
         return NonNegative(sub->size() - ClientSize(form));
     if (HasReportedFrame(form))
         return NonNegative(form->frameGeometry().size() - ClientSize(form));
+    if (const std::optional<QMargins> expected = ExpectedFrame(form)) {
+        return NonNegative(QSize(expected->left() + expected->right(),
+                                 expected->top() + expected->bottom() + MenuBarHeight(form)));
+    }
     return DesignFrame(form);
 }
 
@@ -173,6 +196,21 @@ void SetOuterGeometry(QWidget* form, const QRect& outer)
     else
         frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
     frame->setProperty(RequestedGeometryProperty, frame->geometry());
+}
+
+void CentreOnScreen(QWidget* window, const QScreen* screen)
+{
+    if (screen == nullptr)
+        return;
+    if (!HasReportedFrame(window) && !ExpectedFrame(window)) {
+        if (const std::optional<QMargins> announced = RequestFrameExtents(window))
+            SetExpectedFrame(window, *announced);
+    }
+    const QRect area = screen->geometry();
+    QRect outer = OuterGeometry(window);
+    outer.moveTopLeft(area.topLeft() +
+                      QPoint((area.width() - outer.width()) / 2, (area.height() - outer.height()) / 2));
+    SetOuterGeometry(window, outer);
 }
 
 QSize MaximizedSize(const QWidget* form)

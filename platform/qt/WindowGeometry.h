@@ -9,21 +9,26 @@
 //   menu belongs to the window's frame, as on Windows). Controls that are direct children of the
 //   form are placed relative to the client origin (ClientOrigin), below the menu bar.
 // - Outer rectangle: the window with its frame. Its size is the client size plus the frame extent:
-//   the real frame where the window system reports one, otherwise (the offscreen and minimal
-//   platforms, which invent margins, and X11 without a window manager) the design frame set with
-//   SetDesignFrame, so that outer and client sizes keep the relation they had at design. Its top-left
-//   is the reported frame's top-left (QWidget::pos()), or without one the widget's own top-left. For
-//   an MDI child the sub-window is the frame, placed in its MDI area.
+//   the real frame where the window system reports one; before that (a window not mapped yet) the
+//   frame the window manager announced for it (SetExpectedFrame, from the window manager's answer
+//   to a request, FrameExtents.h); otherwise (the offscreen and minimal platforms, which invent
+//   margins, and X11 without a window manager) the design frame set with SetDesignFrame, so that
+//   outer and client sizes keep the relation they had at design. Its top-left is the frame's
+//   top-left (QWidget::pos() once reported), or without a frame the widget's own top-left. For an
+//   MDI child the sub-window is the frame, placed in its MDI area.
 // - Maximized size: the size of a maximized window on the form's screen, here the screen's available
 //   geometry (the screen without panels and task bars).
 
 #include <cstdint>
+#include <optional>
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 
 class QMdiArea;
+class QScreen;
 class QMdiSubWindow;
 class QWidget;
 
@@ -33,6 +38,11 @@ namespace platform {
 // at design (8 x 46 for the calculator's main window). Negative extents count as 0.
 void SetDesignFrame(QWidget* form, QSize frame);
 QSize DesignFrame(const QWidget* form);
+
+// The frame the window manager will put around the form, known before it is reported (left, top,
+// right and bottom extents). Used until the window system reports the frame.
+void SetExpectedFrame(QWidget* form, QMargins frame);
+std::optional<QMargins> ExpectedFrame(const QWidget* form);
 
 // The MDI sub-window holding the form, or null.
 QMdiSubWindow* MdiSubWindowOf(const QWidget* form);
@@ -64,6 +74,10 @@ QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer);
 QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize);
 // Moves and resizes the window to this outer rectangle in one call, as a program change.
 void SetOuterGeometry(QWidget* form, const QRect& outer);
+
+// Moves a top-level window so that its outer rectangle is centred on `screen` (the whole screen),
+// with the window manager's frame where it tells it before the window is mapped.
+void CentreOnScreen(QWidget* window, const QScreen* screen);
 
 // Size of a maximized window on the form's screen, and the screen's available geometry.
 QSize MaximizedSize(const QWidget* form);

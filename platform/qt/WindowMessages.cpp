@@ -19,6 +19,7 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include "platform/qt/FrameExtents.h"
 #include "platform/qt/WindowGeometry.h"
 
 namespace platform {
@@ -122,6 +123,7 @@ public:
 
     QWidget* Window() const { return window_; }
     bool Dead() const { return dead_; }
+    bool Settling() const { return settling_; }
     int Count() const { return static_cast<int>(entries_.size()); }
 
     std::uint64_t Add(TWindowHookProc proc)
@@ -433,7 +435,7 @@ private:
         disconnect(screenConnection_);
         if (screen != nullptr)
             screenConnection_ =
-                connect(screen, &QScreen::availableGeometryChanged, this, [this] { DisplayChanged(); });
+                connect(screen, &QScreen::geometryChanged, this, [this] { DisplayChanged(); });
     }
 
     void DisplayChanged()
@@ -482,6 +484,12 @@ bool WindowMessageFilter::Translate(QObject* watched, QEvent* event, bool sponta
     case QEvent::Show:
         if (onWindow && !spontaneous) {
             WatchSubWindow();
+            // The window is created, not mapped yet: the window manager's frame, where it tells it,
+            // makes the outer geometry exact from the first show.
+            if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
+                if (const std::optional<QMargins> announced = RequestFrameExtents(window_))
+                    SetExpectedFrame(window_, *announced);
+            }
             Send(WM_SHOWWINDOW, 1);
             if (!shown_) {
                 // Qt sized the window while it was hidden; Windows reports the size of a window
@@ -770,6 +778,12 @@ int HookCount(const QWidget* window)
 {
     const WindowMessageFilter* filter = FindFilter(window);
     return filter != nullptr && !filter->Dead() ? filter->Count() : 0;
+}
+
+bool SettlingStateChange(const QWidget* window)
+{
+    const WindowMessageFilter* filter = FindFilter(window);
+    return filter != nullptr && !filter->Dead() && filter->Settling();
 }
 
 void RefreshTrackLimits(QWidget* window)

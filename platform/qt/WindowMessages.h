@@ -54,7 +54,7 @@
 //                   start one. For an MDI child a drag is a mouse press on the sub-window until its release.
 //   WM_SETCURSOR    pointer movement over the window or any of its children
 //   WM_DISPLAYCHANGE wParam colour depth, lParam maximized width and height: the window's screen
-//                   changed, or its available geometry did
+//                   changed, or that screen's size did (not its work area: a panel coming or going)
 //   WM_ERASEBKGND   DC the widget being painted: the window's paint event (before it paints)
 //   WM_GETMINMAXINFO MinMaxInfo: asked when the window is shown and by RefreshTrackLimits; the
 //                   resulting track sizes become the frame's minimum and maximum size (see there)
@@ -199,6 +199,10 @@ LRESULT SendWindowMessage(QWidget* window, UINT msg, WPARAM wParam = 0, LPARAM l
 
 // Number of hooks installed on the window (0 for none).
 int HookCount(const QWidget* window);
+
+// Whether the window's state (minimized, maximized, normal) changed less than DragQuietInterval ago:
+// the window system may still be moving it there, and its position can lag behind its size.
+bool SettlingStateChange(const QWidget* window);
 
 // Asks the hooks for the track limits (WM_GETMINMAXINFO, starting from the system values: maximized
 // size and position from the screen, minimum track 0 x 0, maximum track unlimited) and makes them

@@ -98,7 +98,7 @@ TEST_F(ButtonMouse, DragOutAndReleaseOutsideGivesNoClick)
 {
     QTest::mousePress(&button, Qt::LeftButton, {}, Inside);
     QTest::mouseMove(&button, Outside);
-    EXPECT_EQ(button.State(), S::Hot); // the up look while dragged out
+    EXPECT_EQ(button.State(), S::Hot); // the hot look while dragged out
     QTest::mouseRelease(&button, Qt::LeftButton, {}, Outside);
     EXPECT_EQ(log.clicks, 0);
     EXPECT_EQ(button.State(), S::Up);

@@ -272,6 +272,24 @@ TEST_F(ButtonPaint, FlatButtonShowsItsFrameOnlyWhenHot)
     EXPECT_EQ(Grab(b), flat);
 }
 
+TEST_F(ButtonPaint, AKeyHeldAndDraggedOffShowsTheHotLook)
+{
+    auto& b = Keypad(QRect(20, 20, 38, 30), "5");
+    b.SetPopup(true);
+    QTest::mouseMove(&b, QPoint(10, 10));
+    const QImage hot = Grab(b);
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(10, 10));
+    // Whether or not the window system tells the pointer has left (a leave may come during the
+    // press, or none at all), the key dragged off shows the hot look, not the flat up look.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&b, &leave);
+    QTest::mouseMove(&b, QPoint(120, 10));
+    ASSERT_EQ(b.State(), TPicButtonState::Hot);
+    EXPECT_EQ(Grab(b), hot);
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(120, 10));
+    EXPECT_NE(Grab(b), hot);
+}
+
 TEST_F(ButtonPaint, ColourChangeWhileHotWithThePointerGoneGivesTheUpLook)
 {
     auto& b = Keypad(QRect(20, 20, 38, 30), "4");

@@ -399,6 +399,10 @@ TEST(WindowTranslation, TheUsersStateChangesAreCommands)
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_RESTORE), 1);
     EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 0);
+    // Until the window system has settled the change, the window's position may still lag.
+    EXPECT_TRUE(SettlingStateChange(&window));
+    (*timer)->Fire();
+    EXPECT_FALSE(SettlingStateChange(&window));
 }
 
 TEST(WindowTranslation, AConsumedMinimizeIsUndone)
@@ -482,7 +486,7 @@ TEST(WindowTranslation, PaintingErasesTheBackgroundThroughTheChain)
     EXPECT_NE(QColor(shot.pixel(50, 50)), QColor(Qt::red));
 }
 
-TEST(WindowTranslation, AChangeOfTheScreensAreaIsADisplayChange)
+TEST(WindowTranslation, AChangeOfTheScreenIsADisplayChangeOneOfItsWorkAreaIsNot)
 {
     QWidget window;
     Log log;
@@ -491,7 +495,11 @@ TEST(WindowTranslation, AChangeOfTheScreensAreaIsADisplayChange)
     log.Clear();
     QScreen* screen = window.screen();
     ASSERT_NE(screen, nullptr);
+    // A panel coming or going changes the work area only: it takes effect at the next first show or
+    // tape toggle, not as a display change.
     emit screen->availableGeometryChanged(screen->availableGeometry());
+    EXPECT_EQ(log.Count(WM_DISPLAYCHANGE), 0);
+    emit screen->geometryChanged(screen->geometry());
     ASSERT_EQ(log.Count(WM_DISPLAYCHANGE), 1);
     EXPECT_EQ(log.messages.back().LParam,
               MakeLParam(screen->availableGeometry().width(), screen->availableGeometry().height()));
@@ -642,6 +650,14 @@ TEST(WindowGeometry, ClientAreaOuterRectangleAndDesignFrame)
     EXPECT_EQ(ClientSize(&window), QSize(602, 331));
     SetDesignFrame(&window, QSize(-5, 10));
     EXPECT_EQ(DesignFrame(&window), QSize(0, 10));
+    // The frame a window manager announced before mapping (openbox: 1, 20, 1, 5) replaces the design
+    // frame: the client sits inside it, and outer sizes convert with it.
+    SetExpectedFrame(&window, QMargins(1, 20, 1, 5));
+    EXPECT_EQ(FrameExtent(&window), QSize(2, 25 + menu));
+    SetOuterGeometry(&window, QRect(636, 485, 510, 315));
+    EXPECT_EQ(window.geometry().topLeft(), QPoint(637, 505));
+    EXPECT_EQ(ClientSize(&window), QSize(508, 290 - menu));
+    EXPECT_EQ(OuterGeometry(&window), QRect(636, 485, 510, 315));
 }
 
 TEST(WindowGeometry, FitInto)

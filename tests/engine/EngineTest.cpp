@@ -3,6 +3,7 @@
 
 #include "engine/CalcEngine.h"
 
+#include <random>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -412,6 +413,12 @@ TEST(Paste, NumbersFromTheClipboard)
         {"inf", "", true},
         {"0x10", "", true},
         {"1e99999", "", true},
+        // Beyond what the decimal type holds (1E64 and above): refused, not shown and failing later.
+        {"1e100", "", true},
+        {"1e555", "", true},
+        {"-1E64", "", true},
+        {"9.9999999999999999e63", "", true}, // shown rounded, as 1E64
+        {"9.99999999999999e63", "9.99999999999999E63"},
     };
     for (const PasteCase& c : cases) {
         Calculator k;
@@ -431,6 +438,79 @@ TEST(Paste, NumbersFromTheClipboard)
     Calculator k;
     k.Keys("paste:12 3 + 1 =");
     EXPECT_EQ(k.host.display, "124");
+}
+
+TEST(Paste, TheLocalesSeparators)
+{
+    struct LocaleCase
+    {
+        char decimal, group;
+        std::string text, display;
+    };
+    const LocaleCase cases[] = {
+        {',', '.', "1234,5", "1.234,5"},
+        {',', '.', "2,5", "2,5"},
+        {',', '.', "1.234,5", "1.234,5"},
+        {',', '.', " -1.000.000,25 ", "-1.000.000,25"},
+        {',', ' ', "1 234,5", "1 234,5"},
+        {',', ' ',
+         "1\xA0"
+         "234,5",
+         "1 234,5"},
+        {'.', '\'', "1'234.5", "1 234.5"},
+        {'.', ',', "1,234.5", "1,234.5"},
+        {'.', ',',
+         "1\xA0"
+         "234.5",
+         "1,234.5"},
+    };
+    for (const LocaleCase& c : cases) {
+        Calculator k(c.decimal, c.group);
+        k.calc.Paste(c.text);
+        EXPECT_EQ(k.host.display, c.display) << c.text;
+        EXPECT_TRUE(k.host.messages.empty()) << c.text;
+    }
+}
+
+// What Copy puts on the clipboard (the display as shown) pastes back to the same display, for
+// entries and results below 1E18 (larger ones paste back with 15 significant digits, by design).
+// Where blanks group the digits, the display's mask pads with blanks that a paste does not repeat.
+TEST(Paste, WhatCopyGivesPastesBack)
+{
+    std::mt19937 random(20261209);
+    auto number = [&random] {
+        std::string keys;
+        const int digits = 1 + static_cast<int>(random() % 17);
+        const int point = static_cast<int>(random() % (digits + 1));
+        for (int i = 0; i < digits; ++i) {
+            if (i == point && i > 0)
+                keys += ". ";
+            // An entry in progress shows the zeros typed after the point; a paste shows none.
+            const bool last = i == digits - 1 && point > 0 && point < digits;
+            keys += std::to_string(last ? 1 + random() % 9 : random() % 10) + " ";
+        }
+        return random() % 4 == 0 ? keys + "+/- " : keys;
+    };
+    const char* operators[] = {"+", "-", "*", "/"};
+    for (const auto& [decimal, group] : {std::pair{'.', ','}, {',', '.'}, {',', ' '}, {'.', '\''}}) {
+        int checked = 0;
+        for (int i = 0; i < 400; ++i) {
+            Calculator k(decimal, group);
+            k.Keys(i % 2 == 0 ? number() : number() + operators[random() % 4] + " " + number() + "=");
+            const std::string shown = k.host.display;
+            if (k.State().ErrorState || shown.find('E') != std::string::npos)
+                continue;
+            k.Keys("c");
+            k.calc.Paste(shown);
+            if (k.State().GroupChar == ' ')
+                EXPECT_EQ(engine::RemoveAllOf(k.host.display, " "), engine::RemoveAllOf(shown, " "));
+            else
+                EXPECT_EQ(k.host.display, shown) << decimal << group;
+            EXPECT_TRUE(k.host.messages.empty()) << shown;
+            ++checked;
+        }
+        EXPECT_GT(checked, 300);
+    }
 }
 
 } // namespace

@@ -298,6 +298,43 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
 }
 
+TEST_F(MainWindow, KeysReachTheMapWhicheverControlHasTheFocus)
+{
+    // After keyboard use of the menus Qt may leave the focus on the menu bar, with no item shown.
+    QWidget* bar = w->menuWidget();
+    bar->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    Key(Qt::Key_4, Qt::NoModifier, QStringLiteral("4"));
+    EXPECT_EQ(QApplication::focusWidget(), Sink()); // the focus goes back to the sink
+    bar->setFocus();
+    Key(Qt::Key_Asterisk, Qt::ShiftModifier, QStringLiteral("*"));
+    Key(Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    bar->setFocus();
+    Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_EQ(Display(), "20");
+}
+
+TEST_F(MainWindow, CopyCommandsKeepTheirSelectionWithoutShowingIt)
+{
+    Key(Qt::Key_5);
+    Key(Qt::Key_Return);
+    Action("mnuEditCopy")->trigger();
+    Action("mnuEditCopyTape")->trigger();
+    auto* display = Child<QLineEdit>("memDisplayValue");
+    auto* tape = Child<QPlainTextEdit>("memTape");
+    EXPECT_TRUE(display->hasSelectedText()); // there for the next copy
+    EXPECT_TRUE(tape->textCursor().hasSelection());
+    for (const QWidget* text : {static_cast<QWidget*>(display), static_cast<QWidget*>(tape)}) {
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            EXPECT_EQ(text->palette().color(group, QPalette::Highlight),
+                      text->palette().color(group, QPalette::Base));
+            EXPECT_EQ(text->palette().color(group, QPalette::HighlightedText),
+                      text->palette().color(group, QPalette::Text));
+        }
+    }
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+}
+
 TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 {
     FakeDialogs& d = FakeDialogs::Instance();

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
@@ -120,9 +121,12 @@ TEST_F(SecondaryWindows, AboutClosesWithEnterOpensTheLinkAndKeepsNoCaret)
     EXPECT_EQ(about.size(), QSize(271, 289));
     EXPECT_EQ(about.findChild<QPlainTextEdit*>(QStringLiteral("memWarning"))->toPlainText(),
               QStringLiteral("\n\n \n\n"));
+    w->move(20, 30);
     about.show();
     about.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &about);
+    // Centred on the screen, wherever the main window is.
+    EXPECT_EQ(about.geometry().center(), w->screen()->geometry().center());
     QTest::mouseClick(about.findChild<QLabel*>(QStringLiteral("lblHyperlink")), Qt::LeftButton);
     EXPECT_EQ(d.openedUrls, std::vector<QString>{QStringLiteral("https://www.quorlane.example")});
     QTest::mouseClick(about.findChild<QPlainTextEdit*>(QStringLiteral("memWarning"))->viewport(),

@@ -120,7 +120,7 @@ TEST_F(Tray, StartHiddenAtLogonOnlyWhereTheIconShows)
     };
     const Case cases[] = {
         {true, true, true, {QStringLiteral("/tray")}, true, true},
-        {true, true, false, {QStringLiteral("/tray")}, false, false}, // no area: shown, option quietly off
+        {true, true, false, {QStringLiteral("/tray")}, false, true}, // no area: shown, the choice kept
         {true, false, true, {QStringLiteral("/tray")}, false, true},
         {false, true, true, {QStringLiteral("/tray")}, false, false},
         {true, true, true, {QStringLiteral("/TRAY")}, false, true},
@@ -136,6 +136,30 @@ TEST_F(Tray, StartHiddenAtLogonOnlyWhereTheIconShows)
             << c.trayIcon << c.runOnStartup << c.area;
         EXPECT_TRUE(FakeDialogs::Instance().boxes.empty()); // never a box at start-up
     }
+}
+
+TEST_F(Tray, ANotificationAreaStartingLateShowsTheIconAndAClickRestores)
+{
+    StoreOptions(true, true);
+    shell->SetAvailable(false); // the panel starts after the program, as often at logon
+    {
+        ui::TfrmMain w({QStringLiteral("/tray")});
+        EXPECT_FALSE(w.StartHidden());
+        w.show();
+        EXPECT_FALSE(w.TrayIcon->IsShown());
+        shell->SetAvailable(true);
+        EXPECT_TRUE(w.TrayIcon->IsShown());
+        // Closing hides in the tray from now on; a single left click brings the window back.
+        platform::SendWindowMessage(&w, platform::WM_SYSCOMMAND, platform::SC_CLOSE);
+        EXPECT_FALSE(w.isVisible());
+        shell->Mouse(platform::tray::WM_LBUTTONDOWN);
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.close());
+    }
+    ui::StoredOptions stored;
+    ui::ReadOptions(stored);
+    EXPECT_TRUE(stored.TrayIcon);
+    EXPECT_TRUE(stored.RunOnStartup);
 }
 
 } // namespace

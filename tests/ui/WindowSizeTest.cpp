@@ -14,10 +14,13 @@ TEST(WindowSize, RoundHalfToEven)
 
 TEST(WindowSize, TrackLimitsForBothShapes)
 {
-    EXPECT_EQ(ui::MinMaxSize(true, 1024), (ui::TrackLimits{472, 291, 1024, 632}));
-    EXPECT_EQ(ui::MinMaxSize(false, 1024), (ui::TrackLimits{249, 291, 542, 632}));
+    EXPECT_EQ(ui::MinMaxSize(true, 1024, 738), (ui::TrackLimits{472, 291, 1024, 632}));
+    EXPECT_EQ(ui::MinMaxSize(false, 1024, 738), (ui::TrackLimits{249, 291, 542, 632}));
     // A work area that does not start at 0 still uses its right coordinate.
-    EXPECT_EQ(ui::MinMaxSize(true, 100 + 1024), (ui::TrackLimits{472, 291, 1124, 694}));
+    EXPECT_EQ(ui::MinMaxSize(true, 100 + 1024, 738), (ui::TrackLimits{472, 291, 1124, 694}));
+    // A wide, low work area (a panel along a 1280 x 800 screen): the height bounds both, in proportion.
+    EXPECT_EQ(ui::MinMaxSize(true, 1280, 700), (ui::TrackLimits{472, 291, 1133, 700}));
+    EXPECT_EQ(ui::MinMaxSize(false, 1280, 700), (ui::TrackLimits{249, 291, 600, 700}));
 }
 
 TEST(WindowSize, TheWindowComesBackIntoTheWorkArea)

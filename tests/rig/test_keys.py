@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""The keyboard in the real window: keys reach the calculator whatever happened before (menus,
+dialogs), and follow the keyboard layout (US, German, French)."""
+
+import rigtest
+
+
+class KeysReachTheWindow(rigtest.RigCase):
+    # Keyboard use of the menus, each ending with its menu closed (a command chosen or Esc).
+    MENU_USE = [
+        ("alt+e", "Escape"),
+        ("alt+v", "Escape"),
+        ("1", "alt+e", "Escape", "alt+v", "h"),
+        ("alt+o", "a", "alt+v", "f"),
+        ("alt", "alt+v", "h"),
+        ("alt+h", "a", "Return"),  # the about window, closed with its default button
+    ]
+
+    def test_after_menu_use_and_dialogs(self):
+        for sequence in self.MENU_USE:
+            with self.subTest(sequence=sequence), self.desktop() as desk:
+                calc = desk.start_calc()
+                calc.activate()
+                calc.keys(*sequence, delay=60)
+                if "alt+h" in sequence:
+                    calc.wait_window()  # back from the about window
+                calc.keys("Escape", "4", "shift+8", "5", "Return")
+                self.assertEqual(calc.display(), "20")
+                calc.keys("F1")
+                calc.answer("Keyboard Equivalents")  # F1 opened it; Enter closes it
+                calc.type("12+30=")
+                self.assertEqual(calc.display(), "42")
+
+
+class KeysFollowTheLayout(rigtest.RigCase):
+    # Typed as characters: xdotool picks the keys (and Shift or AltGr) the active layout has for them.
+    TYPED = [("8-2=", "6"), ("3*4=", "12"), ("8/2=", "4"), ("2+3=", "5"), ("9@", "3"), ("200+10%=", "220"),
+             ("5z", "500"), ("5x", "5,000"), ("4r", "0.25")]
+    # Keypad keys are the same on every layout.
+    KEYPAD = [("KP_8", "KP_Multiply", "KP_2", "KP_Enter"), "16"]
+
+    def test_us_german_and_french_layouts(self):
+        for layout in ("us", "de", "fr"):
+            with self.subTest(layout=layout), self.desktop() as desk:
+                desk.set_layout(layout)
+                calc = desk.start_calc()
+                calc.activate()
+                for text, expected in self.TYPED:
+                    calc.keys("Escape")
+                    calc.type(text)
+                    self.assertEqual(calc.display(), expected, "%s: %s" % (layout, text))
+                calc.keys("Escape", *self.KEYPAD[0])
+                self.assertEqual(calc.display(), self.KEYPAD[1], layout)
+
+    def test_us_shift_rows_stay(self):
+        # Shift+8 multiplies, Shift+2 takes the square root, Shift+= adds, Shift+minus subtracts.
+        with self.desktop() as desk:
+            desk.set_layout("us")
+            calc = desk.start_calc()
+            calc.activate()
+            for keys, expected in [(("6", "shift+8", "7", "Return"), "42"), (("1", "6", "shift+2"), "4"),
+                                   (("2", "shift+equal", "2", "equal"), "4"), (("9", "shift+minus", "2", "equal"), "7"),
+                                   (("9", "ctrl+minus", "3", "KP_Enter"), "6")]:
+                calc.keys("Escape", *keys)
+                self.assertEqual(calc.display(), expected, keys)
+
+
+if __name__ == "__main__":
+    rigtest.main()
