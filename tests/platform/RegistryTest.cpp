@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 
 #include "platform/RegistryFile.h"
+#include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
 
 #include <bit>
@@ -538,8 +539,7 @@ TEST_F(Registry, MachineHiveWithoutRightsCannotBeOpenedForWriting)
 
 TEST_F(Registry, ReadOnlyHiveFolderOpensForReadingOnly)
 {
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp_.Path()});
     {
         TRegistry registry;
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -566,8 +566,7 @@ TEST_F(Registry, ReadOnlyHiveFolderOpensForReadingOnly)
 
 TEST_F(Registry, UnreadableHiveIsNeitherReadNorReplaced)
 {
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp_.Path()});
     {
         auto registry = OpenSettings();
         registry->WriteInteger("Color", 5);

@@ -1,7 +1,6 @@
 #pragma once
 // Helpers for the registry tests: a fresh temporary folder per test with both hives redirected into
-// it (no test may touch the real home or /etc), whole-file reads and writes, and the check for root,
-// whom permission bits do not stop.
+// it (no test may touch the real home or /etc), whole-file reads and writes.
 
 #include "platform/Registry.h"
 
@@ -35,11 +34,6 @@ inline constexpr char ProductKeyHive[] = "Windows Registry Editor Version 5.00\n
                                          "\n"
                                          "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
                                          "\n";
-
-inline bool RunningAsRoot()
-{
-    return ::geteuid() == 0;
-}
 
 inline std::string ReadBytes(const fs::path& file)
 {
