@@ -22,18 +22,9 @@ namespace regtest {
 
 namespace fs = std::filesystem;
 
-// The start of a user hive file holding only keys under the product key: the header and the
-// product key's ancestors, each an empty section.
-inline constexpr char ProductKeyHive[] = "Windows Registry Editor Version 5.00\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
-                                         "\n";
+// The start of a hive file: its first line and a blank line.
+inline constexpr char HiveHeader[] = "Windows Registry Editor Version 5.00\n"
+                                     "\n";
 
 inline std::string ReadBytes(const fs::path& file)
 {
