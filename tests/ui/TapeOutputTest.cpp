@@ -5,15 +5,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/qt/PrinterText.h"
+#include "tests/FileConditions.h"
 
 namespace {
 
@@ -112,6 +118,65 @@ TEST(TapeFile, AFailedWriteLeavesThePreviousFileAndNamesIt)
         QFile::setPermissions(dir.path(),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+}
+
+// A write hook that fails with `error` at once.
+platform::files::IoHooks Failing(int error)
+{
+    return {[error](int, const void*, std::size_t) -> ssize_t {
+                errno = error;
+                return -1;
+            },
+            {}};
+}
+
+std::string SaveError(const QString& path)
+{
+    try {
+        ui::WriteTapeFile(path, {"new"});
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "(saved)";
+}
+
+TEST(TapeFile, TheReasonIsTheSystemsAndNoFileButARegularOneIsReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"old"});
+    {
+        const platform::files::ScopedIoHooks full(Failing(ENOSPC));
+        EXPECT_EQ(SaveError(path),
+                  "Cannot save the tape to \"" + path.toStdString() + "\": No space left on device");
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("tape.txt")});
+
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_NE(SaveError(pipe).find("it is a named pipe (FIFO), not a regular file"), std::string::npos);
+    EXPECT_EQ(QFileInfo(pipe).isFile(), false);
+    EXPECT_TRUE(QFileInfo(pipe).exists());
+    // A link to a device: the device is refused, the link stays.
+    const QString link = dir.filePath(QStringLiteral("null.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), link));
+    EXPECT_NE(SaveError(link).find("it is a device, not a regular file"), std::string::npos);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+}
+
+TEST(TapeFile, AFullDiskSaysSo)
+{
+    QTemporaryDir dir;
+    const testfiles::ScopedSmallDisk disk(QFile::encodeName(dir.path()).toStdString(), 64 * 1024);
+    if (!disk.Active())
+        GTEST_SKIP() << "no small disk to fill: " << disk.Reason();
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"old"});
+    disk.Fill();
+    EXPECT_NE(SaveError(path).find(": No space left on device"), std::string::npos);
     EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
 }
 
