@@ -332,7 +332,10 @@ void TRegistry::Flush()
     if (pending_.empty())
         return;
     const std::vector<Change> changes = std::exchange(pending_, {});
-    const std::string& firstName = changes.front().name;
+    // Failures name the first value changed (a created key has no value name).
+    const auto firstValue = std::find_if(changes.begin(), changes.end(),
+                                         [](const Change& c) { return c.kind != Change::Kind::CreateKey; });
+    const std::string firstName = firstValue != changes.end() ? firstValue->name : changes.front().key;
     const std::lock_guard lock(hivesMutex);
     LoadedHive& loaded = CurrentHive(rootKey_);
     if (const int blocker = WriteBlocker(loaded))
@@ -591,6 +594,13 @@ std::filesystem::path TRegistry::DamagedHiveFile(HKEY root)
     if (!file.empty())
         file += ".bad";
     return file;
+}
+
+std::error_code TRegistry::HiveWriteError(HKEY root)
+{
+    const std::lock_guard lock(hivesMutex);
+    const int blocker = WriteBlocker(CurrentHive(root));
+    return blocker ? SystemError(blocker) : std::error_code();
 }
 
 std::string_view TRegistry::RootKeyName(HKEY root)

@@ -179,6 +179,8 @@ public:
     static std::filesystem::path HiveFile(HKEY root);        // HiveDirectory / "user.reg" or "machine.reg"
     static std::filesystem::path DamagedHiveFile(HKEY root); // HiveFile + ".bad"
     static std::string_view RootKeyName(HKEY root);          // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"
+    // Why the hive cannot be written now (the system's reason), empty when it can.
+    static std::error_code HiveWriteError(HKEY root);
 
 private:
     struct Change

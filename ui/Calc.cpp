@@ -561,14 +561,24 @@ bool TfrmMain::FormCloseQuery()
     options.TrayIcon = Checked("mnuOptionsTrayIcon");
     options.RunOnStartup = Checked("mnuOptionsRunOnStartup");
     options.Color = schemeIndex_;
-    try {
-        WriteOptions(options);
-    } catch (const std::exception& e) {
-        // The options could not be stored: say so and keep the window open.
-        ReportError(e.what());
-        return false;
+    for (;;) {
+        try {
+            WriteOptions(options);
+            return true;
+        } catch (const std::exception& e) {
+            // The options could not be stored: the user may try again, close without them, or stay.
+            switch (Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                                  QString::fromLocal8Bit(OptionsNotSavedText(e)),
+                                  BoxButtons::RetryCloseAnywayCancel)) {
+            case BoxAnswer::Retry:
+                continue;
+            case BoxAnswer::CloseAnyway:
+                return true;
+            default:
+                return false;
+            }
+        }
     }
-    return true;
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
