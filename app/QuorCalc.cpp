@@ -1,12 +1,14 @@
 #include "app/QuorCalc.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QWidget>
 
 #include <clocale>
 #include <exception>
 
 #include "app/InstanceGuard.h"
+#include "app/TerminationSignals.h"
 #include "platform/qt/LocaleQt.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"
@@ -65,6 +67,11 @@ int QuorCalc(int argc, char** argv)
     ui::TfrmMain frmMain(arguments);
     QObject::connect(&frmMain, &ui::TfrmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
+    // Logging out and SIGTERM keep the options as a close does.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
+                     [&frmMain](QSessionManager&) { frmMain.SaveOptionsForSessionEnd(); });
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Received, &frmMain, &ui::TfrmMain::EndSession);
     if (!frmMain.StartHidden())
         frmMain.show();
     return QApplication::exec();

@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include "controls/Abcbtn.h"
@@ -552,7 +553,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     emit Closed();
 }
 
-bool TfrmMain::FormCloseQuery()
+StoredOptions TfrmMain::CurrentOptions() const
 {
     StoredOptions options;
     options.Flat = Checked("mnuViewFlatButtons");
@@ -561,6 +562,16 @@ bool TfrmMain::FormCloseQuery()
     options.TrayIcon = Checked("mnuOptionsTrayIcon");
     options.RunOnStartup = Checked("mnuOptionsRunOnStartup");
     options.Color = schemeIndex_;
+    return options;
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    if (sessionEnding_) {
+        SaveOptionsForSessionEnd();
+        return true;
+    }
+    const StoredOptions options = CurrentOptions();
     for (;;) {
         try {
             WriteOptions(options);
@@ -579,6 +590,25 @@ bool TfrmMain::FormCloseQuery()
             }
         }
     }
+}
+
+void TfrmMain::SaveOptionsForSessionEnd()
+{
+    sessionEnding_ = true;
+    try {
+        WriteOptions(CurrentOptions());
+    } catch (const std::exception& e) {
+        // Nobody may be there to answer a box: say it where a log would be.
+        QString text = QString::fromLocal8Bit(OptionsNotSavedText(e));
+        text.replace(QLatin1String("\r\r"), QLatin1String(". ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        std::fprintf(stderr, "quorcalc: %s\n", text.toLocal8Bit().constData());
+    }
+}
+
+void TfrmMain::EndSession()
+{
+    SaveOptionsForSessionEnd();
+    emit Closed();
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -128,6 +130,24 @@ TEST_F(ProgramInstances, AGuardLeftByAKilledInstanceDoesNotBlock)
     EXPECT_EQ(next->state(), QProcess::Running);
     next->kill();
     next->waitForFinished(5000);
+}
+
+// SIGTERM (as at logout) ends the program as a close does: the options are written.
+TEST_F(ProgramInstances, SigtermWritesTheOptionsAndEnds)
+{
+    auto first = Start();
+    ASSERT_TRUE(WaitForLock());
+    QTest::qWait(300); // the window is up
+    ::kill(static_cast<pid_t>(first->processId()), SIGTERM);
+    ASSERT_TRUE(first->waitForFinished(5000));
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    QFile hive(config.filePath(QStringLiteral("quorlane/user.reg")));
+    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
+    const QByteArray text = hive.readAll();
+    EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("\"Tape\"=dword:00000001")) << text.constData();
 }
 
 } // namespace

@@ -186,3 +186,38 @@ TEST_F(Close, TheTrayMenusExitOffersTheSameWayOut)
 }
 
 } // namespace
+
+namespace {
+
+// Logging out and SIGTERM: the options are written as a close writes them, never with a box (nobody
+// may be there to answer it), and the program ends even when they cannot be written.
+TEST_F(Close, TheSessionsEndWritesTheOptionsWithoutABox)
+{
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable);
+        FakeDialogs::Instance().Reset(); // any box fails the test
+        fs::remove_all(HiveFile());
+        ui::TfrmMain w;
+        w.show();
+        Action(w, "mnuViewFlatButtons")->trigger();
+        Action(w, "mnuOptionsColorSchemeRose")->trigger();
+        if (!writable)
+            PutAFolderInItsPlace();
+        QSignalSpy closed(&w, &ui::TfrmMain::Closed);
+        w.SaveOptionsForSessionEnd(); // the session manager's request: the program goes on
+        EXPECT_EQ(closed.count(), 0);
+        w.EndSession(); // SIGTERM
+        EXPECT_EQ(closed.count(), 1);
+        EXPECT_TRUE(w.close()); // the close that follows asks nothing either
+        EXPECT_TRUE(FakeDialogs::Instance().boxes.empty());
+        if (writable) {
+            platform::TRegistry reg(platform::KEY_READ);
+            ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
+            EXPECT_TRUE(reg.ReadBool("Flat"));
+            EXPECT_EQ(reg.ReadInteger("Color"), 4);
+        }
+    }
+    fs::remove_all(HiveFile());
+}
+
+} // namespace
