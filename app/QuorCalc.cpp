@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <clocale>
+#include <cstdio>
 #include <exception>
 
 #include "app/InstanceGuard.h"
@@ -54,10 +55,12 @@ int QuorCalc(int argc, char** argv)
 
     QApplication::setApplicationName(QString::fromLatin1(ui::ApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(ui::ApplicationTitle));
-    if (!guard.IsOnlyInstance()) {
+    if (guard.AnotherInstanceRuns()) {
         guard.BringRunningInstanceForward();
         return 0;
     }
+    if (!guard.Problem().isEmpty()) // better a second window than none
+        std::fprintf(stderr, "quorcalc: %s; running without it\n", guard.Problem().toLocal8Bit().constData());
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
