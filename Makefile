@@ -4,7 +4,7 @@ BENCH_DIR    ?= build-release
 BUILD_TYPE   ?= RelWithDebInfo
 CTEST_FLAGS  ?= --output-on-failure -j2
 
-.PHONY: all deps configure build test run cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
+.PHONY: all deps configure build test check-asan run cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
 
 all: build
 
@@ -21,6 +21,17 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest $(CTEST_FLAGS)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer (any report fails its
+# test), the damaged-settings corpus sampled (every ASAN_CORPUS_SAMPLE-th file). CI runs it.
+ASAN_DIR           ?= build-asan
+ASAN_CORPUS_SAMPLE ?= 5
+check-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" \
+	    -DQUORLANE_SANITIZE=ON -DQUORLANE_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR)
+	cd $(ASAN_DIR) && QUORLANE_CORPUS_SAMPLE=$(ASAN_CORPUS_SAMPLE) ASAN_OPTIONS=detect_leaks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 ctest $(CTEST_FLAGS) -E '^format_check$$'
 
 # The decimal differential test with its full case count (about two minutes on two cores).
 check-full: build
@@ -74,4 +85,4 @@ format-check:
 	./scripts/check-format
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR)
