@@ -66,16 +66,20 @@ bench-startup: deps
 	cmake --build $(BENCH_DIR) --target quorcalc bare-qt-window
 	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window
 
-# libFuzzer with address and undefined-behaviour sanitizers (clang), FUZZ_SECONDS per target.
+# libFuzzer with address and undefined-behaviour sanitizers (clang), FUZZ_SECONDS per target, every
+# target (build-fuzz/fuzz-targets.txt) from its seed corpus; what it finds stays in build-fuzz/corpus.
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz: deps
+	./scripts/install-deps clang
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLANE_FUZZ=ON \
 	    -DQUORLANE_BUILD_TESTS=OFF -DQUORLANE_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target fuzz_bcd fuzz_keys fuzz_files
-	for t in bcd keys files; do \
+	targets=$$(cat $(FUZZ_DIR)/fuzz-targets.txt) && \
+	cmake --build $(FUZZ_DIR) --target $$(for t in $$targets; do printf 'fuzz_%s ' $$t; done) && \
+	for t in $$targets; do \
 	    mkdir -p $(FUZZ_DIR)/corpus/$$t && \
-	    ./$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	    ./$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
 	done
 
 format:

@@ -21,6 +21,8 @@ struct StoredOptions
     bool TrayIcon = false;
     bool RunOnStartup = false;
     int Color = 0;
+
+    bool operator==(const StoredOptions&) const = default;
 };
 
 // Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color. Each is read
