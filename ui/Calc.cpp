@@ -567,6 +567,8 @@ StoredOptions TfrmMain::CurrentOptions() const
 
 bool TfrmMain::FormCloseQuery()
 {
+    if (ended_) // EndSession wrote them just now
+        return true;
     if (sessionEnding_) {
         SaveOptionsForSessionEnd();
         return true;
@@ -608,6 +610,7 @@ void TfrmMain::SaveOptionsForSessionEnd()
 void TfrmMain::EndSession()
 {
     SaveOptionsForSessionEnd();
+    ended_ = true;
     emit Closed();
 }
 

@@ -192,6 +192,7 @@ private:
     int schemeIndex_ = 0;
     bool onTop_ = false;
     bool sessionEnding_ = false;                 // options are written without a box from now on
+    bool ended_ = false;                         // the program ends: the options were written
     const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows
     QString lastSaveName_; // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;
