@@ -14,18 +14,10 @@
 
 namespace {
 
-// A number in display form: a pasted one may lie beyond the decimal range (the clipboard is read as
-// an extended float, up to about 1E4932), which the next key that computes reports.
 void CheckDisplay(const engine::CalcEngine& calc, const NullHost& host)
 {
-    if (calc.State().ErrorState || host.display.empty())
-        return;
-    try {
-        BcdFromText(calc.RemoveCommas(host.display));
-    } catch (const EStBCDError& e) {
-        if (e.ErrorId != 82)
-            std::abort();
-    }
+    if (!calc.State().ErrorState && !host.display.empty() && !IsANumber(calc.RemoveCommas(host.display)))
+        std::abort();
 }
 
 } // namespace
