@@ -6,7 +6,7 @@ CTEST_FLAGS  ?= --output-on-failure -j2
 
 PREFIX       ?= /usr/local
 
-.PHONY: all deps configure build test run install package cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
+.PHONY: all deps configure build test check-asan run install package cli bench bench-startup check-full fuzz gallery screenshot format format-check clean
 
 all: build
 
@@ -23,6 +23,19 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest $(CTEST_FLAGS)
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer (any report fails its
+# test), the damaged-settings corpus sampled (every ASAN_CORPUS_SAMPLE-th file). CI runs it. The
+# test programs run whole (test_*_whole), not one process per case (those are named Suite.Case);
+# -O0 halves the compile time.
+ASAN_DIR           ?= build-asan
+ASAN_CORPUS_SAMPLE ?= 5
+check-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" \
+	    -DQUORLANE_SANITIZE=ON -DQUORLANE_BUILD_BENCH=OFF
+	cmake --build $(ASAN_DIR)
+	cd $(ASAN_DIR) && QUORLANE_CORPUS_SAMPLE=$(ASAN_CORPUS_SAMPLE) ASAN_OPTIONS=detect_leaks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 ctest $(CTEST_FLAGS) -E '[./]|^(format_check|rig_.*|install_tree|debian_package|desktop_metadata)$$'
 
 # The decimal differential test with its full case count (about two minutes on two cores).
 check-full: build
@@ -69,16 +82,20 @@ bench-startup: deps
 	cmake --build $(BENCH_DIR) --target quorcalc bare-qt-window
 	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window
 
-# libFuzzer with address and undefined-behaviour sanitizers (clang), FUZZ_SECONDS per target.
+# libFuzzer with address and undefined-behaviour sanitizers (clang), FUZZ_SECONDS per target, every
+# target (build-fuzz/fuzz-targets.txt) from its seed corpus; what it finds stays in build-fuzz/corpus.
 FUZZ_DIR     ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz: deps
+	./scripts/install-deps clang
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORLANE_FUZZ=ON \
 	    -DQUORLANE_BUILD_TESTS=OFF -DQUORLANE_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target fuzz_bcd fuzz_keys fuzz_files
-	for t in bcd keys files; do \
+	targets=$$(cat $(FUZZ_DIR)/fuzz-targets.txt) && \
+	cmake --build $(FUZZ_DIR) --target $$(for t in $$targets; do printf 'fuzz_%s ' $$t; done) && \
+	for t in $$targets; do \
 	    mkdir -p $(FUZZ_DIR)/corpus/$$t && \
-	    ./$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	    ./$(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t || exit 1; \
 	done
 
 format:
@@ -88,4 +105,4 @@ format-check:
 	./scripts/check-format
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -3,13 +3,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
-#include <QStandardPaths>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <string>
+#include <fcntl.h>
 #include <sys/socket.h>
-#include <sys/time.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -17,14 +19,60 @@ namespace {
 
 constexpr char activateRequest[] = "activate\n";
 
-QString MarkerFolder(const QString& folder)
+QString SystemText(int error)
 {
-    if (!folder.isEmpty())
-        return folder;
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        return runtime;
-    return QDir::tempPath() + QStringLiteral("/quorlane-%1").arg(getuid());
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Makes `path` a folder of this user closed to everybody else: created with mode 0700 when
+// missing, closed when it is the user's own. False, with the reason, for anything else (a link, a
+// file, a folder of another user).
+bool MakePrivateFolder(const QString& path, QString& why)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        why = path + QStringLiteral(": ") + SystemText(errno);
+        return false;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        why = path + QStringLiteral(": ") + SystemText(errno == ELOOP ? ENOTDIR : errno);
+        return false;
+    }
+    struct stat status = {};
+    bool usable = ::fstat(fd, &status) == 0;
+    if (usable && status.st_uid != ::geteuid()) {
+        why = path + QStringLiteral(": owned by another user");
+        usable = false;
+    } else if (usable && (status.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
+        why = path + QStringLiteral(": ") + SystemText(errno);
+        usable = false;
+    }
+    ::close(fd);
+    return usable;
+}
+
+QString Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? QFile::decodeName(value) : QString();
+}
+
+// The folders the marker may live in, best first.
+QStringList MarkerFolders()
+{
+    QStringList folders;
+    if (const QString runtime = Environment("XDG_RUNTIME_DIR"); QDir::isAbsolutePath(runtime))
+        folders << runtime;
+    folders << QDir::tempPath() + QStringLiteral("/quorlane-%1").arg(::geteuid());
+    QString cache = Environment("XDG_CACHE_HOME");
+    if (!QDir::isAbsolutePath(cache) && !Environment("HOME").isEmpty())
+        cache = Environment("HOME") + QStringLiteral("/.cache");
+    if (QDir::isAbsolutePath(cache)) {
+        QDir().mkpath(cache);
+        folders << cache + QStringLiteral("/quorlane");
+    }
+    return folders;
 }
 
 // The socket address of `path`; false when the path does not fit.
@@ -41,6 +89,30 @@ bool SocketAddress(const QString& path, sockaddr_un& address)
 
 } // namespace
 
+InstanceRequest ParseInstanceRequest(std::string_view received, bool ended)
+{
+    constexpr std::size_t longest = 64;
+    const std::size_t end = received.find('\n');
+    if (end == std::string_view::npos) {
+        if (received.size() >= longest)
+            return InstanceRequest::Refused;
+        if (!ended)
+            return InstanceRequest::Incomplete;
+    }
+    std::string_view line = received.substr(0, end);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    return line == "activate" ? InstanceRequest::Activate : InstanceRequest::Refused;
+}
+
+struct InstanceGuard::Client
+{
+    int fd = -1;
+    std::string received;
+    QSocketNotifier* notifier = nullptr; // children of the guard, deleted later
+    QTimer* timer = nullptr;
+};
+
 QString InstanceGuard::DefaultName(const QString& executablePath)
 {
     QString base = QFileInfo(executablePath).fileName();
@@ -53,19 +125,38 @@ QString InstanceGuard::DefaultName(const QString& executablePath)
 
 InstanceGuard::InstanceGuard(const QString& name, const QString& folder, QObject* parent) : QObject(parent)
 {
-    const QString dir = MarkerFolder(folder);
-    QDir().mkpath(dir);
-    base_ = QDir(dir).filePath(name);
+    QStringList reasons;
+    QString chosen;
+    for (const QString& candidate : folder.isEmpty() ? MarkerFolders() : QStringList{folder}) {
+        QString why;
+        if (MakePrivateFolder(candidate, why)) {
+            chosen = candidate;
+            break;
+        }
+        reasons << why;
+    }
+    if (chosen.isEmpty()) {
+        problem_ = QStringLiteral("no private folder for the single-instance guard (%1)")
+                       .arg(reasons.join(QStringLiteral("; ")));
+        return;
+    }
+    base_ = QDir(chosen).filePath(name);
 
     lock_ = std::make_unique<QLockFile>(LockPath());
     lock_->setStaleLockTime(0); // only a live process holds the marker; a dead one's lock is stale at once
     isOnlyInstance_ = lock_->tryLock(0);
     if (isOnlyInstance_)
         Listen();
+    else if (lock_->error() == QLockFile::LockFailedError)
+        anotherRuns_ = true;
+    else
+        problem_ = QStringLiteral("the single-instance guard %1 cannot be written").arg(LockPath());
 }
 
 InstanceGuard::~InstanceGuard()
 {
+    while (!clients_.empty())
+        Drop(clients_.back().get());
     notifier_.reset();
     if (listener_ >= 0) {
         ::close(listener_);
@@ -108,22 +199,64 @@ void InstanceGuard::Listen()
 void InstanceGuard::Accept()
 {
     for (;;) {
-        const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            return; // nothing more waiting
-        // The request is written right after connecting; never wait long for it.
-        timeval limit{0, 200 * 1000};
-        ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        char buffer[64];
-        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-        ::close(client);
-        if (n > 0 && std::string(buffer, static_cast<std::size_t>(n)).find("activate") != std::string::npos)
-            emit ActivationRequested();
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;                        // nothing more waiting
+        if (clients_.size() >= MaxClients) // the one waiting longest makes room
+            Drop(clients_.front().get());
+        auto client = std::make_unique<Client>();
+        Client* raw = client.get();
+        raw->fd = fd;
+        raw->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { ReadFrom(raw); });
+        raw->timer = new QTimer(this);
+        raw->timer->setSingleShot(true);
+        connect(raw->timer, &QTimer::timeout, this, [this, raw] { Drop(raw); });
+        raw->timer->start(ClientTimeoutMs);
+        clients_.push_back(std::move(client));
     }
+}
+
+void InstanceGuard::ReadFrom(Client* client)
+{
+    char buffer[64];
+    for (;;) {
+        const ssize_t n = ::recv(client->fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return; // the rest later
+        if (n > 0)
+            client->received.append(buffer, static_cast<std::size_t>(n));
+        const InstanceRequest request = ParseInstanceRequest(client->received, n <= 0);
+        if (request == InstanceRequest::Incomplete)
+            continue;
+        Drop(client);
+        if (request == InstanceRequest::Activate)
+            emit ActivationRequested();
+        return;
+    }
+}
+
+void InstanceGuard::Drop(Client* client)
+{
+    const auto found = std::find_if(clients_.begin(), clients_.end(),
+                                    [client](const std::unique_ptr<Client>& c) { return c.get() == client; });
+    if (found == clients_.end())
+        return;
+    // The notifier may be the sender now: it goes once the event loop has left it.
+    client->notifier->setEnabled(false);
+    client->notifier->deleteLater();
+    client->timer->stop();
+    client->timer->deleteLater();
+    ::close(client->fd);
+    clients_.erase(found);
 }
 
 void InstanceGuard::BringRunningInstanceForward() const
 {
+    if (base_.isEmpty())
+        return;
     sockaddr_un address;
     if (!SocketAddress(ServerPath(), address))
         return;

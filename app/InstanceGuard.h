@@ -3,15 +3,20 @@
 // marker ("PREVINST:" and the program's default title) for its whole life; a second start finds it
 // taken, asks the running instance to come forward and ends.
 //
-// The marker is a lock file in the user's runtime folder (a lock left by a killed process is taken
-// over at once) and, beside it, a local (Unix-domain) socket on which the running instance listens
-// for "come forward" requests.
+// The marker is a lock file in a folder private to the user (a lock left by a killed process is
+// taken over at once) and, beside it, a local (Unix-domain) socket on which the running instance
+// listens for "come forward" requests. The folder is the user's runtime folder ($XDG_RUNTIME_DIR),
+// else "quorlane-UID" in the temporary folder, else "quorlane" in the user's cache folder; a folder
+// is used only when it is a real folder owned by the user and closed to everybody else (one the user
+// owns is made so), never one another user made. Requests are read without ever waiting on a client.
 
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
 class QSocketNotifier;
 
@@ -21,15 +26,19 @@ class InstanceGuard : public QObject
 
 public:
     // Takes the marker at once. `name` is the marker's name ("PREVINST:quorcalc"); `folder` where its
-    // files live (empty: the user's runtime folder, else the temporary folder with the user's id).
+    // files live (empty: the private folder described above).
     explicit InstanceGuard(const QString& name, const QString& folder = QString(), QObject* parent = nullptr);
     ~InstanceGuard() override;
     InstanceGuard(const InstanceGuard&) = delete;
     InstanceGuard& operator=(const InstanceGuard&) = delete;
 
-    // True when this process holds the marker. False when another instance holds it, and also when
-    // the marker could not be made at all (then the program behaves as a second instance).
+    // True when this process holds the marker.
     bool IsOnlyInstance() const { return isOnlyInstance_; }
+    // True when another running instance holds it.
+    bool AnotherInstanceRuns() const { return anotherRuns_; }
+    // Why the marker could not be made at all (no private folder, the lock file cannot be written),
+    // empty otherwise. The program then runs unguarded.
+    const QString& Problem() const { return problem_; }
 
     // Asks the running instance to restore itself or come to the front; silent when none answers.
     void BringRunningInstanceForward() const;
@@ -42,17 +51,39 @@ public:
     // (cut at the first "."), with every letter after the first in lower case.
     static QString DefaultName(const QString& executablePath);
 
+    // The longest a client may take to send its request, and how many may wait at once (a new one
+    // beyond that drops the one waiting longest).
+    static constexpr int ClientTimeoutMs = 2000;
+    static constexpr std::size_t MaxClients = 16;
+
 signals:
     // A second start asked this instance to come forward.
     void ActivationRequested();
 
 private:
+    struct Client;
+
     void Listen();
     void Accept();
+    void ReadFrom(Client* client);
+    void Drop(Client* client);
 
     QString base_;
     std::unique_ptr<QLockFile> lock_;
     int listener_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::vector<std::unique_ptr<Client>> clients_;
     bool isOnlyInstance_ = false;
+    bool anotherRuns_ = false;
+    QString problem_;
 };
+
+// What a client has sent so far: a request is one line, "activate"; a line that is not, or 64 bytes
+// without a line end, is refused. A client that ends its data without a line end sent its last line.
+enum class InstanceRequest
+{
+    Incomplete,
+    Activate,
+    Refused,
+};
+InstanceRequest ParseInstanceRequest(std::string_view received, bool ended);

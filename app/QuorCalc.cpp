@@ -1,9 +1,11 @@
 #include "app/QuorCalc.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QWidget>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -13,6 +15,7 @@
 
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
+#include "app/TerminationSignals.h"
 #include "platform/qt/LocaleQt.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"
@@ -74,10 +77,12 @@ int QuorCalc(int argc, char** argv)
     // would append it to every caption ("Information — ...").
     QApplication::setApplicationName(QString::fromLatin1(ui::DesktopId));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ui::DesktopId));
-    if (!guard.IsOnlyInstance()) {
+    if (guard.AnotherInstanceRuns()) {
         guard.BringRunningInstanceForward();
         return 0;
     }
+    if (!guard.Problem().isEmpty()) // better a second window than none
+        std::fprintf(stderr, "quorcalc: %s; running without it\n", guard.Problem().toLocal8Bit().constData());
 
     QStringList windowArguments = QApplication::arguments();
     windowArguments.removeFirst();
@@ -87,6 +92,11 @@ int QuorCalc(int argc, char** argv)
     ui::TfrmMain frmMain(windowArguments);
     QObject::connect(&frmMain, &ui::TfrmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
+    // Logging out and SIGTERM keep the options as a close does.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
+                     [&frmMain](QSessionManager&) { frmMain.SaveOptionsForSessionEnd(); });
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Received, &frmMain, &ui::TfrmMain::EndSession);
     if (!frmMain.StartHidden())
         frmMain.show();
     return QApplication::exec();

@@ -1166,10 +1166,11 @@ void TElasticForm::LoadFormState()
             if (!designedMaximized_)
                 suppressFirstReshow_ = true;
         } else {
-            storedLeft_ = key->ReadFloat(elastic::LeftValue).value_or(0.0);
-            storedTop_ = key->ReadFloat(elastic::TopValue).value_or(0.0);
-            storedWidth_ = key->ReadFloat(elastic::WidthValue).value_or(0.0);
-            storedHeight_ = key->ReadFloat(elastic::HeightValue).value_or(0.0);
+            // Damaged values are brought into range before anything computes with them.
+            storedLeft_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::LeftValue).value_or(0.0));
+            storedTop_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::TopValue).value_or(0.0));
+            storedWidth_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::WidthValue).value_or(0.0));
+            storedHeight_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::HeightValue).value_or(0.0));
             pendingPosition_ = true;
             pendingSize_ = true;
         }
@@ -1190,6 +1191,8 @@ void TElasticForm::LoadFormState()
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const std::int32_t fallback = i == 3 ? 0 : fields[i]; // "wp MinPosX" defaults to 0
             fields[i] = key->ReadInteger(elastic::PlacementValues[i]).value_or(fallback);
+            if (i >= 3) // the positions and the normal rectangle
+                fields[i] = elastic::SaneStoredCoordinate(fields[i]);
         }
         placement_ = elastic::PlacementFromFields(fields);
         placementLoaded_ = true;

@@ -1,5 +1,6 @@
 #include "controls/ElasticMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -172,7 +173,17 @@ std::optional<int> StoredPosition(double fraction, int screenExtent)
 {
     if (!std::isfinite(fraction))
         return std::nullopt;
-    return Round(screenExtent * fraction);
+    return Round(screenExtent * SaneStoredFraction(fraction));
+}
+
+double SaneStoredFraction(double fraction)
+{
+    return std::isnan(fraction) ? fraction : std::clamp(fraction, -MaxStoredFraction, MaxStoredFraction);
+}
+
+int SaneStoredCoordinate(int coordinate)
+{
+    return std::clamp(coordinate, -MaxStoredCoordinate, MaxStoredCoordinate);
 }
 
 int SanitizedTrackValue(int value, int minimumPixels)

@@ -69,6 +69,13 @@ QRect InitialBounds(const TInitialBoundsInput& input);
 std::optional<int> StoredExtent(double fraction, int screenExtent, int minimum);
 // A stored position fraction made a position; empty when not finite.
 std::optional<int> StoredPosition(double fraction, int screenExtent);
+// Stored placement values as a damaged store may hold them, brought where no arithmetic on them can
+// overflow before they are used: screen fractions within +-MaxStoredFraction (a value that is not a
+// number stays so: it counts as unusable), pixel coordinates within +-MaxStoredCoordinate.
+inline constexpr double MaxStoredFraction = 16.0;
+inline constexpr int MaxStoredCoordinate = 1 << 20;
+double SaneStoredFraction(double fraction);
+int SaneStoredCoordinate(int coordinate);
 // A stored track limit checked before it is used: negative percentages from -1 to -100, and pixel
 // values of at least `minimumPixels`, stand; anything else is treated as "none" (0).
 int SanitizedTrackValue(int value, int minimumPixels);

@@ -131,8 +131,8 @@ std::string FixedBelowOneWithoutPlaces(const Unpacked& u, int width)
 
 std::string BcdToFixed(const TBcd& value, int width, int places)
 {
-    width = std::max(width, 0);
-    places = std::max(places, 0);
+    width = std::clamp(width, 0, MaxTextWidth);
+    places = std::clamp(places, 0, MaxTextWidth);
     const char D = platform::LocaleDecimalSeparator();
 
     Unpacked u = ToRegister(value);
@@ -199,7 +199,7 @@ std::string BcdToExponent(const TBcd& value, int width)
 {
     if (width == 0)
         width = 24;
-    width = std::max(width, 8);
+    width = std::clamp(width, 8, MaxTextWidth);
     const char D = platform::LocaleDecimalSeparator();
 
     Unpacked u = ToRegister(value);

@@ -54,6 +54,9 @@ public:
 // the 19th. Codes 81 (bad text) and 82 (1E+64 or more).
 TBcd BcdFromText(std::string_view text);
 
+// The largest width and number of places the conversions below take: larger ones count as this.
+inline constexpr int MaxTextWidth = 4096;
+
 // Fixed notation, `width` characters (0: as wide as needed), `places` decimals (0: no separator).
 // A value that does not fit gives `width` asterisks. Negative width and places count as 0.
 std::string BcdToFixed(const TBcd& value, int width, int places);

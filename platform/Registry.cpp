@@ -3,11 +3,13 @@
 #include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -25,6 +27,11 @@ std::filesystem::path machineDirectoryOverride;
 std::string Quoted(std::string_view name)
 {
     return "'" + std::string(name) + "'";
+}
+
+std::error_code SystemError(int error)
+{
+    return std::error_code(error, std::generic_category());
 }
 
 ERegistryException GetDataFailed(std::string_view name)
@@ -61,28 +68,60 @@ std::filesystem::path HomeDirectory()
     return {};
 }
 
-// A hive as read from its file now, with what is needed to write it back.
+// What tells one state of a file from another without reading it.
+struct FileIdentity
+{
+    int error = 0; // of stat: ENOENT for a missing file
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modified = 0; // ns
+    std::int64_t changed = 0;  // ns
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const std::filesystem::path& file)
+{
+    FileIdentity identity;
+    struct stat status = {};
+    if (::stat(file.c_str(), &status) != 0) {
+        identity.error = errno;
+        return identity;
+    }
+    const auto ns = [](const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
+    identity.device = status.st_dev;
+    identity.inode = status.st_ino;
+    identity.size = status.st_size;
+    identity.modified = ns(status.st_mtim);
+    identity.changed = ns(status.st_ctim);
+    return identity;
+}
+
+// A hive as this process knows it, with what is needed to write it back.
 struct LoadedHive
 {
     HKEY root = HKEY_CURRENT_USER;
     std::filesystem::path file;
+    FileIdentity identity; // of the file when it was read or last written by this process
     Hive hive;
     FileState state = FileState::Missing;
     int error = 0;
     bool damaged = false; // the file holds something that was not read: keep it before replacing it
 };
 
-LoadedHive LoadHive(HKEY root)
+LoadedHive ReadHive(HKEY root, const std::filesystem::path& file)
 {
     LoadedHive loaded;
     loaded.root = root;
-    loaded.file = TRegistry::HiveFile(root);
-    if (loaded.file.empty()) { // no home folder: nowhere to keep anything
+    loaded.file = file;
+    if (file.empty()) { // no home folder: nowhere to keep anything
         loaded.state = FileState::Unreadable;
         loaded.error = ENOENT;
         return loaded;
     }
-    regfile::FileContents contents = regfile::ReadHiveFile(loaded.file);
+    loaded.identity = IdentityOf(file);
+    regfile::FileContents contents = regfile::ReadHiveFile(file);
     loaded.state = contents.state;
     loaded.error = contents.error;
     if (contents.state == FileState::Read) {
@@ -95,24 +134,49 @@ LoadedHive LoadHive(HKEY root)
     return loaded;
 }
 
-bool CanWrite(const LoadedHive& loaded)
+// The hives of this process, read once and kept (see Registry.h). Every access holds the lock.
+std::recursive_mutex hivesMutex;
+std::optional<LoadedHive> userHive;
+std::optional<LoadedHive> machineHive;
+
+LoadedHive& CurrentHive(HKEY root)
 {
-    return loaded.state != FileState::Unreadable && regfile::CanReplaceFile(loaded.file);
+    std::optional<LoadedHive>& slot = root == HKEY_CURRENT_USER ? userHive : machineHive;
+    const std::filesystem::path file = TRegistry::HiveFile(root);
+    if (!slot || slot->file != file || file.empty() || slot->identity != IdentityOf(file))
+        slot = ReadHive(root, file);
+    return *slot;
 }
 
-// Replaces the hive file by `updated`; keeps a damaged file as ".bad" first. Throws std::system_error.
-void SaveHive(const LoadedHive& loaded, const Hive& updated)
+// Why the hive cannot be replaced (an errno), 0 when it can.
+int WriteBlocker(const LoadedHive& loaded)
 {
     if (loaded.state == FileState::Unreadable) // never overwrite what could not be read
-        throw std::system_error(loaded.error ? loaded.error : EACCES, std::generic_category(),
-                                loaded.file.string());
+        return loaded.error ? loaded.error : EACCES;
+    return regfile::ReplaceBlocker(loaded.file);
+}
+
+// Replaces the hive file by `updated`, keeping a damaged file as ".bad" first, and makes `updated`
+// the hive this process knows. Throws std::system_error; `loaded` is unchanged then.
+void SaveHive(LoadedHive& loaded, Hive updated)
+{
+    if (const int blocker = WriteBlocker(loaded))
+        throw std::system_error(blocker, std::generic_category(), loaded.file.string());
+    const std::string text = updated.Format(TRegistry::RootKeyName(loaded.root));
+    // A file this large would not be read back: never write one.
+    if (text.size() > regfile::MaxHiveFileSize)
+        throw std::system_error(EFBIG, std::generic_category(), loaded.file.string());
     const bool perUser = loaded.root == HKEY_CURRENT_USER;
     const mode_t fileMode = perUser ? 0600 : 0644;
     const mode_t folderMode = perUser ? 0700 : 0755;
     if (loaded.damaged)
         regfile::CopyFileAtomically(loaded.file, TRegistry::DamagedHiveFile(loaded.root), folderMode);
-    regfile::WriteFileAtomically(loaded.file, updated.Format(TRegistry::RootKeyName(loaded.root)), fileMode,
-                                 folderMode);
+    regfile::WriteFileAtomically(loaded.file, text, fileMode, folderMode);
+    loaded.hive = std::move(updated);
+    loaded.state = FileState::Read;
+    loaded.error = 0;
+    loaded.damaged = false;
+    loaded.identity = IdentityOf(loaded.file);
 }
 
 std::vector<std::uint8_t> LittleEndian(std::uint64_t value, std::size_t size)
@@ -129,6 +193,31 @@ std::uint64_t FromLittleEndian(const std::vector<std::uint8_t>& bytes)
     for (std::size_t i = bytes.size(); i-- > 0;)
         value = value << 8 | bytes[i];
     return value;
+}
+
+// Applies deferred changes to `hive`; the name of the first that cannot be applied (a key deleted
+// meanwhile takes no values, as on Windows), or none.
+template<typename Changes>
+std::optional<std::string> Apply(Hive& hive, const Changes& changes)
+{
+    using Kind = typename Changes::value_type::Kind;
+    for (const auto& change : changes) {
+        switch (change.kind) {
+        case Kind::CreateKey:
+            hive.CreateKey(change.key);
+            break;
+        case Kind::SetValue:
+            if (!hive.SetValue(change.key, {change.name, change.type, change.data}))
+                return change.name;
+            break;
+        case Kind::DeleteValue:
+            if (!hive.KeyExists(change.key))
+                return change.name;
+            hive.DeleteValue(change.key, change.name);
+            break;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -173,30 +262,54 @@ std::optional<std::string> TRegistry::ResolvePath(std::string_view key) const
     return combined;
 }
 
+namespace {
+
+// The hive as a TRegistry object sees it: the shared one plus its own deferred changes (a copy, only
+// made while changes are deferred).
+template<typename Changes, typename Use>
+auto WithView(HKEY root, const Changes& pending, Use&& use)
+{
+    const std::lock_guard lock(hivesMutex);
+    const Hive& shared = CurrentHive(root).hive;
+    if (pending.empty())
+        return use(shared);
+    Hive view = shared;
+    (void)Apply(view, pending);
+    return use(static_cast<const Hive&>(view));
+}
+
+} // namespace
+
 bool TRegistry::OpenKey(std::string_view key, bool canCreate)
 {
     const auto path = ResolvePath(key);
     if (!path)
         return false;
-    LoadedHive loaded = LoadHive(rootKey_);
+    const std::lock_guard lock(hivesMutex);
     const bool wantsWrite = (access_ & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
-    if (wantsWrite && !CanWrite(loaded))
+    if (wantsWrite && WriteBlocker(CurrentHive(rootKey_)) != 0)
         return false;
-    if (!loaded.hive.KeyExists(*path)) {
-        if (!canCreate || !CanWrite(loaded))
-            return false;
+    const bool exists = WithView(rootKey_, pending_, [&](const Hive& h) { return h.KeyExists(*path); });
+    if (!exists && (!canCreate || WriteBlocker(CurrentHive(rootKey_)) != 0))
+        return false;
+    // The previous key is closed first: its deferred changes are written (which may raise).
+    CloseKey();
+    LoadedHive& loaded = CurrentHive(rootKey_);
+    if (!exists && !lazyWrite_) {
         Hive updated = loaded.hive;
         updated.CreateKey(*path);
         try {
-            SaveHive(loaded, updated);
+            SaveHive(loaded, std::move(updated));
         } catch (const std::system_error&) {
             return false;
         }
-        loaded.hive = std::move(updated);
     }
-    std::string stored = loaded.hive.StoredPath(*path);
-    CloseKey();
-    currentKey_ = std::move(stored);
+    if (!exists && lazyWrite_) {
+        pending_.push_back({Change::Kind::CreateKey, *path, {}, 0, {}});
+        currentKey_ = WithView(rootKey_, pending_, [&](const Hive& h) { return h.StoredPath(*path); });
+    } else {
+        currentKey_ = loaded.hive.StoredPath(*path);
+    }
     openAccess_ = access_;
     return true;
 }
@@ -219,23 +332,19 @@ void TRegistry::Flush()
     if (pending_.empty())
         return;
     const std::vector<Change> changes = std::exchange(pending_, {});
-    const std::string& firstName = changes.front().name;
-    const LoadedHive loaded = LoadHive(rootKey_);
-    if (!CanWrite(loaded))
-        throw SetDataFailed(firstName, std::error_code(EACCES, std::generic_category()));
+    // Failures name the first value changed (a created key has no value name).
+    const auto firstValue = std::find_if(changes.begin(), changes.end(),
+                                         [](const Change& c) { return c.kind != Change::Kind::CreateKey; });
+    const std::string firstName = firstValue != changes.end() ? firstValue->name : changes.front().key;
+    const std::lock_guard lock(hivesMutex);
+    LoadedHive& loaded = CurrentHive(rootKey_);
+    if (const int blocker = WriteBlocker(loaded))
+        throw SetDataFailed(firstName, SystemError(blocker));
     Hive updated = loaded.hive;
-    for (const Change& change : changes) {
-        // A key deleted meanwhile (by this object or another) takes no values, as on Windows.
-        const bool applied = change.type
-                                 ? updated.SetValue(change.key, {change.name, *change.type, change.data})
-                                 : updated.KeyExists(change.key);
-        if (!applied)
-            throw SetDataFailed(change.name);
-        if (!change.type)
-            updated.DeleteValue(change.key, change.name);
-    }
+    if (const auto failed = Apply(updated, changes))
+        throw SetDataFailed(*failed);
     try {
-        SaveHive(loaded, updated);
+        SaveHive(loaded, std::move(updated));
     } catch (const std::system_error& error) {
         throw SetDataFailed(firstName, error.code());
     }
@@ -244,7 +353,7 @@ void TRegistry::Flush()
 bool TRegistry::KeyExists(std::string_view key) const
 {
     const auto path = ResolvePath(key);
-    return path && LoadHive(rootKey_).hive.KeyExists(*path);
+    return path && WithView(rootKey_, pending_, [&](const Hive& h) { return h.KeyExists(*path); });
 }
 
 bool TRegistry::DeleteKey(std::string_view key)
@@ -256,35 +365,19 @@ bool TRegistry::DeleteKey(std::string_view key)
     if (!path)
         return false;
     Flush();
-    const LoadedHive loaded = LoadHive(rootKey_);
-    if (!loaded.hive.KeyExists(*path) || !CanWrite(loaded))
+    const std::lock_guard lock(hivesMutex);
+    LoadedHive& loaded = CurrentHive(rootKey_);
+    if (!loaded.hive.KeyExists(*path) || WriteBlocker(loaded) != 0)
         return false;
     Hive updated = loaded.hive;
     updated.DeleteKey(*path);
     try {
-        SaveHive(loaded, updated);
+        SaveHive(loaded, std::move(updated));
     } catch (const std::system_error& error) {
         throw ERegistryException("Failed to delete key " + Quoted(key), error.code());
     }
     return true;
 }
-
-namespace {
-
-// The hive as this object sees it: the file now plus its own deferred changes.
-Hive View(HKEY root, const auto& pending)
-{
-    Hive hive = LoadHive(root).hive;
-    for (const auto& change : pending) {
-        if (change.type)
-            hive.SetValue(change.key, {change.name, *change.type, change.data});
-        else
-            hive.DeleteValue(change.key, change.name);
-    }
-    return hive;
-}
-
-} // namespace
 
 bool TRegistry::HasSubKeys() const
 {
@@ -295,25 +388,39 @@ std::vector<std::string> TRegistry::GetKeyNames() const
 {
     if (!currentKey_ || !(openAccess_ & KEY_ENUMERATE_SUB_KEYS))
         return {};
-    return LoadHive(rootKey_).hive.SubKeyNames(*currentKey_);
+    return WithView(rootKey_, pending_, [&](const Hive& h) { return h.SubKeyNames(*currentKey_); });
 }
 
 std::vector<std::string> TRegistry::GetValueNames() const
 {
     if (!currentKey_ || !(openAccess_ & KEY_QUERY_VALUE))
         return {};
-    return View(rootKey_, pending_).ValueNames(*currentKey_);
+    return WithView(rootKey_, pending_, [&](const Hive& h) { return h.ValueNames(*currentKey_); });
 }
 
 namespace {
 
-std::optional<reghive::Value> FindValue(HKEY root, const auto& pending, const std::optional<std::string>& key,
-                                        REGSAM access, std::string_view name)
+template<typename Changes>
+std::optional<reghive::Value> FindValue(HKEY root, const Changes& pending,
+                                        const std::optional<std::string>& key, REGSAM access,
+                                        std::string_view name)
 {
     if (!key || !(access & KEY_QUERY_VALUE))
         return std::nullopt;
-    const Hive hive = View(root, pending);
-    const reghive::Value* value = hive.FindValue(*key, name);
+    // The latest deferred change of the value, if any, is what this object sees.
+    using Kind = typename Changes::value_type::Kind;
+    const std::string foldedKey = reghive::FoldCase(*key);
+    const std::string foldedName = reghive::FoldCase(name);
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+        if (it->kind == Kind::CreateKey || reghive::FoldCase(it->key) != foldedKey ||
+            reghive::FoldCase(it->name) != foldedName)
+            continue;
+        if (it->kind == Kind::DeleteValue)
+            return std::nullopt;
+        return reghive::Value{it->name, it->type, it->data};
+    }
+    const std::lock_guard lock(hivesMutex);
+    const reghive::Value* value = CurrentHive(root).hive.FindValue(*key, name);
     return value ? std::optional(*value) : std::nullopt;
 }
 
@@ -352,14 +459,13 @@ int TRegistry::GetDataSize(std::string_view name) const
 bool TRegistry::DeleteValue(std::string_view name)
 {
     if (!currentKey_ || !(openAccess_ & KEY_SET_VALUE) ||
-        !View(rootKey_, pending_).FindValue(*currentKey_, name))
+        !FindValue(rootKey_, pending_, currentKey_, openAccess_ | KEY_QUERY_VALUE, name))
         return false;
-    pending_.push_back({*currentKey_, std::string(name), std::nullopt, {}});
+    pending_.push_back({Change::Kind::DeleteValue, *currentKey_, std::string(name), 0, {}});
     if (!lazyWrite_)
         Flush();
     return true;
 }
-
 std::int32_t TRegistry::ReadInteger(std::string_view name) const
 {
     const auto value = FindValue(rootKey_, pending_, currentKey_, openAccess_, name);
@@ -409,7 +515,7 @@ void TRegistry::WriteValue(std::string_view name, std::uint32_t type, std::vecto
 {
     if (!currentKey_ || !(openAccess_ & KEY_SET_VALUE) || !reghive::IsValidValueName(name))
         throw SetDataFailed(name);
-    pending_.push_back({*currentKey_, std::string(name), type, std::move(data)});
+    pending_.push_back({Change::Kind::SetValue, *currentKey_, std::string(name), type, std::move(data)});
     if (!lazyWrite_)
         Flush();
 }
@@ -488,6 +594,13 @@ std::filesystem::path TRegistry::DamagedHiveFile(HKEY root)
     if (!file.empty())
         file += ".bad";
     return file;
+}
+
+std::error_code TRegistry::HiveWriteError(HKEY root)
+{
+    const std::lock_guard lock(hivesMutex);
+    const int blocker = WriteBlocker(CurrentHive(root));
+    return blocker ? SystemError(blocker) : std::error_code();
 }
 
 std::string_view TRegistry::RootKeyName(HKEY root)

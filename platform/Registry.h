@@ -15,18 +15,22 @@
 //   "" and "\" name the root key itself.
 // - Key and value names are compared without regard to ASCII letter case and keep the case they were
 //   first written with. Limits: RegistryHive.h.
-// - Every operation works on the file as it is now: a read loads the hive afresh, a change loads,
-//   changes and replaces it (RegistryFile.h: atomic, synced). So several TRegistry objects, in this
-//   process or another, never undo each other's changes to other values.
-// - With LazyWrite off (the default) every value change is on disk when the call returns. With it on,
-//   value changes are kept by this object (its own reads see them) and written together when the key
-//   is closed: by CloseKey, by opening another key, changing the root key, DeleteKey or the
-//   destructor. Creating and deleting keys is never deferred.
+// - Each hive is read from its file once per process and kept in memory; all TRegistry objects of
+//   the process share it. A change applies to it and replaces the file (AtomicFile.h: atomic,
+//   synced). The file is read again only when someone else replaced or changed it since this process
+//   last read or wrote it (its identity: device, inode, size, times), so changes of another program
+//   to other values are not undone.
+// - With LazyWrite off (the default) every change is on disk when the call returns. With it on,
+//   value changes and created keys are kept by this object (its own reads see them) and written
+//   together, in one replacement of the file, when the key is closed: by CloseKey, by opening another
+//   key, changing the root key, DeleteKey or the destructor. Deleting keys is never deferred.
 // - Failures: a value that is missing raises ERegistryException "Failed to get data for '<name>'", one
 //   of another type (or size) than asked raises "Invalid data type for '<name>'"; a value change that
 //   cannot be made or saved raises "Failed to set data for '<name>'" (with LazyWrite the name of the
-//   first change that was pending). A raised write leaves the hive file as it was. The destructor
-//   never raises: call CloseKey to learn whether deferred changes were saved.
+//   first change that was pending), with the system's reason as its Cause(). A raised write leaves
+//   the hive file as it was. A hive whose text would be larger than the reading limit
+//   (RegistryFile.h) is not written (EFBIG). The destructor never raises: call CloseKey to learn
+//   whether deferred changes were saved.
 // - Access: reading values needs KEY_QUERY_VALUE, listing sub-keys KEY_ENUMERATE_SUB_KEYS, changing
 //   values KEY_SET_VALUE (the access the key was opened with). Opening a key with KEY_SET_VALUE or
 //   KEY_CREATE_SUB_KEY, creating and deleting keys need the right to replace the hive file: OpenKey
@@ -175,13 +179,22 @@ public:
     static std::filesystem::path HiveFile(HKEY root);        // HiveDirectory / "user.reg" or "machine.reg"
     static std::filesystem::path DamagedHiveFile(HKEY root); // HiveFile + ".bad"
     static std::string_view RootKeyName(HKEY root);          // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"
+    // Why the hive cannot be written now (the system's reason), empty when it can.
+    static std::error_code HiveWriteError(HKEY root);
 
 private:
     struct Change
     {
+        enum class Kind
+        {
+            SetValue,
+            DeleteValue,
+            CreateKey, // `key` and its missing parents
+        };
+        Kind kind = Kind::SetValue;
         std::string key;
         std::string name;
-        std::optional<std::uint32_t> type; // none: delete the value
+        std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
     };
 

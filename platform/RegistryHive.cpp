@@ -12,7 +12,6 @@ namespace {
 constexpr std::string_view headerLine = "Windows Registry Editor Version 5.00";
 constexpr std::string_view oldHeaderLine = "REGEDIT4";
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t hexLineWidth = 77; // a continued byte list wraps before this column
 
 bool IsControl(char c)
 {
@@ -92,31 +91,24 @@ void AppendQuoted(std::string& out, std::string_view text)
     out += '"';
 }
 
+// A byte list on one line: the file is never larger than the list's own text needs.
 void AppendHexList(std::string& out, std::string_view prefix, const Bytes& data)
 {
     static constexpr char digits[] = "0123456789abcdef";
     out += prefix;
-    std::size_t column = prefix.size();
     for (std::size_t i = 0; i < data.size(); ++i) {
-        if (i > 0) {
+        if (i > 0)
             out += ',';
-            ++column;
-            if (column + 2 > hexLineWidth) {
-                out += "\\\n  ";
-                column = 2;
-            }
-        }
         out += digits[data[i] >> 4];
         out += digits[data[i] & 0x0f];
-        column += 2;
     }
     out += '\n';
 }
 
-bool IsPrintableText(const Bytes& data)
+// A text that stays on its line when quoted: no line break in it.
+bool FitsOnALine(const Bytes& data)
 {
-    return std::none_of(data.begin(), data.end(),
-                        [](std::uint8_t b) { return IsControl(static_cast<char>(b)); });
+    return std::none_of(data.begin(), data.end(), [](std::uint8_t b) { return b == '\n' || b == '\r'; });
 }
 
 void AppendValue(std::string& out, const Value& value)
@@ -127,7 +119,7 @@ void AppendValue(std::string& out, const Value& value)
     else
         AppendQuoted(head, value.name);
     head += '=';
-    if (value.type == TypeString && IsPrintableText(value.data)) {
+    if (value.type == TypeString && FitsOnALine(value.data)) {
         out += head;
         AppendQuoted(out,
                      std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
@@ -479,8 +471,14 @@ std::string Hive::Format(std::string_view rootName) const
 {
     std::string out(headerLine);
     out += '\n';
-    for (const auto& [folded, key] : keys_) {
-        if (folded.empty() && key.values.empty())
+    for (auto it = keys_.begin(); it != keys_.end(); ++it) {
+        const auto& [folded, key] = *it;
+        // A key without values whose sub-key follows is implied by the sub-key's section.
+        const auto next = std::next(it);
+        const bool implied =
+            key.values.empty() &&
+            (folded.empty() || (next != keys_.end() && next->first.starts_with(folded + '\\')));
+        if (implied)
             continue;
         out += "\n[";
         out += rootName;

@@ -15,9 +15,12 @@
 // A key is a section; the root key's own values go under "[HKEY_CURRENT_USER]". Value names are
 // quoted ("@" is the unnamed value); in quoted texts a backslash and a double quote are escaped with a
 // backslash. Data: "text" (REG_SZ), dword:8 hex digits (REG_DWORD), hex:bytes (REG_BINARY), and
-// hex(N):bytes for any other type N. Long byte lists continue on the next line after ",\". A REG_SZ
-// holding a control character (a line break, say) is written as hex(1): with its bytes, so that every
-// entry stays on its lines. Sections are separated by a blank line; the file ends with a line break.
+// hex(N):bytes for any other type N. A byte list is written on one line (reading also takes lists
+// continued on the next line after ",\"). A REG_SZ holding a line break (CR or LF) is written as
+// hex(1): with its bytes, so that every entry stays on its line. A key without values is written only
+// when no sub-key's section implies it. Sections are separated by a blank line; the file ends with a
+// line break. So a file this unit reads is never written back larger, but for short forms of numbers
+// ("dword:1", "hex:1") that are written in full.
 //
 // Reading accepts CR LF line ends, a UTF-8 byte order mark, blanks around "=", comment lines starting
 // with ";" and the older first line "REGEDIT4". Whatever cannot be read is skipped and the result is

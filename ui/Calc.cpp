@@ -23,6 +23,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include "controls/Abcbtn.h"
@@ -572,7 +573,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     emit Closed();
 }
 
-bool TfrmMain::FormCloseQuery()
+StoredOptions TfrmMain::CurrentOptions() const
 {
     StoredOptions options;
     options.Flat = Checked("mnuViewFlatButtons");
@@ -581,14 +582,56 @@ bool TfrmMain::FormCloseQuery()
     options.TrayIcon = Checked("mnuOptionsTrayIcon");
     options.RunOnStartup = Checked("mnuOptionsRunOnStartup");
     options.Color = schemeIndex_;
-    try {
-        WriteOptions(options);
-    } catch (const std::exception& e) {
-        // The options could not be stored: say so and keep the window open.
-        ReportError(e.what());
-        return false;
+    return options;
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    if (ended_) // EndSession wrote them just now
+        return true;
+    if (sessionEnding_) {
+        SaveOptionsForSessionEnd();
+        return true;
     }
-    return true;
+    const StoredOptions options = CurrentOptions();
+    for (;;) {
+        try {
+            WriteOptions(options);
+            return true;
+        } catch (const std::exception& e) {
+            // The options could not be stored: the user may try again, close without them, or stay.
+            switch (Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                                  QString::fromLocal8Bit(OptionsNotSavedText(e)),
+                                  BoxButtons::RetryCloseAnywayCancel)) {
+            case BoxAnswer::Retry:
+                continue;
+            case BoxAnswer::CloseAnyway:
+                return true;
+            default:
+                return false;
+            }
+        }
+    }
+}
+
+void TfrmMain::SaveOptionsForSessionEnd()
+{
+    sessionEnding_ = true;
+    try {
+        WriteOptions(CurrentOptions());
+    } catch (const std::exception& e) {
+        // Nobody may be there to answer a box: say it where a log would be.
+        QString text = QString::fromLocal8Bit(OptionsNotSavedText(e));
+        text.replace(QLatin1String("\r\r"), QLatin1String(". ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        std::fprintf(stderr, "quorcalc: %s\n", text.toLocal8Bit().constData());
+    }
+}
+
+void TfrmMain::EndSession()
+{
+    SaveOptionsForSessionEnd();
+    ended_ = true;
+    emit Closed();
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

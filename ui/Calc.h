@@ -30,6 +30,7 @@ class TStTrayIcon;
 namespace ui {
 
 struct SchemeColors;
+struct StoredOptions;
 
 // The application's title: window caption, box captions of the general error report.
 inline constexpr char ApplicationTitle[] = "Quorlane Calculator";
@@ -77,6 +78,12 @@ public:
     // Brings the window forward for a second start: restored when minimised, else raised and
     // activated together with its open dialog.
     void BringToFront();
+
+    // The desktop session ends (the session manager asks for the data): the options are written as
+    // a close writes them but never with a box (a failure goes to standard error), and so are they
+    // by every later close. EndSession (the program is asked to end, SIGTERM) then grants the close.
+    void SaveOptionsForSessionEnd();
+    void EndSession();
 
     // The proportional scaler of the whole window, and the notification-area icon.
     TElasticForm* ElasticForm = nullptr;
@@ -159,6 +166,7 @@ private:
     void PressButton(const QString& name);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
+    StoredOptions CurrentOptions() const;
     void SchemeClick(int index);
     void ApplyWindowColors();
     bool Checked(const char* item) const;
@@ -192,6 +200,8 @@ private:
     QString tapeFileName_;
     int schemeIndex_ = 0;
     bool onTop_ = false;
+    bool sessionEnding_ = false;                 // options are written without a box from now on
+    bool ended_ = false;                         // the program ends: the options were written
     const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows
     QString lastSaveName_; // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;

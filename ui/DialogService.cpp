@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace ui {
 namespace {
@@ -36,6 +37,7 @@ BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& cap
                                BoxButtons buttons)
 {
     QMessageBox box(parent);
+    QAbstractButton* closeAnyway = nullptr;
     box.setWindowTitle(caption);
     box.setText(BoxText(text));
     switch (kind) {
@@ -60,8 +62,19 @@ BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& cap
     case BoxButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case BoxButtons::RetryCloseAnywayCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Retry);
+        box.setEscapeButton(QMessageBox::Cancel);
+        closeAnyway = box.addButton(QStringLiteral("Close &Anyway"), QMessageBox::DestructiveRole);
+        break;
     }
-    switch (box.exec()) {
+    const int chosen = box.exec();
+    if (closeAnyway != nullptr && box.clickedButton() == closeAnyway)
+        return BoxAnswer::CloseAnyway;
+    switch (chosen) {
+    case QMessageBox::Retry:
+        return BoxAnswer::Retry;
     case QMessageBox::Yes:
         return BoxAnswer::Yes;
     case QMessageBox::No:

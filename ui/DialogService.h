@@ -24,14 +24,17 @@ enum class BoxButtons
 {
     Ok,
     YesNo,
-    YesNoCancel
+    YesNoCancel,
+    RetryCloseAnywayCancel // "&Retry" (the default), "Close &Anyway", "Cancel"
 };
 enum class BoxAnswer
 {
     Ok,
     Yes,
     No,
-    Cancel
+    Cancel,
+    Retry,
+    CloseAnyway
 };
 
 class IDialogService

@@ -2,53 +2,108 @@
 
 #include "platform/Registry.h"
 
+#include <cstdint>
+#include <type_traits>
+
 namespace ui {
 
 using platform::TRegistry;
+
+namespace {
+
+// One value read on its own: a missing value, or one of another type, leaves `target` as it was.
+template<typename T>
+void ReadValue(const TRegistry& reg, const char* name, T& target)
+{
+    try {
+        const std::int32_t number = reg.ReadInteger(name);
+        if constexpr (std::is_same_v<T, bool>)
+            target = number != 0;
+        else
+            target = number;
+    } catch (const platform::ERegistryException&) {
+    }
+}
+
+bool ReadableNumber(const TRegistry& reg, const char* name)
+{
+    return reg.GetDataType(name) == platform::TRegDataType::rdInteger && reg.GetDataSize(name) == 4;
+}
+
+} // namespace
 
 void ReadOptions(StoredOptions& options)
 {
     TRegistry reg(platform::KEY_READ | platform::KEY_WRITE);
     reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    // A hive that cannot be written is still read.
+    const bool writable = reg.OpenKey(SettingsKey, false);
+    if (!writable && !reg.OpenKeyReadOnly(SettingsKey))
+        return;
+    // Without "FirstRun" the key was not written by this program (nor by installation).
+    if (!reg.ValueExists("FirstRun"))
+        return;
+    bool firstRun = false;
+    ReadValue(reg, "FirstRun", firstRun); // another type: no first run pending
     try {
-        if (reg.OpenKey(SettingsKey, false) && reg.ReadBool("FirstRun")) {
+        if (firstRun && writable) {
+            // The stored placement goes first: should the program die between the two steps,
+            // "FirstRun" is still pending and the next start does both again.
+            TRegistry product(platform::KEY_READ | platform::KEY_WRITE);
+            if (product.OpenKey(ProductKey, false))
+                product.DeleteKey("frmMain");
+            reg.SetLazyWrite(true);
             reg.WriteBool("Tape", true);
             reg.WriteBool("FirstRun", false);
-            if (reg.OpenKey(ProductKey, false))
-                reg.DeleteKey("frmMain");
+            reg.CloseKey();
+            if (!reg.OpenKey(SettingsKey, false))
+                return;
         }
-        if (!reg.OpenKey(SettingsKey, false))
-            return;
-        options.Flat = reg.ReadBool("Flat");
-        options.Tape = reg.ReadBool("Tape");
-        options.OnTop = reg.ReadBool("OnTop");
-        options.TrayIcon = reg.ReadBool("TrayIcon");
-        options.RunOnStartup = reg.ReadBool("RunOnStartup");
-        options.Color = reg.ReadInteger("Color");
     } catch (const platform::ERegistryException&) {
-        // Unreadable options keep their defaults; nothing is reported.
+        // The first-run step could not be stored; the options are read all the same.
     }
-    try {
-        reg.CloseKey();
-    } catch (const platform::ERegistryException&) {
-    }
+    ReadValue(reg, "Flat", options.Flat);
+    ReadValue(reg, "Tape", options.Tape);
+    ReadValue(reg, "OnTop", options.OnTop);
+    ReadValue(reg, "TrayIcon", options.TrayIcon);
+    ReadValue(reg, "RunOnStartup", options.RunOnStartup);
+    ReadValue(reg, "Color", options.Color);
 }
 
 void WriteOptions(const StoredOptions& options)
 {
     TRegistry reg(platform::KEY_READ | platform::KEY_WRITE);
     reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    reg.OpenKey(SettingsKey, true); // when it fails, the first write reports it
+    reg.SetLazyWrite(true); // all values in one replacement of the file
+    if (!reg.OpenKey(SettingsKey, true))
+        throw platform::ERegistryException("Failed to set data for 'Flat'",
+                                           TRegistry::HiveWriteError(platform::HKEY_CURRENT_USER));
     reg.WriteBool("Flat", options.Flat);
     reg.WriteBool("Tape", options.Tape);
     reg.WriteBool("OnTop", options.OnTop);
     reg.WriteBool("TrayIcon", options.TrayIcon);
     reg.WriteBool("RunOnStartup", options.RunOnStartup);
     reg.WriteInteger("Color", options.Color);
-    // Without an installer nobody writes "FirstRun"; without it the options would never be read.
-    if (!reg.ValueExists("FirstRun"))
+    // Without an installer nobody writes "FirstRun"; without it (or with a value of another type)
+    // the options would never be read again.
+    if (!ReadableNumber(reg, "FirstRun"))
         reg.WriteBool("FirstRun", false);
     reg.CloseKey();
+}
+
+std::string OptionsNotSavedText(const std::exception& error)
+{
+    std::string reason = "it cannot be written";
+    if (const auto* registryError = dynamic_cast<const platform::ERegistryException*>(&error);
+        registryError != nullptr && registryError->Cause())
+        reason = registryError->Cause().message();
+    return std::string(error.what()) + "\r\rThe options cannot be saved in \"" + SettingsFile().string() +
+           "\": " + reason + ".";
+}
+
+std::filesystem::path SettingsFile()
+{
+    return TRegistry::HiveFile(platform::HKEY_CURRENT_USER);
 }
 
 } // namespace ui

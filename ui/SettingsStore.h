@@ -2,6 +2,8 @@
 // The main window's options in the per-user registry: read once while the window is created,
 // written at every close request.
 
+#include <exception>
+#include <filesystem>
 #include <string>
 
 namespace ui {
@@ -19,17 +21,27 @@ struct StoredOptions
     bool TrayIcon = false;
     bool RunOnStartup = false;
     int Color = 0;
+
+    bool operator==(const StoredOptions&) const = default;
 };
 
-// Reads the options into `options`, in the order Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color,
-// each taking effect at once. A registry error (missing key or value, wrong type) ends the reading
-// silently at that point. A pending "FirstRun" first sets "Tape" on, clears "FirstRun" and deletes
-// the window's stored placement; an options key without "FirstRun" gives no options at all.
+// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color. Each is read
+// on its own: a value that is missing or of another type keeps its default, the others are read.
+// A pending "FirstRun" first deletes the window's stored placement, then sets "Tape" on and clears
+// "FirstRun" (one write); a "FirstRun" of another type counts as not pending. An options key
+// without "FirstRun" gives no options at all. A hive that cannot be written is still read.
 void ReadOptions(StoredOptions& options);
 
-// Writes every option (and "FirstRun" = 0 when the value is missing, so the options written are
-// read at the next start); a registry error raises ERegistryException ("Failed to set data for
-// '<value>'").
+// Writes every option, and "FirstRun" = 0 when it is missing or of another type (so the options
+// written are read at the next start), in one replacement of the settings file. A failure raises
+// ERegistryException ("Failed to set data for '<value>'") with the system's reason as its Cause().
 void WriteOptions(const StoredOptions& options);
+
+// The file the options are kept in.
+std::filesystem::path SettingsFile();
+
+// The text telling that writing the options failed with `error`: its message, the settings file and
+// the system's reason ("\r" breaks the line).
+std::string OptionsNotSavedText(const std::exception& error);
 
 } // namespace ui

@@ -1,11 +1,13 @@
 #include "ui/TapeOutput.h"
 
+#include <QFile>
 #include <QFont>
-#include <QSaveFile>
 
 #include <stdexcept>
+#include <system_error>
 
 #include "engine/TextHelpers.h"
+#include "platform/AtomicFile.h"
 #include "platform/qt/PrinterText.h"
 
 namespace ui {
@@ -35,23 +37,27 @@ std::vector<std::string> TapeDocument(const std::vector<std::string>& tapeLines,
 
 void WriteTapeFile(const QString& fileName, const std::vector<std::string>& lines)
 {
-    QSaveFile file(fileName);
-    auto fail = [&](const QString& reason) {
-        throw std::runtime_error(QStringLiteral("Cannot save the tape to \"%1\": %2")
-                                     .arg(fileName, reason)
-                                     .toLocal8Bit()
-                                     .toStdString());
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
+    std::string text;
     for (const std::string& line : lines) {
-        file.write(line.data(), static_cast<qint64>(line.size()));
-        file.write("\r\n", 2);
+        text += line;
+        text += "\r\n";
     }
-    if (file.error() != QFileDevice::NoError)
-        fail(file.errorString());
-    if (!file.commit())
-        fail(file.errorString());
+    QString reason;
+    try {
+        platform::files::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), text,
+                                             platform::files::DocumentFileMode(), 0,
+                                             platform::files::MissingFolder::Fail);
+        return;
+    } catch (const platform::files::NotARegularFile& e) {
+        reason = QStringLiteral("it is %1, not a regular file").arg(QString::fromStdString(e.Kind()));
+    } catch (const std::system_error& e) {
+        // The system's own words: "No space left on device", "Permission denied"...
+        reason = QString::fromLocal8Bit(e.code().message());
+    }
+    throw std::runtime_error(QStringLiteral("Cannot save the tape to \"%1\": %2")
+                                 .arg(fileName, reason)
+                                 .toLocal8Bit()
+                                 .toStdString());
 }
 
 void PrintTapeDocument(QPrinter& printer, const std::vector<std::string>& lines)

@@ -25,8 +25,9 @@ std::vector<std::string> TapeDocument(const std::vector<std::string>& tapeLines,
                                       const QDateTime& now, const QLocale& locale);
 
 // Writes the lines, each ended by CR LF, as 8-bit text. The target is replaced only once every byte
-// is written and flushed; on failure it is left as it was and an exception names the file and the
-// reason.
+// is written and synced (platform/AtomicFile.h); on failure it is left as it was and an exception
+// names the file and the reason in the system's words. A target that is no regular file (a named
+// pipe, a device) is refused, never replaced.
 void WriteTapeFile(const QString& fileName, const std::vector<std::string>& lines);
 
 // Prints the lines in "Courier New" 12 point on `printer`, line by line through the printer text

@@ -5,13 +5,29 @@
 #include "app/InstanceGuard.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <string_view>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <tuple>
+#include <unistd.h>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "tests/FileConditions.h"
 
 namespace {
 
@@ -57,7 +73,7 @@ TEST(InstanceGuard, OneHolderAndASecondStartBringsItForward)
     EXPECT_TRUE(other.IsOnlyInstance());
 }
 
-TEST(InstanceGuard, AnUnusableFolderMakesASecondInstance)
+TEST(InstanceGuard, AnUnusableFolderLeavesTheProgramUnguarded)
 {
     App();
     QTemporaryDir dir;
@@ -67,7 +83,136 @@ TEST(InstanceGuard, AnUnusableFolderMakesASecondInstance)
     f.close();
     InstanceGuard guard(QStringLiteral("PREVINST:Test"), file);
     EXPECT_FALSE(guard.IsOnlyInstance());
+    EXPECT_FALSE(guard.AnotherInstanceRuns());
+    EXPECT_TRUE(guard.Problem().contains(file)) << guard.Problem().toStdString();
     guard.BringRunningInstanceForward(); // nobody answers: returns quietly
+}
+
+// Sets environment variables for its lifetime (null: unset).
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(std::initializer_list<std::pair<const char*, QString>> values)
+    {
+        for (const auto& [name, value] : values) {
+            saved_.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, QFile::encodeName(value));
+        }
+    }
+    ~ScopedEnvironment()
+    {
+        for (const auto& [name, wasSet, value] : saved_) {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    }
+
+private:
+    std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
+};
+
+// Without a runtime folder, folders another local user made in the temporary folder are never
+// used (he would hold the marker of every start of this user).
+TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
+{
+    App();
+    QTemporaryDir tmp;
+    const QString home = tmp.filePath(QStringLiteral("home"));
+    const ScopedEnvironment environment{{"XDG_RUNTIME_DIR", QString()},
+                                        {"TMPDIR", tmp.path()},
+                                        {"XDG_CACHE_HOME", QString()},
+                                        {"HOME", home}};
+    const auto [uid, gid] = testfiles::OrdinaryUser();
+    QStringList taken;
+    for (const QString& name :
+         {QStringLiteral("quorlane-%1").arg(::geteuid()),
+          QStringLiteral("runtime-%1").arg(qEnvironmentVariable("USER", QStringLiteral("root")))}) {
+        const QString folder = tmp.filePath(name);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ::chmod(QFile::encodeName(folder).constData(), 0777);
+        if (testfiles::RunningAsRoot())
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), uid, gid), 0);
+        else // another user's folder cannot be made: a link to one stands for it
+            ASSERT_TRUE(QDir(folder).removeRecursively() && QFile::link(tmp.path(), folder));
+        taken << folder;
+    }
+    InstanceGuard guard(QStringLiteral("PREVINST:Test"));
+    EXPECT_TRUE(guard.IsOnlyInstance()) << guard.Problem().toStdString();
+    EXPECT_TRUE(guard.LockPath().startsWith(home + QStringLiteral("/.cache/quorlane/")))
+        << guard.LockPath().toStdString();
+    QFileInfo cache(home + QStringLiteral("/.cache/quorlane"));
+    EXPECT_EQ(cache.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    if (testfiles::RunningAsRoot()) {
+        for (const QString& folder : taken)
+            EXPECT_TRUE(QDir(folder).isEmpty()) << folder.toStdString();
+    }
+}
+
+// Clients that connect and say nothing never hold the event loop; a real request still gets through.
+TEST(InstanceGuard, SilentClientsNeverHoldTheWindow)
+{
+    App();
+    QTemporaryDir dir;
+    InstanceGuard first(QStringLiteral("PREVINST:Test"), dir.path());
+    ASSERT_TRUE(first.IsOnlyInstance());
+    QSignalSpy activated(&first, &InstanceGuard::ActivationRequested);
+    std::vector<int> silent;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(first.ServerPath());
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 longest = 0;
+    const auto handleEvents = [&longest] {
+        QElapsedTimer one;
+        one.start();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        longest = std::max(longest, one.elapsed());
+    };
+    for (int i = 0; i < 20; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        silent.push_back(fd);
+        handleEvents();
+    }
+    while (clock.elapsed() < 300)
+        handleEvents();
+    EXPECT_LT(longest, 100);
+    InstanceGuard second(QStringLiteral("PREVINST:Test"), dir.path());
+    EXPECT_TRUE(second.AnotherInstanceRuns());
+    second.BringRunningInstanceForward();
+    EXPECT_TRUE(activated.wait(3000) || activated.count() == 1);
+    for (const int fd : silent)
+        ::close(fd);
+}
+
+TEST(InstanceGuard, RequestsAreOneLine)
+{
+    const struct
+    {
+        std::string_view received;
+        bool ended;
+        InstanceRequest expected;
+    } cases[] = {
+        {"activate\n", false, InstanceRequest::Activate},
+        {"activate\r\nmore", false, InstanceRequest::Activate},
+        {"activate", true, InstanceRequest::Activate},
+        {"activ", false, InstanceRequest::Incomplete},
+        {"", false, InstanceRequest::Incomplete},
+        {"", true, InstanceRequest::Refused},
+        {"activatex\n", false, InstanceRequest::Refused},
+        {"please activate\n", false, InstanceRequest::Refused},
+        {std::string_view("activate\0\n", 10), false, InstanceRequest::Refused},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false, InstanceRequest::Refused},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseInstanceRequest(c.received, c.ended), c.expected) << c.received;
 }
 
 class ProgramInstances : public ::testing::Test
@@ -128,6 +273,44 @@ TEST_F(ProgramInstances, AGuardLeftByAKilledInstanceDoesNotBlock)
     EXPECT_EQ(next->state(), QProcess::Running);
     next->kill();
     next->waitForFinished(5000);
+}
+
+// Without any private folder for the guard the program still starts, and says why on stderr.
+TEST_F(ProgramInstances, AStartThatCannotTakeTheGuardRunsAndSaysSo)
+{
+    const QString blocked = runtime.filePath(QStringLiteral("blocked"));
+    QFile(blocked).open(QIODevice::WriteOnly); // a file where every folder would go
+    for (const QString& name :
+         {QStringLiteral("quorlane-%1").arg(::geteuid()),
+          QStringLiteral("runtime-%1").arg(qEnvironmentVariable("USER", QStringLiteral("root")))})
+        QFile(runtime.filePath(name)).open(QIODevice::WriteOnly);
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("TMPDIR"), runtime.path());
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), blocked);
+    auto p = Start();
+    EXPECT_FALSE(p->waitForFinished(1500));
+    EXPECT_EQ(p->state(), QProcess::Running);
+    p->kill();
+    p->waitForFinished(5000);
+    EXPECT_TRUE(p->readAllStandardError().contains("single-instance guard"));
+}
+
+// SIGTERM (as at logout) ends the program as a close does: the options are written.
+TEST_F(ProgramInstances, SigtermWritesTheOptionsAndEnds)
+{
+    auto first = Start();
+    ASSERT_TRUE(WaitForLock());
+    QTest::qWait(300); // the window is up
+    ::kill(static_cast<pid_t>(first->processId()), SIGTERM);
+    ASSERT_TRUE(first->waitForFinished(5000));
+    EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first->exitCode(), 0);
+    QFile hive(config.filePath(QStringLiteral("quorlane/user.reg")));
+    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
+    const QByteArray text = hive.readAll();
+    EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("\"Tape\"=dword:00000001")) << text.constData();
 }
 
 } // namespace

@@ -193,7 +193,12 @@ TEST(ElasticMath, StoredSizesAndPositionsAreChecked)
 
     EXPECT_EQ(StoredPosition(0.25, 800), 200);
     EXPECT_EQ(StoredPosition(0.0, 800), 0);
-    EXPECT_EQ(StoredPosition(-1e300, 800), std::numeric_limits<int>::min());
+    // Far beyond any screen: kept within 16 screens, so nothing computed from it can overflow.
+    EXPECT_EQ(StoredPosition(-1e300, 800), -16 * 800);
+    EXPECT_EQ(StoredPosition(1e300, 800), 16 * 800);
+    EXPECT_EQ(elastic::SaneStoredCoordinate(std::numeric_limits<int>::min()), -(1 << 20));
+    EXPECT_EQ(elastic::SaneStoredCoordinate(std::numeric_limits<int>::max()), 1 << 20);
+    EXPECT_EQ(elastic::SaneStoredCoordinate(-5), -5);
     EXPECT_FALSE(StoredPosition(nan, 800));
     EXPECT_FALSE(StoredPosition(-inf, 800));
 }

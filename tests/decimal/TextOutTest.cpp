@@ -2,6 +2,9 @@
 
 #include "BcdTestUtil.h"
 
+#include <limits>
+#include <string>
+
 using bcdtest::Value;
 
 namespace {
@@ -59,8 +62,10 @@ TEST_F(TextOut, FixedRoundsAtPlacesButKeepsAtMost18Digits)
         {Value("-6", -1), 3, 0, " -1"},
         {Value("-6", -1), 1, 0, "*"},
         {Value("-4", -1), 3, 0, "  0"},
-        // Negative width and places count as 0.
+        // Negative width and places count as 0, more than the longest text as the longest text.
         {Value("25"), -4, -1, "3"},
+        {Value("25"), 0, std::numeric_limits<int>::max(), "2.5" + std::string(MaxTextWidth - 1, '0')},
+        {Value("25"), std::numeric_limits<int>::max(), 1, std::string(MaxTextWidth - 3, ' ') + "2.5"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(BcdToFixed(c.value, c.width, c.places), c.expected)

@@ -3,6 +3,7 @@
 
 #include "platform/RegistryFile.h"
 
+#include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
 
 #include <cerrno>
@@ -164,8 +165,7 @@ TEST(RegistryFile, CanReplaceFileFollowsTheFoldersAndPermissions)
     EXPECT_TRUE(CanReplaceFile(temp.Path() / "new" / "folders" / "missing.reg"));
     WriteBytes(temp.Path() / "existing.reg", "x");
     EXPECT_TRUE(CanReplaceFile(temp.Path() / "existing.reg"));
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp.Path()});
     fs::permissions(temp.Path() / "existing.reg", fs::perms::owner_read);
     EXPECT_FALSE(CanReplaceFile(temp.Path() / "existing.reg"));
     const fs::path locked = temp.Path() / "locked";
@@ -206,8 +206,7 @@ TEST(RegistryFile, ReadingKnowsMissingTooLargeAndUnreadable)
     EXPECT_EQ(ReadHiveFile(pipe).state, FileContents::State::Unreadable);
     EXPECT_FALSE(CanReplaceFile(pipe));
 
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp.Path()});
     fs::permissions(file, fs::perms::none);
     const FileContents denied = ReadHiveFile(file);
     EXPECT_EQ(denied.state, FileContents::State::Unreadable);

@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 
 #include "platform/RegistryFile.h"
+#include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
 
 #include <bit>
@@ -19,7 +20,7 @@
 namespace {
 
 using namespace platform;
-using regtest::ProductKeyHive;
+using regtest::HiveHeader;
 using regtest::ReadBytes;
 using regtest::RegistryFixture;
 using regtest::WriteBytes;
@@ -191,15 +192,14 @@ TEST_F(Registry, FileHasTheClassicExportLayout)
         registry->WriteString("Visible 0", "1");
     }
     EXPECT_EQ(ReadBytes(UserFile()),
-              std::string(ProductKeyHive) +
-                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\frmMain]\n"
-                  "\"Total Controls\"=dword:0000002a\n"
-                  "\"Visible 0\"=\"1\"\n"
-                  "\n"
-                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
-                  "\"Color\"=dword:00000003\n"
-                  "\"Flat\"=dword:00000000\n"
-                  "\"Tape\"=dword:00000001\n");
+              std::string(HiveHeader) + "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\frmMain]\n"
+                                        "\"Total Controls\"=dword:0000002a\n"
+                                        "\"Visible 0\"=\"1\"\n"
+                                        "\n"
+                                        "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                                        "\"Color\"=dword:00000003\n"
+                                        "\"Flat\"=dword:00000000\n"
+                                        "\"Tape\"=dword:00000001\n");
     EXPECT_FALSE(std::filesystem::exists(MachineFile()));
 }
 
@@ -493,14 +493,6 @@ TEST_F(Registry, RunEntryLivesInTheMachineHive)
     EXPECT_EQ(ReadBytes(MachineFile()),
               "Windows Registry Editor Version 5.00\n"
               "\n"
-              "[HKEY_LOCAL_MACHINE\\Software]\n"
-              "\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft]\n"
-              "\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows]\n"
-              "\n"
-              "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion]\n"
-              "\n"
               "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
               "\"Quorlane Calculator\"=\"/opt/Quorlane Apps/quorcalc /tray\"\n");
     EXPECT_EQ(regtest::ModeOf(MachineFile()), 0644u);
@@ -538,8 +530,7 @@ TEST_F(Registry, MachineHiveWithoutRightsCannotBeOpenedForWriting)
 
 TEST_F(Registry, ReadOnlyHiveFolderOpensForReadingOnly)
 {
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp_.Path()});
     {
         TRegistry registry;
         registry.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -566,8 +557,7 @@ TEST_F(Registry, ReadOnlyHiveFolderOpensForReadingOnly)
 
 TEST_F(Registry, UnreadableHiveIsNeitherReadNorReplaced)
 {
-    if (regtest::RunningAsRoot())
-        GTEST_SKIP() << "permission bits do not stop root";
+    const testfiles::ScopedOrdinaryUser user({temp_.Path()});
     {
         auto registry = OpenSettings();
         registry->WriteInteger("Color", 5);
@@ -805,11 +795,10 @@ TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptBeforeTheNextWrite)
     }
     EXPECT_EQ(ReadBytes(UserFile().string() + ".bad"), bytes);
     EXPECT_EQ(ReadBytes(UserFile()),
-              std::string(ProductKeyHive) +
-                  "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
-                  "\"Color\"=dword:00000004\n"
-                  "\"Flat\"=dword:00000001\n"
-                  "\"OnTop\"=dword:00000001\n");
+              std::string(HiveHeader) + "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                                        "\"Color\"=dword:00000004\n"
+                                        "\"Flat\"=dword:00000001\n"
+                                        "\"OnTop\"=dword:00000001\n");
     // The file is sound now: the next write keeps no copy.
     std::filesystem::remove(UserFile().string() + ".bad");
     OpenSettings(false)->WriteInteger("Color", 5);

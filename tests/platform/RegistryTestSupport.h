@@ -1,7 +1,6 @@
 #pragma once
 // Helpers for the registry tests: a fresh temporary folder per test with both hives redirected into
-// it (no test may touch the real home or /etc), whole-file reads and writes, and the check for root,
-// whom permission bits do not stop.
+// it (no test may touch the real home or /etc), whole-file reads and writes.
 
 #include "platform/Registry.h"
 
@@ -23,23 +22,9 @@ namespace regtest {
 
 namespace fs = std::filesystem;
 
-// The start of a user hive file holding only keys under the product key: the header and the
-// product key's ancestors, each an empty section.
-inline constexpr char ProductKeyHive[] = "Windows Registry Editor Version 5.00\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator]\n"
-                                         "\n"
-                                         "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0]\n"
-                                         "\n";
-
-inline bool RunningAsRoot()
-{
-    return ::geteuid() == 0;
-}
+// The start of a hive file: its first line and a blank line.
+inline constexpr char HiveHeader[] = "Windows Registry Editor Version 5.00\n"
+                                     "\n";
 
 inline std::string ReadBytes(const fs::path& file)
 {

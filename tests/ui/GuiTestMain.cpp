@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "tests/FileConditions.h"
 
 int main(int argc, char** argv)
 {
+    // Mounts made by tests (a small disk to fill) vanish with the process.
+    testfiles::EnterPrivateMountNamespace();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Settings, the registry's hives and runtime files of the tests stay in a temporary folder: never
     // the real home or /etc.

@@ -126,7 +126,7 @@ TEST_F(Options, FirstRunShowsTheTapeForgetsThePlacementAndAppliesTheRest)
     EXPECT_TRUE(AnyFlat(w));
 }
 
-TEST_F(Options, ReadingStopsAtTheFirstUnreadableValue)
+TEST_F(Options, EachValueIsReadOnItsOwn)
 {
     // Without "FirstRun" nothing is applied.
     Store({{"Flat", 1}, {"Tape", 0}, {"OnTop", 1}, {"TrayIcon", 0}, {"RunOnStartup", 1}, {"Color", 2}});
@@ -136,16 +136,16 @@ TEST_F(Options, ReadingStopsAtTheFirstUnreadableValue)
         EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
         EXPECT_EQ(w.SchemeIndex(), 0);
     }
-    // "Flat" as text: reading stops there; the later values keep their defaults.
+    // "Flat" as text keeps its default; the later values are read.
     Store({{"FirstRun", 0}, {"Flat", std::nullopt, std::string("1")}, {"Tape", 0}, {"Color", 3}});
     {
         ui::TfrmMain w;
         EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
-        EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
-        EXPECT_EQ(w.SchemeIndex(), 0);
+        EXPECT_FALSE(Checked(w, "mnuViewHistoryTape"));
+        EXPECT_EQ(w.SchemeIndex(), 3);
     }
-    // A value missing in the middle: the ones before it are applied.
-    Store({{"FirstRun", 0}, {"Flat", 1}, {"Tape", 1}, {"OnTop", 1}});
+    // A value missing in the middle: the ones around it are applied.
+    Store({{"FirstRun", 0}, {"Flat", 1}, {"Tape", 1}, {"OnTop", 1}, {"RunOnStartup", 1}, {"Color", 4}});
     TRegistry reg;
     reg.SetRootKey(platform::HKEY_CURRENT_USER);
     ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
@@ -155,7 +155,37 @@ TEST_F(Options, ReadingStopsAtTheFirstUnreadableValue)
     EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
     EXPECT_TRUE(Checked(w, "mnuOptionsAlwaysOnTop"));
     EXPECT_TRUE(w.OnTop());
-    EXPECT_EQ(w.SchemeIndex(), 0);
+    EXPECT_FALSE(Checked(w, "mnuOptionsTrayIcon"));
+    EXPECT_TRUE(Checked(w, "mnuOptionsRunOnStartup"));
+    EXPECT_EQ(w.SchemeIndex(), 4);
+}
+
+// A "FirstRun" of another type once made every start ignore the options and the close write the
+// defaults over them.
+TEST_F(Options, AWrongTypedFirstRunNeverLosesTheOptions)
+{
+    const std::pair<const char*, std::vector<std::uint8_t>> damaged[] = {{"text", {'0'}}, {"hex:00", {0}}};
+    for (const auto& [what, bytes] : damaged) {
+        Store({{"Flat", 1}, {"Tape", 1}, {"OnTop", 0}, {"TrayIcon", 0}, {"RunOnStartup", 0}, {"Color", 3}});
+        {
+            TRegistry reg;
+            ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
+            if (std::string(what) == "text")
+                reg.WriteString("FirstRun", "0");
+            else
+                reg.WriteBinaryData("FirstRun", bytes);
+        }
+        for (int run = 0; run < 2; ++run) {
+            ui::TfrmMain w;
+            w.show();
+            EXPECT_TRUE(Checked(w, "mnuViewFlatButtons")) << what << run;
+            EXPECT_EQ(w.SchemeIndex(), 3) << what << run;
+            EXPECT_TRUE(w.close());
+        }
+        EXPECT_EQ(Read("FirstRun"), 0) << what; // rewritten as a number
+        EXPECT_EQ(Read("Flat"), 1) << what;
+        EXPECT_EQ(Read("Color"), 3) << what;
+    }
 }
 
 TEST_F(Options, ClosingWritesAllSixAndTheyComeBackNextTime)
@@ -198,25 +228,6 @@ TEST_F(Options, AnUnknownSchemeIsKeptAndWrittenBack)
         EXPECT_TRUE(w.close());
     }
     EXPECT_EQ(Read("Color"), 7);
-}
-
-TEST_F(Options, AFailedWriteKeepsTheWindowOpen)
-{
-    FakeDialogs& d = FakeDialogs::Instance();
-    ui::TfrmMain w;
-    w.show();
-    // A folder where the hive file should be: the hive cannot be replaced.
-    const std::filesystem::path hive = TRegistry::HiveFile(platform::HKEY_CURRENT_USER);
-    std::filesystem::remove(hive);
-    std::filesystem::create_directories(hive);
-    d.expectBoxes = true;
-    EXPECT_FALSE(w.close());
-    EXPECT_TRUE(w.isVisible());
-    ASSERT_EQ(d.boxes.size(), 1u);
-    EXPECT_EQ(d.boxes[0].kind, ui::BoxKind::GeneralError);
-    EXPECT_EQ(d.boxes[0].text, QStringLiteral("Failed to set data for 'Flat'"));
-    std::filesystem::remove(hive);
-    EXPECT_TRUE(w.close());
 }
 
 TEST_F(Options, FlatButtonsTwiceAreRaisedAgain)

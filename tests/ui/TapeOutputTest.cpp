@@ -5,15 +5,23 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include "platform/AtomicFile.h"
 #include "platform/qt/PrinterText.h"
+#include "tests/FileConditions.h"
 
 namespace {
 
@@ -112,6 +120,71 @@ TEST(TapeFile, AFailedWriteLeavesThePreviousFileAndNamesIt)
         QFile::setPermissions(dir.path(),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+}
+
+// A write hook that fails with `error` at once.
+platform::files::IoHooks Failing(int error)
+{
+    return {[error](int, const void*, std::size_t) -> ssize_t {
+                errno = error;
+                return -1;
+            },
+            {}};
+}
+
+std::string SaveError(const QString& path)
+{
+    try {
+        ui::WriteTapeFile(path, {"new"});
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "(saved)";
+}
+
+TEST(TapeFile, TheReasonIsTheSystemsAndNoFileButARegularOneIsReplaced)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"old"});
+    {
+        const platform::files::ScopedIoHooks full(Failing(ENOSPC));
+        EXPECT_EQ(SaveError(path),
+                  "Cannot save the tape to \"" + path.toStdString() + "\": No space left on device");
+    }
+    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("tape.txt")});
+
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_NE(SaveError(pipe).find("it is a named pipe (FIFO), not a regular file"), std::string::npos);
+    EXPECT_EQ(QFileInfo(pipe).isFile(), false);
+    EXPECT_TRUE(QFileInfo(pipe).exists());
+    // A device: refused. Root gets a device node of its own here (a fault must never cost the
+    // machine its /dev/null); anyone else a link to /dev/null, which they could not replace anyway.
+    const QString device = dir.filePath(QStringLiteral("null.txt"));
+    if (::geteuid() == 0)
+        ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    else
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), device));
+    EXPECT_NE(SaveError(device).find("it is a device, not a regular file"), std::string::npos);
+    struct stat status = {};
+    ASSERT_EQ(::stat(QFile::encodeName(device).constData(), &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+}
+
+TEST(TapeFile, AFullDiskSaysSo)
+{
+    QTemporaryDir dir;
+    const testfiles::ScopedSmallDisk disk(QFile::encodeName(dir.path()).toStdString(), 64 * 1024);
+    if (!disk.Active())
+        GTEST_SKIP() << "no small disk to fill: " << disk.Reason();
+    const QString path = dir.filePath(QStringLiteral("tape.txt"));
+    ui::WriteTapeFile(path, {"old"});
+    disk.Fill();
+    EXPECT_NE(SaveError(path).find(": No space left on device"), std::string::npos);
     EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
 }
 

@@ -1,0 +1,103 @@
+#pragma once
+// Replacing a file atomically: the settings' hive files and the saved tape.
+//
+// A replacement writes a temporary file (".NAME.XXXXXX") in the target's folder, flushes and syncs it,
+// renames it over the target and syncs the folder, so that a crash or a full disk never leaves a
+// half-written file: until the rename the previous file stays as it was, and a failure removes the
+// temporary file. Writers in the same folder take turns (a lock on the folder); a temporary file of
+// the target found while holding the lock was left by a writer that died, and is removed. A target
+// that is a symbolic link is followed, so that the link itself stays. A new file gets the mode given,
+// an existing one keeps its mode (and, for root, its owner). Only a regular file is ever replaced: a
+// folder, a named pipe, a device or a socket in the target's place is refused.
+//
+// POSIX only, no Qt. The write and fsync calls can be replaced for tests (a full disk, a failing
+// device) through SetIoHooks.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace platform::files {
+
+// An open file descriptor, closed with the object.
+class UniqueFd
+{
+public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd();
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return fd_; }
+
+    // Closes now and tells the result (a delayed write error can show here).
+    int Close();
+
+private:
+    int fd_;
+};
+
+// What to do with the target's folder when it does not exist.
+enum class MissingFolder
+{
+    Create, // with the mode given, and its missing parents
+    Fail,   // ENOENT
+};
+
+// Replaces `file` by `bytes` as described above. Throws std::system_error on any failure (errno as
+// its code; NotARegularFile when the target is no regular file); the previous file is then unchanged
+// (except when only the final folder sync failed).
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t newFileMode,
+                         mode_t newFolderMode, MissingFolder missingFolder = MissingFolder::Create);
+
+// Copies `from` to `to` the same way, streamed (for keeping a damaged file of any size).
+void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
+                        mode_t newFolderMode);
+
+// The target exists and is not a regular file. Code EISDIR for a folder, EINVAL otherwise; Kind()
+// says what it is ("a folder", "a named pipe (FIFO)", "a device", "a socket").
+class NotARegularFile : public std::system_error
+{
+public:
+    NotARegularFile(const std::filesystem::path& file, mode_t mode);
+    const std::string& Kind() const { return kind_; }
+
+private:
+    std::string kind_;
+};
+
+// The file a replacement of `file` writes: symbolic links followed (also dangling ones).
+std::filesystem::path ReplacementTarget(const std::filesystem::path& file);
+
+// 0666 less the process's umask: the mode of a new document file.
+mode_t DocumentFileMode();
+
+// Replacements for the system calls write(2) and fsync(2) on the temporary file; an empty function
+// means the system call. Same contract as the system calls (return -1 and set errno to fail).
+struct IoHooks
+{
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
+    std::function<int(int fd)> fsync;
+};
+
+void SetIoHooks(IoHooks hooks);
+
+// Installs hooks for its lifetime and restores the previous ones afterwards.
+class ScopedIoHooks
+{
+public:
+    explicit ScopedIoHooks(IoHooks hooks);
+    ~ScopedIoHooks();
+    ScopedIoHooks(const ScopedIoHooks&) = delete;
+    ScopedIoHooks& operator=(const ScopedIoHooks&) = delete;
+
+private:
+    IoHooks previous_;
+};
+
+} // namespace platform::files
