@@ -14,6 +14,7 @@
 
 #include "platform/VersionInfo.h"
 #include "platform/qt/WindowGeometry.h"
+#include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
 #include "ui/TapeOutput.h"
 
@@ -44,7 +45,8 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     setFont(DesignFont("MS Sans Serif", 11));
 
     QPalette purple = palette();
-    purple.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x80));
+    const bool dark = IsDarkPalette(palette());
+    purple.setColor(QPalette::WindowText, PurpleText(dark));
     lblCompany_ = AddLabel(this, "lblCompany", QStringLiteral("CompanyName"), {40, 12, 243, 39},
                            DesignFont("Tahoma", 32, true));
     lblCompany_->setPalette(purple);
@@ -64,7 +66,7 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     lblHyperlink_ = AddLabel(this, "lblHyperlink", QString::fromLatin1(ProductWebAddress), {68, 136, 129, 13},
                              DesignFont("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
     QPalette blue = palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
+    blue.setColor(QPalette::WindowText, BlueText(dark));
     lblHyperlink_->setPalette(blue);
     lblHyperlink_->setCursor(Qt::PointingHandCursor);
     lblHyperlink_->installEventFilter(this);

@@ -297,7 +297,13 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     // Keys reach the keyboard map whichever control of the window has the focus.
     QCoreApplication::instance()->installEventFilter(this);
     // The desktop's colours changed: the system colours of the scheme follow them.
-    auto* paletteWatch = new PaletteWatch(this, [this] { ApplyWindowColors(); });
+    auto* paletteWatch = new PaletteWatch(this, [this] {
+        // Default's captions change to their light variants when the desktop turns dark, and back.
+        if (windowColors_ == &Scheme(0, false) || windowColors_ == &Scheme(0, true))
+            ChangeColorScheme(Scheme(0, IsDarkPalette(QApplication::palette())));
+        else
+            ApplyWindowColors();
+    });
     QCoreApplication::instance()->installEventFilter(paletteWatch);
     // The pictures come once the window is on the screen: loading their format costs start-up time.
     QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
@@ -1312,7 +1318,7 @@ void TfrmMain::SchemeClick(int index)
 {
     SetChecked(SchemeMenuItem(index), true);
     schemeIndex_ = index;
-    ChangeColorScheme(Scheme(index));
+    ChangeColorScheme(Scheme(index, IsDarkPalette(QApplication::palette())));
 }
 
 void TfrmMain::SetColorScheme()

@@ -4,6 +4,9 @@
 
 #include <array>
 
+#include <QColor>
+#include <QPalette>
+
 #include "platform/qt/Colors.h"
 
 namespace ui {
@@ -19,8 +22,20 @@ struct SchemeColors
 // Scheme numbers as stored: 0 Default, 1 Traditional, 2 Desert, 3 Eggplant, 4 Rose, 5 Black.
 inline constexpr int SchemeCount = 6;
 
-// The colours of a scheme; Default uses the desktop's own colours (system colour references).
-const SchemeColors& Scheme(int index);
+// The colours of a scheme; Default uses the desktop's own colours (system colour references), and
+// on a dark desktop light variants of its maroon, navy and purple captions.
+const SchemeColors& Scheme(int index, bool darkDesktop = false);
+
+// A palette is dark when its text is lighter than the faces it is written on.
+bool IsDarkPalette(const QPalette& palette);
+
+// Purple and blue texts on the window's own background, readable on a light and a dark desktop.
+QColor PurpleText(bool darkDesktop);
+QColor BlueText(bool darkDesktop);
+
+// Relative luminance (0 black to 1 white) and the contrast ratio of two colours (1 to 21).
+double RelativeLuminance(const QColor& color);
+double ContrastRatio(const QColor& a, const QColor& b);
 
 // The menu item of a scheme ("mnuOptionsColorSchemeDefault" ...).
 const char* SchemeMenuItem(int index);

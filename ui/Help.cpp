@@ -61,6 +61,9 @@ TfrmHelp::TfrmHelp(QWidget* owner)
     QPalette yellow = panel->palette();
     yellow.setColor(QPalette::Window, PaleYellow);
     yellow.setColor(QPalette::Base, PaleYellow);
+    // A fixed background gets fixed text colours: the desktop's may be light.
+    yellow.setColor(QPalette::WindowText, Qt::black);
+    yellow.setColor(QPalette::Text, Qt::black);
     panel->setPalette(yellow);
 
     const std::pair<const char*, QRect> headings[] = {

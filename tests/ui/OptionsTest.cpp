@@ -314,7 +314,8 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     EXPECT_EQ(w.TapeLines(), std::vector<std::string>{"12 +"});
     EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->isChecked());
 
-    // Traditional: Clear keys differ from Backspace; the status bar has white text.
+    // Traditional: Clear keys differ from Backspace; the status bar's text is black (white cannot be
+    // read on its #E9E9E9).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeTraditional"))->trigger();
     EXPECT_EQ(w.SchemeIndex(), 1);
     EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnC"))->Color()),
@@ -322,7 +323,7 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnBack"))->Color()),
               ColorToRGB(RGBToColor(0xC0, 0xC0, 0xC0)));
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->palette().color(QPalette::WindowText),
-              QColor(Qt::white));
+              QColor(Qt::black));
 
     // Default goes back to the desktop's own colours (system references).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->trigger();
