@@ -102,18 +102,15 @@ class RegistryStore : public TPlacementStore
 public:
     std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) override
     {
-        auto registry = std::make_unique<TRegistry>(platform::KEY_READ);
-        registry->SetRootKey(platform::HKEY_CURRENT_USER);
-        if (!registry->OpenKeyReadOnly(path))
+        auto registry = std::make_unique<TRegistry>();
+        if (!registry->OpenKey(path, false))
             return nullptr;
         return std::make_unique<RegistryKey>(std::move(registry));
     }
 
     std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) override
     {
-        auto registry = std::make_unique<TRegistry>(platform::KEY_READ | platform::KEY_WRITE);
-        registry->SetRootKey(platform::HKEY_CURRENT_USER);
-        registry->SetLazyWrite(true);
+        auto registry = std::make_unique<TRegistry>();
         if (!registry->OpenKey(path, true))
             throw platform::ERegistryException("Failed to create key '" + path + "'");
         return std::make_unique<RegistryKey>(std::move(registry));

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(folder / "user.reg", std::ios::binary)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     {
-        const platform::ScopedHiveDirectories hives(folder, folder / "machine");
+        const platform::ScopedHiveDirectory hive(folder);
         ui::StoredOptions options;
         ui::ReadOptions(options);
         ReadThePlacement();

@@ -34,12 +34,11 @@ bool ReadableNumber(const TRegistry& reg, const char* name)
 
 void ReadOptions(StoredOptions& options)
 {
-    TRegistry reg(platform::KEY_READ | platform::KEY_WRITE);
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    // A hive that cannot be written is still read.
-    const bool writable = reg.OpenKey(SettingsKey, false);
-    if (!writable && !reg.OpenKeyReadOnly(SettingsKey))
+    TRegistry reg;
+    if (!reg.OpenKey(SettingsKey, false))
         return;
+    // A hive that cannot be written is still read.
+    const bool writable = !TRegistry::HiveWriteError();
     // Without "FirstRun" the key was not written by this program (nor by installation).
     if (!reg.ValueExists("FirstRun"))
         return;
@@ -49,10 +48,7 @@ void ReadOptions(StoredOptions& options)
         if (firstRun && writable) {
             // The stored placement goes first: should the program die between the two steps,
             // "FirstRun" is still pending and the next start does both again.
-            TRegistry product(platform::KEY_READ | platform::KEY_WRITE);
-            if (product.OpenKey(ProductKey, false))
-                product.DeleteKey("frmMain");
-            reg.SetLazyWrite(true);
+            reg.DeleteKey(std::string(ProductKey) + "frmMain");
             reg.WriteBool("Tape", true);
             reg.WriteBool("FirstRun", false);
             reg.CloseKey();
@@ -72,12 +68,9 @@ void ReadOptions(StoredOptions& options)
 
 void WriteOptions(const StoredOptions& options)
 {
-    TRegistry reg(platform::KEY_READ | platform::KEY_WRITE);
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    reg.SetLazyWrite(true); // all values in one replacement of the file
+    TRegistry reg; // all values in one replacement of the file
     if (!reg.OpenKey(SettingsKey, true))
-        throw platform::ERegistryException("Failed to set data for 'Flat'",
-                                           TRegistry::HiveWriteError(platform::HKEY_CURRENT_USER));
+        throw platform::ERegistryException("Failed to set data for 'Flat'", TRegistry::HiveWriteError());
     reg.WriteBool("Flat", options.Flat);
     reg.WriteBool("Tape", options.Tape);
     reg.WriteBool("OnTop", options.OnTop);
@@ -103,7 +96,7 @@ std::string OptionsNotSavedText(const std::exception& error)
 
 std::filesystem::path SettingsFile()
 {
-    return TRegistry::HiveFile(platform::HKEY_CURRENT_USER);
+    return TRegistry::HiveFile();
 }
 
 } // namespace ui

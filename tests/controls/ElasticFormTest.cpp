@@ -898,14 +898,13 @@ class ElasticRegistry : public ::testing::Test
 {
 protected:
     QTemporaryDir home_;
-    std::unique_ptr<platform::ScopedHiveDirectories> hives_;
+    std::unique_ptr<platform::ScopedHiveDirectory> hive_;
 
     void SetUp() override
     {
         ASSERT_TRUE(home_.isValid());
-        hives_ = std::make_unique<platform::ScopedHiveDirectories>(
-            home_.filePath(QStringLiteral("user")).toStdString(),
-            home_.filePath(QStringLiteral("machine")).toStdString());
+        hive_ = std::make_unique<platform::ScopedHiveDirectory>(
+            home_.filePath(QStringLiteral("user")).toStdString());
     }
 
     static FormOptions Registry(bool extraControl = false)
@@ -928,11 +927,11 @@ TEST_F(ElasticRegistry, PlacementWrittenToAndReadFromTheUserHive)
         ASSERT_EQ(saved, QRect(140, 90, 600, 380));
         form->elastic->SaveFormState();
     }
-    ASSERT_TRUE(std::filesystem::exists(platform::TRegistry::HiveFile(platform::HKEY_CURRENT_USER)));
-    EXPECT_EQ(platform::TRegistry::HiveDirectory(platform::HKEY_CURRENT_USER),
+    ASSERT_TRUE(std::filesystem::exists(platform::TRegistry::HiveFile()));
+    EXPECT_EQ(platform::TRegistry::HiveDirectory(),
               std::filesystem::path(home_.filePath(QStringLiteral("user")).toStdString()));
-    platform::TRegistry reg(platform::KEY_READ);
-    ASSERT_TRUE(reg.OpenKeyReadOnly(FormKey));
+    platform::TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(FormKey, false));
     EXPECT_EQ(reg.GetDataType("Total Controls"), platform::TRegDataType::rdInteger);
     EXPECT_EQ(reg.ReadInteger("Total Controls"), 4);
     EXPECT_EQ(reg.GetDataType("Left"), platform::TRegDataType::rdBinary);
@@ -963,7 +962,7 @@ TEST_F(ElasticRegistry, ValuesOfTheWrongTypeReadAsMissing)
         reg.WriteString("Left", "far away");
         reg.WriteInteger("Top", 5);
         reg.WriteFloat("Width", -2.0);
-        reg.WriteBinaryData("Height", std::vector<std::uint8_t>{0xff, 0xff});
+        reg.WriteInteger("Height", 300);
         reg.WriteString("MaxTrackWidth", "12");
     }
     auto form = MakeForm(Registry());

@@ -11,6 +11,8 @@
 
 #include "controls/ElasticPlacement.h"
 #include "platform/Registry.h"
+#include "platform/RegistryFile.h"
+#include "platform/RegistryHive.h"
 
 namespace {
 
@@ -31,18 +33,27 @@ class RegistryBackend
 {
 public:
     RegistryBackend()
-        : hives_(folder_.filePath(QStringLiteral("user")).toStdString(),
-                 folder_.filePath(QStringLiteral("machine")).toStdString()),
+        : hive_(folder_.filePath(QStringLiteral("user")).toStdString()),
           store_(elastic::RegistryPlacementStore())
     {}
     TPlacementStore& Store() { return *store_; }
     void PutText(const char* name, const std::string& value) { Open().WriteString(name, value); }
     void PutDword(const char* name, std::int32_t value) { Open().WriteInteger(name, value); }
-    void PutBinary(const char* name, std::vector<std::uint8_t> value) { Open().WriteBinaryData(name, value); }
+    // Binary data of any length, written into the file as another program would.
+    void PutBinary(const char* name, std::vector<std::uint8_t> value)
+    {
+        Open().CloseKey();
+        const std::filesystem::path file = platform::TRegistry::HiveFile();
+        auto parsed =
+            platform::reghive::Parse(platform::regfile::ReadHiveFile(file).bytes, "HKEY_CURRENT_USER");
+        parsed.hive.CreateKey(Path);
+        ASSERT_TRUE(parsed.hive.SetValue(Path, {name, platform::reghive::TypeBinary, std::move(value)}));
+        platform::regfile::WriteFileAtomically(file, parsed.hive.Format("HKEY_CURRENT_USER"), 0600, 0700);
+    }
     Kind KindOf(const char* name)
     {
-        platform::TRegistry reg(platform::KEY_READ);
-        if (!reg.OpenKeyReadOnly(Path))
+        platform::TRegistry reg;
+        if (!reg.OpenKey(Path, false))
             return Kind::Missing;
         switch (reg.GetDataType(name)) {
         case platform::TRegDataType::rdInteger:
@@ -65,7 +76,7 @@ private:
     }
 
     QTemporaryDir folder_;
-    platform::ScopedHiveDirectories hives_;
+    platform::ScopedHiveDirectory hive_;
     std::shared_ptr<TPlacementStore> store_;
     std::unique_ptr<platform::TRegistry> registry_;
 };

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the registry tests: a fresh temporary folder per test with both hives redirected into
-// it (no test may touch the real home or /etc), whole-file reads and writes.
+// Helpers for the registry tests: a fresh temporary folder per test with the per-user file redirected
+// into it (no test may touch the real home or /etc), whole-file reads and writes.
 
 #include "platform/Registry.h"
 
@@ -88,24 +88,21 @@ private:
     fs::path path_;
 };
 
-// Both hives in a fresh temporary folder: user/user.reg and machine/machine.reg.
+// The per-user file in a fresh temporary folder: user/user.reg.
 class RegistryFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         // The redirection must hold before anything is opened.
-        ASSERT_EQ(platform::TRegistry::HiveFile(platform::HKEY_CURRENT_USER), UserFile());
-        ASSERT_EQ(platform::TRegistry::HiveFile(platform::HKEY_LOCAL_MACHINE), MachineFile());
+        ASSERT_EQ(platform::TRegistry::HiveFile(), UserFile());
     }
 
     fs::path UserFolder() const { return temp_.Path() / "user"; }
-    fs::path MachineFolder() const { return temp_.Path() / "machine"; }
     fs::path UserFile() const { return UserFolder() / "user.reg"; }
-    fs::path MachineFile() const { return MachineFolder() / "machine.reg"; }
 
     TempFolder temp_;
-    platform::ScopedHiveDirectories hives_{temp_.Path() / "user", temp_.Path() / "machine"};
+    platform::ScopedHiveDirectory hive_{temp_.Path() / "user"};
 };
 
 // Sets or unsets an environment variable for its lifetime.

@@ -158,7 +158,7 @@ TEST_F(Close, RetrySavesOnceTheCauseIsGone)
     d.boxAnswers = {ui::BoxAnswer::Retry};
     EXPECT_TRUE(w.close());
     EXPECT_EQ(d.boxes.size(), 1u);
-    platform::TRegistry reg(platform::KEY_READ);
+    platform::TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
     EXPECT_TRUE(reg.ReadBool("Flat"));
 }
@@ -211,7 +211,7 @@ TEST_F(Close, TheSessionsEndWritesTheOptionsWithoutABox)
         EXPECT_TRUE(w.close()); // the close that follows asks nothing either
         EXPECT_TRUE(FakeDialogs::Instance().boxes.empty());
         if (writable) {
-            platform::TRegistry reg(platform::KEY_READ);
+            platform::TRegistry reg;
             ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
             EXPECT_TRUE(reg.ReadBool("Flat"));
             EXPECT_EQ(reg.ReadInteger("Color"), 4);

@@ -47,8 +47,7 @@ TEST(DamagedSettings, EveryFileStartsAUsableWindowAndClosesSound)
         SCOPED_TRACE(file.filename().string());
         QTemporaryDir dir;
         const fs::path user = dir.filePath(QStringLiteral("user")).toStdString();
-        const platform::ScopedHiveDirectories hives(user,
-                                                    dir.filePath(QStringLiteral("machine")).toStdString());
+        const platform::ScopedHiveDirectory hive(user);
         fs::create_directories(user);
         fs::copy_file(file, user / "user.reg");
         d.Reset(); // any box fails

@@ -28,7 +28,6 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("XDG_CONFIG_HOME", root + "/config");
     qputenv("QUORLANE_USER_HIVE_DIR", root + "/user-hive");
-    qputenv("QUORLANE_MACHINE_HIVE_DIR", root + "/machine-hive");
     qputenv("QUORLANE_AUTOSTART_SYSTEM_DIR", root + "/xdg-autostart");
     qputenv("QUORLANE_AUTOSTART_USER_DIR", root + "/config/autostart");
     QApplication app(argc, argv);

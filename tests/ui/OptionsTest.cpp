@@ -51,7 +51,6 @@ protected:
     void Store(std::initializer_list<Stored> values, bool placement = false)
     {
         TRegistry reg;
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
         ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, true));
         for (const Stored& v : values) {
             if (v.dword)
@@ -67,16 +66,14 @@ protected:
     }
     std::optional<int> Read(const char* name) const
     {
-        TRegistry reg(platform::KEY_READ);
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        TRegistry reg;
         if (!reg.OpenKey(ui::SettingsKey, false) || !reg.ValueExists(name))
             return std::nullopt;
         return reg.ReadInteger(name);
     }
     static bool PlacementStored()
     {
-        TRegistry reg(platform::KEY_READ);
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
+        TRegistry reg;
         return reg.KeyExists(std::string(ui::ProductKey) + "frmMain");
     }
     bool Checked(ui::TfrmMain& w, const char* item)
@@ -145,12 +142,8 @@ TEST_F(Options, EachValueIsReadOnItsOwn)
         EXPECT_EQ(w.SchemeIndex(), 3);
     }
     // A value missing in the middle: the ones around it are applied.
+    std::filesystem::remove(TRegistry::HiveFile());
     Store({{"FirstRun", 0}, {"Flat", 1}, {"Tape", 1}, {"OnTop", 1}, {"RunOnStartup", 1}, {"Color", 4}});
-    TRegistry reg;
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
-    ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
-    reg.DeleteValue("TrayIcon");
-    reg.CloseKey();
     ui::TfrmMain w;
     EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
     EXPECT_TRUE(Checked(w, "mnuOptionsAlwaysOnTop"));
@@ -164,16 +157,15 @@ TEST_F(Options, EachValueIsReadOnItsOwn)
 // defaults over them.
 TEST_F(Options, AWrongTypedFirstRunNeverLosesTheOptions)
 {
-    const std::pair<const char*, std::vector<std::uint8_t>> damaged[] = {{"text", {'0'}}, {"hex:00", {0}}};
-    for (const auto& [what, bytes] : damaged) {
+    for (const std::string what : {"text", "binary"}) {
         Store({{"Flat", 1}, {"Tape", 1}, {"OnTop", 0}, {"TrayIcon", 0}, {"RunOnStartup", 0}, {"Color", 3}});
         {
             TRegistry reg;
             ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
-            if (std::string(what) == "text")
+            if (what == "text")
                 reg.WriteString("FirstRun", "0");
             else
-                reg.WriteBinaryData("FirstRun", bytes);
+                reg.WriteFloat("FirstRun", 0.0);
         }
         for (int run = 0; run < 2; ++run) {
             ui::TfrmMain w;

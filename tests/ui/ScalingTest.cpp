@@ -123,7 +123,6 @@ TEST_F(Scaling, StartingWithoutTheTapeNarrowsTheDesignWindowAndStoresNothing)
 {
     {
         platform::TRegistry reg;
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
         ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, true));
         reg.WriteInteger("FirstRun", 0);
         reg.WriteInteger("Flat", 0);
@@ -132,8 +131,7 @@ TEST_F(Scaling, StartingWithoutTheTapeNarrowsTheDesignWindowAndStoresNothing)
     }
     ui::TfrmMain w;
     EXPECT_EQ(platform::OuterGeometry(&w).width(), 270);
-    platform::TRegistry reg(platform::KEY_READ);
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    platform::TRegistry reg;
     EXPECT_FALSE(reg.KeyExists(std::string(ui::ProductKey) + "frmMain"));
 }
 
@@ -149,8 +147,7 @@ TEST_F(Scaling, ThePlacementComesBackAtTheNextStart)
         placed = platform::OuterGeometry(w.get());
         w->ElasticForm->SaveFormState();
     }
-    platform::TRegistry reg(platform::KEY_READ);
-    reg.SetRootKey(platform::HKEY_CURRENT_USER);
+    platform::TRegistry reg;
     ASSERT_TRUE(reg.KeyExists(std::string(ui::ProductKey) + "frmMain"));
     auto again = Open();
     EXPECT_EQ(platform::OuterGeometry(again.get()).size(), placed.size());
@@ -166,17 +163,9 @@ TEST_F(Scaling, AStoredPlacementOfAnotherControlCountIsIgnored)
     }
     {
         platform::TRegistry reg;
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
         ASSERT_TRUE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false));
-        const std::vector<std::string> names = reg.GetValueNames();
-        bool found = false;
-        for (const std::string& n : names) {
-            if (n == "Total Controls") {
-                reg.WriteInteger(n, reg.ReadInteger(n) + 1);
-                found = true;
-            }
-        }
-        ASSERT_TRUE(found) << "no control count stored";
+        ASSERT_TRUE(reg.ValueExists("Total Controls")) << "no control count stored";
+        reg.WriteInteger("Total Controls", reg.ReadInteger("Total Controls") + 1);
         reg.CloseKey();
     }
     auto w = Open();

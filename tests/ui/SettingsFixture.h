@@ -20,18 +20,17 @@ protected:
     {
         FakeDialogs::Instance().Reset();
         ASSERT_TRUE(dir.isValid());
-        hives = std::make_unique<platform::ScopedHiveDirectories>(
-            dir.filePath(QStringLiteral("user")).toStdString(),
-            dir.filePath(QStringLiteral("machine")).toStdString());
+        hive = std::make_unique<platform::ScopedHiveDirectory>(
+            dir.filePath(QStringLiteral("user")).toStdString());
     }
     void TearDown() override
     {
-        hives.reset();
+        hive.reset();
         FakeDialogs::Instance().Reset();
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<platform::ScopedHiveDirectories> hives;
+    std::unique_ptr<platform::ScopedHiveDirectory> hive;
 };
 
 } // namespace uitest

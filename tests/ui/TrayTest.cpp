@@ -43,7 +43,6 @@ protected:
     void StoreOptions(bool trayIcon, bool runOnStartup)
     {
         platform::TRegistry reg;
-        reg.SetRootKey(platform::HKEY_CURRENT_USER);
         ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, true));
         reg.WriteInteger("FirstRun", 0);
         reg.WriteInteger("Flat", 0);

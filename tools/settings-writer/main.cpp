@@ -28,7 +28,7 @@ int Check()
                          platform::reghive::Parse(contents.bytes, "HKEY_CURRENT_USER").damaged;
     const char* held = "none";
     if (contents.state == platform::regfile::FileContents::State::Read) {
-        platform::TRegistry reg(platform::KEY_READ);
+        platform::TRegistry reg;
         if (reg.OpenKey(ui::SettingsKey, false) && reg.ValueExists("FirstRun")) {
             ui::StoredOptions stored{};
             stored.Tape = false;
