@@ -5,14 +5,8 @@
 #include <cstdlib>
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMdiArea>
-#include <QPainter>
-#include <QPixmap>
 #include <QStatusBar>
-#include <QTableView>
-#include <QToolBar>
 #include <QWidget>
 #include <QWindow>
 
@@ -41,15 +35,6 @@ bool MovedFurther(QSize a, QSize b)
 double Ratio(int now, int base)
 {
     return base > 0 ? static_cast<double>(now) / base : 1.0;
-}
-
-bool InsideTabSheet(const QWidget* control, const QWidget* form)
-{
-    for (const QWidget* w = control->parentWidget(); w != nullptr && w != form; w = w->parentWidget()) {
-        if (elastic::IsTabSheet(w))
-            return true;
-    }
-    return false;
 }
 
 // Sets a flag for the lifetime of the object.
@@ -83,7 +68,7 @@ void TElasticFont::SetSize(int points)
 TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 {
     auto* form = qobject_cast<QWidget*>(owner);
-    if (form == nullptr || !(form->isWindow() || platform::MdiSubWindowOf(form) != nullptr))
+    if (form == nullptr || !form->isWindow())
         throw EElasticForm("Owner of TElasticForm component must be a form");
     if (owner->findChildren<TElasticForm*>(Qt::FindDirectChildrenOnly).size() > 1)
         throw EElasticForm("A TElasticForm component already exists in " + form->objectName().toStdString());
@@ -92,12 +77,6 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
     hook_ = platform::TWindowHook(
         form, [this](TMessage& m, const TWindowProc& previous) { FormWndProc(m, previous); });
-    if (QMdiArea* area = platform::MdiClientOf(form)) {
-        clientHook_ =
-            platform::TWindowHook(area->viewport(), [this](TMessage& m, const TWindowProc& previous) {
-                ClientWndProc(m, previous);
-            });
-    }
 
     if (elastic::AutoSizeOf(form).value_or(false))
         form->setProperty("AutoSize", false);
@@ -127,12 +106,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     maximized_ = designedMaximized_;
 }
 
-TElasticForm::~TElasticForm()
-{
-    // A form that outlives its scaler gets its MDI area's own background back.
-    if (auto* painted = qobject_cast<QMdiArea*>(mdiArea_.data()))
-        painted->setBackground(mdiBackground_);
-}
+TElasticForm::~TElasticForm() = default;
 
 // ---- properties ----
 
@@ -203,34 +177,6 @@ void TElasticForm::SetFont(const TElasticFont& value)
     form_->update();
 }
 
-QLabel* TElasticForm::BkGrndImage() const
-{
-    return bkGrndImage_;
-}
-
-void TElasticForm::SetBkGrndImage(QLabel* value)
-{
-    QMdiArea* area = platform::MdiClientOf(form_);
-    if (value != nullptr) {
-        if (mdiArea_ == nullptr && area != nullptr) {
-            // The area paints its own background after ours: it has to paint none.
-            mdiBackground_ = area->background();
-            area->setBackground(Qt::NoBrush);
-            mdiArea_ = area;
-        }
-        bkGrndImage_ = value;
-        value->setVisible(false);
-    } else {
-        if (auto* painted = qobject_cast<QMdiArea*>(mdiArea_.data()))
-            painted->setBackground(mdiBackground_);
-        mdiArea_ = nullptr;
-        bkGrndImage_ = nullptr;
-    }
-    form_->update();
-    if (area != nullptr)
-        area->viewport()->update();
-}
-
 QWidget* TElasticForm::Control(int index) const
 {
     return frames_.at(index).control;
@@ -270,16 +216,6 @@ void TElasticForm::SetFormBounds(const QRect& outer)
     platform::SetOuterGeometry(form_, outer);
 }
 
-bool TElasticForm::IsMdiChild() const
-{
-    return platform::MdiSubWindowOf(form_) != nullptr;
-}
-
-bool TElasticForm::IsMdiParent() const
-{
-    return platform::MdiClientOf(form_) != nullptr;
-}
-
 bool TElasticForm::IsBorderless() const
 {
     return platform::FrameWidget(form_)->windowFlags().testFlag(Qt::FramelessWindowHint);
@@ -287,8 +223,6 @@ bool TElasticForm::IsBorderless() const
 
 bool TElasticForm::IsNormalStyle() const
 {
-    if (IsMdiChild() || IsMdiParent())
-        return false;
     const QWidget* frame = platform::FrameWidget(form_);
     if (frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         return false;
@@ -380,7 +314,6 @@ void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
 {
     if (m.Msg == msg::WM_DESTROY) {
         hook_.Remove();
-        clientHook_.Remove();
         previous(m);
         return;
     }
@@ -424,12 +357,6 @@ bool TElasticForm::Act(TMessage& m)
     case msg::WM_ACTIVATE:
         OnActivate();
         break;
-    case msg::WM_ERASEBKGND:
-        if (IsMdiParent() || IsMdiChild() || !HasPicture() || m.DC == nullptr)
-            break;
-        PaintBackground(m.DC, platform::ClientOrigin(form_), platform::ClientSize(form_), Outer().size());
-        m.Result = 0;
-        return false;
     case msg::WM_SHOWWINDOW:
         OnShowWindow();
         break;
@@ -492,8 +419,6 @@ void TElasticForm::OnSize(platform::WPARAM kind)
         FlagScope snapping(snapping_);
         SetFormBounds(initial_);
     }
-    if (IsMdiChild() && MovedFurther(Outer().size(), lastSize_))
-        HideControls();
     if (MovedFurther(Outer().size(), lastSize_)) {
         ResizeControls();
         form_->update();
@@ -638,44 +563,6 @@ void TElasticForm::OnExitSizeMove()
     SaveFormStateQuietly();
 }
 
-void TElasticForm::ClientWndProc(TMessage& m, const TWindowProc& previous)
-{
-    if (m.Msg == msg::WM_ERASEBKGND && HasPicture() && m.DC != nullptr) {
-        QMdiArea* area = platform::MdiClientOf(form_);
-        const QSize size = area != nullptr ? area->viewport()->size() : QSize();
-        PaintBackground(m.DC, QPoint(0, 0), size, size);
-        m.Result = 0;
-        return;
-    }
-    previous(m);
-}
-
-bool TElasticForm::HasPicture() const
-{
-    if (bkGrndImage_ == nullptr)
-        return false;
-    const QPixmap picture = bkGrndImage_->pixmap();
-    return !picture.isNull() && picture.width() > 0 && picture.height() > 0;
-}
-
-// The picture stretched over the form (its outer size, as the form has always painted it), or
-// tiled over the client area with neighbouring tiles overlapping by one pixel.
-void TElasticForm::PaintBackground(QPaintDevice* device, QPoint origin, QSize client, QSize stretched)
-{
-    const QPixmap picture = bkGrndImage_->pixmap();
-    QPainter painter(device);
-    if (bkGrndImage_->hasScaledContents() || elastic::AlignOf(bkGrndImage_) == elastic::TAlign::alClient) {
-        painter.drawPixmap(QRect(origin, stretched), picture);
-        return;
-    }
-    const int w = picture.width();
-    const int h = picture.height();
-    for (int row = 0; row <= client.height() / h; ++row) {
-        for (int column = 0; column <= client.width() / w; ++column)
-            painter.drawPixmap(origin.x() + column * w - column, origin.y() + row * h - row, picture);
-    }
-}
-
 // ---- initialization ----
 
 void TElasticForm::InitializeScaling()
@@ -767,15 +654,7 @@ void TElasticForm::FirstDisplay()
     initialized_ = true;
     if (maintainProportions_)
         ComputeMaxTrackSize();
-    if (IsMdiChild()) {
-        const QRect bounds(Outer().topLeft(), initial_.size());
-        SetFormBounds(bounds);
-        ResizeControls();
-        positionChanges_ = ActivationCount;
-        SetFormBounds(bounds);
-    } else {
-        SetFormBounds(initial_);
-    }
+    SetFormBounds(initial_);
 }
 
 // ---- records ----
@@ -785,17 +664,8 @@ void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
     QWidget* c = frame.control;
     if (c == nullptr)
         return;
-    if (InsideTabSheet(c, form_) && !elastic::HasOwnFont(c))
-        elastic::MakeFontOwn(c);
-    frame.extraFonts.clear();
-    if (!elastic::IsTabSheet(c) && lookForExtraFonts_)
-        frame.extraFonts = elastic::ExtraFonts(c);
     frame.panelWidths.clear();
     frame.panelFontSizes.clear();
-    if (QHeaderView* header = elastic::AsSections(c)) {
-        for (int i = 0; i < header->count(); ++i)
-            frame.panelWidths.push_back(elastic::Round(header->sectionSize(i) * sx * sy));
-    }
     if (QStatusBar* bar = elastic::AsStatusBar(c)) {
         frame.isStatusBar = true;
         for (QWidget* panel : elastic::StatusPanels(bar)) {
@@ -805,53 +675,11 @@ void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
             frame.panelFontSizes.push_back(elastic::Trunc(elastic::ControlFontSize(panel) * sf));
         }
     }
-    if (QToolBar* toolbar = elastic::AsToolBar(c)) {
-        frame.baseButtonHeight = elastic::Round(toolbar->iconSize().height() * sy);
-        frame.baseButtonWidth = elastic::Round(toolbar->iconSize().width() * sx);
-        elastic::MakeFontOwn(toolbar);
-    }
-    if (elastic::AsGrid(c) != nullptr)
-        CaptureGrid(frame, sx, sy);
     frame.baseLeft = elastic::Round(frame.baseLeft * sx);
     frame.baseWidth = elastic::Round(frame.baseWidth * sx);
     frame.baseTop = elastic::Round(frame.baseTop * sy);
     frame.baseHeight = elastic::Round(frame.baseHeight * sy);
-    if (elastic::AsGrid(c) != nullptr)
-        elastic::MakeFontOwn(c);
-    frame.capturedFontSize = elastic::ControlFontSize(c);
-    frame.baseFontSize = elastic::Trunc(frame.capturedFontSize * sf);
-    frame.extraFontBaseSizes.clear();
-    for (const elastic::TFontRef& font : frame.extraFonts)
-        frame.extraFontBaseSizes.push_back(elastic::Trunc(font.Size() * sf));
-    frame.titleFont = elastic::TitleFont(c);
-    if (frame.titleFont) {
-        frame.capturedTitleFontSize = frame.titleFont->Size();
-        frame.baseTitleFontSize = elastic::Trunc(frame.capturedTitleFontSize * sf);
-        frame.titleToFontRatio =
-            frame.baseFontSize > 0 ? static_cast<double>(frame.baseTitleFontSize) / frame.baseFontSize : 0.0;
-    }
-    frame.tabFont = elastic::TabFont(c);
-    if (frame.tabFont)
-        frame.baseTabFontSize = elastic::Trunc(frame.tabFont->Size() * sf);
-}
-
-void TElasticForm::CaptureGrid(TFrame& frame, double sx, double sy)
-{
-    QTableView* grid = elastic::AsGrid(frame.control);
-    const QHeaderView* columns = grid->horizontalHeader();
-    const QHeaderView* rows = grid->verticalHeader();
-    frame.baseTitleRowHeight = elastic::Round(columns->height() * sy);
-    frame.baseDefaultRowHeight = elastic::Round(rows->defaultSectionSize() * sy);
-    frame.columnCount = columns->count();
-    frame.baseColumnWidths.clear();
-    std::vector<int> widths;
-    for (int i = 0; i < frame.columnCount; ++i)
-        widths.push_back(grid->columnWidth(i));
-    frame.columnsCustomised = !(frame.columnCount == 2 && widths[0] == 64 && widths[1] == 64);
-    frame.columnHasExplicitWidth.assign(static_cast<std::size_t>(frame.columnCount), 0);
-    // Grids with a default column width have every column captured at the screen scale.
-    for (int width : widths)
-        frame.baseColumnWidths.push_back(elastic::Round(width * sx));
+    frame.baseFontSize = elastic::Trunc(elastic::ControlFontSize(c) * sf);
 }
 
 void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
@@ -859,30 +687,14 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
     QWidget* c = frame.control;
     if (c == nullptr)
         return;
-    QTableView* grid = elastic::AsGrid(c);
-    QToolBar* toolbar = elastic::AsToolBar(c);
-
-    if (elasticFont_ && toolbar == nullptr) {
-        if (grid != nullptr && !gridFontResize_) {
-            elastic::SetControlFontSize(c, frame.baseFontSize);
-            if (frame.titleFont)
-                frame.titleFont->SetSize(elastic::RoundHalfDown(frame.baseTitleFontSize));
-        } else {
-            frame.lastFontRatio = fontRatio;
-            for (std::size_t j = 0; j < frame.extraFonts.size(); ++j)
-                frame.extraFonts[j].SetSize(elastic::RoundHalfDown(frame.extraFontBaseSizes[j] * fontRatio));
-            if (frame.titleFont)
-                frame.titleFont->SetSize(elastic::RoundHalfDown(fontRatio * frame.baseTitleFontSize));
-            elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
-            if (frame.tabFont)
-                frame.tabFont->SetSize(elastic::RoundHalfDown(fontRatio * frame.baseTabFontSize));
-            // A status bar's panels write with the status bar's font.
-            if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-                const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
-                for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
-                    elastic::SetControlFontSize(panels[i],
-                                                elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
-            }
+    if (elasticFont_) {
+        elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
+        // A status bar's panels write with the status bar's font.
+        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
+            for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
+                elastic::SetControlFontSize(panels[i],
+                                            elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
         }
     }
 
@@ -912,20 +724,6 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
             for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
                 elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
         }
-        if (QHeaderView* header = elastic::AsSections(c)) {
-            for (int i = 0; i < header->count() && i < static_cast<int>(frame.panelWidths.size()); ++i)
-                header->resizeSection(i, elastic::RoundHalfDown(frame.panelWidths[i] * ratioX));
-        }
-        if (grid != nullptr)
-            RescaleGridColumns(frame, ratioX);
-    }
-    if (elasticVertical_ && grid != nullptr)
-        RescaleGridRows(frame, ratioY);
-
-    if (toolbar != nullptr) {
-        const double r = toolbar->width() > toolbar->height() ? ratioY : ratioX;
-        toolbar->setIconSize(
-            QSize(elastic::Trunc(frame.baseButtonWidth * r), elastic::Trunc(frame.baseButtonHeight * r)));
     }
 
     if (elastic::IsLayoutManaged(c))
@@ -943,44 +741,6 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
     }
     if (elastic::AutoSizeOf(c).value_or(false))
         elastic::FitToContents(c);
-}
-
-void TElasticForm::RescaleGridColumns(TFrame& frame, double ratioX)
-{
-    QTableView* grid = elastic::AsGrid(frame.control);
-    const int border = grid->width() - grid->contentsRect().width();
-    double columnRatio = ratioX;
-    if (grid->width() - border >= 1 && frame.baseWidth - border >= 1)
-        columnRatio = static_cast<double>(grid->width() - border) / (frame.baseWidth - border);
-    if (grid->horizontalHeader()->count() != frame.columnCount) {
-        elastic::SetControlFontSize(grid, frame.baseFontSize);
-        if (frame.titleFont)
-            frame.titleFont->SetSize(frame.baseTitleFontSize);
-        CaptureGrid(frame, scaleX_, scaleY_);
-    }
-    // Every Qt grid has a default column width, so DBGridSelfResize never leaves its columns alone.
-    if (!frame.columnsCustomised)
-        return;
-    for (int i = 0; i < frame.columnCount; ++i) {
-        const int base = frame.baseColumnWidths[static_cast<std::size_t>(i)];
-        grid->setColumnWidth(i, gridColumnWidthResize_ ? elastic::Round(base * columnRatio) : base);
-    }
-}
-
-void TElasticForm::RescaleGridRows(TFrame& frame, double ratioY)
-{
-    QTableView* grid = elastic::AsGrid(frame.control);
-    QHeaderView* rows = grid->verticalHeader();
-    const int base = frame.baseDefaultRowHeight;
-    rows->setDefaultSectionSize(gridRowHeightResize_ ? std::max(1, elastic::Round(base * ratioY)) : base);
-    const int border = grid->height() - grid->contentsRect().height();
-    double rowRatio = ratioY;
-    if (grid->height() - border >= 1 && frame.baseHeight - border >= 1)
-        rowRatio = static_cast<double>(grid->height() - border) / (frame.baseHeight - border);
-    rows->setDefaultSectionSize(gridRowHeightResize_ ? std::max(1, elastic::Round(base * rowRatio)) : base);
-    // A grid that is not data-aware (every Qt grid) writes one point smaller than the ratio gives.
-    if (elasticFont_ && gridFontResize_)
-        elastic::SetControlFontSize(grid, elastic::ControlFontSize(grid) - 1);
 }
 
 // ---- the rescale ----
@@ -1097,13 +857,6 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     frame.fixedWidth = elastic::HasFixedWidth(control);
     frame.fixedHeight = elastic::HasFixedHeight(control);
     frame.baseFontSize = elastic::ControlFontSize(control);
-    if (!dbGridSelfResize_) {
-        if (QTableView* grid = elastic::AsGrid(control)) {
-            for (int i = 0; i < static_cast<int>(frame.baseColumnWidths.size()); ++i)
-                frame.baseColumnWidths[static_cast<std::size_t>(i)] =
-                    elastic::Round(grid->columnWidth(i) / rx);
-        }
-    }
 }
 
 void TElasticForm::SuspendScaling()
@@ -1140,7 +893,6 @@ void TElasticForm::ResetDesignSize()
         // The present state is ratio 1.0 from now on.
         frame.lastRatioX = 1.0;
         frame.lastRatioY = 1.0;
-        frame.lastFontRatio = 1.0;
     }
     baseClient_ = client;
     baseFont_ = elastic::FontSize(form_->font());

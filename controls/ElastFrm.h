@@ -1,49 +1,32 @@
 #pragma once
-// TElasticForm: the form scaler. Put on a form (a top-level widget, or the widget of an MDI
-// sub-window), it makes the form and every named control on it scale with the window: when the user
-// resizes, maximizes or restores the window, each control's position, size and fonts are recomputed
-// from the values the control had at design, the window keeps its aspect ratio if asked to, its
-// track size is limited, and its placement is kept in the per-user registry between runs.
+// TElasticForm: the form scaler. Put on a form (a top-level widget), it makes the form and every
+// named control on it scale with the window: when the user resizes, maximizes or restores the
+// window, each control's position, size and font are recomputed from the values the control had at
+// design, the window keeps its aspect ratio if asked to, its track size is limited, and its
+// placement is kept in the per-user registry between runs.
 //
 // It works from the form's window messages (platform/qt/WindowMessages.h): the constructor installs
-// its hook (FormWndProc) in the form's chain, and on an MDI parent form a second one (ClientWndProc)
-// on the MDI area's viewport for the background picture. When it rescales: never during a drag, once
-// when a drag ends, on other size changes only when the outer size moved by more than 5 pixels.
+// its hook (FormWndProc) in the form's chain. When it rescales: never during a drag, once when a
+// drag ends, on other size changes only when the outer size moved by more than 5 pixels.
 //
-// Published properties ("stored default" is the value a form description would not store):
+// Options (initial values; the Design values are taken from the form at construction, as a form
+// designer would have stored them; set them afterwards to the form's design metrics):
+//   ElasticHorizontal/Vertical/Font  true   rescale left and width / top and height / fonts
+//   DesignScreenWidth/Height         the present screen's maximized-window size
+//   DesignPixelsPerInch              the screen's (recorded only)
+//   MaximizedPosX/Y, Minimum/MaximumTrackWidth/Height  0: >0 pixels, <0 minus percent of the
+//                                    screen, 0 the system's (the maximum is overwritten at run time)
+//   DesignFormWidth/Height, DesignFormClientWidth/Height, DesignFormLeft/Top  the form's
+//   MaintainProportions              false  keep the aspect ratio
+//   Font                             the form font at ratio 1.0
+//   ElFrmIniFile                     ""     registry path of the placement; "" stores nothing
+//   ResolutionIndependence           true   scale by present / design screen
+//   EFActiveControl                  ""     the control focused after a rescale
+//   OnAfterResize                    none   after every rescale
 //
-// | Property               | Stored default | Initial value             | Meaning                          |
-// |------------------------|----------------|---------------------------|----------------------------------|
-// | ElasticHorizontal      | true           | true                      | rescale left and width           |
-// | ElasticVertical        | true           | true                      | rescale top and height           |
-// | ElasticFont            | true           | true                      | rescale fonts                    |
-// | DesignScreenWidth/Height | none         | the present screen        | maximized-window size at design  |
-// | DesignPixelsPerInch    | none           | the screen's (96)         | recorded only                    |
-// | MaximizedPosX/Y        | 0              | 0                         | >0 px, <0 -percent, 0 system     |
-// | MinimumTrackWidth/Height | 0            | 0                         | same encoding                    |
-// | MaximumTrackWidth/Height | 0            | 0                         | same; overwritten at run time    |
-// | DesignFormWidth/Height | none           | the form's outer size     | outer size at design             |
-// | DesignFormClientWidth/Height | none     | the form's client size    | client size at design            |
-// | DesignFormLeft/Top     | none           | the form's position       | position at design               |
-// | MaintainProportions    | false          | false                     | keep the aspect ratio            |
-// | Font                   | none           | copy of the form's font   | the form font at ratio 1.0       |
-// | BkGrndImage            | none           | none                      | label whose picture is the
-// background | | DBGridSelfResize       | false          | false                     | data-aware grids size
-// columns    | | ElFrmIniFile           | none           | ""                        | registry path; ""
-// stores nothing | | Version                | none           | 504.0                     | the setter keeps
-// 504.0           | | GridColumnWidthResize  | true           | true                      | rescale grid
-// column widths       | | GridRowHeightResize    | true           | true                      | rescale grid
-// row heights         | | GridFontResize         | true           | true                      | rescale grid
-// fonts               | | FontWarning            | true           | true                      | (design time
-// only)               | | LookForExtraFonts      | true           | true                      | rescale other
-// QFont properties   | | ResolutionIndependence | true           | true                      | scale by
-// present / design screen | | EFActiveControl        | none           | ""                        | control
-// focused after a rescale  | | OnAfterResize          | none           | none                      | after
-// every rescale              |
-//
-// There is no form designer here: construction takes the Design values from the form as it is then
-// (what a designer would have stored); set them afterwards to the form's design metrics. The
-// designer's timer and its TrueType warning do not exist; FontWarning is kept as a property only.
+// The controls of this program are plain widgets, labels and a status bar with panels; options for
+// grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
+// windows are left out, as are the designer's timer and font warning.
 //
 // The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
 // SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
@@ -56,7 +39,6 @@
 #include <string>
 #include <vector>
 
-#include <QBrush>
 #include <QFont>
 #include <QObject>
 #include <QPointer>
@@ -70,7 +52,6 @@
 #include "platform/qt/WindowMessages.h"
 
 class QLabel;
-class QPaintDevice;
 class QWidget;
 
 // Construction failures: a wrong owner, or a second scaler on the same form.
@@ -97,35 +78,6 @@ struct TElasticFont
 class TElasticForm : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool ElasticHorizontal READ ElasticHorizontal WRITE SetElasticHorizontal)
-    Q_PROPERTY(bool ElasticVertical READ ElasticVertical WRITE SetElasticVertical)
-    Q_PROPERTY(bool ElasticFont READ ElasticFont WRITE SetElasticFont)
-    Q_PROPERTY(int DesignScreenWidth READ DesignScreenWidth WRITE SetDesignScreenWidth)
-    Q_PROPERTY(int DesignScreenHeight READ DesignScreenHeight WRITE SetDesignScreenHeight)
-    Q_PROPERTY(int DesignPixelsPerInch READ DesignPixelsPerInch WRITE SetDesignPixelsPerInch)
-    Q_PROPERTY(int MaximizedPosX READ MaximizedPosX WRITE SetMaximizedPosX)
-    Q_PROPERTY(int MaximizedPosY READ MaximizedPosY WRITE SetMaximizedPosY)
-    Q_PROPERTY(int MinimumTrackWidth READ MinimumTrackWidth WRITE SetMinimumTrackWidth)
-    Q_PROPERTY(int MinimumTrackHeight READ MinimumTrackHeight WRITE SetMinimumTrackHeight)
-    Q_PROPERTY(int MaximumTrackWidth READ MaximumTrackWidth WRITE SetMaximumTrackWidth)
-    Q_PROPERTY(int MaximumTrackHeight READ MaximumTrackHeight WRITE SetMaximumTrackHeight)
-    Q_PROPERTY(int DesignFormWidth READ DesignFormWidth WRITE SetDesignFormWidth)
-    Q_PROPERTY(int DesignFormHeight READ DesignFormHeight WRITE SetDesignFormHeight)
-    Q_PROPERTY(int DesignFormClientWidth READ DesignFormClientWidth WRITE SetDesignFormClientWidth)
-    Q_PROPERTY(int DesignFormClientHeight READ DesignFormClientHeight WRITE SetDesignFormClientHeight)
-    Q_PROPERTY(int DesignFormLeft READ DesignFormLeft WRITE SetDesignFormLeft)
-    Q_PROPERTY(int DesignFormTop READ DesignFormTop WRITE SetDesignFormTop)
-    Q_PROPERTY(bool MaintainProportions READ MaintainProportions WRITE SetMaintainProportions)
-    Q_PROPERTY(bool DBGridSelfResize READ DBGridSelfResize WRITE SetDBGridSelfResize)
-    Q_PROPERTY(QString ElFrmIniFile READ ElFrmIniFile WRITE SetElFrmIniFile)
-    Q_PROPERTY(float Version READ Version WRITE SetVersion)
-    Q_PROPERTY(bool GridColumnWidthResize READ GridColumnWidthResize WRITE SetGridColumnWidthResize)
-    Q_PROPERTY(bool GridRowHeightResize READ GridRowHeightResize WRITE SetGridRowHeightResize)
-    Q_PROPERTY(bool GridFontResize READ GridFontResize WRITE SetGridFontResize)
-    Q_PROPERTY(bool FontWarning READ FontWarning WRITE SetFontWarning)
-    Q_PROPERTY(bool LookForExtraFonts READ LookForExtraFonts WRITE SetLookForExtraFonts)
-    Q_PROPERTY(bool ResolutionIndependence READ ResolutionIndependence WRITE SetResolutionIndependence)
-    Q_PROPERTY(QString EFActiveControl READ EFActiveControl WRITE SetEFActiveControl)
 
 public:
     // One registered control's record. Bounds are in the parent's coordinates (client coordinates
@@ -136,25 +88,11 @@ public:
         QPointer<QWidget> control;
         int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
         double lastRatioX = 1.0, lastRatioY = 1.0;
-        double lastFontRatio = 1.0;
         bool isStatusBar = false;
-        int baseTitleRowHeight = 0;
-        std::vector<int> baseColumnWidths;
-        std::vector<std::uint8_t> columnHasExplicitWidth; // data-aware grids only (none in Qt)
-        int columnCount = 0;
-        bool columnsCustomised = false;
-        std::vector<int> panelWidths;    // status-bar panels or header sections
+        std::vector<int> panelWidths;    // status-bar panels
         std::vector<int> panelFontSizes; // status-bar panels' own fonts
-        int baseFontSize = 0, baseTitleFontSize = 0, baseTabFontSize = 0;
-        int capturedFontSize = 0, capturedTitleFontSize = 0;
-        double titleToFontRatio = 0.0;
-        int baseDefaultRowHeight = 0;
-        int baseButtonHeight = 0, baseButtonWidth = 0;
+        int baseFontSize = 0;
         bool visible = true;
-        std::vector<elastic::TFontRef> extraFonts;
-        std::vector<int> extraFontBaseSizes;
-        std::optional<elastic::TFontRef> titleFont;
-        std::optional<elastic::TFontRef> tabFont;
         // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
         bool fixedWidth = false, fixedHeight = false;
     };
@@ -209,26 +147,8 @@ public:
     const TElasticFont& Font() const { return font_; }
     // Takes the font and makes it the form's font.
     void SetFont(const TElasticFont& value);
-    QLabel* BkGrndImage() const;
-    // The label's picture becomes the background (stretched when the label scales its contents or
-    // is client-aligned, else tiled); the label itself is hidden. Null clears it.
-    void SetBkGrndImage(QLabel* value);
-    bool DBGridSelfResize() const { return dbGridSelfResize_; }
-    void SetDBGridSelfResize(bool value) { dbGridSelfResize_ = value; }
     QString ElFrmIniFile() const { return elFrmIniFile_; }
     void SetElFrmIniFile(const QString& value) { elFrmIniFile_ = value; }
-    float Version() const { return 504.0f; }
-    void SetVersion(float) {}
-    bool GridColumnWidthResize() const { return gridColumnWidthResize_; }
-    void SetGridColumnWidthResize(bool value) { gridColumnWidthResize_ = value; }
-    bool GridRowHeightResize() const { return gridRowHeightResize_; }
-    void SetGridRowHeightResize(bool value) { gridRowHeightResize_ = value; }
-    bool GridFontResize() const { return gridFontResize_; }
-    void SetGridFontResize(bool value) { gridFontResize_ = value; }
-    bool FontWarning() const { return fontWarning_; }
-    void SetFontWarning(bool value) { fontWarning_ = value; }
-    bool LookForExtraFonts() const { return lookForExtraFonts_; }
-    void SetLookForExtraFonts(bool value) { lookForExtraFonts_ = value; }
     bool ResolutionIndependence() const { return resolutionIndependence_; }
     void SetResolutionIndependence(bool value) { resolutionIndependence_ = value; }
     QString EFActiveControl() const { return efActiveControl_; }
@@ -294,7 +214,6 @@ protected:
 
 private:
     void FormWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
-    void ClientWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
     bool Act(platform::TMessage& message); // false: the message is consumed
     void OnSize(platform::WPARAM kind);
     void OnActivate();
@@ -309,12 +228,7 @@ private:
     void LoadFormState();
     void SaveFormStateQuietly();
     void PrepareRecord(TFrame& frame, double scaleX, double scaleY, double fontScale);
-    void CaptureGrid(TFrame& frame, double scaleX, double scaleY);
     void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
-    void RescaleGridColumns(TFrame& frame, double ratioX);
-    void RescaleGridRows(TFrame& frame, double ratioY);
-    void PaintBackground(QPaintDevice* device, QPoint origin, QSize client, QSize stretched);
-    bool HasPicture() const;
 
     QRect Outer() const;
     void SetFormBounds(const QRect& outer);
@@ -326,18 +240,15 @@ private:
     QSize MinimumUsableSize() const;
     QWidget* FindRegistered(const QString& name) const;
     void RefocusNoted();
-    bool IsMdiChild() const;
-    bool IsMdiParent() const;
     bool IsBorderless() const;
     bool IsNormalStyle() const;
     bool IsWindowMaximized() const;
 
     QWidget* form_ = nullptr;
     platform::TWindowHook hook_;
-    platform::TWindowHook clientHook_;
     std::shared_ptr<elastic::TPlacementStore> store_;
 
-    // Published properties.
+    // Options.
     bool elasticHorizontal_ = true;
     bool elasticVertical_ = true;
     bool elasticFont_ = true;
@@ -358,16 +269,7 @@ private:
     int designFormTop_ = 0;
     bool maintainProportions_ = false;
     TElasticFont font_;
-    QPointer<QLabel> bkGrndImage_;
-    QPointer<QWidget> mdiArea_; // the MDI area whose own background the picture replaces
-    QBrush mdiBackground_;
-    bool dbGridSelfResize_ = false;
     QString elFrmIniFile_;
-    bool gridColumnWidthResize_ = true;
-    bool gridRowHeightResize_ = true;
-    bool gridFontResize_ = true;
-    bool fontWarning_ = true;
-    bool lookForExtraFonts_ = true;
     bool resolutionIndependence_ = true;
     QString efActiveControl_;
     TNotifyEvent onAfterResize_;

@@ -3,20 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QDockWidget>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
-#include <QMdiSubWindow>
 #include <QMetaProperty>
 #include <QSizeGrip>
-#include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTableView>
-#include <QToolBar>
 #include <QWidget>
 
 #include "controls/ElasticMath.h"
@@ -28,7 +20,7 @@ namespace {
 // Whether the form's controls continue below this widget.
 bool BelongsToForm(const QWidget* widget, const QWidget* form)
 {
-    if (widget->isWindow() || qobject_cast<const QMdiSubWindow*>(widget) != nullptr)
+    if (widget->isWindow())
         return false;
     return widget != platform::MenuBar(form);
 }
@@ -66,42 +58,6 @@ const QStatusBar* MainStatusBar(const QMainWindow* main)
     return main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-bool IsFontName(const char* name)
-{
-    const QByteArray lower = QByteArray(name).toLower();
-    return lower == "font" || lower == "titlefont" || lower == "tabfont";
-}
-
-std::optional<TFontRef> NamedFont(QWidget* control, const char* lowerName)
-{
-    const QMetaObject* meta = control->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty p = meta->property(i);
-        if (p.metaType().id() == QMetaType::QFont && p.isReadable() && p.isWritable() &&
-            QByteArray(p.name()).toLower() == lowerName)
-            return TFontRef{control, QByteArray(p.name())};
-    }
-    return std::nullopt;
-}
-
-void ScanFonts(QObject* object, int depth, std::vector<TFontRef>& out)
-{
-    const QMetaObject* meta = object->metaObject();
-    for (int i = 0; i < meta->propertyCount(); ++i) {
-        const QMetaProperty p = meta->property(i);
-        if (!p.isReadable())
-            continue;
-        if (p.metaType().id() == QMetaType::QFont) {
-            if (p.isWritable() && (depth > 0 || !IsFontName(p.name())))
-                out.push_back(TFontRef{object, QByteArray(p.name())});
-        } else if (depth < 2 && (p.metaType().flags() & QMetaType::PointerToQObject)) {
-            QObject* inner = p.read(object).value<QObject*>();
-            if (inner != nullptr && inner != object && !IsTabSheet(inner))
-                ScanFonts(inner, depth + 1, out);
-        }
-    }
-}
-
 } // namespace
 
 bool IsNamed(const QWidget* widget)
@@ -110,21 +66,9 @@ bool IsNamed(const QWidget* widget)
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
 }
 
-bool IsTabSheet(const QObject* object)
-{
-    const QObject* stack = object->parent();
-    return qobject_cast<const QStackedWidget*>(stack) != nullptr &&
-           qobject_cast<const QTabWidget*>(stack->parent()) != nullptr;
-}
-
 bool IsRegistrable(const QWidget* widget)
 {
-    if (!IsNamed(widget) || IsTabSheet(widget))
-        return false;
-    const QWidget* parent = widget->parentWidget();
-    return qobject_cast<const QToolBar*>(parent) == nullptr &&
-           qobject_cast<const QStatusBar*>(parent) == nullptr &&
-           qobject_cast<const QTabBar*>(parent) == nullptr;
+    return IsNamed(widget) && qobject_cast<const QStatusBar*>(widget->parentWidget()) == nullptr;
 }
 
 std::vector<QWidget*> CollectControls(QWidget* form)
@@ -143,34 +87,6 @@ TAlign AlignOf(const QWidget* widget)
         return TAlign::alClient;
     if (widget == MainStatusBar(main))
         return TAlign::alBottom;
-    if (const auto* bar = qobject_cast<const QToolBar*>(widget)) {
-        switch (main->toolBarArea(const_cast<QToolBar*>(bar))) {
-        case Qt::TopToolBarArea:
-            return TAlign::alTop;
-        case Qt::BottomToolBarArea:
-            return TAlign::alBottom;
-        case Qt::LeftToolBarArea:
-            return TAlign::alLeft;
-        case Qt::RightToolBarArea:
-            return TAlign::alRight;
-        default:
-            return TAlign::alNone;
-        }
-    }
-    if (const auto* dock = qobject_cast<const QDockWidget*>(widget)) {
-        switch (main->dockWidgetArea(const_cast<QDockWidget*>(dock))) {
-        case Qt::TopDockWidgetArea:
-            return TAlign::alTop;
-        case Qt::BottomDockWidgetArea:
-            return TAlign::alBottom;
-        case Qt::LeftDockWidgetArea:
-            return TAlign::alLeft;
-        case Qt::RightDockWidgetArea:
-            return TAlign::alRight;
-        default:
-            return TAlign::alNone;
-        }
-    }
     return TAlign::alNone;
 }
 
@@ -299,67 +215,9 @@ void MakeFontOwn(QWidget* control)
     control->setFont(font);
 }
 
-int TFontRef::Size() const
-{
-    return object != nullptr ? FontSize(object->property(property.constData()).value<QFont>()) : 0;
-}
-
-void TFontRef::SetSize(int points) const
-{
-    if (object == nullptr)
-        return;
-    const QFont present = object->property(property.constData()).value<QFont>();
-    if (present.pixelSize() == std::max(1, PointsToPixels(points)))
-        return;
-    object->setProperty(property.constData(), WithFontSize(present, points));
-}
-
-std::vector<TFontRef> ExtraFonts(QWidget* control)
-{
-    std::vector<TFontRef> out;
-    ScanFonts(control, 0, out);
-    return out;
-}
-
-std::optional<TFontRef> TitleFont(QWidget* control)
-{
-    if (auto named = NamedFont(control, "titlefont"))
-        return named;
-    if (QTableView* grid = AsGrid(control))
-        return TFontRef{grid->horizontalHeader(), QByteArray("font")};
-    return std::nullopt;
-}
-
-std::optional<TFontRef> TabFont(QWidget* control)
-{
-    if (auto named = NamedFont(control, "tabfont"))
-        return named;
-    if (auto* tabs = qobject_cast<QTabWidget*>(control))
-        return TFontRef{tabs->tabBar(), QByteArray("font")};
-    return std::nullopt;
-}
-
-QTableView* AsGrid(QWidget* widget)
-{
-    return qobject_cast<QTableView*>(widget);
-}
-
-QToolBar* AsToolBar(QWidget* widget)
-{
-    return qobject_cast<QToolBar*>(widget);
-}
-
 QStatusBar* AsStatusBar(QWidget* widget)
 {
     return qobject_cast<QStatusBar*>(widget);
-}
-
-QHeaderView* AsSections(QWidget* widget)
-{
-    auto* header = qobject_cast<QHeaderView*>(widget);
-    // A grid's own headers are sized with the grid.
-    return header != nullptr && qobject_cast<QTableView*>(header->parentWidget()) == nullptr ? header
-                                                                                             : nullptr;
 }
 
 QLabel* AsLabel(QWidget* widget)

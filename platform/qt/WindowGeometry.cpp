@@ -9,8 +9,6 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QVariant>
@@ -66,44 +64,14 @@ std::optional<QMargins> ExpectedFrame(const QWidget* form)
     return v.value<QMargins>();
 }
 
-QMdiSubWindow* MdiSubWindowOf(const QWidget* form)
-{
-    if (form == nullptr)
-        return nullptr;
-    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
-    return sub != nullptr && sub->widget() == form ? sub : nullptr;
-}
-
-QMdiArea* MdiClientOf(const QWidget* form)
-{
-    if (form == nullptr)
-        return nullptr;
-    // Breadth first, so that the form's own area is found before any nested one.
-    QList<QWidget*> level = form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    while (!level.isEmpty()) {
-        QList<QWidget*> next;
-        for (QWidget* w : level) {
-            if (auto* area = qobject_cast<QMdiArea*>(w))
-                return area;
-            if (w->isWindow() || qobject_cast<QMdiSubWindow*>(w) != nullptr)
-                continue;
-            next += w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        }
-        level = next;
-    }
-    return nullptr;
-}
-
 QWidget* FrameWidget(QWidget* form)
 {
-    QMdiSubWindow* sub = MdiSubWindowOf(form);
-    return sub != nullptr ? sub : form;
+    return form;
 }
 
 const QWidget* FrameWidget(const QWidget* form)
 {
-    const QMdiSubWindow* sub = MdiSubWindowOf(form);
-    return sub != nullptr ? sub : form;
+    return form;
 }
 
 QWidget* MenuBar(const QWidget* form)
@@ -142,8 +110,6 @@ void SetClientSize(QWidget* form, QSize client)
 
 bool HasReportedFrame(const QWidget* form)
 {
-    if (MdiSubWindowOf(form) != nullptr)
-        return true;
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return false;
@@ -152,8 +118,6 @@ bool HasReportedFrame(const QWidget* form)
 
 QSize FrameExtent(const QWidget* form)
 {
-    if (const QMdiSubWindow* sub = MdiSubWindowOf(form))
-        return NonNegative(sub->size() - ClientSize(form));
     if (HasReportedFrame(form))
         return NonNegative(form->frameGeometry().size() - ClientSize(form));
     if (const std::optional<QMargins> expected = ExpectedFrame(form)) {
@@ -165,23 +129,17 @@ QSize FrameExtent(const QWidget* form)
 
 QRect OuterGeometry(const QWidget* form)
 {
-    if (const QMdiSubWindow* sub = MdiSubWindowOf(form))
-        return sub->geometry();
     return QRect(form->geometry().topLeft() - FrameOffset(form), ClientSize(form) + FrameExtent(form));
 }
 
 QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer)
 {
-    if (MdiSubWindowOf(form) != nullptr)
-        return NonNegative(outer);
     const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
     return NonNegative(outer - decoration);
 }
 
 QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize)
 {
-    if (MdiSubWindowOf(form) != nullptr)
-        return NonNegative(frameWidgetSize);
     const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
     return NonNegative(frameWidgetSize + decoration);
 }
@@ -191,10 +149,7 @@ void SetOuterGeometry(QWidget* form, const QRect& outer)
     ScopedGeometryChange guard(form);
     QWidget* frame = FrameWidget(form);
     const QSize size = FrameWidgetSizeForOuter(form, outer.size());
-    if (frame != form)
-        frame->setGeometry(QRect(outer.topLeft(), size));
-    else
-        frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
+    frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
     frame->setProperty(RequestedGeometryProperty, frame->geometry());
 }
 
@@ -229,10 +184,6 @@ QRect AvailableGeometry(const QWidget* form)
 
 QRect PlacementArea(const QWidget* form, const QRect& outer)
 {
-    if (const QMdiSubWindow* sub = MdiSubWindowOf(form)) {
-        if (QMdiArea* area = sub->mdiArea())
-            return QRect(QPoint(0, 0), area->viewport()->size());
-    }
     QScreen* best = QGuiApplication::screenAt(outer.center());
     if (best == nullptr) {
         // Off every screen: the nearest one, by the distance from the rectangle's centre.

@@ -3,7 +3,7 @@
 // the outer rectangle with the frame, the size of a maximized window on the screen, the window
 // placement record, and the program's own geometry changes kept apart from the user's.
 //
-// A "form" is a top-level widget, or the widget of an MDI sub-window (QMdiSubWindow::widget()).
+// A "form" is a top-level widget.
 //
 // - Client area: the form's widget rectangle without a menu bar laid out at its top (a main window's
 //   menu belongs to the window's frame, as on Windows). Controls that are direct children of the
@@ -14,8 +14,7 @@
 //   to a request, FrameExtents.h); otherwise (the offscreen and minimal platforms, which invent
 //   margins, and X11 without a window manager) the design frame set with SetDesignFrame, so that
 //   outer and client sizes keep the relation they had at design. Its top-left is the frame's
-//   top-left (QWidget::pos() once reported), or without a frame the widget's own top-left. For an
-//   MDI child the sub-window is the frame, placed in its MDI area.
+//   top-left (QWidget::pos() once reported), or without a frame the widget's own top-left.
 // - Maximized size: the size of a maximized window on the form's screen, here the screen's available
 //   geometry (the screen without panels and task bars).
 
@@ -27,9 +26,7 @@
 #include <QRect>
 #include <QSize>
 
-class QMdiArea;
 class QScreen;
-class QMdiSubWindow;
 class QWidget;
 
 namespace platform {
@@ -44,11 +41,7 @@ QSize DesignFrame(const QWidget* form);
 void SetExpectedFrame(QWidget* form, QMargins frame);
 std::optional<QMargins> ExpectedFrame(const QWidget* form);
 
-// The MDI sub-window holding the form, or null.
-QMdiSubWindow* MdiSubWindowOf(const QWidget* form);
-// The MDI area of an MDI parent form (the first QMdiArea among its descendants outside sub-windows).
-QMdiArea* MdiClientOf(const QWidget* form);
-// The widget that carries the frame: the MDI sub-window, else the form itself.
+// The widget that carries the frame: the form itself.
 QWidget* FrameWidget(QWidget* form);
 const QWidget* FrameWidget(const QWidget* form);
 
@@ -83,7 +76,7 @@ void CentreOnScreen(QWidget* window, const QScreen* screen);
 QSize MaximizedSize(const QWidget* form);
 QRect AvailableGeometry(const QWidget* form);
 // The area a window's outer rectangle must stay in: the available geometry of the screen nearest to
-// the rectangle, or the MDI area's viewport for an MDI child.
+// the rectangle.
 QRect PlacementArea(const QWidget* form, const QRect& outer);
 // The rectangle moved (never resized) so that it lies inside `area`; one wider or taller than the
 // area is aligned with the area's left or top edge.

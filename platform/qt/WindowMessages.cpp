@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPointer>
@@ -104,7 +103,6 @@ public:
     {
         Filters()[window] = this;
         window->installEventFilter(this);
-        WatchSubWindow();
         EnsurePointerFilter();
     }
 
@@ -183,7 +181,6 @@ public:
     }
 
     bool Translate(QObject* watched, QEvent* event, bool spontaneous);
-    bool NativeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void RefreshTrackLimits();
     void PointerMoved() { Send(WM_SETCURSOR, 0, MakeLParam(HTCLIENT, WM_MOUSEMOVE)); }
 
@@ -218,20 +215,6 @@ private:
     {
         if (auto it = Filters().find(window_); it != Filters().end() && it->second == this)
             Filters().erase(it);
-    }
-
-    bool IsMdiChild() const { return subWindow_ != nullptr; }
-
-    void WatchSubWindow()
-    {
-        QMdiSubWindow* sub = MdiSubWindowOf(window_);
-        if (sub == subWindow_)
-            return;
-        if (subWindow_ != nullptr)
-            subWindow_->removeEventFilter(this);
-        subWindow_ = sub;
-        if (sub != nullptr)
-            sub->installEventFilter(this);
     }
 
     // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
@@ -332,8 +315,7 @@ private:
     bool IsUserGeometryChange(bool spontaneous) const
     {
         const QWidget* frame = FrameWidget(window_);
-        if (!spontaneous || nativeMode_ || settling_ || !frame->isVisible() ||
-            InProgramGeometryChange(window_))
+        if (!spontaneous || settling_ || !frame->isVisible() || InProgramGeometryChange(window_))
             return false;
         if (EffectiveState(frame) & SpecialStates)
             return false;
@@ -356,14 +338,6 @@ private:
     void GeometryChanged(QEvent* event, bool spontaneous)
     {
         const bool resized = event->type() == QEvent::Resize;
-        if (IsMdiChild()) {
-            if (subWindowPressed_) {
-                BeginDrag(OuterBefore(event));
-                if (resized)
-                    SendSizing();
-            }
-            return;
-        }
         if (!spontaneous) {
             lastProgramGeometry_ = FrameWidget(window_)->geometry();
             return;
@@ -380,11 +354,9 @@ private:
     {
         QWidget* frame = FrameWidget(window_);
         const Qt::WindowStates now = frame->windowState();
-        if (!IsMdiChild()) {
-            settling_ = true;
-            Timer().Start();
-        }
-        if (spontaneous && !nativeMode_ && !IsMdiChild() && !InProgramGeometryChange(window_)) {
+        settling_ = true;
+        Timer().Start();
+        if (spontaneous && !InProgramGeometryChange(window_)) {
             WPARAM command = 0;
             if (now.testFlag(Qt::WindowMinimized) && !old.testFlag(Qt::WindowMinimized))
                 command = SC_MINIMIZE;
@@ -455,14 +427,11 @@ private:
     bool dead_ = false;
     bool shown_ = false;
     bool reverting_ = false;
-    bool nativeMode_ = false;
     bool dragging_ = false;
     bool settling_ = false;
-    bool subWindowPressed_ = false;
     bool minimumSet_ = false;
     bool maximumSet_ = false;
     QRect lastProgramGeometry_;
-    QPointer<QMdiSubWindow> subWindow_;
     QPointer<QWindow> watchedHandle_;
     QMetaObject::Connection screenConnection_;
     TQuietTimerFactory timerFactory_;
@@ -483,7 +452,6 @@ bool WindowMessageFilter::Translate(QObject* watched, QEvent* event, bool sponta
     switch (event->type()) {
     case QEvent::Show:
         if (onWindow && !spontaneous) {
-            WatchSubWindow();
             // The window is created, not mapped yet: the window manager's frame, where it tells it,
             // makes the outer geometry exact from the first show.
             if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
@@ -529,7 +497,7 @@ bool WindowMessageFilter::Translate(QObject* watched, QEvent* event, bool sponta
             Send(WM_ACTIVATE, event->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE);
         break;
     case QEvent::Close:
-        if (onFrame && frame == window_ && spontaneous && !nativeMode_) {
+        if (onFrame && frame == window_ && spontaneous) {
             TMessage m;
             m.Msg = WM_SYSCOMMAND;
             m.WParam = SC_CLOSE;
@@ -547,75 +515,10 @@ bool WindowMessageFilter::Translate(QObject* watched, QEvent* event, bool sponta
             Dispatch(m);
         }
         break;
-    case QEvent::MouseButtonPress:
-        if (onFrame && IsMdiChild())
-            subWindowPressed_ = true;
-        break;
-    case QEvent::MouseButtonRelease:
-        if (onFrame && IsMdiChild()) {
-            subWindowPressed_ = false;
-            if (dragging_)
-                EndDrag();
-        }
-        break;
     default:
         break;
     }
     return false;
-}
-
-bool WindowMessageFilter::NativeMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-    if (dead_)
-        return false;
-    switch (message) {
-    case WM_ENTERSIZEMOVE:
-        nativeMode_ = true;
-        dragging_ = true;
-        Send(WM_ENTERSIZEMOVE, wParam, lParam);
-        return false;
-    case WM_SIZING: {
-        nativeMode_ = true;
-        // lParam points to a RECT: four 32-bit edges, right and bottom exclusive.
-        auto* edges = reinterpret_cast<std::int32_t*>(lParam);
-        QRect outer = edges != nullptr ? QRect(QPoint(edges[0], edges[1]), QPoint(edges[2] - 1, edges[3] - 1))
-                                       : OuterGeometry(window_);
-        TMessage m;
-        m.Msg = WM_SIZING;
-        m.WParam = wParam;
-        m.LParam = lParam;
-        m.SizingRect = &outer;
-        const bool reached = Dispatch(m);
-        if (edges != nullptr) {
-            edges[0] = outer.left();
-            edges[1] = outer.top();
-            edges[2] = outer.left() + outer.width();
-            edges[3] = outer.top() + outer.height();
-        }
-        if (!reached && result != nullptr)
-            *result = m.Result;
-        return !reached;
-    }
-    case WM_EXITSIZEMOVE:
-        nativeMode_ = true;
-        dragging_ = false;
-        Send(WM_EXITSIZEMOVE, wParam, lParam);
-        return false;
-    case WM_SYSCOMMAND: {
-        nativeMode_ = true;
-        TMessage m;
-        m.Msg = message;
-        m.WParam = wParam;
-        m.LParam = lParam;
-        if (Dispatch(m))
-            return false;
-        if (result != nullptr)
-            *result = m.Result;
-        return true;
-    }
-    default:
-        return false;
-    }
 }
 
 void WindowMessageFilter::RefreshTrackLimits()
@@ -802,33 +705,6 @@ bool TranslateWindowEvent(QWidget* window, QObject* watched, QEvent* event, bool
 {
     WindowMessageFilter* filter = FindFilter(window);
     return filter != nullptr && filter->Translate(watched, event, spontaneous);
-}
-
-bool HandleNativeWindowMessage(QWidget* window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-    WindowMessageFilter* filter = FindFilter(window);
-    return filter != nullptr && filter->NativeMessage(message, wParam, lParam, result);
-}
-
-bool HandleNativeEvent(QWidget* window, const QByteArray& eventType, void* message, qintptr* result)
-{
-    if (message == nullptr || (eventType != "windows_generic_MSG" && eventType != "windows_dispatcher_MSG"))
-        return false;
-    // The leading fields of the Windows MSG structure, in its layout.
-    struct NativeMsg
-    {
-        void* hwnd;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    const auto* msg = static_cast<const NativeMsg*>(message);
-    LRESULT value = 0;
-    if (!HandleNativeWindowMessage(window, msg->message, msg->wParam, msg->lParam, &value))
-        return false;
-    if (result != nullptr)
-        *result = static_cast<qintptr>(value);
-    return true;
 }
 
 } // namespace platform

@@ -7,8 +7,8 @@
 // Hook chain
 // ----------
 // - TWindowHook(window, proc) installs `proc` as the newest hook of `window` (a form: a top-level
-//   widget or the widget of an MDI sub-window; any widget can carry a chain of its own, e.g. an MDI
-//   area's viewport). The hook sees every message before the hooks installed earlier and before Qt.
+//   widget; any widget can carry a chain of its own). The hook sees every message before the hooks installed
+//   earlier and before Qt.
 // - A hook receives the message and `previous`, the rest of the chain. Calling previous(message)
 //   passes the message on (like CallWindowProc with the previous window procedure); the result
 //   stays in message.Result. Not calling it consumes the message: the hooks installed earlier never
@@ -18,7 +18,7 @@
 //     WM_SYSCOMMAND SC_MINIMIZE / SC_MAXIMIZE / SC_RESTORE: X11 and Wayland report these only
 //       after the window system has done them, so the layer sends them then and undoes a consumed
 //       one (the window goes back to its previous state, as a program change that sends no further
-//       messages); on Windows, fed from the native messages, a consumed command never happens.
+//       messages).
 //   Every other message reports what has happened already; consuming it only keeps it from the
 //   earlier hooks (WM_ERASEBKGND: Qt has filled the background before the form paints, a hook that
 //   consumes it has painted its own background over that).
@@ -31,8 +31,7 @@
 // - Everything runs on the GUI thread, re-entrantly: a hook that resizes the window receives the
 //   WM_SIZE of that change before its own call returns.
 //
-// Messages sent, with their Qt source (the window is the form; for an MDI child, the frame events
-// come from its sub-window):
+// Messages sent, with their Qt source (the window is the form):
 //   WM_SHOWWINDOW   wParam 1/0: the program shows/hides the form (not minimize/restore)
 //   WM_ACTIVATE     wParam WA_ACTIVE/WA_INACTIVE: window activation and deactivation
 //   WM_WINDOWPOSCHANGING, then WM_WINDOWPOSCHANGED: every move, resize and change of window state
@@ -46,12 +45,11 @@
 //   WM_ENTERSIZEMOVE, WM_SIZING (lParam unused, SizingRect the outer rectangle), WM_EXITSIZEMOVE:
 //                   a user's drag of the frame or the title bar. The window system may report a drag
 //                   only once it has changed the window: WM_ENTERSIZEMOVE's SizingRect is then the
-//                   outer rectangle from before the drag (null where the window has not changed yet). On
-//                   Windows from the native messages (HandleNativeWindowMessage); elsewhere a spontaneous
-//                   resize or move starts a drag and a quiet interval of DragQuietInterval ends it; changes
-//                   made by the program (ScopedGeometryChange, SetOuterGeometry, any non-spontaneous event,
-//                   the window system confirming a geometry the program asked for) and state changes never
-//                   start one. For an MDI child a drag is a mouse press on the sub-window until its release.
+//                   outer rectangle from before the drag. A spontaneous resize or move starts a drag and
+//                   a quiet interval of DragQuietInterval ends it; changes made by the program
+//                   (ScopedGeometryChange, SetOuterGeometry, any non-spontaneous event, the window
+//                   system confirming a geometry the program asked for) and state changes never start
+//                   one.
 //   WM_SETCURSOR    pointer movement over the window or any of its children
 //   WM_DISPLAYCHANGE wParam colour depth, lParam maximized width and height: the window's screen
 //                   changed, or that screen's size did (not its work area: a panel coming or going)
@@ -67,7 +65,6 @@
 #include <functional>
 #include <memory>
 
-#include <QByteArray>
 #include <QPointer>
 #include <QRect>
 
@@ -227,23 +224,9 @@ inline constexpr std::chrono::milliseconds DragQuietInterval{300};
 // Replaces the window's timer (tests use a manual one). The window must have a hook.
 void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory);
 
-// The event filter's translation of one Qt event on `watched` (the window or its MDI sub-window),
+// The event filter's translation of one Qt event on `watched` (the window or its frame widget),
 // with the spontaneity given instead of read from the event (tests stand in for the window system
 // with it). Returns true when the event is to be eaten. No hooks: false.
 bool TranslateWindowEvent(QWidget* window, QObject* watched, QEvent* event, bool spontaneous);
-
-// Windows: a form's QWidget::nativeEvent forwards its MSG fields here. WM_ENTERSIZEMOVE, WM_SIZING
-// (lParam a RECT*), WM_EXITSIZEMOVE and WM_SYSCOMMAND run through the chain; from the first of them
-// on, the window's drags and commands come only from here. Returns true (and *result) when a hook
-// consumed the message, which the form then returns from nativeEvent so that it does not happen.
-bool HandleNativeWindowMessage(QWidget* window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-// The same from a nativeEvent override's arguments, without <windows.h>: a "windows_generic_MSG"
-// (or "windows_dispatcher_MSG") event is read as a MSG; any other event type returns false.
-//     bool TfrmMain::nativeEvent(const QByteArray& type, void* message, qintptr* result)
-//     {
-//         return platform::HandleNativeEvent(this, type, message, result) ||
-//                QMainWindow::nativeEvent(type, message, result);
-//     }
-bool HandleNativeEvent(QWidget* window, const QByteArray& eventType, void* message, qintptr* result);
 
 } // namespace platform

@@ -229,13 +229,7 @@ TEST(ElasticForm, InitialValues)
     EXPECT_EQ(e.MinimumTrackWidth(), 0);
     EXPECT_EQ(e.MaximumTrackHeight(), 0);
     EXPECT_FALSE(e.MaintainProportions());
-    EXPECT_FALSE(e.DBGridSelfResize());
     EXPECT_TRUE(e.ElFrmIniFile().isEmpty());
-    EXPECT_TRUE(e.GridColumnWidthResize());
-    EXPECT_TRUE(e.GridRowHeightResize());
-    EXPECT_TRUE(e.GridFontResize());
-    EXPECT_TRUE(e.FontWarning());
-    EXPECT_TRUE(e.LookForExtraFonts());
     EXPECT_TRUE(e.ResolutionIndependence());
     EXPECT_TRUE(e.EFActiveControl().isEmpty());
     EXPECT_EQ(e.Font().Size(), 10);
@@ -245,10 +239,6 @@ TEST(ElasticForm, InitialValues)
     EXPECT_EQ(e.DesignFormClientHeight(), 200);
     EXPECT_EQ(e.DesignScreenWidth(), platform::MaximizedSize(&window).width());
     EXPECT_EQ(e.DesignPixelsPerInch(), 96);
-    EXPECT_FLOAT_EQ(e.Version(), 504.0f);
-    e.SetVersion(1.5f);
-    EXPECT_FLOAT_EQ(e.Version(), 504.0f);
-    EXPECT_FLOAT_EQ(e.property("Version").toFloat(), 504.0f);
 }
 
 // ---- the first display and the rescale ----

@@ -271,7 +271,6 @@ TEST(WindowHooks, NoHooksNoMessages)
     m.Result = 5;
     EXPECT_EQ(SendWindowMessage(&window, m), 5);
     EXPECT_EQ(HookCount(&window), 0);
-    EXPECT_FALSE(HandleNativeWindowMessage(&window, WM_SYSCOMMAND, SC_CLOSE, 0, nullptr));
 }
 
 // ---- translation ----
@@ -562,69 +561,6 @@ TEST(WindowTrackLimits, LimitsTheHookLeavesAloneStay)
 }
 
 // ---- native messages (Windows feeds them from nativeEvent) ----
-
-TEST(WindowNative, CommandsCanBeVetoedAndDragsComeFromTheNativeMessages)
-{
-    QWidget window;
-    window.resize(300, 200);
-    Log log;
-    TWindowHook hook = Hook(&window, "h", log,
-                            [](const TMessage& m) { return m.Msg == WM_SYSCOMMAND && m.WParam == SC_CLOSE; });
-    TWindowHook sizer(&window, [](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_SIZING && m.SizingRect != nullptr)
-            m.SizingRect->setWidth(400);
-        previous(m);
-    });
-    auto timer = UseManualTimer(&window);
-    ShowActive(window);
-    log.Clear();
-    LRESULT result = -1;
-    EXPECT_TRUE(HandleNativeWindowMessage(&window, WM_SYSCOMMAND, SC_CLOSE, 0, &result));
-    EXPECT_EQ(result, 0);
-    EXPECT_FALSE(HandleNativeWindowMessage(&window, WM_SYSCOMMAND, SC_MAXIMIZE, 0, &result));
-    EXPECT_FALSE(HandleNativeWindowMessage(&window, WM_ENTERSIZEMOVE, 0, 0, &result));
-    std::int32_t edges[4] = {10, 20, 310, 220};
-    HandleNativeWindowMessage(&window, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(edges), &result);
-    EXPECT_EQ(edges[2], 410); // the hooks' rectangle goes back to the system
-    // From now on spontaneous resizes are no drags of their own.
-    window.windowHandle()->resize(360, 230);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(HandleNativeWindowMessage(&window, WM_EXITSIZEMOVE, 0, 0, &result));
-    EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 1);
-    EXPECT_EQ(log.Count(WM_EXITSIZEMOVE), 1);
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_CLOSE), 1);
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_MAXIMIZE), 1);
-    EXPECT_EQ(*timer, nullptr);
-    // The user's close through Qt is not reported a second time.
-    QCloseEvent request;
-    EXPECT_FALSE(TranslateWindowEvent(&window, &window, &request, true));
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_CLOSE), 1);
-}
-
-TEST(WindowNative, NativeEventArgumentsAreReadAsAMessage)
-{
-    QWidget window;
-    Log log;
-    TWindowHook tray = Hook(&window, "tray", log, [](const TMessage& m) { return m.Msg == WM_SYSCOMMAND; });
-    struct
-    {
-        void* hwnd;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        std::uint32_t time;
-        std::int32_t x, y;
-    } native{nullptr, WM_SYSCOMMAND, SC_MINIMIZE, 0, 0, 0, 0};
-    qintptr result = -1;
-    EXPECT_TRUE(HandleNativeEvent(&window, "windows_generic_MSG", &native, &result));
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_MINIMIZE), 1);
-    EXPECT_FALSE(HandleNativeEvent(&window, "xcb_generic_event_t", &native, &result));
-    EXPECT_FALSE(HandleNativeEvent(&window, "windows_generic_MSG", nullptr, &result));
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND), 1);
-}
-
-// ---- geometry ----
 
 TEST(WindowGeometry, ClientAreaOuterRectangleAndDesignFrame)
 {
