@@ -12,34 +12,40 @@
 
 namespace ui {
 
-std::vector<std::string> TapeDocument(const std::vector<std::string>& tapeLines, int margin,
-                                      const QDateTime& now, const QLocale& locale)
+TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale)
 {
     const std::size_t width = engine::SeparatorLine.size() + static_cast<std::size_t>(margin);
     const std::string indent(static_cast<std::size_t>(margin), ' ');
-    std::vector<std::string> doc;
-    doc.reserve(tapeLines.size() + 9);
-    doc.push_back(engine::CenterLine("Quorlane Calculator", margin));
-    doc.push_back(engine::CenterLine("History Tape", margin));
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(engine::CenterLine(" ", margin));
-    for (const std::string& line : tapeLines)
-        doc.push_back(line.size() >= width ? line : std::string(width - line.size(), ' ') + line);
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(indent +
-                  "Date: " + locale.toString(now.date(), QLocale::ShortFormat).toLatin1().toStdString());
-    doc.push_back(indent +
-                  "Time: " + locale.toString(now.time(), QLocale::LongFormat).toLatin1().toStdString());
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(engine::CenterLine(ProductWebAddress, margin));
+    TapeModel doc;
+    doc.Append(engine::CenterLine("Quorlane Calculator", margin));
+    doc.Append(engine::CenterLine("History Tape", margin));
+    doc.Append(engine::CenterLine(" ", margin));
+    doc.Append(engine::CenterLine(" ", margin));
+    std::string padded;
+    for (std::size_t i = 0; i < tape.Count(); ++i) {
+        const std::string_view line = tape.Line(i);
+        if (line.size() >= width) {
+            doc.Append(line);
+            continue;
+        }
+        padded.assign(width - line.size(), ' ');
+        padded.append(line);
+        doc.Append(padded);
+    }
+    doc.Append(engine::CenterLine(" ", margin));
+    doc.Append(indent +
+               "Date: " + locale.toString(now.date(), QLocale::ShortFormat).toLatin1().toStdString());
+    doc.Append(indent + "Time: " + locale.toString(now.time(), QLocale::LongFormat).toLatin1().toStdString());
+    doc.Append(engine::CenterLine(" ", margin));
+    doc.Append(engine::CenterLine(ProductWebAddress, margin));
     return doc;
 }
 
-void WriteTapeFile(const QString& fileName, const std::vector<std::string>& lines)
+void WriteTapeFile(const QString& fileName, const TapeModel& lines)
 {
     std::string text;
-    for (const std::string& line : lines) {
-        text += line;
+    if (!lines.Empty()) {
+        text = lines.Joined(0, lines.Count() - 1, "\r\n");
         text += "\r\n";
     }
     QString reason;
@@ -60,13 +66,15 @@ void WriteTapeFile(const QString& fileName, const std::vector<std::string>& line
                                  .toStdString());
 }
 
-void PrintTapeDocument(QPrinter& printer, const std::vector<std::string>& lines)
+void PrintTapeDocument(QPrinter& printer, const TapeModel& lines)
 {
     QFont font(QStringLiteral("Courier New"));
     font.setPointSize(12);
     platform::PrinterTextChannel channel(printer, font);
-    for (const std::string& line : lines)
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+        const std::string_view line = lines.Line(i);
         channel.WriteLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    }
     channel.Close();
 }
 

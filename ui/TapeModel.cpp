@@ -1,0 +1,54 @@
+#include "ui/TapeModel.h"
+
+namespace ui {
+
+TapeModel::TapeModel(std::initializer_list<std::string_view> lines)
+{
+    for (std::string_view line : lines)
+        Append(line);
+}
+
+void TapeModel::Append(std::string_view line)
+{
+    text_.append(line);
+    ends_.push_back(text_.size());
+}
+
+void TapeModel::Clear()
+{
+    // The memory goes back too: a cleared tape of a million lines should not keep its 25 MB.
+    std::string().swap(text_);
+    std::vector<std::size_t>().swap(ends_);
+}
+
+std::string_view TapeModel::Line(std::size_t index) const
+{
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(text_).substr(begin, ends_[index] - begin);
+}
+
+std::vector<std::string> TapeModel::Lines() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(Count());
+    for (std::size_t i = 0; i < Count(); ++i)
+        lines.emplace_back(Line(i));
+    return lines;
+}
+
+std::string TapeModel::Joined(std::size_t first, std::size_t last, std::string_view separator) const
+{
+    std::string out;
+    if (first > last || last >= Count())
+        return out;
+    const std::size_t begin = first == 0 ? 0 : ends_[first - 1];
+    out.reserve(ends_[last] - begin + (last - first) * separator.size());
+    for (std::size_t i = first; i <= last; ++i) {
+        if (i != first)
+            out.append(separator);
+        out.append(Line(i));
+    }
+    return out;
+}
+
+} // namespace ui
