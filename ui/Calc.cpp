@@ -35,6 +35,7 @@
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
+#include "ui/FocusSink.h"
 #include "ui/Help.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeOutput.h"
@@ -327,7 +328,7 @@ void TfrmMain::CreateControls()
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
 
-    edtFocus_ = new QLineEdit(client_);
+    edtFocus_ = new FocusSink(client_);
     edtFocus_->setObjectName(QStringLiteral("edtFocus"));
     edtFocus_->setGeometry(8, 9, 1, 1);
     edtFocus_->setFrame(false);

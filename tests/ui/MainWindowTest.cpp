@@ -298,6 +298,18 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
 }
 
+TEST_F(MainWindow, TheSinkKeepsOnlyTheLastCharactersOfADaysTyping)
+{
+    auto* sink = Child<QLineEdit>("edtFocus");
+    for (int i = 0; i < 500; ++i)
+        Key(i % 2 == 0 ? Qt::Key_1 : Qt::Key_Plus, Qt::NoModifier,
+            QString::fromLatin1(i % 2 == 0 ? "1" : "+"));
+    EXPECT_LE(sink->text().size(), 32);
+    EXPECT_FALSE(sink->text().isEmpty()); // the characters still reach it
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    EXPECT_EQ(Display(), "250");
+}
+
 TEST_F(MainWindow, KeysReachTheMapWhicheverControlHasTheFocus)
 {
     // After keyboard use of the menus Qt may leave the focus on the menu bar, with no item shown.
