@@ -85,5 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& l : doc)
         expected += l + "\r\n";
     Check(written == expected);
+    // Saving straight from the tape gives the same bytes.
+    ui::SaveTapeDocument(QString::fromStdString(file.path.string()), tape, margin, now, locale);
+    std::ifstream again(file.path, std::ios::binary);
+    Check(std::string{std::istreambuf_iterator<char>(again), std::istreambuf_iterator<char>()} == expected);
     return 0;
 }

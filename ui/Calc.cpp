@@ -1098,7 +1098,7 @@ void TfrmMain::mnuFileSaveAsClick()
 void TfrmMain::SaveFile(const QString& fileName, int margin)
 {
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-    WriteTapeFile(fileName, TapeDocument(memTape_->Lines(), margin, now, QLocale()));
+    SaveTapeDocument(fileName, memTape_->Lines(), margin, now, QLocale());
 }
 
 void TfrmMain::mnuFilePrintClick()
@@ -1148,7 +1148,7 @@ void TfrmMain::mnuEditPasteClick()
 void TfrmMain::mnuEditCopyTapeClick()
 {
     memTape_->SelectAll();
-    QApplication::clipboard()->setText(Latin1(memTape_->SelectedText()));
+    QApplication::clipboard()->setText(memTape_->SelectedText());
 }
 
 void TfrmMain::mnuEditClearTapeClick()

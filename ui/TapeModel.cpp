@@ -36,19 +36,10 @@ std::vector<std::string> TapeModel::Lines() const
     return lines;
 }
 
-std::string TapeModel::Joined(std::size_t first, std::size_t last, std::string_view separator) const
+void TapeModel::Reserve(std::size_t lines, std::size_t chars)
 {
-    std::string out;
-    if (first > last || last >= Count())
-        return out;
-    const std::size_t begin = first == 0 ? 0 : ends_[first - 1];
-    out.reserve(ends_[last] - begin + (last - first) * separator.size());
-    for (std::size_t i = first; i <= last; ++i) {
-        if (i != first)
-            out.append(separator);
-        out.append(Line(i));
-    }
-    return out;
+    ends_.reserve(lines);
+    text_.reserve(chars);
 }
 
 } // namespace ui

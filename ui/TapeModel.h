@@ -32,8 +32,8 @@ public:
 
     // Every line as a string of its own.
     std::vector<std::string> Lines() const;
-    // Lines first..last (inclusive, in range) joined by `separator`, in one allocation.
-    std::string Joined(std::size_t first, std::size_t last, std::string_view separator) const;
+    // Room for `lines` lines of `chars` characters in all, allocated once.
+    void Reserve(std::size_t lines, std::size_t chars);
 
 private:
     std::string text_;

@@ -28,6 +28,10 @@ TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, 
 // pipe, a device) is refused, never replaced.
 void WriteTapeFile(const QString& fileName, const TapeModel& lines);
 
+// Writes TapeDocument(tape, margin, now, locale) as WriteTapeFile does, without the copy.
+void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
+                      const QLocale& locale);
+
 // Prints the lines in "Courier New" 12 point on `printer`, line by line through the printer text
 // channel. A printer that cannot start its job raises an exception.
 void PrintTapeDocument(QPrinter& printer, const TapeModel& lines);

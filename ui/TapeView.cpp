@@ -69,15 +69,28 @@ void TapeView::SelectAll()
     viewport()->update();
 }
 
-std::string TapeView::SelectedText() const
+QString TapeView::SelectedText() const
 {
-    return selected_ ? lines_.Joined(SelectionFirst(), SelectionLast(), "\r\n") : std::string();
+    QString text;
+    if (!selected_)
+        return text;
+    std::size_t chars = 0;
+    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i)
+        chars += lines_.Line(i).size() + 2;
+    text.reserve(static_cast<qsizetype>(chars));
+    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i) {
+        if (i != SelectionFirst())
+            text += QLatin1String("\r\n");
+        const std::string_view line = lines_.Line(i);
+        text += QLatin1String(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    return text;
 }
 
 void TapeView::CopySelection() const
 {
     if (selected_)
-        QApplication::clipboard()->setText(Latin1(SelectedText()));
+        QApplication::clipboard()->setText(SelectedText());
 }
 
 int TapeView::RowHeight() const
@@ -160,6 +173,12 @@ void TapeView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollRange();
+}
+
+void TapeView::scrollContentsBy(int, int)
+{
+    // Rows are repainted, never moved: a burst of appends then costs one paint, not a scroll each.
+    viewport()->update();
 }
 
 void TapeView::changeEvent(QEvent* event)

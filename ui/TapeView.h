@@ -33,7 +33,7 @@ public:
     std::size_t SelectionLast() const { return std::max(anchor_, caret_); }
     void SelectAll();
     // The selected lines joined by CR LF (empty without a selection), and that text to the clipboard.
-    std::string SelectedText() const;
+    QString SelectedText() const;
     void CopySelection() const;
 
     // Scrolls the line of the insertion point into view.
@@ -47,6 +47,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
