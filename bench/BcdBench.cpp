@@ -2,7 +2,9 @@
 // point), the type a C++ programmer would otherwise pick, and beside the digit-register algorithms
 // the fast arithmetic stands in for. Every benchmark cycles through the same 1024 operand pairs.
 
+#include <cstdio>
 #include <decimal/decimal>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -158,4 +160,41 @@ BENCHMARK(BM_BcdSqrt);
 BENCHMARK(BM_BcdToFixed);
 BENCHMARK(BM_FormatBcd);
 
-BENCHMARK_MAIN();
+namespace {
+
+// The console report, and the times kept for the ratios printed after it.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            ns_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios() const
+    {
+        std::printf("\n| Operation | TBcd / decimal128 (goal at most 1.5 for subtraction) |\n|---|---|\n");
+        for (const char* op : {"Add", "Subtract", "Multiply", "Divide"}) {
+            const auto bcd = ns_.find(std::string("BM_Bcd") + op);
+            const auto dec = ns_.find(std::string("BM_Decimal128") + op);
+            if (bcd != ns_.end() && dec != ns_.end() && dec->second > 0)
+                std::printf("| %s | %.2f |\n", op, bcd->second / dec->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> ns_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -64,7 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     lines.push_back(line);
 
-    const std::vector<std::string> doc = ui::TapeDocument(lines, margin, now, locale);
+    ui::TapeModel tape;
+    for (const std::string& l : lines)
+        tape.Append(l);
+    const ui::TapeModel document = ui::TapeDocument(tape, margin, now, locale);
+    const std::vector<std::string> doc = document.Lines();
     Check(doc.size() == lines.size() + 9);
     const std::size_t column = 26 + static_cast<std::size_t>(margin);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -74,12 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     static const ScratchFile file;
-    ui::WriteTapeFile(QString::fromStdString(file.path.string()), doc);
+    ui::WriteTapeFile(QString::fromStdString(file.path.string()), document);
     std::ifstream in(file.path, std::ios::binary);
     const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::string expected;
     for (const std::string& l : doc)
         expected += l + "\r\n";
     Check(written == expected);
+    // Saving straight from the tape gives the same bytes.
+    ui::SaveTapeDocument(QString::fromStdString(file.path.string()), tape, margin, now, locale);
+    std::ifstream again(file.path, std::ios::binary);
+    Check(std::string{std::istreambuf_iterator<char>(again), std::istreambuf_iterator<char>()} == expected);
     return 0;
 }

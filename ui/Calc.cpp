@@ -13,12 +13,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTimer>
 #include <QWindow>
 
@@ -38,9 +35,11 @@
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
+#include "ui/FocusSink.h"
 #include "ui/Help.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeOutput.h"
+#include "ui/TapeView.h"
 #include "ui/WindowSize.h"
 
 // Outside any namespace, as the resource system requires.
@@ -335,7 +334,7 @@ void TfrmMain::CreateControls()
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
 
-    edtFocus_ = new QLineEdit(client_);
+    edtFocus_ = new FocusSink(client_);
     edtFocus_->setObjectName(QStringLiteral("edtFocus"));
     edtFocus_->setGeometry(8, 9, 1, 1);
     edtFocus_->setFrame(false);
@@ -343,17 +342,11 @@ void TfrmMain::CreateControls()
     edtFocus_->setAccessibleName(QStringLiteral("Keyboard input"));
     edtFocus_->lower();
 
-    memTape_ = new QPlainTextEdit(client_);
+    memTape_ = new TapeView(client_);
     memTape_->setObjectName(QStringLiteral("memTape"));
     memTape_->setGeometry(268, 8, 226, 233);
     memTape_->setFont(PlainFont("Courier New", 11));
-    memTape_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memTape_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    memTape_->viewport()->setCursor(Qt::ArrowCursor);
     memTape_->setAccessibleName(QStringLiteral("History tape"));
-    QTextOption right = memTape_->document()->defaultTextOption();
-    right.setAlignment(Qt::AlignRight);
-    memTape_->document()->setDefaultTextOption(right);
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
@@ -765,7 +758,7 @@ void TfrmMain::ElasticFormAfterResize()
 
 void TfrmMain::PositionToTapeBottom()
 {
-    memTape_->ensureCursorVisible();
+    memTape_->ShowInsertionPoint();
 }
 
 // Sets the outer width of the window as a program change. The tracking limits bound the user's
@@ -838,13 +831,7 @@ TabcPicSpeedBtn* TfrmMain::Button(const QString& name) const
 
 std::vector<std::string> TfrmMain::TapeLines() const
 {
-    std::vector<std::string> lines;
-    const QTextDocument* doc = memTape_->document();
-    if (doc->isEmpty())
-        return lines;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        lines.push_back(b.text().toLatin1().toStdString());
-    return lines;
+    return memTape_->Lines().Lines();
 }
 
 // ---- the engine's host ----
@@ -866,9 +853,7 @@ void TfrmMain::ClearDisplay()
 
 void TfrmMain::AppendTapeLine(std::string_view line)
 {
-    memTape_->appendPlainText(Latin1(line));
-    // Keep the last line in view.
-    memTape_->verticalScrollBar()->setValue(memTape_->verticalScrollBar()->maximum());
+    memTape_->Append(line);
 }
 
 void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
@@ -1119,8 +1104,7 @@ void TfrmMain::mnuFileSaveAsClick()
 void TfrmMain::SaveFile(const QString& fileName, int margin)
 {
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-    WriteTapeFile(fileName, TapeDocument(TapeLines(), margin, now, QLocale()));
-    memTape_->document()->setModified(false);
+    SaveTapeDocument(fileName, memTape_->Lines(), margin, now, QLocale());
 }
 
 void TfrmMain::mnuFilePrintClick()
@@ -1130,7 +1114,7 @@ void TfrmMain::mnuFilePrintClick()
         if (!Dialogs().PrintDialog(this, printer))
             return;
         const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-        PrintTapeDocument(printer, TapeDocument(TapeLines(), PrintMargin, now, QLocale()));
+        PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
     });
 }
 
@@ -1169,18 +1153,15 @@ void TfrmMain::mnuEditPasteClick()
 
 void TfrmMain::mnuEditCopyTapeClick()
 {
-    memTape_->selectAll();
-    QStringList lines;
-    for (const std::string& line : TapeLines())
-        lines << QString::fromLatin1(line.c_str());
-    QApplication::clipboard()->setText(lines.join(QLatin1String("\r\n")));
+    memTape_->SelectAll();
+    QApplication::clipboard()->setText(memTape_->SelectedText());
 }
 
 void TfrmMain::mnuEditClearTapeClick()
 {
     if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
                       QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes)
-        memTape_->clear();
+        memTape_->Clear();
 }
 
 void TfrmMain::mnuEditResetSizeClick()

@@ -21,7 +21,6 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QStatusBar;
 class TabcPicSpeedBtn;
 class TElasticForm;
@@ -29,6 +28,7 @@ class TStTrayIcon;
 
 namespace ui {
 
+class TapeView;
 struct SchemeColors;
 struct StoredOptions;
 
@@ -178,7 +178,7 @@ private:
 
     QWidget* client_ = nullptr;
     QLineEdit* memDisplayValue_ = nullptr;
-    QPlainTextEdit* memTape_ = nullptr;
+    TapeView* memTape_ = nullptr;
     QLineEdit* edtFocus_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;

@@ -12,36 +12,45 @@
 
 namespace ui {
 
-std::vector<std::string> TapeDocument(const std::vector<std::string>& tapeLines, int margin,
-                                      const QDateTime& now, const QLocale& locale)
+namespace {
+
+// Hands each line of the document to `out`, in order.
+template<typename Emit>
+void EmitDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale, Emit&& out)
 {
     const std::size_t width = engine::SeparatorLine.size() + static_cast<std::size_t>(margin);
     const std::string indent(static_cast<std::size_t>(margin), ' ');
-    std::vector<std::string> doc;
-    doc.reserve(tapeLines.size() + 9);
-    doc.push_back(engine::CenterLine("Quorlane Calculator", margin));
-    doc.push_back(engine::CenterLine("History Tape", margin));
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(engine::CenterLine(" ", margin));
-    for (const std::string& line : tapeLines)
-        doc.push_back(line.size() >= width ? line : std::string(width - line.size(), ' ') + line);
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(indent +
-                  "Date: " + locale.toString(now.date(), QLocale::ShortFormat).toLatin1().toStdString());
-    doc.push_back(indent +
-                  "Time: " + locale.toString(now.time(), QLocale::LongFormat).toLatin1().toStdString());
-    doc.push_back(engine::CenterLine(" ", margin));
-    doc.push_back(engine::CenterLine(ProductWebAddress, margin));
-    return doc;
+    out(engine::CenterLine("Quorlane Calculator", margin));
+    out(engine::CenterLine("History Tape", margin));
+    out(engine::CenterLine(" ", margin));
+    out(engine::CenterLine(" ", margin));
+    std::string padded;
+    for (std::size_t i = 0; i < tape.Count(); ++i) {
+        const std::string_view line = tape.Line(i);
+        if (line.size() >= width) {
+            out(line);
+            continue;
+        }
+        padded.assign(width - line.size(), ' ');
+        padded.append(line);
+        out(padded);
+    }
+    out(engine::CenterLine(" ", margin));
+    out(indent + "Date: " + locale.toString(now.date(), QLocale::ShortFormat).toLatin1().toStdString());
+    out(indent + "Time: " + locale.toString(now.time(), QLocale::LongFormat).toLatin1().toStdString());
+    out(engine::CenterLine(" ", margin));
+    out(engine::CenterLine(ProductWebAddress, margin));
 }
 
-void WriteTapeFile(const QString& fileName, const std::vector<std::string>& lines)
+// Room for the document's characters: every tape line padded, and the nine other lines.
+std::size_t DocumentSizeBound(const TapeModel& tape, int margin)
 {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
+    const std::size_t width = engine::SeparatorLine.size() + static_cast<std::size_t>(margin);
+    return tape.TextSize() + tape.Count() * width + 9 * (width + 64);
+}
+
+void WriteTapeText(const QString& fileName, std::string_view text)
+{
     QString reason;
     try {
         platform::files::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), text,
@@ -60,13 +69,49 @@ void WriteTapeFile(const QString& fileName, const std::vector<std::string>& line
                                  .toStdString());
 }
 
-void PrintTapeDocument(QPrinter& printer, const std::vector<std::string>& lines)
+} // namespace
+
+TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale)
+{
+    TapeModel doc;
+    doc.Reserve(tape.Count() + 9, DocumentSizeBound(tape, margin));
+    EmitDocument(tape, margin, now, locale, [&doc](std::string_view line) { doc.Append(line); });
+    return doc;
+}
+
+void WriteTapeFile(const QString& fileName, const TapeModel& lines)
+{
+    std::string text;
+    text.reserve(lines.TextSize() + 2 * lines.Count());
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+        text += lines.Line(i);
+        text += "\r\n";
+    }
+    WriteTapeText(fileName, text);
+}
+
+void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
+                      const QLocale& locale)
+{
+    // Straight into the file's bytes: no copy of the document in between.
+    std::string text;
+    text.reserve(DocumentSizeBound(tape, margin) + 2 * (tape.Count() + 9));
+    EmitDocument(tape, margin, now, locale, [&text](std::string_view line) {
+        text += line;
+        text += "\r\n";
+    });
+    WriteTapeText(fileName, text);
+}
+
+void PrintTapeDocument(QPrinter& printer, const TapeModel& lines)
 {
     QFont font(QStringLiteral("Courier New"));
     font.setPointSize(12);
     platform::PrinterTextChannel channel(printer, font);
-    for (const std::string& line : lines)
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+        const std::string_view line = lines.Line(i);
         channel.WriteLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    }
     channel.Close();
 }
 

@@ -6,8 +6,7 @@
 #include <QLocale>
 #include <QString>
 
-#include <string>
-#include <vector>
+#include "ui/TapeModel.h"
 
 class QPrinter;
 
@@ -21,17 +20,20 @@ inline constexpr int PrintMargin = 9;
 // The document's lines for `margin`: heading, tape lines padded on the left to 26 + margin
 // characters (longer ones unchanged), footer with the date in the locale's short date format and
 // the time in its long time format.
-std::vector<std::string> TapeDocument(const std::vector<std::string>& tapeLines, int margin,
-                                      const QDateTime& now, const QLocale& locale);
+TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale);
 
 // Writes the lines, each ended by CR LF, as 8-bit text. The target is replaced only once every byte
 // is written and synced (platform/AtomicFile.h); on failure it is left as it was and an exception
 // names the file and the reason in the system's words. A target that is no regular file (a named
 // pipe, a device) is refused, never replaced.
-void WriteTapeFile(const QString& fileName, const std::vector<std::string>& lines);
+void WriteTapeFile(const QString& fileName, const TapeModel& lines);
+
+// Writes TapeDocument(tape, margin, now, locale) as WriteTapeFile does, without the copy.
+void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
+                      const QLocale& locale);
 
 // Prints the lines in "Courier New" 12 point on `printer`, line by line through the printer text
 // channel. A printer that cannot start its job raises an exception.
-void PrintTapeDocument(QPrinter& printer, const std::vector<std::string>& lines);
+void PrintTapeDocument(QPrinter& printer, const TapeModel& lines);
 
 } // namespace ui

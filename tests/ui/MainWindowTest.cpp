@@ -2,6 +2,7 @@
 // keyboard driving the engine, the focus sink, the Edit commands.
 
 #include "ui/Calc.h"
+#include "ui/TapeView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 
@@ -139,7 +139,7 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
     EXPECT_EQ(w->Button(QStringLiteral("btnMAdd"))->toolTip(), QStringLiteral("Add to Memory"));
     EXPECT_EQ(w->Button(QStringLiteral("btn7"))->toolTip(), QString());
     EXPECT_EQ(Child<QLineEdit>("memDisplayValue")->geometry(), QRect(8, 9, 245, 24));
-    EXPECT_EQ(Child<QPlainTextEdit>("memTape")->geometry(), QRect(268, 8, 226, 233));
+    EXPECT_EQ(Child<ui::TapeView>("memTape")->geometry(), QRect(268, 8, 226, 233));
     EXPECT_EQ(Child<QLineEdit>("edtFocus")->geometry(), QRect(8, 9, 1, 1));
     EXPECT_EQ(Child<QStatusBar>("StatusBar")->height(), 19);
     EXPECT_EQ(Child<QLabel>("StatusBarPanel0")->width(), 200);
@@ -276,8 +276,8 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
 {
     QTest::mouseClick(Child<QLineEdit>("memDisplayValue"), Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), Sink());
-    QTest::mouseClick(Child<QPlainTextEdit>("memTape")->viewport(), Qt::LeftButton);
-    Child<QPlainTextEdit>("memTape")->setFocus();
+    QTest::mouseClick(Child<ui::TapeView>("memTape")->viewport(), Qt::LeftButton);
+    Child<ui::TapeView>("memTape")->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), Sink());
     Key(Qt::Key_4);
     EXPECT_EQ(Display(), "4");
@@ -296,6 +296,18 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_TRUE(w->FormKeyPress(QChar(12)));
     EXPECT_TRUE(w->FormKeyPress(QChar(27)));
     EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
+}
+
+TEST_F(MainWindow, TheSinkKeepsOnlyTheLastCharactersOfADaysTyping)
+{
+    auto* sink = Child<QLineEdit>("edtFocus");
+    for (int i = 0; i < 500; ++i)
+        Key(i % 2 == 0 ? Qt::Key_1 : Qt::Key_Plus, Qt::NoModifier,
+            QString::fromLatin1(i % 2 == 0 ? "1" : "+"));
+    EXPECT_LE(sink->text().size(), 32);
+    EXPECT_FALSE(sink->text().isEmpty()); // the characters still reach it
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    EXPECT_EQ(Display(), "250");
 }
 
 TEST_F(MainWindow, KeysReachTheMapWhicheverControlHasTheFocus)
@@ -321,9 +333,9 @@ TEST_F(MainWindow, CopyCommandsKeepTheirSelectionWithoutShowingIt)
     Action("mnuEditCopy")->trigger();
     Action("mnuEditCopyTape")->trigger();
     auto* display = Child<QLineEdit>("memDisplayValue");
-    auto* tape = Child<QPlainTextEdit>("memTape");
+    auto* tape = Child<ui::TapeView>("memTape");
     EXPECT_TRUE(display->hasSelectedText()); // there for the next copy
-    EXPECT_TRUE(tape->textCursor().hasSelection());
+    EXPECT_TRUE(tape->HasSelection());
     for (const QWidget* text : {static_cast<QWidget*>(display), static_cast<QWidget*>(tape)}) {
         for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
             EXPECT_EQ(text->palette().color(group, QPalette::Highlight),

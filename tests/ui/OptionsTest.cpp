@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -23,6 +22,7 @@
 #include "platform/Registry.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
+#include "ui/TapeView.h"
 
 using platform::TRegistry;
 using uitest::FakeDialogs;
@@ -293,7 +293,7 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
 TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
 {
     ui::TfrmMain w;
-    w.findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->appendPlainText(QStringLiteral("12 +"));
+    w.findChild<ui::TapeView*>(QStringLiteral("memTape"))->Append("12 +");
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeBlack"))->trigger();
     EXPECT_EQ(w.SchemeIndex(), 5);
     for (TabcPicSpeedBtn* b : w.findChildren<TabcPicSpeedBtn*>()) {

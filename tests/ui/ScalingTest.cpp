@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +21,7 @@
 #include "platform/qt/WindowGeometry.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
+#include "ui/TapeView.h"
 
 using uitest::FakeDialogs;
 
@@ -88,7 +88,7 @@ TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
     EXPECT_NEAR(seven.width(), 38 * sx, 2);
     EXPECT_NEAR(seven.height(), 30 * sy, 2);
     EXPECT_GE(w->Button(QStringLiteral("btn7"))->font().pixelSize(), 26);
-    EXPECT_NEAR(w->findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->width(), 339, 3);
+    EXPECT_NEAR(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->width(), 339, 3);
 
     // Reset Size puts every control back.
     Action(*w, "mnuEditResetSize")->trigger();
@@ -96,7 +96,7 @@ TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
     EXPECT_EQ(w->Button(QStringLiteral("btn7"))->geometry(), QRect(56, 84, 38, 30));
     EXPECT_EQ(w->Button(QStringLiteral("btn7"))->font().pixelSize(), 19);
     EXPECT_EQ(w->Button(QStringLiteral("btnAdd"))->geometry(), QRect(176, 180, 38, 62));
-    EXPECT_EQ(w->findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->geometry(), QRect(268, 8, 226, 233));
+    EXPECT_EQ(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->geometry(), QRect(268, 8, 226, 233));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("memDisplayValue"))->geometry(), QRect(8, 9, 245, 24));
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->font().pixelSize(), 11);
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->width(), 200);
@@ -110,11 +110,11 @@ TEST_F(Scaling, TheTapeBandFollowsTheScale)
     ASSERT_EQ(platform::OuterGeometry(w.get()).width(), 612);
     QAction* tape = Action(*w, "mnuViewHistoryTape");
     tape->trigger();
-    EXPECT_FALSE(w->findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->isVisible());
+    EXPECT_FALSE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 324);
     EXPECT_EQ(w->ElasticForm->MinimumTrackWidth(), 249);
     tape->trigger();
-    EXPECT_TRUE(w->findChild<QPlainTextEdit*>(QStringLiteral("memTape"))->isVisible());
+    EXPECT_TRUE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 612);
     EXPECT_EQ(w->ElasticForm->MinimumTrackWidth(), 472);
 }

@@ -37,9 +37,9 @@ QByteArray ReadAll(const QString& path)
 
 TEST(TapeDocument, HeadingPaddedLinesAndFooter)
 {
-    const std::vector<std::string> tape = {
-        "12  ", "3 +", std::string(26, '-'), "15 =", " ", "ab", std::string(27, 'x'), std::string(30, 'y')};
-    const std::vector<std::string> doc = ui::TapeDocument(tape, 1, Now, English);
+    const std::string x27(27, 'x'), y30(30, 'y'), sep(26, '-');
+    const ui::TapeModel tape = {"12  ", "3 +", sep, "15 =", " ", "ab", x27, y30};
+    const std::vector<std::string> doc = ui::TapeDocument(tape, 1, Now, English).Lines();
     const std::vector<std::string> expected = {
         "    Quorlane Calculator",
         "        History Tape",
@@ -69,20 +69,20 @@ TEST(TapeDocument, HeadingPaddedLinesAndFooter)
     EXPECT_NE(doc[14].find("2:05:09"), std::string::npos) << doc[14];
 
     // Printing: margin 9.
-    const std::vector<std::string> printed = ui::TapeDocument({"ab"}, 9, Now, English);
+    const std::vector<std::string> printed = ui::TapeDocument({"ab"}, 9, Now, English).Lines();
     EXPECT_EQ(printed[0], std::string(12, ' ') + "Quorlane Calculator");
     EXPECT_EQ(printed[1], std::string(16, ' ') + "History Tape");
     EXPECT_EQ(printed[2], std::string(22, ' '));
     EXPECT_EQ(printed[4], std::string(33, ' ') + "ab");
     EXPECT_EQ(printed[6].rfind(std::string(9, ' ') + "Date: ", 0), 0u);
     // An empty tape: the nine heading and footer lines.
-    EXPECT_EQ(ui::TapeDocument({}, 1, Now, English).size(), 9u);
+    EXPECT_EQ(ui::TapeDocument({}, 1, Now, English).Count(), 9u);
 }
 
 TEST(TapeDocument, DateAndTimeFollowTheLocale)
 {
     const QLocale german(QLocale::German, QLocale::Germany);
-    const std::vector<std::string> doc = ui::TapeDocument({}, 1, Now, german);
+    const std::vector<std::string> doc = ui::TapeDocument({}, 1, Now, german).Lines();
     EXPECT_EQ(doc[5], " Date: 08.12.26");
     EXPECT_EQ(doc[6].rfind(" Time: 14:05:09", 0), 0u) << doc[6];
 }
@@ -220,9 +220,9 @@ TEST(TapePrint, LinesPagesAndWrapping)
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     QTemporaryDir dir;
     // A tape longer than one page: no heading repeated on page 2.
-    std::vector<std::string> tape;
+    ui::TapeModel tape;
     for (int i = 1; i <= 120; ++i)
-        tape.push_back(std::to_string(i) + " +");
+        tape.Append(std::to_string(i) + " +");
     const QString pdf = dir.filePath(QStringLiteral("tape.pdf"));
     {
         auto printer = PdfPrinter(pdf);

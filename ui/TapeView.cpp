@@ -1,0 +1,275 @@
+#include "ui/TapeView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace ui {
+namespace {
+
+// Space between the frame and the text, as a text control leaves it.
+constexpr int Margin = 4;
+
+QString Latin1(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int Clamped(std::size_t n)
+{
+    return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
+}
+
+} // namespace
+
+TapeView::TapeView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setCursor(Qt::ArrowCursor);
+    verticalScrollBar()->setSingleStep(1);
+    UpdateScrollRange();
+}
+
+void TapeView::Append(std::string_view line)
+{
+    lines_.Append(line);
+    caret_ = anchor_ = lines_.Count() - 1;
+    selected_ = false;
+    UpdateScrollRange();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    viewport()->update();
+}
+
+void TapeView::Clear()
+{
+    lines_.Clear();
+    caret_ = anchor_ = 0;
+    selected_ = false;
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void TapeView::SelectAll()
+{
+    if (lines_.Empty())
+        return;
+    anchor_ = 0;
+    caret_ = lines_.Count() - 1;
+    selected_ = true;
+    viewport()->update();
+}
+
+QString TapeView::SelectedText() const
+{
+    QString text;
+    if (!selected_)
+        return text;
+    std::size_t chars = 0;
+    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i)
+        chars += lines_.Line(i).size() + 2;
+    text.reserve(static_cast<qsizetype>(chars));
+    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i) {
+        if (i != SelectionFirst())
+            text += QLatin1String("\r\n");
+        const std::string_view line = lines_.Line(i);
+        text += QLatin1String(line.data(), static_cast<qsizetype>(line.size()));
+    }
+    return text;
+}
+
+void TapeView::CopySelection() const
+{
+    if (selected_)
+        QApplication::clipboard()->setText(SelectedText());
+}
+
+int TapeView::RowHeight() const
+{
+    // A text control's line: the font's ascent and descent, as fractions, rounded up.
+    return std::max(1, static_cast<int>(std::ceil(QFontMetricsF(font()).height())));
+}
+
+int TapeView::RowsPerPage() const
+{
+    return std::max(1, (viewport()->height() - 2 * Margin) / RowHeight());
+}
+
+std::size_t TapeView::FirstVisibleLine() const
+{
+    return static_cast<std::size_t>(verticalScrollBar()->value());
+}
+
+std::size_t TapeView::LineAt(int y) const
+{
+    const int row = std::max(0, y - Margin) / RowHeight();
+    return std::min(FirstVisibleLine() + static_cast<std::size_t>(row), lines_.Count() - 1);
+}
+
+void TapeView::UpdateScrollRange()
+{
+    const int page = RowsPerPage();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setPageStep(page);
+    bar->setRange(0, std::max(0, Clamped(lines_.Count()) - page));
+}
+
+void TapeView::ShowInsertionPoint()
+{
+    if (lines_.Empty())
+        return;
+    const std::size_t first = FirstVisibleLine();
+    const auto page = static_cast<std::size_t>(RowsPerPage());
+    if (caret_ < first)
+        verticalScrollBar()->setValue(Clamped(caret_));
+    else if (caret_ >= first + page)
+        verticalScrollBar()->setValue(Clamped(caret_ - page + 1));
+}
+
+void TapeView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    const QFontMetrics metrics = fontMetrics();
+    const int rowHeight = RowHeight();
+    const int right = viewport()->width() - Margin;
+    const int available = right - Margin;
+    const std::size_t first = FirstVisibleLine();
+    // The rows the viewport shows, the last one perhaps in part.
+    const std::size_t rows = static_cast<std::size_t>((viewport()->height() - Margin) / rowHeight + 1);
+    const std::size_t end = std::min(lines_.Count(), first + rows);
+    for (std::size_t i = first; i < end; ++i) {
+        const int top = Margin + static_cast<int>(i - first) * rowHeight;
+        const bool selected = selected_ && i >= SelectionFirst() && i <= SelectionLast();
+        if (selected)
+            painter.fillRect(QRect(0, top, viewport()->width(), rowHeight), pal.color(QPalette::Highlight));
+        painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        // Trailing blanks count: values end in one column whatever their mark.
+        const QString text = Latin1(lines_.Line(i));
+        const int width = metrics.horizontalAdvance(text);
+        const int baseline = top + metrics.ascent();
+        if (width <= available) {
+            painter.drawText(right - width, baseline, text);
+            continue;
+        }
+        painter.save();
+        painter.translate(Margin, 0);
+        painter.scale(static_cast<double>(available) / width, 1.0);
+        painter.drawText(0, baseline, text);
+        painter.restore();
+    }
+}
+
+void TapeView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollRange();
+}
+
+void TapeView::scrollContentsBy(int, int)
+{
+    // Rows are repainted, never moved: a burst of appends then costs one paint, not a scroll each.
+    viewport()->update();
+}
+
+void TapeView::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        UpdateScrollRange();
+}
+
+void TapeView::MoveCaret(std::size_t line, bool extend)
+{
+    if (lines_.Empty())
+        return;
+    const std::size_t from = caret_;
+    caret_ = std::min(line, lines_.Count() - 1);
+    // Shift extends the selection there is, or selects from the insertion point.
+    if (!extend)
+        anchor_ = caret_;
+    else if (!selected_)
+        anchor_ = from;
+    selected_ = true;
+    ShowInsertionPoint();
+    viewport()->update();
+}
+
+void TapeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && !lines_.Empty())
+        MoveCaret(LineAt(event->position().toPoint().y()), event->modifiers().testFlag(Qt::ShiftModifier));
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void TapeView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging past the top or bottom edge scrolls one line at a time.
+    if (!event->buttons().testFlag(Qt::LeftButton) || lines_.Empty())
+        return;
+    const int y = event->position().toPoint().y();
+    const std::size_t first = FirstVisibleLine();
+    if (y < 0)
+        MoveCaret(first == 0 ? 0 : first - 1, true);
+    else if (y >= viewport()->height())
+        MoveCaret(first + static_cast<std::size_t>(RowsPerPage()), true);
+    else
+        MoveCaret(LineAt(y), true);
+}
+
+void TapeView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return;
+    }
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    const std::size_t page = static_cast<std::size_t>(RowsPerPage());
+    const std::size_t last = lines_.Empty() ? 0 : lines_.Count() - 1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        MoveCaret(caret_ == 0 ? 0 : caret_ - 1, extend);
+        break;
+    case Qt::Key_Down:
+        MoveCaret(caret_ + 1, extend);
+        break;
+    case Qt::Key_PageUp:
+        MoveCaret(caret_ > page ? caret_ - page : 0, extend);
+        break;
+    case Qt::Key_PageDown:
+        MoveCaret(caret_ + page, extend);
+        break;
+    case Qt::Key_Home:
+        MoveCaret(0, extend);
+        break;
+    case Qt::Key_End:
+        MoveCaret(last, extend);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void TapeView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* copy = menu.addAction(tr("&Copy"), this, &TapeView::CopySelection);
+    copy->setEnabled(selected_);
+    menu.addAction(tr("Select &All"), this, &TapeView::SelectAll)->setEnabled(!lines_.Empty());
+    menu.exec(event->globalPos());
+}
+
+} // namespace ui

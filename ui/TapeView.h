@@ -1,0 +1,68 @@
+#pragma once
+// The history tape on the screen: one row per line, right-aligned like the paper strip of an
+// adding machine, with a vertical scroll bar. Only the visible rows are painted and nothing is
+// laid out per line, so appending, scrolling and resizing cost the same at any length. A line wider
+// than the tape is drawn narrowed to fit rather than cut or wrapped. Whole lines are selected with
+// the mouse (Shift extends) or the keys; the selection is drawn in the palette's highlight colours.
+
+#include <QAbstractScrollArea>
+
+#include <cstddef>
+#include <string_view>
+
+#include "ui/TapeModel.h"
+
+namespace ui {
+
+class TapeView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit TapeView(QWidget* parent = nullptr);
+
+    const TapeModel& Lines() const { return lines_; }
+
+    // Adds a line at the end, puts the insertion point after it and keeps the last line in view.
+    void Append(std::string_view line);
+    void Clear();
+
+    bool HasSelection() const { return selected_; }
+    // First and last selected line (meaningful while HasSelection()).
+    std::size_t SelectionFirst() const { return std::min(anchor_, caret_); }
+    std::size_t SelectionLast() const { return std::max(anchor_, caret_); }
+    void SelectAll();
+    // The selected lines joined by CR LF (empty without a selection), and that text to the clipboard.
+    QString SelectedText() const;
+    void CopySelection() const;
+
+    // Scrolls the line of the insertion point into view.
+    void ShowInsertionPoint();
+    // The first line shown and how many whole lines fit.
+    std::size_t FirstVisibleLine() const;
+    int RowsPerPage() const;
+    // The line under a viewport position (clamped to the lines there are); requires lines.
+    std::size_t LineAt(int y) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int RowHeight() const;
+    void UpdateScrollRange();
+    void MoveCaret(std::size_t line, bool extend);
+
+    TapeModel lines_;
+    std::size_t anchor_ = 0; // where the selection started
+    std::size_t caret_ = 0;  // the insertion point's line; the selection's moving end
+    bool selected_ = false;
+};
+
+} // namespace ui
