@@ -42,9 +42,12 @@ class DarkDesktop(rigtest.RigCase):
         scale = w / DESIGN_CLIENT[0]
         top = h - round(DESIGN_CLIENT[1] * scale)  # the menu bar is above the design's client area
         for name, (left, ktop, width, height) in KEYS.items():
-            rows = desk.x.pixels(calc.window, round(left * scale) + 4, top + round(ktop * scale) + 4,
-                                 round(width * scale) - 8, round(height * scale) - 8)
-            face, ratio = measure(rows)
+            def key():
+                return measure(desk.x.pixels(calc.window, round(left * scale) + 4, top + round(ktop * scale) + 4,
+                                             round(width * scale) - 8, round(height * scale) - 8))
+            # A window is mapped before it is drawn: wait for the caption to appear on the face.
+            rig.wait_until(lambda: key()[1] > 1.0, what="the key %s drawn" % name)
+            face, ratio = key()
             self.assertLess(luminance(face), 0.2, "%s: the desktop's dark theme was not applied" % name)
             self.assertGreaterEqual(ratio, 3.0, "%s caption on %s" % (name, face))
         calc.activate()
