@@ -508,6 +508,12 @@ void CalcEngine::Paste(std::string_view clipboardText)
     }
 }
 
+void CalcEngine::UseTapeLine(std::string_view line)
+{
+    if (const std::optional<std::string_view> number = TapeLineNumber(line))
+        Paste(*number);
+}
+
 // A display text the decimal type can read: its magnitude is below 1E64.
 bool CalcEngine::Holdable(std::string_view shown) const
 {

@@ -113,6 +113,13 @@ public:
     // clipboard message.
     void Paste(std::string_view clipboardText);
 
+    // A tape line re-used: the number the line holds goes to the display as Paste puts it there (its
+    // operator or total mark left out). A line without a number changes nothing.
+    void UseTapeLine(std::string_view line);
+
+    // The display's value without grouping characters, with the decimal separator it shows.
+    std::string DisplayWithoutGrouping() const { return RemoveCommas(Display()); }
+
     // The steps shared by the keys, under their own names.
     void ProcessNumber(std::string_view s);
     void ProcessOperator();

@@ -25,6 +25,43 @@ std::string TrimStartOf(std::string_view text, std::string_view chars)
     return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
 }
 
+std::optional<std::string_view> TapeLineNumber(std::string_view line)
+{
+    // The marks the engine writes after a number, longest first where one ends another.
+    for (const std::string_view mark :
+         {" +/-", " sqrt", " 1/x", " MS", " M+", " M-", " +", " -", " *", " /", " =", " %", "  "}) {
+        if (line.ends_with(mark)) {
+            line.remove_suffix(mark.size());
+            break;
+        }
+    }
+    const std::size_t first = line.find_first_not_of(" \xA0");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    line = line.substr(first, line.find_last_not_of(" \xA0") - first + 1);
+
+    // [-] digits and separators [E [+|-] digits]: what the display shows, in any locale.
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = line.starts_with('-') ? 1 : 0;
+    if (i >= line.size() || !isDigit(line[i]))
+        return std::nullopt;
+    while (i < line.size() &&
+           (isDigit(line[i]) || std::string_view(".,' \xA0").find(line[i]) != std::string_view::npos))
+        ++i;
+    if (i < line.size() && line[i] == 'E') {
+        ++i;
+        if (i < line.size() && (line[i] == '+' || line[i] == '-'))
+            ++i;
+        if (i >= line.size())
+            return std::nullopt;
+        while (i < line.size() && isDigit(line[i]))
+            ++i;
+    }
+    if (i != line.size())
+        return std::nullopt;
+    return line;
+}
+
 std::string CenterLine(std::string_view line, int margin)
 {
     const long width = static_cast<long>(SeparatorLine.size());

@@ -1,6 +1,7 @@
 #pragma once
 // Character-set helpers on the engine's texts, and the tape's line layout.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ std::string RemoveAllOf(std::string_view text, std::string_view chars);
 // The text without its trailing (leading) run of characters from the set; empty if all are.
 std::string TrimEndOf(std::string_view text, std::string_view chars);
 std::string TrimStartOf(std::string_view text, std::string_view chars);
+
+// The number a tape line holds, without the mark after it ("1,234.5 +" gives "1,234.5"), or
+// nothing for a line that holds none ("Clear", the separator line, a blank line).
+std::optional<std::string_view> TapeLineNumber(std::string_view line);
 
 // The line centred in the separator line's width, moved right by `margin` more spaces.
 std::string CenterLine(std::string_view line, int margin);

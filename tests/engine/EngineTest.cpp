@@ -440,6 +440,25 @@ TEST(Paste, NumbersFromTheClipboard)
     EXPECT_EQ(k.host.display, "124");
 }
 
+TEST(Paste, ATapeLineReusedAndTheDisplayWithoutGrouping)
+{
+    Calculator k(',', '.');
+    k.Keys("7");
+    k.calc.UseTapeLine("1.234,5 +");
+    EXPECT_EQ(k.host.display, "1.234,5");
+    EXPECT_EQ(k.calc.DisplayWithoutGrouping(), "1234,5");
+    for (const char* nothing : {"Clear", " ", "--------------------------"})
+        k.calc.UseTapeLine(nothing);
+    EXPECT_EQ(k.host.display, "1.234,5");
+    EXPECT_TRUE(k.host.messages.empty());
+    k.calc.UseTapeLine("1E+64 ="); // a number the decimal type cannot hold: refused as Paste refuses it
+    EXPECT_EQ(k.host.messages,
+              std::vector<std::string>{"Information: Clipboard must contain a numeric value"});
+    EXPECT_TRUE(k.host.tape.empty());
+    k.Keys("+ 1 =");
+    EXPECT_EQ(k.host.display, "1.235,5");
+}
+
 TEST(Paste, TheLocalesSeparators)
 {
     struct LocaleCase

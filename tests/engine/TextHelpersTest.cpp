@@ -21,6 +21,30 @@ TEST(TextHelpers, CharacterSets)
     EXPECT_EQ(TrimStartOf("", "0"), "");
 }
 
+TEST(TextHelpers, TheNumberOfATapeLine)
+{
+    const std::pair<const char*, const char*> numbers[] = {
+        {"12  ", "12"},
+        {"1,234.5 +", "1,234.5"},
+        {"-3 -", "-3"},
+        {"15 =", "15"},
+        {"9 sqrt", "9"},
+        {"0.5 1/x", "0.5"},
+        {"25 %", "25"},
+        {"-7 +/-", "-7"},
+        {"1.234,5 M+", "1.234,5"},
+        {"1 234,5 MS", "1 234,5"},
+        {"1.5E+20 *", "1.5E+20"},
+        {"2E-5 /", "2E-5"},
+        {"4 M-", "4"},
+    };
+    for (const auto& [line, number] : numbers)
+        EXPECT_EQ(TapeLineNumber(line), std::optional<std::string_view>(number)) << line;
+    for (const char* line : {"Clear", "Memory Clear", "--------------------------", " ", "", "Invalid input",
+                             "10/12/2026 14:05:09", "1E", "1E+ =", "- +", "12abc +", "+5 ="})
+        EXPECT_EQ(TapeLineNumber(line), std::nullopt) << line;
+}
+
 TEST(TextHelpers, CenterLineInTheSeparatorWidth)
 {
     struct Case

@@ -1,0 +1,243 @@
+#include "ui/KeptTape.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "platform/AtomicFile.h"
+
+namespace ui {
+namespace {
+
+// The first line of a kept tape; the lines follow, each ended by a line feed.
+constexpr std::string_view Header = "Quorlane Calculator tape 1\n";
+// More than any tape a person types (a million lines take about 25 MB).
+constexpr off_t MaxFileSize = off_t{256} << 20;
+constexpr std::size_t MaxLineLength = 4096;
+
+std::string Quoted(const std::filesystem::path& file)
+{
+    return "\"" + file.string() + "\"";
+}
+
+// The whole file, or an error text (errno's words, or what is wrong with its size or kind).
+bool ReadWhole(const std::filesystem::path& file, std::string& text, std::string& error, bool& missing)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        missing = errno == ENOENT;
+        error = std::strerror(errno);
+        return false;
+    }
+    const platform::files::UniqueFd closer(fd);
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "it is not a regular file";
+        return false;
+    }
+    if (st.st_size > MaxFileSize) {
+        error = "it is larger than 256 MB";
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return true;
+}
+
+} // namespace
+
+KeptTape::KeptTape(std::filesystem::path file, std::chrono::milliseconds delay)
+    : file_(std::move(file)), delay_(delay), writer_([this](std::stop_token stop) { Run(std::move(stop)); })
+{}
+
+KeptTape::~KeptTape()
+{
+    Flush();
+    writer_.request_stop();
+    wake_.notify_all();
+}
+
+std::filesystem::path KeptTape::DefaultFile()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::filesystem::path folder;
+    if (data != nullptr && data[0] == '/') {
+        folder = data;
+    } else {
+        const char* home = std::getenv("HOME");
+        folder = std::filesystem::path(home != nullptr ? home : "/") / ".local" / "share";
+    }
+    return folder / "quorlane" / "tape.txt";
+}
+
+std::string KeptTape::Serialize(const TapeModel& lines)
+{
+    std::string text;
+    text.reserve(Header.size() + lines.TextSize() + lines.Count());
+    text.append(Header);
+    for (std::size_t i = 0; i < lines.Count(); ++i) {
+        text.append(lines.Line(i));
+        text.push_back('\n');
+    }
+    return text;
+}
+
+bool KeptTape::Parse(std::string_view text, TapeModel& lines)
+{
+    if (!text.starts_with(Header) || !text.ends_with('\n'))
+        return false;
+    text.remove_prefix(Header.size());
+    std::size_t count = 0;
+    for (const char c : text) {
+        // Tape lines are printable 8-bit text.
+        if (c == '\n')
+            ++count;
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return false;
+    }
+    lines.Clear();
+    lines.Reserve(count, text.size() - count);
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end > MaxLineLength)
+            return false;
+        lines.Append(text.substr(0, end));
+        text.remove_prefix(end + 1);
+    }
+    return true;
+}
+
+KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
+{
+    Restored restored;
+    std::string text, error;
+    bool missing = false;
+    if (ReadWhole(file, text, error, missing)) {
+        if (Parse(text, restored.lines))
+            return restored;
+        error = "it is damaged";
+        restored.lines.Clear();
+    } else if (missing) {
+        return restored;
+    }
+    std::filesystem::path aside = file;
+    aside += ".bad";
+    std::error_code ec;
+    std::filesystem::rename(file, aside, ec);
+    restored.problem = "The kept tape " + Quoted(file) + " could not be restored: " + error + ". ";
+    restored.problem +=
+        ec ? "It was left where it is (" + ec.message() + ")." : "It was kept as " + Quoted(aside) + ".";
+    return restored;
+}
+
+void KeptTape::Reset(const TapeModel& lines)
+{
+    const std::lock_guard lock(mutex_);
+    clearFirst_ = true;
+    pending_ = lines;
+}
+
+void KeptTape::Appended(std::string_view line)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.Append(line);
+        dirty_ = true;
+    }
+    wake_.notify_all();
+}
+
+void KeptTape::Cleared()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.Clear();
+        clearFirst_ = true;
+        dirty_ = true;
+    }
+    wake_.notify_all();
+}
+
+std::string KeptTape::Flush()
+{
+    std::unique_lock lock(mutex_);
+    if (dirty_) {
+        flushNow_ = true;
+        wake_.notify_all();
+    }
+    wake_.wait(lock, [&] { return !dirty_ && !writing_; });
+    return lastError_;
+}
+
+void KeptTape::Remove()
+{
+    std::unique_lock lock(mutex_);
+    pending_.Clear();
+    dirty_ = false;
+    // A write under way would bring the file back.
+    wake_.wait(lock, [&] { return !writing_; });
+    std::error_code ec;
+    std::filesystem::remove(file_, ec);
+}
+
+void KeptTape::Run(std::stop_token stop)
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, stop, [&] { return dirty_ || flushNow_; });
+        if (stop.stop_requested() && !dirty_)
+            return;
+        // Changes within the delay go into one write; a Flush cuts the wait short.
+        wake_.wait_for(lock, stop, delay_, [&] { return flushNow_; });
+        if (clearFirst_)
+            mirror_.Clear();
+        for (std::size_t i = 0; i < pending_.Count(); ++i)
+            mirror_.Append(pending_.Line(i));
+        pending_.Clear();
+        clearFirst_ = false;
+        const bool write = dirty_;
+        dirty_ = false;
+        flushNow_ = false;
+
+        std::string error;
+        if (write) {
+            writing_ = true;
+            lock.unlock();
+            const std::string text = Serialize(mirror_);
+            try {
+                platform::files::WriteFileAtomically(file_, text, 0600, 0700);
+            } catch (const std::system_error& e) {
+                error = "The tape could not be kept in " + Quoted(file_) + ": " + e.code().message() + ".";
+            }
+            lock.lock();
+            writing_ = false;
+            lastError_ = error;
+        }
+        wake_.notify_all();
+    }
+}
+
+} // namespace ui
