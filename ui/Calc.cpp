@@ -27,11 +27,11 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "base/Locale.h"
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
 #include "controls/StTrIcon.h"
 #include "platform/Autostart.h"
-#include "platform/Locale.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowGeometry.h"
@@ -118,8 +118,7 @@ void InitResources()
 }
 
 TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent),
-      engine_(*this, platform::LocaleDecimalSeparator(), platform::LocaleThousandSeparator())
+    : QMainWindow(parent), engine_(*this, base::LocaleDecimalSeparator(), base::LocaleThousandSeparator())
 {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));
