@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Locale.h"
 #include "engine/CalcEngine.h"
-#include "platform/Locale.h"
 
 namespace cli {
 namespace {
@@ -72,7 +72,7 @@ constexpr std::string_view keyList =
 int RunKeys(std::istream& in, std::ostream& out, bool interactive)
 {
     RecordingHost host(out);
-    engine::CalcEngine calc(host, platform::LocaleDecimalSeparator(), platform::LocaleThousandSeparator());
+    engine::CalcEngine calc(host, base::LocaleDecimalSeparator(), base::LocaleThousandSeparator());
     host.SetDisplayText("0");
 
     if (interactive)

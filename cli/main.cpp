@@ -6,10 +6,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/Locale.h"
 #include "cli/BcdCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/KeysCommand.h"
-#include "platform/Locale.h"
 #include "platform/VersionInfo.h"
 
 int main(int argc, char** argv)
@@ -35,7 +35,7 @@ int main(int argc, char** argv)
         std::cerr << "quorcalc-cli: " << options.error << "\n\n" << cli::UsageText();
         return 2;
     }
-    platform::SetSeparatorOverride(options.decimal, options.group);
+    base::SetSeparatorOverride(options.decimal, options.group);
 
     if (options.subcommand == "bcd" && options.arguments.empty())
         return cli::RunBcd(std::cin, std::cout);

@@ -77,7 +77,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "platform/StException.h"
+#include "base/StException.h"
 #include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowMessages.h"
 

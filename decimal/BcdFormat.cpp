@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/Locale.h"
 #include "decimal/DigitRegister.h"
-#include "platform/Locale.h"
 
 using namespace stbcd;
 
@@ -219,8 +219,8 @@ void EmitExponent(Writer& out, int x, char sign, int width)
 
 std::string FormatBcd(std::string_view mask, const TBcd& value)
 {
-    const char T = platform::LocaleThousandSeparator();
-    const char D = platform::LocaleDecimalSeparator();
+    const char T = base::LocaleThousandSeparator();
+    const char D = base::LocaleDecimalSeparator();
 
     Unpacked u = ToRegister(value);
     bool zero = IsZero(value);

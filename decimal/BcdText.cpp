@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/Locale.h"
 #include "decimal/DigitRegister.h"
-#include "platform/Locale.h"
 
 using namespace stbcd;
 
@@ -25,7 +25,7 @@ constexpr std::int64_t ExponentClamp = 1'000'000'000'000;
 
 TBcd BcdFromText(std::string_view text)
 {
-    const char D = platform::LocaleDecimalSeparator();
+    const char D = base::LocaleDecimalSeparator();
     std::size_t pos = 0;
     // Past the end reads as code 0: neither digit, sign, separator nor letter.
     auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
@@ -133,7 +133,7 @@ std::string BcdToFixed(const TBcd& value, int width, int places)
 {
     width = std::clamp(width, 0, MaxTextWidth);
     places = std::clamp(places, 0, MaxTextWidth);
-    const char D = platform::LocaleDecimalSeparator();
+    const char D = base::LocaleDecimalSeparator();
 
     Unpacked u = ToRegister(value);
     if (IsZero(value))
@@ -200,7 +200,7 @@ std::string BcdToExponent(const TBcd& value, int width)
     if (width == 0)
         width = 24;
     width = std::clamp(width, 8, MaxTextWidth);
-    const char D = platform::LocaleDecimalSeparator();
+    const char D = base::LocaleDecimalSeparator();
 
     Unpacked u = ToRegister(value);
     DigitRegister& W = u.W;
@@ -239,7 +239,7 @@ std::string BcdToExponent(const TBcd& value, int width)
 
 std::string BcdToGeneral(const TBcd& value)
 {
-    const char D = platform::LocaleDecimalSeparator();
+    const char D = base::LocaleDecimalSeparator();
     const int E = value.bytes[0] & 0x7F;
 
     if (IsZero(value) || (E >= 59 && E <= 81)) {

@@ -34,7 +34,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/StException.h"
+#include "base/StException.h"
 
 struct TBcd
 {

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Locale.h"
 #include "cli/BcdCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/KeysCommand.h"
-#include "platform/Locale.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ bool Blank(std::string_view line)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const platform::ScopedSeparatorOverride separators('.', ',');
+    static const base::ScopedSeparatorOverride separators('.', ',');
     const std::string input(reinterpret_cast<const char*>(data), size);
 
     // The first line as a command line, split at blanks.

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "FuzzHost.h"
+#include "base/Locale.h"
 #include "decimal/StBCD.h"
 #include "engine/CalcEngine.h"
 #include "engine/TextHelpers.h"
-#include "platform/Locale.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const platform::ScopedSeparatorOverride separators('.', ',');
+    static const base::ScopedSeparatorOverride separators('.', ',');
     NullHost host;
     engine::CalcEngine calc(host, '.', ',');
     constexpr int keyCount = static_cast<int>(engine::CalcKey::MSubtract) + 1;

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "FuzzHost.h"
+#include "base/Locale.h"
 #include "decimal/StBCD.h"
 #include "engine/CalcEngine.h"
-#include "platform/Locale.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char group = separators[(data[0] >> 2) & 3];
     if (group == decimal)
         group = decimal == ',' ? '.' : ',';
-    const platform::ScopedSeparatorOverride locale(decimal, group);
+    const base::ScopedSeparatorOverride locale(decimal, group);
     NullHost host;
     engine::CalcEngine calc(host, decimal, group);
     // The rest is the clipboard's text; bit 4 types a number first, bit 5 pastes into an operation.

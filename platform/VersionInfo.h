@@ -18,7 +18,7 @@
 // reading a property of a file that cannot be read (FileUnreadable) or carries no version block
 // (NotFound). A failed read is not remembered: the next property read tries the file again.
 
-#include "platform/StException.h"
+#include "base/StException.h"
 #include "platform/VersionInfoBlock.h"
 
 #include <cstdint>

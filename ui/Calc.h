@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "engine/CalcEngine.h"
 #include "platform/qt/VirtualKeys.h"
+#include "ui/ColorSchemes.h"
 
 class QAction;
 class QKeyEvent;
@@ -69,7 +71,8 @@ public:
     void ReportError(std::string_view message) override;
 
     // Keyboard map.
-    void ProcessKey(TabcPicSpeedBtn* button);
+    // Draws the key's button down until the key is released (FormKeyUp).
+    void DrawKeyDown(TabcPicSpeedBtn* button);
     bool FormShortCut(const platform::VirtualKey& key);
     void FormKeyDown(const platform::VirtualKey& key);
     bool FormKeyPress(QChar character);
@@ -163,14 +166,13 @@ private:
     QWidget* KeyPreviewTarget(QObject* watched);
     bool KeyPreview(QWidget* target, QKeyEvent* event);
     void LeaveMenuBar();
-    void PressButton(const QString& name);
+    // Runs the key through the engine.
+    void RunKey(engine::CalcKey key);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
     StoredOptions CurrentOptions() const;
     void SchemeClick(int index);
     void ApplyWindowColors();
-    bool Checked(const char* item) const;
-    void SetChecked(const char* item, bool checked);
 
     engine::CalcEngine engine_;
     bool loading_ = false;
@@ -183,11 +185,18 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;
     std::map<QString, TabcPicSpeedBtn*> buttons_;
-    std::map<TabcPicSpeedBtn*, engine::CalcKey> buttonKeys_;
+    std::map<engine::CalcKey, TabcPicSpeedBtn*> keyButtons_;
 
     QMenu* mnuEdit_ = nullptr;
     QMenu* mnuTray_ = nullptr;
-    std::map<QString, QAction*> actions_;
+    QAction* mnuEditPaste_ = nullptr;
+    QAction* mnuEditClearTape_ = nullptr;
+    QAction* mnuViewHistoryTape_ = nullptr;
+    QAction* mnuViewFlatButtons_ = nullptr;
+    QAction* mnuOptionsAlwaysOnTop_ = nullptr;
+    QAction* mnuOptionsTrayIcon_ = nullptr;
+    QAction* mnuOptionsRunOnStartup_ = nullptr;
+    std::array<QAction*, SchemeCount> mnuOptionsColorScheme_{}; // by scheme number
     // Menu items with a shortcut value, in menu order, with the menu whose click handler runs first.
     struct ShortcutItem
     {

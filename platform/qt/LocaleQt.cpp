@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "platform/Locale.h"
+#include "base/Locale.h"
 
 namespace platform {
 namespace {
@@ -21,8 +21,8 @@ char SeparatorFromQt(const QString& text, char fallback)
 void UseSystemLocaleSeparators()
 {
     const QLocale locale = QLocale::system();
-    SetSeparatorOverride(SeparatorFromQt(locale.decimalPoint(), '.'),
-                         SeparatorFromQt(locale.groupSeparator(), ','));
+    base::SetSeparatorOverride(SeparatorFromQt(locale.decimalPoint(), '.'),
+                               SeparatorFromQt(locale.groupSeparator(), ','));
 }
 
 } // namespace platform

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Locale.h"
+#include "base/Locale.h"
 
 namespace {
 
 class BcdCommand : public ::testing::Test
 {
 protected:
-    platform::ScopedSeparatorOverride separators_{'.', ','};
+    base::ScopedSeparatorOverride separators_{'.', ','};
 };
 
 TEST_F(BcdCommand, EveryRequestKindAnswersInItsFormat)

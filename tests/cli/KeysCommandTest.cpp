@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Locale.h"
+#include "base/Locale.h"
 
 namespace {
 
 std::string RunScript(const std::string& script, char decimal = '.', char group = ',')
 {
-    platform::ScopedSeparatorOverride separators(decimal, group);
+    base::ScopedSeparatorOverride separators(decimal, group);
     std::istringstream in(script);
     std::ostringstream out;
     EXPECT_EQ(cli::RunKeys(in, out), 0);

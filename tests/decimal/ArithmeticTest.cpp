@@ -199,7 +199,7 @@ TEST_F(Arithmetic, SquareRootRunsHeronAndMayEndOneUnitLow)
 
 TEST_F(Arithmetic, SquareRootDoesNotDependOnTheLocale)
 {
-    platform::ScopedSeparatorOverride comma(',', '.');
+    base::ScopedSeparatorOverride comma(',', '.');
     EXPECT_EQ(BcdSqrt(Value("2")), Value("141421356237309505"));
 }
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Locale.h"
 #include "decimal/StBCD.h"
-#include "platform/Locale.h"
 
 namespace bcdtest {
 
@@ -61,7 +61,7 @@ std::optional<std::int32_t> ErrorOf(F&& f)
 class DotLocale : public ::testing::Test
 {
 protected:
-    platform::ScopedSeparatorOverride separators_{'.', ','};
+    base::ScopedSeparatorOverride separators_{'.', ','};
 };
 
 } // namespace bcdtest

@@ -164,11 +164,11 @@ TEST_F(Format, EngineMaskOutputReadsBackAsTheValueRoundedTo21Decimals)
 
 TEST(FormatLocale, SeparatorsComeFromTheLocaleAtTheCall)
 {
-    platform::ScopedSeparatorOverride european(',', '.');
+    base::ScopedSeparatorOverride european(',', '.');
     const std::string mask = "###.###.###.###.###.###.##0,#####################";
     EXPECT_EQ(FormatBcd(mask, Value("123456789", 6)), "1.234.567,890000000000");
     EXPECT_EQ(FormatBcd("#,##0.00", Value("1234567", 3)), "1.234,56700"); // ',' is now the decimal point
-    platform::ScopedSeparatorOverride blank(',', ' ');
+    base::ScopedSeparatorOverride blank(',', ' ');
     EXPECT_EQ(FormatBcd("### ##0,00", Value("1234567", 3)), "1 234,57");
 }
 

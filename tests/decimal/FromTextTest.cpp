@@ -112,12 +112,12 @@ TEST_F(FromText, BadTextsRaise81AndOutOfRangeRaise82)
 
 TEST(FromTextLocale, CommaDecimalSeparatorIsReadAtTheCall)
 {
-    platform::ScopedSeparatorOverride comma(',', '.');
+    base::ScopedSeparatorOverride comma(',', '.');
     EXPECT_EQ(BcdFromText("1,5"), Value("15"));
     EXPECT_EQ(BcdFromText(",25"), Value("25", -1));
     EXPECT_EQ(ErrorOf([] { BcdFromText("1.5"); }), 81);
     EXPECT_EQ(ErrorOf([] { BcdFromText("1.000,5"); }), 81);
-    platform::ScopedSeparatorOverride dot('.', ',');
+    base::ScopedSeparatorOverride dot('.', ',');
     EXPECT_EQ(BcdFromText("1.5"), Value("15"));
     EXPECT_EQ(ErrorOf([] { BcdFromText("1,5"); }), 81);
 }

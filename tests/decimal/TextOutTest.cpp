@@ -132,7 +132,7 @@ TEST_F(TextOut, GeneralPicksFixedOrExponentByMagnitude)
 
 TEST(TextOutLocale, CommaSeparatorInEveryTextForm)
 {
-    platform::ScopedSeparatorOverride comma(',', '.');
+    base::ScopedSeparatorOverride comma(',', '.');
     EXPECT_EQ(BcdToFixed(Value("15"), 0, 2), "1,50");
     EXPECT_EQ(BcdToExponent(Value("15"), 0), " 1,50000000000000000E+00");
     EXPECT_EQ(BcdToGeneral(Value("15")), "1,5");

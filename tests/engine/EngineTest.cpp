@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
+#include "base/Locale.h"
 #include "engine/TextHelpers.h"
-#include "platform/Locale.h"
 
 using engine::CalcEngine;
 using enginetest::FakeHost;
@@ -25,7 +25,7 @@ const std::string Info2 = "Information: Quorlane Calculator only supports\ra max
 // An engine with the given locale separators; the decimal type reads the same ones.
 struct Calculator
 {
-    platform::ScopedSeparatorOverride separators;
+    base::ScopedSeparatorOverride separators;
     FakeHost host;
     CalcEngine calc;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
-#include "platform/Locale.h"
+#include "base/Locale.h"
 
 using namespace engine;
 
@@ -78,7 +78,7 @@ TEST(TextHelpers, DisplayMaskFromTheSeparators)
 
 TEST(DisplayForm, AddCommasAndRemoveCommas)
 {
-    platform::ScopedSeparatorOverride separators('.', ',');
+    base::ScopedSeparatorOverride separators('.', ',');
     enginetest::FakeHost host;
     const CalcEngine calc(host, '.', ',');
     const std::pair<const char*, const char*> cases[] = {
@@ -105,7 +105,7 @@ TEST(DisplayForm, AddCommasAndRemoveCommas)
 
 TEST(DisplayForm, PointGroupingCommaDecimals)
 {
-    platform::ScopedSeparatorOverride separators(',', '.');
+    base::ScopedSeparatorOverride separators(',', '.');
     enginetest::FakeHost host;
     const CalcEngine calc(host, ',', '.');
     EXPECT_EQ(calc.AddCommas("1234,5"), "1.234,5");

@@ -19,8 +19,8 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "base/Locale.h"
 #include "controls/Abcbtn.h"
-#include "platform/Locale.h"
 
 using uitest::FakeDialogs;
 
@@ -395,7 +395,7 @@ TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 
 TEST_F(MainWindow, DecimalKeyShowsTheLocaleSeparator)
 {
-    platform::ScopedSeparatorOverride comma(',', '\'');
+    base::ScopedSeparatorOverride comma(',', '\'');
     w.reset(); // one calculator window (and tray icon) per program
     ui::TfrmMain european;
     EXPECT_EQ(european.Button(QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));

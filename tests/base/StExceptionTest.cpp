@@ -1,4 +1,4 @@
-#include "platform/StException.h"
+#include "base/StException.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 
 #include <optional>
 
-namespace platform {
+namespace base {
 
 // The decimal separator: override, else the locale's, else ".".
 char LocaleDecimalSeparator();
@@ -39,4 +39,4 @@ private:
 // empty gives `fallback`, one byte gives that byte, anything longer gives a blank.
 char SeparatorFromLocaleText(const char* text, char fallback);
 
-} // namespace platform
+} // namespace base

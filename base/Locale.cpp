@@ -1,10 +1,10 @@
-#include "platform/Locale.h"
+#include "base/Locale.h"
 
 #include <atomic>
 #include <cstring>
 #include <langinfo.h>
 
-namespace platform {
+namespace base {
 namespace {
 
 // -1 means "no override"; otherwise the character's unsigned value.
@@ -65,4 +65,4 @@ ScopedSeparatorOverride::~ScopedSeparatorOverride()
     SetSeparatorOverride(previousDecimal_, previousGroup_);
 }
 
-} // namespace platform
+} // namespace base

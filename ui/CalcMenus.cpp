@@ -1,0 +1,480 @@
+// The main window's menus and their commands: File, Edit, View, Options with the colour schemes,
+// Help and the tray icon's menu.
+
+#include "ui/Calc.h"
+#include "ui/CalcShared.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
+
+#include "controls/Abcbtn.h"
+#include "controls/ElastFrm.h"
+#include "controls/StTrIcon.h"
+#include "platform/Autostart.h"
+#include "platform/qt/Colors.h"
+#include "platform/qt/WindowGeometry.h"
+#include "ui/About.h"
+#include "ui/ColorSchemes.h"
+#include "ui/DialogService.h"
+#include "ui/Help.h"
+#include "ui/Keypad.h"
+#include "ui/TapeOutput.h"
+#include "ui/TapeView.h"
+#include "ui/WindowSize.h"
+
+namespace ui {
+
+void TfrmMain::CreateMenus()
+{
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, int shortcut = 0,
+                      const QString& shortcutText = QString(), const char* icon = nullptr) {
+        auto* a =
+            new QAction(shortcutText.isEmpty() ? caption : caption + QLatin1Char('\t') + shortcutText, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (icon != nullptr)
+            pictures_.emplace_back(a, QString::fromLatin1(icon));
+        menu->addAction(a);
+        if (shortcut != 0)
+            shortcuts_.push_back({shortcut, a, menu});
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
+    auto checkable = [](QAction* a, bool checked) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+    using platform::CtrlBit;
+    using platform::ShiftBit;
+
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    connect(add(file, "mnuFileSave", QStringLiteral("&Save"), 0, {}, ":/icons/save.svg"), &QAction::triggered,
+            this, &TfrmMain::mnuFileSaveClick);
+    connect(add(file, "mnuFileSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
+            &TfrmMain::mnuFileSaveAsClick);
+    separator(file, "mnuFileLine1");
+    connect(add(file, "mnuFilePrint", QStringLiteral("&Print..."), CtrlBit + 'P', QStringLiteral("Ctrl+P"),
+                ":/icons/print.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuFilePrintClick);
+    separator(file, "mnuFileLine2");
+    connect(add(file, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            &TfrmMain::mnuFileExitClick);
+
+    mnuEdit_ = bar->addMenu(QStringLiteral("&Edit"));
+    mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
+    connect(mnuEdit_, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
+    connect(add(mnuEdit_, "mnuEditCopy", QStringLiteral("&Copy"), CtrlBit + 'C', QStringLiteral("Ctrl+C"),
+                ":/icons/copy.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuEditCopyClick);
+    mnuEditPaste_ = add(mnuEdit_, "mnuEditPaste", QStringLiteral("&Paste"), CtrlBit + 'V',
+                        QStringLiteral("Ctrl+V"), ":/icons/paste.svg");
+    connect(mnuEditPaste_, &QAction::triggered, this, &TfrmMain::mnuEditPasteClick);
+    separator(mnuEdit_, "mnuEditLine1");
+    connect(add(mnuEdit_, "mnuEditCopyTape", QStringLiteral("C&opy Tape")), &QAction::triggered, this,
+            &TfrmMain::mnuEditCopyTapeClick);
+    mnuEditClearTape_ = add(mnuEdit_, "mnuEditClearTape", QStringLiteral("Clear &Tape..."),
+                            ShiftBit + platform::vk::Delete, QStringLiteral("Shift+Del"));
+    connect(mnuEditClearTape_, &QAction::triggered, this, &TfrmMain::mnuEditClearTapeClick);
+    separator(mnuEdit_, "mnuEditLine2");
+    connect(add(mnuEdit_, "mnuEditResetSize", QStringLiteral("&Reset Size")), &QAction::triggered, this,
+            &TfrmMain::mnuEditResetSizeClick);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    mnuViewHistoryTape_ = checkable(add(view, "mnuViewHistoryTape", QStringLiteral("&History Tape")), true);
+    connect(mnuViewHistoryTape_, &QAction::triggered, this, &TfrmMain::mnuViewHistoryTapeClick);
+    mnuViewFlatButtons_ = checkable(add(view, "mnuViewFlatButtons", QStringLiteral("&Flat Buttons")), false);
+    connect(mnuViewFlatButtons_, &QAction::triggered, this, &TfrmMain::mnuViewFlatButtonsClick);
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    mnuOptionsAlwaysOnTop_ =
+        checkable(add(options, "mnuOptionsAlwaysOnTop", QStringLiteral("&Always on Top")), false);
+    connect(mnuOptionsAlwaysOnTop_, &QAction::triggered, this, &TfrmMain::mnuOptionsAlwaysOnTopClick);
+    mnuOptionsTrayIcon_ = checkable(add(options, "mnuOptionsTrayIcon", QStringLiteral("&Tray Icon")), false);
+    connect(mnuOptionsTrayIcon_, &QAction::triggered, this, &TfrmMain::mnuOptionsTrayIconClick);
+    mnuOptionsRunOnStartup_ =
+        checkable(add(options, "mnuOptionsRunOnStartup", QStringLiteral("&Run on Startup")), false);
+    connect(mnuOptionsRunOnStartup_, &QAction::triggered, this, &TfrmMain::mnuOptionsRunOnStartupClick);
+    QMenu* inputLogic = options->addMenu(QStringLiteral("&Input Logic"));
+    inputLogic->setObjectName(QStringLiteral("mnuOptionsInputLogic"));
+    inputLogic->menuAction()->setVisible(false);
+    add(inputLogic, "mnuOptionsInputLogicAlgebraic", QStringLiteral("&Algebraic"));
+    add(inputLogic, "mnuOptionsInputLogicRPN", QStringLiteral("RPN"));
+    QMenu* schemes = options->addMenu(QStringLiteral("&Color Scheme"));
+    schemes->setObjectName(QStringLiteral("mnuOptionsColorScheme"));
+    auto* schemeGroup = new QActionGroup(this);
+    schemeGroup->setExclusive(true);
+    const std::pair<const char*, const char*> schemeItems[] = {
+        {"mnuOptionsColorSchemeDefault", "Default"}, {"mnuOptionsColorSchemeBlack", "Black"},
+        {"mnuOptionsColorSchemeDesert", "Desert"},   {"mnuOptionsColorSchemeEggplant", "Eggplant"},
+        {"mnuOptionsColorSchemeRose", "Rose"},       {"mnuOptionsColorSchemeTraditional", "Traditional"},
+    };
+    for (const auto& [name, caption] : schemeItems) {
+        QAction* a = checkable(add(schemes, name, QString::fromLatin1(caption)),
+                               std::string_view(name) == "mnuOptionsColorSchemeDefault");
+        schemeGroup->addAction(a);
+        for (int index = 0; index < SchemeCount; ++index) {
+            if (std::string_view(SchemeMenuItem(index)) == name) {
+                mnuOptionsColorScheme_[static_cast<std::size_t>(index)] = a;
+                connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
+            }
+        }
+    }
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    connect(add(help, "mnuHelpKeyboardEquivalents", QStringLiteral("&Keyboard Equivalents"), platform::vk::F1,
+                QStringLiteral("F1"), ":/icons/keyboard.svg"),
+            &QAction::triggered, this, &TfrmMain::mnuHelpKeyboardEquivalentsClick);
+    QAction* whatsThis =
+        add(help, "mnuHelpWhatsThis", QStringLiteral("What's &This?"), 0, QStringLiteral("Shift+F1"));
+    whatsThis->setVisible(false);
+    whatsThis->setEnabled(false);
+    separator(help, "mnuHelpLine1");
+    connect(add(help, "mnuHelpAboutCalculator", QStringLiteral("&About Quorlane Calculator")),
+            &QAction::triggered, this, &TfrmMain::mnuHelpAboutCalculatorClick);
+
+    for (QMenu* menu : {file, mnuEdit_, view, options, help})
+        connect(menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
+
+    mnuTray_ = new QMenu(this);
+    mnuTray_->setObjectName(QStringLiteral("mnuTray"));
+    QAction* open =
+        add(mnuTray_, "mnuTrayOpenQuorlaneCalculator", QStringLiteral("&Open Quorlane Calculator"));
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    mnuTray_->setDefaultAction(open);
+    connect(open, &QAction::triggered, this, &TfrmMain::mnuTrayOpenQuorlaneCalculatorClick);
+    separator(mnuTray_, "mnuTrayLine1");
+    connect(add(mnuTray_, "mnuTrayExit", QStringLiteral("E&xit")), &QAction::triggered, this,
+            &TfrmMain::mnuTrayExitClick);
+}
+
+// ---- menu commands ----
+
+void TfrmMain::mnuFileSaveClick()
+{
+    if (tapeFileName_.isEmpty()) {
+        mnuFileSaveAsClick();
+        return;
+    }
+    Guarded([this] { SaveFile(tapeFileName_, FileMargin); });
+}
+
+void TfrmMain::mnuFileSaveAsClick()
+{
+    Guarded([this] {
+        const std::optional<QString> chosen =
+            Dialogs().SaveFileName(this, lastSaveName_, QStringLiteral("Text Files (*.txt);;All Files (*.*)"),
+                                   QStringLiteral("txt"));
+        if (!chosen || chosen->isEmpty())
+            return;
+        // The default extension goes onto every name without one, whichever filter was chosen.
+        QString name = *chosen;
+        if (QFileInfo(name).suffix().isEmpty())
+            name += QStringLiteral(".txt");
+        lastSaveName_ = name;
+        if (QFileInfo::exists(name) &&
+            Dialogs().Box(
+                this, BoxKind::Confirm, QStringLiteral("Confirm"),
+                QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
+                BoxButtons::YesNoCancel) != BoxAnswer::Yes)
+            return;
+        SaveFile(name, FileMargin);
+        tapeFileName_ = name;
+    });
+}
+
+void TfrmMain::SaveFile(const QString& fileName, int margin)
+{
+    const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+    SaveTapeDocument(fileName, memTape_->Lines(), margin, now, QLocale());
+}
+
+void TfrmMain::mnuFilePrintClick()
+{
+    Guarded([this] {
+        QPrinter printer;
+        if (!Dialogs().PrintDialog(this, printer))
+            return;
+        const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+        PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
+    });
+}
+
+void TfrmMain::mnuFileExitClick()
+{
+    close();
+}
+
+void TfrmMain::mnuEditClick()
+{
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    mnuEditPaste_->setEnabled(clip != nullptr && clip->hasText());
+    mnuEditClearTape_->setEnabled(mnuViewHistoryTape_->isChecked());
+}
+
+void TfrmMain::mnuEditCopyClick()
+{
+    memDisplayValue_->selectAll();
+    QApplication::clipboard()->setText(memDisplayValue_->text());
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::mnuEditPasteClick()
+{
+    memDisplayValue_->selectAll();
+    // Spaces of every kind (the no-break and narrow no-break spaces that group digits in many
+    // locales) reach the engine as blanks; the rest as Latin-1.
+    QString text = QApplication::clipboard()->text();
+    for (QChar& c : text) {
+        if (c.category() == QChar::Separator_Space)
+            c = QLatin1Char(' ');
+    }
+    engine_.Paste(text.toLatin1().toStdString());
+}
+
+void TfrmMain::mnuEditCopyTapeClick()
+{
+    memTape_->SelectAll();
+    QApplication::clipboard()->setText(memTape_->SelectedText());
+}
+
+void TfrmMain::mnuEditClearTapeClick()
+{
+    if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
+                      QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes)
+        memTape_->Clear();
+}
+
+void TfrmMain::mnuEditResetSizeClick()
+{
+    Guarded([this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ElasticForm->SuspendScaling();
+        // Whatever happens in between, the scaler resumes and the cursor comes back.
+        struct Finish
+        {
+            TfrmMain* w;
+            ~Finish()
+            {
+                try {
+                    w->ElasticForm->ResetDesignSize();
+                    w->ElasticForm->ResumeScaling();
+                    w->PositionToTapeBottom();
+                    w->AdjustFormPosition();
+                } catch (...) {
+                }
+                QApplication::restoreOverrideCursor();
+            }
+        } finish{this};
+
+        QRect outer = platform::OuterGeometry(this);
+        outer.setSize(QSize(mnuViewHistoryTape_->isChecked() ? DesignWidthWithTape : DesignWidthWithoutTape,
+                            DesignHeight));
+        platform::SetOuterGeometry(this, outer);
+        ElasticForm->UpdateControlBounds(this);
+
+        statusBar_->setFixedHeight(StatusBarHeight);
+        QFont statusFont = statusBar_->font();
+        statusFont.setPixelSize(PointsToPixels(8));
+        statusBar_->setFont(statusFont);
+        statusPanel_->setFont(statusFont); // the panel's own font follows the status bar's
+        statusPanel_->setFixedWidth(StatusPanelWidth);
+        ElasticForm->UpdateControlBounds(statusBar_);
+
+        edtFocus_->setGeometry(8, 9, 1, 1);
+        QFont sinkFont = edtFocus_->font();
+        sinkFont.setPixelSize(PointsToPixels(10));
+        edtFocus_->setFont(sinkFont);
+        ElasticForm->UpdateControlBounds(edtFocus_);
+
+        ResetMemoSize(memTape_, 233, 226, 8, 268, 8);
+        ResetMemoSize(memDisplayValue_, 24, 245, 9, 8, 10);
+
+        // The keys with their design bounds and font sizes in points.
+        for (const KeySpec& k : Keypad())
+            ResetButtonSize(keyButtons_.at(k.key), k.height, k.width, k.top, k.left, k.fontPoints);
+    });
+}
+
+void TfrmMain::mnuViewHistoryTapeClick()
+{
+    Guarded([this] { ToggleTape(); });
+}
+
+// A checkable item's check mark is inverted by the menu before these handlers run.
+void TfrmMain::mnuViewFlatButtonsClick()
+{
+    Guarded([this] { ToggleFlatButtons(); });
+}
+
+void TfrmMain::mnuOptionsAlwaysOnTopClick()
+{
+    Guarded([this] { ToggleOnTop(); });
+}
+
+void TfrmMain::mnuOptionsTrayIconClick()
+{
+    Guarded([this] { ToggleTrayIcon(); });
+}
+
+void TfrmMain::mnuOptionsRunOnStartupClick()
+{
+    Guarded([this] { ToggleRunOnStartup(); });
+}
+
+void TfrmMain::ToggleFlatButtons()
+{
+    for (TabcPicSpeedBtn* b : client_->findChildren<TabcPicSpeedBtn*>(Qt::FindDirectChildrenOnly))
+        b->SetPopup(!b->Popup());
+}
+
+void TfrmMain::ToggleOnTop()
+{
+    // In place on the native window: no new window, no move, no resize.
+    onTop_ = mnuOptionsAlwaysOnTop_->isChecked();
+    if (QWindow* native = windowHandle())
+        native->setFlag(Qt::WindowStaysOnTopHint, onTop_);
+    else
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
+}
+
+void TfrmMain::ToggleRunOnStartup()
+{
+    const platform::AutostartFolders folders = platform::DefaultAutostartFolders();
+    const bool wanted = mnuOptionsRunOnStartup_->isChecked();
+    try {
+        if (wanted) {
+            // The file this process runs from, so an installed program starts the installed file.
+            platform::WriteAutostartEntry(
+                folders, AutostartFileName,
+                platform::AutostartEntryText(ApplicationTitle, platform::RunningProgramPath().native(),
+                                             "/tray", DesktopId));
+            try {
+                platform::RemoveAutostartEntry(folders, OldAutostartFileName);
+            } catch (const std::runtime_error&) {
+                // A second start at logon only brings the first forward: not worth undoing the option.
+            }
+        } else {
+            platform::RemoveAutostartEntry(folders, OldAutostartFileName);
+            platform::RemoveAutostartEntry(folders, AutostartFileName);
+        }
+    } catch (const std::runtime_error& e) {
+        // The change did not happen: say so, and the check mark goes back.
+        mnuOptionsRunOnStartup_->setChecked(!wanted);
+        Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"), QString::fromLocal8Bit(e.what()),
+                      BoxButtons::Ok);
+    }
+}
+
+// ---- colour schemes ----
+
+void TfrmMain::SchemeClick(int index)
+{
+    mnuOptionsColorScheme_[static_cast<std::size_t>(index)]->setChecked(true);
+    schemeIndex_ = index;
+    ChangeColorScheme(Scheme(index, IsDarkPalette(QApplication::palette())));
+}
+
+void TfrmMain::SetColorScheme()
+{
+    // An index outside the schemes applies nothing and is kept as it is.
+    if (schemeIndex_ >= 0 && schemeIndex_ < SchemeCount)
+        SchemeClick(schemeIndex_);
+}
+
+void TfrmMain::ChangeColorScheme(const SchemeColors& c)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor
+    {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restore;
+
+    windowColors_ = &c;
+    ApplyWindowColors();
+    for (const KeySpec& k : Keypad())
+        keyButtons_.at(k.key)->SetColor(GroupColors(c, k.group).first);
+    for (const KeySpec& k : Keypad())
+        keyButtons_.at(k.key)->SetFontColor(GroupColors(c, k.group).second);
+}
+
+// The window's own colours, resolved now: again whenever the desktop's palette changes, so that
+// system colours follow it.
+void TfrmMain::ApplyWindowColors()
+{
+    if (windowColors_ == nullptr)
+        return;
+    const SchemeColors& c = *windowColors_;
+    QPalette window = palette();
+    window.setColor(QPalette::Window, ColorToQColor(c.window));
+    client_->setAutoFillBackground(true);
+    client_->setPalette(window);
+
+    QPalette status = statusBar_->palette();
+    status.setColor(QPalette::Window, ColorToQColor(c.statusBar));
+    status.setColor(QPalette::WindowText, ColorToQColor(c.statusText));
+    statusBar_->setAutoFillBackground(true);
+    statusBar_->setPalette(status);
+    statusPanel_->setStyleSheet(QString());
+    statusPanel_->setPalette(status);
+
+    for (QWidget* text : {static_cast<QWidget*>(memTape_), static_cast<QWidget*>(memDisplayValue_)}) {
+        QPalette p = text->palette();
+        p.setColor(QPalette::Base, ColorToQColor(c.displayBack));
+        p.setColor(QPalette::Text, ColorToQColor(c.displayText));
+        text->setPalette(p);
+        HideSelection(text);
+    }
+}
+
+void TfrmMain::mnuHelpKeyboardEquivalentsClick()
+{
+    // A new window at every invocation, owned by the main window.
+    auto* help = new TfrmHelp(this);
+    help->show();
+}
+
+void TfrmMain::mnuHelpAboutCalculatorClick()
+{
+    Guarded([this] {
+        TfrmAbout about(this);
+        Dialogs().Exec(about);
+    });
+}
+
+void TfrmMain::mnuTrayOpenQuorlaneCalculatorClick()
+{
+    Guarded([this] { TrayIcon->RestoreFromTray(); });
+}
+
+void TfrmMain::mnuTrayExitClick()
+{
+    close();
+}
+
+} // namespace ui
