@@ -38,6 +38,7 @@
 #include "ui/DialogService.h"
 #include "ui/FocusSink.h"
 #include "ui/Help.h"
+#include "ui/KeptTape.h"
 #include "ui/Keypad.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeOutput.h"
@@ -185,6 +186,9 @@ void TfrmMain::CreateControls()
     memTape_->setGeometry(268, 8, 226, 233);
     memTape_->setFont(PlainFont("Courier New", 11));
     memTape_->setAccessibleName(QStringLiteral("History tape"));
+    memTape_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(memTape_, &QWidget::customContextMenuRequested, this, &TfrmMain::memTapeContextPopup);
+    connect(memTape_, &TapeView::LineActivated, this, &TfrmMain::UseTapeLine);
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
@@ -236,6 +240,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     mnuOptionsAlwaysOnTop_->setChecked(stored.OnTop);
     mnuOptionsTrayIcon_->setChecked(stored.TrayIcon);
     mnuOptionsRunOnStartup_->setChecked(stored.RunOnStartup);
+    mnuOptionsKeepTape_->setChecked(stored.KeepTape);
     schemeIndex_ = stored.Color;
 
     if (mnuViewFlatButtons_->isChecked())
@@ -245,6 +250,8 @@ void TfrmMain::FormCreate(const QStringList& arguments)
         ToggleOnTop();
     if (mnuOptionsTrayIcon_->isChecked())
         ToggleTrayIcon();
+    if (mnuOptionsKeepTape_->isChecked())
+        RestoreKeptTape();
     // Hidden only where the icon really shows: otherwise the window could not be reached.
     startHidden_ = !arguments.isEmpty() && arguments.first() == QLatin1String("/tray") &&
                    mnuOptionsTrayIcon_->isChecked() && mnuOptionsRunOnStartup_->isChecked() &&
@@ -263,6 +270,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    FlushKeptTape();
     // The calculator's close ends the program, whatever other windows are open.
     emit Closed();
 }
@@ -276,6 +284,7 @@ StoredOptions TfrmMain::CurrentOptions() const
     options.TrayIcon = mnuOptionsTrayIcon_->isChecked();
     options.RunOnStartup = mnuOptionsRunOnStartup_->isChecked();
     options.Color = schemeIndex_;
+    options.KeepTape = mnuOptionsKeepTape_->isChecked();
     return options;
 }
 
@@ -319,6 +328,7 @@ void TfrmMain::SaveOptionsForSessionEnd()
         text.replace(QLatin1String("\r\r"), QLatin1String(". ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
         std::fprintf(stderr, "quorcalc: %s\n", text.toLocal8Bit().constData());
     }
+    FlushKeptTape();
 }
 
 void TfrmMain::EndSession()
@@ -550,6 +560,8 @@ void TfrmMain::ClearDisplay()
 void TfrmMain::AppendTapeLine(std::string_view line)
 {
     memTape_->Append(line);
+    if (kept_)
+        kept_->Appended(line);
 }
 
 void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)

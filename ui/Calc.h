@@ -30,6 +30,7 @@ class TStTrayIcon;
 
 namespace ui {
 
+class KeptTape;
 class TapeView;
 struct SchemeColors;
 struct StoredOptions;
@@ -107,6 +108,9 @@ public:
     void ToggleFlatButtons();
     void ToggleOnTop();
     void ToggleRunOnStartup();
+    void ToggleKeepTape();
+    // Puts the number a tape line holds into the display, as Paste does.
+    void UseTapeLine(std::size_t line);
     void SetColorScheme();
     void ChangeColorScheme(const SchemeColors& colors);
     int SchemeIndex() const { return schemeIndex_; }
@@ -129,6 +133,7 @@ public slots:
     void mnuFileExitClick();
     void mnuEditClick();
     void mnuEditCopyClick();
+    void mnuEditCopyWithoutGroupingClick();
     void mnuEditPasteClick();
     void mnuEditCopyTapeClick();
     void mnuEditClearTapeClick();
@@ -138,6 +143,7 @@ public slots:
     void mnuOptionsAlwaysOnTopClick();
     void mnuOptionsTrayIconClick();
     void mnuOptionsRunOnStartupClick();
+    void mnuOptionsKeepTapeClick();
     void mnuHelpKeyboardEquivalentsClick();
     void mnuHelpAboutCalculatorClick();
     void mnuTrayOpenQuorlaneCalculatorClick();
@@ -172,6 +178,11 @@ private:
     bool FormCloseQuery();
     StoredOptions CurrentOptions() const;
     void SchemeClick(int index);
+    void RestoreKeptTape();
+    void FlushKeptTape();
+    void CreateTapeMenu();
+    std::string_view TapeMenuLine() const;
+    void memTapeContextPopup(const QPoint& pos);
     void ApplyWindowColors();
 
     engine::CalcEngine engine_;
@@ -189,6 +200,8 @@ private:
 
     QMenu* mnuEdit_ = nullptr;
     QMenu* mnuTray_ = nullptr;
+    QMenu* mnuTape_ = nullptr;
+    std::size_t tapeMenuLine_ = 0; // the line under the pointer when the tape's menu opened
     QAction* mnuEditPaste_ = nullptr;
     QAction* mnuEditClearTape_ = nullptr;
     QAction* mnuViewHistoryTape_ = nullptr;
@@ -196,6 +209,7 @@ private:
     QAction* mnuOptionsAlwaysOnTop_ = nullptr;
     QAction* mnuOptionsTrayIcon_ = nullptr;
     QAction* mnuOptionsRunOnStartup_ = nullptr;
+    QAction* mnuOptionsKeepTape_ = nullptr;
     std::array<QAction*, SchemeCount> mnuOptionsColorScheme_{}; // by scheme number
     // Menu items with a shortcut value, in menu order, with the menu whose click handler runs first.
     struct ShortcutItem
@@ -214,6 +228,7 @@ private:
     const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows
     QString lastSaveName_; // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;
+    std::unique_ptr<KeptTape> kept_; // while Keep Tape Between Runs is on
 };
 
 } // namespace ui

@@ -31,6 +31,7 @@
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
 #include "ui/Help.h"
+#include "ui/KeptTape.h"
 #include "ui/Keypad.h"
 #include "ui/TapeOutput.h"
 #include "ui/TapeView.h"
@@ -86,6 +87,9 @@ void TfrmMain::CreateMenus()
     connect(add(mnuEdit_, "mnuEditCopy", QStringLiteral("&Copy"), CtrlBit + 'C', QStringLiteral("Ctrl+C"),
                 ":/icons/copy.svg"),
             &QAction::triggered, this, &TfrmMain::mnuEditCopyClick);
+    connect(add(mnuEdit_, "mnuEditCopyWithoutGrouping", QStringLiteral("Copy &Without Grouping"),
+                CtrlBit + ShiftBit + 'C', QStringLiteral("Ctrl+Shift+C")),
+            &QAction::triggered, this, &TfrmMain::mnuEditCopyWithoutGroupingClick);
     mnuEditPaste_ = add(mnuEdit_, "mnuEditPaste", QStringLiteral("&Paste"), CtrlBit + 'V',
                         QStringLiteral("Ctrl+V"), ":/icons/paste.svg");
     connect(mnuEditPaste_, &QAction::triggered, this, &TfrmMain::mnuEditPasteClick);
@@ -116,6 +120,9 @@ void TfrmMain::CreateMenus()
     mnuOptionsRunOnStartup_ =
         checkable(add(options, "mnuOptionsRunOnStartup", QStringLiteral("&Run on Startup")), false);
     connect(mnuOptionsRunOnStartup_, &QAction::triggered, this, &TfrmMain::mnuOptionsRunOnStartupClick);
+    mnuOptionsKeepTape_ =
+        checkable(add(options, "mnuOptionsKeepTape", QStringLiteral("&Keep Tape Between Runs")), false);
+    connect(mnuOptionsKeepTape_, &QAction::triggered, this, &TfrmMain::mnuOptionsKeepTapeClick);
     QMenu* inputLogic = options->addMenu(QStringLiteral("&Input Logic"));
     inputLogic->setObjectName(QStringLiteral("mnuOptionsInputLogic"));
     inputLogic->menuAction()->setVisible(false);
@@ -158,6 +165,8 @@ void TfrmMain::CreateMenus()
     for (QMenu* menu : {file, mnuEdit_, view, options, help})
         connect(menu, &QMenu::aboutToHide, this,
                 [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
+
+    CreateTapeMenu();
 
     mnuTray_ = new QMenu(this);
     mnuTray_->setObjectName(QStringLiteral("mnuTray"));
@@ -266,8 +275,11 @@ void TfrmMain::mnuEditCopyTapeClick()
 void TfrmMain::mnuEditClearTapeClick()
 {
     if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
-                      QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes)
+                      QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes) {
         memTape_->Clear();
+        if (kept_)
+            kept_->Cleared();
+    }
 }
 
 void TfrmMain::mnuEditResetSizeClick()

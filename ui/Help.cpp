@@ -46,7 +46,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Keyboard Equivalents"));
     setModal(false);
-    setFixedSize(406, 309);
+    setFixedSize(406, 343);
     setFont(SansSerif(11));
     QPalette face = palette();
     face.setColor(QPalette::Window, palette().color(QPalette::Button));
@@ -54,7 +54,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel"));
-    panel->setGeometry(0, 0, 406, 265);
+    panel->setGeometry(0, 0, 406, 299);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(3);
     panel->setAutoFillBackground(true);
@@ -107,9 +107,17 @@ TfrmHelp::TfrmHelp(QWidget* owner)
         m->installEventFilter(this);
     }
 
+    // What the table has no row for: the commands on the tape's lines.
+    auto* more = new QLabel(QStringLiteral("Ctrl+Shift+C copies the display without grouping.\n"
+                                           "A double click on a tape line uses its value."),
+                            panel);
+    more->setObjectName(QStringLiteral("lblMore"));
+    more->setGeometry(16, 262, 380, 30);
+    more->setFont(SansSerif(11));
+
     btnClose_ = new QPushButton(QStringLiteral("Close"), this);
     btnClose_->setObjectName(QStringLiteral("btnClose"));
-    btnClose_->setGeometry(166, 276, 75, 25);
+    btnClose_->setGeometry(166, 310, 75, 25);
     btnClose_->setDefault(true);
     connect(btnClose_, &QPushButton::clicked, this, &TfrmHelp::btnCloseClick);
     btnClose_->setFocus(Qt::OtherFocusReason);

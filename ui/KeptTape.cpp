@@ -1,6 +1,7 @@
 #include "ui/KeptTape.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
+#include <utility>
 
 #include "platform/AtomicFile.h"
 
@@ -153,11 +155,15 @@ KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
     return restored;
 }
 
-void KeptTape::Reset(const TapeModel& lines)
+void KeptTape::Reset(const TapeModel& lines, bool write)
 {
-    const std::lock_guard lock(mutex_);
-    clearFirst_ = true;
-    pending_ = lines;
+    {
+        const std::lock_guard lock(mutex_);
+        clearFirst_ = true;
+        pending_ = lines;
+        dirty_ = dirty_ || write;
+    }
+    wake_.notify_all();
 }
 
 void KeptTape::Appended(std::string_view line)
@@ -205,6 +211,8 @@ void KeptTape::Remove()
 
 void KeptTape::Run(std::stop_token stop)
 {
+    // Below the window's thread: on a busy machine a key goes first, the file can wait.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, stop, [&] { return dirty_ || flushNow_; });
@@ -212,30 +220,32 @@ void KeptTape::Run(std::stop_token stop)
             return;
         // Changes within the delay go into one write; a Flush cuts the wait short.
         wake_.wait_for(lock, stop, delay_, [&] { return flushNow_; });
-        if (clearFirst_)
-            mirror_.Clear();
-        for (std::size_t i = 0; i < pending_.Count(); ++i)
-            mirror_.Append(pending_.Line(i));
-        pending_.Clear();
-        clearFirst_ = false;
-        const bool write = dirty_;
-        dirty_ = false;
+        // The window's lines are taken in one swap; copying them waits until the lock is free.
+        TapeModel taken;
+        std::swap(taken, pending_);
+        const bool clear = std::exchange(clearFirst_, false);
+        const bool write = std::exchange(dirty_, false);
         flushNow_ = false;
 
         std::string error;
+        writing_ = true;
+        lock.unlock();
+        if (clear)
+            mirror_.Clear();
+        for (std::size_t i = 0; i < taken.Count(); ++i)
+            mirror_.Append(taken.Line(i));
         if (write) {
-            writing_ = true;
-            lock.unlock();
             const std::string text = Serialize(mirror_);
             try {
                 platform::files::WriteFileAtomically(file_, text, 0600, 0700);
             } catch (const std::system_error& e) {
                 error = "The tape could not be kept in " + Quoted(file_) + ": " + e.code().message() + ".";
             }
-            lock.lock();
-            writing_ = false;
-            lastError_ = error;
         }
+        lock.lock();
+        writing_ = false;
+        if (write)
+            lastError_ = error;
         wake_.notify_all();
     }
 }

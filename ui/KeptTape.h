@@ -45,8 +45,9 @@ public:
     static std::string Serialize(const TapeModel& lines);
     static bool Parse(std::string_view text, TapeModel& lines);
 
-    // The tape as it starts (restored lines), the lines appended since, and a Clear Tape.
-    void Reset(const TapeModel& lines);
+    // The tape as it is when keeping starts (`write`: not yet in the file), the lines appended
+    // since, and a Clear Tape.
+    void Reset(const TapeModel& lines, bool write);
     void Appended(std::string_view line);
     void Cleared();
 

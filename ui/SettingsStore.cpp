@@ -64,6 +64,7 @@ void ReadOptions(StoredOptions& options)
     ReadValue(reg, "TrayIcon", options.TrayIcon);
     ReadValue(reg, "RunOnStartup", options.RunOnStartup);
     ReadValue(reg, "Color", options.Color);
+    ReadValue(reg, "KeepTape", options.KeepTape);
 }
 
 void WriteOptions(const StoredOptions& options)
@@ -77,6 +78,7 @@ void WriteOptions(const StoredOptions& options)
     reg.WriteBool("TrayIcon", options.TrayIcon);
     reg.WriteBool("RunOnStartup", options.RunOnStartup);
     reg.WriteInteger("Color", options.Color);
+    reg.WriteBool("KeepTape", options.KeepTape);
     // Without an installer nobody writes "FirstRun"; without it (or with a value of another type)
     // the options would never be read again.
     if (!ReadableNumber(reg, "FirstRun"))

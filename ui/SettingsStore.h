@@ -21,11 +21,12 @@ struct StoredOptions
     bool TrayIcon = false;
     bool RunOnStartup = false;
     int Color = 0;
+    bool KeepTape = false;
 
     bool operator==(const StoredOptions&) const = default;
 };
 
-// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color. Each is read
+// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color, KeepTape. Each is read
 // on its own: a value that is missing or of another type keeps its default, the others are read.
 // A pending "FirstRun" first deletes the window's stored placement, then sets "Tape" on and clears
 // "FirstRun" (one write); a "FirstRun" of another type counts as not pending. An options key

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -56,6 +54,16 @@ void TapeView::Clear()
     caret_ = anchor_ = 0;
     selected_ = false;
     UpdateScrollRange();
+    viewport()->update();
+}
+
+void TapeView::SetLines(TapeModel lines)
+{
+    lines_ = std::move(lines);
+    caret_ = anchor_ = lines_.Empty() ? 0 : lines_.Count() - 1;
+    selected_ = false;
+    UpdateScrollRange();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
 }
 
@@ -226,6 +234,12 @@ void TapeView::mouseMoveEvent(QMouseEvent* event)
         MoveCaret(LineAt(y), true);
 }
 
+void TapeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && !lines_.Empty())
+        emit LineActivated(LineAt(event->position().toPoint().y()));
+}
+
 void TapeView::keyPressEvent(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::SelectAll)) {
@@ -261,15 +275,6 @@ void TapeView::keyPressEvent(QKeyEvent* event)
     default:
         QAbstractScrollArea::keyPressEvent(event);
     }
-}
-
-void TapeView::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    QAction* copy = menu.addAction(tr("&Copy"), this, &TapeView::CopySelection);
-    copy->setEnabled(selected_);
-    menu.addAction(tr("Select &All"), this, &TapeView::SelectAll)->setEnabled(!lines_.Empty());
-    menu.exec(event->globalPos());
 }
 
 } // namespace ui

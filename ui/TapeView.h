@@ -26,6 +26,8 @@ public:
     // Adds a line at the end, puts the insertion point after it and keeps the last line in view.
     void Append(std::string_view line);
     void Clear();
+    // Shows `lines` in place of the tape's, the last one in view (a tape kept between runs).
+    void SetLines(TapeModel lines);
 
     bool HasSelection() const { return selected_; }
     // First and last selected line (meaningful while HasSelection()).
@@ -43,6 +45,12 @@ public:
     int RowsPerPage() const;
     // The line under a viewport position (clamped to the lines there are); requires lines.
     std::size_t LineAt(int y) const;
+    // The line of the insertion point (meaningful with lines).
+    std::size_t CaretLine() const { return caret_; }
+
+signals:
+    // A line is put to use: double-clicked.
+    void LineActivated(std::size_t line);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,8 +59,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int RowHeight() const;

@@ -392,6 +392,8 @@ class Calc:
         box = self.wait_window(title)
         self.activate(box)
         self.keys(key)
+        # Keys sent before the box is gone could still reach it.
+        wait_until(lambda: not self.desk.x.viewable(box), what="the window %r to close" % title)
         self.activate()
 
     def close_window(self, window=None):

@@ -12,7 +12,7 @@ import rigtest
 DESIGN_CLIENT = (502, 269)
 # Keys of each caption colour of the Default scheme, at their design places in the client area.
 KEYS = {"btnCE": (91, 44, 80, 30), "btnMC": (8, 84, 38, 30), "btn7": (56, 84, 38, 30)}
-HELP_PANEL = (0, 0, 406, 265)
+HELP_PANEL = (0, 0, 406, 299)
 
 
 def luminance(rgb):

@@ -27,6 +27,7 @@ int main(int argc, char** argv)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("XDG_CONFIG_HOME", root + "/config");
+    qputenv("XDG_DATA_HOME", root + "/data");
     qputenv("QUORLANE_USER_HIVE_DIR", root + "/user-hive");
     qputenv("QUORLANE_AUTOSTART_SYSTEM_DIR", root + "/xdg-autostart");
     qputenv("QUORLANE_AUTOSTART_USER_DIR", root + "/config/autostart");

@@ -1,7 +1,13 @@
-// The tape kept between runs: its file format, a start that finds a damaged file, and the writer
-// thread's timing, Flush, Clear Tape and removal.
+// The tape kept between runs (its file format, a start that finds a damaged file, the writer
+// thread's timing, Flush, Clear Tape and removal; the option in the window) and a tape line re-used
+// by double click and the tape's menu, and copied without grouping.
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <chrono>
 #include <fstream>
@@ -10,10 +16,15 @@
 
 #include <gtest/gtest.h>
 
+#include "SettingsFixture.h"
+#include "controls/Abcbtn.h"
+#include "ui/Calc.h"
 #include "ui/KeptTape.h"
+#include "ui/TapeView.h"
 
 using ui::KeptTape;
 using ui::TapeModel;
+using uitest::FakeDialogs;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
@@ -99,7 +110,7 @@ TEST_F(Kept, ChangesReachTheFileWithinTheDelayWithoutAFlush)
 TEST_F(Kept, FlushClearAndRemove)
 {
     KeptTape kept(file, 1h); // only Flush writes
-    kept.Reset(TapeModel{"1  ", "2 +"});
+    kept.Reset(TapeModel{"1  ", "2 +"}, false);
     kept.Appended("3 =");
     EXPECT_EQ(kept.Flush(), "");
     EXPECT_EQ(FileLines(file), (std::vector<std::string>{"1  ", "2 +", "3 ="}));
@@ -125,6 +136,143 @@ TEST_F(Kept, AFailedWriteIsReportedAndTheNextOneSucceeds)
     kept.Appended("8 =");
     EXPECT_EQ(kept.Flush(), "");
     EXPECT_EQ(FileLines(file), (std::vector<std::string>{"7 +", "8 ="}));
+}
+
+} // namespace
+
+// ---- in the window ----
+
+namespace {
+
+class TapeInWindow : public uitest::SettingsFixture
+{
+protected:
+    void SetUp() override
+    {
+        SettingsFixture::SetUp();
+        saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+        file = KeptTape::DefaultFile();
+        QApplication::clipboard()->clear();
+    }
+    void TearDown() override
+    {
+        qputenv("XDG_DATA_HOME", saved);
+        SettingsFixture::TearDown();
+    }
+    static QAction* Action(ui::TfrmMain& w, const char* name)
+    {
+        return w.findChild<QAction*>(QString::fromLatin1(name));
+    }
+    static void Clicks(ui::TfrmMain& w, std::initializer_list<const char*> buttons)
+    {
+        for (const char* b : buttons)
+            w.Button(QString::fromLatin1(b))->Click();
+    }
+    static ui::TapeView* Tape(ui::TfrmMain& w)
+    {
+        return w.findChild<ui::TapeView*>(QStringLiteral("memTape"));
+    }
+    static QPoint RowCentre(ui::TfrmMain& w, std::size_t line)
+    {
+        const int row = QFontMetrics(Tape(w)->font()).height();
+        return {20, 4 + row * static_cast<int>(line - Tape(w)->FirstVisibleLine()) + row / 2};
+    }
+    QByteArray saved;
+    std::filesystem::path file;
+};
+
+TEST_F(TapeInWindow, KeptBetweenRunsClearedWithTheTapeAndDeletedWhenTurnedOff)
+{
+    {
+        ui::TfrmMain w;
+        Action(w, "mnuOptionsKeepTape")->trigger();
+        Clicks(w, {"btn1", "btnAdd", "btn2", "btnEquals"});
+        EXPECT_TRUE(w.close());
+    }
+    const std::vector<std::string> first{"1  ", "2 +", std::string(26, '-'), "3 =", " "};
+    EXPECT_EQ(FileLines(file), first);
+    {
+        ui::TfrmMain w;
+        EXPECT_TRUE(Action(w, "mnuOptionsKeepTape")->isChecked());
+        std::vector<std::string> lines = w.TapeLines();
+        ASSERT_EQ(lines.size(), first.size() + 2);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), first);
+        EXPECT_EQ(lines[5], std::string(26, '-'));
+        EXPECT_EQ(lines[6].rfind("Restarted ", 0), 0u) << lines[6];
+
+        FakeDialogs::Instance().boxAnswers = {ui::BoxAnswer::Yes};
+        Action(w, "mnuEditClearTape")->trigger();
+        Clicks(w, {"btn4", "btnAdd"});
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(FileLines(file), std::vector<std::string>{"4  "});
+    ui::TfrmMain w;
+    FakeDialogs::Instance().Reset();
+    FakeDialogs::Instance().boxAnswers = {ui::BoxAnswer::No, ui::BoxAnswer::Yes};
+    Action(w, "mnuOptionsKeepTape")->trigger(); // No: it stays on
+    EXPECT_TRUE(Action(w, "mnuOptionsKeepTape")->isChecked());
+    EXPECT_TRUE(std::filesystem::exists(file));
+    Action(w, "mnuOptionsKeepTape")->trigger(); // Yes: off, and the file goes
+    EXPECT_FALSE(Action(w, "mnuOptionsKeepTape")->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(file));
+    ASSERT_EQ(FakeDialogs::Instance().boxes.size(), 2u);
+    EXPECT_EQ(FakeDialogs::Instance().boxes[0].caption, QStringLiteral("Confirm"));
+}
+
+TEST_F(TapeInWindow, ADamagedKeptTapeNeverStopsTheStart)
+{
+    {
+        ui::TfrmMain w;
+        Action(w, "mnuOptionsKeepTape")->trigger();
+        EXPECT_TRUE(w.close());
+    }
+    std::filesystem::create_directories(file.parent_path());
+    WriteFile(file, "\x7F"
+                    "ELF garbage");
+    ui::TfrmMain w;
+    const std::vector<std::string> lines = w.TapeLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "Kept tape not restored");
+    EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad"));
+    EXPECT_EQ(FakeDialogs::Instance().boxes.size(), 0u);
+}
+
+TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)
+{
+    ui::TfrmMain w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    Clicks(w, {"btn1", "btn2", "btn3", "btn4", "btnDecimal", "btn5", "btnAdd", "btn2", "btnAdd", "btnC"});
+    ASSERT_EQ(w.TapeLines(), (std::vector<std::string>{"1,234.5  ", "2 +", "Clear"}));
+    ui::TapeView* tape = Tape(w);
+
+    QTest::mouseDClick(tape->viewport(), Qt::LeftButton, {}, RowCentre(w, 0));
+    EXPECT_EQ(w.DisplayText(), "1,234.5");
+    QTest::mouseDClick(tape->viewport(), Qt::LeftButton, {}, RowCentre(w, 2)); // "Clear": nothing
+    EXPECT_EQ(w.DisplayText(), "1,234.5");
+
+    w.Button(QStringLiteral("btnC"))->Click();
+    emit tape->customContextMenuRequested(RowCentre(w, 0));
+    auto* menu = w.findChild<QMenu*>(QStringLiteral("mnuTape"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(Action(w, "mnuTapeUseValue")->isEnabled());
+    Action(w, "mnuTapeCopyWithoutGrouping")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234.5"));
+    Action(w, "mnuTapeUseValue")->trigger();
+    EXPECT_EQ(w.DisplayText(), "1,234.5");
+    menu->hide();
+    emit tape->customContextMenuRequested(RowCentre(w, 3)); // the second "Clear"
+    EXPECT_FALSE(Action(w, "mnuTapeUseValue")->isEnabled());
+    EXPECT_FALSE(Action(w, "mnuTapeCopyWithoutGrouping")->isEnabled());
+    Action(w, "mnuTapeCopy")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Clear"));
+    menu->hide();
+
+    QTest::keyClick(w.findChild<QWidget*>(QStringLiteral("edtFocus")), Qt::Key_C,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234.5"));
+    EXPECT_TRUE(FakeDialogs::Instance().boxes.empty());
 }
 
 } // namespace

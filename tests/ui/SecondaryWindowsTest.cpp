@@ -55,7 +55,7 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
     ui::TfrmHelp* help = helps.first();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Keyboard Equivalents"));
-    EXPECT_EQ(help->size(), QSize(406, 309));
+    EXPECT_EQ(help->size(), QSize(406, 343));
 
     const std::pair<const char*, QStringList> columns[] = {
         {"memButton1", {"0-9", "00", "000", "", ".", "+/-", "", "/", "*", "-", "+", "", "="}},
@@ -71,7 +71,9 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
         EXPECT_EQ(m->toPlainText().split(QLatin1Char('\n')), lines) << name;
     }
     EXPECT_EQ(help->findChild<QLabel*>(QStringLiteral("lblKeyboard2"))->text(), QStringLiteral("Keyboard"));
-    EXPECT_EQ(help->findChild<QWidget*>(QStringLiteral("Panel"))->geometry(), QRect(0, 0, 406, 265));
+    EXPECT_EQ(help->findChild<QWidget*>(QStringLiteral("Panel"))->geometry(), QRect(0, 0, 406, 299));
+    EXPECT_TRUE(
+        help->findChild<QLabel*>(QStringLiteral("lblMore"))->text().contains(QStringLiteral("Ctrl+Shift+C")));
 
     help->raise();
     help->activateWindow();

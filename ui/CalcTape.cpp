@@ -1,0 +1,144 @@
+// The main window's tape beyond its lines: the tape kept between runs, a tape line re-used, the
+// tape's context menu and Copy Without Grouping.
+
+#include "ui/Calc.h"
+#include "ui/CalcShared.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <cstdio>
+
+#include "engine/TextHelpers.h"
+#include "ui/DialogService.h"
+#include "ui/KeptTape.h"
+#include "ui/TapeView.h"
+
+namespace ui {
+
+void TfrmMain::mnuEditCopyWithoutGroupingClick()
+{
+    QApplication::clipboard()->setText(Latin1(engine_.DisplayWithoutGrouping()));
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::UseTapeLine(std::size_t line)
+{
+    if (line < memTape_->Lines().Count())
+        Guarded([&] { engine_.UseTapeLine(std::string(memTape_->Lines().Line(line))); });
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+}
+
+// The tape's own menu: Copy (the selected lines, else the line under the pointer), Copy Tape, Use
+// Value and Copy Without Grouping for the line under the pointer, and Clear Tape.
+void TfrmMain::CreateTapeMenu()
+{
+    mnuTape_ = new QMenu(this);
+    mnuTape_->setObjectName(QStringLiteral("mnuTape"));
+    const auto add = [this](const char* name, const QString& caption, auto handler) {
+        QAction* a = mnuTape_->addAction(caption, this, handler);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    add("mnuTapeCopy", QStringLiteral("&Copy"), [this] {
+        QApplication::clipboard()->setText(memTape_->HasSelection() ? memTape_->SelectedText()
+                                                                    : Latin1(TapeMenuLine()));
+    });
+    add("mnuTapeCopyTape", QStringLiteral("C&opy Tape"), [this] { mnuEditCopyTapeClick(); });
+    add("mnuTapeUseValue", QStringLiteral("&Use Value"), [this] { UseTapeLine(tapeMenuLine_); });
+    add("mnuTapeCopyWithoutGrouping", QStringLiteral("Copy &Without Grouping"), [this] {
+        if (const std::optional<std::string_view> number = engine::TapeLineNumber(TapeMenuLine()))
+            QApplication::clipboard()->setText(Latin1(engine_.RemoveCommas(*number)));
+    });
+    mnuTape_->addSeparator();
+    add("mnuTapeClearTape", QStringLiteral("Clear &Tape..."), [this] { mnuEditClearTapeClick(); });
+}
+
+std::string_view TfrmMain::TapeMenuLine() const
+{
+    const TapeModel& lines = memTape_->Lines();
+    return tapeMenuLine_ < lines.Count() ? lines.Line(tapeMenuLine_) : std::string_view();
+}
+
+void TfrmMain::memTapeContextPopup(const QPoint& pos)
+{
+    const bool any = !memTape_->Lines().Empty();
+    tapeMenuLine_ = any ? memTape_->LineAt(pos.y()) : 0;
+    const bool number = engine::TapeLineNumber(TapeMenuLine()).has_value();
+    for (QAction* a : mnuTape_->actions()) {
+        const QString name = a->objectName();
+        if (name == QLatin1String("mnuTapeCopy"))
+            a->setEnabled(any);
+        else if (name == QLatin1String("mnuTapeUseValue") ||
+                 name == QLatin1String("mnuTapeCopyWithoutGrouping"))
+            a->setEnabled(number);
+    }
+    // Clear Tape is enabled as in the Edit menu: while the tape is shown, which it is here.
+    mnuTape_->popup(memTape_->viewport()->mapToGlobal(pos));
+}
+
+void TfrmMain::mnuOptionsKeepTapeClick()
+{
+    Guarded([this] { ToggleKeepTape(); });
+}
+
+void TfrmMain::ToggleKeepTape()
+{
+    if (mnuOptionsKeepTape_->isChecked()) {
+        if (!kept_) {
+            kept_ = std::make_unique<KeptTape>(KeptTape::DefaultFile());
+            kept_->Reset(memTape_->Lines(), true);
+        }
+        return;
+    }
+    if (!kept_)
+        return;
+    if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
+                      QStringLiteral("Delete the kept tape?"), BoxButtons::YesNo) != BoxAnswer::Yes) {
+        mnuOptionsKeepTape_->setChecked(true);
+        return;
+    }
+    kept_->Remove();
+    kept_.reset();
+}
+
+// The tape of the last run, then a line that marks the restart. A file that cannot be restored is
+// kept aside and said so on the tape; the start goes on.
+void TfrmMain::RestoreKeptTape()
+{
+    const std::filesystem::path file = KeptTape::DefaultFile();
+    KeptTape::Restored restored = KeptTape::Restore(file);
+    if (!restored.problem.empty())
+        std::fprintf(stderr, "quorcalc: %s\n", restored.problem.c_str());
+    const bool problem = !restored.problem.empty();
+    const bool any = !restored.lines.Empty();
+    memTape_->SetLines(std::move(restored.lines));
+    const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+    if (any || problem) {
+        memTape_->Append(engine::SeparatorLine);
+        const QLocale locale;
+        memTape_->Append(QStringLiteral("Restarted %1 %2")
+                             .arg(locale.toString(now.date(), QLocale::ShortFormat),
+                                  locale.toString(now.time(), QLocale::ShortFormat))
+                             .toLatin1()
+                             .toStdString());
+        if (problem)
+            memTape_->Append("Kept tape not restored");
+    }
+    kept_ = std::make_unique<KeptTape>(file);
+    kept_->Reset(memTape_->Lines(), any || problem);
+}
+
+void TfrmMain::FlushKeptTape()
+{
+    if (!kept_)
+        return;
+    const std::string error = kept_->Flush();
+    if (!error.empty())
+        std::fprintf(stderr, "quorcalc: %s\n", error.c_str());
+}
+
+} // namespace ui
