@@ -376,7 +376,6 @@ void TfrmMain::CreateTrayIcon()
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->SetActive(false);
     TrayIcon->SetHint(QString::fromLatin1(ApplicationTitle));
-    TrayIcon->SetIcon(QIcon(QStringLiteral(":/icons/calculator.svg"))); // the program's own icon
     TrayIcon->SetPopupMenu(mnuTray_);
     TrayIcon->SetCloseToTray(true);
     TrayIcon->Loaded();
@@ -398,6 +397,10 @@ void TfrmMain::CreateTrayIcon()
 // The icon the option asks for; false when no notification area can show it now.
 bool TfrmMain::ShowTrayIcon()
 {
+    // The program's own icon, loaded when first shown: a start without the tray icon needs no
+    // picture decoder for it.
+    if (TrayIcon->Icon().isNull())
+        TrayIcon->SetIcon(QIcon(QStringLiteral(":/icons/calculator.svg")));
     try {
         TrayIcon->SetActive(true);
         return true;
