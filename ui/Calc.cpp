@@ -209,7 +209,8 @@ void TfrmMain::CreateControls()
         b->SetGroupIndex(0);
         if (*k.hint != '\0')
             b->setToolTip(QString::fromLatin1(k.hint));
-        b->setAccessibleName(*k.hint != '\0' ? QString::fromLatin1(k.hint) : QString::fromLatin1(k.caption));
+        b->setAccessibleName(QString::fromLatin1(k.spokenName));
+        b->setAccessibleDescription(QStringLiteral("Key: %1").arg(QLatin1String(k.keys)));
         connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { RunKey(key); });
         buttons_[name] = b;
         keyButtons_[k.key] = b;
@@ -226,6 +227,7 @@ void TfrmMain::CreateControls()
     statusPanel_->setFont(PlainFont("Arial", 11));
     statusPanel_->setStyleSheet(QStringLiteral("color: black"));
     statusPanel_->setAccessibleName(QStringLiteral("Memory indicator"));
+    statusPanel_->setAccessibleDescription(QStringLiteral("Memory indicator"));
     statusBar_->addWidget(statusPanel_);
     setStatusBar(statusBar_);
 }
@@ -553,11 +555,13 @@ std::string TfrmMain::DisplayText() const
 void TfrmMain::SetDisplayText(std::string_view text)
 {
     memDisplayValue_->setText(Latin1(text));
+    edtFocus_->Present(memDisplayValue_->text().trimmed());
 }
 
 void TfrmMain::ClearDisplay()
 {
     memDisplayValue_->clear();
+    edtFocus_->Present(QString());
 }
 
 void TfrmMain::AppendTapeLine(std::string_view line)
@@ -583,6 +587,8 @@ void TfrmMain::ReleaseKeys()
 void TfrmMain::SetStatusText(std::string_view text)
 {
     statusPanel_->setText(Latin1(text));
+    // A screen reader hears the memory's value ("Memory = 15"), not only what the panel is.
+    statusPanel_->setAccessibleName(text.empty() ? QStringLiteral("Memory indicator") : Latin1(text));
 }
 
 void TfrmMain::ReportError(std::string_view message)

@@ -30,6 +30,7 @@ class TStTrayIcon;
 
 namespace ui {
 
+class FocusSink;
 class KeptTape;
 class TapeView;
 struct SchemeColors;
@@ -192,7 +193,7 @@ private:
     QWidget* client_ = nullptr;
     QLineEdit* memDisplayValue_ = nullptr;
     TapeView* memTape_ = nullptr;
-    QLineEdit* edtFocus_ = nullptr;
+    FocusSink* edtFocus_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;
     std::map<QString, TabcPicSpeedBtn*> buttons_;

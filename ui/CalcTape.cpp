@@ -14,6 +14,7 @@
 
 #include "engine/TextHelpers.h"
 #include "ui/DialogService.h"
+#include "ui/FocusSink.h"
 #include "ui/KeptTape.h"
 #include "ui/TapeView.h"
 

@@ -16,10 +16,18 @@ public:
     // The most characters the sink holds; beyond it, only the last one typed is kept.
     static constexpr int MaxKept = 32;
 
-    using QLineEdit::QLineEdit;
+    explicit FocusSink(QWidget* parent = nullptr);
+
+    // What assistive technology hears of the sink, which holds the keyboard focus all the time: the
+    // display's value, announced as it changes. The characters typed into it are not exposed.
+    void Present(const QString& value);
+    const QString& Presented() const { return presented_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QString presented_;
 };
 
 } // namespace ui

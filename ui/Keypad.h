@@ -36,7 +36,9 @@ struct KeySpec
     int left, top, width, height;
     int fontPoints;
     TColor color;
-    const char* hint; // "" for none
+    const char* hint;       // "" for none
+    const char* spokenName; // what a screen reader says for it
+    const char* keys;       // its keyboard equivalent (US layout), as the keyboard equivalents list it
 };
 
 std::span<const KeySpec> Keypad();
