@@ -15,7 +15,7 @@
 
 #include "controls/StTrIcon.h"
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/TrayShellFake.h"
+#include "tests/fakes/TrayShellFake.h"
 
 namespace traytest {
 
