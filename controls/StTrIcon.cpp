@@ -19,48 +19,6 @@ namespace {
 // The one component of the program (error 133 for a second).
 TStTrayIcon* theInstance = nullptr;
 
-class QtTrayTimer : public TStTrayTimer
-{
-public:
-    explicit QtTrayTimer(std::function<void()> onTick)
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [onTick = std::move(onTick)] { onTick(); });
-    }
-    void Start(int intervalMs) override
-    {
-        SetInterval(intervalMs);
-        wanted_ = true;
-        Apply();
-    }
-    void Stop() override
-    {
-        wanted_ = false;
-        timer_.stop();
-    }
-    void SetInterval(int intervalMs) override
-    {
-        interval_ = intervalMs;
-        Apply();
-    }
-    bool IsActive() const override { return wanted_; }
-    int Interval() const override { return interval_; }
-
-private:
-    // A QTimer with interval 0 fires on every pass of the event loop; a platform timer with interval
-    // 0 does not fire at all.
-    void Apply()
-    {
-        if (wanted_ && interval_ > 0)
-            timer_.start(interval_);
-        else
-            timer_.stop();
-    }
-
-    QTimer timer_;
-    int interval_ = 0;
-    bool wanted_ = false;
-};
-
 // The application's error report sees exceptions thrown while an event is delivered: raise it again
 // from a posted call.
 void PassToApplication(std::exception_ptr error)
@@ -115,8 +73,6 @@ TStTrayIcon::~TStTrayIcon()
     // and no signal runs a handler of it.
     destroying_ = true;
     blockSignals(true);
-    if (timer_ != nullptr)
-        timer_->Stop();
     RemoveIcon();
     hook_.Remove();
     if (theInstance == this)
@@ -143,37 +99,10 @@ void TStTrayIcon::SetActive(bool value)
     if (value) {
         AddIcon();
         active_ = true;
-        if (animate_)
-            StartAnimation();
         return;
-    }
-    // The icon goes even when the last frame cannot be replaced.
-    std::exception_ptr error;
-    if (animate_) {
-        try {
-            StopAnimation();
-        } catch (const EStTrayIconError&) {
-            error = std::current_exception();
-        }
     }
     RemoveIcon();
     active_ = false;
-    if (error)
-        std::rethrow_exception(error);
-}
-
-void TStTrayIcon::SetAnimate(bool value)
-{
-    if (value == animate_)
-        return;
-    animate_ = value;
-    // While inactive only stored: activation starts it.
-    if (!active_)
-        return;
-    if (value)
-        StartAnimation();
-    else
-        StopAnimation();
 }
 
 void TStTrayIcon::SetHint(const QString& value)
@@ -218,24 +147,6 @@ void TStTrayIcon::SetImageIndex(int value)
         throw EStTrayIconError(stcodes::TrayNoImageList);
     shownIcon_ = ImageAt(value);
     UpdateIcon();
-}
-
-void TStTrayIcon::SetInterval(int value)
-{
-    interval_ = value;
-    if (timer_ != nullptr)
-        timer_->SetInterval(value);
-}
-
-void TStTrayIcon::SetTimerFactory(TStTrayTimerFactory factory)
-{
-    timerFactory_ = std::move(factory);
-    if (timer_ == nullptr)
-        return;
-    const bool running = timer_->IsActive();
-    timer_.reset();
-    if (running)
-        StartAnimation();
 }
 
 // ---- the icon ----
@@ -337,39 +248,6 @@ QIcon TStTrayIcon::ImageAt(int index) const
 QIcon TStTrayIcon::BaseIcon() const
 {
     return icon_.isNull() ? ImageAt(imageIndex_) : icon_;
-}
-
-// ---- animation ----
-
-void TStTrayIcon::StartAnimation()
-{
-    if (timer_ == nullptr) {
-        auto onTick = [this] { Guarded([this] { AnimationTick(); }); };
-        timer_ = timerFactory_ ? timerFactory_(onTick) : std::make_unique<QtTrayTimer>(onTick);
-    }
-    if (interval_ <= 0)
-        interval_ = StartInterval;
-    timer_->Start(interval_);
-}
-
-void TStTrayIcon::StopAnimation()
-{
-    if (timer_ != nullptr)
-        timer_->Stop();
-    shownIcon_ = BaseIcon();
-    UpdateIcon();
-}
-
-void TStTrayIcon::AnimationTick()
-{
-    if (!images_.has_value() || images_->isEmpty() || !added_)
-        return;
-    // Wraps after the last image (also when the list became shorter).
-    if (frameIndex_ >= images_->size())
-        frameIndex_ = 0;
-    shownIcon_ = images_->at(frameIndex_);
-    UpdateIcon();
-    ++frameIndex_;
 }
 
 // ---- restoring ----

@@ -17,15 +17,12 @@
 // | Property       | Default          | Meaning                                                       |
 // |----------------|------------------|---------------------------------------------------------------|
 // | Active         | true             | the icon is wanted in the notification area                   |
-// | Animate        | false            | cycle through Images every Interval ms (kept while inactive;  |
-// |                |                  | the animation runs while Active)                              |
 // | CloseToTray    | true             | the form's close command hides the form in the area           |
 // | HideOnRestore  | false            | remove the icon when the form is restored from it             |
 // | Hint           | ""               | tool tip (the shell keeps 63 characters)                      |
 // | Icon           | empty            | icon shown; when empty, image ImageIndex of Images            |
-// | Images         | none             | source of the icon and of the animation frames                |
+// | Images         | none             | source of the icon                                            |
 // | ImageIndex     | 0                | image shown when Icon is empty                                |
-// | Interval       | 250              | animation interval in ms; 0 (or less) becomes 200 when it starts |
 // | MinimizeToTray | false            | the form's minimize command hides the form in the area        |
 // | PopupMenu      | the built-in one | menu opened by a right press on the icon (nullptr: none)      |
 // | ShowHint       | true             | send the tool tip to the shell                                |
@@ -96,39 +93,21 @@ using TStImageList = QList<QIcon>;
 using TTrayDblClickEvent =
     std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, bool& restoreApp)>;
 
-// The animation timer. A non-positive interval never fires (as the platform's timers).
-class TStTrayTimer
-{
-public:
-    virtual ~TStTrayTimer() = default;
-    virtual void Start(int intervalMs) = 0;
-    virtual void Stop() = 0;
-    virtual void SetInterval(int intervalMs) = 0;
-    virtual bool IsActive() const = 0;
-    virtual int Interval() const = 0;
-};
-// Makes the timer; `onTick` runs every interval while it is active.
-using TStTrayTimerFactory = std::function<std::unique_ptr<TStTrayTimer>(std::function<void()> onTick)>;
-
 class TStTrayIcon : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool Active READ Active WRITE SetActive)
-    Q_PROPERTY(bool Animate READ Animate WRITE SetAnimate)
     Q_PROPERTY(bool CloseToTray READ CloseToTray WRITE SetCloseToTray)
     Q_PROPERTY(bool HideOnRestore READ HideOnRestore WRITE SetHideOnRestore)
     Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
     Q_PROPERTY(QIcon Icon READ Icon WRITE SetIcon)
     Q_PROPERTY(int ImageIndex READ ImageIndex WRITE SetImageIndex)
-    Q_PROPERTY(int Interval READ Interval WRITE SetInterval)
     Q_PROPERTY(bool MinimizeToTray READ MinimizeToTray WRITE SetMinimizeToTray)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
 
 public:
     static constexpr platform::UINT IconId = 2;
     static constexpr platform::UINT CallbackMessage = 1791;
-    static constexpr int DefaultInterval = 250;
-    static constexpr int StartInterval = 200; // an interval of 0 when the animation starts
 
     // `owner` is the form (its window() is taken); nullptr gives an icon without a form. Raises 133
     // when another component exists.
@@ -143,8 +122,6 @@ public:
 
     bool Active() const { return active_; }
     void SetActive(bool value);
-    bool Animate() const { return animate_; }
-    void SetAnimate(bool value);
     bool CloseToTray() const { return closeToTray_; }
     void SetCloseToTray(bool value) { closeToTray_ = value; }
     bool HideOnRestore() const { return hideOnRestore_; }
@@ -157,8 +134,6 @@ public:
     void SetImages(std::optional<TStImageList> value);
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int value);
-    int Interval() const { return interval_; }
-    void SetInterval(int value);
     bool MinimizeToTray() const { return minimizeToTray_; }
     void SetMinimizeToTray(bool value) { minimizeToTray_ = value; }
     QMenu* PopupMenu() const { return popupMenu_; }
@@ -193,10 +168,6 @@ public:
     // the notification area, 2 seen restored (the start-up is over).
     int StartupCounter() const { return startupCounter_; }
 
-    // Replaces how the animation timer is made (tests use a manual one); the default is a QTimer.
-    void SetTimerFactory(TStTrayTimerFactory factory);
-    const TStTrayTimer* AnimationTimer() const { return timer_.get(); }
-
 signals:
     // A left or middle press on the icon.
     void OnClick(Qt::MouseButton button, Qt::KeyboardModifiers shift);
@@ -224,22 +195,17 @@ private:
     platform::tray::HICON IconHandle();
     QIcon ImageAt(int index) const;
     QIcon BaseIcon() const;
-    void StartAnimation();
-    void StopAnimation();
-    void AnimationTick();
     // Runs `action`, handing an exception to the application's error report.
     void Guarded(const std::function<void()>& action);
 
     // Properties.
     bool active_ = true;
-    bool animate_ = false;
     bool closeToTray_ = true;
     bool hideOnRestore_ = false;
     QString hint_;
     QIcon icon_;
     std::optional<TStImageList> images_;
     int imageIndex_ = 0;
-    int interval_ = DefaultInterval;
     bool minimizeToTray_ = false;
     QPointer<QMenu> popupMenu_; // cleared when the menu is destroyed
     bool showHint_ = true;
@@ -257,7 +223,4 @@ private:
     bool hiddenToTray_ = false; // the hook hid the form
     int startupCounter_ = 0;
     bool destroying_ = false;
-    int frameIndex_ = 0;
-    TStTrayTimerFactory timerFactory_;
-    std::unique_ptr<TStTrayTimer> timer_;
 };

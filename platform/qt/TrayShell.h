@@ -11,8 +11,8 @@
 //   with wParam = uID and lParam = the mouse message (WM_LBUTTONDOWN ...), as Windows does.
 // - hIcon names an icon registered with TIconHandle, or the standard application icon.
 // - The backend (ITrayShell) is chosen for the whole process: the Qt backend (QSystemTrayIcon,
-//   TrayShellQt.h) unless a test installs another one (TrayShellFake.h). Adding an icon fails when no
-//   notification area exists: QSystemTrayIcon::isSystemTrayAvailable() is false on many Linux
+//   TrayShellQt.h) unless a test installs another one (tests/fakes/TrayShellFake.h). Adding an icon fails
+//   when no notification area exists: QSystemTrayIcon::isSystemTrayAvailable() is false on many Linux
 //   desktops, always under Xvfb and offscreen.
 // - Qt reports no appearance or disappearance of the notification area; the Qt backend looks every
 //   AreaPollInterval and TrayShellEvents() announces a change (a fake announces it when told).

@@ -66,14 +66,12 @@ TEST_F(TrayIcon, DefaultsAndNothingShownBeforeLoaded)
 {
     TStTrayIcon tray(&form);
     EXPECT_TRUE(tray.Active());
-    EXPECT_FALSE(tray.Animate());
     EXPECT_TRUE(tray.CloseToTray());
     EXPECT_FALSE(tray.HideOnRestore());
     EXPECT_EQ(tray.Hint(), QString());
     EXPECT_TRUE(tray.Icon().isNull());
     EXPECT_FALSE(tray.Images().has_value());
     EXPECT_EQ(tray.ImageIndex(), 0);
-    EXPECT_EQ(tray.Interval(), 250);
     EXPECT_FALSE(tray.MinimizeToTray());
     EXPECT_TRUE(tray.ShowHint());
     ASSERT_NE(tray.BuiltInMenu(), nullptr);
@@ -357,146 +355,6 @@ TEST_F(TrayIcon, ARefusedDeleteIsIgnored)
     EXPECT_NO_THROW(tray->SetActive(false));
     EXPECT_FALSE(tray->IsAdded());
     EXPECT_FALSE(tray->Active());
-}
-
-// ---- animation ----
-
-TEST_F(TrayIcon, ThreeImagesCycleOnePerInterval)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
-    TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetImages(images); });
-    shell->ClearCalls();
-    tray->SetAnimate(true);
-    ASSERT_NE(timer, nullptr);
-    EXPECT_TRUE(timer->IsActive());
-    EXPECT_EQ(timer->Interval(), 250);
-    EXPECT_TRUE(shell->Calls().empty());
-    for (int i = 0; i < 4; ++i)
-        timer->Fire();
-    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[0].cacheKey(), images[1].cacheKey(),
-                                                          images[2].cacheKey(), images[0].cacheKey()}));
-
-    // Stopping shows image ImageIndex again.
-    tray->SetAnimate(false);
-    EXPECT_FALSE(timer->IsActive());
-    EXPECT_EQ(SentIcons(NIM_MODIFY).back(), images[0].cacheKey());
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[0].cacheKey());
-}
-
-TEST_F(TrayIcon, StoppingShowsIconWhenItHoldsOne)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
-    const QIcon own = ColourIcon(Qt::yellow);
-    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
-        t.SetIcon(own);
-        t.SetImages(images);
-    });
-    tray->SetAnimate(true);
-    timer->Fire();
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[0].cacheKey());
-    tray->SetAnimate(false);
-    EXPECT_EQ(SentIcons(NIM_MODIFY).back(), own.cacheKey());
-}
-
-TEST_F(TrayIcon, ANonPositiveIntervalBecomes200WhenTheAnimationStarts)
-{
-    for (const int interval : {0, -5}) {
-        TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetInterval(interval); });
-        EXPECT_EQ(tray->Interval(), interval); // only stored until then
-        tray->SetAnimate(true);
-        EXPECT_EQ(tray->Interval(), 200);
-        EXPECT_EQ(timer->Interval(), 200);
-        delete tray;
-    }
-}
-
-TEST_F(TrayIcon, IntervalReachesARunningTimer)
-{
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetImages(TStImageList{ColourIcon(Qt::red)}); });
-    tray->SetInterval(40); // no timer yet
-    tray->SetAnimate(true);
-    EXPECT_EQ(timer->Interval(), 40);
-    tray->SetInterval(90);
-    EXPECT_EQ(timer->Interval(), 90);
-}
-
-TEST_F(TrayIcon, NoFramesWithoutImagesOrWhileNotAdded)
-{
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) {
-        t.SetAnimate(true);
-        t.SetHideOnRestore(true);
-    });
-    shell->ClearCalls();
-    timer->Fire();
-    EXPECT_TRUE(shell->Calls().empty());
-    tray->SetImages(TStImageList{});
-    shell->ClearCalls();
-    timer->Fire();
-    EXPECT_TRUE(shell->Calls().empty());
-
-    // Restored with HideOnRestore: still Active and animated, but the icon is not added.
-    tray->SetImages(TStImageList{ColourIcon(Qt::red)});
-    tray->RestoreFromTray();
-    EXPECT_FALSE(tray->IsAdded());
-    EXPECT_TRUE(timer->IsActive());
-    shell->ClearCalls();
-    timer->Fire();
-    EXPECT_TRUE(shell->Calls().empty());
-}
-
-TEST_F(TrayIcon, DeactivatingAndReactivatingResumesTheAnimation)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
-    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
-        t.SetImages(images);
-        t.SetAnimate(true);
-    });
-    timer->Fire(); // image 0
-    tray->SetActive(false);
-    EXPECT_FALSE(timer->IsActive());
-    EXPECT_EQ(shell->Calls().back().message, NIM_DELETE);
-    timer->Fire();
-    tray->SetActive(true);
-    EXPECT_TRUE(timer->IsActive());
-    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 2u);
-    shell->ClearCalls();
-    timer->Fire();
-    timer->Fire();
-    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
-}
-
-TEST_F(TrayIcon, AnimationWantedWhileInactiveStartsOnActivation)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
-    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
-        t.SetActive(false);
-        t.SetImages(images);
-    });
-    tray->SetAnimate(true);
-    EXPECT_EQ(timer, nullptr);
-    tray->SetActive(true);
-    ASSERT_NE(timer, nullptr);
-    EXPECT_TRUE(timer->IsActive());
-}
-
-TEST_F(TrayIcon, TheRealTimerAnimates)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
-    auto* tray = new TStTrayIcon(&form);
-    tray->SetImages(images);
-    tray->SetInterval(10);
-    tray->Loaded();
-    shell->ClearCalls();
-    tray->SetAnimate(true);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shell->CallsOf(NIM_MODIFY).size() >= 4; }, 5000));
-    tray->SetAnimate(false);
-    const std::vector<qint64> sent = SentIcons(NIM_MODIFY);
-    ASSERT_GE(sent.size(), 5u);
-    for (std::size_t i = 0; i + 1 < sent.size(); ++i)
-        EXPECT_EQ(sent[i], images[static_cast<int>(i % 3)].cacheKey()) << "frame " << i;
-    const std::size_t after = shell->Calls().size();
-    QTest::qWait(50);
-    EXPECT_EQ(shell->Calls().size(), after); // stopped
 }
 
 // ---- the mouse on the icon ----

@@ -16,8 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/TrayShellFake.h"
 #include "platform/qt/TrayShellQt.h"
+#include "tests/fakes/TrayShellFake.h"
 
 using namespace platform;
 using namespace platform::tray;

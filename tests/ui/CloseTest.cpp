@@ -20,8 +20,8 @@
 #include "controls/StTrIcon.h"
 #include "platform/Registry.h"
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/TrayShellFake.h"
 #include "tests/FileConditions.h"
+#include "tests/fakes/TrayShellFake.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
 

@@ -17,8 +17,8 @@
 #include "controls/StTrIcon.h"
 #include "platform/Registry.h"
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/TrayShellFake.h"
 #include "platform/qt/WindowMessages.h"
+#include "tests/fakes/TrayShellFake.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
 

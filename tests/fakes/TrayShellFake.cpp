@@ -1,4 +1,4 @@
-#include "platform/qt/TrayShellFake.h"
+#include "tests/fakes/TrayShellFake.h"
 
 #include <algorithm>
 
