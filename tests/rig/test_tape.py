@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""The tape in the real window: kept between runs (the window closed as the window manager closes
+it, then started again), a line re-used by a double click, and Copy Without Grouping in a
+comma-decimal locale."""
+
+import os
+
+import rig
+import rigtest
+
+DESIGN_CLIENT = (502, 269)
+TAPE = (268, 8, 226, 233)  # the tape's place in the client area at design size
+
+
+class Tape(rigtest.RigCase):
+    def tape_lines(self, desk, calc):
+        """The tape as Edit > Copy Tape puts it on the clipboard."""
+        desk.set_clipboard("rig-marker")
+        calc.keys("alt+e", "o", delay=60)
+        text = rig.wait_until(lambda: (lambda t: t if t not in (None, "rig-marker") else None)(desk.clipboard()),
+                              what="the tape on the clipboard")
+        return text.split("\r\n")
+
+    def test_kept_reused_and_copied_without_grouping(self):
+        with self.desktop() as desk:
+            desk.write_settings(KeepTape=1)
+            calc = desk.start_calc(lang="de_DE.UTF-8")
+            calc.activate()
+            calc.keys("1", "2", "3", "4", "KP_Decimal", "5")
+            calc.type("+2=")
+            self.assertEqual(calc.display(), "1.236,5")
+            calc.close_window()
+            calc.wait_exit()
+            kept = os.path.join(desk.home, ".local", "share", "quorlane", "tape.txt")
+            self.assertTrue(os.path.exists(kept))
+
+            calc = desk.start_calc(lang="de_DE.UTF-8")
+            calc.activate()
+            lines = self.tape_lines(desk, calc)
+            self.assertEqual(lines[0], "1.234,5  ")
+            self.assertTrue(lines[-1].startswith("Restarted "), lines)
+
+            # A double click on the first line puts its number into the display.
+            x, y, w, h = calc.geometry()
+            scale = w / DESIGN_CLIENT[0]
+            top = h - round(DESIGN_CLIENT[1] * scale)
+            # The tape's last lines are in view: scroll to its top first.
+            desk.xdotool("mousemove", x + round((TAPE[0] + 60) * scale), y + top + round((TAPE[1] + 10) * scale))
+            for _ in range(3):
+                desk.xdotool("click", "4")
+            desk.xdotool("click", "--repeat", "2", "--delay", "80", "1")
+            calc.activate()
+            self.assertEqual(calc.display(), "1.234,5")
+
+            desk.set_clipboard("rig-marker")
+            calc.keys("ctrl+shift+c")
+            self.assertEqual(rig.wait_until(lambda: desk.clipboard() if desk.clipboard() != "rig-marker" else None,
+                                            what="the copy"), "1234,5")
+
+
+if __name__ == "__main__":
+    rigtest.main()
