@@ -25,6 +25,8 @@ constexpr int SizeThreshold = 5;
 // then marks the window activated.
 constexpr int ActivationCount = 10000;
 constexpr int SmallestUsableExtent = 32;
+// A resize outside a drag stores the placement when no other step followed for this long.
+constexpr int PlacementSaveDelayMs = 300;
 
 bool MovedFurther(QSize a, QSize b)
 {
@@ -74,6 +76,9 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
         throw EElasticForm("A TElasticForm component already exists in " + form->objectName().toStdString());
     form_ = form;
     store_ = elastic::RegistryPlacementStore();
+    saveTimer_.setSingleShot(true);
+    saveTimer_.setInterval(PlacementSaveDelayMs);
+    connect(&saveTimer_, &QTimer::timeout, this, &TElasticForm::SaveFormStateQuietly);
 
     hook_ = platform::TWindowHook(
         form, [this](TMessage& m, const TWindowProc& previous) { FormWndProc(m, previous); });
@@ -426,7 +431,7 @@ void TElasticForm::OnSize(platform::WPARAM kind)
         lastSize_ = Outer().size();
     }
     RefocusNoted();
-    SaveFormStateQuietly();
+    SaveFormStateSoon();
     RestoreControls();
 }
 
@@ -1000,8 +1005,14 @@ void TElasticForm::SaveFormState()
     key->Close();
 }
 
+void TElasticForm::SaveFormStateSoon()
+{
+    saveTimer_.start();
+}
+
 void TElasticForm::SaveFormStateQuietly()
 {
+    saveTimer_.stop();
     try {
         SaveFormState();
     } catch (const std::exception& e) {

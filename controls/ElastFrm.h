@@ -44,6 +44,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 
 #include "controls/ElasticControls.h"
 #include "controls/ElasticPlacement.h"
@@ -226,7 +227,10 @@ private:
     void InitializeScaling();
     void FirstDisplay();
     void LoadFormState();
+    // Stores the placement now (a deferred store pending is done with it).
     void SaveFormStateQuietly();
+    // Stores it once no resize has followed for a moment.
+    void SaveFormStateSoon();
     void PrepareRecord(TFrame& frame, double scaleX, double scaleY, double fontScale);
     void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
 
@@ -321,4 +325,6 @@ private:
     bool designedMaximized_ = false;
     QPointer<QWidget> noted_;
     std::string lastError_;
+    // A resize outside a drag stores the placement once the resizing has paused, not at every step.
+    QTimer saveTimer_;
 };

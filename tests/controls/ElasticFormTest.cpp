@@ -403,6 +403,19 @@ TEST(ElasticMessages, AMoveWithoutResizingOnlySaves)
     EXPECT_GT(form->store->saves, saves);
 }
 
+TEST(ElasticMessages, ResizeStepsStoreThePlacementOnceWhenTheyPause)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const int saves = form->store->saves;
+    for (int step = 1; step <= 5; ++step)
+        ResizeOuter(*form, QSize(520 + 20 * step, 330 + 12 * step));
+    EXPECT_EQ(form->store->saves, saves); // not one file replacement per step
+    QTRY_COMPARE(form->store->saves, saves + 1);
+    QTest::qWait(400);
+    EXPECT_EQ(form->store->saves, saves + 1);
+}
+
 TEST(ElasticMessages, AUserDragEndsAfterTheQuietInterval)
 {
     auto form = MakeForm();
@@ -667,6 +680,7 @@ TEST(ElasticPlacementStore, SavesEveryValueInOrder)
     auto form = MakeForm();
     ShowActive(*form);
     ResizeOuter(*form, QSize(600, 380));
+    QTRY_VERIFY(!form->store->ValueNames(FormKey).empty()); // stored once the resizing paused
     const std::vector<std::string> expected = {
         "Total Controls",
         "Window State",
@@ -1054,10 +1068,10 @@ TEST(ElasticPlacementStore, AWriteFailureReachesTheCallerButNotTheWindow)
     ShowActive(*form);
     EXPECT_THROW(form->elastic->SaveFormState(), platform::ERegistryException);
     const int before = form->rescales;
-    ResizeOuter(*form, QSize(600, 380)); // WM_SIZE saves: the failure is absorbed
+    ResizeOuter(*form, QSize(600, 380)); // WM_SIZE saves after a pause: the failure is absorbed
     EXPECT_EQ(form->Outer().size(), QSize(600, 380));
     EXPECT_EQ(form->rescales, before + 1);
-    EXPECT_EQ(form->elastic->LastError(), std::string("Failed to create key '") + FormKey + "'");
+    QTRY_COMPARE(form->elastic->LastError(), std::string("Failed to create key '") + FormKey + "'");
 }
 
 // ---- the window's own changes: UpdateControlBounds, ResetDesignSize ----
