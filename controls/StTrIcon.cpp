@@ -29,15 +29,8 @@ void PassToApplication(std::exception_ptr error)
         QCoreApplication::instance(), [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
 }
 
-Qt::KeyboardModifiers ShiftFromKeys(WPARAM keys)
-{
-    Qt::KeyboardModifiers shift;
-    if ((keys & MK_SHIFT) != 0)
-        shift |= Qt::ShiftModifier;
-    if ((keys & MK_CONTROL) != 0)
-        shift |= Qt::ControlModifier;
-    return shift;
-}
+// The longest tool tip the area shows.
+constexpr qsizetype ToolTipLength = 63;
 
 } // namespace
 
@@ -52,9 +45,7 @@ QWidget* TStTrayIcon::CheckedOwner(QWidget* owner)
 
 TStTrayIcon::TStTrayIcon(QWidget* owner)
     : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr),
-      builtInMenu_(std::make_unique<QMenu>()), notifyWindow_([this](UINT msg, WPARAM wParam, LPARAM lParam) {
-          return IconWndProc(msg, wParam, lParam);
-      })
+      builtInMenu_(std::make_unique<QMenu>())
 {
     theInstance = this;
     builtInMenu_->setObjectName(QStringLiteral("StTrayIconMenu"));
@@ -110,14 +101,14 @@ void TStTrayIcon::SetHint(const QString& value)
     if (value == hint_)
         return;
     hint_ = value;
-    if (showHint_ && added_ && !SendRecord(NIM_MODIFY))
+    if (showHint_ && added_ && !Send(false))
         throw EStTrayIconError(stcodes::TrayError);
 }
 
 void TStTrayIcon::SetShowHint(bool value)
 {
     showHint_ = value;
-    if (added_ && !SendRecord(NIM_MODIFY))
+    if (added_ && !Send(false))
         throw EStTrayIconError(stcodes::TrayError);
 }
 
@@ -160,7 +151,7 @@ void TStTrayIcon::AddIcon()
             FormHookWndProc(message, previous);
         });
     }
-    added_ = SendRecord(NIM_ADD);
+    added_ = Send(true);
     if (!added_)
         throw EStTrayIconError(stcodes::TrayAddError);
     UpdateShownState();
@@ -170,15 +161,15 @@ void TStTrayIcon::RemoveIcon()
 {
     if (!added_)
         return;
-    SendRecord(NIM_DELETE);
+    TrayShell().Hide();
     added_ = false;
     UpdateShownState();
 }
 
 void TStTrayIcon::UpdateIcon()
 {
-    // An icon that is not added has nothing to modify (the shell would refuse).
-    if (active_ && added_ && !SendRecord(NIM_MODIFY))
+    // An icon that is not added has nothing to change (the area would refuse).
+    if (active_ && added_ && !Send(false))
         throw EStTrayIconError(stcodes::TrayError);
 }
 
@@ -206,36 +197,38 @@ void TStTrayIcon::AreaAvailabilityChanged(bool available)
     if (destroying_)
         return;
     Guarded([&] {
-        if (available && active_ && added_ && !SendRecord(NIM_MODIFY)) {
+        if (available && active_ && added_ && !Send(false)) {
             // The area came back without the icon: add it again.
-            added_ = SendRecord(NIM_ADD);
+            added_ = Send(true);
         }
         UpdateShownState();
     });
 }
 
-bool TStTrayIcon::SendRecord(DWORD message)
+bool TStTrayIcon::Send(bool adding)
 {
-    NOTIFYICONDATA data;
-    data.hWnd = notifyWindow_.Handle();
-    data.uID = IconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | (showHint_ ? NIF_TIP : 0);
-    data.uCallbackMessage = CallbackMessage;
-    data.hIcon = IconHandle();
-    SetTip(data, hint_);
-    return Shell_NotifyIcon(message, data);
+    const QIcon icon = IconToSend();
+    const QString toolTip = showHint_ ? ToolTipFor(hint_) : QString();
+    if (!adding)
+        return TrayShell().Update(icon, toolTip);
+    return TrayShell().Show(icon, toolTip, [this](TrayActivation action) { Activated(action); });
 }
 
-HICON TStTrayIcon::IconHandle()
+QString TStTrayIcon::ToolTipFor(const QString& hint)
 {
-    QIcon icon = shownIcon_;
-    if (icon.isNull())
-        icon = QGuiApplication::windowIcon();
-    if (icon.isNull())
-        return StandardApplicationIcon();
-    if (sentIcon_.Handle() == 0 || sentIcon_.Icon().cacheKey() != icon.cacheKey())
-        sentIcon_ = TIconHandle(icon);
-    return sentIcon_.Handle();
+    QString text = hint.left(ToolTipLength);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QIcon TStTrayIcon::IconToSend() const
+{
+    if (!shownIcon_.isNull())
+        return shownIcon_;
+    if (!QGuiApplication::windowIcon().isNull())
+        return QGuiApplication::windowIcon();
+    return StandardApplicationIcon();
 }
 
 QIcon TStTrayIcon::ImageAt(int index) const
@@ -270,43 +263,27 @@ void TStTrayIcon::RestoreFromTray()
         RemoveIcon();
 }
 
-// ---- the notification window ----
+// ---- the user's actions on the icon ----
 
-LRESULT TStTrayIcon::IconWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+void TStTrayIcon::Activated(TrayActivation action)
 {
-    if (msg == CallbackMessage)
-        Guarded([&] { MouseAction(wParam, lParam); });
-    return msg == WM_QUERYENDSESSION ? 1 : 0;
-}
-
-void TStTrayIcon::MouseAction(WPARAM wParam, LPARAM mouseMessage)
-{
-    // The shell passes no key state; the keys held now stand in for it.
-    const Qt::KeyboardModifiers shift =
-        ShiftFromKeys(static_cast<WPARAM>(LoWord(static_cast<LPARAM>(wParam)))) |
-        QGuiApplication::keyboardModifiers();
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
-        emit OnClick(Qt::LeftButton, shift);
-        break;
-    case WM_RBUTTONDOWN:
-        PopupAtCursor();
-        break;
-    case WM_MBUTTONDOWN:
-        emit OnClick(Qt::MiddleButton, shift);
-        break;
-    case WM_LBUTTONDBLCLK:
-        DoubleClick(Qt::LeftButton, shift);
-        break;
-    case WM_RBUTTONDBLCLK:
-        DoubleClick(Qt::RightButton, shift);
-        break;
-    case WM_MBUTTONDBLCLK:
-        DoubleClick(Qt::MiddleButton, shift);
-        break;
-    default:
-        break;
-    }
+    Guarded([&] {
+        const Qt::KeyboardModifiers shift = QGuiApplication::keyboardModifiers();
+        switch (action) {
+        case TrayActivation::Click:
+            emit OnClick(Qt::LeftButton, shift);
+            break;
+        case TrayActivation::MiddleClick:
+            emit OnClick(Qt::MiddleButton, shift);
+            break;
+        case TrayActivation::Context:
+            PopupAtCursor();
+            break;
+        case TrayActivation::DoubleClick:
+            DoubleClick(Qt::LeftButton, shift);
+            break;
+        }
+    });
 }
 
 void TStTrayIcon::PopupAtCursor()

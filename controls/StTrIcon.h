@@ -4,10 +4,9 @@
 // on it, restores the application from it, and can turn the form's close and minimize commands into
 // hiding the form in the notification area.
 //
-// It talks to the shell through Shell_NotifyIcon with the 88-byte record (platform/qt/TrayShell.h):
-// uID 2, callback message 1791, flags NIF_MESSAGE | NIF_ICON, plus NIF_TIP while ShowHint. The
-// shell's callbacks arrive at a hidden notification window of the component. Only one component may
-// exist in the program (error 133).
+// It shows one icon in the notification area (platform/qt/TrayShell.h), with the hint as its tool
+// tip while ShowHint, and hears the user's actions on it. Only one component may exist in the
+// program (error 133).
 //
 // Life cycle: construction shows nothing. Set the properties, then call Loaded() (what loading a
 // form's stored properties ends with): an Active icon is added then. Active is true by default.
@@ -19,25 +18,24 @@
 // | Active         | true             | the icon is wanted in the notification area                   |
 // | CloseToTray    | true             | the form's close command hides the form in the area           |
 // | HideOnRestore  | false            | remove the icon when the form is restored from it             |
-// | Hint           | ""               | tool tip (the shell keeps 63 characters)                      |
+// | Hint           | ""               | tool tip (63 characters kept, CR LF shown as a line break)    |
 // | Icon           | empty            | icon shown; when empty, image ImageIndex of Images            |
 // | Images         | none             | source of the icon                                            |
 // | ImageIndex     | 0                | image shown when Icon is empty                                |
 // | MinimizeToTray | false            | the form's minimize command hides the form in the area        |
 // | PopupMenu      | the built-in one | menu opened by a right press on the icon (nullptr: none)      |
-// | ShowHint       | true             | send the tool tip to the shell                                |
+// | ShowHint       | true             | show the hint as the icon's tool tip                          |
 //
 // The icon sent is the icon shown; without one the application's window icon; without that the
 // system's standard application icon.
 //
-// Errors (EStTrayIconError): 119 the shell refuses to add the icon (no notification area: Active
-// stays as it was); 121 the shell refuses a modification (hint, icon, show-hint, animation frame);
-// 133 a second component; 135 ImageIndex set on an added icon without Images.
+// Errors (EStTrayIconError): 119 the icon cannot be shown (no notification area: Active stays as it
+// was); 121 the area refuses a change of the icon shown (hint, icon, show-hint); 133 a second
+// component; 135 ImageIndex set on an added icon without Images.
 //
-// Mouse actions on the icon: a left or middle press fires OnClick; a right press pops up PopupMenu at
-// the pointer; a double click of any button fires OnDblClick with RestoreApp true and, if the
-// handler leaves it true, calls RestoreFromTray. Button releases do nothing. (On Qt the shell reports
-// left clicks, context requests, middle clicks and left double clicks only.)
+// Actions on the icon: a left or middle click fires OnClick; the context request pops up PopupMenu
+// at the pointer; a double click fires OnDblClick with RestoreApp true and, if the handler leaves it
+// true, calls RestoreFromTray. The keys held at the time give the click's shift state.
 //
 // The form hook: the first AddIcon installs a hook in the form's window-message chain
 // (platform/qt/WindowMessages.h), newest, so it sees each message before the scaler and Qt. It is
@@ -53,13 +51,13 @@
 //
 // When the icon stops being shown (RemoveIcon, Active false, the notification area gone), ShownChanged
 // is emitted and a form the hook hid is restored. When the area comes back while the icon is Active
-// and added, the icon shows there again (re-added if the shell lost it). Qt reports no such changes;
-// the shell layer looks for them (platform/qt/TrayShell.h).
+// and added, the icon shows there again (shown again if the area lost it). Qt reports no such changes;
+// platform/qt/TrayShell.h looks for them.
 //
 // The built-in menu's "&Close" asks the application to quit (Qt closes its windows first, which may
 // refuse); "&Restore" calls RestoreFromTray.
 //
-// Exceptions from handlers called by the icon, the menu, the timer or the form hook are raised again
+// Exceptions from handlers called by the icon, the menu or the form hook are raised again
 // from the event loop, where the application's error report shows them.
 
 #include <cstdint>
@@ -106,9 +104,6 @@ class TStTrayIcon : public QObject
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
 
 public:
-    static constexpr platform::UINT IconId = 2;
-    static constexpr platform::UINT CallbackMessage = 1791;
-
     // `owner` is the form (its window() is taken); nullptr gives an icon without a form. Raises 133
     // when another component exists.
     explicit TStTrayIcon(QWidget* owner);
@@ -144,7 +139,7 @@ public:
 
     // Adds the icon (nothing when added; installs the form hook first). Raises 119.
     void AddIcon();
-    // Removes the icon (the shell's answer is ignored).
+    // Removes the icon (the area's answer is ignored).
     void RemoveIcon();
     // Sends the icon shown and the hint again, when Active and added. Raises 121.
     void UpdateIcon();
@@ -152,7 +147,7 @@ public:
     // (restored from minimized once the start-up is over), and the icon removed if HideOnRestore.
     void RestoreFromTray();
 
-    // The shell took the icon.
+    // The notification area took the icon.
     bool IsAdded() const { return added_; }
     // The icon is added and a notification area exists: the form can be hidden there.
     bool IsShown() const;
@@ -160,9 +155,9 @@ public:
     QWidget* Form() const { return form_; }
     // The built-in menu ("&Close", "&Restore"), also when PopupMenu is another one.
     QMenu* BuiltInMenu() const { return builtInMenu_.get(); }
-    // The hidden window that receives the shell's callbacks.
-    platform::tray::HWND NotifyWindow() const { return notifyWindow_.Handle(); }
-    // The icon shown now (a copy of Icon, an image, or an animation frame; may be empty).
+    // The tool tip the area shows for a hint: at most 63 characters, a CR LF or a lone CR a line break.
+    static QString ToolTipFor(const QString& hint);
+    // The icon shown now (a copy of Icon or an image; may be empty).
     const QIcon& ShownIcon() const { return shownIcon_; }
     // The start-up of a form that may start minimized: 0 not seen yet, 1 shown minimized and kept in
     // the notification area, 2 seen restored (the start-up is over).
@@ -181,8 +176,7 @@ signals:
 private:
     static QWidget* CheckedOwner(QWidget* owner);
 
-    platform::LRESULT IconWndProc(platform::UINT msg, platform::WPARAM wParam, platform::LPARAM lParam);
-    void MouseAction(platform::WPARAM wParam, platform::LPARAM mouseMessage);
+    void Activated(platform::tray::TrayActivation action);
     void PopupAtCursor();
     void DoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers shift);
     void FormHookWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
@@ -191,8 +185,9 @@ private:
     void AreaAvailabilityChanged(bool available);
     void UpdateShownState();
 
-    bool SendRecord(platform::tray::DWORD message);
-    platform::tray::HICON IconHandle();
+    // Shows the icon and tool tip (adding) or sends them again; the area's answer.
+    bool Send(bool adding);
+    QIcon IconToSend() const;
     QIcon ImageAt(int index) const;
     QIcon BaseIcon() const;
     // Runs `action`, handing an exception to the application's error report.
@@ -214,8 +209,6 @@ private:
     // State.
     QPointer<QWidget> form_;
     std::unique_ptr<QMenu> builtInMenu_; // a menu needs a widget parent; this component is none
-    platform::tray::TNotifyWindow notifyWindow_;
-    platform::tray::TIconHandle sentIcon_; // the handle of the icon last put into a record
     platform::TWindowHook hook_;
     QIcon shownIcon_;
     bool added_ = false;

@@ -1,162 +1,51 @@
 #pragma once
-// The shell's notification area, as the tray icon component talks to it: Shell_NotifyIcon with the
-// 88-byte NOTIFYICONDATA record, the hidden windows that receive the shell's callback messages, the
-// icon handles that records carry, and the backend that stands for the shell.
+// The desktop's notification area, as the tray icon asks for it: one icon with a tool tip, shown,
+// changed and hidden, the user's actions on it reported back, and whether an area exists at all.
 //
-// - The record is laid out as the 32-bit shell reads it (all fields little-endian, zero-filled):
-//   cbSize 88, hWnd, uID, uFlags, uCallbackMessage, hIcon (4 bytes each), szTip (64 bytes: an 8-bit
-//   text of at most 63 characters and its terminating zero). Texts are Latin-1; a character outside
-//   it becomes '?'.
-// - hWnd names a notification window (TNotifyWindow): the shell sends it the record's callback message
-//   with wParam = uID and lParam = the mouse message (WM_LBUTTONDOWN ...), as Windows does.
-// - hIcon names an icon registered with TIconHandle, or the standard application icon.
-// - The backend (ITrayShell) is chosen for the whole process: the Qt backend (QSystemTrayIcon,
-//   TrayShellQt.h) unless a test installs another one (tests/fakes/TrayShellFake.h). Adding an icon fails
-//   when no notification area exists: QSystemTrayIcon::isSystemTrayAvailable() is false on many Linux
-//   desktops, always under Xvfb and offscreen.
-// - Qt reports no appearance or disappearance of the notification area; the Qt backend looks every
-//   AreaPollInterval and TrayShellEvents() announces a change (a fake announces it when told).
+// The backend is chosen for the whole process: QSystemTrayIcon (QtTrayShell) unless a test installs
+// another (tests/fakes/TrayShellFake.h). Showing fails while no notification area exists:
+// QSystemTrayIcon::isSystemTrayAvailable() is false on many Linux desktops, always under Xvfb and
+// offscreen. Qt reports no appearance or disappearance of the area: the Qt backend looks every
+// AreaPollInterval and TrayShellEvents() announces a change (a fake announces it when told).
 //
 // Everything runs on the GUI thread.
 
-#include <array>
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QIcon>
 #include <QObject>
 #include <QString>
-
-#include "platform/qt/WindowMessages.h"
+#include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace platform::tray {
 
-using DWORD = std::uint32_t;
-using HWND = std::uint32_t;  // a notification window (0: none)
-using HICON = std::uint32_t; // a registered icon (0: none)
-
-// Shell_NotifyIcon messages.
-inline constexpr DWORD NIM_ADD = 0;
-inline constexpr DWORD NIM_MODIFY = 1;
-inline constexpr DWORD NIM_DELETE = 2;
-
-// uFlags: which fields the shell takes.
-inline constexpr UINT NIF_MESSAGE = 1;
-inline constexpr UINT NIF_ICON = 2;
-inline constexpr UINT NIF_TIP = 4;
-
-// Mouse messages the shell passes in lParam of the callback message.
-inline constexpr LPARAM WM_LBUTTONDOWN = 0x0201;
-inline constexpr LPARAM WM_LBUTTONUP = 0x0202;
-inline constexpr LPARAM WM_LBUTTONDBLCLK = 0x0203;
-inline constexpr LPARAM WM_RBUTTONDOWN = 0x0204;
-inline constexpr LPARAM WM_RBUTTONUP = 0x0205;
-inline constexpr LPARAM WM_RBUTTONDBLCLK = 0x0206;
-inline constexpr LPARAM WM_MBUTTONDOWN = 0x0207;
-inline constexpr LPARAM WM_MBUTTONUP = 0x0208;
-inline constexpr LPARAM WM_MBUTTONDBLCLK = 0x0209;
-
-// Key and button bits of a mouse message's wParam.
-inline constexpr WPARAM MK_LBUTTON = 0x0001;
-inline constexpr WPARAM MK_RBUTTON = 0x0002;
-inline constexpr WPARAM MK_SHIFT = 0x0004;
-inline constexpr WPARAM MK_CONTROL = 0x0008;
-inline constexpr WPARAM MK_MBUTTON = 0x0010;
-
-// The session manager asks whether the session may end (answer 1: yes).
-inline constexpr UINT WM_QUERYENDSESSION = 0x0011;
-
-inline constexpr DWORD NotifyIconDataSize = 88;
-inline constexpr int TipSize = 64; // szTip, with its terminating zero
-
-struct NOTIFYICONDATA
+// What the user did on the icon. Qt reports no button releases, no right or middle double clicks
+// and no key state.
+enum class TrayActivation
 {
-    DWORD cbSize = NotifyIconDataSize;
-    HWND hWnd = 0;
-    UINT uID = 0;
-    UINT uFlags = 0;
-    UINT uCallbackMessage = 0;
-    HICON hIcon = 0;
-    std::array<char, TipSize> szTip{};
-
-    bool operator==(const NOTIFYICONDATA&) const = default;
+    Click,
+    MiddleClick,
+    Context,
+    DoubleClick
 };
 
-using NotifyIconBytes = std::array<std::uint8_t, NotifyIconDataSize>;
-
-// The record as the shell reads it.
-NotifyIconBytes ToBytes(const NOTIFYICONDATA& data);
-// And back (what a backend does with the bytes it receives).
-NOTIFYICONDATA FromBytes(const NotifyIconBytes& bytes);
-
-// Puts `text` into szTip: Latin-1, cut to 63 characters, the rest zero.
-void SetTip(NOTIFYICONDATA& data, const QString& text);
-// szTip up to its first zero (all 64 bytes when there is none).
-QString TipText(const NOTIFYICONDATA& data);
-
-// ---- notification windows ----
-
-// A hidden window that only receives messages: the shell's callbacks. Move-only; destroying it
-// unregisters the handle, after which messages to it go nowhere.
-class TNotifyWindow
-{
-public:
-    using Proc = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)>;
-
-    explicit TNotifyWindow(Proc proc);
-    ~TNotifyWindow();
-    TNotifyWindow(TNotifyWindow&& other) noexcept;
-    TNotifyWindow& operator=(TNotifyWindow&& other) noexcept;
-    TNotifyWindow(const TNotifyWindow&) = delete;
-    TNotifyWindow& operator=(const TNotifyWindow&) = delete;
-
-    HWND Handle() const { return handle_; }
-
-private:
-    HWND handle_ = 0;
-};
-
-// Calls the window's procedure and returns its result; 0 for a handle that names no window.
-LRESULT SendNotifyWindowMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-bool IsNotifyWindow(HWND window);
-
-// ---- icon handles ----
-
-// An icon registered under a handle for as long as this object lives. Move-only.
-class TIconHandle
-{
-public:
-    TIconHandle() = default;
-    explicit TIconHandle(const QIcon& icon);
-    ~TIconHandle();
-    TIconHandle(TIconHandle&& other) noexcept;
-    TIconHandle& operator=(TIconHandle&& other) noexcept;
-    TIconHandle(const TIconHandle&) = delete;
-    TIconHandle& operator=(const TIconHandle&) = delete;
-
-    HICON Handle() const { return handle_; }
-    const QIcon& Icon() const { return icon_; }
-
-private:
-    HICON handle_ = 0;
-    QIcon icon_;
-};
-
-// The system's standard application icon (a fixed handle that is always valid).
-HICON StandardApplicationIcon();
-// The icon a handle names; a null icon for 0 or an unknown handle.
-QIcon IconFromHandle(HICON icon);
-
-// ---- the shell ----
+using TrayActivated = std::function<void(TrayActivation)>;
 
 class ITrayShell
 {
 public:
     virtual ~ITrayShell() = default;
-    // One Shell_NotifyIcon call; true when the shell did it.
-    virtual bool NotifyIcon(DWORD message, const NotifyIconBytes& record) = 0;
+    // Shows the icon with its tool tip (empty: none); `activated` hears the user's actions on it.
+    // False while no notification area exists or while an icon is shown already.
+    virtual bool Show(const QIcon& icon, const QString& toolTip, TrayActivated activated) = 0;
+    // Changes the icon shown and its tool tip; false when no icon is shown.
+    virtual bool Update(const QIcon& icon, const QString& toolTip) = 0;
+    // Removes the icon; false when none was shown.
+    virtual bool Hide() = 0;
     // Whether a notification area exists now.
     virtual bool NotificationAreaAvailable() = 0;
 };
@@ -179,12 +68,17 @@ private:
     std::shared_ptr<ITrayShell> previous_;
 };
 
-bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA& data);
+// The system's generic program icon, shown where the program gives none (a tray icon without a
+// picture is invisible).
+QIcon StandardApplicationIcon();
+
+// The user's action for an activation Qt reports; nothing for one without a click.
+std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationReason reason);
 
 // How often the Qt backend looks for the notification area coming or going.
 inline constexpr std::chrono::milliseconds AreaPollInterval{2000};
 
-// Announcements of the shell, for the whole process.
+// Announcements of the notification area, for the whole process.
 class TTrayShellEvents : public QObject
 {
     Q_OBJECT
@@ -195,5 +89,35 @@ signals:
 };
 
 TTrayShellEvents& TrayShellEvents();
+
+// The notification area on Qt: one QSystemTrayIcon.
+class QtTrayShell : public QObject, public ITrayShell
+{
+    Q_OBJECT
+
+public:
+    // `available` tells whether a notification area exists (tests replace Qt's answer).
+    explicit QtTrayShell(std::function<bool()> available = &QSystemTrayIcon::isSystemTrayAvailable);
+    ~QtTrayShell() override;
+
+    bool Show(const QIcon& icon, const QString& toolTip, TrayActivated activated) override;
+    bool Update(const QIcon& icon, const QString& toolTip) override;
+    bool Hide() override;
+    bool NotificationAreaAvailable() override;
+
+    // The icon shown (nullptr: none).
+    const QSystemTrayIcon* Shown() const { return icon_.get(); }
+
+    // Looks at the notification area now, announcing a change (the poll timer does this).
+    void Poll();
+
+private:
+    std::function<bool()> available_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    TrayActivated activated_;
+    QTimer poll_;
+    bool activating_ = false; // an activation is being reported
+    bool announced_ = false;  // the state the last announcement (or the start) gave
+};
 
 } // namespace platform::tray

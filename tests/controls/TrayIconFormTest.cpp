@@ -83,7 +83,7 @@ TEST_F(TrayForm, TheCloseCommandHidesTheFormInTheArea)
     SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(tray->IsShown());
-    EXPECT_TRUE(shell->CallsOf(NIM_DELETE).empty());
+    EXPECT_TRUE(shell->CallsOf(TrayCall::Hide).empty());
     tray->RestoreFromTray();
     EXPECT_TRUE(form.isVisible());
 }
@@ -94,7 +94,7 @@ TEST_F(TrayForm, TheUsersCloseRequestHidesInsteadOfClosing)
     QSignalSpy destroyed(&form, &QObject::destroyed);
     EXPECT_FALSE(UserCloses());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(shell->Icons().size(), 1u);
+    EXPECT_TRUE(shell->Icon().has_value());
 }
 
 TEST_F(TrayForm, WhereTheCommandGoesOn)
@@ -207,7 +207,7 @@ TEST_F(TrayForm, HideOnRestoreRemovesTheIconAndTheNextCloseAddsItAgain)
     EXPECT_FALSE(UserCloses());
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(tray->IsShown());
-    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 2u);
+    EXPECT_EQ(shell->CallsOf(TrayCall::Show).size(), 2u);
 }
 
 TEST_F(TrayForm, ACloseThatCannotAddTheIconClosesWithoutAnError)
@@ -332,7 +332,7 @@ TEST(TrayLifetime, TheFormGoesFirst)
     SendWindowMessage(form, WM_SYSCOMMAND, SC_CLOSE);
     delete form;
     EXPECT_EQ(trayDestroyed.count(), 1);
-    EXPECT_TRUE(shell->Icons().empty());
+    EXPECT_TRUE(!shell->Icon().has_value());
     // No component is left behind: another one can be made.
     QWidget other;
     EXPECT_NO_THROW(TStTrayIcon next(&other));
@@ -364,6 +364,6 @@ TEST(TrayLifetime, AComponentWithoutAForm)
     tray.Loaded();
     EXPECT_TRUE(tray.IsShown());
     QSignalSpy restores(&tray, &TStTrayIcon::OnRestore);
-    shell->Mouse(WM_LBUTTONDBLCLK);
+    shell->Activate(TrayActivation::DoubleClick);
     EXPECT_EQ(restores.count(), 1);
 }

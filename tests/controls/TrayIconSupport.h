@@ -48,10 +48,10 @@ protected:
     }
 
     // The icons the calls of one kind carried, by cache key.
-    std::vector<qint64> SentIcons(platform::tray::DWORD message) const
+    std::vector<qint64> SentIcons(platform::tray::TrayCall op) const
     {
         std::vector<qint64> keys;
-        for (const auto& call : shell->CallsOf(message))
+        for (const auto& call : shell->CallsOf(op))
             keys.push_back(call.icon.cacheKey());
         return keys;
     }

@@ -1,5 +1,5 @@
-// TStTrayIcon with the fake notification area: defaults, the records it sends, the setters' rules,
-// animation, errors, the mouse on the icon and the area coming and going. The form hook's tests are
+// TStTrayIcon with the fake notification area: defaults, what it shows, the setters' rules, errors,
+// the user's actions on the icon and the area coming and going. The form hook's tests are
 // in TrayIconFormTest.cpp.
 
 #include <stdexcept>
@@ -24,30 +24,6 @@ namespace {
 
 class TrayIcon : public traytest::TrayFixture
 {};
-
-// The record as the table lays it out, written byte by byte.
-std::vector<std::uint8_t> ExpectedRecord(HWND window, UINT flags, HICON icon, const std::string& tip)
-{
-    std::vector<std::uint8_t> bytes(88, 0);
-    auto put = [&](std::size_t offset, std::uint32_t value) {
-        for (std::size_t i = 0; i < 4; ++i)
-            bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    };
-    put(0, 88);
-    put(4, window);
-    put(8, 2);
-    put(12, flags);
-    put(16, 0x6FF);
-    put(20, icon);
-    for (std::size_t i = 0; i < tip.size(); ++i)
-        bytes[24 + i] = static_cast<std::uint8_t>(tip[i]);
-    return bytes;
-}
-
-std::vector<std::uint8_t> Bytes(const TFakeTrayShell::Call& call)
-{
-    return {call.bytes.begin(), call.bytes.end()};
-}
 
 QAction* ActionNamed(QMenu& menu, const QString& text)
 {
@@ -78,7 +54,6 @@ TEST_F(TrayIcon, DefaultsAndNothingShownBeforeLoaded)
     EXPECT_EQ(tray.PopupMenu(), tray.BuiltInMenu());
     EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Close")), nullptr);
     EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Restore")), nullptr);
-    EXPECT_TRUE(IsNotifyWindow(tray.NotifyWindow()));
     EXPECT_EQ(tray.Form(), &form);
     EXPECT_TRUE(shell->Calls().empty());
     EXPECT_FALSE(tray.IsAdded());
@@ -117,9 +92,9 @@ TEST_F(TrayIcon, TheFormIsTheOwnersWindow)
     EXPECT_EQ(tray.Form(), &form);
 }
 
-// ---- records ----
+// ---- what the area shows ----
 
-TEST_F(TrayIcon, AddModifyAndDeleteSendTheRecord)
+TEST_F(TrayIcon, AddModifyAndDeleteShowTheIconAndHint)
 {
     const QIcon icon = ColourIcon(Qt::red);
     TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
@@ -129,23 +104,22 @@ TEST_F(TrayIcon, AddModifyAndDeleteSendTheRecord)
     ASSERT_TRUE(tray->IsAdded());
     ASSERT_EQ(shell->Calls().size(), 2u); // the add, and Loaded taking Icon again
     const TFakeTrayShell::Call add = shell->Calls()[0];
-    EXPECT_EQ(add.message, NIM_ADD);
+    EXPECT_EQ(add.op, TrayCall::Show);
     EXPECT_TRUE(add.result);
     EXPECT_EQ(add.icon.cacheKey(), icon.cacheKey());
-    EXPECT_EQ(Bytes(add), ExpectedRecord(tray->NotifyWindow(), 7, add.data.hIcon, "Quorlane Calculator"));
-    EXPECT_EQ(shell->Calls()[1].message, NIM_MODIFY);
+    EXPECT_EQ(add.toolTip, QStringLiteral("Quorlane Calculator"));
+    EXPECT_EQ(shell->Calls()[1].op, TrayCall::Update);
 
     tray->SetHint(QStringLiteral("Other"));
     const TFakeTrayShell::Call modify = shell->Calls().back();
-    EXPECT_EQ(modify.message, NIM_MODIFY);
-    EXPECT_EQ(Bytes(modify), ExpectedRecord(tray->NotifyWindow(), 7, modify.data.hIcon, "Other"));
+    EXPECT_EQ(modify.op, TrayCall::Update);
+    EXPECT_EQ(modify.icon.cacheKey(), icon.cacheKey());
+    EXPECT_EQ(modify.toolTip, QStringLiteral("Other"));
 
     tray->SetActive(false);
-    const TFakeTrayShell::Call remove = shell->Calls().back();
-    EXPECT_EQ(remove.message, NIM_DELETE);
-    EXPECT_EQ(Bytes(remove), ExpectedRecord(tray->NotifyWindow(), 7, remove.data.hIcon, "Other"));
+    EXPECT_EQ(shell->Calls().back().op, TrayCall::Hide);
     EXPECT_FALSE(tray->IsAdded());
-    EXPECT_TRUE(shell->Icons().empty());
+    EXPECT_TRUE(!shell->Icon().has_value());
 }
 
 TEST_F(TrayIcon, InactiveAtLoadingSendsNothing)
@@ -159,8 +133,8 @@ TEST_F(TrayIcon, InactiveAtLoadingSendsNothing)
     EXPECT_FALSE(tray->IsAdded());
     tray->SetActive(true);
     ASSERT_EQ(shell->Calls().size(), 1u);
-    EXPECT_EQ(shell->Calls()[0].message, NIM_ADD);
-    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Quorlane Calculator"));
+    EXPECT_EQ(shell->Calls()[0].op, TrayCall::Show);
+    EXPECT_EQ(shell->Calls()[0].toolTip, QStringLiteral("Quorlane Calculator"));
 }
 
 TEST_F(TrayIcon, AddingTwiceSendsOneAdd)
@@ -168,10 +142,10 @@ TEST_F(TrayIcon, AddingTwiceSendsOneAdd)
     TStTrayIcon* tray = Make();
     tray->AddIcon();
     tray->SetActive(true);
-    EXPECT_EQ(shell->CallsOf(NIM_ADD).size(), 1u);
+    EXPECT_EQ(shell->CallsOf(TrayCall::Show).size(), 1u);
     tray->RemoveIcon();
     tray->RemoveIcon();
-    EXPECT_EQ(shell->CallsOf(NIM_DELETE).size(), 1u);
+    EXPECT_EQ(shell->CallsOf(TrayCall::Hide).size(), 1u);
 }
 
 TEST_F(TrayIcon, TheSameHintSendsNothing)
@@ -182,7 +156,7 @@ TEST_F(TrayIcon, TheSameHintSendsNothing)
     EXPECT_TRUE(shell->Calls().empty());
     tray->SetHint(QStringLiteral("Sums"));
     ASSERT_EQ(shell->Calls().size(), 1u);
-    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Sums"));
+    EXPECT_EQ(shell->Calls()[0].toolTip, QStringLiteral("Sums"));
 }
 
 TEST_F(TrayIcon, WithoutShowHintTheShellGetsNoTip)
@@ -191,8 +165,8 @@ TEST_F(TrayIcon, WithoutShowHintTheShellGetsNoTip)
         t.SetShowHint(false);
         t.SetHint(QStringLiteral("Sum"));
     });
-    ASSERT_EQ(shell->CallsOf(NIM_ADD).size(), 1u);
-    EXPECT_EQ(shell->CallsOf(NIM_ADD)[0].data.uFlags, 3u);
+    ASSERT_EQ(shell->CallsOf(TrayCall::Show).size(), 1u);
+    EXPECT_EQ(shell->CallsOf(TrayCall::Show)[0].toolTip, QString());
     shell->ClearCalls();
     tray->SetHint(QStringLiteral("Other"));
     EXPECT_TRUE(shell->Calls().empty());
@@ -201,10 +175,9 @@ TEST_F(TrayIcon, WithoutShowHintTheShellGetsNoTip)
     // Switching it on sends the present hint.
     tray->SetShowHint(true);
     ASSERT_EQ(shell->Calls().size(), 1u);
-    EXPECT_EQ(shell->Calls()[0].data.uFlags, 7u);
-    EXPECT_EQ(TipText(shell->Calls()[0].data), QStringLiteral("Other"));
+    EXPECT_EQ(shell->Calls()[0].toolTip, QStringLiteral("Other"));
     tray->SetShowHint(false);
-    EXPECT_EQ(shell->Calls().back().data.uFlags, 3u);
+    EXPECT_EQ(shell->Calls().back().toolTip, QString());
 }
 
 TEST_F(TrayIcon, AHintBeforeTheIconIsAddedIsOnlyStored)
@@ -217,14 +190,21 @@ TEST_F(TrayIcon, AHintBeforeTheIconIsAddedIsOnlyStored)
 
 TEST_F(TrayIcon, LongAndMultiLineHintsAreCut)
 {
-    TStTrayIcon* tray = Make();
-    tray->SetHint(QStringLiteral("Line one\r\nLine two"));
-    EXPECT_EQ(TipText(shell->Calls().back().data), QStringLiteral("Line one\r\nLine two"));
     const QString longHint = QString(40, QLatin1Char('a')) + QString(40, QLatin1Char('b'));
-    tray->SetHint(longHint);
-    EXPECT_EQ(tray->Hint(), longHint); // the property keeps it whole
-    EXPECT_EQ(TipText(shell->Calls().back().data), longHint.left(63));
-    EXPECT_EQ(shell->Calls().back().bytes[24 + 63], 0);
+    const std::vector<std::pair<QString, QString>> cases{
+        {QStringLiteral("one"), QStringLiteral("one")},
+        {QStringLiteral("Line one\r\nLine two"), QStringLiteral("Line one\nLine two")},
+        {QStringLiteral("a\rb\nc"), QStringLiteral("a\nb\nc")},
+        {QStringLiteral("a\r\n\r\nb\r"), QStringLiteral("a\n\nb\n")},
+        {QStringLiteral("Summe \u20ac"), QStringLiteral("Summe \u20ac")},
+        {longHint, longHint.left(63)},
+    };
+    TStTrayIcon* tray = Make();
+    for (const auto& [hint, expected] : cases) {
+        tray->SetHint(hint);
+        EXPECT_EQ(tray->Hint(), hint); // the property keeps it whole
+        EXPECT_EQ(shell->Calls().back().toolTip, expected) << hint.toStdString();
+    }
 }
 
 // ---- the icon sent ----
@@ -239,8 +219,9 @@ TEST_F(TrayIcon, TheIconSentFallsBackToTheApplicationsThenTheStandardIcon)
 
     QApplication::setWindowIcon(QIcon());
     tray->UpdateIcon();
-    EXPECT_EQ(shell->Calls().back().data.hIcon, StandardApplicationIcon());
     EXPECT_FALSE(shell->Calls().back().icon.isNull());
+    EXPECT_EQ(shell->Calls().back().icon.pixmap(16).toImage(),
+              StandardApplicationIcon().pixmap(16).toImage());
 
     const QIcon own = ColourIcon(Qt::red);
     tray->SetIcon(own);
@@ -255,9 +236,9 @@ TEST_F(TrayIcon, ImagesGiveTheIconWhenIconIsEmpty)
     TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetImageIndex(1); });
     shell->ClearCalls();
     tray->SetImages(images);
-    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey()}));
+    EXPECT_EQ(SentIcons(TrayCall::Update), (std::vector<qint64>{images[1].cacheKey()}));
     tray->SetImageIndex(2);
-    EXPECT_EQ(SentIcons(NIM_MODIFY), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
+    EXPECT_EQ(SentIcons(TrayCall::Update), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
     // An icon of its own wins over the images...
     const QIcon own = ColourIcon(Qt::yellow);
     tray->SetIcon(own);
@@ -274,7 +255,7 @@ TEST_F(TrayIcon, ImagesGiveTheIconAtLoading)
         t.SetImageIndex(1);
         t.SetImages(images);
     });
-    EXPECT_EQ(SentIcons(NIM_ADD), (std::vector<qint64>{images[1].cacheKey()}));
+    EXPECT_EQ(SentIcons(TrayCall::Show), (std::vector<qint64>{images[1].cacheKey()}));
     EXPECT_EQ(tray->ShownIcon().cacheKey(), images[1].cacheKey());
 }
 
@@ -298,7 +279,7 @@ TEST_F(TrayIcon, ImageIndexWithoutImagesRaises135OnAnAddedIcon)
 TEST_F(TrayIcon, ARefusedAddRaises119AndLeavesActive)
 {
     TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
-    shell->failAdd = true;
+    shell->failShow = true;
     try {
         tray->SetActive(true);
         FAIL() << "no error";
@@ -309,7 +290,7 @@ TEST_F(TrayIcon, ARefusedAddRaises119AndLeavesActive)
     EXPECT_FALSE(tray->Active());
     EXPECT_FALSE(tray->IsAdded());
     EXPECT_FALSE(tray->IsShown());
-    shell->failAdd = false;
+    shell->failShow = false;
     tray->SetActive(true);
     EXPECT_TRUE(tray->IsShown());
 }
@@ -321,13 +302,13 @@ TEST_F(TrayIcon, NoNotificationAreaRaises119)
     auto* tray = form.findChild<TStTrayIcon*>();
     ASSERT_NE(tray, nullptr);
     EXPECT_FALSE(tray->IsAdded());
-    EXPECT_TRUE(shell->Icons().empty());
+    EXPECT_TRUE(!shell->Icon().has_value());
 }
 
 TEST_F(TrayIcon, ARefusedModifyRaises121)
 {
     TStTrayIcon* tray = Make();
-    shell->failModify = true;
+    shell->failUpdate = true;
     const std::vector<std::pair<const char*, std::function<void()>>> setters{
         {"Hint", [&] { tray->SetHint(QStringLiteral("x")); }},
         {"ShowHint", [&] { tray->SetShowHint(false); }},
@@ -351,43 +332,26 @@ TEST_F(TrayIcon, ARefusedModifyRaises121)
 TEST_F(TrayIcon, ARefusedDeleteIsIgnored)
 {
     TStTrayIcon* tray = Make();
-    shell->failDelete = true;
+    shell->failHide = true;
     EXPECT_NO_THROW(tray->SetActive(false));
     EXPECT_FALSE(tray->IsAdded());
     EXPECT_FALSE(tray->Active());
 }
 
-// ---- the mouse on the icon ----
+// ---- the user's actions on the icon ----
 
-TEST_F(TrayIcon, LeftAndMiddlePressesClick)
+TEST_F(TrayIcon, LeftAndMiddleClicksClick)
 {
     TStTrayIcon* tray = Make();
     QSignalSpy clicks(tray, &TStTrayIcon::OnClick);
-    EXPECT_EQ(shell->Mouse(WM_LBUTTONDOWN), 0);
-    EXPECT_EQ(shell->Mouse(WM_LBUTTONUP), 0);
-    EXPECT_EQ(shell->Mouse(WM_MBUTTONDOWN), 0);
-    EXPECT_EQ(shell->Mouse(WM_MBUTTONUP), 0);
-    EXPECT_EQ(shell->Mouse(WM_RBUTTONUP), 0);
+    shell->Activate(TrayActivation::Click);
+    shell->Activate(TrayActivation::MiddleClick);
     ASSERT_EQ(clicks.count(), 2);
     EXPECT_EQ(clicks.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
     EXPECT_EQ(clicks.at(1).at(0).value<Qt::MouseButton>(), Qt::MiddleButton);
 }
 
-TEST_F(TrayIcon, OnlyTheCallbackMessageCountsAndEndingTheSessionIsAllowed)
-{
-    TStTrayIcon* tray = Make();
-    QSignalSpy clicks(tray, &TStTrayIcon::OnClick);
-    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), 1790, 2, WM_LBUTTONDOWN), 0);
-    EXPECT_EQ(clicks.count(), 0);
-    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), WM_QUERYENDSESSION, 0, 0), 1);
-    EXPECT_EQ(SendNotifyWindowMessage(tray->NotifyWindow(), 1791, MK_SHIFT | MK_CONTROL, WM_LBUTTONDOWN), 0);
-    ASSERT_EQ(clicks.count(), 1);
-    const auto shift = clicks.at(0).at(1).value<Qt::KeyboardModifiers>();
-    EXPECT_TRUE(shift.testFlag(Qt::ShiftModifier));
-    EXPECT_TRUE(shift.testFlag(Qt::ControlModifier));
-}
-
-TEST_F(TrayIcon, ARightPressPopsUpTheMenu)
+TEST_F(TrayIcon, TheContextRequestPopsUpTheMenu)
 {
     TStTrayIcon* tray = Make();
     QMenu menu;
@@ -395,25 +359,22 @@ TEST_F(TrayIcon, ARightPressPopsUpTheMenu)
     tray->SetPopupMenu(&menu);
     QSignalSpy shown(&menu, &QMenu::aboutToShow);
     QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
-    shell->Mouse(WM_RBUTTONDOWN);
+    shell->Activate(TrayActivation::Context);
     EXPECT_EQ(shown.count(), 1);
     EXPECT_TRUE(menu.isVisible());
     EXPECT_EQ(builtIn.count(), 0);
     menu.close();
-    // The release does nothing.
-    shell->Mouse(WM_RBUTTONUP);
-    EXPECT_EQ(shown.count(), 1);
 }
 
 TEST_F(TrayIcon, TheBuiltInMenuPopsUpByDefaultAndNoMenuMeansNone)
 {
     TStTrayIcon* tray = Make();
     QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
-    shell->Mouse(WM_RBUTTONDOWN);
+    shell->Activate(TrayActivation::Context);
     EXPECT_EQ(builtIn.count(), 1);
     tray->BuiltInMenu()->close();
     tray->SetPopupMenu(nullptr);
-    shell->Mouse(WM_RBUTTONDOWN);
+    shell->Activate(TrayActivation::Context);
     EXPECT_EQ(builtIn.count(), 1);
 }
 
@@ -424,25 +385,14 @@ TEST_F(TrayIcon, ADestroyedMenuIsNoLongerThePopupMenu)
     tray->SetPopupMenu(menu);
     delete menu;
     EXPECT_EQ(tray->PopupMenu(), nullptr);
-    EXPECT_NO_THROW(shell->Mouse(WM_RBUTTONDOWN));
+    EXPECT_NO_THROW(shell->Activate(TrayActivation::Context));
 }
 
 TEST_F(TrayIcon, ADoubleClickRestoresUnlessTheHandlerSaysNo)
 {
-    struct Case
-    {
-        LPARAM message;
-        Qt::MouseButton button;
-        bool restoreApp;
-    };
-    const std::vector<Case> cases{
-        {WM_LBUTTONDBLCLK, Qt::LeftButton, true},   {WM_RBUTTONDBLCLK, Qt::RightButton, true},
-        {WM_MBUTTONDBLCLK, Qt::MiddleButton, true}, {WM_LBUTTONDBLCLK, Qt::LeftButton, false},
-        {WM_RBUTTONDBLCLK, Qt::RightButton, false}, {WM_MBUTTONDBLCLK, Qt::MiddleButton, false},
-    };
     TStTrayIcon* tray = Make();
     QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
-    for (const Case& c : cases) {
+    for (const bool leaveRestore : {true, false}) {
         form.hide();
         restores.clear();
         std::vector<Qt::MouseButton> buttons;
@@ -450,26 +400,14 @@ TEST_F(TrayIcon, ADoubleClickRestoresUnlessTheHandlerSaysNo)
         tray->SetOnDblClick([&](Qt::MouseButton button, Qt::KeyboardModifiers, bool& restoreApp) {
             buttons.push_back(button);
             entered = restoreApp;
-            restoreApp = c.restoreApp;
+            restoreApp = leaveRestore;
         });
-        shell->Mouse(c.message);
-        EXPECT_EQ(buttons, std::vector<Qt::MouseButton>{c.button});
+        shell->Activate(TrayActivation::DoubleClick);
+        EXPECT_EQ(buttons, std::vector<Qt::MouseButton>{Qt::LeftButton});
         EXPECT_TRUE(entered);
-        EXPECT_EQ(restores.count(), c.restoreApp ? 1 : 0);
-        EXPECT_EQ(form.isVisible(), c.restoreApp);
+        EXPECT_EQ(restores.count(), leaveRestore ? 1 : 0);
+        EXPECT_EQ(form.isVisible(), leaveRestore);
     }
-}
-
-TEST_F(TrayIcon, ARightDoubleClickFirstOpensTheMenu)
-{
-    TStTrayIcon* tray = Make();
-    std::vector<int> order;
-    QObject::connect(tray->BuiltInMenu(), &QMenu::aboutToShow, [&] { order.push_back(1); });
-    QObject::connect(tray, &TStTrayIcon::OnRestore, [&] { order.push_back(2); });
-    for (const LPARAM message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_RBUTTONUP})
-        shell->Mouse(message);
-    EXPECT_EQ(order, (std::vector<int>{1, 2}));
-    tray->BuiltInMenu()->close();
 }
 
 TEST_F(TrayIcon, TheBuiltInRestoreItemRestores)
@@ -498,7 +436,7 @@ TEST_F(TrayIcon, AnErrorInAHandlerGoesToTheApplication)
 {
     TStTrayIcon* tray = Make();
     QObject::connect(tray, &TStTrayIcon::OnClick, [] { throw std::runtime_error("handler failed"); });
-    EXPECT_EQ(shell->Mouse(WM_LBUTTONDOWN), 0); // the shell's call comes back
+    shell->Activate(TrayActivation::Click); // the area's call comes back
     try {
         QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
         FAIL() << "the error was lost";
@@ -521,7 +459,7 @@ TEST_F(TrayIcon, TheIconFollowsTheNotificationArea)
     shell->SetAvailable(true);
     EXPECT_TRUE(tray->IsShown());
     ASSERT_EQ(shell->Calls().size(), 1u);
-    EXPECT_EQ(shell->Calls()[0].message, NIM_MODIFY);
+    EXPECT_EQ(shell->Calls()[0].op, TrayCall::Update);
     ASSERT_EQ(shownChanged.count(), 2);
     EXPECT_FALSE(shownChanged.at(0).at(0).toBool());
     EXPECT_TRUE(shownChanged.at(1).at(0).toBool());
@@ -531,16 +469,16 @@ TEST_F(TrayIcon, AnAreaThatLostTheIconGetsItAgain)
 {
     TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHint(QStringLiteral("Sum")); });
     shell->SetAvailable(false);
-    shell->DropIcons();
+    shell->DropIcon();
     shell->ClearCalls();
     shell->SetAvailable(true);
     ASSERT_EQ(shell->Calls().size(), 2u);
-    EXPECT_EQ(shell->Calls()[0].message, NIM_MODIFY);
+    EXPECT_EQ(shell->Calls()[0].op, TrayCall::Update);
     EXPECT_FALSE(shell->Calls()[0].result);
-    EXPECT_EQ(shell->Calls()[1].message, NIM_ADD);
+    EXPECT_EQ(shell->Calls()[1].op, TrayCall::Show);
     EXPECT_TRUE(shell->Calls()[1].result);
     EXPECT_TRUE(tray->IsShown());
-    EXPECT_EQ(shell->Icons().size(), 1u);
+    EXPECT_TRUE(shell->Icon().has_value());
 }
 
 TEST_F(TrayIcon, AnInactiveIconIgnoresTheArea)
@@ -569,14 +507,12 @@ TEST_F(TrayIcon, ShownChangedReportsAddAndRemove)
 TEST_F(TrayIcon, DestroyingTheComponentRemovesTheIconQuietly)
 {
     TStTrayIcon* tray = Make();
-    const HWND window = tray->NotifyWindow();
     bool changed = false;
     QObject::connect(tray, &TStTrayIcon::ShownChanged, [&] { changed = true; });
     delete tray;
-    EXPECT_EQ(shell->Calls().back().message, NIM_DELETE);
-    EXPECT_TRUE(shell->Icons().empty());
+    EXPECT_EQ(shell->Calls().back().op, TrayCall::Hide);
+    EXPECT_TRUE(!shell->Icon().has_value());
     EXPECT_FALSE(changed);
-    EXPECT_FALSE(IsNotifyWindow(window));
 }
 
 TEST_F(TrayIcon, DestroyingAnIconNeverAddedSendsNothing)

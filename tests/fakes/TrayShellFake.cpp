@@ -1,43 +1,40 @@
 #include "tests/fakes/TrayShellFake.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform::tray {
 
-bool TFakeTrayShell::NotifyIcon(DWORD message, const NotifyIconBytes& record)
+bool TFakeTrayShell::Record(TrayCall op, const QIcon& icon, const QString& toolTip, bool result)
 {
-    Call call;
-    call.message = message;
-    call.bytes = record;
-    call.data = FromBytes(record);
-    call.icon = IconFromHandle(call.data.hIcon);
+    calls_.push_back({op, icon, toolTip, result});
+    return result;
+}
 
-    const auto same = [&](const NOTIFYICONDATA& icon) {
-        return icon.hWnd == call.data.hWnd && icon.uID == call.data.uID;
-    };
-    const auto it = std::find_if(icons_.begin(), icons_.end(), same);
-    const bool wellFormed = call.data.cbSize == NotifyIconDataSize;
-    switch (message) {
-    case NIM_ADD:
-        call.result = wellFormed && available_ && !failAdd && it == icons_.end();
-        if (call.result)
-            icons_.push_back(call.data);
-        break;
-    case NIM_MODIFY:
-        call.result = wellFormed && !failModify && it != icons_.end();
-        if (call.result)
-            *it = call.data;
-        break;
-    case NIM_DELETE:
-        call.result = wellFormed && !failDelete && it != icons_.end();
-        if (call.result)
-            icons_.erase(it);
-        break;
-    default:
-        break;
+bool TFakeTrayShell::Show(const QIcon& icon, const QString& toolTip, TrayActivated activated)
+{
+    const bool result = available_ && !failShow && !shown_.has_value();
+    if (result) {
+        shown_ = Shown{icon, toolTip};
+        activated_ = std::move(activated);
     }
-    calls_.push_back(call);
-    return call.result;
+    return Record(TrayCall::Show, icon, toolTip, result);
+}
+
+bool TFakeTrayShell::Update(const QIcon& icon, const QString& toolTip)
+{
+    const bool result = !failUpdate && shown_.has_value();
+    if (result)
+        shown_ = Shown{icon, toolTip};
+    return Record(TrayCall::Update, icon, toolTip, result);
+}
+
+bool TFakeTrayShell::Hide()
+{
+    const bool result = !failHide && shown_.has_value();
+    if (result)
+        shown_.reset();
+    return Record(TrayCall::Hide, {}, {}, result);
 }
 
 void TFakeTrayShell::SetAvailable(bool available)
@@ -48,28 +45,20 @@ void TFakeTrayShell::SetAvailable(bool available)
     emit TrayShellEvents().AvailabilityChanged(available);
 }
 
-std::vector<TFakeTrayShell::Call> TFakeTrayShell::CallsOf(DWORD message) const
+std::vector<TFakeTrayShell::Call> TFakeTrayShell::CallsOf(TrayCall op) const
 {
     std::vector<Call> result;
     std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(result),
-                 [message](const Call& call) { return call.message == message; });
+                 [op](const Call& call) { return call.op == op; });
     return result;
 }
 
-std::optional<NOTIFYICONDATA> TFakeTrayShell::IconOf(HWND window, UINT id) const
+void TFakeTrayShell::Activate(TrayActivation action)
 {
-    const auto it = std::find_if(icons_.begin(), icons_.end(), [&](const NOTIFYICONDATA& icon) {
-        return icon.hWnd == window && icon.uID == id;
-    });
-    return it == icons_.end() ? std::nullopt : std::optional<NOTIFYICONDATA>(*it);
-}
-
-LRESULT TFakeTrayShell::Mouse(LPARAM mouseMessage)
-{
-    if (icons_.empty())
-        return 0;
-    const NOTIFYICONDATA icon = icons_.back();
-    return SendNotifyWindowMessage(icon.hWnd, icon.uCallbackMessage, icon.uID, mouseMessage);
+    if (shown_.has_value() && activated_) {
+        const TrayActivated handler = activated_; // the handler may hide the icon
+        handler(action);
+    }
 }
 
 } // namespace platform::tray

@@ -1,64 +1,79 @@
 #pragma once
-// A notification area for tests: records every Shell_NotifyIcon call with its record bytes, keeps
-// the icons it was given, can be told to refuse calls, to have no notification area, or to lose its
-// icons (as when the desktop's panel restarts), and plays the shell's part of a mouse action on an
-// icon. Install it with ScopedTrayShell.
+// A notification area for tests: records every call with the icon and tool tip it carried, can be
+// told to refuse calls, to have no notification area, or to lose its icon (as when the desktop's
+// panel restarts), and plays the user's part of an action on the icon. Install it with
+// ScopedTrayShell.
 //
-// Adding fails while no area exists, when told to fail, or for an icon already added; modifying and
-// deleting fail when told to or for an icon not added.
+// Showing fails while no area exists, when told to fail, or while an icon is shown; updating and
+// hiding fail when told to or while no icon is shown.
 
 #include <optional>
 #include <vector>
 
 #include <QIcon>
+#include <QString>
 
 #include "platform/qt/TrayShell.h"
 
 namespace platform::tray {
+
+enum class TrayCall
+{
+    Show,
+    Update,
+    Hide
+};
 
 class TFakeTrayShell : public ITrayShell
 {
 public:
     struct Call
     {
-        DWORD message = 0;
-        NotifyIconBytes bytes{};
-        NOTIFYICONDATA data; // the bytes read back
-        QIcon icon;          // what hIcon named at the time of the call
+        TrayCall op = TrayCall::Show;
+        QIcon icon;
+        QString toolTip;
         bool result = false;
     };
+    struct Shown
+    {
+        QIcon icon;
+        QString toolTip;
+    };
 
-    bool NotifyIcon(DWORD message, const NotifyIconBytes& record) override;
+    bool Show(const QIcon& icon, const QString& toolTip, TrayActivated activated) override;
+    bool Update(const QIcon& icon, const QString& toolTip) override;
+    bool Hide() override;
     bool NotificationAreaAvailable() override { return available_; }
 
     // The area comes or goes; a change is announced through TrayShellEvents().
     void SetAvailable(bool available);
-    // The area was recreated: every icon is gone (nothing is announced).
-    void DropIcons() { icons_.clear(); }
+    // The area was recreated: the icon is gone (nothing is announced).
+    void DropIcon() { shown_.reset(); }
 
     // Every call so far, oldest first.
     const std::vector<Call>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
-    // The calls with one message.
-    std::vector<Call> CallsOf(DWORD message) const;
+    // The calls of one kind.
+    std::vector<Call> CallsOf(TrayCall op) const;
 
-    // The icons shown now, with the record that last set each.
-    const std::vector<NOTIFYICONDATA>& Icons() const { return icons_; }
-    std::optional<NOTIFYICONDATA> IconOf(HWND window, UINT id) const;
+    // The icon shown now.
+    const std::optional<Shown>& Icon() const { return shown_; }
 
-    // The shell's answer to the next calls of each kind.
-    bool failAdd = false;
-    bool failModify = false;
-    bool failDelete = false;
+    // The area's answer to the next calls of each kind.
+    bool failShow = false;
+    bool failUpdate = false;
+    bool failHide = false;
 
-    // The shell's part of a mouse action: sends the callback message of the icon added last (wParam
-    // uID, lParam the mouse message) and returns the window's answer; 0 without an icon.
-    LRESULT Mouse(LPARAM mouseMessage);
+    // The user's action on the icon shown (nothing without one).
+    void Activate(TrayActivation action);
 
 private:
+    bool Record(TrayCall op, const QIcon& icon, const QString& toolTip, bool result);
+
     bool available_ = true;
     std::vector<Call> calls_;
-    std::vector<NOTIFYICONDATA> icons_;
+    std::optional<Shown> shown_;
+    TrayActivated activated_;
 };
 
 } // namespace platform::tray

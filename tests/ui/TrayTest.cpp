@@ -151,7 +151,7 @@ TEST_F(Tray, ANotificationAreaStartingLateShowsTheIconAndAClickRestores)
         // Closing hides in the tray from now on; a single left click brings the window back.
         platform::SendWindowMessage(&w, platform::WM_SYSCOMMAND, platform::SC_CLOSE);
         EXPECT_FALSE(w.isVisible());
-        shell->Mouse(platform::tray::WM_LBUTTONDOWN);
+        shell->Activate(platform::tray::TrayActivation::Click);
         EXPECT_TRUE(w.isVisible());
         EXPECT_TRUE(w.close());
     }
