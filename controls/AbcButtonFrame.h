@@ -18,5 +18,5 @@ enum class TabcFrameLook : std::uint8_t
 };
 
 // Draws the frame of `style` in `look` along the border of `rect` and returns the rectangle inside the
-// frame, where glyph and caption go. Light grey in the two-colour frames is RGB(222, 222, 222).
+// frame, where the caption goes. Light grey in the two-colour frames is RGB(222, 222, 222).
 QRect DrawButtonFrame(QPainter& painter, const QRect& rect, TabcButtonStyle style, TabcFrameLook look);

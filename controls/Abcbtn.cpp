@@ -8,9 +8,11 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QShortcut>
 #include <QStyle>
 
+#include "controls/AbcButtonCaption.h"
 #include "controls/AbcButtonFrame.h"
 
 namespace {
@@ -99,9 +101,6 @@ TabcCustomPicSpeedBtn::TabcCustomPicSpeedBtn(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
     resize(NewButtonSize);
 
-    glyph_.SetFaceColor(color_);
-    glyph_.SetTransparentColor(transparentColor_);
-
     accelerator_ = new QShortcut(this);
     accelerator_->setContext(Qt::WindowShortcut);
     connect(accelerator_, &QShortcut::activated, this, &TabcCustomPicSpeedBtn::AcceleratorActivated);
@@ -188,12 +187,10 @@ void TabcCustomPicSpeedBtn::SetColor(TColor value)
         return;
     }
     color_ = value;
-    glyph_.SetFaceColor(value);
     pattern_.reset();
     if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_) {
         state_ = TPicButtonState::Up;
     }
-    UpdateOpacity();
     Invalidate();
 }
 
@@ -248,135 +245,8 @@ void TabcCustomPicSpeedBtn::SetTextStyle(TabcTextStyle value)
     }
 }
 
-// --- Glyph -----------------------------------------------------------------------------------------
-
-void TabcCustomPicSpeedBtn::SetLayout(TabcButtonLayout value)
-{
-    if (layout_ != value) {
-        layout_ = value;
-        UpdateOpacity();
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetMargin(int value)
-{
-    if (value >= -1 && margin_ != value) {
-        margin_ = value;
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetSpacing(int value)
-{
-    if (spacing_ != value) {
-        spacing_ = value;
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetPicture(const QPixmap& value)
-{
-    if (picture_.cacheKey() == value.cacheKey()) {
-        return;
-    }
-    picture_ = value;
-    UpdateGlyphSource();
-}
-
-void TabcCustomPicSpeedBtn::SetNumGlyphs(TabcNumGlyphs value)
-{
-    if (value >= MinNumGlyphs && value <= MaxNumGlyphs && numGlyphs_ != value) {
-        numGlyphs_ = value;
-        glyph_.SetNumGlyphs(value);
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetPictureHighlight(TabcGlyphHighlight value)
-{
-    if (pictureHighlight_ != value) {
-        pictureHighlight_ = value;
-        glyph_.SetHighlight(value);
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetTransparentColor(TColor value)
-{
-    if (transparentColor_ != value) {
-        transparentColor_ = value;
-        glyph_.SetTransparentColor(value);
-        UpdateOpacity();
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetImages(TabcImageList value)
-{
-    images_ = std::move(value);
-    UpdateGlyphSource();
-}
-
-void TabcCustomPicSpeedBtn::SetImageIndex(int value)
-{
-    if (imageIndex_ != value) {
-        imageIndex_ = value;
-        UpdateGlyphSource();
-    }
-}
-
-void TabcCustomPicSpeedBtn::UpdateGlyphSource()
-{
-    const bool fromList = imageIndex_ >= 0 && imageIndex_ < static_cast<int>(images_.size());
-    glyph_.SetPicture(fromList ? images_[static_cast<std::size_t>(imageIndex_)] : picture_);
-    UpdateOpacity();
-    Invalidate();
-}
-
-// --- Sounds and cancel events ----------------------------------------------------------------------
-
-void TabcCustomPicSpeedBtn::SetSoundList(std::shared_ptr<TabcCustomWaveList> value)
-{
-    soundList_ = std::move(value);
-}
-
-void TabcCustomPicSpeedBtn::SetSoundDown(int value)
-{
-    soundDown_ = value;
-}
-
-void TabcCustomPicSpeedBtn::SetSoundOver(int value)
-{
-    soundOver_ = value;
-}
-
-void TabcCustomPicSpeedBtn::PlaySound(int index) const
-{
-    if (soundList_ && index >= 0) {
-        soundList_->Play(index);
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetBeforeClick(TabcCancelEvent handler)
-{
-    beforeClick_ = std::move(handler);
-}
-
-void TabcCustomPicSpeedBtn::SetBeforeMouseDown(TabcMouseCancelEvent handler)
-{
-    beforeMouseDown_ = std::move(handler);
-}
-
 void TabcCustomPicSpeedBtn::Click()
 {
-    if (beforeClick_) {
-        bool cancel = false;
-        beforeClick_(cancel);
-        if (cancel) {
-            return;
-        }
-    }
     emit OnClick();
 }
 
@@ -384,42 +254,24 @@ void TabcCustomPicSpeedBtn::Click()
 
 void TabcCustomPicSpeedBtn::mousePressEvent(QMouseEvent* event)
 {
-    HandlePress(event->button(), event->modifiers(), event->position().toPoint());
+    HandlePress(event->button());
 }
 
 void TabcCustomPicSpeedBtn::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt delivers the second press of a double click as this event only: it is a press as well, so
     // two quick clicks give two clicks.
-    const QPointer<TabcCustomPicSpeedBtn> self(this);
-    HandlePress(event->button(), event->modifiers(), event->position().toPoint());
-    if (self && !pressCancelled_ && down_) {
-        emit OnDblClick();
-    }
+    HandlePress(event->button());
 }
 
-void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos)
+void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button)
 {
-    // A cancelled press whose release went elsewhere (a dialog opened by the cancel handler took it)
-    // must not swallow the release of this new press.
-    pressCancelled_ = false;
-    if (beforeMouseDown_) {
-        bool cancel = false;
-        beforeMouseDown_(button, cancel, pos.x(), pos.y(), shift);
-        if (cancel) {
-            pressCancelled_ = true;
-            return;
-        }
-    }
-    const QPointer<TabcCustomPicSpeedBtn> self(this);
-    emit OnMouseDown(button, shift, pos.x(), pos.y());
-    if (!self || button != Qt::LeftButton || !isEnabled()) {
+    if (button != Qt::LeftButton || !isEnabled()) {
         return;
     }
     if (!down_) {
         state_ = TPicButtonState::Pressed;
         Invalidate();
-        PlaySound(soundDown_);
     }
     tracking_ = true;
 }
@@ -427,11 +279,6 @@ void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button, Qt::KeyboardModi
 void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    const QPointer<TabcCustomPicSpeedBtn> self(this);
-    emit OnMouseMove(event->modifiers(), pos.x(), pos.y());
-    if (!self) {
-        return;
-    }
     if (tracking_) {
         const bool inside = rect().contains(pos);
         const TPicButtonState wanted = down_    ? TPicButtonState::Latched
@@ -452,20 +299,12 @@ void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
 
 void TabcCustomPicSpeedBtn::mouseReleaseEvent(QMouseEvent* event)
 {
-    HandleRelease(event->button(), event->modifiers(), event->position().toPoint(),
-                  event->globalPosition().toPoint());
+    HandleRelease(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
-void TabcCustomPicSpeedBtn::HandleRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos,
-                                          QPoint globalPos)
+void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
 {
-    if (pressCancelled_) {
-        pressCancelled_ = false;
-        return;
-    }
-    const QPointer<TabcCustomPicSpeedBtn> self(this);
-    emit OnMouseUp(button, shift, pos.x(), pos.y());
-    if (!self || !tracking_) {
+    if (!tracking_) {
         return;
     }
     tracking_ = false;
@@ -481,6 +320,7 @@ void TabcCustomPicSpeedBtn::HandleRelease(Qt::MouseButton button, Qt::KeyboardMo
         state_ = TPicButtonState::Latched;
     }
     if (inside) {
+        const QPointer<TabcCustomPicSpeedBtn> self(this);
         Click();
         if (!self) {
             return;
@@ -518,8 +358,6 @@ void TabcCustomPicSpeedBtn::MouseEnter()
     if (IsHoverSensitive()) {
         Invalidate();
     }
-    PlaySound(soundOver_);
-    emit OnMouseEnter();
 }
 
 void TabcCustomPicSpeedBtn::MouseLeave()
@@ -534,12 +372,11 @@ void TabcCustomPicSpeedBtn::MouseLeave()
     if (IsHoverSensitive()) {
         Invalidate();
     }
-    emit OnMouseLeave();
 }
 
 bool TabcCustomPicSpeedBtn::IsHoverSensitive() const
 {
-    return popup_ || pictureHighlight_ != TabcGlyphHighlight::aghNormal || IsHoverSensitiveStyle(style_);
+    return popup_ || IsHoverSensitiveStyle(style_);
 }
 
 bool TabcCustomPicSpeedBtn::MouseCaptured() const
@@ -566,11 +403,8 @@ void TabcCustomPicSpeedBtn::AcceleratorActivated()
         return;
     }
     // A left press and release at the top-left corner, as if the user clicked there.
-    const QPointer<TabcCustomPicSpeedBtn> self(this);
-    HandlePress(Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
-    if (self) {
-        HandleRelease(Qt::LeftButton, Qt::NoModifier, QPoint(0, 0), QCursor::pos());
-    }
+    HandlePress(Qt::LeftButton);
+    HandleRelease(QPoint(0, 0), QCursor::pos());
 }
 
 // --- Painting --------------------------------------------------------------------------------------
@@ -578,17 +412,6 @@ void TabcCustomPicSpeedBtn::AcceleratorActivated()
 void TabcCustomPicSpeedBtn::Invalidate()
 {
     update();
-}
-
-bool TabcCustomPicSpeedBtn::FillsNothing() const
-{
-    return layout_ == TabcButtonLayout::ablGlyphTiled && transparentColor_ == color_ && glyph_.HasPicture();
-}
-
-void TabcCustomPicSpeedBtn::UpdateOpacity()
-{
-    // A tiled glyph whose transparent colour is the face colour shows what lies under the button.
-    setAttribute(Qt::WA_OpaquePaintEvent, !FillsNothing());
 }
 
 void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
@@ -599,9 +422,6 @@ void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
     case QEvent::PaletteChange:
     case QEvent::ApplicationPaletteChange:
     case QEvent::StyleChange:
-        glyph_.Invalidate();
-        Invalidate();
-        break;
     case QEvent::FontChange:
         Invalidate();
         break;
@@ -632,7 +452,7 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
             pattern_ = TabcBrushPattern::Acquire(face, highlight);
         }
         painter.fillRect(whole, pattern_->Brush());
-    } else if (!FillsNothing()) {
+    } else {
         painter.fillRect(whole, ColorToQColor(color_));
     }
 
@@ -648,7 +468,7 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
     };
     QRect content = drawFrame();
     if (pressedLook) {
-        content.translate(1, 1); // the pressed look moves glyph and caption one pixel down and right
+        content.translate(1, 1); // the pressed look moves the caption one pixel down and right
     }
 
     TabcCaptionLook caption;
@@ -659,7 +479,10 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
     caption.enabled = isEnabled();
     caption.disabledShadow = disabledShadow_;
     caption.underlineAccelerator = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
-    glyph_.Draw(painter, content, caption, layout_, margin_, spacing_, state_, hot);
+    DrawCaption(
+        painter,
+        CaptionPlace(content.size(), CaptionSize(caption.text, caption.font)).translated(content.topLeft()),
+        caption);
 
     drawFrame();
 }

@@ -1,9 +1,8 @@
 #pragma once
 // The picture speed button: the push button of every calculator key. A plain child widget that never
 // takes the keyboard focus and paints its whole rectangle: a face colour, one of 19 frame styles, a
-// caption with an accelerator, an optional glyph picture, a hot look while the pointer is over it, a
-// latched (checkerboard) look for a held-down button of a group, and a flat mode that shows the frame
-// only under the pointer.
+// caption with an accelerator, a hot look while the pointer is over it, a latched (checkerboard) look for a
+// held-down button of a group, and a flat mode that shows the frame only under the pointer.
 //
 // Buttons of one parent with the same non-zero GroupIndex form a group: at most one of them is Down,
 // and with AllowAllUp all may be up. A button with GroupIndex 0 is never Down. The main window shows a
@@ -16,39 +15,16 @@
 // and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
 // visible button of the active window.
 
-#include <functional>
 #include <memory>
-#include <vector>
 
-#include <QPixmap>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "controls/AbcBrushPattern.h"
-#include "controls/AbcButtonGlyph.h"
 #include "controls/AbcbtnTypes.h"
 #include "platform/qt/Colors.h"
 
 class QShortcut;
-
-// Sounds for the button's press and hover; the button plays entry SoundDown or SoundOver (-1: none).
-class TabcCustomWaveList
-{
-public:
-    virtual ~TabcCustomWaveList() = default;
-    virtual void Play(int index) = 0;
-};
-
-// An image list: the glyph is taken from entry ImageIndex when that entry exists.
-using TabcImageList = std::vector<QPixmap>;
-
-// Called before a click; setting `cancel` suppresses it.
-using TabcCancelEvent = std::function<void(bool& cancel)>;
-// Called before every mouse press with the button, the cancel flag, the position and the modifiers;
-// setting `cancel` suppresses the press and the release that follows it.
-using TabcMouseCancelEvent =
-    std::function<void(Qt::MouseButton button, bool& cancel, int x, int y, Qt::KeyboardModifiers shift)>;
 
 class TabcCustomPicSpeedBtn : public QWidget
 {
@@ -82,53 +58,15 @@ public:
     TabcTextStyle TextStyle() const { return textStyle_; }
     void SetTextStyle(TabcTextStyle value);
 
-    // The glyph.
-    TabcButtonLayout Layout() const { return layout_; }
-    void SetLayout(TabcButtonLayout value);
-    int Margin() const { return margin_; } // -1 centres glyph and caption; below -1 is refused
-    void SetMargin(int value);
-    int Spacing() const { return spacing_; } // default 4; negative centres the caption in the rest
-    void SetSpacing(int value);
-    const QPixmap& Picture() const { return picture_; }
-    void SetPicture(const QPixmap& value);
-    TabcNumGlyphs NumGlyphs() const { return numGlyphs_; } // 1 to 5; other values are refused
-    void SetNumGlyphs(TabcNumGlyphs value);
-    TabcGlyphHighlight PictureHighlight() const { return pictureHighlight_; }
-    void SetPictureHighlight(TabcGlyphHighlight value);
-    TColor TransparentColor() const { return transparentColor_; } // clDefault: from the picture
-    void SetTransparentColor(TColor value);
-    const TabcImageList& Images() const { return images_; }
-    void SetImages(TabcImageList value);
-    int ImageIndex() const { return imageIndex_; } // default -1
-    void SetImageIndex(int value);
-
-    // Sounds.
-    const std::shared_ptr<TabcCustomWaveList>& SoundList() const { return soundList_; }
-    void SetSoundList(std::shared_ptr<TabcCustomWaveList> value);
-    int SoundDown() const { return soundDown_; }
-    void SetSoundDown(int value);
-    int SoundOver() const { return soundOver_; }
-    void SetSoundOver(int value);
-
-    // Events that can cancel.
-    void SetBeforeClick(TabcCancelEvent handler);
-    void SetBeforeMouseDown(TabcMouseCancelEvent handler);
-
     TPicButtonState State() const { return state_; }
 
-    // Clicks the button: BeforeClick may cancel, otherwise OnClick fires.
+    // Clicks the button: OnClick fires.
     void Click();
 
     QSize sizeHint() const override;
 
 signals:
     void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseEnter();
-    void OnMouseLeave();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -141,8 +79,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void HandlePress(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
-    void HandleRelease(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos, QPoint globalPos);
+    void HandlePress(Qt::MouseButton button);
+    void HandleRelease(QPoint pos, QPoint globalPos);
     void MouseEnter();
     void MouseLeave();
     void AcceleratorActivated();
@@ -154,11 +92,7 @@ private:
     bool IsHoverSensitive() const;
     bool MouseCaptured() const;
     bool IsUnderCursor(QPoint globalPos) const;
-    bool FillsNothing() const;
-    void UpdateOpacity();
-    void UpdateGlyphSource();
     void UpdateAccelerator();
-    void PlaySound(int index) const;
     void Invalidate();
 
     // Properties.
@@ -172,28 +106,12 @@ private:
     bool popup_ = true;
     TabcButtonStyle style_ = TabcButtonStyle::absThin;
     TabcTextStyle textStyle_ = TabcTextStyle::tsNormal;
-    TabcButtonLayout layout_ = TabcButtonLayout::ablGlyphLeft;
-    int margin_ = -1;
-    int spacing_ = 4;
-    QPixmap picture_;
-    TabcNumGlyphs numGlyphs_ = 1;
-    TabcGlyphHighlight pictureHighlight_ = TabcGlyphHighlight::aghNormal;
-    TColor transparentColor_ = clDefault;
-    TabcImageList images_;
-    int imageIndex_ = -1;
-    std::shared_ptr<TabcCustomWaveList> soundList_;
-    int soundDown_ = -1;
-    int soundOver_ = -1;
-    TabcCancelEvent beforeClick_;
-    TabcMouseCancelEvent beforeMouseDown_;
 
     // State.
     TPicButtonState state_ = TPicButtonState::Up;
     bool pointerInside_ = false;
     bool tracking_ = false;
-    bool pressCancelled_ = false;
 
-    TabcButtonGlyph glyph_;
     std::shared_ptr<const TabcBrushPattern> pattern_; // taken at the first latched paint
     QShortcut* accelerator_ = nullptr;                // child of this widget
 };

@@ -1,8 +1,8 @@
 #pragma once
-// The value types of the picture button (Abcbtn.h): its state, frame styles, caption styles, glyph
-// layouts and glyph looks, with their display names for galleries and test output. The enumerators
-// with a prefix (absThin, tsRaised, ablGlyphTop, aghGray) are usable unqualified, as the windows
-// write them; the state's short names need TPicButtonState::.
+// The value types of the picture button (Abcbtn.h): its state, frame styles and caption styles, with
+// their display names for galleries and test output. The enumerators with a prefix (absThin,
+// tsRaised) are usable unqualified, as the windows write them; the state's short names need
+// TPicButtonState::.
 
 #include <cstdint>
 #include <string_view>
@@ -49,31 +49,6 @@ enum TabcTextStyle : std::uint8_t
     tsRaised,  // a highlight above-left and a shadow below-right of the caption
     tsLowered, // the same with the two colours exchanged
 };
-
-// Where the glyph stands relative to the caption.
-enum TabcButtonLayout : std::uint8_t
-{
-    ablGlyphLeft,
-    ablGlyphRight,
-    ablGlyphTop,
-    ablGlyphBottom,
-    ablGlyphCenter, // glyph and caption both centred, the caption over the glyph
-    ablGlyphTiled,  // the glyph repeated over the face, the caption centred over it
-};
-
-// The glyph's look while the pointer is not over the button.
-enum TabcGlyphHighlight : std::uint8_t
-{
-    aghNormal,
-    aghGray,
-    aghFade,
-    aghDarken,
-};
-
-// How many images stand side by side in the picture, in the order up, disabled, pressed, latched, hot.
-using TabcNumGlyphs = int;
-inline constexpr TabcNumGlyphs MinNumGlyphs = 1;
-inline constexpr TabcNumGlyphs MaxNumGlyphs = 5;
 
 constexpr bool IsHoverSensitiveStyle(TabcButtonStyle style)
 {

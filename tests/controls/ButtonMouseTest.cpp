@@ -1,5 +1,5 @@
 // The button's behaviour: properties and their defaults, the mouse state machine, groups and the
-// main window's key feedback, enter and leave, the cancel events, the accelerator and sounds.
+// main window's key feedback, enter and leave, the accelerator.
 
 #include "controls/Abcbtn.h"
 
@@ -48,38 +48,10 @@ TEST(ButtonDefaults, AsANewButton)
     EXPECT_TRUE(b.Popup());
     EXPECT_EQ(b.Style(), TabcButtonStyle::absThin);
     EXPECT_EQ(b.TextStyle(), TabcTextStyle::tsNormal);
-    EXPECT_EQ(b.Layout(), TabcButtonLayout::ablGlyphLeft);
-    EXPECT_EQ(b.Margin(), -1);
-    EXPECT_EQ(b.Spacing(), 4);
-    EXPECT_TRUE(b.Picture().isNull());
-    EXPECT_EQ(b.NumGlyphs(), 1);
-    EXPECT_EQ(b.PictureHighlight(), TabcGlyphHighlight::aghNormal);
-    EXPECT_EQ(b.TransparentColor(), clDefault);
-    EXPECT_TRUE(b.Images().empty());
-    EXPECT_EQ(b.ImageIndex(), -1);
-    EXPECT_EQ(b.SoundList(), nullptr);
-    EXPECT_EQ(b.SoundDown(), -1);
-    EXPECT_EQ(b.SoundOver(), -1);
     EXPECT_EQ(b.State(), S::Up);
     EXPECT_EQ(b.size(), QSize(23, 22));
     EXPECT_EQ(b.focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(b.testAttribute(Qt::WA_OpaquePaintEvent));
-}
-
-TEST(ButtonDefaults, RefusedValues)
-{
-    TabcPicSpeedBtn b;
-    b.SetMargin(-2);
-    EXPECT_EQ(b.Margin(), -1);
-    b.SetMargin(5);
-    b.SetMargin(-7);
-    EXPECT_EQ(b.Margin(), 5);
-    for (const int count : {0, 6, -1}) {
-        b.SetNumGlyphs(count);
-        EXPECT_EQ(b.NumGlyphs(), 1) << count;
-    }
-    b.SetNumGlyphs(5);
-    EXPECT_EQ(b.NumGlyphs(), 5);
 }
 
 TEST_F(ButtonMouse, ClickInsideClicksOnce)
@@ -89,8 +61,6 @@ TEST_F(ButtonMouse, ClickInsideClicksOnce)
     EXPECT_EQ(log.clicks, 0);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(log.clicks, 1);
-    EXPECT_EQ(log.downs, 1);
-    EXPECT_EQ(log.ups, 1);
     EXPECT_EQ(button.State(), S::Hot); // the pointer is still over it
 }
 
@@ -139,95 +109,25 @@ TEST_F(ButtonMouse, DoubleClickGivesTwoClicks)
     QTest::mouseDClick(&button, Qt::LeftButton, {}, Inside);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(log.clicks, 2);
-    EXPECT_EQ(log.downs, 2);
-    EXPECT_EQ(log.doubleClicks, 0); // not Down
 }
 
-TEST_F(ButtonMouse, DoubleClickEventOnlyWhenDown)
+TEST_F(ButtonMouse, DoubleClickOnAGroupedButton)
 {
     button.SetGroupIndex(3);
     QTest::mouseClick(&button, Qt::LeftButton, {}, Inside); // goes down
     ASSERT_TRUE(button.Down());
     QTest::mouseDClick(&button, Qt::LeftButton, {}, Inside);
-    EXPECT_EQ(log.doubleClicks, 1);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(log.clicks, 2);
     EXPECT_TRUE(button.Down()); // AllowAllUp off: stays down
 }
 
-TEST_F(ButtonMouse, OtherButtonsReportButDoNotPress)
+TEST_F(ButtonMouse, OtherButtonsDoNotPress)
 {
     QTest::mousePress(&button, Qt::RightButton, Qt::ShiftModifier, Inside);
     EXPECT_EQ(button.State(), S::Up);
     QTest::mouseRelease(&button, Qt::RightButton, Qt::ShiftModifier, Inside);
     EXPECT_EQ(log.clicks, 0);
-    ASSERT_EQ(log.downButtons.size(), 1u);
-    EXPECT_EQ(log.downButtons[0], Qt::RightButton);
-    EXPECT_EQ(log.ups, 1);
-}
-
-TEST_F(ButtonMouse, BeforeClickCancels)
-{
-    int asked = 0;
-    bool cancel = true;
-    button.SetBeforeClick([&](bool& c) {
-        ++asked;
-        c = cancel;
-    });
-    QTest::mouseClick(&button, Qt::LeftButton, {}, Inside);
-    button.Click();
-    EXPECT_EQ(asked, 2);
-    EXPECT_EQ(log.clicks, 0);
-    cancel = false;
-    button.Click();
-    EXPECT_EQ(log.clicks, 1);
-}
-
-TEST_F(ButtonMouse, BeforeMouseDownCancelsThePressAndTheFollowingRelease)
-{
-    struct Seen
-    {
-        Qt::MouseButton button;
-        int x, y;
-        Qt::KeyboardModifiers shift;
-    };
-    std::vector<Seen> seen;
-    bool cancel = true;
-    button.SetBeforeMouseDown([&](Qt::MouseButton b, bool& c, int x, int y, Qt::KeyboardModifiers shift) {
-        seen.push_back({b, x, y, shift});
-        c = cancel;
-    });
-    QTest::mousePress(&button, Qt::LeftButton, Qt::ControlModifier, QPoint(7, 9));
-    EXPECT_EQ(button.State(), S::Up);
-    EXPECT_EQ(log.downs, 0);
-    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(7, 9));
-    EXPECT_EQ(log.ups, 0);
-    EXPECT_EQ(log.clicks, 0);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].button, Qt::LeftButton);
-    EXPECT_EQ(seen[0].x, 7);
-    EXPECT_EQ(seen[0].y, 9);
-    EXPECT_EQ(seen[0].shift, Qt::ControlModifier);
-
-    cancel = false; // the swallowed release cleared the flag: the next click is whole
-    QTest::mouseClick(&button, Qt::LeftButton, {}, Inside);
-    EXPECT_EQ(log.clicks, 1);
-    EXPECT_EQ(log.ups, 1);
-}
-
-TEST_F(ButtonMouse, ACancelledPressWhoseReleaseIsLostDoesNotSwallowTheNextClick)
-{
-    bool cancel = true;
-    button.SetBeforeMouseDown([&](Qt::MouseButton, bool& c, int, int, Qt::KeyboardModifiers) { c = cancel; });
-    // The press alone, as if a dialog opened by the handler took the release.
-    QMouseEvent press{
-        QEvent::MouseButtonPress, QPointF(Inside), QPointF(Inside), QPointF(button.mapToGlobal(Inside)),
-        Qt::LeftButton,           Qt::LeftButton,  Qt::NoModifier};
-    QApplication::sendEvent(&button, &press);
-    cancel = false;
-    QTest::mouseClick(&button, Qt::LeftButton, {}, Inside);
-    EXPECT_EQ(log.clicks, 1);
-    EXPECT_EQ(button.State(), S::Hot); // not left in the pressed look
 }
 
 TEST(ButtonGroup, ExclusiveAndAllowAllUp)
@@ -349,12 +249,10 @@ TEST_F(ButtonMouse, EnterAndLeave)
 {
     QTest::mouseMove(&button, Inside);
     EXPECT_EQ(button.State(), S::Hot);
-    EXPECT_EQ(log.enters, 1);
     QTest::mouseMove(&button, QPoint(12, 12));
-    EXPECT_EQ(log.enters, 1);
+    EXPECT_EQ(button.State(), S::Hot);
     QTest::mouseMove(&button, Outside);
     EXPECT_EQ(button.State(), S::Up);
-    EXPECT_EQ(log.leaves, 1);
 }
 
 TEST_F(ButtonMouse, EnterIsIgnoredWithoutAnActiveWindow)
@@ -363,7 +261,6 @@ TEST_F(ButtonMouse, EnterIsIgnoredWithoutAnActiveWindow)
     ASSERT_EQ(QApplication::activeWindow(), nullptr);
     SendEnter(button);
     EXPECT_EQ(button.State(), S::Up);
-    EXPECT_EQ(log.enters, 0);
     QApplication::setActiveWindow(&window.Widget());
 }
 
@@ -376,7 +273,6 @@ TEST_F(ButtonMouse, EnterIsIgnoredWhileAnotherWidgetHoldsTheMouse)
     SendEnter(button);
     grabber.releaseMouse();
     EXPECT_EQ(button.State(), S::Up);
-    EXPECT_EQ(log.enters, 0);
 }
 
 TEST_F(ButtonMouse, FlatButtonNoticesThePointerOnAMove)
@@ -385,7 +281,7 @@ TEST_F(ButtonMouse, FlatButtonNoticesThePointerOnAMove)
     // enter it missed.
     QApplication::setActiveWindow(nullptr);
     SendEnter(button);
-    EXPECT_EQ(log.enters, 0);
+    EXPECT_EQ(button.State(), S::Up);
     QApplication::setActiveWindow(&window.Widget());
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window.Widget()));
     button.SetPopup(true);
@@ -394,7 +290,6 @@ TEST_F(ButtonMouse, FlatButtonNoticesThePointerOnAMove)
     QMouseEvent move{QEvent::MouseMove, QPointF(at),  QPointF(at),   QPointF(button.mapToGlobal(at)),
                      Qt::NoButton,      Qt::NoButton, Qt::NoModifier};
     QApplication::sendEvent(&button, &move);
-    EXPECT_EQ(log.enters, 1);
     EXPECT_EQ(button.State(), S::Hot);
 }
 
@@ -411,7 +306,6 @@ TEST_F(ButtonMouse, LeaveWhileAnotherWidgetHoldsTheMouseKeepsTheState)
     QApplication::sendEvent(&button, &leave);
     grabber.releaseMouse();
     EXPECT_EQ(button.State(), S::Hot);
-    EXPECT_EQ(log.leaves, 0);
     // A colour change now returns the flat button to the up state.
     button.SetColor(clTeal);
     EXPECT_EQ(button.State(), S::Up);
@@ -421,8 +315,7 @@ TEST_F(ButtonMouse, AltAndTheAcceleratorClick)
 {
     button.SetCaption("&Go");
     QTest::keyClick(&window.Widget(), Qt::Key_G, Qt::AltModifier);
-    EXPECT_EQ(log.clicks, 1);
-    EXPECT_EQ(log.downs, 1); // through the press and release
+    EXPECT_EQ(log.clicks, 1); // through the press and release
     EXPECT_EQ(button.State(), S::Up);
     QTest::keyClick(&window.Widget(), Qt::Key_G);
     EXPECT_EQ(log.clicks, 1); // Alt is needed
@@ -444,21 +337,6 @@ TEST_F(ButtonMouse, AltAndTheAcceleratorClick)
     EXPECT_EQ(log.clicks, 2);
 }
 
-TEST_F(ButtonMouse, SoundsOnPressAndHover)
-{
-    auto sounds = std::make_shared<controlstest::FakeWaveList>();
-    button.SetSoundList(sounds);
-    QTest::mouseMove(&button, Inside); // SoundOver -1: silent
-    QTest::mouseClick(&button, Qt::LeftButton, {}, Inside);
-    EXPECT_TRUE(sounds->played.empty());
-    QTest::mouseMove(&button, Outside);
-    button.SetSoundDown(2);
-    button.SetSoundOver(5);
-    QTest::mouseMove(&button, Inside);
-    QTest::mouseClick(&button, Qt::LeftButton, {}, Inside);
-    EXPECT_EQ(sounds->played, (std::vector<int>{5, 2}));
-}
-
 TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
 {
     struct Setter
@@ -473,10 +351,6 @@ TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
         {"Popup", [](auto& b) { b.SetPopup(true); }, [](auto& b) { b.SetPopup(false); }},
         {"TextStyle", [](auto& b) { b.SetTextStyle(TabcTextStyle::tsNormal); },
          [](auto& b) { b.SetTextStyle(TabcTextStyle::tsRaised); }},
-        {"Layout", [](auto& b) { b.SetLayout(TabcButtonLayout::ablGlyphLeft); },
-         [](auto& b) { b.SetLayout(TabcButtonLayout::ablGlyphTop); }},
-        {"Margin", [](auto& b) { b.SetMargin(-1); }, [](auto& b) { b.SetMargin(2); }},
-        {"Spacing", [](auto& b) { b.SetSpacing(4); }, [](auto& b) { b.SetSpacing(1); }},
         {"Color", [](auto& b) { b.SetColor(clBtnFace); }, [](auto& b) { b.SetColor(clAqua); }},
         {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); }, [](auto& b) { b.SetFontColor(clRed); }},
         {"Caption", [](auto& b) { b.SetCaption("7"); }, [](auto& b) { b.SetCaption("8"); }},

@@ -73,16 +73,6 @@ TabcPicSpeedBtn& TestWindow::AddButton(const QRect& geometry, const QString& cap
 ButtonLog::ButtonLog(TabcCustomPicSpeedBtn& button)
 {
     QObject::connect(&button, &TabcCustomPicSpeedBtn::OnClick, [this] { ++clicks; });
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnDblClick, [this] { ++doubleClicks; });
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnMouseDown,
-                     [this](Qt::MouseButton mouseButton, Qt::KeyboardModifiers, int, int) {
-                         ++downs;
-                         downButtons.push_back(mouseButton);
-                     });
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnMouseUp,
-                     [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { ++ups; });
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnMouseEnter, [this] { ++enters; });
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnMouseLeave, [this] { ++leaves; });
 }
 
 } // namespace controlstest

@@ -70,19 +70,6 @@ struct ButtonLog
 {
     explicit ButtonLog(TabcCustomPicSpeedBtn& button);
     int clicks = 0;
-    int doubleClicks = 0;
-    int downs = 0;
-    int ups = 0;
-    int enters = 0;
-    int leaves = 0;
-    std::vector<Qt::MouseButton> downButtons;
-};
-
-class FakeWaveList : public TabcCustomWaveList
-{
-public:
-    void Play(int index) override { played.push_back(index); }
-    std::vector<int> played;
 };
 
 } // namespace controlstest

@@ -1,6 +1,6 @@
 // button-gallery OUT.png: draws the picture button in every frame style and every state (up, hot,
-// pressed, latched, disabled; raised and flat), the caption styles and the glyph layouts, each with
-// its label, and saves the picture. Runs on the offscreen platform unless QT_QPA_PLATFORM says
+// pressed, latched, disabled; raised and flat), the keypad's colours and the caption styles, each
+// with its label, and saves the picture. Runs on the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise. The states are reached through the button's own event handling, as a user would.
 
 #include <array>
@@ -157,22 +157,6 @@ private:
     std::vector<Pending> pending_;
 };
 
-// A 16 x 16 picture with two images side by side (up, disabled) on a magenta transparent colour.
-QPixmap SamplePicture()
-{
-    QPixmap picture(32, 16);
-    picture.fill(QColor(255, 0, 255));
-    QPainter painter(&picture);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 128, 0));
-    painter.drawEllipse(QRect(2, 2, 12, 12));
-    painter.setBrush(QColor(255, 220, 0));
-    painter.drawRect(QRect(6, 6, 4, 4));
-    painter.setBrush(QColor(128, 128, 128));
-    painter.drawEllipse(QRect(18, 2, 12, 12));
-    return picture;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -268,39 +252,6 @@ int main(int argc, char** argv)
                        });
     }
     y += CellHeight;
-
-    // Glyphs: the layouts, the gray resting look, and the disabled image (the picture's own second
-    // image, and one made from a picture without it).
-    y += 12;
-    gallery.Label(8, y, LabelWidth, "Glyphs", true);
-    const std::array<const char*, 9> glyphNames{"left",  "right",   "top",      "bottom", "centre",
-                                                "tiled", "aghGray", "disabled", "made"};
-    for (std::size_t i = 0; i < glyphNames.size(); ++i) {
-        gallery.Label(LabelWidth + static_cast<int>(i) * CellWidth, y, CellWidth, glyphNames[i]);
-    }
-    y += 24;
-    const std::array<TabcButtonLayout, 6> layouts{
-        TabcButtonLayout::ablGlyphLeft,   TabcButtonLayout::ablGlyphRight,  TabcButtonLayout::ablGlyphTop,
-        TabcButtonLayout::ablGlyphBottom, TabcButtonLayout::ablGlyphCenter, TabcButtonLayout::ablGlyphTiled};
-    const QPixmap picture = SamplePicture();
-    const QPixmap single = picture.copy(0, 0, 16, 16);
-    for (std::size_t i = 0; i < glyphNames.size(); ++i) {
-        auto& button = gallery.Button(LabelWidth + static_cast<int>(i) * CellWidth, y, "Go",
-                                      i < 7 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
-                                          b.SetStyle(TabcButtonStyle::absThickHighlight);
-                                          b.SetPopup(false);
-                                          b.SetPicture(i == 8 ? single : picture);
-                                          b.SetNumGlyphs(i == 8 ? 1 : 2);
-                                          if (i < layouts.size()) {
-                                              b.SetLayout(layouts[i]);
-                                          }
-                                          if (i == 6) {
-                                              b.SetPictureHighlight(TabcGlyphHighlight::aghGray);
-                                          }
-                                      });
-        button.resize(ButtonWidth, 50);
-    }
-    y += 50;
 
     gallery.Sheet().resize(LabelWidth + 2 * (CellWidth * 5) + 12 + 8, y + 8);
     const QPixmap image = gallery.Render();

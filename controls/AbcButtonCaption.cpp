@@ -1,0 +1,53 @@
+#include "controls/AbcButtonCaption.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "platform/qt/Colors.h"
+
+QSize CaptionSize(const QString& text, const QFont& font)
+{
+    if (text.isEmpty()) {
+        return {0, 0};
+    }
+    const QFontMetrics metrics(font);
+    const QSize size = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, text);
+    return {size.width(), metrics.height()};
+}
+
+QRect CaptionPlace(const QSize& client, const QSize& text)
+{
+    const QSize size = text.width() > 0 && text.height() > 0 ? text : QSize(0, 0);
+    return {QPoint((client.width() - size.width() + 1) / 2, (client.height() - size.height() + 1) / 2), size};
+}
+
+void DrawCaption(QPainter& painter, const QRect& rect, const TabcCaptionLook& look)
+{
+    if (look.text.isEmpty()) {
+        return;
+    }
+    const int flags = Qt::AlignCenter | Qt::TextSingleLine |
+                      (look.underlineAccelerator ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
+    painter.setFont(look.font);
+    const auto draw = [&](const QColor& color, int dx, int dy) {
+        painter.setPen(color);
+        painter.drawText(rect.translated(dx, dy), flags, look.text);
+    };
+    const QColor shadow = ColorToQColor(clBtnShadow);
+    const QColor highlight = ColorToQColor(clBtnHighlight);
+    if (look.enabled) {
+        if (look.style == TabcTextStyle::tsRaised) {
+            draw(shadow, 1, 1);
+            draw(highlight, -1, -1);
+        } else if (look.style == TabcTextStyle::tsLowered) {
+            draw(highlight, 1, 1);
+            draw(shadow, -1, -1);
+        }
+        draw(look.color, 0, 0);
+    } else if (look.disabledShadow) {
+        draw(Qt::white, 1, 1);
+        draw(QColor(128, 128, 128), 0, 0);
+    } else {
+        draw(ColorToQColor(clGrayText), 0, 0);
+    }
+}
