@@ -30,6 +30,7 @@
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
+#include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
 #include "ui/Help.h"
 #include "ui/KeptTape.h"

@@ -1,6 +1,6 @@
 // What a screen reader is told: the keys' spoken names and keyboard equivalents, the memory
 // indicator's value, the display's value on the keyboard focus instead of the keys typed, and the
-// tape as one text.
+// display's value as its value and text, and the tape as one text.
 
 #include <QAccessible>
 #include <QLabel>
@@ -12,6 +12,7 @@
 
 #include "controls/Abcbtn.h"
 #include "ui/Calc.h"
+#include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
 #include "ui/TapeView.h"
 
@@ -51,6 +52,26 @@ TEST(Accessible, KeysMemoryAndDisplayAsAScreenReaderHearsThem)
     EXPECT_EQ(Text(sink, QAccessible::Name), QStringLiteral("15"));
     EXPECT_EQ(Text(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0")), QAccessible::Name),
               QStringLiteral("Memory = 12"));
+}
+
+TEST(Accessible, TheDisplayReadsItsValue)
+{
+    ui::TfrmMain w;
+    auto* display = w.findChild<ui::DisplayField*>(QStringLiteral("memDisplayValue"));
+    ASSERT_NE(display, nullptr);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(display);
+    for (const char* key : {"btn1", "btn2", "btn3", "btn4", "btnDecimal", "btn5", "btnAdd"})
+        w.Button(QString::fromLatin1(key))->Click();
+    const QString shown = display->text().trimmed(); // grouped as the window shows it
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Display"));
+    EXPECT_EQ(iface->text(QAccessible::Value), shown);
+    EXPECT_TRUE(iface->state().readOnly);
+    ASSERT_NE(iface->textInterface(), nullptr);
+    EXPECT_EQ(iface->textInterface()->text(0, iface->textInterface()->characterCount()), display->text());
+    ASSERT_NE(iface->valueInterface(), nullptr);
+    EXPECT_EQ(iface->valueInterface()->currentValue().toDouble(), 1234.5);
+    display->Show(QStringLiteral("Overflow"));
+    EXPECT_FALSE(iface->valueInterface()->currentValue().isValid()); // no number to read
 }
 
 TEST(Accessible, TapeReadsAsItsLinesJoined)
