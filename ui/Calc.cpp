@@ -671,6 +671,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         if (watched == memDisplayValue_ || watched == memTape_)
             memDisplayValueEnter();
         break;
+    case QEvent::Shortcut:
+        // The menu items' shortcuts are there to be drawn and read out: their keys run through the
+        // keyboard map like every other key.
+        if (watched->parent() == this && qobject_cast<QAction*>(watched) != nullptr)
+            return true;
+        break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
