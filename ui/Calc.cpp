@@ -36,6 +36,7 @@
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
+#include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
 #include "ui/Help.h"
 #include "ui/KeptTape.h"
@@ -163,11 +164,10 @@ void TfrmMain::CreateControls()
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
 
-    memDisplayValue_ = new QLineEdit(client_);
+    memDisplayValue_ = new DisplayField(client_);
     memDisplayValue_->setObjectName(QStringLiteral("memDisplayValue"));
     memDisplayValue_->setGeometry(8, 9, 245, 24);
     memDisplayValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    memDisplayValue_->setReadOnly(true);
     memDisplayValue_->setFont(PlainFont("Tahoma", 13));
     memDisplayValue_->setCursor(Qt::ArrowCursor);
     memDisplayValue_->setText(QStringLiteral("0"));
@@ -554,13 +554,13 @@ std::string TfrmMain::DisplayText() const
 
 void TfrmMain::SetDisplayText(std::string_view text)
 {
-    memDisplayValue_->setText(Latin1(text));
+    memDisplayValue_->Show(Latin1(text));
     edtFocus_->Present(memDisplayValue_->text().trimmed());
 }
 
 void TfrmMain::ClearDisplay()
 {
-    memDisplayValue_->clear();
+    memDisplayValue_->Show(QString());
     edtFocus_->Present(QString());
 }
 
@@ -670,6 +670,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn:
         if (watched == memDisplayValue_ || watched == memTape_)
             memDisplayValueEnter();
+        break;
+    case QEvent::Shortcut:
+        // The menu items' shortcuts are there to be drawn and read out: their keys run through the
+        // keyboard map like every other key.
+        if (watched->parent() == this && qobject_cast<QAction*>(watched) != nullptr)
+            return true;
         break;
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress:

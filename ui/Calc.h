@@ -30,6 +30,7 @@ class TStTrayIcon;
 
 namespace ui {
 
+class DisplayField;
 class FocusSink;
 class KeptTape;
 class TapeView;
@@ -191,7 +192,7 @@ private:
     bool startHidden_ = false;
 
     QWidget* client_ = nullptr;
-    QLineEdit* memDisplayValue_ = nullptr;
+    DisplayField* memDisplayValue_ = nullptr;
     TapeView* memTape_ = nullptr;
     FocusSink* edtFocus_ = nullptr;
     QStatusBar* statusBar_ = nullptr;

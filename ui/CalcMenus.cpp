@@ -30,6 +30,7 @@
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
+#include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
 #include "ui/Help.h"
 #include "ui/KeptTape.h"
@@ -44,8 +45,12 @@ void TfrmMain::CreateMenus()
 {
     auto add = [this](QMenu* menu, const char* name, const QString& caption, int shortcut = 0,
                       const QString& shortcutText = QString(), const char* icon = nullptr) {
-        auto* a =
-            new QAction(shortcutText.isEmpty() ? caption : caption + QLatin1Char('\t') + shortcutText, this);
+        auto* a = new QAction(caption, this);
+        // The menu draws the shortcut after the caption, and assistive technology reads it as the
+        // item's key binding. Its keys reach the item through the keyboard map, never through Qt's
+        // shortcuts (the window's event filter).
+        if (!shortcutText.isEmpty())
+            a->setShortcut(QKeySequence(shortcutText, QKeySequence::PortableText));
         a->setObjectName(QString::fromLatin1(name));
         if (icon != nullptr)
             pictures_.emplace_back(a, QString::fromLatin1(icon));

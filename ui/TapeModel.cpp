@@ -1,5 +1,8 @@
 #include "ui/TapeModel.h"
 
+#include <algorithm>
+#include <ranges>
+
 namespace ui {
 
 TapeModel::TapeModel(std::initializer_list<std::string_view> lines)
@@ -25,6 +28,37 @@ std::string_view TapeModel::Line(std::size_t index) const
 {
     const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
     return std::string_view(text_).substr(begin, ends_[index] - begin);
+}
+
+std::size_t TapeModel::LineAtJoined(std::size_t offset) const
+{
+    // The lines after the first that start at or before `offset` lead: as many as the line's index.
+    const auto after = std::views::iota(std::size_t{1}, Count());
+    const auto found =
+        std::ranges::partition_point(after, [&](std::size_t i) { return JoinedStart(i) <= offset; });
+    return static_cast<std::size_t>(found - after.begin());
+}
+
+std::string TapeModel::Joined(std::size_t start, std::size_t end, char separator) const
+{
+    std::string text;
+    end = std::min(end, JoinedSize());
+    if (start >= end)
+        return text;
+    text.reserve(end - start);
+    for (std::size_t i = LineAtJoined(start); i < Count(); ++i) {
+        const std::size_t begin = JoinedStart(i);
+        if (begin >= end)
+            break;
+        const std::string_view line = Line(i);
+        const std::size_t from = std::max(start, begin) - begin;
+        const std::size_t to = std::min(end, begin + line.size()) - begin;
+        if (from < to)
+            text.append(line.substr(from, to - from));
+        if (i + 1 < Count() && begin + line.size() >= start && begin + line.size() < end)
+            text.push_back(separator);
+    }
+    return text;
 }
 
 std::vector<std::string> TapeModel::Lines() const

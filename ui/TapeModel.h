@@ -30,6 +30,14 @@ public:
     // Bytes held, spare capacity included.
     std::size_t MemoryUse() const { return text_.capacity() + ends_.capacity() * sizeof(std::size_t); }
 
+    // The lines as one text, joined by one separator character each: where line `index` starts in
+    // it, its length, the line holding `offset` (a separator belongs to the line before it; requires
+    // lines) and the characters in [start, end) with `separator` between lines.
+    std::size_t JoinedStart(std::size_t index) const { return (index == 0 ? 0 : ends_[index - 1]) + index; }
+    std::size_t JoinedSize() const { return Empty() ? 0 : text_.size() + Count() - 1; }
+    std::size_t LineAtJoined(std::size_t offset) const;
+    std::string Joined(std::size_t start, std::size_t end, char separator) const;
+
     // Every line as a string of its own.
     std::vector<std::string> Lines() const;
     // Room for `lines` lines of `chars` characters in all, allocated once.

@@ -1,5 +1,6 @@
 #include "ui/TapeView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+
+#include "ui/TapeAccessible.h"
 
 namespace ui {
 namespace {
@@ -26,6 +29,13 @@ int Clamped(std::size_t n)
     return static_cast<int>(std::min<std::size_t>(n, INT_MAX));
 }
 
+// The lines joined as assistive technology reads them.
+QString AllText(const TapeModel& lines)
+{
+    const std::string text = lines.Joined(0, lines.JoinedSize(), '\n');
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
 
 TapeView::TapeView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -36,20 +46,34 @@ TapeView::TapeView(QWidget* parent) : QAbstractScrollArea(parent)
     viewport()->setCursor(Qt::ArrowCursor);
     verticalScrollBar()->setSingleStep(1);
     UpdateScrollRange();
+    InstallTapeAccessible();
 }
 
 void TapeView::Append(std::string_view line)
 {
+    const std::size_t end = lines_.JoinedSize();
     lines_.Append(line);
     caret_ = anchor_ = lines_.Count() - 1;
     selected_ = false;
     UpdateScrollRange();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     viewport()->update();
+    if (QAccessible::isActive()) {
+        // The new line (as stored: `line` may have been a part of the tape), after a separator
+        // unless it is the first: a screen reader reads it out.
+        QAccessibleTextInsertEvent event(this, Clamped(end),
+                                         (lines_.Count() > 1 ? QStringLiteral("\n") : QString()) +
+                                             Latin1(lines_.Line(lines_.Count() - 1)));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TapeView::Clear()
 {
+    if (QAccessible::isActive() && !lines_.Empty()) {
+        QAccessibleTextRemoveEvent event(this, 0, AllText(lines_));
+        QAccessible::updateAccessibility(&event);
+    }
     lines_.Clear();
     caret_ = anchor_ = 0;
     selected_ = false;
@@ -59,7 +83,12 @@ void TapeView::Clear()
 
 void TapeView::SetLines(TapeModel lines)
 {
+    const QString before = QAccessible::isActive() ? AllText(lines_) : QString();
     lines_ = std::move(lines);
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, before, AllText(lines_));
+        QAccessible::updateAccessibility(&event);
+    }
     caret_ = anchor_ = lines_.Empty() ? 0 : lines_.Count() - 1;
     selected_ = false;
     UpdateScrollRange();
@@ -129,6 +158,14 @@ void TapeView::UpdateScrollRange()
     QScrollBar* bar = verticalScrollBar();
     bar->setPageStep(page);
     bar->setRange(0, std::max(0, Clamped(lines_.Count()) - page));
+}
+
+QRect TapeView::LineRect(std::size_t line) const
+{
+    const std::size_t first = FirstVisibleLine();
+    if (line < first || line >= lines_.Count() || line - first > static_cast<std::size_t>(RowsPerPage()))
+        return {};
+    return QRect(0, Margin + static_cast<int>(line - first) * RowHeight(), viewport()->width(), RowHeight());
 }
 
 void TapeView::ShowInsertionPoint()

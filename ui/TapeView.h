@@ -45,6 +45,8 @@ public:
     int RowsPerPage() const;
     // The line under a viewport position (clamped to the lines there are); requires lines.
     std::size_t LineAt(int y) const;
+    // The row of `line` in viewport coordinates; empty while it is scrolled out of view.
+    QRect LineRect(std::size_t line) const;
     // The line of the insertion point (meaningful with lines).
     std::size_t CaretLine() const { return caret_; }
 

@@ -36,13 +36,17 @@ SKIPPED = 77
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
-def main():
-    if "QUORCALC" not in os.environ:
-        sys.exit("set QUORCALC to the calculator program (ctest does)")
-    # The rig's packages and locales, installed where missing.
+def install():
+    """The rig's packages and locales, installed where missing (a skip where they cannot be)."""
     if subprocess.run([os.path.join(ROOT, "scripts", "install-deps"), "--rig"]).returncode != 0:
         print("skipped: the rig's packages could not be installed (scripts/install-deps --rig)")
         sys.exit(SKIPPED)
+
+
+def main():
+    if "QUORCALC" not in os.environ:
+        sys.exit("set QUORCALC to the calculator program (ctest does)")
+    install()
     program = unittest.main(exit=False, verbosity=2)
     result = program.result
     if not result.wasSuccessful():

@@ -4,6 +4,7 @@
 #include "ui/Calc.h"
 #include "ui/TapeView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyleOptionMenuItem>
 #include <QTest>
 
 #include <memory>
@@ -53,6 +55,19 @@ protected:
         return c;
     }
     QAction* Action(const char* name) const { return Child<QAction>(name); }
+    // A menu item's text as its menu draws it.
+    QString Drawn(const char* item) const
+    {
+        struct DrawnMenu : QMenu
+        {
+            using QMenu::initStyleOption;
+        };
+        QAction* action = Action(item);
+        QStyleOptionMenuItem option;
+        static_cast<DrawnMenu*>(qobject_cast<QMenu*>(action->associatedObjects().value(0)))
+            ->initStyleOption(&option, action);
+        return option.text;
+    }
     QWidget* Sink() const { return Child<QLineEdit>("edtFocus"); }
     std::string Display() const { return w->DisplayText(); }
     QString Indicator() const { return Child<QLabel>("StatusBarPanel0")->text(); }
@@ -150,9 +165,9 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
 
 TEST_F(MainWindow, MenusCarryTheirCaptionsChecksAndShortcuts)
 {
-    EXPECT_EQ(Action("mnuFilePrint")->text(), QStringLiteral("&Print...\tCtrl+P"));
-    EXPECT_EQ(Action("mnuEditClearTape")->text(), QStringLiteral("Clear &Tape...\tShift+Del"));
-    EXPECT_EQ(Action("mnuHelpKeyboardEquivalents")->text(), QStringLiteral("&Keyboard Equivalents\tF1"));
+    EXPECT_EQ(Drawn("mnuFilePrint"), QStringLiteral("&Print...\tCtrl+P"));
+    EXPECT_EQ(Drawn("mnuEditClearTape"), QStringLiteral("Clear &Tape...\tShift+Del"));
+    EXPECT_EQ(Drawn("mnuHelpKeyboardEquivalents"), QStringLiteral("&Keyboard Equivalents\tF1"));
     EXPECT_TRUE(Action("mnuViewHistoryTape")->isChecked());
     EXPECT_FALSE(Action("mnuViewFlatButtons")->isChecked());
     EXPECT_TRUE(Action("mnuOptionsColorSchemeDefault")->isChecked());
@@ -166,6 +181,41 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsChecksAndShortcuts)
     // The schemes are radio items of one group.
     Action("mnuOptionsColorSchemeRose")->setChecked(true);
     EXPECT_FALSE(Action("mnuOptionsColorSchemeDefault")->isChecked());
+}
+
+TEST_F(MainWindow, MenuItemsReadOutTheirCaptionAndShortcutApart)
+{
+    const std::tuple<const char*, const char*, const char*, const char*> items[] = {
+        // item, name, key binding (what the AT-SPI bridge reads), as drawn
+        {"mnuFilePrint", "Print...", "Ctrl+P", "&Print...\tCtrl+P"},
+        {"mnuEditCopyWithoutGrouping", "Copy Without Grouping", "Ctrl+Shift+C",
+         "Copy &Without Grouping\tCtrl+Shift+C"},
+        {"mnuEditPaste", "Paste", "Ctrl+V", "&Paste\tCtrl+V"},
+    };
+    for (const auto& [name, spoken, binding, drawn] : items) {
+        QAction* action = Action(name);
+        EXPECT_EQ(Drawn(name), QString::fromLatin1(drawn));
+        QAccessibleInterface* menu =
+            QAccessible::queryAccessibleInterface(action->associatedObjects().value(0));
+        ASSERT_NE(menu, nullptr) << name;
+        QAccessibleInterface* item = nullptr;
+        for (int i = 0; i < menu->childCount() && item == nullptr; ++i) {
+            if (menu->child(i)->object() == action)
+                item = menu->child(i);
+        }
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_EQ(item->text(QAccessible::Name), QString::fromLatin1(spoken));
+        EXPECT_EQ(item->text(QAccessible::Accelerator), QString::fromLatin1(binding));
+    }
+}
+
+TEST_F(MainWindow, AMenuShortcutRunsItsItemOnce)
+{
+    // Through Qt's shortcut handling first, as a real key goes.
+    int runs = 0;
+    QObject::connect(Action("mnuEditCopyWithoutGrouping"), &QAction::triggered, [&runs] { ++runs; });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(runs, 1);
 }
 
 TEST_F(MainWindow, ClickingKeysDrivesTheEngine)

@@ -33,6 +33,22 @@ TEST(TapeModel, KeepsLinesExactlyUntilCleared)
     EXPECT_EQ(tape.Lines(), std::vector<std::string>{"after"});
 }
 
+TEST(TapeModel, JoinsAnyRangeOfItsLinesWithOneSeparatorEach)
+{
+    const ui::TapeModel tape = {"ab", "", "cde"}; // "ab\n\ncde"
+    EXPECT_EQ(tape.JoinedSize(), 7u);
+    const std::tuple<std::size_t, std::size_t, const char*, std::size_t> cases[] = {
+        // start, end, the text, the line holding start
+        {0, 7, "ab\n\ncde", 0}, {1, 4, "b\n\n", 0}, {2, 3, "\n", 0}, {3, 4, "\n", 1},
+        {4, 7, "cde", 2},       {5, 99, "de", 2},   {6, 6, "", 2},
+    };
+    for (const auto& [start, end, text, line] : cases) {
+        EXPECT_EQ(tape.Joined(start, end, '\n'), text) << start << ".." << end;
+        EXPECT_EQ(tape.LineAtJoined(start), line) << start;
+    }
+    EXPECT_EQ(ui::TapeModel().JoinedSize(), 0u);
+}
+
 TEST(TapeModel, AMillionLinesTakeLessThanAHundredBytesEach)
 {
     ui::TapeModel tape;
