@@ -560,8 +560,8 @@ void TfrmMain::SetDisplayText(std::string_view text)
 
 void TfrmMain::ClearDisplay()
 {
-    memDisplayValue_->Show(QString());
-    edtFocus_->Present(QString());
+    // Only ever a step before the next value is shown: an empty display is not announced.
+    memDisplayValue_->setText(QString());
 }
 
 void TfrmMain::AppendTapeLine(std::string_view line)
