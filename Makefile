@@ -27,11 +27,11 @@ test: build
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer (any report fails its
 # test), the damaged-settings corpus sampled (every ASAN_CORPUS_SAMPLE-th file). CI runs it. The
 # test programs run whole (test_*_whole), not one process per case (those are named Suite.Case);
-# -O0 halves the compile time.
+# -O0 without debug information halves the compile time (reports name functions, not lines).
 ASAN_DIR           ?= build-asan
 ASAN_CORPUS_SAMPLE ?= 5
 check-asan: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" \
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0" \
 	    -DQUORLANE_SANITIZE=ON -DQUORLANE_BUILD_BENCH=OFF
 	cmake --build $(ASAN_DIR)
 	cd $(ASAN_DIR) && QUORLANE_CORPUS_SAMPLE=$(ASAN_CORPUS_SAMPLE) ASAN_OPTIONS=detect_leaks=1 \

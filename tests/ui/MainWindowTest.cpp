@@ -58,14 +58,16 @@ protected:
     // A menu item's text as its menu draws it.
     QString Drawn(const char* item) const
     {
+        // The menu's own (protected) preparation of an item, called on the menu as it is: a
+        // member pointer named through a derived class, no cast of the menu.
         struct DrawnMenu : QMenu
         {
-            using QMenu::initStyleOption;
+            static auto Prepare() { return &DrawnMenu::initStyleOption; }
         };
         QAction* action = Action(item);
         QStyleOptionMenuItem option;
-        static_cast<DrawnMenu*>(qobject_cast<QMenu*>(action->associatedObjects().value(0)))
-            ->initStyleOption(&option, action);
+        const QMenu* menu = qobject_cast<QMenu*>(action->associatedObjects().value(0));
+        (menu->*DrawnMenu::Prepare())(&option, action);
         return option.text;
     }
     QWidget* Sink() const { return Child<QLineEdit>("edtFocus"); }
