@@ -16,15 +16,8 @@ import sys
 import tempfile
 import time
 
-
-def start_xvfb():
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        display = f.readline().strip()
-    return xvfb, ":" + display
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "rig"))
+from xvfb import start_xvfb  # noqa: E402
 
 
 def mapped(title, env):
@@ -98,6 +91,9 @@ def main():
             return 2
 
     xvfb, display = start_xvfb()
+    if xvfb is None:
+        print("Xvfb does not start here", file=sys.stderr)
+        return 2
     try:
         env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
         programs = [("quorcalc", args.program, "Quorlane Calculator"), ("bare Qt", args.bare, "Bare Qt Window")]

@@ -19,6 +19,9 @@ import tempfile
 import time
 import zlib
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "rig"))
+from xvfb import start_xvfb  # noqa: E402
+
 failures = []
 
 
@@ -186,19 +189,6 @@ def check_offscreen(quorcalc, root):
         check("offscreen: still running after the second start", first.poll(), None)
     finally:
         stop(first)
-
-
-def start_xvfb():
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stderr=subprocess.DEVNULL)
-    os.close(w)
-    with os.fdopen(r) as f:
-        display = f.readline().strip()
-    if not display:
-        stop(xvfb)
-        return None, None
-    return xvfb, ":" + display
 
 
 def check_window(quorcalc, dest, app_id, root):
