@@ -42,16 +42,17 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     setWindowTitle(QStringLiteral("About Quorlane Calculator"));
     setModal(true);
     setFixedSize(271, 289);
-    setFont(DesignFont("MS Sans Serif", 11));
+    const DesignFonts fonts;
+    setFont(fonts.Font("MS Sans Serif", 11));
 
     QPalette purple = palette();
     const bool dark = IsDarkPalette(palette());
     purple.setColor(QPalette::WindowText, PurpleText(dark));
     lblCompany_ = AddLabel(this, "lblCompany", QStringLiteral("CompanyName"), {40, 12, 243, 39},
-                           DesignFont("Tahoma", 32, true));
+                           fonts.Font("Tahoma", 32, true));
     lblCompany_->setPalette(purple);
     lblProduct_ = AddLabel(this, "lblProduct", QStringLiteral("ProductName"), {40, 44, 253, 45},
-                           DesignFont("Tahoma", 37, true));
+                           fonts.Font("Tahoma", 37, true));
     lblProduct_->setPalette(purple);
 
     auto* logo = new QLabel(this);
@@ -60,11 +61,11 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     logo->setPixmap(QIcon(QStringLiteral(":/icons/calculator.svg")).pixmap(32, 32));
 
     lblVersion_ = AddLabel(this, "lblVersion", QStringLiteral("FileVersion"), {8, 100, 253, 13},
-                           DesignFont("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+                           fonts.Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
     lblCopyright_ = AddLabel(this, "lblCopyright", QStringLiteral("LegalCopyRight"), {8, 116, 253, 13},
-                             DesignFont("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
+                             fonts.Font("Arial", 11), Qt::AlignHCenter | Qt::AlignTop);
     lblHyperlink_ = AddLabel(this, "lblHyperlink", QString::fromLatin1(ProductWebAddress), {68, 136, 129, 13},
-                             DesignFont("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
+                             fonts.Font("MS Sans Serif", 11, false, true), Qt::AlignHCenter | Qt::AlignTop);
     QPalette blue = palette();
     blue.setColor(QPalette::WindowText, BlueText(dark));
     lblHyperlink_->setPalette(blue);
@@ -83,7 +84,7 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
     warning->setLineWrapMode(QPlainTextEdit::NoWrap);
     warning->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     warning->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    warning->setFont(DesignFont("Arial", 9));
+    warning->setFont(fonts.Font("Arial", 9));
     QPalette face = warning->palette();
     face.setColor(QPalette::Base, palette().color(QPalette::Button));
     warning->setPalette(face);

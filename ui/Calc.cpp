@@ -35,6 +35,7 @@
 #include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
+#include "ui/DialogParts.h"
 #include "ui/DialogService.h"
 #include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
@@ -58,21 +59,6 @@ namespace {
 constexpr int ClientWidth = 502;
 constexpr int ClientHeight = 269;
 constexpr int PictureDelayMs = 150;
-
-QFont KeyFont(int pixels)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(pixels);
-    f.setBold(true);
-    return f;
-}
-
-QFont PlainFont(const char* family, int pixels)
-{
-    QFont f(QString::fromLatin1(family));
-    f.setPixelSize(pixels);
-    return f;
-}
 
 // Tells when the application's palette changes (only the application object receives that).
 class PaletteWatch : public QObject
@@ -110,9 +96,6 @@ void InitResources()
 {
     static const bool done = [] {
         initUiResources();
-        // Fonts the design names that this platform may lack, by their nearest metric twins.
-        QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
-        QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
         return true;
     }();
     (void)done;
@@ -126,8 +109,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFont(PlainFont("Arial", 13));
-    CreateControls();
+    const DesignFonts fonts;
+    setFont(fonts.Font("Arial", 13));
+    CreateControls(fonts);
     CreateMenus();
     platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
     CreateScaler();
@@ -158,7 +142,7 @@ void TfrmMain::LoadPictures()
 
 TfrmMain::~TfrmMain() = default;
 
-void TfrmMain::CreateControls()
+void TfrmMain::CreateControls(const DesignFonts& fonts)
 {
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
@@ -168,7 +152,7 @@ void TfrmMain::CreateControls()
     memDisplayValue_->setObjectName(QStringLiteral("memDisplayValue"));
     memDisplayValue_->setGeometry(8, 9, 245, 24);
     memDisplayValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    memDisplayValue_->setFont(PlainFont("Tahoma", 13));
+    memDisplayValue_->setFont(fonts.Font("Tahoma", 13));
     memDisplayValue_->setCursor(Qt::ArrowCursor);
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
@@ -184,7 +168,7 @@ void TfrmMain::CreateControls()
     memTape_ = new TapeView(client_);
     memTape_->setObjectName(QStringLiteral("memTape"));
     memTape_->setGeometry(268, 8, 226, 233);
-    memTape_->setFont(PlainFont("Courier New", 11));
+    memTape_->setFont(fonts.Font("Courier New", 11));
     memTape_->setAccessibleName(QStringLiteral("History tape"));
     memTape_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memTape_, &QWidget::customContextMenuRequested, this, &TfrmMain::memTapeContextPopup);
@@ -201,7 +185,7 @@ void TfrmMain::CreateControls()
         b->setObjectName(name);
         b->SetCaption(QString::fromLatin1(k.caption));
         b->setGeometry(k.left, k.top, k.width, k.height);
-        b->setFont(KeyFont(PointsToPixels(k.fontPoints)));
+        b->setFont(fonts.Font("Arial", PointsToPixels(k.fontPoints), true));
         b->SetFontColor(k.color);
         b->SetStyle(absThickHighlight);
         b->SetAllowAllUp(true);
@@ -220,11 +204,11 @@ void TfrmMain::CreateControls()
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     statusBar_->setFixedHeight(StatusBarHeight);
     statusBar_->setSizeGripEnabled(true);
-    statusBar_->setFont(PlainFont("Arial", 11));
+    statusBar_->setFont(fonts.Font("Arial", 11));
     statusPanel_ = new QLabel(statusBar_);
     statusPanel_->setObjectName(QStringLiteral("StatusBarPanel0"));
     statusPanel_->setFixedWidth(StatusPanelWidth);
-    statusPanel_->setFont(PlainFont("Arial", 11));
+    statusPanel_->setFont(fonts.Font("Arial", 11));
     statusPanel_->setStyleSheet(QStringLiteral("color: black"));
     statusPanel_->setAccessibleName(QStringLiteral("Memory indicator"));
     statusPanel_->setAccessibleDescription(QStringLiteral("Memory indicator"));

@@ -30,6 +30,7 @@ class TStTrayIcon;
 
 namespace ui {
 
+class DesignFonts;
 class DisplayField;
 class FocusSink;
 class KeptTape;
@@ -159,7 +160,7 @@ protected:
 private:
     struct KeyButton;
 
-    void CreateControls();
+    void CreateControls(const DesignFonts& fonts);
     void CreateMenus();
     void CreateScaler();
     void CreateTrayIcon();

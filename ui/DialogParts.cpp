@@ -1,5 +1,6 @@
 #include "ui/DialogParts.h"
 
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -31,9 +32,26 @@ void LineBevel::paintEvent(QPaintEvent*)
     }
 }
 
-QFont DesignFont(const char* family, int pixels, bool bold, bool underline)
+DesignFonts::DesignFonts() : installed_(QFontDatabase::families()) {}
+
+QString DesignFonts::Family(const char* design) const
 {
-    QFont f(QString::fromLatin1(family));
+    const QString name = QString::fromLatin1(design);
+    if (installed_.contains(name, Qt::CaseInsensitive))
+        return name;
+    static constexpr const char* sansTwins[] = {"Liberation Sans", "Arimo"};
+    static constexpr const char* monoTwins[] = {"Liberation Mono", "Cousine"};
+    const bool mono = name.startsWith(QLatin1String("Courier"), Qt::CaseInsensitive);
+    for (const char* twin : mono ? monoTwins : sansTwins) {
+        if (installed_.contains(QLatin1String(twin), Qt::CaseInsensitive))
+            return QString::fromLatin1(twin);
+    }
+    return name;
+}
+
+QFont DesignFonts::Font(const char* family, int pixels, bool bold, bool underline) const
+{
+    QFont f(Family(family));
     f.setPixelSize(pixels);
     f.setBold(bold);
     f.setUnderline(underline);

@@ -11,11 +11,6 @@ namespace {
 
 const QColor PaleYellow(0xFF, 0xFF, 0xE1);
 
-QFont SansSerif(int pixels, bool bold = false, bool underline = false)
-{
-    return DesignFont("MS Sans Serif", pixels, bold, underline);
-}
-
 struct Column
 {
     const char* name;
@@ -47,7 +42,8 @@ TfrmHelp::TfrmHelp(QWidget* owner)
     setWindowTitle(QStringLiteral("Keyboard Equivalents"));
     setModal(false);
     setFixedSize(406, 343);
-    setFont(SansSerif(11));
+    const DesignFonts fonts;
+    setFont(fonts.Font("MS Sans Serif", 11));
     QPalette face = palette();
     face.setColor(QPalette::Window, palette().color(QPalette::Button));
     setPalette(face);
@@ -79,7 +75,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
             panel);
         l->setObjectName(QString::fromLatin1(name));
         l->setGeometry(rect);
-        l->setFont(SansSerif(13, true, true));
+        l->setFont(fonts.Font("MS Sans Serif", 13, true, true));
     }
 
     auto* divider = new LineBevel(LineBevel::Side::Left, panel);
@@ -95,7 +91,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
         m->setLineWrapMode(QPlainTextEdit::NoWrap);
         m->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        m->setFont(SansSerif(13));
+        m->setFont(fonts.Font("MS Sans Serif", 13));
         m->setPalette(yellow);
         m->viewport()->setCursor(Qt::ArrowCursor);
         m->document()->setDocumentMargin(0);
@@ -113,7 +109,7 @@ TfrmHelp::TfrmHelp(QWidget* owner)
                             panel);
     more->setObjectName(QStringLiteral("lblMore"));
     more->setGeometry(16, 262, 380, 30);
-    more->setFont(SansSerif(11));
+    more->setFont(fonts.Font("MS Sans Serif", 11));
 
     btnClose_ = new QPushButton(QStringLiteral("Close"), this);
     btnClose_->setObjectName(QStringLiteral("btnClose"));

@@ -1,6 +1,7 @@
 // The keyboard equivalents window and the about window.
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -150,3 +151,38 @@ TEST_F(SecondaryWindows, AProgramWithoutVersionDataHasNoAboutWindow)
 }
 
 } // namespace
+
+// Every window names installed families: the design's families that this machine lacks are replaced
+// by their metric twins, so Qt never resolves a missing family (a fontconfig sort per font made).
+TEST_F(SecondaryWindows, FontsNameInstalledFamiliesOrTheDesignsTwins)
+{
+    const QStringList installed = QFontDatabase::families();
+    const ui::DesignFonts fonts;
+    const struct
+    {
+        const char* design;
+        const char* twin;
+    } cases[] = {{"Arial", "Liberation Sans"},
+                 {"Tahoma", "Liberation Sans"},
+                 {"MS Sans Serif", "Liberation Sans"},
+                 {"Courier New", "Liberation Mono"}};
+    for (const auto& c : cases) {
+        const QString design = QString::fromLatin1(c.design);
+        const QString twin = QString::fromLatin1(c.twin);
+        if (installed.contains(design, Qt::CaseInsensitive))
+            EXPECT_EQ(fonts.Family(c.design), design);
+        else if (installed.contains(twin))
+            EXPECT_EQ(fonts.Family(c.design), twin) << c.design;
+        else
+            EXPECT_EQ(fonts.Family(c.design), design) << "without a twin the name stays for fontconfig";
+    }
+    ASSERT_TRUE(installed.contains(QStringLiteral("Liberation Sans"))) << "scripts/install-deps installs it";
+    ui::TfrmAbout about(w.get(), QString::fromLatin1(platform::RunningExecutablePath));
+    ui::TfrmHelp help(w.get());
+    for (QWidget* window :
+         {static_cast<QWidget*>(w.get()), static_cast<QWidget*>(&about), static_cast<QWidget*>(&help)}) {
+        for (const QWidget* widget : window->findChildren<QWidget*>())
+            EXPECT_TRUE(installed.contains(widget->font().family(), Qt::CaseInsensitive))
+                << widget->objectName().toStdString() << ": " << widget->font().family().toStdString();
+    }
+}
