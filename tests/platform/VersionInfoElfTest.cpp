@@ -4,6 +4,7 @@
 #include "platform/VersionInfo.h"
 #include "platform/VersionInfoBlock.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,20 +20,30 @@ using Bytes = std::vector<std::uint8_t>;
 
 const std::string Section(platform::VersionSectionName);
 
-// Bytes in a file the reader opens, as the program reads its executable.
+// Bytes in a file the reader opens, as the program reads its executable: an in-memory file, so that
+// the many damaged images below cost no disk writes.
 class ImageFile
 {
 public:
+    ImageFile() : fd_(::memfd_create("elf-image", MFD_CLOEXEC)), path_("/proc/self/fd/" + std::to_string(fd_))
+    {
+        EXPECT_GE(fd_, 0);
+    }
+    ~ImageFile() { ::close(fd_); }
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
+
     const platform::FileByteSource& Holding(std::span<const std::uint8_t> bytes)
     {
-        path_ = dir_.Write("image", Bytes(bytes.begin(), bytes.end()));
+        EXPECT_EQ(::ftruncate(fd_, 0), 0);
+        EXPECT_EQ(::pwrite(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
         return Reopened();
     }
 
     // The file cut to its first `n` bytes.
     const platform::FileByteSource& CutTo(std::uint64_t n)
     {
-        EXPECT_EQ(::truncate(path_.c_str(), static_cast<off_t>(n)), 0);
+        EXPECT_EQ(::ftruncate(fd_, static_cast<off_t>(n)), 0);
         return Reopened();
     }
 
@@ -43,7 +54,7 @@ private:
         return file_;
     }
 
-    versiontest::TempDir dir_;
+    int fd_;
     std::string path_;
     platform::FileByteSource file_;
 };
@@ -145,52 +156,50 @@ TEST(ElfSection, VersionBlockIsCutToItsRootOrRefused)
 
 TEST(ElfSection, HostileOrUnsupportedHeadersGiveNothing)
 {
+    const Bytes good = MakeElf({{Section, ProgramBlock()}});
+    ASSERT_EQ(FindVersionBlock(good), ProgramBlock());
+    // ELF header fields: e_shoff, e_shentsize, e_shnum, e_shstrndx; section headers 1 (the version
+    // section) and 2 (the name table), with sh_type at +4, sh_offset at +8+2w and sh_size at +8+3w.
+    const std::size_t w = 8, off = 40, ent = 58, num = ent + 2, str = ent + 4, sec = Get(good, off, w) + 64,
+                      names = sec + 64;
+    const std::uint64_t size = good.size(), top = ~std::uint64_t{0};
+    const std::uint64_t small = 63; // one below a section header's size
+    const struct
     {
-        const Bytes good = MakeElf({{Section, ProgramBlock()}});
-        ASSERT_EQ(FindVersionBlock(good), ProgramBlock());
-        // ELF header fields: e_shoff, e_shentsize, e_shnum, e_shstrndx; section headers 1 (the version
-        // section) and 2 (the name table), with sh_type at +4, sh_offset at +8+2w and sh_size at +8+3w.
-        const std::size_t w = 8, off = 40, ent = 58, num = ent + 2, str = ent + 4,
-                          sec = Get(good, off, w) + 64, names = sec + 64;
-        const std::uint64_t size = good.size(), top = ~std::uint64_t{0};
-        const std::uint64_t small = 63; // one below a section header's size
-        const struct
-        {
-            std::size_t offset, width;
-            std::uint64_t value;
-        } cases[] = {
-            {0, 1, 0x7E},
-            {1, 1, 'e'},
-            {4, 1, 0},
-            {4, 1, 1 /* 32-bit */},
-            {4, 1, 3},
-            {5, 1, 2 /* big-endian */},
-            {off, w, 0},
-            {off, w, size},
-            {off, w, size - 1},
-            {off, w, top},
-            {off, w, top - 63},
-            {ent, 2, 0},
-            {ent, 2, small},
-            {ent, 2, 0xFFFF},
-            {num, 2, 0},
-            {num, 2, 0xFFFF},
-            {str, 2, 3},
-            {str, 2, 0xFFFE},
-            {str, 2, 0xFFFF},
-            {str, 2, 1 /* the version section */},
-            {sec + 8 + 2 * w, w, top - 8},   // section data past the end
-            {sec + 8 + 3 * w, w, size},      // section data running over the end
-            {sec, 4, 0xFFFFFFF0},            // sh_name past the name table
-            {names + 8 + 2 * w, w, top - 8}, // name table outside the file
-            {names + 8 + 3 * w, w, 3},       // name table too short for the name
-            {names + 4, 4, 8},               // name table as SHT_NOBITS
-        };
-        for (const auto& c : cases) {
-            Bytes b = good;
-            versiontest::PutLittleEndian(b, c.offset, c.value, c.width);
-            EXPECT_FALSE(FindVersionBlock(b)) << "at " << c.offset << " = " << c.value;
-        }
+        std::size_t offset, width;
+        std::uint64_t value;
+    } cases[] = {
+        {0, 1, 0x7E},
+        {1, 1, 'e'},
+        {4, 1, 0},
+        {4, 1, 1 /* 32-bit */},
+        {4, 1, 3},
+        {5, 1, 2 /* big-endian */},
+        {off, w, 0},
+        {off, w, size},
+        {off, w, size - 1},
+        {off, w, top},
+        {off, w, top - 63},
+        {ent, 2, 0},
+        {ent, 2, small},
+        {ent, 2, 0xFFFF},
+        {num, 2, 0},
+        {num, 2, 0xFFFF},
+        {str, 2, 3},
+        {str, 2, 0xFFFE},
+        {str, 2, 0xFFFF},
+        {str, 2, 1 /* the version section */},
+        {sec + 8 + 2 * w, w, top - 8},   // section data past the end
+        {sec + 8 + 3 * w, w, size},      // section data running over the end
+        {sec, 4, 0xFFFFFFF0},            // sh_name past the name table
+        {names + 8 + 2 * w, w, top - 8}, // name table outside the file
+        {names + 8 + 3 * w, w, 3},       // name table too short for the name
+        {names + 4, 4, 8},               // name table as SHT_NOBITS
+    };
+    for (const auto& c : cases) {
+        Bytes b = good;
+        versiontest::PutLittleEndian(b, c.offset, c.value, c.width);
+        EXPECT_FALSE(FindVersionBlock(b)) << "at " << c.offset << " = " << c.value;
     }
 }
 
