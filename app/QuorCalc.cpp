@@ -1,6 +1,7 @@
 #include "app/QuorCalc.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QSessionManager>
 #include <QWidget>
 
@@ -16,11 +17,28 @@
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
 #include "app/TerminationSignals.h"
-#include "platform/qt/LocaleQt.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"
 
 namespace {
+
+// The user's separators as Qt's own locale data knows them: Qt reads the locale from the environment
+// without needing it installed in the C library. A separator that is not one 8-bit character
+// becomes a blank.
+char SeparatorFromQt(const QString& text, char fallback)
+{
+    if (text.isEmpty())
+        return fallback;
+    if (text.size() == 1 && text.at(0).unicode() < 0x100)
+        return static_cast<char>(text.at(0).unicode());
+    return ' ';
+}
+
+TBcdSeparators SystemLocaleSeparators()
+{
+    const QLocale locale = QLocale::system();
+    return {SeparatorFromQt(locale.decimalPoint(), '.'), SeparatorFromQt(locale.groupSeparator(), ',')};
+}
 
 // An error that no handler catches is shown in a box, and the event loop goes on: no exception
 // crosses the event loop.
@@ -69,7 +87,7 @@ int QuorCalc(int argc, char** argv)
     displayFailure.reset();
     // The guard is set up first, under the program's default title.
     std::setlocale(LC_ALL, "");
-    platform::UseSystemLocaleSeparators();
+    const TBcdSeparators separators = SystemLocaleSeparators();
     InstanceGuard guard(InstanceGuard::DefaultName(QString::fromLocal8Bit(argv[0])));
 
     // The desktop id is the Wayland app id and (as the application name) the X11 window class, so
@@ -89,7 +107,7 @@ int QuorCalc(int argc, char** argv)
     // Hidden in the notification area the calculator has no visible window; the program ends when
     // the calculator's own close is granted, not when some other window closes last.
     QApplication::setQuitOnLastWindowClosed(false);
-    ui::TfrmMain frmMain(windowArguments);
+    ui::TfrmMain frmMain(windowArguments, separators);
     QObject::connect(&frmMain, &ui::TfrmMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(&guard, &InstanceGuard::ActivationRequested, &frmMain, &ui::TfrmMain::BringToFront);
     // Logging out and SIGTERM keep the options as a close does.

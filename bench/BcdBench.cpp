@@ -11,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include "base/Locale.h"
 #include "decimal/BcdReference.h"
 #include "decimal/StBCD.h"
 
@@ -43,7 +42,6 @@ decimal128 ToDecimal128(long long coefficient, int exponent10)
 const Operands& Pairs()
 {
     static const Operands ops = [] {
-        base::SetSeparatorOverride('.', ',');
         Operands o;
         std::mt19937_64 rng(42);
         std::uniform_int_distribution<int> len(1, 18), digit(0, 9), e(-12, 12), coin(0, 1);

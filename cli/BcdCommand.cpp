@@ -71,7 +71,7 @@ constexpr Operation operations[] = {
 
 } // namespace
 
-std::string BcdRequest(std::string_view request)
+std::string BcdRequest(std::string_view request, TBcdSeparators separators)
 {
     const std::vector<std::string_view> f = SplitFields(request);
     const Operation* op = nullptr;
@@ -97,8 +97,8 @@ std::string BcdRequest(std::string_view request)
     try {
         const std::string_view name = op->name;
         if (name == "fmt")
-            return "ok\t" + FormatBcd(f[1], BcdFromText(f[2]));
-        const TBcd a = BcdFromText(f[1]);
+            return "ok\t" + FormatBcd(f[1], BcdFromText(f[2], separators), separators);
+        const TBcd a = BcdFromText(f[1], separators);
         if (name == "parse")
             return ValueLine(a);
         if (name == "neg")
@@ -106,12 +106,12 @@ std::string BcdRequest(std::string_view request)
         if (name == "sqrt")
             return ValueLine(BcdSqrt(a));
         if (name == "fixed")
-            return "ok\t" + BcdToFixed(a, *width, *places);
+            return "ok\t" + BcdToFixed(a, *width, *places, separators);
         if (name == "exp")
-            return "ok\t" + BcdToExponent(a, *width);
+            return "ok\t" + BcdToExponent(a, *width, separators);
         if (name == "gen")
-            return "ok\t" + BcdToGeneral(a);
-        const TBcd b = BcdFromText(f[2]);
+            return "ok\t" + BcdToGeneral(a, separators);
+        const TBcd b = BcdFromText(f[2], separators);
         if (name == "add")
             return ValueLine(BcdAdd(a, b));
         if (name == "sub")
@@ -124,7 +124,7 @@ std::string BcdRequest(std::string_view request)
     }
 }
 
-int RunBcd(std::istream& in, std::ostream& out)
+int RunBcd(std::istream& in, std::ostream& out, TBcdSeparators separators)
 {
     std::string line;
     while (std::getline(in, line)) {
@@ -132,7 +132,7 @@ int RunBcd(std::istream& in, std::ostream& out)
             line.pop_back(); // requests written with CR LF line ends
         if (line.empty())
             continue;
-        out << BcdRequest(line) << '\n';
+        out << BcdRequest(line, separators) << '\n';
         // Answer before waiting for more input, so that a program can talk to us line by line.
         if (in.rdbuf()->in_avail() <= 0)
             out.flush();

@@ -10,12 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "decimal/StBCD.h"
+
 namespace cli {
 
-// The result line of one request, without the line end.
-std::string BcdRequest(std::string_view request);
+// The result line of one request, without the line end; texts are read and written with `separators`.
+std::string BcdRequest(std::string_view request, TBcdSeparators separators = {});
 
 // Answers every non-empty input line; returns the exit status (0 once all input is read).
-int RunBcd(std::istream& in, std::ostream& out);
+int RunBcd(std::istream& in, std::ostream& out, TBcdSeparators separators = {});
 
 } // namespace cli

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/Locale.h"
 #include "engine/CalcEngine.h"
 
 namespace cli {
@@ -69,10 +68,10 @@ constexpr std::string_view keyList =
 
 } // namespace
 
-int RunKeys(std::istream& in, std::ostream& out, bool interactive)
+int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool interactive)
 {
     RecordingHost host(out);
-    engine::CalcEngine calc(host, base::LocaleDecimalSeparator(), base::LocaleThousandSeparator());
+    engine::CalcEngine calc(host, separators);
     host.SetDisplayText("0");
 
     if (interactive)

@@ -10,9 +10,12 @@
 
 #include <iosfwd>
 
+#include "decimal/StBCD.h"
+
 namespace cli {
 
-// `interactive` adds a prompt and a short help for a person at a terminal.
-int RunKeys(std::istream& in, std::ostream& out, bool interactive = false);
+// The engine takes `separators` as the window takes the locale's; `interactive` adds a prompt and a
+// short help for a person at a terminal.
+int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators = {}, bool interactive = false);
 
 } // namespace cli

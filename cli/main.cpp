@@ -35,12 +35,13 @@ int main(int argc, char** argv)
         std::cerr << "quorcalc-cli: " << options.error << "\n\n" << cli::UsageText();
         return 2;
     }
-    base::SetSeparatorOverride(options.decimal, options.group);
+    const TBcdSeparators separators{options.decimal.value_or(base::LocaleDecimalSeparator()),
+                                    options.group.value_or(base::LocaleThousandSeparator())};
 
     if (options.subcommand == "bcd" && options.arguments.empty())
-        return cli::RunBcd(std::cin, std::cout);
+        return cli::RunBcd(std::cin, std::cout, separators);
     if (options.subcommand == "keys" && options.arguments.empty())
-        return cli::RunKeys(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
+        return cli::RunKeys(std::cin, std::cout, separators, isatty(STDIN_FILENO) != 0);
 
     std::cerr << "quorcalc-cli: unknown subcommand or extra arguments: " << options.subcommand << "\n\n"
               << cli::UsageText();

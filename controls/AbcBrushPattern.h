@@ -24,8 +24,6 @@ public:
 
     TabcBrushPattern(const Key&, const QColor& face, const QColor& highlight);
 
-    const QColor& Face() const { return face_; }
-    const QColor& Highlight() const { return highlight_; }
     bool Matches(const QColor& face, const QColor& highlight) const;
 
     const QImage& Bitmap() const { return bitmap_; }

@@ -3,8 +3,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "platform/qt/Colors.h"
-
 QSize CaptionSize(const QString& text, const QFont& font)
 {
     if (text.isEmpty()) {
@@ -33,21 +31,10 @@ void DrawCaption(QPainter& painter, const QRect& rect, const TabcCaptionLook& lo
         painter.setPen(color);
         painter.drawText(rect.translated(dx, dy), flags, look.text);
     };
-    const QColor shadow = ColorToQColor(clBtnShadow);
-    const QColor highlight = ColorToQColor(clBtnHighlight);
     if (look.enabled) {
-        if (look.style == TabcTextStyle::tsRaised) {
-            draw(shadow, 1, 1);
-            draw(highlight, -1, -1);
-        } else if (look.style == TabcTextStyle::tsLowered) {
-            draw(highlight, 1, 1);
-            draw(shadow, -1, -1);
-        }
         draw(look.color, 0, 0);
-    } else if (look.disabledShadow) {
+    } else {
         draw(Qt::white, 1, 1);
         draw(QColor(128, 128, 128), 0, 0);
-    } else {
-        draw(ColorToQColor(clGrayText), 0, 0);
     }
 }

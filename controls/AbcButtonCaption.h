@@ -6,8 +6,6 @@
 #include <QRect>
 #include <QString>
 
-#include "controls/AbcbtnTypes.h"
-
 class QPainter;
 
 // How the caption is drawn.
@@ -15,10 +13,8 @@ struct TabcCaptionLook
 {
     QString text; // "&" marks the accelerator character, "&&" is a literal "&"
     QFont font;
-    QColor color; // the font colour
-    TabcTextStyle style = TabcTextStyle::tsNormal;
-    bool enabled = true;
-    bool disabledShadow = true; // disabled caption embossed (white below-right, grey in place)
+    QColor color;        // the font colour
+    bool enabled = true; // a disabled caption is embossed (white below-right, grey in place)
     bool underlineAccelerator = true;
 };
 
@@ -29,7 +25,6 @@ QSize CaptionSize(const QString& text, const QFont& font);
 // top-left corner: left (width - text width + 1) div 2, top (height - text height + 1) div 2.
 QRect CaptionPlace(const QSize& client, const QSize& text);
 
-// Draws the caption in `rect` as `look` says: raised or lowered text in the button shadow and
-// highlight colours around the font colour; disabled text embossed in white and grey, or in the grey
-// text colour without the shadow.
+// Draws the caption in `rect` as `look` says: in the font colour, or disabled embossed in white and
+// grey.
 void DrawCaption(QPainter& painter, const QRect& rect, const TabcCaptionLook& look);

@@ -213,14 +213,6 @@ void TabcCustomPicSpeedBtn::SetCaption(const QString& value)
     }
 }
 
-void TabcCustomPicSpeedBtn::SetDisabledShadow(bool value)
-{
-    if (disabledShadow_ != value) {
-        disabledShadow_ = value;
-        Invalidate();
-    }
-}
-
 void TabcCustomPicSpeedBtn::SetPopup(bool value)
 {
     if (popup_ != value) {
@@ -233,14 +225,6 @@ void TabcCustomPicSpeedBtn::SetStyle(TabcButtonStyle value)
 {
     if (style_ != value) {
         style_ = value;
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetTextStyle(TabcTextStyle value)
-{
-    if (textStyle_ != value) {
-        textStyle_ = value;
         Invalidate();
     }
 }
@@ -475,9 +459,7 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
     caption.text = caption_;
     caption.font = font();
     caption.color = ColorToQColor(fontColor_);
-    caption.style = textStyle_;
     caption.enabled = isEnabled();
-    caption.disabledShadow = disabledShadow_;
     caption.underlineAccelerator = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
     DrawCaption(
         painter,

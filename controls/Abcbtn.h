@@ -49,14 +49,10 @@ public:
     void SetFontColor(TColor value);
     QString Caption() const { return caption_; }
     void SetCaption(const QString& value);
-    bool DisabledShadow() const { return disabledShadow_; } // default true
-    void SetDisabledShadow(bool value);
     bool Popup() const { return popup_; } // flat mode, default true
     void SetPopup(bool value);
     TabcButtonStyle Style() const { return style_; } // default absThin
     void SetStyle(TabcButtonStyle value);
-    TabcTextStyle TextStyle() const { return textStyle_; }
-    void SetTextStyle(TabcTextStyle value);
 
     TPicButtonState State() const { return state_; }
 
@@ -102,10 +98,8 @@ private:
     TColor color_ = clBtnFace;
     TColor fontColor_ = clWindowText;
     QString caption_;
-    bool disabledShadow_ = true;
     bool popup_ = true;
     TabcButtonStyle style_ = TabcButtonStyle::absThin;
-    TabcTextStyle textStyle_ = TabcTextStyle::tsNormal;
 
     // State.
     TPicButtonState state_ = TPicButtonState::Up;

@@ -1,8 +1,7 @@
 #pragma once
-// The value types of the picture button (Abcbtn.h): its state, frame styles and caption styles, with
-// their display names for galleries and test output. The enumerators with a prefix (absThin,
-// tsRaised) are usable unqualified, as the windows write them; the state's short names need
-// TPicButtonState::.
+// The value types of the picture button (Abcbtn.h): its state and frame styles, with the styles'
+// display names for galleries and test output. The style enumerators (absThin) are usable
+// unqualified, as the windows write them; the state's short names need TPicButtonState::.
 
 #include <cstdint>
 #include <string_view>
@@ -43,13 +42,6 @@ enum TabcButtonStyle : std::uint8_t
 };
 inline constexpr int ButtonStyleCount = 19;
 
-enum TabcTextStyle : std::uint8_t
-{
-    tsNormal,
-    tsRaised,  // a highlight above-left and a shadow below-right of the caption
-    tsLowered, // the same with the two colours exchanged
-};
-
 constexpr bool IsHoverSensitiveStyle(TabcButtonStyle style)
 {
     switch (style) {
@@ -67,4 +59,3 @@ constexpr bool IsHoverSensitiveStyle(TabcButtonStyle style)
 }
 
 std::string_view ButtonStyleName(TabcButtonStyle style);
-std::string_view ButtonStateName(TPicButtonState state);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "base/Locale.h"
 #include "decimal/DigitRegister.h"
 
 using namespace stbcd;
@@ -217,10 +216,10 @@ void EmitExponent(Writer& out, int x, char sign, int width)
 
 } // namespace
 
-std::string FormatBcd(std::string_view mask, const TBcd& value)
+std::string FormatBcd(std::string_view mask, const TBcd& value, TBcdSeparators separators)
 {
-    const char T = base::LocaleThousandSeparator();
-    const char D = base::LocaleDecimalSeparator();
+    const char T = separators.group;
+    const char D = separators.decimal;
 
     Unpacked u = ToRegister(value);
     bool zero = IsZero(value);
@@ -230,7 +229,7 @@ std::string FormatBcd(std::string_view mask, const TBcd& value)
         std::optional<std::size_t> begin = wanted == 0 ? std::nullopt : FindSection(mask, wanted);
         if (!begin) {
             if (mask.empty() || mask.front() == ';')
-                return BcdToGeneral(zero ? TBcd{} : value);
+                return BcdToGeneral(zero ? TBcd{} : value, separators);
             begin = 0;
         }
         s = ScanSection(mask, *begin, T, D);
@@ -265,7 +264,7 @@ std::string FormatBcd(std::string_view mask, const TBcd& value)
         if (zero)
             E = 63;
         if (E - 63 > 18)
-            return BcdToGeneral(value);
+            return BcdToGeneral(value, separators);
         const int integerDigits = E - 63;
         layout.Start(std::max(integerDigits, s.point), integerDigits - s.point);
     }

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "base/Locale.h"
 #include "decimal/DigitRegister.h"
 
 using namespace stbcd;
@@ -23,9 +22,9 @@ constexpr std::int64_t ExponentClamp = 1'000'000'000'000;
 
 } // namespace
 
-TBcd BcdFromText(std::string_view text)
+TBcd BcdFromText(std::string_view text, TBcdSeparators separators)
 {
-    const char D = base::LocaleDecimalSeparator();
+    const char D = separators.decimal;
     std::size_t pos = 0;
     // Past the end reads as code 0: neither digit, sign, separator nor letter.
     auto at = [&](std::size_t i) { return i < text.size() ? text[i] : '\0'; };
@@ -129,11 +128,11 @@ std::string FixedBelowOneWithoutPlaces(const Unpacked& u, int width)
 
 } // namespace
 
-std::string BcdToFixed(const TBcd& value, int width, int places)
+std::string BcdToFixed(const TBcd& value, int width, int places, TBcdSeparators separators)
 {
     width = std::clamp(width, 0, MaxTextWidth);
     places = std::clamp(places, 0, MaxTextWidth);
-    const char D = base::LocaleDecimalSeparator();
+    const char D = separators.decimal;
 
     Unpacked u = ToRegister(value);
     if (IsZero(value))
@@ -195,12 +194,12 @@ std::string BcdToFixed(const TBcd& value, int width, int places)
     return out;
 }
 
-std::string BcdToExponent(const TBcd& value, int width)
+std::string BcdToExponent(const TBcd& value, int width, TBcdSeparators separators)
 {
     if (width == 0)
         width = 24;
     width = std::clamp(width, 8, MaxTextWidth);
-    const char D = base::LocaleDecimalSeparator();
+    const char D = separators.decimal;
 
     Unpacked u = ToRegister(value);
     DigitRegister& W = u.W;
@@ -237,13 +236,13 @@ std::string BcdToExponent(const TBcd& value, int width)
     return out;
 }
 
-std::string BcdToGeneral(const TBcd& value)
+std::string BcdToGeneral(const TBcd& value, TBcdSeparators separators)
 {
-    const char D = base::LocaleDecimalSeparator();
+    const char D = separators.decimal;
     const int E = value.bytes[0] & 0x7F;
 
     if (IsZero(value) || (E >= 59 && E <= 81)) {
-        std::string s = BcdToFixed(value, 0, 18);
+        std::string s = BcdToFixed(value, 0, 18, separators);
         while (!s.empty() && s.back() == '0')
             s.pop_back();
         if (!s.empty() && s.back() == D)
@@ -251,7 +250,7 @@ std::string BcdToGeneral(const TBcd& value)
         return s;
     }
 
-    std::string s = BcdToExponent(value, 0);
+    std::string s = BcdToExponent(value, 0, separators);
     if (!s.empty() && s.front() == ' ')
         s.erase(0, 1);
     const std::size_t e = s.find('E');

@@ -16,8 +16,8 @@
 //   guard place; a difference of operands with unlike signs is truncated. Division truncates when the
 //   mantissa quotient is below 1 and rounds otherwise. The square root runs Heron's iteration with
 //   these operations and may end one unit low in the 18th digit.
-// - Texts are 8-bit. The decimal and thousands separators are the locale's (platform/Locale.h), read
-//   at each call.
+// - Texts are 8-bit. The decimal and thousands separators are the caller's (TBcdSeparators), the C
+//   convention when not given.
 // - Errors: every failing operation raises EStBCDError; ErrorId selects the message:
 //     81 "Bad BCD format"                             BcdFromText
 //     82 "BCD larger than 10**64"                     BcdFromText, BcdAdd, BcdSubtract, BcdMultiply,
@@ -43,30 +43,39 @@ struct TBcd
     friend bool operator==(const TBcd&, const TBcd&) = default;
 };
 
+// The separators of number texts: the caller's locale, read once where the program starts.
+struct TBcdSeparators
+{
+    char decimal = '.';
+    char group = ',';
+
+    friend bool operator==(const TBcdSeparators&, const TBcdSeparators&) = default;
+};
+
 class EStBCDError : public EStException
 {
 public:
     using EStException::EStException;
 };
 
-// Text to value: optional blanks, an optional sign, digits with at most one locale decimal separator,
+// Text to value: optional blanks, an optional sign, digits with at most one decimal separator,
 // an optional exponent (E or e, optional sign, digits). Rounded half up to 18 significant digits by
 // the 19th. Codes 81 (bad text) and 82 (1E+64 or more).
-TBcd BcdFromText(std::string_view text);
+TBcd BcdFromText(std::string_view text, TBcdSeparators separators = {});
 
 // The largest width and number of places the conversions below take: larger ones count as this.
 inline constexpr int MaxTextWidth = 4096;
 
 // Fixed notation, `width` characters (0: as wide as needed), `places` decimals (0: no separator).
 // A value that does not fit gives `width` asterisks. Negative width and places count as 0.
-std::string BcdToFixed(const TBcd& value, int width, int places);
+std::string BcdToFixed(const TBcd& value, int width, int places, TBcdSeparators separators = {});
 
 // Exponent notation d.ddd...E+xx, exactly `width` characters (0 means 24; at least 8).
-std::string BcdToExponent(const TBcd& value, int width);
+std::string BcdToExponent(const TBcd& value, int width, TBcdSeparators separators = {});
 
 // Fixed notation without trailing zeros from 1E-5 up to (not including) 1E+18 and for zero;
 // exponent notation (1.5E+20, 1.234E-6) otherwise.
-std::string BcdToGeneral(const TBcd& value);
+std::string BcdToGeneral(const TBcd& value, TBcdSeparators separators = {});
 
 TBcd BcdNegate(const TBcd& a);
 TBcd BcdAdd(const TBcd& a, const TBcd& b);
@@ -75,7 +84,7 @@ TBcd BcdMultiply(const TBcd& a, const TBcd& b);
 TBcd BcdDivide(const TBcd& a, const TBcd& b);
 TBcd BcdSqrt(const TBcd& a);
 
-// Picture formatting: `#` optional and `0` required digit placeholders, the locale thousands and
-// decimal separators, quoted literals, exponent parts (E+00), and up to three sections separated by
+// Picture formatting: `#` optional and `0` required digit placeholders, the thousands and decimal
+// separators, quoted literals, exponent parts (E+00), and up to three sections separated by
 // `;` (positive; negative; zero). At most 256 characters of output (code 85).
-std::string FormatBcd(std::string_view mask, const TBcd& value);
+std::string FormatBcd(std::string_view mask, const TBcd& value, TBcdSeparators separators = {});

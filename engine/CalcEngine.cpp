@@ -90,11 +90,10 @@ std::string_view KeyName(CalcKey key)
     return "?";
 }
 
-CalcEngine::CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup)
-    : host_(host), localeGroup_(localeGroup)
+CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale) : host_(host), locale_(locale)
 {
-    s_.DecimalChar = localeDecimal;
-    s_.GroupChar = localeGroup == '\'' ? ' ' : localeGroup;
+    s_.DecimalChar = locale.decimal;
+    s_.GroupChar = locale.group == '\'' ? ' ' : locale.group;
     s_.DisplayMask = BuildDisplayMask(s_.GroupChar, s_.DecimalChar);
 }
 
@@ -108,7 +107,7 @@ bool CalcEngine::HasDecimalChar(std::string_view text) const
 bool CalcEngine::DenotesZero(std::string_view text) const
 {
     try {
-        return BcdFromText(text) == TBcd{};
+        return Value(text) == TBcd{};
     } catch (const EStBCDError&) {
         return false;
     }
@@ -122,7 +121,7 @@ std::string CalcEngine::RemoveCommas(std::string_view text) const
 std::string CalcEngine::AddCommas(std::string_view text) const
 {
     std::string t = !text.empty() && text.front() == '-' ? std::string(text) : TrimStartOf(text, "0");
-    std::string shown = FormatBcd(s_.DisplayMask, BcdFromText(t));
+    std::string shown = FormatBcd(s_.DisplayMask, Value(t), locale_);
     if (s_.DecimalChar != '.')
         shown = TrimEndOf(shown, ".");
     if (shown.find('E') == std::string::npos)
@@ -132,7 +131,7 @@ std::string CalcEngine::AddCommas(std::string_view text) const
 
 std::string CalcEngine::ResultText(const TBcd& value, int places) const
 {
-    return BcdToFixed(value, 0, places);
+    return BcdToFixed(value, 0, places, locale_);
 }
 
 void CalcEngine::ShowMemoryIndicator(std::string_view value)
@@ -328,8 +327,8 @@ void CalcEngine::ProcessOperator()
                 return;
             }
             Tape(shown + " " + s_.PendingOperator);
-            const TBcd total = BcdFromText(s_.AccumulatorText);
-            const TBcd value = BcdFromText(operand);
+            const TBcd total = Value(s_.AccumulatorText);
+            const TBcd value = Value(operand);
             TBcd result;
             switch (op) {
             case '+':
@@ -394,7 +393,7 @@ void CalcEngine::SquareRoot()
         negative = *v < 0;
     } else {
         // A text only the decimal type reads (the lone decimal character): its own sign decides.
-        negative = (BcdFromText(value).bytes[0] & 0x80) != 0;
+        negative = (Value(value).bytes[0] & 0x80) != 0;
     }
     if (negative) {
         SetDisplay(texts::InvalidInput);
@@ -404,7 +403,7 @@ void CalcEngine::SquareRoot()
     }
     Tape(Display() + " sqrt");
     Tape(SeparatorLine);
-    s_.FunctionResult = BcdSqrt(BcdFromText(value));
+    s_.FunctionResult = BcdSqrt(Value(value));
     SpecialFunctionKey(ResultPlaces);
     Tape(" ");
 }
@@ -418,8 +417,8 @@ void CalcEngine::Percent()
         return;
     }
     Tape(Display() + " %");
-    const TBcd fraction = BcdDivide(BcdFromText(RemoveCommas(Display())), BcdFromText("100"));
-    s_.FunctionResult = BcdMultiply(BcdFromText(s_.AccumulatorText), fraction);
+    const TBcd fraction = BcdDivide(Value(RemoveCommas(Display())), Value("100"));
+    s_.FunctionResult = BcdMultiply(Value(s_.AccumulatorText), fraction);
     SpecialFunctionKey(ResultPlaces);
 }
 
@@ -434,7 +433,7 @@ void CalcEngine::Reciprocal()
         return;
     }
     Tape(Display() + " 1/x");
-    s_.FunctionResult = BcdDivide(BcdFromText("1"), BcdFromText(value));
+    s_.FunctionResult = BcdDivide(Value("1"), Value(value));
     SpecialFunctionKey(ReciprocalPlaces);
 }
 
@@ -472,7 +471,7 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
         return;
     const std::string shown = Display();
     s_.LastResultText = RemoveCommas(shown);
-    const TBcd memory = BcdFromText(s_.MemoryText), value = BcdFromText(s_.LastResultText);
+    const TBcd memory = Value(s_.MemoryText), value = Value(s_.LastResultText);
     const TBcd sum = subtract ? BcdSubtract(memory, value) : BcdAdd(memory, value);
     s_.MemoryText =
         TrimEndOf(TrimEndOf(ResultText(sum, ResultPlaces), "0"), std::string_view(&s_.DecimalChar, 1));
@@ -486,7 +485,7 @@ void CalcEngine::Paste(std::string_view clipboardText)
 {
     try {
         std::string ignored = " \xA0"; // blank, no-break space
-        for (const char group : {s_.GroupChar, localeGroup_}) {
+        for (const char group : {s_.GroupChar, locale_.group}) {
             if (group != s_.DecimalChar)
                 ignored += group;
         }
@@ -518,7 +517,7 @@ void CalcEngine::UseTapeLine(std::string_view line)
 bool CalcEngine::Holdable(std::string_view shown) const
 {
     try {
-        BcdFromText(RemoveCommas(shown));
+        Value(RemoveCommas(shown));
         return true;
     } catch (const EStBCDError&) {
         return false;

@@ -98,8 +98,9 @@ class CalcEngine
 {
 public:
     // Takes the separators as the locale gives them (an apostrophe group separator becomes a blank)
-    // and builds the display mask. The host's display is not touched: the window sets it to "0".
-    CalcEngine(ICalcHost& host, char localeDecimal, char localeGroup);
+    // and builds the display mask; the decimal type reads and writes texts with the same ones. The
+    // host's display is not touched: the window sets it to "0".
+    explicit CalcEngine(ICalcHost& host, TBcdSeparators locale = {});
 
     const CalcState& State() const { return s_; }
 
@@ -149,6 +150,7 @@ private:
     void SetDisplay(std::string_view text) { host_.SetDisplayText(text); }
     void Tape(std::string_view line) { host_.AppendTapeLine(line); }
     bool HasDecimalChar(std::string_view text) const;
+    TBcd Value(std::string_view text) const { return BcdFromText(text, locale_); }
     bool DenotesZero(std::string_view text) const;
     bool Holdable(std::string_view shown) const;
     std::string ResultText(const TBcd& value, int places) const;
@@ -156,7 +158,7 @@ private:
 
     ICalcHost& host_;
     CalcState s_;
-    char localeGroup_; // the locale's own grouping character (an apostrophe groups the display by blanks)
+    TBcdSeparators locale_; // the locale's own (an apostrophe groups the display by blanks)
 };
 
 } // namespace engine

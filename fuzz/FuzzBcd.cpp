@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/Locale.h"
 #include "decimal/StBCD.h"
 
 namespace {
@@ -60,7 +59,6 @@ int Number(std::string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const base::ScopedSeparatorOverride separators('.', ',');
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // Fields separated by newlines: a text, another text, a mask, a width and a number of places
     // (whole numbers of any size and sign; missing ones are 0).

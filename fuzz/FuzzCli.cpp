@@ -9,7 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Locale.h"
 #include "cli/BcdCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/KeysCommand.h"
@@ -40,7 +39,6 @@ bool Blank(std::string_view line)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const base::ScopedSeparatorOverride separators('.', ',');
     const std::string input(reinterpret_cast<const char*>(data), size);
 
     // The first line as a command line, split at blanks.

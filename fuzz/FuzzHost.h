@@ -23,11 +23,11 @@ struct NullHost : engine::ICalcHost
 
 // A number as the engine holds it: the decimal type reads it, or finds it beyond its range (a pasted
 // number may be, up to about 1E4932, as the clipboard is read as an extended float; the next key
-// that computes with it reports "Result greater than 1E+64").
-inline bool IsANumber(std::string_view text)
+// that computes with it reports "Result greater than 1E+64"). `decimal` is the engine's separator.
+inline bool IsANumber(std::string_view text, char decimal)
 {
     try {
-        BcdFromText(text);
+        BcdFromText(text, {.decimal = decimal});
         return true;
     } catch (const EStBCDError& e) {
         return e.ErrorId == 82;

@@ -7,16 +7,14 @@
 #include <vector>
 
 #include "FuzzHost.h"
-#include "base/Locale.h"
 #include "decimal/StBCD.h"
 #include "engine/CalcEngine.h"
 #include "engine/TextHelpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const base::ScopedSeparatorOverride separators('.', ',');
     NullHost host;
-    engine::CalcEngine calc(host, '.', ',');
+    engine::CalcEngine calc(host);
     constexpr int keyCount = static_cast<int>(engine::CalcKey::MSubtract) + 1;
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t b = data[i];
@@ -33,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         // The display reads back as a number (an entry in progress may end in the decimal point),
         // and the memory register never holds an error text.
-        if (!IsANumber(calc.RemoveCommas(host.display)) || !IsANumber(s.MemoryText))
+        if (!IsANumber(calc.RemoveCommas(host.display), s.DecimalChar) ||
+            !IsANumber(s.MemoryText, s.DecimalChar))
             std::abort();
     }
     return 0;

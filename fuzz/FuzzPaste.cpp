@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "FuzzHost.h"
-#include "base/Locale.h"
 #include "decimal/StBCD.h"
 #include "engine/CalcEngine.h"
 
@@ -16,7 +15,8 @@ namespace {
 
 void CheckDisplay(const engine::CalcEngine& calc, const NullHost& host)
 {
-    if (!calc.State().ErrorState && !host.display.empty() && !IsANumber(calc.RemoveCommas(host.display)))
+    if (!calc.State().ErrorState && !host.display.empty() &&
+        !IsANumber(calc.RemoveCommas(host.display), calc.State().DecimalChar))
         std::abort();
 }
 
@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     char group = separators[(data[0] >> 2) & 3];
     if (group == decimal)
         group = decimal == ',' ? '.' : ',';
-    const base::ScopedSeparatorOverride locale(decimal, group);
     NullHost host;
-    engine::CalcEngine calc(host, decimal, group);
+    engine::CalcEngine calc(host, {decimal, group});
     // The rest is the clipboard's text; bit 4 types a number first, bit 5 pastes into an operation.
     if (data[0] & 0x10)
         calc.Press(engine::CalcKey::D7);

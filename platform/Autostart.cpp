@@ -1,10 +1,10 @@
 #include "platform/Autostart.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
-#include <unistd.h>
+
+#include "platform/AtomicFile.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -17,31 +17,15 @@ fs::path EnvPath(const char* name)
     return v != nullptr && *v != '\0' ? fs::path(v) : fs::path();
 }
 
-// Writes `text` to `file` through a temporary file and a rename; false when it cannot.
-bool WriteFileAtomically(const fs::path& file, std::string_view text)
+// Replaces `file` by `text` atomically, creating its folder; false when it cannot.
+bool WriteEntry(const fs::path& file, std::string_view text)
 {
-    std::error_code ec;
-    fs::create_directories(file.parent_path(), ec);
-    if (ec || ::access(file.parent_path().c_str(), W_OK) != 0)
-        return false;
-    const fs::path temp = file.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, file, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+    try {
+        files::WriteFileAtomically(file, text, files::DocumentFileMode(), 0777);
+        return true;
+    } catch (const std::system_error&) {
         return false;
     }
-    return true;
 }
 
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
@@ -69,17 +53,6 @@ bool ValidUtf8(std::string_view text)
         i += length;
     }
     return true;
-}
-
-bool Hidden(const fs::path& file)
-{
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line == "Hidden=true")
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -191,13 +164,13 @@ fs::path WriteAutostartEntry(const AutostartFolders& folders, std::string_view f
 {
     std::error_code ec;
     const fs::path system = folders.system / fileName;
-    if (WriteFileAtomically(system, text)) {
+    if (WriteEntry(system, text)) {
         // A user entry (perhaps one that disabled the old system entry) would override it.
         fs::remove(folders.user / fileName, ec);
         return system;
     }
     const fs::path user = folders.user / fileName;
-    if (WriteFileAtomically(user, text))
+    if (WriteEntry(user, text))
         return user;
     throw std::runtime_error("The program could not be set to start at logon: neither " +
                              folders.system.string() + " nor " + folders.user.string() + " can be written.");
@@ -214,22 +187,12 @@ void RemoveAutostartEntry(const AutostartFolders& folders, std::string_view file
             // Not ours to remove: disable it for this user.
             const std::string hidden =
                 "[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nHidden=true\n";
-            if (!WriteFileAtomically(folders.user / fileName, hidden))
+            if (!WriteEntry(folders.user / fileName, hidden))
                 throw std::runtime_error(
                     "The program could not be kept from starting at logon: " + system.string() +
                     " cannot be removed and " + folders.user.string() + " cannot be written.");
         }
     }
-}
-
-bool AutostartEntryActive(const AutostartFolders& folders, std::string_view fileName)
-{
-    std::error_code ec;
-    const fs::path user = folders.user / fileName;
-    if (fs::exists(user, ec))
-        return !Hidden(user);
-    const fs::path system = folders.system / fileName;
-    return fs::exists(system, ec) && !Hidden(system);
 }
 
 } // namespace platform

@@ -50,7 +50,4 @@ std::filesystem::path WriteAutostartEntry(const AutostartFolders& folders, std::
 // for this user by a "Hidden=true" entry in the user's folder. Throws when the entry stays active.
 void RemoveAutostartEntry(const AutostartFolders& folders, std::string_view fileName);
 
-// Whether the entry would start the program at the next logon (for tests and the menu).
-bool AutostartEntryActive(const AutostartFolders& folders, std::string_view fileName);
-
 } // namespace platform

@@ -79,7 +79,6 @@ public:
     // Writes the changes and closes the key; raises "Failed to set data for '<name>'" when they cannot
     // be saved (the key is closed and the changes dropped all the same).
     void CloseKey();
-    bool HasCurrentKey() const { return currentKey_.has_value(); }
 
     bool KeyExists(std::string_view key) const;
     // Deletes the key with its sub-keys and values at once. False when the path is invalid or names

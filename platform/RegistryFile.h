@@ -48,9 +48,5 @@ using files::WriteFileAtomically;
 // file on the way where a folder should be gives ENOTDIR. Permissions are judged as the system does
 // for this process (root passes permission bits, not an immutable file or a read-only mount).
 int ReplaceBlocker(const std::filesystem::path& file);
-inline bool CanReplaceFile(const std::filesystem::path& file)
-{
-    return ReplaceBlocker(file) == 0;
-}
 
 } // namespace platform::regfile

@@ -417,12 +417,6 @@ bool Hive::SetValue(std::string_view path, Value value)
     return true;
 }
 
-bool Hive::DeleteValue(std::string_view path, std::string_view name)
-{
-    const auto key = keys_.find(FoldCase(path));
-    return key != keys_.end() && key->second.values.erase(FoldCase(name)) > 0;
-}
-
 std::vector<std::string> Hive::ValueNames(std::string_view path) const
 {
     std::vector<std::string> names;

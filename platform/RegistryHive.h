@@ -47,7 +47,6 @@ using Bytes = std::vector<std::uint8_t>;
 // Registry data types as stored in the file (the numbers of hex(N)).
 inline constexpr std::uint32_t TypeNone = 0;
 inline constexpr std::uint32_t TypeString = 1;
-inline constexpr std::uint32_t TypeExpandString = 2;
 inline constexpr std::uint32_t TypeBinary = 3;
 inline constexpr std::uint32_t TypeDword = 4;
 
@@ -98,9 +97,6 @@ public:
     // Stores the value in an existing key (false when the key is missing or the name invalid). An
     // existing value of that name keeps its stored name and takes the new type and data.
     bool SetValue(std::string_view path, Value value);
-
-    // False when the key or the value does not exist.
-    bool DeleteValue(std::string_view path, std::string_view name);
 
     // Names as stored, ordered by their folded form; empty when the key does not exist.
     std::vector<std::string> ValueNames(std::string_view path) const;

@@ -25,19 +25,6 @@ VersionFileBlock ReadFileVersionBlock(const std::string& path)
     return {VersionFileStatus::Ok, std::move(*block)};
 }
 
-std::uint32_t GetFileVersionInfoSize(const std::string& path)
-{
-    const VersionFileBlock read = ReadFileVersionBlock(path);
-    return read.Status == VersionFileStatus::Ok ? static_cast<std::uint32_t>(read.Block.size()) : 0;
-}
-
-bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& data)
-{
-    VersionFileBlock read = ReadFileVersionBlock(path);
-    data = std::move(read.Block);
-    return read.Status == VersionFileStatus::Ok;
-}
-
 } // namespace platform
 
 namespace {
@@ -109,10 +96,8 @@ const TStVersionInfo::Loaded& TStVersionInfo::Load() const
     }
     Loaded data;
     data.Block = std::move(read.Block);
-    if (const auto pairs = platform::QueryTranslations(data.Block); !pairs.empty()) {
-        data.Translation = pairs.front();
+    if (const auto pairs = platform::QueryTranslations(data.Block); !pairs.empty())
         data.Prefix = "StringFileInfo\\" + platform::StringTableKey(pairs.front()) + "\\";
-    }
     return loaded_.emplace(std::move(data));
 }
 
@@ -121,27 +106,10 @@ std::string TStVersionInfo::GetKeyValue(const std::string& name) const
     const Loaded& data = Load();
     // Without a translation there is no table to look in. A name is one key: an empty one would find
     // the table itself, a backslash would reach into other nodes.
-    if (!data.Translation || name.empty() || name.find('\\') != std::string::npos)
+    if (!data.Prefix || name.empty() || name.find('\\') != std::string::npos)
         return {};
-    const std::optional<std::u16string> text = platform::QueryString(data.Block, data.Prefix + name);
+    const std::optional<std::u16string> text = platform::QueryString(data.Block, *data.Prefix + name);
     return text ? platform::Utf16ToLatin1(*text) : std::string();
-}
-
-std::uint16_t TStVersionInfo::Language() const
-{
-    const Loaded& data = Load();
-    return data.Translation ? data.Translation->Language : 0;
-}
-
-std::uint16_t TStVersionInfo::CodePage() const
-{
-    const Loaded& data = Load();
-    return data.Translation ? data.Translation->CodePage : 0;
-}
-
-std::optional<platform::FixedFileInfo> TStVersionInfo::FixedInfo() const
-{
-    return platform::QueryFixedFileInfo(Load().Block);
 }
 
 namespace platform {

@@ -2,9 +2,8 @@
 // Reading the version information that an executable file carries, and TStVersionInfo, the
 // component the about window reads its company, product, version and copyright texts from.
 //
-// The file functions mirror the Windows version API: GetFileVersionInfoSize, GetFileVersionInfo and
-// (in VersionInfoBlock.h) VerQueryValue. The block itself is the Windows VS_VERSIONINFO layout; on
-// Linux the build stores it in an ELF section of the executable (VersionInfoElf.h).
+// The block is the Windows VS_VERSIONINFO layout (VersionInfoBlock.h); on Linux the build stores it
+// in an ELF section of the executable (VersionInfoElf.h).
 //
 // TStVersionInfo reads a file's block once per file name, on the first property read:
 //   1. read the block whole (its size and bytes in one pass over the file),
@@ -45,12 +44,6 @@ struct VersionFileBlock
 
 // Reads the version block of the executable file at `path`.
 VersionFileBlock ReadFileVersionBlock(const std::string& path);
-
-// The size in bytes of the file's version block; 0 when there is none or the file cannot be read.
-std::uint32_t GetFileVersionInfoSize(const std::string& path);
-
-// Replaces `data` with the file's whole version block; false (and `data` empty) when there is none.
-bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& data);
 
 // The running program's own executable, as the default file name.
 inline constexpr const char* RunningExecutablePath = "/proc/self/exe";
@@ -95,34 +88,20 @@ public:
     // name. A different name drops the data read so far; the next property read loads it anew.
     void SetFileName(const std::string& fileName);
 
-    // The strings of the first translation's StringTable.
-    std::string Comments() const { return GetKeyValue("Comments"); }
+    // The strings of the first translation's StringTable the program shows.
     std::string CompanyName() const { return GetKeyValue("CompanyName"); }
-    std::string FileDescription() const { return GetKeyValue("FileDescription"); }
     std::string FileVersion() const { return GetKeyValue("FileVersion"); }
-    std::string InternalName() const { return GetKeyValue("InternalName"); }
     std::string LegalCopyright() const { return GetKeyValue("LegalCopyright"); }
-    std::string LegalTrademarks() const { return GetKeyValue("LegalTrademarks"); }
-    std::string OriginalFilename() const { return GetKeyValue("OriginalFilename"); }
     std::string ProductName() const { return GetKeyValue("ProductName"); }
-    std::string ProductVersion() const { return GetKeyValue("ProductVersion"); }
 
     // Any string of that table by name (case-insensitive); empty when missing.
     std::string GetKeyValue(const std::string& name) const;
-
-    // The first translation pair (0 and 0 when the block has none).
-    std::uint16_t Language() const;
-    std::uint16_t CodePage() const;
-
-    // The root's VS_FIXEDFILEINFO; nullopt when the block's root value is not one.
-    std::optional<platform::FixedFileInfo> FixedInfo() const;
 
 private:
     struct Loaded
     {
         std::vector<std::uint8_t> Block;
-        std::optional<platform::VersionTranslation> Translation;
-        std::string Prefix; // "StringFileInfo\llllcccc\"
+        std::optional<std::string> Prefix; // "StringFileInfo\llllcccc\"; none without a translation
     };
 
     const Loaded& Load() const;

@@ -98,11 +98,6 @@ std::uint16_t WordAt(std::span<const std::uint8_t> b, std::size_t offset)
     return static_cast<std::uint16_t>(b[offset] | (b[offset + 1] << 8));
 }
 
-std::uint32_t DWordAt(std::span<const std::uint8_t> b, std::size_t offset)
-{
-    return WordAt(b, offset) | (static_cast<std::uint32_t>(WordAt(b, offset + 2)) << 16);
-}
-
 // A node's parts as offsets into the block; every offset lies within [Start, End].
 struct Node
 {
@@ -276,29 +271,6 @@ std::optional<VersionValue> VerQueryValue(std::span<const std::uint8_t> block, s
         pos = next + 1;
     }
     return VersionValue{block.subspan(node->ValueStart, node->ValueEnd - node->ValueStart), node->IsText};
-}
-
-std::optional<FixedFileInfo> QueryFixedFileInfo(std::span<const std::uint8_t> block)
-{
-    const std::optional<VersionValue> v = VerQueryValue(block, "\\");
-    if (!v || v->Bytes.size() < FixedFileInfo::Size || DWordAt(v->Bytes, 0) != FixedFileInfo::SignatureValue)
-        return std::nullopt;
-    const auto d = [&](std::size_t index) { return DWordAt(v->Bytes, index * 4); };
-    FixedFileInfo f;
-    f.Signature = d(0);
-    f.StrucVersion = d(1);
-    f.FileVersionMS = d(2);
-    f.FileVersionLS = d(3);
-    f.ProductVersionMS = d(4);
-    f.ProductVersionLS = d(5);
-    f.FileFlagsMask = d(6);
-    f.FileFlags = d(7);
-    f.FileOS = d(8);
-    f.FileType = d(9);
-    f.FileSubtype = d(10);
-    f.FileDateMS = d(11);
-    f.FileDateLS = d(12);
-    return f;
 }
 
 std::vector<VersionTranslation> QueryTranslations(std::span<const std::uint8_t> block)

@@ -110,9 +110,6 @@ struct VersionValue
 // nullopt when the path does not lead to a node of a well-formed part of the block.
 std::optional<VersionValue> VerQueryValue(std::span<const std::uint8_t> block, std::string_view subBlock);
 
-// The root's value as VS_FIXEDFILEINFO: nullopt unless it is 52 bytes or more with the signature.
-std::optional<FixedFileInfo> QueryFixedFileInfo(std::span<const std::uint8_t> block);
-
 // The pairs of "\VarFileInfo\Translation" in order (empty when there is none; a trailing odd WORD is
 // ignored).
 std::vector<VersionTranslation> QueryTranslations(std::span<const std::uint8_t> block);

@@ -28,24 +28,14 @@ std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t offs
     return v;
 }
 
-// The fields of the two ELF classes that the section search needs, with their offsets.
-struct ElfLayout
-{
-    std::size_t HeaderSize;
-    std::size_t AddressWidth; // 4 or 8: e_shoff, sh_offset, sh_size
-    std::size_t ShOff, ShEntSize, ShNum, ShStrNdx;
-    std::size_t SectionHeaderSize;
-    std::size_t SecName, SecType, SecOffset, SecSize, SecLink;
-};
+// The offsets of the ELF64 fields the section search needs: the file header (e_shoff, e_shentsize,
+// e_shnum, e_shstrndx) and a section header (sh_name, sh_type, sh_offset, sh_size).
+constexpr std::size_t HeaderSize = 64, ShOff = 40, ShEntSize = 58, ShNum = 60, ShStrNdx = 62;
+constexpr std::size_t SectionHeaderSize = 64, SecName = 0, SecType = 4, SecOffset = 24, SecSize = 32;
 
-constexpr ElfLayout Elf32{52, 4, 32, 46, 48, 50, 40, 0, 4, 16, 20, 24};
-constexpr ElfLayout Elf64{64, 8, 40, 58, 60, 62, 64, 0, 4, 24, 32, 40};
-
-constexpr std::uint8_t ElfClass32 = 1;
 constexpr std::uint8_t ElfClass64 = 2;
 constexpr std::uint8_t ElfDataLittle = 1;
 constexpr std::uint32_t ShtNobits = 8;
-constexpr std::uint64_t ShnXindex = 0xFFFF;
 
 struct SectionHeader
 {
@@ -53,13 +43,12 @@ struct SectionHeader
     std::uint32_t Type = 0;
     std::uint64_t Offset = 0;
     std::uint64_t Size = 0;
-    std::uint32_t Link = 0;
 };
 
 class ElfReader
 {
 public:
-    explicit ElfReader(const ByteSource& source) : source_(source) {}
+    explicit ElfReader(const FileByteSource& source) : source_(source) {}
 
     std::optional<ElfSectionRange> Find(std::string_view name)
     {
@@ -81,37 +70,18 @@ public:
 private:
     bool ReadHeader()
     {
-        std::array<std::uint8_t, 64> h{};
-        if (!source_.ReadAt(0, std::span(h).first(16)))
+        std::array<std::uint8_t, HeaderSize> h{};
+        if (!source_.ReadAt(0, h))
             return false;
-        if (h[0] != 0x7F || h[1] != 'E' || h[2] != 'L' || h[3] != 'F' || h[5] != ElfDataLittle)
+        if (h[0] != 0x7F || h[1] != 'E' || h[2] != 'L' || h[3] != 'F' || h[4] != ElfClass64 ||
+            h[5] != ElfDataLittle)
             return false;
-        if (h[4] == ElfClass32)
-            layout_ = &Elf32;
-        else if (h[4] == ElfClass64)
-            layout_ = &Elf64;
-        else
+        tableOffset_ = LittleEndian(h, ShOff, 8);
+        entrySize_ = LittleEndian(h, ShEntSize, 2);
+        count_ = LittleEndian(h, ShNum, 2);
+        strNdx_ = LittleEndian(h, ShStrNdx, 2);
+        if (tableOffset_ == 0 || entrySize_ < SectionHeaderSize)
             return false;
-        const ElfLayout& l = *layout_;
-        if (!source_.ReadAt(0, std::span(h).first(l.HeaderSize)))
-            return false;
-        tableOffset_ = LittleEndian(h, l.ShOff, l.AddressWidth);
-        entrySize_ = LittleEndian(h, l.ShEntSize, 2);
-        count_ = LittleEndian(h, l.ShNum, 2);
-        strNdx_ = LittleEndian(h, l.ShStrNdx, 2);
-        if (tableOffset_ == 0 || entrySize_ < l.SectionHeaderSize)
-            return false;
-        // Extended numbering: the real count and string-table index live in section 0.
-        if (count_ == 0 || strNdx_ == ShnXindex) {
-            count_ = std::max<std::uint64_t>(count_, 1); // section 0 itself, so that it can be read
-            const std::optional<SectionHeader> zero = Section(0);
-            if (!zero)
-                return false;
-            if (LittleEndian(h, l.ShNum, 2) == 0)
-                count_ = zero->Size;
-            if (strNdx_ == ShnXindex)
-                strNdx_ = zero->Link;
-        }
         const std::uint64_t size = source_.Size();
         if (count_ == 0 || tableOffset_ > size || count_ > (size - tableOffset_) / entrySize_)
             return false;
@@ -120,20 +90,17 @@ private:
 
     std::optional<SectionHeader> Section(std::uint64_t index) const
     {
-        const ElfLayout& l = *layout_;
         if (index >= count_)
             return std::nullopt;
-        std::array<std::uint8_t, 64> e{};
-        const std::span entry = std::span(e).first(l.SectionHeaderSize);
-        // index < count_ <= 65535 or bounded by the file size / entrySize_: no overflow here.
-        if (!source_.ReadAt(tableOffset_ + index * entrySize_, entry))
+        std::array<std::uint8_t, SectionHeaderSize> e{};
+        // index < count_ <= 65535: no overflow here.
+        if (!source_.ReadAt(tableOffset_ + index * entrySize_, e))
             return std::nullopt;
         SectionHeader s;
-        s.Name = static_cast<std::uint32_t>(LittleEndian(e, l.SecName, 4));
-        s.Type = static_cast<std::uint32_t>(LittleEndian(e, l.SecType, 4));
-        s.Offset = LittleEndian(e, l.SecOffset, l.AddressWidth);
-        s.Size = LittleEndian(e, l.SecSize, l.AddressWidth);
-        s.Link = static_cast<std::uint32_t>(LittleEndian(e, l.SecLink, 4));
+        s.Name = static_cast<std::uint32_t>(LittleEndian(e, SecName, 4));
+        s.Type = static_cast<std::uint32_t>(LittleEndian(e, SecType, 4));
+        s.Offset = LittleEndian(e, SecOffset, 8);
+        s.Size = LittleEndian(e, SecSize, 8);
         return s;
     }
 
@@ -156,8 +123,7 @@ private:
                           [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
     }
 
-    const ByteSource& source_;
-    const ElfLayout* layout_ = nullptr;
+    const FileByteSource& source_;
     std::uint64_t tableOffset_ = 0;
     std::uint64_t entrySize_ = 0;
     std::uint64_t count_ = 0;
@@ -165,14 +131,6 @@ private:
 };
 
 } // namespace
-
-bool MemoryByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
-{
-    if (!RangeInside(offset, out.size(), bytes_.size()))
-        return false;
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
-    return true;
-}
 
 FileByteSource::~FileByteSource()
 {
@@ -221,20 +179,19 @@ bool FileByteSource::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) c
     return true;
 }
 
-std::optional<ElfSectionRange> FindElfSection(const ByteSource& source, std::string_view name)
+std::optional<ElfSectionRange> FindElfSection(const FileByteSource& file, std::string_view name)
 {
-    return ElfReader(source).Find(name);
+    return ElfReader(file).Find(name);
 }
 
-std::optional<std::vector<std::uint8_t>> FindVersionBlock(const ByteSource& source)
+std::optional<std::vector<std::uint8_t>> FindVersionBlock(const FileByteSource& file)
 {
-    // Further image formats (a PE file's RT_VERSION resource) would be tried here in turn.
-    const std::optional<ElfSectionRange> section = FindElfSection(source, VersionSectionName);
+    const std::optional<ElfSectionRange> section = FindElfSection(file, VersionSectionName);
     if (!section)
         return std::nullopt;
     // A block never exceeds 65535 bytes (its root's wLength is a WORD); the section may be padded.
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(section->Size, 0xFFFF)));
-    if (!source.ReadAt(section->Offset, bytes))
+    if (!file.ReadAt(section->Offset, bytes))
         return std::nullopt;
     const std::optional<std::size_t> length = VersionBlockLength(bytes);
     if (!length)

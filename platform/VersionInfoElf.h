@@ -1,13 +1,12 @@
 #pragma once
-// Finding the version block in an executable file: the byte sources the readers work on (a file, or
-// bytes in memory for tests), and the ELF section that carries the block on Linux.
+// Finding the version block in an executable file: the ELF section that carries the block on Linux.
 //
 // The build puts the block into the section named by VersionSectionName (cmake/VersionResource.cmake);
-// on Windows it would be the ordinary version resource, and a PE resource reader would sit beside the
-// ELF one in FindVersionBlock. The ELF reader handles 32-bit and 64-bit little-endian files, including
-// the extended section numbering for more than 65279 sections. Every offset and size taken from the
-// file is checked against the file's size before it is used: a truncated or hostile file gives "not
-// found", never a crash or a read outside the file.
+// on Windows it would be the ordinary version resource. The program is built as a 64-bit
+// little-endian ELF file with fewer than 65280 sections, and that is the one kind of file the reader
+// takes: any other (32-bit, big-endian, extended section numbering) has no version block for it.
+// Every offset and size taken from the file is checked against the file's size before it is used: a
+// truncated or hostile file gives "not found", never a crash or a read outside the file.
 
 #include <cstdint>
 #include <optional>
@@ -21,30 +20,8 @@ namespace platform {
 // The section that carries the program's version block.
 inline constexpr std::string_view VersionSectionName = ".quorlane_version";
 
-// Random access to the bytes of a file.
-class ByteSource
-{
-public:
-    virtual ~ByteSource() = default;
-    virtual std::uint64_t Size() const = 0;
-    // Fills `out` from `offset`; false when the range is not wholly inside the source or reading fails.
-    virtual bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
-};
-
-// Bytes in memory (not copied: they must outlive the source).
-class MemoryByteSource final : public ByteSource
-{
-public:
-    explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::uint64_t Size() const override { return bytes_.size(); }
-    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
 // An open regular file, read with positioned reads; the size is taken once, when it is opened.
-class FileByteSource final : public ByteSource
+class FileByteSource
 {
 public:
     enum class OpenResult
@@ -55,13 +32,14 @@ public:
     };
 
     FileByteSource() = default;
-    ~FileByteSource() override;
+    ~FileByteSource();
     FileByteSource(const FileByteSource&) = delete;
     FileByteSource& operator=(const FileByteSource&) = delete;
 
     OpenResult Open(const std::string& path);
-    std::uint64_t Size() const override { return size_; }
-    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
+    std::uint64_t Size() const { return size_; }
+    // Fills `out` from `offset`; false when the range is not wholly inside the file or reading fails.
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
 private:
     int fd_ = -1;
@@ -76,11 +54,11 @@ struct ElfSectionRange
 };
 
 // The file range of the first section named `name` that has contents in the file (not SHT_NOBITS);
-// nullopt for anything that is not a well-formed little-endian ELF file with such a section.
-std::optional<ElfSectionRange> FindElfSection(const ByteSource& source, std::string_view name);
+// nullopt for anything that is not a well-formed 64-bit little-endian ELF file with such a section.
+std::optional<ElfSectionRange> FindElfSection(const FileByteSource& file, std::string_view name);
 
 // The version block of an executable image: the bytes of the version section, cut to the root node's
 // length; nullopt when there is none or it does not start with a plausible VS_VERSIONINFO root.
-std::optional<std::vector<std::uint8_t>> FindVersionBlock(const ByteSource& source);
+std::optional<std::vector<std::uint8_t>> FindVersionBlock(const FileByteSource& file);
 
 } // namespace platform

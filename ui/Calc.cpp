@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "base/Locale.h"
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
 #include "controls/StTrIcon.h"
@@ -101,8 +100,8 @@ void InitResources()
     (void)done;
 }
 
-TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), engine_(*this, base::LocaleDecimalSeparator(), base::LocaleThousandSeparator())
+TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget* parent)
+    : QMainWindow(parent), engine_(*this, locale)
 {
     InitResources();
     setObjectName(QStringLiteral("frmMain"));

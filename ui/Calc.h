@@ -54,8 +54,10 @@ class TfrmMain : public QMainWindow, public engine::ICalcHost
 
 public:
     // `arguments` are the command-line arguments without the program name ("/tray" first starts
-    // hidden when the tray icon and run-on-startup options are on).
-    explicit TfrmMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    // hidden when the tray icon and run-on-startup options are on); `locale` holds the user's number
+    // separators, read once at start.
+    explicit TfrmMain(const QStringList& arguments = {}, TBcdSeparators locale = {},
+                      QWidget* parent = nullptr);
     ~TfrmMain() override;
 
     const engine::CalcEngine& Engine() const { return engine_; }

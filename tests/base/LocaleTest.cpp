@@ -1,6 +1,7 @@
 #include "base/Locale.h"
 
 #include <clocale>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -30,33 +31,9 @@ TEST(LocaleSeparators, CLocaleGivesPointAndCommaFallback)
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
     std::setlocale(LC_NUMERIC, "C");
-    base::SetSeparatorOverride(std::nullopt, std::nullopt);
     EXPECT_EQ(base::LocaleDecimalSeparator(), '.');
     EXPECT_EQ(base::LocaleThousandSeparator(), ','); // C has none
     std::setlocale(LC_NUMERIC, saved.c_str());
-}
-
-TEST(LocaleSeparators, OverrideIsReadAtEachCallAndScopedOverrideRestores)
-{
-    std::setlocale(LC_NUMERIC, "C");
-    base::SetSeparatorOverride(',', '.');
-    EXPECT_EQ(base::LocaleDecimalSeparator(), ',');
-    EXPECT_EQ(base::LocaleThousandSeparator(), '.');
-    {
-        base::ScopedSeparatorOverride inner('.', '\'');
-        EXPECT_EQ(base::LocaleDecimalSeparator(), '.');
-        EXPECT_EQ(base::LocaleThousandSeparator(), '\'');
-        {
-            base::ScopedSeparatorOverride onlyDecimal(',', std::nullopt);
-            EXPECT_EQ(base::LocaleDecimalSeparator(), ',');
-            EXPECT_EQ(base::LocaleThousandSeparator(), ','); // back to the C locale's fallback
-        }
-        EXPECT_EQ(base::LocaleThousandSeparator(), '\'');
-    }
-    EXPECT_EQ(base::LocaleDecimalSeparator(), ',');
-    EXPECT_EQ(base::LocaleThousandSeparator(), '.');
-    base::SetSeparatorOverride(std::nullopt, std::nullopt);
-    EXPECT_EQ(base::LocaleDecimalSeparator(), '.');
 }
 
 } // namespace

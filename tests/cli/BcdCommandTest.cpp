@@ -4,17 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Locale.h"
-
 namespace {
 
-class BcdCommand : public ::testing::Test
-{
-protected:
-    base::ScopedSeparatorOverride separators_{'.', ','};
-};
-
-TEST_F(BcdCommand, EveryRequestKindAnswersInItsFormat)
+TEST(BcdCommand, EveryRequestKindAnswersInItsFormat)
 {
     struct Case
     {
@@ -50,7 +42,7 @@ TEST_F(BcdCommand, EveryRequestKindAnswersInItsFormat)
         EXPECT_EQ(cli::BcdRequest(c.request), c.expected) << c.request;
 }
 
-TEST_F(BcdCommand, MalformedRequestsGiveUsageLines)
+TEST(BcdCommand, MalformedRequestsGiveUsageLines)
 {
     const char* bad[] = {
         "frobnicate\t1", "add\t1",         "add\t1\t2\t3",    "parse",
@@ -65,7 +57,7 @@ TEST_F(BcdCommand, MalformedRequestsGiveUsageLines)
     }
 }
 
-TEST_F(BcdCommand, OneLinePerRequestEmptyLinesSkippedCrLfAccepted)
+TEST(BcdCommand, OneLinePerRequestEmptyLinesSkippedCrLfAccepted)
 {
     std::istringstream in("parse\t1\n\nbogus\r\ndiv\t1\t0\r\n\nadd\t1\t1");
     std::ostringstream out;

@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Locale.h"
-
 namespace {
 
 std::string RunScript(const std::string& script, char decimal = '.', char group = ',')
 {
-    base::ScopedSeparatorOverride separators(decimal, group);
     std::istringstream in(script);
     std::ostringstream out;
-    EXPECT_EQ(cli::RunKeys(in, out), 0);
+    EXPECT_EQ(cli::RunKeys(in, out, {decimal, group}), 0);
     return out.str();
 }
 

@@ -44,10 +44,8 @@ TEST(ButtonDefaults, AsANewButton)
     EXPECT_FALSE(b.Down());
     EXPECT_EQ(b.Color(), clBtnFace);
     EXPECT_EQ(b.FontColor(), clWindowText);
-    EXPECT_TRUE(b.DisabledShadow());
     EXPECT_TRUE(b.Popup());
     EXPECT_EQ(b.Style(), TabcButtonStyle::absThin);
-    EXPECT_EQ(b.TextStyle(), TabcTextStyle::tsNormal);
     EXPECT_EQ(b.State(), S::Up);
     EXPECT_EQ(b.size(), QSize(23, 22));
     EXPECT_EQ(b.focusPolicy(), Qt::NoFocus);
@@ -349,13 +347,9 @@ TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
         {"Style", [](auto& b) { b.SetStyle(TabcButtonStyle::absThin); },
          [](auto& b) { b.SetStyle(TabcButtonStyle::absNew); }},
         {"Popup", [](auto& b) { b.SetPopup(true); }, [](auto& b) { b.SetPopup(false); }},
-        {"TextStyle", [](auto& b) { b.SetTextStyle(TabcTextStyle::tsNormal); },
-         [](auto& b) { b.SetTextStyle(TabcTextStyle::tsRaised); }},
         {"Color", [](auto& b) { b.SetColor(clBtnFace); }, [](auto& b) { b.SetColor(clAqua); }},
         {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); }, [](auto& b) { b.SetFontColor(clRed); }},
         {"Caption", [](auto& b) { b.SetCaption("7"); }, [](auto& b) { b.SetCaption("8"); }},
-        {"DisabledShadow", [](auto& b) { b.SetDisabledShadow(true); },
-         [](auto& b) { b.SetDisabledShadow(false); }},
     };
     for (const Setter& s : setters) {
         SCOPED_TRACE(s.name);

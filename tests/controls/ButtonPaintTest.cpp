@@ -327,14 +327,12 @@ TEST_F(ButtonPaint, TheFrameIsDrawnAgainOverAWideCaption)
     EXPECT_TRUE(ColoursIn(image, QRect(1, 1, 21, 20)).contains(Rgb(clWindowText)));
 }
 
-TEST_F(ButtonPaint, CaptionStyles)
+TEST_F(ButtonPaint, EnabledAndDisabledCaptions)
 {
     struct Case
     {
         const char* name;
-        TabcTextStyle style;
         bool enabled;
-        bool disabledShadow;
         std::set<QRgb> present;
         std::set<QRgb> absent;
         QRgb topRow;    // the only colour on the caption's top row (0: not checked)
@@ -346,18 +344,8 @@ TEST_F(ButtonPaint, CaptionStyles)
     const QRgb white = qRgb(255, 255, 255);
     const QRgb grey = qRgb(128, 128, 128);
     const Case cases[] = {
-        {"normal", TabcTextStyle::tsNormal, true, true, {font}, {shadow, highlight}, font, font},
-        {"raised", TabcTextStyle::tsRaised, true, true, {font, shadow, highlight}, {}, highlight, shadow},
-        {"lowered", TabcTextStyle::tsLowered, true, true, {font, shadow, highlight}, {}, shadow, highlight},
-        {"disabled", TabcTextStyle::tsRaised, false, true, {white, grey}, {font, shadow}, grey, white},
-        {"disabled, no shadow",
-         TabcTextStyle::tsNormal,
-         false,
-         false,
-         {Rgb(clGrayText)},
-         {font, white, grey},
-         0,
-         0},
+        {"normal", true, {font}, {shadow, highlight}, font, font},
+        {"disabled", false, {white, grey}, {font, shadow}, grey, white},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -365,8 +353,6 @@ TEST_F(ButtonPaint, CaptionStyles)
         b.SetPopup(false);
         b.SetColor(Face);
         b.SetFontColor(clNavy);
-        b.SetTextStyle(c.style);
-        b.SetDisabledShadow(c.disabledShadow);
         b.setFont(CrispFont(16));
         b.setEnabled(c.enabled);
         const QImage image = Grab(b);

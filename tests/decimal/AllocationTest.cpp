@@ -32,7 +32,7 @@ void operator delete(void* p, std::size_t) noexcept
 
 namespace {
 
-class Allocation : public bcdtest::DotLocale
+class Allocation : public ::testing::Test
 {};
 
 TEST_F(Allocation, ArithmeticAllocatesNothing)

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "base/Locale.h"
 #include "decimal/StBCD.h"
 
 namespace bcdtest {
@@ -56,12 +55,5 @@ std::optional<std::int32_t> ErrorOf(F&& f)
     }
     return std::nullopt;
 }
-
-// Fixes the separators to "." and "," so no test depends on the machine's locale.
-class DotLocale : public ::testing::Test
-{
-protected:
-    base::ScopedSeparatorOverride separators_{'.', ','};
-};
 
 } // namespace bcdtest

@@ -11,7 +11,7 @@ namespace {
 
 const std::string engineMask = "###,###,###,###,###,###,##0.#####################";
 
-class Format : public bcdtest::DotLocale
+class Format : public ::testing::Test
 {};
 
 TEST_F(Format, EngineMaskKeepsTheRegisterDigitsAndDropsOptionalPlaceholders)
@@ -162,14 +162,15 @@ TEST_F(Format, EngineMaskOutputReadsBackAsTheValueRoundedTo21Decimals)
     }
 }
 
-TEST(FormatLocale, SeparatorsComeFromTheLocaleAtTheCall)
+TEST(FormatLocale, SeparatorsAreTheCallersOwn)
 {
-    base::ScopedSeparatorOverride european(',', '.');
+    const TBcdSeparators european{',', '.'};
     const std::string mask = "###.###.###.###.###.###.##0,#####################";
-    EXPECT_EQ(FormatBcd(mask, Value("123456789", 6)), "1.234.567,890000000000");
-    EXPECT_EQ(FormatBcd("#,##0.00", Value("1234567", 3)), "1.234,56700"); // ',' is now the decimal point
-    base::ScopedSeparatorOverride blank(',', ' ');
-    EXPECT_EQ(FormatBcd("### ##0,00", Value("1234567", 3)), "1 234,57");
+    EXPECT_EQ(FormatBcd(mask, Value("123456789", 6), european), "1.234.567,890000000000");
+    // ',' is now the decimal point
+    EXPECT_EQ(FormatBcd("#,##0.00", Value("1234567", 3), european), "1.234,56700");
+    EXPECT_EQ(FormatBcd("### ##0,00", Value("1234567", 3), {',', ' '}), "1 234,57");
+    EXPECT_EQ(FormatBcd("", Value("15", 30), european), "1,5E+30"); // the general form, too
 }
 
 } // namespace

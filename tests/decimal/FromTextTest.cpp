@@ -8,7 +8,7 @@ using bcdtest::Value;
 
 namespace {
 
-class FromText : public bcdtest::DotLocale
+class FromText : public ::testing::Test
 {};
 
 TEST_F(FromText, ValidTextsGiveTheirValues)
@@ -110,14 +110,13 @@ TEST_F(FromText, BadTextsRaise81AndOutOfRangeRaise82)
     }
 }
 
-TEST(FromTextLocale, CommaDecimalSeparatorIsReadAtTheCall)
+TEST(FromTextLocale, CommaDecimalSeparatorIsTheCallersOwn)
 {
-    base::ScopedSeparatorOverride comma(',', '.');
-    EXPECT_EQ(BcdFromText("1,5"), Value("15"));
-    EXPECT_EQ(BcdFromText(",25"), Value("25", -1));
-    EXPECT_EQ(ErrorOf([] { BcdFromText("1.5"); }), 81);
-    EXPECT_EQ(ErrorOf([] { BcdFromText("1.000,5"); }), 81);
-    base::ScopedSeparatorOverride dot('.', ',');
+    const TBcdSeparators comma{',', '.'};
+    EXPECT_EQ(BcdFromText("1,5", comma), Value("15"));
+    EXPECT_EQ(BcdFromText(",25", comma), Value("25", -1));
+    EXPECT_EQ(ErrorOf([&] { BcdFromText("1.5", comma); }), 81);
+    EXPECT_EQ(ErrorOf([&] { BcdFromText("1.000,5", comma); }), 81);
     EXPECT_EQ(BcdFromText("1.5"), Value("15"));
     EXPECT_EQ(ErrorOf([] { BcdFromText("1,5"); }), 81);
 }

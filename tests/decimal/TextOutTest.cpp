@@ -9,7 +9,7 @@ using bcdtest::Value;
 
 namespace {
 
-class TextOut : public bcdtest::DotLocale
+class TextOut : public ::testing::Test
 {};
 
 TEST_F(TextOut, FixedRoundsAtPlacesButKeepsAtMost18Digits)
@@ -132,12 +132,12 @@ TEST_F(TextOut, GeneralPicksFixedOrExponentByMagnitude)
 
 TEST(TextOutLocale, CommaSeparatorInEveryTextForm)
 {
-    base::ScopedSeparatorOverride comma(',', '.');
-    EXPECT_EQ(BcdToFixed(Value("15"), 0, 2), "1,50");
-    EXPECT_EQ(BcdToExponent(Value("15"), 0), " 1,50000000000000000E+00");
-    EXPECT_EQ(BcdToGeneral(Value("15")), "1,5");
-    EXPECT_EQ(BcdToGeneral(Value("15", 30)), "1,5E+30");
-    EXPECT_EQ(BcdToGeneral(Value("2")), "2");
+    const TBcdSeparators comma{',', '.'};
+    EXPECT_EQ(BcdToFixed(Value("15"), 0, 2, comma), "1,50");
+    EXPECT_EQ(BcdToExponent(Value("15"), 0, comma), " 1,50000000000000000E+00");
+    EXPECT_EQ(BcdToGeneral(Value("15"), comma), "1,5");
+    EXPECT_EQ(BcdToGeneral(Value("15", 30), comma), "1,5E+30");
+    EXPECT_EQ(BcdToGeneral(Value("2"), comma), "2");
 }
 
 } // namespace

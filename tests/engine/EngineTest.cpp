@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
-#include "base/Locale.h"
 #include "engine/TextHelpers.h"
 
 using engine::CalcEngine;
@@ -22,16 +21,13 @@ const std::string Info1 =
     "Information: Quorlane Calculator only supports\rentering numbers up to 18 digits long.";
 const std::string Info2 = "Information: Quorlane Calculator only supports\ra maximum of 18 digits.";
 
-// An engine with the given locale separators; the decimal type reads the same ones.
+// An engine with the given locale separators.
 struct Calculator
 {
-    base::ScopedSeparatorOverride separators;
     FakeHost host;
     CalcEngine calc;
 
-    explicit Calculator(char decimal = '.', char group = ',')
-        : separators(decimal, group), calc(host, decimal, group)
-    {}
+    explicit Calculator(char decimal = '.', char group = ',') : calc(host, {decimal, group}) {}
 
     // Runs the keys; "paste:TEXT" pastes TEXT.
     Calculator& Keys(const std::string& script)

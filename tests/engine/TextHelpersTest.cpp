@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "FakeHost.h"
-#include "base/Locale.h"
 
 using namespace engine;
 
@@ -78,9 +77,8 @@ TEST(TextHelpers, DisplayMaskFromTheSeparators)
 
 TEST(DisplayForm, AddCommasAndRemoveCommas)
 {
-    base::ScopedSeparatorOverride separators('.', ',');
     enginetest::FakeHost host;
-    const CalcEngine calc(host, '.', ',');
+    const CalcEngine calc(host, {'.', ','});
     const std::pair<const char*, const char*> cases[] = {
         {"1234", "1,234"},
         {"100", "100"},
@@ -105,9 +103,8 @@ TEST(DisplayForm, AddCommasAndRemoveCommas)
 
 TEST(DisplayForm, PointGroupingCommaDecimals)
 {
-    base::ScopedSeparatorOverride separators(',', '.');
     enginetest::FakeHost host;
-    const CalcEngine calc(host, ',', '.');
+    const CalcEngine calc(host, {',', '.'});
     EXPECT_EQ(calc.AddCommas("1234,5"), "1.234,5");
     EXPECT_EQ(calc.AddCommas("1234,"), "1.234");
     EXPECT_EQ(calc.AddCommas("20,000000000000000"), "20");

@@ -25,6 +25,11 @@ using regtest::TempFolder;
 using regtest::WriteBytes;
 namespace fs = std::filesystem;
 
+bool CanReplaceFile(const fs::path& file)
+{
+    return ReplaceBlocker(file) == 0;
+}
+
 // The errno of the std::system_error `action` throws, or 0.
 template<typename Action>
 int ErrorOf(Action&& action)

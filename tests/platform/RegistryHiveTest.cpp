@@ -86,7 +86,7 @@ TEST(RegistryHive, WritesTheExactLayout)
     ASSERT_TRUE(hive.SetValue(settings, Text("Path", "C:\\dir \"q\"")));
     ASSERT_TRUE(hive.SetValue(settings, Text("", "unnamed")));
     ASSERT_TRUE(hive.SetValue(settings, Text("Lines", "a\nb")));
-    ASSERT_TRUE(hive.SetValue(settings, Text("Expand", "%X%", TypeExpandString)));
+    ASSERT_TRUE(hive.SetValue(settings, Text("Expand", "%X%", 2 /* REG_EXPAND_SZ */)));
     ASSERT_TRUE(hive.SetValue(frmMain, Binary("Blob", Counting(30))));
     ASSERT_TRUE(hive.SetValue(frmMain, Binary("Empty", {})));
     ASSERT_TRUE(hive.SetValue(frmMain, Binary("Multi", {0x61, 0, 0, 0}, 7)));

@@ -149,7 +149,6 @@ void QueryEverything(const Bytes& b)
         }
         (void)platform::QueryString(b, path);
     }
-    (void)platform::QueryFixedFileInfo(b);
     (void)platform::QueryTranslations(b);
     if (const auto length = platform::VersionBlockLength(b)) {
         EXPECT_LE(*length, b.size());

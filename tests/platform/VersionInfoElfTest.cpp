@@ -4,22 +4,77 @@
 #include "platform/VersionInfo.h"
 #include "platform/VersionInfoBlock.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
 
-using platform::FindElfSection;
-using platform::FindVersionBlock;
-using platform::MemoryByteSource;
 using versiontest::MakeElf;
 using Bytes = std::vector<std::uint8_t>;
 
 const std::string Section(platform::VersionSectionName);
+
+// Bytes in a file the reader opens, as the program reads its executable: an in-memory file, so that
+// the many damaged images below cost no disk writes.
+class ImageFile
+{
+public:
+    ImageFile() : fd_(::memfd_create("elf-image", MFD_CLOEXEC)), path_("/proc/self/fd/" + std::to_string(fd_))
+    {
+        EXPECT_GE(fd_, 0);
+    }
+    ~ImageFile() { ::close(fd_); }
+    ImageFile(const ImageFile&) = delete;
+    ImageFile& operator=(const ImageFile&) = delete;
+
+    const platform::FileByteSource& Holding(std::span<const std::uint8_t> bytes)
+    {
+        EXPECT_EQ(::ftruncate(fd_, 0), 0);
+        EXPECT_EQ(::pwrite(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        return Reopened();
+    }
+
+    // The file cut to its first `n` bytes.
+    const platform::FileByteSource& CutTo(std::uint64_t n)
+    {
+        EXPECT_EQ(::ftruncate(fd_, static_cast<off_t>(n)), 0);
+        return Reopened();
+    }
+
+private:
+    const platform::FileByteSource& Reopened()
+    {
+        EXPECT_EQ(file_.Open(path_), platform::FileByteSource::OpenResult::Ok) << path_;
+        return file_;
+    }
+
+    int fd_;
+    std::string path_;
+    platform::FileByteSource file_;
+};
+
+const platform::FileByteSource& AsFile(std::span<const std::uint8_t> bytes)
+{
+    static ImageFile image;
+    return image.Holding(bytes);
+}
+
+std::optional<platform::ElfSectionRange> FindElfSection(std::span<const std::uint8_t> bytes,
+                                                        std::string_view name)
+{
+    return platform::FindElfSection(AsFile(bytes), name);
+}
+
+std::optional<Bytes> FindVersionBlock(std::span<const std::uint8_t> bytes)
+{
+    return platform::FindVersionBlock(AsFile(bytes));
+}
 
 Bytes ProgramBlock()
 {
@@ -48,20 +103,19 @@ std::uint64_t Get(const Bytes& b, std::size_t offset, std::size_t width)
     return v;
 }
 
-TEST(ElfSection, FoundInEveryClassAndNumbering)
+TEST(ElfSection, FoundInA64BitFileOnly)
 {
-    for (const bool is64 : {true, false}) {
-        for (const bool extended : {false, true}) {
-            const Bytes file = MakeElf(TypicalSections(), {is64, extended});
-            const auto range = FindElfSection(MemoryByteSource(file), Section);
-            ASSERT_TRUE(range) << is64 << extended;
-            EXPECT_EQ(SectionBytes(file, *range), ProgramBlock());
-            const auto text = FindElfSection(MemoryByteSource(file), ".text");
-            ASSERT_TRUE(text);
-            EXPECT_EQ(SectionBytes(file, *text), Bytes(100, 0x90));
-            EXPECT_EQ(FindVersionBlock(MemoryByteSource(file)), ProgramBlock());
-        }
-    }
+    const Bytes file = MakeElf(TypicalSections());
+    const auto range = FindElfSection(file, Section);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(SectionBytes(file, *range), ProgramBlock());
+    const auto text = FindElfSection(file, ".text");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(SectionBytes(file, *text), Bytes(100, 0x90));
+    EXPECT_EQ(FindVersionBlock(file), ProgramBlock());
+    // The program is never built as these: they carry no block for the reader.
+    EXPECT_FALSE(FindVersionBlock(MakeElf(TypicalSections(), {.Is64 = false})));
+    EXPECT_FALSE(FindVersionBlock(MakeElf(TypicalSections(), {.ExtendedNumbering = true})));
 }
 
 TEST(ElfSection, NamesMatchExactlyAndSectionsWithoutContentsAreSkipped)
@@ -72,17 +126,17 @@ TEST(ElfSection, NamesMatchExactlyAndSectionsWithoutContentsAreSkipped)
         {Section, Bytes(16), 8}, // SHT_NOBITS: nothing in the file
         {Section, ProgramBlock()},
     });
-    const auto range = FindElfSection(MemoryByteSource(file), Section);
+    const auto range = FindElfSection(file, Section);
     ASSERT_TRUE(range);
     EXPECT_EQ(SectionBytes(file, *range), ProgramBlock());
-    EXPECT_FALSE(FindElfSection(MemoryByteSource(file), ".missing"));
+    EXPECT_FALSE(FindElfSection(file, ".missing"));
 }
 
 TEST(ElfSection, VersionBlockIsCutToItsRootOrRefused)
 {
     Bytes padded = ProgramBlock();
     padded.resize(padded.size() + 13, 0);
-    EXPECT_EQ(FindVersionBlock(MemoryByteSource(MakeElf({{Section, padded}}))), ProgramBlock());
+    EXPECT_EQ(FindVersionBlock(MakeElf({{Section, padded}})), ProgramBlock());
 
     Bytes wrongRoot = ProgramBlock();
     wrongRoot[6] = 'X'; // the root key is no longer VS_VERSION_INFO
@@ -97,70 +151,67 @@ TEST(ElfSection, VersionBlockIsCutToItsRootOrRefused)
         Bytes{},
     };
     for (const Bytes& file : files)
-        EXPECT_FALSE(FindVersionBlock(MemoryByteSource(file)));
+        EXPECT_FALSE(FindVersionBlock(file));
 }
 
 TEST(ElfSection, HostileOrUnsupportedHeadersGiveNothing)
 {
-    for (const bool is64 : {true, false}) {
-        const Bytes good = MakeElf({{Section, ProgramBlock()}}, {is64, false});
-        ASSERT_EQ(FindVersionBlock(MemoryByteSource(good)), ProgramBlock());
-        // ELF header fields: e_shoff, e_shentsize, e_shnum, e_shstrndx; section headers 1 (the version
-        // section) and 2 (the name table), with sh_type at +4, sh_offset at +8+2w and sh_size at +8+3w.
-        const std::size_t w = is64 ? 8 : 4, off = is64 ? 40 : 32, ent = is64 ? 58 : 46, num = ent + 2,
-                          str = ent + 4, sec = Get(good, off, w) + (is64 ? 64 : 40),
-                          names = sec + (is64 ? 64 : 40);
-        const std::uint64_t size = good.size(), top = is64 ? ~std::uint64_t{0} : 0xFFFFFFFF;
-        const std::uint64_t small = is64 ? 63 : 39; // one below a section header's size
-        const struct
-        {
-            std::size_t offset, width;
-            std::uint64_t value;
-        } cases[] = {
-            {0, 1, 0x7E},
-            {1, 1, 'e'},
-            {4, 1, 0},
-            {4, 1, 3},
-            {5, 1, 2 /* big-endian */},
-            {off, w, 0},
-            {off, w, size},
-            {off, w, size - 1},
-            {off, w, top},
-            {off, w, top - 63},
-            {ent, 2, 0},
-            {ent, 2, small},
-            {ent, 2, 0xFFFF},
-            {num, 2, 0},
-            {num, 2, 0xFFFF},
-            {str, 2, 3},
-            {str, 2, 0xFFFE},
-            {str, 2, 0xFFFF},
-            {str, 2, 1 /* the version section */},
-            {sec + 8 + 2 * w, w, top - 8},   // section data past the end
-            {sec + 8 + 3 * w, w, size},      // section data running over the end
-            {sec, 4, 0xFFFFFFF0},            // sh_name past the name table
-            {names + 8 + 2 * w, w, top - 8}, // name table outside the file
-            {names + 8 + 3 * w, w, 3},       // name table too short for the name
-            {names + 4, 4, 8},               // name table as SHT_NOBITS
-        };
-        for (const auto& c : cases) {
-            Bytes b = good;
-            versiontest::PutLittleEndian(b, c.offset, c.value, c.width);
-            EXPECT_FALSE(FindVersionBlock(MemoryByteSource(b)))
-                << "64-bit " << is64 << " at " << c.offset << " = " << c.value;
-        }
+    const Bytes good = MakeElf({{Section, ProgramBlock()}});
+    ASSERT_EQ(FindVersionBlock(good), ProgramBlock());
+    // ELF header fields: e_shoff, e_shentsize, e_shnum, e_shstrndx; section headers 1 (the version
+    // section) and 2 (the name table), with sh_type at +4, sh_offset at +8+2w and sh_size at +8+3w.
+    const std::size_t w = 8, off = 40, ent = 58, num = ent + 2, str = ent + 4, sec = Get(good, off, w) + 64,
+                      names = sec + 64;
+    const std::uint64_t size = good.size(), top = ~std::uint64_t{0};
+    const std::uint64_t small = 63; // one below a section header's size
+    const struct
+    {
+        std::size_t offset, width;
+        std::uint64_t value;
+    } cases[] = {
+        {0, 1, 0x7E},
+        {1, 1, 'e'},
+        {4, 1, 0},
+        {4, 1, 1 /* 32-bit */},
+        {4, 1, 3},
+        {5, 1, 2 /* big-endian */},
+        {off, w, 0},
+        {off, w, size},
+        {off, w, size - 1},
+        {off, w, top},
+        {off, w, top - 63},
+        {ent, 2, 0},
+        {ent, 2, small},
+        {ent, 2, 0xFFFF},
+        {num, 2, 0},
+        {num, 2, 0xFFFF},
+        {str, 2, 3},
+        {str, 2, 0xFFFE},
+        {str, 2, 0xFFFF},
+        {str, 2, 1 /* the version section */},
+        {sec + 8 + 2 * w, w, top - 8},   // section data past the end
+        {sec + 8 + 3 * w, w, size},      // section data running over the end
+        {sec, 4, 0xFFFFFFF0},            // sh_name past the name table
+        {names + 8 + 2 * w, w, top - 8}, // name table outside the file
+        {names + 8 + 3 * w, w, 3},       // name table too short for the name
+        {names + 4, 4, 8},               // name table as SHT_NOBITS
+    };
+    for (const auto& c : cases) {
+        Bytes b = good;
+        versiontest::PutLittleEndian(b, c.offset, c.value, c.width);
+        EXPECT_FALSE(FindVersionBlock(b)) << "at " << c.offset << " = " << c.value;
     }
 }
 
 // The finder on damaged bytes: no crash, and what it finds lies within the bytes.
 void ProbeElf(std::span<const std::uint8_t> b)
 {
-    const MemoryByteSource source(b);
-    if (const auto r = FindElfSection(source, Section)) {
+    const platform::FileByteSource& file = AsFile(b);
+    if (const auto r = platform::FindElfSection(file, Section)) {
         EXPECT_LE(r->Offset, b.size());
         EXPECT_LE(r->Size, b.size() - r->Offset);
     }
-    if (const auto block = FindVersionBlock(source)) {
+    if (const auto block = platform::FindVersionBlock(file)) {
         EXPECT_TRUE(platform::VersionBlockLength(*block));
     }
 }
@@ -168,26 +219,22 @@ void ProbeElf(std::span<const std::uint8_t> b)
 TEST(ElfSection, TruncatedDamagedAndRandomSmallFiles)
 {
     std::mt19937 rng(9);
-    for (const bool is64 : {true, false}) {
-        for (const bool extended : {false, true}) {
-            Bytes b = MakeElf(TypicalSections(), {is64, extended});
-            // The section header table comes last: a cut file has none to trust.
-            for (std::size_t n = 0; n < b.size(); ++n)
-                EXPECT_FALSE(FindVersionBlock(MemoryByteSource(std::span(b).first(n)))) << n;
-            for (std::size_t i = 0; i < b.size(); ++i) {
-                for (const unsigned mask : {0xFFu, 0x80u, 0x01u, static_cast<unsigned>(rng() & 0xFF)}) {
-                    b[i] ^= static_cast<std::uint8_t>(mask);
-                    ProbeElf(b);
-                    b[i] ^= static_cast<std::uint8_t>(mask);
-                }
-            }
+    Bytes elf = MakeElf(TypicalSections());
+    // The section header table comes last: a cut file has none to trust.
+    for (std::size_t n = 0; n < elf.size(); ++n)
+        EXPECT_FALSE(FindVersionBlock(std::span(elf).first(n))) << n;
+    for (std::size_t i = 0; i < elf.size(); ++i) {
+        for (const unsigned mask : {0xFFu, 0x80u, 0x01u, static_cast<unsigned>(rng() & 0xFF)}) {
+            elf[i] ^= static_cast<std::uint8_t>(mask);
+            ProbeElf(elf);
+            elf[i] ^= static_cast<std::uint8_t>(mask);
         }
     }
     for (int round = 0; round < 20000; ++round) {
         Bytes b(16 + rng() % 400);
         for (auto& byte : b)
             byte = static_cast<std::uint8_t>(rng());
-        const std::uint8_t ident[] = {0x7F, 'E', 'L', 'F', static_cast<std::uint8_t>(1 + round % 2), 1};
+        const std::uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1};
         std::copy(std::begin(ident), std::end(ident), b.begin());
         ProbeElf(b);
     }
@@ -196,13 +243,18 @@ TEST(ElfSection, TruncatedDamagedAndRandomSmallFiles)
 TEST(ElfSection, TruncatedCopiesOfThisTestProgram)
 {
     const Bytes self = versiontest::ReadWholeFile(platform::RunningExecutablePath);
-    const auto whole = FindVersionBlock(MemoryByteSource(self));
+    const auto whole = FindVersionBlock(self);
     ASSERT_TRUE(whole) << "this test program is built with its version block";
 
     std::mt19937_64 rng(77);
-    for (int i = 0; i < 800; ++i) {
-        const std::size_t n = i < 500 ? static_cast<std::size_t>(i) : rng() % self.size();
-        if (const auto found = FindVersionBlock(MemoryByteSource(std::span(self).first(n)))) {
+    std::vector<std::size_t> cuts;
+    for (int i = 0; i < 800; ++i)
+        cuts.push_back(i < 500 ? static_cast<std::size_t>(i) : rng() % self.size());
+    std::sort(cuts.rbegin(), cuts.rend()); // one copy, cut shorter and shorter
+    ImageFile image;
+    image.Holding(self);
+    for (const std::size_t n : cuts) {
+        if (const auto found = platform::FindVersionBlock(image.CutTo(n))) {
             EXPECT_EQ(*found, *whole) << "cut at " << n;
         }
     }

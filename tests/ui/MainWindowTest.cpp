@@ -21,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
-#include "base/Locale.h"
 #include "controls/Abcbtn.h"
 
 using uitest::FakeDialogs;
@@ -447,9 +446,8 @@ TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
 
 TEST_F(MainWindow, DecimalKeyShowsTheLocaleSeparator)
 {
-    base::ScopedSeparatorOverride comma(',', '\'');
     w.reset(); // one calculator window (and tray icon) per program
-    ui::TfrmMain european;
+    ui::TfrmMain european({}, {',', '\''});
     EXPECT_EQ(european.Button(QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));
     EXPECT_EQ(european.Engine().State().GroupChar, ' ');
     EXPECT_EQ(european.Engine().State().DisplayMask, "### ### ### ### ### ### ##0,#####################");

@@ -229,26 +229,19 @@ int main(int argc, char** argv)
         y += CellHeight;
     }
 
-    // Caption styles and the disabled caption.
+    // The enabled and the disabled caption.
     y += 12;
     gallery.Label(8, y, LabelWidth, "Captions", true);
-    const std::array<const char*, 5> captionNames{"tsNormal", "tsRaised", "tsLowered", "disabled",
-                                                  "no shadow"};
+    const std::array<const char*, 2> captionNames{"enabled", "disabled"};
     for (std::size_t i = 0; i < captionNames.size(); ++i) {
         gallery.Label(LabelWidth + static_cast<int>(i) * CellWidth, y, CellWidth, captionNames[i]);
     }
     y += 24;
-    const std::array<TabcTextStyle, 3> textStyles{TabcTextStyle::tsNormal, TabcTextStyle::tsRaised,
-                                                  TabcTextStyle::tsLowered};
     for (std::size_t i = 0; i < captionNames.size(); ++i) {
         gallery.Button(LabelWidth + static_cast<int>(i) * CellWidth, y, "Text",
-                       i < 3 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
+                       i == 0 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
                            b.SetStyle(TabcButtonStyle::absThickHighlight);
                            b.SetPopup(false);
-                           if (i < 3) {
-                               b.SetTextStyle(textStyles[i]);
-                           }
-                           b.SetDisabledShadow(i != 4);
                        });
     }
     y += CellHeight;
