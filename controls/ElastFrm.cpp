@@ -13,16 +13,16 @@
 #include "controls/ElasticMath.h"
 #include "platform/Registry.h"
 
-using platform::TMessage;
-using platform::TWindowProc;
-namespace msg = platform;
+using platform::WindowEvent;
+using platform::WindowState;
+using Kind = platform::WindowEvent::Kind;
 
 namespace {
 
 // Size changes up to this many pixels in both directions cause no rescale.
 constexpr int SizeThreshold = 5;
-// WM_ACTIVATE arms the position-change counter with this value; the next WM_WINDOWPOSCHANGING
-// then marks the window activated.
+// Activation arms the position-change counter with this value; the next geometry change then marks
+// the window activated.
 constexpr int ActivationCount = 10000;
 constexpr int SmallestUsableExtent = 32;
 // A resize outside a drag stores the placement when no other step followed for this long.
@@ -80,8 +80,10 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     saveTimer_.setInterval(PlacementSaveDelayMs);
     connect(&saveTimer_, &QTimer::timeout, this, &TElasticForm::SaveFormStateQuietly);
 
-    hook_ = platform::TWindowHook(
-        form, [this](TMessage& m, const TWindowProc& previous) { FormWndProc(m, previous); });
+    events_ = platform::TWindowEvents(form, platform::WindowRole::Scaler, [this](WindowEvent& event) {
+        FormEvent(event);
+        return false;
+    });
 
     if (elastic::AutoSizeOf(form).value_or(false))
         form->setProperty("AutoSize", false);
@@ -303,30 +305,26 @@ void TElasticForm::RefocusNoted()
         noted_->setFocus(Qt::OtherFocusReason);
 }
 
-// ---- the window procedure ----
+// ---- the window events ----
 //
-// The gate: while scaling is suspended or the form is not visible every message but WM_DESTROY
-// passes untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to
-// the component Font, runs InitializeScaling and the first display on the first message, applies a
-// stored position once, acts on the message and passes it on.
+// The gate: while scaling is suspended or the form is not visible every event but Destroyed passes
+// untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to the
+// component Font, runs InitializeScaling and the first display on the first event, applies a stored
+// position once, and acts on the event. The scaler never consumes an event.
 //
-// State of the activation: before the window is activated every WM_SIZE puts it back to the
-// initial bounds (the start-up sizing cannot move it); WM_ACTIVATE arms a counter and the next
-// position change marks it activated, as does the end of a drag or a maximize. From then on the
-// user's sizes stand, except for a borderless form, which always returns to its initial bounds.
+// State of the activation: before the window is activated every resize puts it back to the initial
+// bounds (the start-up sizing cannot move it); activation arms a counter and the next geometry
+// change marks it activated, as does the end of a drag or a maximize. From then on the user's sizes
+// stand, except for a borderless form, which always returns to its initial bounds.
 
-void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
+void TElasticForm::FormEvent(const WindowEvent& event)
 {
-    if (m.Msg == msg::WM_DESTROY) {
-        hook_.Remove();
-        previous(m);
+    if (event.kind == Kind::Destroyed) {
+        events_.Remove();
         return;
     }
-    if (suspended_ || passThrough_ || !form_->isVisible()) {
-        previous(m);
+    if (suspended_ || passThrough_ || !form_->isVisible())
         return;
-    }
-    bool passOn = true;
     try {
         noted_ = QApplication::focusWidget();
         SyncFormFont();
@@ -345,65 +343,72 @@ void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
             initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
             SetFormBounds(initial_);
         }
-        passOn = Act(m);
+        Act(event);
     } catch (const std::exception& e) {
         lastError_ = e.what();
     }
-    if (passOn)
-        previous(m);
 }
 
-bool TElasticForm::Act(TMessage& m)
+void TElasticForm::Act(const WindowEvent& event)
 {
-    switch (m.Msg) {
-    case msg::WM_SIZE:
-        OnSize(m.WParam);
+    switch (event.kind) {
+    case Kind::Resized:
+        OnResized(event.state);
         break;
-    case msg::WM_ACTIVATE:
-        OnActivate();
+    case Kind::Activated:
+        OnActivated();
         break;
-    case msg::WM_SHOWWINDOW:
-        OnShowWindow();
+    case Kind::Shown:
+        OnShown();
         break;
-    case msg::WM_SETCURSOR:
+    case Kind::PointerMoved:
         if (IsNormalStyle())
             userInteracted_ = true;
         break;
-    case msg::WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(m.MinMaxInfo);
+    case Kind::TrackLimitsAsked:
+        OnTrackLimitsAsked(event.limits);
         break;
-    case msg::WM_WINDOWPOSCHANGING:
+    case Kind::GeometryChanging:
         if (++positionChanges_ >= ActivationCount)
             activated_ = true;
         break;
-    case msg::WM_DISPLAYCHANGE:
-        OnDisplayChange(m.LParam);
+    case Kind::DisplayChanged:
+        OnDisplayChanged(event.screenSize);
         break;
-    case msg::WM_SYSCOMMAND:
-        OnSysCommand(m.WParam);
+    case Kind::CloseRequested:
+        OnCloseRequested();
         break;
-    case msg::WM_SIZING:
+    case Kind::MinimizeRequested:
+        OnMinimizeRequested();
+        break;
+    case Kind::MaximizeRequested:
+        HideControls();
+        break;
+    case Kind::RestoreRequested:
+        if (IsNormalStyle())
+            HideControls();
+        break;
+    case Kind::Dragging:
         dragInProgress_ = true;
         resizedDuringDrag_ = true;
         break;
-    case msg::WM_ENTERSIZEMOVE:
-        // The size when the drag began (the layer reports it where the drag showed only later).
-        referenceSize_ = m.SizingRect != nullptr ? m.SizingRect->size() : Outer().size();
+    case Kind::DragStarted:
+        // The size when the drag began (reported where the drag showed only later).
+        referenceSize_ = event.outer.isValid() ? event.outer.size() : Outer().size();
         break;
-    case msg::WM_EXITSIZEMOVE:
-        OnExitSizeMove();
+    case Kind::DragEnded:
+        OnDragEnded();
         break;
-    default:
+    case Kind::Destroyed:
         break;
     }
-    return true;
 }
 
-void TElasticForm::OnSize(platform::WPARAM kind)
+void TElasticForm::OnResized(WindowState state)
 {
-    if (dragInProgress_ || kind == msg::SIZE_MINIMIZED)
+    if (dragInProgress_ || state == WindowState::Minimized)
         return;
-    if (kind == msg::SIZE_MAXIMIZED && !maximized_) {
+    if (state == WindowState::Maximized && !maximized_) {
         const QSize size = Outer().size();
         if (std::abs(size.width() - lastSize_.width()) > SizeThreshold &&
             std::abs(size.height() - lastSize_.height()) > SizeThreshold)
@@ -412,7 +417,7 @@ void TElasticForm::OnSize(platform::WPARAM kind)
         maximized_ = true;
         ApplyFontToForm();
     }
-    if (kind == msg::SIZE_RESTORED && activated_) {
+    if (state == WindowState::Normal && activated_) {
         if (maximized_) {
             HideControls();
             storedMaximized_ = false;
@@ -435,7 +440,7 @@ void TElasticForm::OnSize(platform::WPARAM kind)
     RestoreControls();
 }
 
-void TElasticForm::OnActivate()
+void TElasticForm::OnActivated()
 {
     positionChanges_ = ActivationCount;
     if (placementLoaded_ && storedMaximized_) {
@@ -449,7 +454,7 @@ void TElasticForm::OnActivate()
         noted_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void TElasticForm::OnShowWindow()
+void TElasticForm::OnShown()
 {
     if (pendingSize_) {
         if (!resolutionIndependence_)
@@ -475,36 +480,37 @@ void TElasticForm::OnShowWindow()
     RefocusNoted();
 }
 
-void TElasticForm::OnGetMinMaxInfo(platform::MINMAXINFO* info)
+void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
     if (firstRescalePending_ && IsWindowMaximized())
         ResizeControls();
     const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() + maximizedPosX_ +
                           maximizedPosY_ + minimumTrackWidth_ + minimumTrackHeight_ + maximumTrackWidth_ +
                           maximumTrackHeight_;
-    if (sum == 0 || firstRescalePending_ || info == nullptr)
+    if (sum == 0 || firstRescalePending_ || limits == nullptr)
         return;
     if (maximizedSize_.width() != 0)
-        info->ptMaxSize.x = maximizedSize_.width();
+        limits->maximizedSize.setWidth(maximizedSize_.width());
     if (maximizedSize_.height() != 0)
-        info->ptMaxSize.y = maximizedSize_.height();
-    auto fill = [](std::int32_t& field, int value, int screenExtent) {
-        if (value != 0)
-            field = elastic::DecodeScreenValue(value, screenExtent);
+        limits->maximizedSize.setHeight(maximizedSize_.height());
+    // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
+    auto decode = [](int value, int screenExtent, int system) {
+        return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;
     };
-    fill(info->ptMaxPosition.x, maximizedPosX_, screen_.width());
-    fill(info->ptMaxPosition.y, maximizedPosY_, screen_.height());
-    fill(info->ptMinTrackSize.x, minimumTrackWidth_, screen_.width());
-    fill(info->ptMinTrackSize.y, minimumTrackHeight_, screen_.height());
-    fill(info->ptMaxTrackSize.x, maximumTrackWidth_, screen_.width());
-    fill(info->ptMaxTrackSize.y, maximumTrackHeight_, screen_.height());
+    const QSize screen = screen_;
+    limits->maximizedPosition =
+        QPoint(decode(maximizedPosX_, screen.width(), limits->maximizedPosition.x()),
+               decode(maximizedPosY_, screen.height(), limits->maximizedPosition.y()));
+    limits->minimumTrack = QSize(decode(minimumTrackWidth_, screen.width(), limits->minimumTrack.width()),
+                                 decode(minimumTrackHeight_, screen.height(), limits->minimumTrack.height()));
+    limits->maximumTrack = QSize(decode(maximumTrackWidth_, screen.width(), limits->maximumTrack.width()),
+                                 decode(maximumTrackHeight_, screen.height(), limits->maximumTrack.height()));
 }
 
-void TElasticForm::OnDisplayChange(platform::LPARAM size)
+void TElasticForm::OnDisplayChanged(QSize now)
 {
     const int oldWidth = designScreenWidth_;
     const int oldHeight = designScreenHeight_;
-    QSize now(platform::LoWord(size), platform::HiWord(size));
     if (now.isEmpty())
         now = platform::MaximizedSize(form_);
     designScreenWidth_ = now.width();
@@ -521,35 +527,23 @@ void TElasticForm::OnDisplayChange(platform::LPARAM size)
     RestoreControls();
 }
 
-void TElasticForm::OnSysCommand(platform::WPARAM command)
+void TElasticForm::OnCloseRequested()
 {
-    switch (command) {
-    case msg::SC_CLOSE:
-        SaveFormStateQuietly();
-        userInteracted_ = true;
-        break;
-    case msg::SC_MINIMIZE:
-        if (const QWidget* active = form_->focusWidget())
-            efActiveControl_ = elastic::IsNamed(active) ? active->objectName() : QString();
-        SaveFormStateQuietly();
-        userInteracted_ = true;
-        maximized_ = false;
-        lastSize_ = Outer().size();
-        break;
-    case msg::SC_MAXIMIZE:
-        HideControls();
-        break;
-    case msg::SC_RESTORE:
-        if (IsNormalStyle())
-            HideControls();
-        break;
-    default:
-        userInteracted_ = false;
-        break;
-    }
+    SaveFormStateQuietly();
+    userInteracted_ = true;
 }
 
-void TElasticForm::OnExitSizeMove()
+void TElasticForm::OnMinimizeRequested()
+{
+    if (const QWidget* active = form_->focusWidget())
+        efActiveControl_ = elastic::IsNamed(active) ? active->objectName() : QString();
+    SaveFormStateQuietly();
+    userInteracted_ = true;
+    maximized_ = false;
+    lastSize_ = Outer().size();
+}
+
+void TElasticForm::OnDragEnded()
 {
     activated_ = true;
     dragInProgress_ = false;

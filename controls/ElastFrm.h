@@ -5,8 +5,8 @@
 // design, the window keeps its aspect ratio if asked to, its track size is limited, and its
 // placement is kept in the per-user registry between runs.
 //
-// It works from the form's window messages (platform/qt/WindowMessages.h): the constructor installs
-// its hook (FormWndProc) in the form's chain. When it rescales: never during a drag, once when a
+// It works from the form's window events (platform/qt/WindowEvents.h): the constructor registers
+// FormEvent in the scaler role, after the tray icon's. When it rescales: never during a drag, once when a
 // drag ends, on other size changes only when the outer size moved by more than 5 pixels.
 //
 // Options (initial values; the Design values are taken from the form at construction, as a form
@@ -30,7 +30,7 @@
 //
 // The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
 // SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
-// mean, and the order of events, is in the implementation next to the message handlers.
+// mean, and the order of events, is in the implementation next to the event handlers.
 
 #include <functional>
 #include <memory>
@@ -49,8 +49,8 @@
 #include "controls/ElasticControls.h"
 #include "controls/ElasticPlacement.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "platform/qt/WindowMessages.h"
 
 class QLabel;
 class QWidget;
@@ -160,7 +160,7 @@ public:
     // Makes the control's present state its base (see the implementation). For the form itself only
     // the base font size is taken.
     void UpdateControlBounds(QWidget* control);
-    // While suspended, every message except WM_DESTROY passes untouched: no rescale, nothing saved.
+    // While suspended, every event except Destroyed passes untouched: no rescale, nothing saved.
     // Resuming does not rescale; it applies the track limits set meanwhile.
     void SuspendScaling();
     void ResumeScaling();
@@ -171,7 +171,7 @@ public:
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // The rescale and its helpers, as the message handling runs them.
+    // The rescale and its helpers, as the event handling runs them.
     void ResizeControls();
     void KeepProportions();
     void ComputeMaxTrackSize();
@@ -203,7 +203,7 @@ public:
     QSize ReferenceSize() const { return referenceSize_; }
     QSize MaximizedSize() const { return maximizedSize_; }
     QSize ScreenSize() const { return screen_; }
-    // The last failure absorbed while handling a message (a placement that could not be saved).
+    // The last failure absorbed while handling an event (a placement that could not be saved).
     const std::string& LastError() const { return lastError_; }
 
 signals:
@@ -214,15 +214,16 @@ protected:
     virtual void DoAfterResize();
 
 private:
-    void FormWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
-    bool Act(platform::TMessage& message); // false: the message is consumed
-    void OnSize(platform::WPARAM kind);
-    void OnActivate();
-    void OnShowWindow();
-    void OnGetMinMaxInfo(platform::MINMAXINFO* info);
-    void OnDisplayChange(platform::LPARAM size);
-    void OnSysCommand(platform::WPARAM command);
-    void OnExitSizeMove();
+    void FormEvent(const platform::WindowEvent& event);
+    void Act(const platform::WindowEvent& event);
+    void OnResized(platform::WindowState state);
+    void OnActivated();
+    void OnShown();
+    void OnTrackLimitsAsked(platform::TrackSizes* limits);
+    void OnDisplayChanged(QSize screen);
+    void OnCloseRequested();
+    void OnMinimizeRequested();
+    void OnDragEnded();
 
     void InitializeScaling();
     void FirstDisplay();
@@ -249,7 +250,7 @@ private:
     bool IsWindowMaximized() const;
 
     QWidget* form_ = nullptr;
-    platform::TWindowHook hook_;
+    platform::TWindowEvents events_;
     std::shared_ptr<elastic::TPlacementStore> store_;
 
     // Options.

@@ -31,8 +31,8 @@
 #include "platform/Autostart.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/TrayShell.h"
+#include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogService.h"
@@ -131,7 +131,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, QWidget* parent)
     CreateMenus();
     platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
     CreateScaler();
-    CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
+    CreateTrayIcon(); // receives the window's events before the scaler, whatever the order here
     FormCreate(arguments);
     // Keys reach the keyboard map whichever control of the window has the focus.
     QCoreApplication::instance()->installEventFilter(this);

@@ -21,7 +21,7 @@
 
 namespace {
 
-namespace msg = platform;
+using Kind = platform::WindowEvent::Kind;
 
 QFont Pixels(int pixels)
 {
@@ -77,7 +77,7 @@ struct Form
     {
         widget->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
-        msg::SendWindowMessage(widget.get(), msg::WM_WINDOWPOSCHANGING);
+        platform::SendWindowEvent(widget.get(), Kind::GeometryChanging);
     }
 
     // Resizes to about 1.4 times the design and returns the client ratios.
