@@ -63,13 +63,10 @@ struct Form
     void Attach()
     {
         elastic = new TElasticForm(widget.get());
-        elastic->SetDesignFormWidth(510);
-        elastic->SetDesignFormHeight(315);
-        elastic->SetDesignFormClientWidth(502);
-        elastic->SetDesignFormClientHeight(269);
-        elastic->SetDesignFormLeft(100);
-        elastic->SetDesignFormTop(100);
-        elastic->SetResolutionIndependence(false);
+        elastic->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
+        elastic->Options().DesignFormLeft = 100;
+        elastic->Options().DesignFormTop = 100;
+        elastic->Options().ResolutionIndependence = false;
         elastic->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     }
 

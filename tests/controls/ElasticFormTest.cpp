@@ -120,21 +120,18 @@ std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
 
     form->elastic = new TElasticForm(w);
     TElasticForm& e = *form->elastic;
-    e.SetDesignFormWidth(DesignOuter.width());
-    e.SetDesignFormHeight(DesignOuter.height());
-    e.SetDesignFormClientWidth(DesignClient.width());
-    e.SetDesignFormClientHeight(DesignClient.height());
-    e.SetDesignFormLeft(DesignPosition.x());
-    e.SetDesignFormTop(DesignPosition.y());
-    e.SetResolutionIndependence(false);
-    e.SetMaintainProportions(options.maintainProportions);
-    e.SetElFrmIniFile(options.iniFile);
+    e.SetDesignFormSize(DesignOuter, DesignClient);
+    e.Options().DesignFormLeft = DesignPosition.x();
+    e.Options().DesignFormTop = DesignPosition.y();
+    e.Options().ResolutionIndependence = false;
+    e.Options().MaintainProportions = options.maintainProportions;
+    e.Options().ElFrmIniFile = options.iniFile;
     if (!options.useRegistry) {
         form->store = options.store;
         e.SetPlacementStore(options.store);
     }
     TestForm* raw = form.get();
-    e.SetOnAfterResize([raw](QObject*) { ++raw->rescales; });
+    e.Options().OnAfterResize = [raw](QObject*) { ++raw->rescales; };
     return form;
 }
 
@@ -222,23 +219,23 @@ TEST(ElasticForm, InitialValues)
     window.setFont(Pixels(13));
     window.resize(300, 200);
     TElasticForm e(&window);
-    EXPECT_TRUE(e.ElasticHorizontal());
-    EXPECT_TRUE(e.ElasticVertical());
-    EXPECT_TRUE(e.ElasticFont());
-    EXPECT_EQ(e.MaximizedPosX(), 0);
-    EXPECT_EQ(e.MinimumTrackWidth(), 0);
-    EXPECT_EQ(e.MaximumTrackHeight(), 0);
-    EXPECT_FALSE(e.MaintainProportions());
-    EXPECT_TRUE(e.ElFrmIniFile().isEmpty());
-    EXPECT_TRUE(e.ResolutionIndependence());
-    EXPECT_TRUE(e.EFActiveControl().isEmpty());
-    EXPECT_EQ(e.Font().Size(), 10);
-    EXPECT_EQ(e.Font().color, clWindowText);
+    EXPECT_TRUE(e.Options().ElasticHorizontal);
+    EXPECT_TRUE(e.Options().ElasticVertical);
+    EXPECT_TRUE(e.Options().ElasticFont);
+    EXPECT_EQ(e.Options().MaximizedPosX, 0);
+    EXPECT_EQ(e.Options().MinimumTrackWidth, 0);
+    EXPECT_EQ(e.Options().MaximumTrackHeight, 0);
+    EXPECT_FALSE(e.Options().MaintainProportions);
+    EXPECT_TRUE(e.Options().ElFrmIniFile.isEmpty());
+    EXPECT_TRUE(e.Options().ResolutionIndependence);
+    EXPECT_TRUE(e.Options().EFActiveControl.isEmpty());
+    EXPECT_EQ(e.Options().Font.Size(), 10);
+    EXPECT_EQ(e.Options().Font.color, clWindowText);
     // No designer: the form as it is now stands for the design values.
-    EXPECT_EQ(e.DesignFormClientWidth(), 300);
-    EXPECT_EQ(e.DesignFormClientHeight(), 200);
-    EXPECT_EQ(e.DesignScreenWidth(), platform::MaximizedSize(&window).width());
-    EXPECT_EQ(e.DesignPixelsPerInch(), 96);
+    EXPECT_EQ(e.Options().DesignFormClientWidth, 300);
+    EXPECT_EQ(e.Options().DesignFormClientHeight, 200);
+    EXPECT_EQ(e.Options().DesignScreenWidth, platform::MaximizedSize(&window).width());
+    EXPECT_EQ(e.Options().DesignPixelsPerInch, 96);
 }
 
 // ---- the first display and the rescale ----
@@ -253,7 +250,7 @@ TEST(ElasticForm, FirstDisplayKeepsTheDesignBoundsAndFonts)
     EXPECT_EQ(platform::ClientSize(form->widget.get()), DesignClient);
     // Font ratio at design size: 10 x 510 / 502 over 10.
     EXPECT_NEAR(e.FontRatio(), 510.0 / 502.0, 1e-9);
-    EXPECT_EQ(e.Font().Size(), 10);
+    EXPECT_EQ(e.Options().Font.Size(), 10);
     EXPECT_EQ(e.ControlCount(), 4);
     for (const Design& d : designControls) {
         QWidget* c = form->Child(d.name);
@@ -275,7 +272,7 @@ TEST(ElasticForm, ResizingScalesEveryControlAndFontInProportion)
     const double ry = client.height() / 269.0;
     const double fontRatio = std::min(10.0 * outer.width() / 502, 10.0 * outer.height() / 269) / 10.0;
     EXPECT_NEAR(form->elastic->FontRatio(), fontRatio, 1e-9);
-    EXPECT_EQ(form->elastic->Font().Size(), RoundEven(10 * fontRatio));
+    EXPECT_EQ(form->elastic->Options().Font.Size(), RoundEven(10 * fontRatio));
     EXPECT_EQ(form->widget->font().pixelSize(), RoundEven(RoundEven(10 * fontRatio) * 96.0 / 72.0));
     const QRect window(QPoint(0, 0), form->widget->size());
     for (const Design& d : designControls) {
@@ -515,7 +512,7 @@ TEST(ElasticEvents, MinimizingStoresTheActiveControlsName)
     form->Child("btnSmall")->setFocus();
     const int saves = form->store->saves;
     Request(*form, Kind::MinimizeRequested);
-    EXPECT_EQ(form->elastic->EFActiveControl(), QStringLiteral("btnSmall"));
+    EXPECT_EQ(form->elastic->Options().EFActiveControl, QStringLiteral("btnSmall"));
     EXPECT_EQ(form->store->saves, saves + 1);
     EXPECT_TRUE(form->elastic->UserInteracted());
     // The control gets the focus back after the next rescale when the form has no active control.
@@ -608,8 +605,8 @@ TEST(ElasticEvents, MaintainedProportionsLimitTheTrackSize)
     const QSize screen = platform::MaximizedSize(form->widget.get());
     const std::optional<QSize> expected = elastic::ComputeMaxTrackSize(DesignOuter, screen);
     ASSERT_TRUE(expected);
-    EXPECT_EQ(form->elastic->MaximumTrackWidth(), expected->width());
-    EXPECT_EQ(form->elastic->MaximumTrackHeight(), expected->height());
+    EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, expected->width());
+    EXPECT_EQ(form->elastic->Options().MaximumTrackHeight, expected->height());
     EXPECT_EQ(form->elastic->MaximizedSize(), *expected);
     // The track limit is the window's maximum size (outer minus the 8 x 46 frame).
     EXPECT_EQ(form->widget->maximumSize(), *expected - QSize(8, 46));
@@ -645,14 +642,14 @@ TEST(ElasticEvents, DisplayChangeScalesTheWindow)
     auto form = MakeForm();
     ShowActive(*form);
     const QSize screen = platform::MaximizedSize(form->widget.get());
-    ASSERT_EQ(form->elastic->DesignScreenWidth(), screen.width());
+    ASSERT_EQ(form->elastic->Options().DesignScreenWidth, screen.width());
     const QRect before = form->Outer();
     const int rescales = form->rescales;
     platform::WindowEvent change;
     change.kind = Kind::DisplayChanged;
     change.screenSize = QSize(screen.width() * 5 / 4, screen.height() * 5 / 4);
     platform::SendWindowEvent(form->widget.get(), change);
-    EXPECT_EQ(form->elastic->DesignScreenWidth(), screen.width() * 5 / 4);
+    EXPECT_EQ(form->elastic->Options().DesignScreenWidth, screen.width() * 5 / 4);
     const QRect after = form->Outer();
     EXPECT_EQ(after.size(), QSize(RoundEven(before.width() * 1.25), RoundEven(before.height() * 1.25)));
     EXPECT_GT(form->rescales, rescales);
@@ -891,7 +888,7 @@ TEST(ElasticPlacementStore, ADamagedPlacementNeverMakesTheWindowUnusable)
         EXPECT_GE(visible.height(), outer.height() - 4) << outer.x() << "," << outer.y();
         EXPECT_GE(outer.width(), DesignOuter.width() / 4);
         EXPECT_GE(outer.height(), DesignOuter.height() / 4);
-        EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+        EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, 0);
         // The window can still be resized to its design size.
         ResizeOuter(*form, DesignOuter);
         EXPECT_EQ(form->Outer().size(), DesignOuter);
@@ -979,7 +976,7 @@ TEST_F(ElasticRegistry, ValuesOfTheWrongTypeReadAsMissing)
     EXPECT_LE((form->Outer().topLeft() - platform::AvailableGeometry(form->widget.get()).topLeft())
                   .manhattanLength(),
               4);
-    EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+    EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, 0);
 }
 
 // ---- a main window: menu bar, central widget, status bar with a panel ----
@@ -1010,14 +1007,11 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     platform::SetClientSize(&window, DesignClient);
 
     auto* e = new TElasticForm(&window);
-    e->SetDesignFormWidth(510);
-    e->SetDesignFormHeight(315);
-    e->SetDesignFormClientWidth(502);
-    e->SetDesignFormClientHeight(269);
-    e->SetDesignFormLeft(100);
-    e->SetDesignFormTop(100);
-    e->SetResolutionIndependence(false);
-    e->SetMaintainProportions(true);
+    e->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
+    e->Options().DesignFormLeft = 100;
+    e->Options().DesignFormTop = 100;
+    e->Options().ResolutionIndependence = false;
+    e->Options().MaintainProportions = true;
     e->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -1117,7 +1111,7 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    TElasticFont font = form->elastic->Font();
+    TElasticFont font = form->elastic->Options().Font;
     font.SetSize(12);
     form->elastic->SetFont(font);
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
@@ -1134,12 +1128,12 @@ TEST(ElasticRebase, ResetDesignSizeMakesThePresentSizesTheDesign)
     for (const Design& d : designControls)
         present.push_back(form->Child(d.name)->geometry());
     form->elastic->ResetDesignSize();
-    EXPECT_EQ(form->elastic->DesignFormWidth(), 711);
-    EXPECT_EQ(form->elastic->DesignFormHeight(), 423);
-    EXPECT_EQ(form->elastic->DesignFormClientWidth(), 703);
-    EXPECT_EQ(form->elastic->DesignFormClientHeight(), 377);
+    EXPECT_EQ(form->elastic->Options().DesignFormWidth, 711);
+    EXPECT_EQ(form->elastic->Options().DesignFormHeight, 423);
+    EXPECT_EQ(form->elastic->Options().DesignFormClientWidth, 703);
+    EXPECT_EQ(form->elastic->Options().DesignFormClientHeight, 377);
     EXPECT_EQ(form->elastic->BaseClientSize(), QSize(703, 377));
-    EXPECT_EQ(form->elastic->BaseFontSize(), form->elastic->Font().Size());
+    EXPECT_EQ(form->elastic->BaseFontSize(), form->elastic->Options().Font.Size());
     for (int i = 0; i < 4; ++i) {
         const TElasticForm::TFrame& f = form->elastic->Frame(i);
         EXPECT_EQ(QRect(f.baseLeft, f.baseTop, f.baseWidth, f.baseHeight),
