@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <optional>
 #include <unordered_map>
 
 #include <QCoreApplication>
@@ -330,9 +331,9 @@ private:
         Timer().Start();
     }
 
-    static Kind RequestFor(Qt::WindowStates old, Qt::WindowStates now, bool& any)
+    // The user's request a spontaneous change of state stands for, if any.
+    static std::optional<Kind> RequestFor(Qt::WindowStates old, Qt::WindowStates now)
     {
-        any = true;
         if (now.testFlag(Qt::WindowMinimized) && !old.testFlag(Qt::WindowMinimized))
             return Kind::MinimizeRequested;
         if (old.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized))
@@ -341,8 +342,7 @@ private:
             return Kind::MaximizeRequested;
         if (old.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized))
             return Kind::RestoreRequested;
-        any = false;
-        return Kind::RestoreRequested;
+        return std::nullopt;
     }
 
     bool StateChanged(Qt::WindowStates old, bool spontaneous)
@@ -351,12 +351,10 @@ private:
         settling_ = true;
         Timer().Start();
         if (spontaneous && !InProgramGeometryChange(window_)) {
-            bool any = false;
-            const Kind request = RequestFor(old, now, any);
-            if (any) {
+            if (const std::optional<Kind> request = RequestFor(old, now)) {
                 if (dragging_)
                     EndDrag();
-                if (!Send(request)) {
+                if (!Send(*request)) {
                     // Consumed: the window system did it already, so it is undone.
                     reverting_ = true;
                     {
