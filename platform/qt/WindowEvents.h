@@ -26,7 +26,9 @@
 //                    (ScopedGeometryChange, SetOuterGeometry, any non-spontaneous event, the window
 //                    system confirming a geometry the program asked for) and state changes never
 //                    start one.
-//   PointerMoved     pointer movement over the window or any of its children
+//   PointerMoved     pointer movement over the window or any of its children (Qt shows moves over
+//                    children that do not track the mouse only to the application's filters: one
+//                    filter there hands them to the window's)
 //   DisplayChanged   `screenSize` (the maximized-window size): the window's screen changed, or that
 //                    screen's size did (not its work area: a panel coming or going)
 //   TrackLimitsAsked `limits`: when the window is shown and by RefreshTrackLimits; see there
