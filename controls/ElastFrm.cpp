@@ -5,24 +5,21 @@
 #include <cstdlib>
 
 #include <QApplication>
-#include <QLabel>
-#include <QStatusBar>
 #include <QWidget>
 #include <QWindow>
 
 #include "controls/ElasticMath.h"
-#include "platform/Registry.h"
 
-using platform::TMessage;
-using platform::TWindowProc;
-namespace msg = platform;
+using platform::WindowEvent;
+using platform::WindowState;
+using Kind = platform::WindowEvent::Kind;
 
 namespace {
 
 // Size changes up to this many pixels in both directions cause no rescale.
 constexpr int SizeThreshold = 5;
-// WM_ACTIVATE arms the position-change counter with this value; the next WM_WINDOWPOSCHANGING
-// then marks the window activated.
+// Activation arms the position-change counter with this value; the next geometry change then marks
+// the window activated.
 constexpr int ActivationCount = 10000;
 constexpr int SmallestUsableExtent = 32;
 // A resize outside a drag stores the placement when no other step followed for this long.
@@ -32,11 +29,6 @@ bool MovedFurther(QSize a, QSize b)
 {
     return std::abs(a.width() - b.width()) > SizeThreshold ||
            std::abs(a.height() - b.height()) > SizeThreshold;
-}
-
-double Ratio(int now, int base)
-{
-    return base > 0 ? static_cast<double>(now) / base : 1.0;
 }
 
 // Sets a flag for the lifetime of the object.
@@ -80,28 +72,30 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     saveTimer_.setInterval(PlacementSaveDelayMs);
     connect(&saveTimer_, &QTimer::timeout, this, &TElasticForm::SaveFormStateQuietly);
 
-    hook_ = platform::TWindowHook(
-        form, [this](TMessage& m, const TWindowProc& previous) { FormWndProc(m, previous); });
+    events_ = platform::TWindowEvents(form, platform::WindowRole::Scaler, [this](WindowEvent& event) {
+        FormEvent(event);
+        return false;
+    });
 
     if (elastic::AutoSizeOf(form).value_or(false))
         form->setProperty("AutoSize", false);
 
     // What a form designer would have stored: the form as it is now.
-    font_.font = form->font();
+    options_.Font.font = form->font();
     const QColor text = form->palette().color(QPalette::WindowText);
-    font_.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
+    options_.Font.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
     screen_ = platform::MaximizedSize(form);
-    designScreenWidth_ = screen_.width();
-    designScreenHeight_ = screen_.height();
-    designPixelsPerInch_ = form->logicalDpiY() > 0 ? form->logicalDpiY() : 96;
+    options_.DesignScreenWidth = screen_.width();
+    options_.DesignScreenHeight = screen_.height();
+    options_.DesignPixelsPerInch = form->logicalDpiY() > 0 ? form->logicalDpiY() : 96;
     const QRect outer = platform::OuterGeometry(form);
     const QSize client = platform::ClientSize(form);
-    designFormWidth_ = outer.width();
-    designFormHeight_ = outer.height();
-    designFormClientWidth_ = client.width();
-    designFormClientHeight_ = client.height();
-    designFormLeft_ = outer.left();
-    designFormTop_ = outer.top();
+    options_.DesignFormWidth = outer.width();
+    options_.DesignFormHeight = outer.height();
+    options_.DesignFormClientWidth = client.width();
+    options_.DesignFormClientHeight = client.height();
+    options_.DesignFormLeft = outer.left();
+    options_.DesignFormTop = outer.top();
     SyncDesignFrame();
 
     // The form's Position and WindowState as they are now.
@@ -113,71 +107,44 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
 TElasticForm::~TElasticForm() = default;
 
-// ---- properties ----
-
-void TElasticForm::SetMaximizedPosX(int value)
-{
-    maximizedPosX_ = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMaximizedPosY(int value)
-{
-    maximizedPosY_ = value;
-    UpdateTrackLimits();
-}
+// ---- setters with an immediate effect ----
 
 void TElasticForm::SetMinimumTrackWidth(int value)
 {
-    minimumTrackWidth_ = value;
+    options_.MinimumTrackWidth = value;
     UpdateTrackLimits();
 }
 
 void TElasticForm::SetMinimumTrackHeight(int value)
 {
-    minimumTrackHeight_ = value;
+    options_.MinimumTrackHeight = value;
     UpdateTrackLimits();
 }
 
 void TElasticForm::SetMaximumTrackWidth(int value)
 {
-    maximumTrackWidth_ = value;
+    options_.MaximumTrackWidth = value;
     UpdateTrackLimits();
 }
 
 void TElasticForm::SetMaximumTrackHeight(int value)
 {
-    maximumTrackHeight_ = value;
+    options_.MaximumTrackHeight = value;
     UpdateTrackLimits();
 }
 
-void TElasticForm::SetDesignFormWidth(int value)
+void TElasticForm::SetDesignFormSize(QSize outer, QSize client)
 {
-    designFormWidth_ = value;
-    SyncDesignFrame();
-}
-
-void TElasticForm::SetDesignFormHeight(int value)
-{
-    designFormHeight_ = value;
-    SyncDesignFrame();
-}
-
-void TElasticForm::SetDesignFormClientWidth(int value)
-{
-    designFormClientWidth_ = value;
-    SyncDesignFrame();
-}
-
-void TElasticForm::SetDesignFormClientHeight(int value)
-{
-    designFormClientHeight_ = value;
+    options_.DesignFormWidth = outer.width();
+    options_.DesignFormHeight = outer.height();
+    options_.DesignFormClientWidth = client.width();
+    options_.DesignFormClientHeight = client.height();
     SyncDesignFrame();
 }
 
 void TElasticForm::SetFont(const TElasticFont& value)
 {
-    font_ = value;
+    options_.Font = value;
     ApplyFontToForm();
     form_->update();
 }
@@ -185,17 +152,6 @@ void TElasticForm::SetFont(const TElasticFont& value)
 QWidget* TElasticForm::Control(int index) const
 {
     return frames_.at(index).control;
-}
-
-std::string TElasticForm::PlacementKeyPath() const
-{
-    std::string root = elFrmIniFile_.toStdString();
-    while (!root.empty() && root.back() == '\\')
-        root.pop_back();
-    const std::string name = form_->objectName().toStdString();
-    if (root.empty() || name.empty())
-        return {};
-    return root + '\\' + name;
 }
 
 // ---- window helpers ----
@@ -237,13 +193,13 @@ bool TElasticForm::IsNormalStyle() const
 
 void TElasticForm::ApplyFontToForm()
 {
-    if (form_->font() != font_.font || elastic::FontSize(form_->font()) != font_.Size()) {
+    if (form_->font() != options_.Font.font || elastic::FontSize(form_->font()) != options_.Font.Size()) {
         // The menu bar belongs to the window's frame: it keeps its font.
         if (QWidget* menu = platform::MenuBar(form_))
             elastic::MakeFontOwn(menu);
-        form_->setFont(font_.font);
+        form_->setFont(options_.Font.font);
     }
-    const QColor color = ColorToQColor(font_.color);
+    const QColor color = ColorToQColor(options_.Font.color);
     if (form_->palette().color(QPalette::WindowText) != color) {
         QPalette palette = form_->palette();
         palette.setColor(QPalette::WindowText, color);
@@ -253,8 +209,8 @@ void TElasticForm::ApplyFontToForm()
 
 void TElasticForm::SyncFormFont()
 {
-    if (elastic::FontSize(form_->font()) != font_.Size() ||
-        form_->palette().color(QPalette::WindowText) != ColorToQColor(font_.color)) {
+    if (elastic::FontSize(form_->font()) != options_.Font.Size() ||
+        form_->palette().color(QPalette::WindowText) != ColorToQColor(options_.Font.color)) {
         ApplyFontToForm();
         form_->update();
     }
@@ -262,14 +218,14 @@ void TElasticForm::SyncFormFont()
 
 void TElasticForm::SetComponentFontSize(int points)
 {
-    font_.SetSize(points);
+    options_.Font.SetSize(points);
     ApplyFontToForm();
 }
 
 void TElasticForm::SyncDesignFrame()
 {
-    platform::SetDesignFrame(
-        form_, QSize(designFormWidth_ - designFormClientWidth_, designFormHeight_ - designFormClientHeight_));
+    platform::SetDesignFrame(form_, QSize(options_.DesignFormWidth - options_.DesignFormClientWidth,
+                                          options_.DesignFormHeight - options_.DesignFormClientHeight));
 }
 
 void TElasticForm::UpdateTrackLimits()
@@ -280,10 +236,10 @@ void TElasticForm::UpdateTrackLimits()
 
 QSize TElasticForm::MinimumUsableSize() const
 {
-    const int width = std::max({elastic::DecodeScreenValue(minimumTrackWidth_, screen_.width()),
-                                designFormWidth_ / 4, SmallestUsableExtent});
-    const int height = std::max({elastic::DecodeScreenValue(minimumTrackHeight_, screen_.height()),
-                                 designFormHeight_ / 4, SmallestUsableExtent});
+    const int width = std::max({elastic::DecodeScreenValue(options_.MinimumTrackWidth, screen_.width()),
+                                options_.DesignFormWidth / 4, SmallestUsableExtent});
+    const int height = std::max({elastic::DecodeScreenValue(options_.MinimumTrackHeight, screen_.height()),
+                                 options_.DesignFormHeight / 4, SmallestUsableExtent});
     return QSize(width, height);
 }
 
@@ -303,30 +259,26 @@ void TElasticForm::RefocusNoted()
         noted_->setFocus(Qt::OtherFocusReason);
 }
 
-// ---- the window procedure ----
+// ---- the window events ----
 //
-// The gate: while scaling is suspended or the form is not visible every message but WM_DESTROY
-// passes untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to
-// the component Font, runs InitializeScaling and the first display on the first message, applies a
-// stored position once, acts on the message and passes it on.
+// The gate: while scaling is suspended or the form is not visible every event but Destroyed passes
+// untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to the
+// component Font, runs InitializeScaling and the first display on the first event, applies a stored
+// position once, and acts on the event. The scaler never consumes an event.
 //
-// State of the activation: before the window is activated every WM_SIZE puts it back to the
-// initial bounds (the start-up sizing cannot move it); WM_ACTIVATE arms a counter and the next
-// position change marks it activated, as does the end of a drag or a maximize. From then on the
-// user's sizes stand, except for a borderless form, which always returns to its initial bounds.
+// State of the activation: before the window is activated every resize puts it back to the initial
+// bounds (the start-up sizing cannot move it); activation arms a counter and the next geometry
+// change marks it activated, as does the end of a drag or a maximize. From then on the user's sizes
+// stand, except for a borderless form, which always returns to its initial bounds.
 
-void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
+void TElasticForm::FormEvent(const WindowEvent& event)
 {
-    if (m.Msg == msg::WM_DESTROY) {
-        hook_.Remove();
-        previous(m);
+    if (event.kind == Kind::Destroyed) {
+        events_.Remove();
         return;
     }
-    if (suspended_ || passThrough_ || !form_->isVisible()) {
-        previous(m);
+    if (suspended_ || passThrough_ || !form_->isVisible())
         return;
-    }
-    bool passOn = true;
     try {
         noted_ = QApplication::focusWidget();
         SyncFormFont();
@@ -345,65 +297,72 @@ void TElasticForm::FormWndProc(TMessage& m, const TWindowProc& previous)
             initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
             SetFormBounds(initial_);
         }
-        passOn = Act(m);
+        Act(event);
     } catch (const std::exception& e) {
         lastError_ = e.what();
     }
-    if (passOn)
-        previous(m);
 }
 
-bool TElasticForm::Act(TMessage& m)
+void TElasticForm::Act(const WindowEvent& event)
 {
-    switch (m.Msg) {
-    case msg::WM_SIZE:
-        OnSize(m.WParam);
+    switch (event.kind) {
+    case Kind::Resized:
+        OnResized(event.state);
         break;
-    case msg::WM_ACTIVATE:
-        OnActivate();
+    case Kind::Activated:
+        OnActivated();
         break;
-    case msg::WM_SHOWWINDOW:
-        OnShowWindow();
+    case Kind::Shown:
+        OnShown();
         break;
-    case msg::WM_SETCURSOR:
+    case Kind::PointerMoved:
         if (IsNormalStyle())
             userInteracted_ = true;
         break;
-    case msg::WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(m.MinMaxInfo);
+    case Kind::TrackLimitsAsked:
+        OnTrackLimitsAsked(event.limits);
         break;
-    case msg::WM_WINDOWPOSCHANGING:
+    case Kind::GeometryChanging:
         if (++positionChanges_ >= ActivationCount)
             activated_ = true;
         break;
-    case msg::WM_DISPLAYCHANGE:
-        OnDisplayChange(m.LParam);
+    case Kind::DisplayChanged:
+        OnDisplayChanged(event.screenSize);
         break;
-    case msg::WM_SYSCOMMAND:
-        OnSysCommand(m.WParam);
+    case Kind::CloseRequested:
+        OnCloseRequested();
         break;
-    case msg::WM_SIZING:
+    case Kind::MinimizeRequested:
+        OnMinimizeRequested();
+        break;
+    case Kind::MaximizeRequested:
+        HideControls();
+        break;
+    case Kind::RestoreRequested:
+        if (IsNormalStyle())
+            HideControls();
+        break;
+    case Kind::Dragging:
         dragInProgress_ = true;
         resizedDuringDrag_ = true;
         break;
-    case msg::WM_ENTERSIZEMOVE:
-        // The size when the drag began (the layer reports it where the drag showed only later).
-        referenceSize_ = m.SizingRect != nullptr ? m.SizingRect->size() : Outer().size();
+    case Kind::DragStarted:
+        // The size when the drag began (reported where the drag showed only later).
+        referenceSize_ = event.outer.isValid() ? event.outer.size() : Outer().size();
         break;
-    case msg::WM_EXITSIZEMOVE:
-        OnExitSizeMove();
+    case Kind::DragEnded:
+        OnDragEnded();
         break;
-    default:
+    case Kind::Destroyed:
         break;
     }
-    return true;
 }
 
-void TElasticForm::OnSize(platform::WPARAM kind)
+void TElasticForm::OnResized(WindowState state)
 {
-    if (dragInProgress_ || kind == msg::SIZE_MINIMIZED)
+    if (dragInProgress_ || state == WindowState::Minimized)
         return;
-    if (kind == msg::SIZE_MAXIMIZED && !maximized_) {
+    if (state == WindowState::Maximized && !maximized_) {
         const QSize size = Outer().size();
         if (std::abs(size.width() - lastSize_.width()) > SizeThreshold &&
             std::abs(size.height() - lastSize_.height()) > SizeThreshold)
@@ -412,7 +371,7 @@ void TElasticForm::OnSize(platform::WPARAM kind)
         maximized_ = true;
         ApplyFontToForm();
     }
-    if (kind == msg::SIZE_RESTORED && activated_) {
+    if (state == WindowState::Normal && activated_) {
         if (maximized_) {
             HideControls();
             storedMaximized_ = false;
@@ -435,7 +394,7 @@ void TElasticForm::OnSize(platform::WPARAM kind)
     RestoreControls();
 }
 
-void TElasticForm::OnActivate()
+void TElasticForm::OnActivated()
 {
     positionChanges_ = ActivationCount;
     if (placementLoaded_ && storedMaximized_) {
@@ -449,10 +408,10 @@ void TElasticForm::OnActivate()
         noted_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void TElasticForm::OnShowWindow()
+void TElasticForm::OnShown()
 {
     if (pendingSize_) {
-        if (!resolutionIndependence_)
+        if (!options_.ResolutionIndependence)
             HideControls();
         pendingSize_ = false;
         const QSize minimum = MinimumUsableSize();
@@ -475,40 +434,43 @@ void TElasticForm::OnShowWindow()
     RefocusNoted();
 }
 
-void TElasticForm::OnGetMinMaxInfo(platform::MINMAXINFO* info)
+void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
     if (firstRescalePending_ && IsWindowMaximized())
         ResizeControls();
-    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() + maximizedPosX_ +
-                          maximizedPosY_ + minimumTrackWidth_ + minimumTrackHeight_ + maximumTrackWidth_ +
-                          maximumTrackHeight_;
-    if (sum == 0 || firstRescalePending_ || info == nullptr)
+    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() + options_.MaximizedPosX +
+                          options_.MaximizedPosY + options_.MinimumTrackWidth + options_.MinimumTrackHeight +
+                          options_.MaximumTrackWidth + options_.MaximumTrackHeight;
+    if (sum == 0 || firstRescalePending_ || limits == nullptr)
         return;
     if (maximizedSize_.width() != 0)
-        info->ptMaxSize.x = maximizedSize_.width();
+        limits->maximizedSize.setWidth(maximizedSize_.width());
     if (maximizedSize_.height() != 0)
-        info->ptMaxSize.y = maximizedSize_.height();
-    auto fill = [](std::int32_t& field, int value, int screenExtent) {
-        if (value != 0)
-            field = elastic::DecodeScreenValue(value, screenExtent);
+        limits->maximizedSize.setHeight(maximizedSize_.height());
+    // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
+    auto decode = [](int value, int screenExtent, int system) {
+        return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;
     };
-    fill(info->ptMaxPosition.x, maximizedPosX_, screen_.width());
-    fill(info->ptMaxPosition.y, maximizedPosY_, screen_.height());
-    fill(info->ptMinTrackSize.x, minimumTrackWidth_, screen_.width());
-    fill(info->ptMinTrackSize.y, minimumTrackHeight_, screen_.height());
-    fill(info->ptMaxTrackSize.x, maximumTrackWidth_, screen_.width());
-    fill(info->ptMaxTrackSize.y, maximumTrackHeight_, screen_.height());
+    const QSize screen = screen_;
+    limits->maximizedPosition =
+        QPoint(decode(options_.MaximizedPosX, screen.width(), limits->maximizedPosition.x()),
+               decode(options_.MaximizedPosY, screen.height(), limits->maximizedPosition.y()));
+    limits->minimumTrack =
+        QSize(decode(options_.MinimumTrackWidth, screen.width(), limits->minimumTrack.width()),
+              decode(options_.MinimumTrackHeight, screen.height(), limits->minimumTrack.height()));
+    limits->maximumTrack =
+        QSize(decode(options_.MaximumTrackWidth, screen.width(), limits->maximumTrack.width()),
+              decode(options_.MaximumTrackHeight, screen.height(), limits->maximumTrack.height()));
 }
 
-void TElasticForm::OnDisplayChange(platform::LPARAM size)
+void TElasticForm::OnDisplayChanged(QSize now)
 {
-    const int oldWidth = designScreenWidth_;
-    const int oldHeight = designScreenHeight_;
-    QSize now(platform::LoWord(size), platform::HiWord(size));
+    const int oldWidth = options_.DesignScreenWidth;
+    const int oldHeight = options_.DesignScreenHeight;
     if (now.isEmpty())
         now = platform::MaximizedSize(form_);
-    designScreenWidth_ = now.width();
-    designScreenHeight_ = now.height();
+    options_.DesignScreenWidth = now.width();
+    options_.DesignScreenHeight = now.height();
     if (oldWidth <= 0 || oldHeight <= 0)
         return;
     const double kx = static_cast<double>(now.width()) / oldWidth;
@@ -521,42 +483,30 @@ void TElasticForm::OnDisplayChange(platform::LPARAM size)
     RestoreControls();
 }
 
-void TElasticForm::OnSysCommand(platform::WPARAM command)
+void TElasticForm::OnCloseRequested()
 {
-    switch (command) {
-    case msg::SC_CLOSE:
-        SaveFormStateQuietly();
-        userInteracted_ = true;
-        break;
-    case msg::SC_MINIMIZE:
-        if (const QWidget* active = form_->focusWidget())
-            efActiveControl_ = elastic::IsNamed(active) ? active->objectName() : QString();
-        SaveFormStateQuietly();
-        userInteracted_ = true;
-        maximized_ = false;
-        lastSize_ = Outer().size();
-        break;
-    case msg::SC_MAXIMIZE:
-        HideControls();
-        break;
-    case msg::SC_RESTORE:
-        if (IsNormalStyle())
-            HideControls();
-        break;
-    default:
-        userInteracted_ = false;
-        break;
-    }
+    SaveFormStateQuietly();
+    userInteracted_ = true;
 }
 
-void TElasticForm::OnExitSizeMove()
+void TElasticForm::OnMinimizeRequested()
+{
+    if (const QWidget* active = form_->focusWidget())
+        options_.EFActiveControl = elastic::IsNamed(active) ? active->objectName() : QString();
+    SaveFormStateQuietly();
+    userInteracted_ = true;
+    maximized_ = false;
+    lastSize_ = Outer().size();
+}
+
+void TElasticForm::OnDragEnded()
 {
     activated_ = true;
     dragInProgress_ = false;
     if (resizedDuringDrag_) {
         noted_ = QApplication::focusWidget();
         HideControls();
-        if (maintainProportions_)
+        if (options_.MaintainProportions)
             KeepProportions();
         ResizeControls();
         form_->update();
@@ -573,10 +523,10 @@ void TElasticForm::OnExitSizeMove()
 void TElasticForm::InitializeScaling()
 {
     initPending_ = false;
-    if (!resolutionIndependence_) {
+    if (!options_.ResolutionIndependence) {
         const QSize screen = platform::MaximizedSize(form_);
-        designScreenWidth_ = screen.width();
-        designScreenHeight_ = screen.height();
+        options_.DesignScreenWidth = screen.width();
+        options_.DesignScreenHeight = screen.height();
     }
 
     // The controls: the form's direct children in alignment order, then every other one.
@@ -616,22 +566,29 @@ void TElasticForm::InitializeScaling()
         frame.visible = elastic::ControlVisible(frame.control);
 
     if (IsWindowMaximized()) {
-        designFormWidth_ = designScreenWidth_;
-        designFormHeight_ = designScreenHeight_;
-        designFormLeft_ = elastic::DecodeScreenValue(maximizedPosX_, designScreenWidth_);
-        designFormTop_ = elastic::DecodeScreenValue(maximizedPosY_, designScreenHeight_);
+        options_.DesignFormWidth = options_.DesignScreenWidth;
+        options_.DesignFormHeight = options_.DesignScreenHeight;
+        options_.DesignFormLeft =
+            elastic::DecodeScreenValue(options_.MaximizedPosX, options_.DesignScreenWidth);
+        options_.DesignFormTop =
+            elastic::DecodeScreenValue(options_.MaximizedPosY, options_.DesignScreenHeight);
         SyncDesignFrame();
     }
 
     screen_ = platform::MaximizedSize(form_);
-    scaleX_ = designScreenWidth_ > 0 ? static_cast<double>(screen_.width()) / designScreenWidth_ : 1.0;
-    scaleY_ = designScreenHeight_ > 0 ? static_cast<double>(screen_.height()) / designScreenHeight_ : 1.0;
+    scaleX_ = options_.DesignScreenWidth > 0
+                  ? static_cast<double>(screen_.width()) / options_.DesignScreenWidth
+                  : 1.0;
+    scaleY_ = options_.DesignScreenHeight > 0
+                  ? static_cast<double>(screen_.height()) / options_.DesignScreenHeight
+                  : 1.0;
     fontScale_ = scaleY_;
     scaledFormFont_ = elastic::RoundHalfDown(elastic::FontSize(form_->font()) * fontScale_);
 
     elastic::TInitialBoundsInput in;
-    in.designForm = QRect(designFormLeft_, designFormTop_, designFormWidth_, designFormHeight_);
-    in.designClient = QSize(designFormClientWidth_, designFormClientHeight_);
+    in.designForm = QRect(options_.DesignFormLeft, options_.DesignFormTop, options_.DesignFormWidth,
+                          options_.DesignFormHeight);
+    in.designClient = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
     in.borderless = IsBorderless();
     in.centred = centred_;
     in.scaleX = scaleX_;
@@ -657,212 +614,12 @@ void TElasticForm::FirstDisplay()
     }
     referenceSize_ = initial_.size();
     initialized_ = true;
-    if (maintainProportions_)
+    if (options_.MaintainProportions)
         ComputeMaxTrackSize();
     SetFormBounds(initial_);
 }
 
-// ---- records ----
-
-void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
-{
-    QWidget* c = frame.control;
-    if (c == nullptr)
-        return;
-    frame.panelWidths.clear();
-    frame.panelFontSizes.clear();
-    if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-        frame.isStatusBar = true;
-        for (QWidget* panel : elastic::StatusPanels(bar)) {
-            const int width = elastic::Round(elastic::PanelWidth(panel) * sx);
-            elastic::SetPanelWidth(panel, width);
-            frame.panelWidths.push_back(width);
-            frame.panelFontSizes.push_back(elastic::Trunc(elastic::ControlFontSize(panel) * sf));
-        }
-    }
-    frame.baseLeft = elastic::Round(frame.baseLeft * sx);
-    frame.baseWidth = elastic::Round(frame.baseWidth * sx);
-    frame.baseTop = elastic::Round(frame.baseTop * sy);
-    frame.baseHeight = elastic::Round(frame.baseHeight * sy);
-    frame.baseFontSize = elastic::Trunc(elastic::ControlFontSize(c) * sf);
-}
-
-void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
-{
-    QWidget* c = frame.control;
-    if (c == nullptr)
-        return;
-    if (elasticFont_) {
-        elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
-        // A status bar's panels write with the status bar's font.
-        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
-            for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
-                elastic::SetControlFontSize(panels[i],
-                                            elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
-        }
-    }
-
-    double ratioX = 1.0;
-    double ratioY = 1.0;
-    int left = frame.baseLeft;
-    int width = frame.baseWidth;
-    int top = frame.baseTop;
-    int height = frame.baseHeight;
-    if (elasticHorizontal_) {
-        ratioX = Ratio(client.width(), baseClient_.width());
-        frame.lastRatioX = ratioX;
-        left = elastic::Round(frame.baseLeft * ratioX);
-        width = elastic::Round(frame.baseWidth * ratioX);
-    }
-    if (elasticVertical_) {
-        ratioY = Ratio(client.height(), baseClient_.height());
-        frame.lastRatioY = ratioY;
-        top = elastic::Round(frame.baseTop * ratioY);
-        height = elastic::Round(frame.baseHeight * ratioY);
-    }
-    elastic::SetControlBounds(form_, c, QRect(left, top, width, height), frame.fixedWidth, frame.fixedHeight);
-
-    if (elasticHorizontal_) {
-        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
-            for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
-                elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
-        }
-    }
-
-    if (elastic::IsLayoutManaged(c))
-        return;
-    if (elastic::AsLabel(c) != nullptr) {
-        if (!elastic::AutoSizeOf(c).value_or(false)) {
-            // Fitted to the new font, but never smaller than the scaled bounds.
-            const QRect before = c->geometry();
-            elastic::FitToContents(c);
-            const QSize fitted = c->size();
-            c->setGeometry(QRect(before.topLeft(), fitted.expandedTo(before.size())));
-        } else {
-            elastic::FitToContents(c);
-        }
-    }
-    if (elastic::AutoSizeOf(c).value_or(false))
-        elastic::FitToContents(c);
-}
-
-// ---- the rescale ----
-
-void TElasticForm::ResizeControls()
-{
-    if (dragInProgress_)
-        return;
-    if (!efActiveControl_.isEmpty() && focusPending_) {
-        if (QWidget* target = FindRegistered(efActiveControl_))
-            target->setFocus(Qt::OtherFocusReason);
-        if (form_->focusWidget() != nullptr)
-            focusPending_ = false;
-    }
-    if (firstRescalePending_) {
-        firstRescalePending_ = false;
-        for (TFrame& frame : frames_)
-            PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
-        if (scaledFormFont_ != 0)
-            SetComponentFontSize(scaledFormFont_);
-        baseClient_ = QSize(elastic::Round(designFormClientWidth_ * scaleX_),
-                            elastic::Round(designFormClientHeight_ * scaleY_));
-        baseFont_ = font_.Size();
-    }
-    const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
-    if (r) {
-        if (elasticFont_)
-            SetComponentFontSize(elastic::Round(*r));
-        fontRatio_ = *r / baseFont_;
-    }
-    const QSize client = platform::ClientSize(form_);
-    for (TFrame& frame : frames_)
-        ApplyRecord(frame, client, fontRatio_);
-    if (firstDisplayPending_ && !suppressFirstReshow_) {
-        RestoreControls();
-        firstDisplayPending_ = false;
-    }
-    DoAfterResize();
-}
-
-void TElasticForm::DoAfterResize()
-{
-    if (onAfterResize_)
-        onAfterResize_(this);
-    emit AfterResize();
-}
-
-void TElasticForm::KeepProportions()
-{
-    const QRect outer = Outer();
-    const QSize size = elastic::KeepProportions(outer.size(), referenceSize_);
-    if (referenceSize_.height() == 0)
-        return;
-    SetFormBounds(QRect(outer.topLeft(), size));
-}
-
-void TElasticForm::ComputeMaxTrackSize()
-{
-    const std::optional<QSize> size =
-        elastic::ComputeMaxTrackSize(QSize(designFormWidth_, designFormHeight_), screen_);
-    if (!size)
-        return;
-    maximizedSize_ = *size;
-    maximumTrackWidth_ = size->width();
-    maximumTrackHeight_ = size->height();
-    UpdateTrackLimits();
-}
-
-void TElasticForm::HideControls()
-{
-    if (controlsHidden_)
-        return;
-    for (auto it = aligned_.rbegin(); it != aligned_.rend(); ++it)
-        (*it)->setVisible(false);
-    controlsHidden_ = true;
-}
-
-void TElasticForm::RestoreControls()
-{
-    for (const TFrame& frame : frames_) {
-        if (frame.control != nullptr)
-            elastic::SetControlVisible(frame.control, frame.visible);
-    }
-    controlsHidden_ = false;
-    if (!efActiveControl_.isEmpty() && form_->focusWidget() == nullptr) {
-        if (QWidget* target = FindRegistered(efActiveControl_))
-            target->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-// ---- public operations ----
-
-void TElasticForm::UpdateControlBounds(QWidget* control)
-{
-    if (control == nullptr)
-        return;
-    if (control == form_) {
-        baseFont_ = font_.Size();
-        return;
-    }
-    const auto it = std::find_if(frames_.begin(), frames_.end(),
-                                 [control](const TFrame& f) { return f.control == control; });
-    if (it == frames_.end())
-        return;
-    TFrame& frame = *it;
-    const QRect b = elastic::ControlBounds(form_, control);
-    const double rx = frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0;
-    const double ry = frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0;
-    frame.baseLeft = elastic::Round(b.left() / rx);
-    frame.baseWidth = elastic::Round(b.width() / rx);
-    frame.baseTop = elastic::Round(b.top() / ry);
-    frame.baseHeight = elastic::Round(b.height() / ry);
-    frame.visible = elastic::ControlVisible(control);
-    frame.fixedWidth = elastic::HasFixedWidth(control);
-    frame.fixedHeight = elastic::HasFixedHeight(control);
-    frame.baseFontSize = elastic::ControlFontSize(control);
-}
+// ---- suspending ----
 
 void TElasticForm::SuspendScaling()
 {
@@ -873,151 +630,4 @@ void TElasticForm::ResumeScaling()
 {
     suspended_ = false;
     UpdateTrackLimits();
-}
-
-void TElasticForm::ResetDesignSize()
-{
-    const QRect outer = Outer();
-    const QSize client = platform::ClientSize(form_);
-    designFormClientWidth_ = client.width();
-    designFormClientHeight_ = client.height();
-    designFormWidth_ = outer.width();
-    designFormHeight_ = outer.height();
-    SyncDesignFrame();
-    for (TFrame& frame : frames_) {
-        if (frame.control == nullptr)
-            continue;
-        const QRect b = elastic::ControlBounds(form_, frame.control);
-        frame.baseLeft = b.left();
-        frame.baseWidth = b.width();
-        frame.baseTop = b.top();
-        frame.baseHeight = b.height();
-        frame.fixedWidth = elastic::HasFixedWidth(frame.control);
-        frame.fixedHeight = elastic::HasFixedHeight(frame.control);
-        PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
-        // The present state is ratio 1.0 from now on.
-        frame.lastRatioX = 1.0;
-        frame.lastRatioY = 1.0;
-    }
-    baseClient_ = client;
-    baseFont_ = elastic::FontSize(form_->font());
-}
-
-// ---- the stored placement ----
-
-void TElasticForm::LoadFormState()
-{
-    const std::string path = PlacementKeyPath();
-    if (path.empty() || store_ == nullptr)
-        return;
-    try {
-        const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForReading(path);
-        if (key == nullptr)
-            return;
-        if (key->ReadInteger(elastic::TotalControlsValue).value_or(0) != ControlCount())
-            return;
-        // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
-        const int state = key->ReadInteger(elastic::WindowStateValue).value_or(0);
-        if (state == 2) {
-            storedMaximized_ = true;
-            if (!designedMaximized_)
-                suppressFirstReshow_ = true;
-        } else {
-            // Damaged values are brought into range before anything computes with them.
-            storedLeft_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::LeftValue).value_or(0.0));
-            storedTop_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::TopValue).value_or(0.0));
-            storedWidth_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::WidthValue).value_or(0.0));
-            storedHeight_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::HeightValue).value_or(0.0));
-            pendingPosition_ = true;
-            pendingSize_ = true;
-        }
-        const QSize minimum = MinimumUsableSize();
-        maximumTrackWidth_ = elastic::SanitizedTrackValue(
-            key->ReadInteger(elastic::MaxTrackWidthValue).value_or(0), minimum.width());
-        maximumTrackHeight_ = elastic::SanitizedTrackValue(
-            key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
-        for (int i = 0; i < ControlCount(); ++i) {
-            TFrame& frame = frames_[static_cast<std::size_t>(i)];
-            const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
-            if (frame.control != nullptr) {
-                elastic::SetControlVisible(frame.control, visible);
-                frame.visible = elastic::ControlVisible(frame.control);
-            }
-        }
-        std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const std::int32_t fallback = i == 3 ? 0 : fields[i]; // "wp MinPosX" defaults to 0
-            fields[i] = key->ReadInteger(elastic::PlacementValues[i]).value_or(fallback);
-            if (i >= 3) // the positions and the normal rectangle
-                fields[i] = elastic::SaneStoredCoordinate(fields[i]);
-        }
-        placement_ = elastic::PlacementFromFields(fields);
-        placementLoaded_ = true;
-    } catch (const std::exception& e) {
-        // What cannot be read counts as missing.
-        lastError_ = e.what();
-    }
-}
-
-void TElasticForm::SaveFormState()
-{
-    const std::string path = PlacementKeyPath();
-    // Before the first display nothing has been read yet: writing now would replace the stored
-    // placement with a count of no controls.
-    if (path.empty() || store_ == nullptr || !initialized_)
-        return;
-    const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForWriting(path);
-    const bool maximizedNow = IsWindowMaximized();
-    const bool normal = !maximizedNow && !storedMaximized_;
-    const QRect outer = Outer();
-    key->WriteInteger(elastic::TotalControlsValue, ControlCount());
-    key->WriteInteger(elastic::WindowStateValue, maximizedNow ? 2 : 0);
-    if (normal) {
-        auto fraction = [](int value, int extent) {
-            return extent > 0 ? static_cast<double>(value) / extent : 0.0;
-        };
-        key->WriteFloat(elastic::LeftValue, fraction(outer.left(), screen_.width()));
-        key->WriteFloat(elastic::TopValue, fraction(outer.top(), screen_.height()));
-        key->WriteFloat(elastic::WidthValue, fraction(outer.width(), screen_.width()));
-        key->WriteFloat(elastic::HeightValue, fraction(outer.height(), screen_.height()));
-    }
-    if (maximizedNow) {
-        maximumTrackWidth_ = elastic::MaximizedTrackPercent(outer.width(), screen_.width());
-        maximumTrackHeight_ = elastic::MaximizedTrackPercent(outer.height(), screen_.height());
-    }
-    key->WriteInteger(elastic::MaxTrackWidthValue, maximumTrackWidth_);
-    key->WriteInteger(elastic::MaxTrackHeightValue, maximumTrackHeight_);
-    for (int i = 0; i < ControlCount(); ++i) {
-        const TFrame& frame = frames_[static_cast<std::size_t>(i)];
-        // While HideControls has hidden them, the controls' own flags say nothing: the records do.
-        const bool visible = frame.control == nullptr || controlsHidden_
-                                 ? frame.visible
-                                 : elastic::ControlVisible(frame.control);
-        key->WriteBool(elastic::VisibleValue(i), visible);
-    }
-    if (normal) {
-        placement_ = platform::GetWindowPlacement(form_);
-        placement_.length = 44;
-    }
-    const std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        key->WriteInteger(elastic::PlacementValues[i], fields[i]);
-    key->Close();
-}
-
-void TElasticForm::SaveFormStateSoon()
-{
-    saveTimer_.start();
-}
-
-void TElasticForm::SaveFormStateQuietly()
-{
-    saveTimer_.stop();
-    try {
-        SaveFormState();
-    } catch (const std::exception& e) {
-        // The placement is a convenience: a registry that cannot be written must not disturb the
-        // window. The reason is kept for LastError().
-        lastError_ = e.what();
-    }
 }

@@ -5,24 +5,15 @@
 // design, the window keeps its aspect ratio if asked to, its track size is limited, and its
 // placement is kept in the per-user registry between runs.
 //
-// It works from the form's window messages (platform/qt/WindowMessages.h): the constructor installs
-// its hook (FormWndProc) in the form's chain. When it rescales: never during a drag, once when a
-// drag ends, on other size changes only when the outer size moved by more than 5 pixels.
+// It works from the form's window events (platform/qt/WindowEvents.h): the constructor registers it
+// in the scaler role, which hears each event after the tray icon. When it rescales: never during a
+// drag, once when a drag ends, on other size changes only when the outer size moved by more than 5
+// pixels. The event handling is in ElastFrm.cpp, the control records and the rescale in
+// ElastFrmRecords.cpp, the stored placement in ElastFrmPlacement.cpp.
 //
-// Options (initial values; the Design values are taken from the form at construction, as a form
-// designer would have stored them; set them afterwards to the form's design metrics):
-//   ElasticHorizontal/Vertical/Font  true   rescale left and width / top and height / fonts
-//   DesignScreenWidth/Height         the present screen's maximized-window size
-//   DesignPixelsPerInch              the screen's (recorded only)
-//   MaximizedPosX/Y, Minimum/MaximumTrackWidth/Height  0: >0 pixels, <0 minus percent of the
-//                                    screen, 0 the system's (the maximum is overwritten at run time)
-//   DesignFormWidth/Height, DesignFormClientWidth/Height, DesignFormLeft/Top  the form's
-//   MaintainProportions              false  keep the aspect ratio
-//   Font                             the form font at ratio 1.0
-//   ElFrmIniFile                     ""     registry path of the placement; "" stores nothing
-//   ResolutionIndependence           true   scale by present / design screen
-//   EFActiveControl                  ""     the control focused after a rescale
-//   OnAfterResize                    none   after every rescale
+// Its options are a plain struct (TElasticOptions below), set before the first display. Three
+// kinds of value take effect at once and so have setters: the track limits, the font and the design
+// form size.
 //
 // The controls of this program are plain widgets, labels and a status bar with panels; options for
 // grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
@@ -30,7 +21,7 @@
 //
 // The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
 // SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
-// mean, and the order of events, is in the implementation next to the message handlers.
+// mean, and the order of events, is in the implementation next to the event handlers.
 
 #include <functional>
 #include <memory>
@@ -49,8 +40,8 @@
 #include "controls/ElasticControls.h"
 #include "controls/ElasticPlacement.h"
 #include "platform/qt/Colors.h"
+#include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "platform/qt/WindowMessages.h"
 
 class QLabel;
 class QWidget;
@@ -74,6 +65,40 @@ struct TElasticFont
 
     int Size() const; // points
     void SetSize(int points);
+};
+
+// The scaler's options. The design values start as the form is at the scaler's construction, as a
+// form designer would have stored them; set them to the form's design metrics.
+struct TElasticOptions
+{
+    bool ElasticHorizontal = true; // rescale left and width
+    bool ElasticVertical = true;   // rescale top and height
+    bool ElasticFont = true;       // rescale fonts
+    // The maximized-window size of the design screen (follows a display change).
+    int DesignScreenWidth = 0;
+    int DesignScreenHeight = 0;
+    int DesignPixelsPerInch = 96; // recorded only
+    // Positions and track sizes: >0 pixels, <0 minus a percentage of the screen, 0 the system's.
+    // Set the track sizes with the setters; the scaler overwrites the maximum at run time.
+    int MaximizedPosX = 0;
+    int MaximizedPosY = 0;
+    int MinimumTrackWidth = 0;
+    int MinimumTrackHeight = 0;
+    int MaximumTrackWidth = 0;
+    int MaximumTrackHeight = 0;
+    // The form at design: set the sizes with SetDesignFormSize.
+    int DesignFormWidth = 0;
+    int DesignFormHeight = 0;
+    int DesignFormClientWidth = 0;
+    int DesignFormClientHeight = 0;
+    int DesignFormLeft = 0;
+    int DesignFormTop = 0;
+    bool MaintainProportions = false;   // keep the aspect ratio
+    TElasticFont Font;                  // the form font at ratio 1.0 (set with SetFont)
+    QString ElFrmIniFile;               // registry path of the placement; "" stores nothing
+    bool ResolutionIndependence = true; // scale by present / design screen
+    QString EFActiveControl;            // the control focused after a rescale (a minimize notes it)
+    TNotifyEvent OnAfterResize;         // after every rescale
 };
 
 class TElasticForm : public QObject
@@ -105,62 +130,27 @@ public:
     TElasticForm(const TElasticForm&) = delete;
     TElasticForm& operator=(const TElasticForm&) = delete;
 
-    bool ElasticHorizontal() const { return elasticHorizontal_; }
-    void SetElasticHorizontal(bool value) { elasticHorizontal_ = value; }
-    bool ElasticVertical() const { return elasticVertical_; }
-    void SetElasticVertical(bool value) { elasticVertical_ = value; }
-    bool ElasticFont() const { return elasticFont_; }
-    void SetElasticFont(bool value) { elasticFont_ = value; }
-    int DesignScreenWidth() const { return designScreenWidth_; }
-    void SetDesignScreenWidth(int value) { designScreenWidth_ = value; }
-    int DesignScreenHeight() const { return designScreenHeight_; }
-    void SetDesignScreenHeight(int value) { designScreenHeight_ = value; }
-    int DesignPixelsPerInch() const { return designPixelsPerInch_; }
-    void SetDesignPixelsPerInch(int value) { designPixelsPerInch_ = value; }
-    int MaximizedPosX() const { return maximizedPosX_; }
-    void SetMaximizedPosX(int value);
-    int MaximizedPosY() const { return maximizedPosY_; }
-    void SetMaximizedPosY(int value);
-    // Track limits: changing one makes it the window's limit at once (unless scaling is suspended,
-    // then at ResumeScaling).
-    int MinimumTrackWidth() const { return minimumTrackWidth_; }
+    // The options: plain values, read at the first display and while the scaler works. The scaler
+    // itself keeps some up to date (see TElasticOptions).
+    TElasticOptions& Options() { return options_; }
+    const TElasticOptions& Options() const { return options_; }
+
+    // Setters with an immediate effect. A track limit becomes the window's limit at once (unless
+    // scaling is suspended, then at ResumeScaling).
     void SetMinimumTrackWidth(int value);
-    int MinimumTrackHeight() const { return minimumTrackHeight_; }
     void SetMinimumTrackHeight(int value);
-    int MaximumTrackWidth() const { return maximumTrackWidth_; }
     void SetMaximumTrackWidth(int value);
-    int MaximumTrackHeight() const { return maximumTrackHeight_; }
     void SetMaximumTrackHeight(int value);
-    int DesignFormWidth() const { return designFormWidth_; }
-    void SetDesignFormWidth(int value);
-    int DesignFormHeight() const { return designFormHeight_; }
-    void SetDesignFormHeight(int value);
-    int DesignFormClientWidth() const { return designFormClientWidth_; }
-    void SetDesignFormClientWidth(int value);
-    int DesignFormClientHeight() const { return designFormClientHeight_; }
-    void SetDesignFormClientHeight(int value);
-    int DesignFormLeft() const { return designFormLeft_; }
-    void SetDesignFormLeft(int value) { designFormLeft_ = value; }
-    int DesignFormTop() const { return designFormTop_; }
-    void SetDesignFormTop(int value) { designFormTop_ = value; }
-    bool MaintainProportions() const { return maintainProportions_; }
-    void SetMaintainProportions(bool value) { maintainProportions_ = value; }
-    const TElasticFont& Font() const { return font_; }
     // Takes the font and makes it the form's font.
     void SetFont(const TElasticFont& value);
-    QString ElFrmIniFile() const { return elFrmIniFile_; }
-    void SetElFrmIniFile(const QString& value) { elFrmIniFile_ = value; }
-    bool ResolutionIndependence() const { return resolutionIndependence_; }
-    void SetResolutionIndependence(bool value) { resolutionIndependence_ = value; }
-    QString EFActiveControl() const { return efActiveControl_; }
-    void SetEFActiveControl(const QString& value) { efActiveControl_ = value; }
-    const TNotifyEvent& OnAfterResize() const { return onAfterResize_; }
-    void SetOnAfterResize(TNotifyEvent handler) { onAfterResize_ = std::move(handler); }
+    // The form's design outer and client size; their difference is the frame the window's outer
+    // geometry is computed with where the window system reports none.
+    void SetDesignFormSize(QSize outer, QSize client);
 
     // Makes the control's present state its base (see the implementation). For the form itself only
     // the base font size is taken.
     void UpdateControlBounds(QWidget* control);
-    // While suspended, every message except WM_DESTROY passes untouched: no rescale, nothing saved.
+    // While suspended, every event except Destroyed passes untouched: no rescale, nothing saved.
     // Resuming does not rescale; it applies the track limits set meanwhile.
     void SuspendScaling();
     void ResumeScaling();
@@ -171,7 +161,7 @@ public:
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // The rescale and its helpers, as the message handling runs them.
+    // The rescale and its helpers, as the event handling runs them.
     void ResizeControls();
     void KeepProportions();
     void ComputeMaxTrackSize();
@@ -203,7 +193,7 @@ public:
     QSize ReferenceSize() const { return referenceSize_; }
     QSize MaximizedSize() const { return maximizedSize_; }
     QSize ScreenSize() const { return screen_; }
-    // The last failure absorbed while handling a message (a placement that could not be saved).
+    // The last failure absorbed while handling an event (a placement that could not be saved).
     const std::string& LastError() const { return lastError_; }
 
 signals:
@@ -214,15 +204,16 @@ protected:
     virtual void DoAfterResize();
 
 private:
-    void FormWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
-    bool Act(platform::TMessage& message); // false: the message is consumed
-    void OnSize(platform::WPARAM kind);
-    void OnActivate();
-    void OnShowWindow();
-    void OnGetMinMaxInfo(platform::MINMAXINFO* info);
-    void OnDisplayChange(platform::LPARAM size);
-    void OnSysCommand(platform::WPARAM command);
-    void OnExitSizeMove();
+    void FormEvent(const platform::WindowEvent& event);
+    void Act(const platform::WindowEvent& event);
+    void OnResized(platform::WindowState state);
+    void OnActivated();
+    void OnShown();
+    void OnTrackLimitsAsked(platform::TrackSizes* limits);
+    void OnDisplayChanged(QSize screen);
+    void OnCloseRequested();
+    void OnMinimizeRequested();
+    void OnDragEnded();
 
     void InitializeScaling();
     void FirstDisplay();
@@ -249,34 +240,10 @@ private:
     bool IsWindowMaximized() const;
 
     QWidget* form_ = nullptr;
-    platform::TWindowHook hook_;
+    platform::TWindowEvents events_;
     std::shared_ptr<elastic::TPlacementStore> store_;
 
-    // Options.
-    bool elasticHorizontal_ = true;
-    bool elasticVertical_ = true;
-    bool elasticFont_ = true;
-    int designScreenWidth_ = 0;
-    int designScreenHeight_ = 0;
-    int designPixelsPerInch_ = 96;
-    int maximizedPosX_ = 0;
-    int maximizedPosY_ = 0;
-    int minimumTrackWidth_ = 0;
-    int minimumTrackHeight_ = 0;
-    int maximumTrackWidth_ = 0;
-    int maximumTrackHeight_ = 0;
-    int designFormWidth_ = 0;
-    int designFormHeight_ = 0;
-    int designFormClientWidth_ = 0;
-    int designFormClientHeight_ = 0;
-    int designFormLeft_ = 0;
-    int designFormTop_ = 0;
-    bool maintainProportions_ = false;
-    TElasticFont font_;
-    QString elFrmIniFile_;
-    bool resolutionIndependence_ = true;
-    QString efActiveControl_;
-    TNotifyEvent onAfterResize_;
+    TElasticOptions options_;
 
     // Screen and scale.
     QSize screen_;

@@ -65,7 +65,7 @@ TStTrayIcon::~TStTrayIcon()
     destroying_ = true;
     blockSignals(true);
     RemoveIcon();
-    hook_.Remove();
+    events_.Remove();
     if (theInstance == this)
         theInstance = nullptr;
 }
@@ -146,11 +146,9 @@ void TStTrayIcon::AddIcon()
 {
     if (added_)
         return;
-    if (!hook_.Installed() && form_ != nullptr && !destroying_) {
-        hook_ = TWindowHook(form_, [this](TMessage& message, const TWindowProc& previous) {
-            FormHookWndProc(message, previous);
-        });
-    }
+    if (!events_.Installed() && form_ != nullptr && !destroying_)
+        events_ =
+            TWindowEvents(form_, WindowRole::Tray, [this](WindowEvent& event) { return FormEvent(event); });
     added_ = Send(true);
     if (!added_)
         throw EStTrayIconError(stcodes::TrayAddError);
@@ -303,37 +301,36 @@ void TStTrayIcon::DoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers shif
         RestoreFromTray();
 }
 
-// ---- the form hook ----
+// ---- the form's events ----
 
-void TStTrayIcon::FormHookWndProc(TMessage& message, const TWindowProc& previous)
+bool TStTrayIcon::FormEvent(WindowEvent& event)
 {
     bool consumed = false;
     Guarded([&] {
-        switch (message.Msg) {
-        case WM_WINDOWPOSCHANGED:
+        switch (event.kind) {
+        case WindowEvent::Kind::GeometryChanging:
             StartupStep();
             break;
-        case WM_SHOWWINDOW:
-            if (message.WParam != 0)
-                hiddenToTray_ = false;
+        case WindowEvent::Kind::Shown:
+            hiddenToTray_ = false;
             break;
-        case WM_SYSCOMMAND:
-            if (message.WParam == SC_MINIMIZE)
-                emit OnMinimize();
-            if (((message.WParam == SC_MINIMIZE && minimizeToTray_) ||
-                 (message.WParam == SC_CLOSE && closeToTray_)) &&
-                active_)
+        case WindowEvent::Kind::MinimizeRequested:
+            emit OnMinimize();
+            if (minimizeToTray_ && active_)
                 consumed = HideToTray();
             break;
-        case WM_DESTROY:
-            hook_.Remove();
+        case WindowEvent::Kind::CloseRequested:
+            if (closeToTray_ && active_)
+                consumed = HideToTray();
+            break;
+        case WindowEvent::Kind::Destroyed:
+            events_.Remove();
             break;
         default:
             break;
         }
     });
-    if (!consumed)
-        previous(message);
+    return consumed;
 }
 
 void TStTrayIcon::StartupStep()

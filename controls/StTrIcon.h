@@ -37,27 +37,28 @@
 // at the pointer; a double click fires OnDblClick with RestoreApp true and, if the handler leaves it
 // true, calls RestoreFromTray. The keys held at the time give the click's shift state.
 //
-// The form hook: the first AddIcon installs a hook in the form's window-message chain
-// (platform/qt/WindowMessages.h), newest, so it sees each message before the scaler and Qt. It is
-// removed when the component or the form goes, whichever is first.
-// - WM_SYSCOMMAND SC_MINIMIZE (whole word) fires OnMinimize.
-// - SC_MINIMIZE while MinimizeToTray, SC_CLOSE while CloseToTray: while Active, the icon is added if
-//   it is not, and when it is shown the form is hidden and the command consumed. When the icon cannot
-//   be shown the command goes on and the form minimizes or closes as usual: a form is never hidden
-//   without an icon to bring it back. The form's own close() sends no command and always closes.
+// The form's events: the first AddIcon registers the component for the form's window events
+// (platform/qt/WindowEvents.h) in the tray role, which receives each event before the scaler. The
+// registration goes when the component or the form goes, whichever is first.
+// - MinimizeRequested fires OnMinimize.
+// - MinimizeRequested while MinimizeToTray, CloseRequested while CloseToTray: while Active, the icon
+//   is added if it is not, and when it is shown the form is hidden and the request consumed. When the
+//   icon cannot be shown the request goes on and the form minimizes or closes as usual: a form is
+//   never hidden without an icon to bring it back. The form's own close() is no request and always
+//   closes.
 // - A form that is first shown minimized is hidden at once while the icon is shown (the start-up
-//   counter, stepped by WM_WINDOWPOSCHANGED of the visible form): it is reached through the icon,
-//   not the taskbar.
+//   counter, stepped by GeometryChanging of the visible form): it is reached through the icon, not
+//   the taskbar.
 //
 // When the icon stops being shown (RemoveIcon, Active false, the notification area gone), ShownChanged
-// is emitted and a form the hook hid is restored. When the area comes back while the icon is Active
+// is emitted and a form the component hid is restored. When the area comes back while the icon is Active
 // and added, the icon shows there again (shown again if the area lost it). Qt reports no such changes;
 // platform/qt/TrayShell.h looks for them.
 //
 // The built-in menu's "&Close" asks the application to quit (Qt closes its windows first, which may
 // refuse); "&Restore" calls RestoreFromTray.
 //
-// Exceptions from handlers called by the icon, the menu or the form hook are raised again
+// Exceptions from handlers called by the icon, the menu or the form's events are raised again
 // from the event loop, where the application's error report shows them.
 
 #include <cstdint>
@@ -74,7 +75,7 @@
 
 #include "base/StException.h"
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/WindowMessages.h"
+#include "platform/qt/WindowEvents.h"
 
 class QWidget;
 
@@ -137,7 +138,7 @@ public:
     void SetShowHint(bool value);
     void SetOnDblClick(TTrayDblClickEvent handler) { onDblClick_ = std::move(handler); }
 
-    // Adds the icon (nothing when added; installs the form hook first). Raises 119.
+    // Adds the icon (nothing when added; registers for the form's events first). Raises 119.
     void AddIcon();
     // Removes the icon (the area's answer is ignored).
     void RemoveIcon();
@@ -179,7 +180,7 @@ private:
     void Activated(platform::tray::TrayActivation action);
     void PopupAtCursor();
     void DoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers shift);
-    void FormHookWndProc(platform::TMessage& message, const platform::TWindowProc& previous);
+    bool FormEvent(platform::WindowEvent& event); // true: consumed
     void StartupStep();
     bool HideToTray();
     void AreaAvailabilityChanged(bool available);
@@ -209,11 +210,11 @@ private:
     // State.
     QPointer<QWidget> form_;
     std::unique_ptr<QMenu> builtInMenu_; // a menu needs a widget parent; this component is none
-    platform::TWindowHook hook_;
+    platform::TWindowEvents events_;
     QIcon shownIcon_;
     bool added_ = false;
     bool lastShown_ = false;
-    bool hiddenToTray_ = false; // the hook hid the form
+    bool hiddenToTray_ = false; // the component hid the form
     int startupCounter_ = 0;
     bool destroying_ = false;
 };

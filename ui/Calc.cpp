@@ -30,8 +30,8 @@
 #include "platform/Autostart.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/TrayShell.h"
+#include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "platform/qt/WindowMessages.h"
 #include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogParts.h"
@@ -114,7 +114,7 @@ TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget*
     CreateMenus();
     platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
     CreateScaler();
-    CreateTrayIcon(); // after the scaler: its hook sees the window's messages first
+    CreateTrayIcon(); // receives the window's events before the scaler, whatever the order here
     FormCreate(arguments);
     // Keys reach the keyboard map whichever control of the window has the focus.
     QCoreApplication::instance()->installEventFilter(this);
@@ -339,20 +339,19 @@ void TfrmMain::CreateScaler()
 {
     ElasticForm = new TElasticForm(this);
     ElasticForm->setObjectName(QStringLiteral("ElasticForm"));
-    ElasticForm->SetDesignScreenWidth(1032);
-    ElasticForm->SetDesignScreenHeight(748);
-    ElasticForm->SetDesignPixelsPerInch(96);
-    ElasticForm->SetDesignFormWidth(DesignWidthWithTape);
-    ElasticForm->SetDesignFormHeight(DesignHeight);
-    ElasticForm->SetDesignFormClientWidth(ClientWidth);
-    ElasticForm->SetDesignFormClientHeight(ClientHeight);
-    ElasticForm->SetDesignFormLeft(636);
-    ElasticForm->SetDesignFormTop(485);
-    ElasticForm->SetMaintainProportions(true);
-    ElasticForm->SetElFrmIniFile(QStringLiteral("Software\\Quorlane\\Calculator\\1.0"));
-    ElasticForm->SetEFActiveControl(QStringLiteral("edtFocus"));
-    ElasticForm->SetResolutionIndependence(false);
-    ElasticForm->SetOnAfterResize([this](QObject*) { ElasticFormAfterResize(); });
+    TElasticOptions& options = ElasticForm->Options();
+    options.DesignScreenWidth = 1032;
+    options.DesignScreenHeight = 748;
+    options.DesignPixelsPerInch = 96;
+    options.DesignFormLeft = 636;
+    options.DesignFormTop = 485;
+    options.MaintainProportions = true;
+    options.ElFrmIniFile = QStringLiteral("Software\\Quorlane\\Calculator\\1.0");
+    options.EFActiveControl = QStringLiteral("edtFocus");
+    options.ResolutionIndependence = false;
+    options.OnAfterResize = [this](QObject*) { ElasticFormAfterResize(); };
+    ElasticForm->SetDesignFormSize(QSize(DesignWidthWithTape, DesignHeight),
+                                   QSize(ClientWidth, ClientHeight));
 }
 
 void TfrmMain::CreateTrayIcon()

@@ -82,7 +82,7 @@ QRect PlacementArea(const QWidget* form, const QRect& outer);
 // area is aligned with the area's left or top edge.
 QRect FitInto(const QRect& rect, const QRect& area);
 
-// Marks geometry and state changes made by the program, so that the window message layer never takes
+// Marks geometry and state changes made by the program, so that the window events never take
 // them for the user's drag. Nests; put it around setGeometry/resize/move/setWindowState calls on a
 // form whose own code changes the window's geometry.
 class ScopedGeometryChange

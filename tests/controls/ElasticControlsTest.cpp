@@ -21,7 +21,7 @@
 
 namespace {
 
-namespace msg = platform;
+using Kind = platform::WindowEvent::Kind;
 
 QFont Pixels(int pixels)
 {
@@ -63,13 +63,10 @@ struct Form
     void Attach()
     {
         elastic = new TElasticForm(widget.get());
-        elastic->SetDesignFormWidth(510);
-        elastic->SetDesignFormHeight(315);
-        elastic->SetDesignFormClientWidth(502);
-        elastic->SetDesignFormClientHeight(269);
-        elastic->SetDesignFormLeft(100);
-        elastic->SetDesignFormTop(100);
-        elastic->SetResolutionIndependence(false);
+        elastic->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
+        elastic->Options().DesignFormLeft = 100;
+        elastic->Options().DesignFormTop = 100;
+        elastic->Options().ResolutionIndependence = false;
         elastic->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     }
 
@@ -77,7 +74,7 @@ struct Form
     {
         widget->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
-        msg::SendWindowMessage(widget.get(), msg::WM_WINDOWPOSCHANGING);
+        platform::SendWindowEvent(widget.get(), Kind::GeometryChanging);
     }
 
     // Resizes to about 1.4 times the design and returns the client ratios.

@@ -1,5 +1,5 @@
 // The form scaler on small test forms (offscreen platform): construction, the first display, the
-// rescale of bounds and fonts, the message state machine driven with synthetic and real messages,
+// rescale of bounds and fonts, the event handling driven with synthetic and real events,
 // the stored placement in memory and in the per-user registry file, and damaged placements.
 
 #include <cmath>
@@ -28,7 +28,7 @@
 
 namespace {
 
-namespace msg = platform;
+using Kind = platform::WindowEvent::Kind;
 
 constexpr char StoreKey[] = "Software\\Quorlane\\Test";
 constexpr char FormKey[] = "Software\\Quorlane\\Test\\frmTest";
@@ -120,21 +120,18 @@ std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
 
     form->elastic = new TElasticForm(w);
     TElasticForm& e = *form->elastic;
-    e.SetDesignFormWidth(DesignOuter.width());
-    e.SetDesignFormHeight(DesignOuter.height());
-    e.SetDesignFormClientWidth(DesignClient.width());
-    e.SetDesignFormClientHeight(DesignClient.height());
-    e.SetDesignFormLeft(DesignPosition.x());
-    e.SetDesignFormTop(DesignPosition.y());
-    e.SetResolutionIndependence(false);
-    e.SetMaintainProportions(options.maintainProportions);
-    e.SetElFrmIniFile(options.iniFile);
+    e.SetDesignFormSize(DesignOuter, DesignClient);
+    e.Options().DesignFormLeft = DesignPosition.x();
+    e.Options().DesignFormTop = DesignPosition.y();
+    e.Options().ResolutionIndependence = false;
+    e.Options().MaintainProportions = options.maintainProportions;
+    e.Options().ElFrmIniFile = options.iniFile;
     if (!options.useRegistry) {
         form->store = options.store;
         e.SetPlacementStore(options.store);
     }
     TestForm* raw = form.get();
-    e.SetOnAfterResize([raw](QObject*) { ++raw->rescales; });
+    e.Options().OnAfterResize = [raw](QObject*) { ++raw->rescales; };
     return form;
 }
 
@@ -149,7 +146,7 @@ void ShowActive(TestForm& form)
     Show(form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.widget.get()));
     // The first position change after the activation marks the window activated.
-    msg::SendWindowMessage(form.widget.get(), msg::WM_WINDOWPOSCHANGING);
+    platform::SendWindowEvent(form.widget.get(), Kind::GeometryChanging);
     ASSERT_TRUE(form.elastic->Activated());
 }
 
@@ -196,7 +193,7 @@ TEST(ElasticForm, OwnerMustBeAForm)
     EXPECT_THROW(TElasticForm{child}, EElasticForm);
     QObject plain;
     EXPECT_THROW(TElasticForm{&plain}, EElasticForm);
-    EXPECT_EQ(platform::HookCount(child), 0);
+    EXPECT_EQ(platform::HandlerCount(child), 0);
 }
 
 TEST(ElasticForm, OnlyOneScalerPerForm)
@@ -211,9 +208,9 @@ TEST(ElasticForm, OnlyOneScalerPerForm)
         EXPECT_STREQ(ex.what(), "A TElasticForm component already exists in frmTwice");
     }
     EXPECT_EQ(window.findChildren<TElasticForm*>().size(), 1);
-    EXPECT_EQ(platform::HookCount(&window), 1);
+    EXPECT_EQ(platform::HandlerCount(&window), 1);
     delete first;
-    EXPECT_EQ(platform::HookCount(&window), 0);
+    EXPECT_EQ(platform::HandlerCount(&window), 0);
 }
 
 TEST(ElasticForm, InitialValues)
@@ -222,23 +219,23 @@ TEST(ElasticForm, InitialValues)
     window.setFont(Pixels(13));
     window.resize(300, 200);
     TElasticForm e(&window);
-    EXPECT_TRUE(e.ElasticHorizontal());
-    EXPECT_TRUE(e.ElasticVertical());
-    EXPECT_TRUE(e.ElasticFont());
-    EXPECT_EQ(e.MaximizedPosX(), 0);
-    EXPECT_EQ(e.MinimumTrackWidth(), 0);
-    EXPECT_EQ(e.MaximumTrackHeight(), 0);
-    EXPECT_FALSE(e.MaintainProportions());
-    EXPECT_TRUE(e.ElFrmIniFile().isEmpty());
-    EXPECT_TRUE(e.ResolutionIndependence());
-    EXPECT_TRUE(e.EFActiveControl().isEmpty());
-    EXPECT_EQ(e.Font().Size(), 10);
-    EXPECT_EQ(e.Font().color, clWindowText);
+    EXPECT_TRUE(e.Options().ElasticHorizontal);
+    EXPECT_TRUE(e.Options().ElasticVertical);
+    EXPECT_TRUE(e.Options().ElasticFont);
+    EXPECT_EQ(e.Options().MaximizedPosX, 0);
+    EXPECT_EQ(e.Options().MinimumTrackWidth, 0);
+    EXPECT_EQ(e.Options().MaximumTrackHeight, 0);
+    EXPECT_FALSE(e.Options().MaintainProportions);
+    EXPECT_TRUE(e.Options().ElFrmIniFile.isEmpty());
+    EXPECT_TRUE(e.Options().ResolutionIndependence);
+    EXPECT_TRUE(e.Options().EFActiveControl.isEmpty());
+    EXPECT_EQ(e.Options().Font.Size(), 10);
+    EXPECT_EQ(e.Options().Font.color, clWindowText);
     // No designer: the form as it is now stands for the design values.
-    EXPECT_EQ(e.DesignFormClientWidth(), 300);
-    EXPECT_EQ(e.DesignFormClientHeight(), 200);
-    EXPECT_EQ(e.DesignScreenWidth(), platform::MaximizedSize(&window).width());
-    EXPECT_EQ(e.DesignPixelsPerInch(), 96);
+    EXPECT_EQ(e.Options().DesignFormClientWidth, 300);
+    EXPECT_EQ(e.Options().DesignFormClientHeight, 200);
+    EXPECT_EQ(e.Options().DesignScreenWidth, platform::MaximizedSize(&window).width());
+    EXPECT_EQ(e.Options().DesignPixelsPerInch, 96);
 }
 
 // ---- the first display and the rescale ----
@@ -253,7 +250,7 @@ TEST(ElasticForm, FirstDisplayKeepsTheDesignBoundsAndFonts)
     EXPECT_EQ(platform::ClientSize(form->widget.get()), DesignClient);
     // Font ratio at design size: 10 x 510 / 502 over 10.
     EXPECT_NEAR(e.FontRatio(), 510.0 / 502.0, 1e-9);
-    EXPECT_EQ(e.Font().Size(), 10);
+    EXPECT_EQ(e.Options().Font.Size(), 10);
     EXPECT_EQ(e.ControlCount(), 4);
     for (const Design& d : designControls) {
         QWidget* c = form->Child(d.name);
@@ -275,7 +272,7 @@ TEST(ElasticForm, ResizingScalesEveryControlAndFontInProportion)
     const double ry = client.height() / 269.0;
     const double fontRatio = std::min(10.0 * outer.width() / 502, 10.0 * outer.height() / 269) / 10.0;
     EXPECT_NEAR(form->elastic->FontRatio(), fontRatio, 1e-9);
-    EXPECT_EQ(form->elastic->Font().Size(), RoundEven(10 * fontRatio));
+    EXPECT_EQ(form->elastic->Options().Font.Size(), RoundEven(10 * fontRatio));
     EXPECT_EQ(form->widget->font().pixelSize(), RoundEven(RoundEven(10 * fontRatio) * 96.0 / 72.0));
     const QRect window(QPoint(0, 0), form->widget->size());
     for (const Design& d : designControls) {
@@ -307,7 +304,7 @@ TEST(ElasticForm, ShrinkingKeepsControlsInsideTheWindow)
     }
 }
 
-// ---- the message state machine ----
+// ---- the event handling ----
 
 class ManualTimer : public platform::TQuietTimer
 {
@@ -344,12 +341,12 @@ std::shared_ptr<ManualTimer*> UseManualTimer(QWidget* window)
     return slot;
 }
 
-void SysCommand(TestForm& form, platform::WPARAM command)
+void Request(TestForm& form, Kind request)
 {
-    msg::SendWindowMessage(form.widget.get(), msg::WM_SYSCOMMAND, command);
+    platform::SendWindowEvent(form.widget.get(), request);
 }
 
-TEST(ElasticMessages, FourPixelsNoRescaleSixPixelsRescale)
+TEST(ElasticEvents, FourPixelsNoRescaleSixPixelsRescale)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -364,24 +361,24 @@ TEST(ElasticMessages, FourPixelsNoRescaleSixPixelsRescale)
     EXPECT_EQ(form->rescales, before + 2);
 }
 
-TEST(ElasticMessages, NothingDuringADragOneRescaleAtItsEnd)
+TEST(ElasticEvents, NothingDuringADragOneRescaleAtItsEnd)
 {
     auto form = MakeForm();
     ShowActive(*form);
     QWidget* w = form->widget.get();
     const int before = form->rescales;
     const int saves = form->store->saves;
-    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
+    platform::SendWindowEvent(w, Kind::DragStarted);
     EXPECT_EQ(form->elastic->ReferenceSize(), DesignOuter);
     for (int step = 1; step <= 5; ++step) {
-        msg::SendWindowMessage(w, msg::WM_SIZING, msg::WMSZ_BOTTOMRIGHT);
+        platform::SendWindowEvent(w, Kind::Dragging);
         ResizeOuter(*form, DesignOuter + QSize(20 * step, 10 * step));
     }
     EXPECT_TRUE(form->elastic->DragInProgress());
     EXPECT_EQ(form->rescales, before);
     EXPECT_EQ(form->store->saves, saves); // nothing is saved inside a drag
     EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
-    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    platform::SendWindowEvent(w, Kind::DragEnded);
     EXPECT_EQ(form->store->saves, saves + 1);
     EXPECT_FALSE(form->elastic->DragInProgress());
     EXPECT_EQ(form->rescales, before + 1);
@@ -389,21 +386,21 @@ TEST(ElasticMessages, NothingDuringADragOneRescaleAtItsEnd)
     EXPECT_TRUE(form->elastic->Activated());
 }
 
-TEST(ElasticMessages, AMoveWithoutResizingOnlySaves)
+TEST(ElasticEvents, AMoveWithoutResizingOnlySaves)
 {
     auto form = MakeForm();
     ShowActive(*form);
     QWidget* w = form->widget.get();
     const int before = form->rescales;
     const int saves = form->store->saves;
-    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
+    platform::SendWindowEvent(w, Kind::DragStarted);
     w->move(w->pos() + QPoint(30, 20));
-    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    platform::SendWindowEvent(w, Kind::DragEnded);
     EXPECT_EQ(form->rescales, before);
     EXPECT_GT(form->store->saves, saves);
 }
 
-TEST(ElasticMessages, ResizeStepsStoreThePlacementOnceWhenTheyPause)
+TEST(ElasticEvents, ResizeStepsStoreThePlacementOnceWhenTheyPause)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -416,7 +413,7 @@ TEST(ElasticMessages, ResizeStepsStoreThePlacementOnceWhenTheyPause)
     EXPECT_EQ(form->store->saves, saves + 1);
 }
 
-TEST(ElasticMessages, AUserDragEndsAfterTheQuietInterval)
+TEST(ElasticEvents, AUserDragEndsAfterTheQuietInterval)
 {
     auto form = MakeForm();
     QWidget* w = form->widget.get();
@@ -439,7 +436,7 @@ TEST(ElasticMessages, AUserDragEndsAfterTheQuietInterval)
     EXPECT_EQ(form->Child("memTape")->x(), RoundEven(268 * rx));
 }
 
-TEST(ElasticMessages, SuspendedScalingPassesEverythingAndSavesNothing)
+TEST(ElasticEvents, SuspendedScalingPassesEverythingAndSavesNothing)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -447,11 +444,11 @@ TEST(ElasticMessages, SuspendedScalingPassesEverythingAndSavesNothing)
     const int saves = form->store->saves;
     form->elastic->SuspendScaling();
     ResizeOuter(*form, DesignOuter + QSize(100, 60));
-    SysCommand(*form, msg::SC_CLOSE);
-    SysCommand(*form, msg::SC_MINIMIZE);
-    msg::SendWindowMessage(form->widget.get(), msg::WM_ENTERSIZEMOVE);
-    msg::SendWindowMessage(form->widget.get(), msg::WM_SIZING);
-    msg::SendWindowMessage(form->widget.get(), msg::WM_EXITSIZEMOVE);
+    Request(*form, Kind::CloseRequested);
+    Request(*form, Kind::MinimizeRequested);
+    platform::SendWindowEvent(form->widget.get(), Kind::DragStarted);
+    platform::SendWindowEvent(form->widget.get(), Kind::Dragging);
+    platform::SendWindowEvent(form->widget.get(), Kind::DragEnded);
     EXPECT_EQ(form->rescales, before);
     EXPECT_EQ(form->store->saves, saves);
     EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
@@ -460,7 +457,7 @@ TEST(ElasticMessages, SuspendedScalingPassesEverythingAndSavesNothing)
     EXPECT_EQ(form->rescales, before); // resuming does not rescale by itself
 }
 
-TEST(ElasticMessages, ABorderlessFormSnapsBack)
+TEST(ElasticEvents, ABorderlessFormSnapsBack)
 {
     FormOptions options;
     options.frameless = true;
@@ -472,7 +469,7 @@ TEST(ElasticMessages, ABorderlessFormSnapsBack)
     EXPECT_EQ(form->Outer(), initial);
 }
 
-TEST(ElasticMessages, StoredMaximizedStateReopensMaximizedWithoutReadingThePosition)
+TEST(ElasticEvents, StoredMaximizedStateReopensMaximizedWithoutReadingThePosition)
 {
     auto store = std::make_shared<elastic::TMemoryPlacementStore>();
     store->Set(FormKey, "Total Controls", std::int32_t{4});
@@ -508,14 +505,14 @@ TEST(ElasticMessages, StoredMaximizedStateReopensMaximizedWithoutReadingThePosit
     EXPECT_EQ(form->Outer(), normal);
 }
 
-TEST(ElasticMessages, MinimizingStoresTheActiveControlsName)
+TEST(ElasticEvents, MinimizingStoresTheActiveControlsName)
 {
     auto form = MakeForm();
     ShowActive(*form);
     form->Child("btnSmall")->setFocus();
     const int saves = form->store->saves;
-    SysCommand(*form, msg::SC_MINIMIZE);
-    EXPECT_EQ(form->elastic->EFActiveControl(), QStringLiteral("btnSmall"));
+    Request(*form, Kind::MinimizeRequested);
+    EXPECT_EQ(form->elastic->Options().EFActiveControl, QStringLiteral("btnSmall"));
     EXPECT_EQ(form->store->saves, saves + 1);
     EXPECT_TRUE(form->elastic->UserInteracted());
     // The control gets the focus back after the next rescale when the form has no active control.
@@ -525,25 +522,25 @@ TEST(ElasticMessages, MinimizingStoresTheActiveControlsName)
     EXPECT_EQ(form->widget->focusWidget(), form->Child("btnSmall"));
 }
 
-TEST(ElasticMessages, SystemCommandsAndTheInteractedMark)
+TEST(ElasticEvents, RequestsAndTheInteractedMark)
 {
+    for (const Kind mark : {Kind::PointerMoved, Kind::CloseRequested}) {
+        auto form = MakeForm();
+        ShowActive(*form);
+        ASSERT_FALSE(form->elastic->UserInteracted());
+        platform::SendWindowEvent(form->widget.get(), mark);
+        EXPECT_TRUE(form->elastic->UserInteracted()) << static_cast<int>(mark);
+    }
     auto form = MakeForm();
     ShowActive(*form);
-    msg::SendWindowMessage(form->widget.get(), msg::WM_SETCURSOR);
-    EXPECT_TRUE(form->elastic->UserInteracted());
-    // A double click on the caption: maximize with extra bits is "any other command".
-    SysCommand(*form, msg::SC_MAXIMIZE | 2);
-    EXPECT_FALSE(form->elastic->UserInteracted());
-    SysCommand(*form, msg::SC_CLOSE);
-    EXPECT_TRUE(form->elastic->UserInteracted());
-    SysCommand(*form, msg::SC_MAXIMIZE);
+    Request(*form, Kind::MaximizeRequested);
     EXPECT_TRUE(form->elastic->ControlsHidden());
     EXPECT_FALSE(form->Child("btnBig")->isVisible());
     form->elastic->RestoreControls();
     EXPECT_TRUE(form->Child("btnBig")->isVisible());
 }
 
-TEST(ElasticMessages, PointerMovementMarksTheUserAsInteracting)
+TEST(ElasticEvents, PointerMovementMarksTheUserAsInteracting)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -553,7 +550,7 @@ TEST(ElasticMessages, PointerMovementMarksTheUserAsInteracting)
     EXPECT_TRUE(form->elastic->UserInteracted());
 }
 
-TEST(ElasticMessages, ShowingAgainRescalesOnlyUntilTheUserInteracted)
+TEST(ElasticEvents, ShowingAgainRescalesOnlyUntilTheUserInteracted)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -561,28 +558,28 @@ TEST(ElasticMessages, ShowingAgainRescalesOnlyUntilTheUserInteracted)
     form->widget->hide();
     form->widget->show();
     EXPECT_GT(form->rescales, before);
-    msg::SendWindowMessage(form->widget.get(), msg::WM_SETCURSOR);
+    platform::SendWindowEvent(form->widget.get(), Kind::PointerMoved);
     before = form->rescales;
     form->widget->hide();
     form->widget->show();
     EXPECT_EQ(form->rescales, before);
 }
 
-TEST(ElasticMessages, KeepProportionsAfterADrag)
+TEST(ElasticEvents, KeepProportionsAfterADrag)
 {
     FormOptions options;
     options.maintainProportions = true;
     auto form = MakeForm(options);
     ShowActive(*form);
     QWidget* w = form->widget.get();
-    msg::SendWindowMessage(w, msg::WM_ENTERSIZEMOVE);
-    msg::SendWindowMessage(w, msg::WM_SIZING);
+    platform::SendWindowEvent(w, Kind::DragStarted);
+    platform::SendWindowEvent(w, Kind::Dragging);
     ResizeOuter(*form, QSize(610, 330));
-    msg::SendWindowMessage(w, msg::WM_EXITSIZEMOVE);
+    platform::SendWindowEvent(w, Kind::DragEnded);
     EXPECT_EQ(form->Outer().size(), QSize(610, 377));
 }
 
-TEST(ElasticMessages, KeepProportionsAfterAUsersDrag)
+TEST(ElasticEvents, KeepProportionsAfterAUsersDrag)
 {
     FormOptions options;
     options.maintainProportions = true;
@@ -599,7 +596,7 @@ TEST(ElasticMessages, KeepProportionsAfterAUsersDrag)
     EXPECT_EQ(form->Outer().size(), QSize(610, 377));
 }
 
-TEST(ElasticMessages, MaintainedProportionsLimitTheTrackSize)
+TEST(ElasticEvents, MaintainedProportionsLimitTheTrackSize)
 {
     FormOptions options;
     options.maintainProportions = true;
@@ -608,14 +605,14 @@ TEST(ElasticMessages, MaintainedProportionsLimitTheTrackSize)
     const QSize screen = platform::MaximizedSize(form->widget.get());
     const std::optional<QSize> expected = elastic::ComputeMaxTrackSize(DesignOuter, screen);
     ASSERT_TRUE(expected);
-    EXPECT_EQ(form->elastic->MaximumTrackWidth(), expected->width());
-    EXPECT_EQ(form->elastic->MaximumTrackHeight(), expected->height());
+    EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, expected->width());
+    EXPECT_EQ(form->elastic->Options().MaximumTrackHeight, expected->height());
     EXPECT_EQ(form->elastic->MaximizedSize(), *expected);
     // The track limit is the window's maximum size (outer minus the 8 x 46 frame).
     EXPECT_EQ(form->widget->maximumSize(), *expected - QSize(8, 46));
 }
 
-TEST(ElasticMessages, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
+TEST(ElasticEvents, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
@@ -640,17 +637,19 @@ TEST(ElasticMessages, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
     EXPECT_EQ(w->minimumSize(), QSize(0, 0));
 }
 
-TEST(ElasticMessages, DisplayChangeScalesTheWindow)
+TEST(ElasticEvents, DisplayChangeScalesTheWindow)
 {
     auto form = MakeForm();
     ShowActive(*form);
     const QSize screen = platform::MaximizedSize(form->widget.get());
-    ASSERT_EQ(form->elastic->DesignScreenWidth(), screen.width());
+    ASSERT_EQ(form->elastic->Options().DesignScreenWidth, screen.width());
     const QRect before = form->Outer();
     const int rescales = form->rescales;
-    msg::SendWindowMessage(form->widget.get(), msg::WM_DISPLAYCHANGE, 24,
-                           msg::MakeLParam(screen.width() * 5 / 4, screen.height() * 5 / 4));
-    EXPECT_EQ(form->elastic->DesignScreenWidth(), screen.width() * 5 / 4);
+    platform::WindowEvent change;
+    change.kind = Kind::DisplayChanged;
+    change.screenSize = QSize(screen.width() * 5 / 4, screen.height() * 5 / 4);
+    platform::SendWindowEvent(form->widget.get(), change);
+    EXPECT_EQ(form->elastic->Options().DesignScreenWidth, screen.width() * 5 / 4);
     const QRect after = form->Outer();
     EXPECT_EQ(after.size(), QSize(RoundEven(before.width() * 1.25), RoundEven(before.height() * 1.25)));
     EXPECT_GT(form->rescales, rescales);
@@ -889,7 +888,7 @@ TEST(ElasticPlacementStore, ADamagedPlacementNeverMakesTheWindowUnusable)
         EXPECT_GE(visible.height(), outer.height() - 4) << outer.x() << "," << outer.y();
         EXPECT_GE(outer.width(), DesignOuter.width() / 4);
         EXPECT_GE(outer.height(), DesignOuter.height() / 4);
-        EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+        EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, 0);
         // The window can still be resized to its design size.
         ResizeOuter(*form, DesignOuter);
         EXPECT_EQ(form->Outer().size(), DesignOuter);
@@ -977,7 +976,7 @@ TEST_F(ElasticRegistry, ValuesOfTheWrongTypeReadAsMissing)
     EXPECT_LE((form->Outer().topLeft() - platform::AvailableGeometry(form->widget.get()).topLeft())
                   .manhattanLength(),
               4);
-    EXPECT_EQ(form->elastic->MaximumTrackWidth(), 0);
+    EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, 0);
 }
 
 // ---- a main window: menu bar, central widget, status bar with a panel ----
@@ -1008,18 +1007,15 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     platform::SetClientSize(&window, DesignClient);
 
     auto* e = new TElasticForm(&window);
-    e->SetDesignFormWidth(510);
-    e->SetDesignFormHeight(315);
-    e->SetDesignFormClientWidth(502);
-    e->SetDesignFormClientHeight(269);
-    e->SetDesignFormLeft(100);
-    e->SetDesignFormTop(100);
-    e->SetResolutionIndependence(false);
-    e->SetMaintainProportions(true);
+    e->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
+    e->Options().DesignFormLeft = 100;
+    e->Options().DesignFormTop = 100;
+    e->Options().ResolutionIndependence = false;
+    e->Options().MaintainProportions = true;
     e->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    msg::SendWindowMessage(&window, msg::WM_WINDOWPOSCHANGING);
+    platform::SendWindowEvent(&window, Kind::GeometryChanging);
 
     const int menu = window.menuBar()->height();
     ASSERT_GT(menu, 0);
@@ -1068,7 +1064,7 @@ TEST(ElasticPlacementStore, AWriteFailureReachesTheCallerButNotTheWindow)
     ShowActive(*form);
     EXPECT_THROW(form->elastic->SaveFormState(), platform::ERegistryException);
     const int before = form->rescales;
-    ResizeOuter(*form, QSize(600, 380)); // WM_SIZE saves after a pause: the failure is absorbed
+    ResizeOuter(*form, QSize(600, 380)); // a resize saves after a pause: the failure is absorbed
     EXPECT_EQ(form->Outer().size(), QSize(600, 380));
     EXPECT_EQ(form->rescales, before + 1);
     QTRY_COMPARE(form->elastic->LastError(), std::string("Failed to create key '") + FormKey + "'");
@@ -1115,7 +1111,7 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    TElasticFont font = form->elastic->Font();
+    TElasticFont font = form->elastic->Options().Font;
     font.SetSize(12);
     form->elastic->SetFont(font);
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
@@ -1132,12 +1128,12 @@ TEST(ElasticRebase, ResetDesignSizeMakesThePresentSizesTheDesign)
     for (const Design& d : designControls)
         present.push_back(form->Child(d.name)->geometry());
     form->elastic->ResetDesignSize();
-    EXPECT_EQ(form->elastic->DesignFormWidth(), 711);
-    EXPECT_EQ(form->elastic->DesignFormHeight(), 423);
-    EXPECT_EQ(form->elastic->DesignFormClientWidth(), 703);
-    EXPECT_EQ(form->elastic->DesignFormClientHeight(), 377);
+    EXPECT_EQ(form->elastic->Options().DesignFormWidth, 711);
+    EXPECT_EQ(form->elastic->Options().DesignFormHeight, 423);
+    EXPECT_EQ(form->elastic->Options().DesignFormClientWidth, 703);
+    EXPECT_EQ(form->elastic->Options().DesignFormClientHeight, 377);
     EXPECT_EQ(form->elastic->BaseClientSize(), QSize(703, 377));
-    EXPECT_EQ(form->elastic->BaseFontSize(), form->elastic->Font().Size());
+    EXPECT_EQ(form->elastic->BaseFontSize(), form->elastic->Options().Font.Size());
     for (int i = 0; i < 4; ++i) {
         const TElasticForm::TFrame& f = form->elastic->Frame(i);
         EXPECT_EQ(QRect(f.baseLeft, f.baseTop, f.baseWidth, f.baseHeight),
@@ -1183,32 +1179,30 @@ TEST(ElasticRebase, ResetSizeSequence)
     }
 }
 
-// ---- two hooks: a tray-like component installed after the scaler sees everything first ----
+// ---- the tray's role comes first: it can keep an event from the scaler ----
 
-TEST(ElasticHooks, ALaterHookSeesMessagesFirstAndCanKeepThemFromTheScaler)
+TEST(ElasticEvents, TheTrayRoleSeesEventsFirstAndCanKeepThemFromTheScaler)
 {
     auto form = MakeForm();
     ShowActive(*form);
     QWidget* w = form->widget.get();
-    std::vector<platform::UINT> seen;
-    platform::TWindowHook tray(w, [&](platform::TMessage& m, const platform::TWindowProc& previous) {
-        seen.push_back(m.Msg);
-        if (m.Msg == msg::WM_SYSCOMMAND && m.WParam == msg::SC_CLOSE)
-            return; // close to the tray: the scaler never hears of it
-        previous(m);
+    std::vector<Kind> seen;
+    platform::TWindowEvents tray(w, platform::WindowRole::Tray, [&](platform::WindowEvent& e) {
+        seen.push_back(e.kind);
+        return e.kind == Kind::CloseRequested; // close to the tray: the scaler never hears of it
     });
-    EXPECT_EQ(platform::HookCount(w), 2);
+    EXPECT_EQ(platform::HandlerCount(w), 2);
     const int saves = form->store->saves;
-    SysCommand(*form, msg::SC_CLOSE);
+    Request(*form, Kind::CloseRequested);
     EXPECT_EQ(form->store->saves, saves);
     EXPECT_FALSE(form->elastic->UserInteracted());
-    SysCommand(*form, msg::SC_MINIMIZE);
+    Request(*form, Kind::MinimizeRequested);
     EXPECT_EQ(form->store->saves, saves + 1);
-    EXPECT_EQ(seen, (std::vector<platform::UINT>{msg::WM_SYSCOMMAND, msg::WM_SYSCOMMAND}));
-    // The scaler goes first; the tray's hook stays valid.
+    EXPECT_EQ(seen, (std::vector<Kind>{Kind::CloseRequested, Kind::MinimizeRequested}));
+    // The scaler goes first; the tray's registration stays valid.
     delete form->elastic;
-    EXPECT_EQ(platform::HookCount(w), 1);
-    SysCommand(*form, msg::SC_MAXIMIZE);
+    EXPECT_EQ(platform::HandlerCount(w), 1);
+    Request(*form, Kind::MaximizeRequested);
     EXPECT_EQ(seen.size(), 3u);
 }
 

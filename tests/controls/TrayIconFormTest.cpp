@@ -1,7 +1,8 @@
-// TStTrayIcon's form hook through the real window-message chain: close and minimize to the
-// notification area, only while the icon can be shown; the form's own close; the hook's place in the
-// chain; a form that starts minimized; the form and the component destroyed in either order.
+// TStTrayIcon on the form's real window events: close and minimize to the notification area, only
+// while the icon can be shown; the form's own close; the tray's place before the scaler; a form that
+// starts minimized; the form and the component destroyed in either order.
 
+#include <algorithm>
 #include <vector>
 
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 
 using namespace platform;
 using namespace platform::tray;
+using Kind = WindowEvent::Kind;
 
 namespace {
 
@@ -28,22 +30,16 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
 
-    // A hook installed before the component's, standing for the scaler: it logs what reaches it.
-    TWindowHook LogHook()
+    // A component in the scaler's role: it logs what reaches it.
+    TWindowEvents LogScaler()
     {
-        return TWindowHook(&form, [this](TMessage& m, const TWindowProc& previous) {
-            seen.push_back({m.Msg, m.WParam});
-            previous(m);
+        return TWindowEvents(&form, WindowRole::Scaler, [this](WindowEvent& e) {
+            seen.push_back(e.kind);
+            return false;
         });
     }
 
-    int Seen(UINT msg, WPARAM wParam) const
-    {
-        int count = 0;
-        for (const auto& [m, w] : seen)
-            count += m == msg && w == wParam ? 1 : 0;
-        return count;
-    }
+    int Seen(Kind kind) const { return static_cast<int>(std::count(seen.begin(), seen.end(), kind)); }
 
     // The window system's close request (the close button, Alt+F4): true when the form closed.
     bool UserCloses()
@@ -61,26 +57,26 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    std::vector<std::pair<UINT, WPARAM>> seen;
+    std::vector<Kind> seen;
 };
 
 } // namespace
 
-TEST_F(TrayForm, TheFirstAddInstallsTheHookOnce)
+TEST_F(TrayForm, TheFirstAddRegistersForTheFormsEventsOnce)
 {
     TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
-    EXPECT_EQ(HookCount(&form), 0);
+    EXPECT_EQ(HandlerCount(&form), 0);
     tray->SetActive(true);
-    EXPECT_EQ(HookCount(&form), 1);
+    EXPECT_EQ(HandlerCount(&form), 1);
     tray->SetActive(false);
     tray->SetActive(true);
-    EXPECT_EQ(HookCount(&form), 1); // kept while the component lives
+    EXPECT_EQ(HandlerCount(&form), 1); // kept while the component lives
 }
 
 TEST_F(TrayForm, TheCloseCommandHidesTheFormInTheArea)
 {
     TStTrayIcon* tray = Make();
-    SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE);
+    SendWindowEvent(&form, Kind::CloseRequested);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(tray->IsShown());
     EXPECT_TRUE(shell->CallsOf(TrayCall::Hide).empty());
@@ -115,7 +111,7 @@ TEST_F(TrayForm, WhereTheCommandGoesOn)
         {"area gone", true, true, false, true},
     };
     for (const Case& c : cases) {
-        auto log = LogHook();
+        auto log = LogScaler();
         TStTrayIcon* tray = Make([&](TStTrayIcon& t) { t.SetCloseToTray(c.closeToTray); });
         tray->SetActive(c.active);
         shell->SetAvailable(c.areaAvailable);
@@ -126,8 +122,8 @@ TEST_F(TrayForm, WhereTheCommandGoesOn)
         if (!c.closes) {
             EXPECT_TRUE(tray->IsShown()) << c.name;
         }
-        // The hook installed before sees the command only when it goes on.
-        EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_CLOSE), c.closes ? 1 : 0) << c.name;
+        // The scaler sees the request only when it goes on.
+        EXPECT_EQ(Seen(Kind::CloseRequested), c.closes ? 1 : 0) << c.name;
         delete tray;
         shell->SetAvailable(true);
         form.show();
@@ -141,36 +137,18 @@ TEST_F(TrayForm, TheFormsOwnCloseIsNoCommand)
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(TrayForm, TheCommandWordIsComparedWhole)
+TEST_F(TrayForm, TheTraySeesEachEventBeforeTheScaler)
 {
-    Make([](TStTrayIcon& t) { t.SetMinimizeToTray(true); });
-    auto* tray = form.findChild<TStTrayIcon*>();
-    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
-    auto log = LogHook(); // newer than the component's hook: it sees every message first
-    TMessage close;
-    close.Msg = WM_SYSCOMMAND;
-    close.WParam = SC_CLOSE | 0x3; // a close by double-clicking the window's icon
-    SendWindowMessage(&form, close);
-    TMessage minimize;
-    minimize.Msg = WM_SYSCOMMAND;
-    minimize.WParam = SC_MINIMIZE | 0x2;
-    SendWindowMessage(&form, minimize);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(minimized.count(), 0);
-}
-
-TEST_F(TrayForm, TheHookSeesEachMessageBeforeTheEarlierOnes)
-{
-    auto log = LogHook();
+    auto log = LogScaler();
     TStTrayIcon* tray = Make();
-    EXPECT_EQ(HookCount(&form), 2);
+    EXPECT_EQ(HandlerCount(&form), 2);
     seen.clear();
-    SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE);
-    EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_CLOSE), 0); // consumed before it got there
-    SendWindowMessage(&form, WM_SYSCOMMAND, SC_MAXIMIZE);
-    EXPECT_EQ(Seen(WM_SYSCOMMAND, SC_MAXIMIZE), 1);
+    SendWindowEvent(&form, Kind::CloseRequested);
+    EXPECT_EQ(Seen(Kind::CloseRequested), 0); // consumed before it got there
+    SendWindowEvent(&form, Kind::MaximizeRequested);
+    EXPECT_EQ(Seen(Kind::MaximizeRequested), 1);
     delete tray;
-    EXPECT_EQ(HookCount(&form), 1);
+    EXPECT_EQ(HandlerCount(&form), 1);
 }
 
 TEST_F(TrayForm, MinimizeToTrayHidesTheForm)
@@ -304,12 +282,12 @@ TEST_F(TrayStart, ThePositionChangesOfAFormNotShownYetDoNotCount)
 {
     TStTrayIcon* tray = Make();
     form.setWindowState(Qt::WindowMinimized);
-    SendWindowMessage(&form, WM_WINDOWPOSCHANGED);
+    SendWindowEvent(&form, Kind::GeometryChanging);
     EXPECT_EQ(tray->StartupCounter(), 0);
     form.show();
     EXPECT_EQ(tray->StartupCounter(), 1);
     // Further changes while minimized leave it; a restore ends the start-up.
-    SendWindowMessage(&form, WM_WINDOWPOSCHANGED);
+    SendWindowEvent(&form, Kind::GeometryChanging);
     EXPECT_EQ(tray->StartupCounter(), 1);
     form.setWindowState(Qt::WindowNoState);
     EXPECT_EQ(tray->StartupCounter(), 2);
@@ -329,7 +307,7 @@ TEST(TrayLifetime, TheFormGoesFirst)
     auto* tray = new TStTrayIcon(form);
     tray->Loaded();
     QSignalSpy trayDestroyed(tray, &QObject::destroyed);
-    SendWindowMessage(form, WM_SYSCOMMAND, SC_CLOSE);
+    SendWindowEvent(form, Kind::CloseRequested);
     delete form;
     EXPECT_EQ(trayDestroyed.count(), 1);
     EXPECT_TRUE(!shell->Icon().has_value());
@@ -346,13 +324,13 @@ TEST(TrayLifetime, TheComponentGoesFirst)
     form.show();
     auto* tray = new TStTrayIcon(&form);
     tray->Loaded();
-    ASSERT_EQ(HookCount(&form), 1);
+    ASSERT_EQ(HandlerCount(&form), 1);
     delete tray;
-    EXPECT_EQ(HookCount(&form), 0);
-    // The form's messages no longer reach a hook; its close request closes it.
+    EXPECT_EQ(HandlerCount(&form), 0);
+    // The form's events no longer reach the component; its close request closes it.
     QCloseEvent request;
     EXPECT_FALSE(TranslateWindowEvent(&form, &form, &request, true));
-    EXPECT_EQ(SendWindowMessage(&form, WM_SYSCOMMAND, SC_CLOSE), 0);
+    EXPECT_TRUE(SendWindowEvent(&form, Kind::CloseRequested)); // not consumed
     EXPECT_TRUE(form.isVisible());
 }
 

@@ -1,5 +1,5 @@
 // TStTrayIcon with the fake notification area: defaults, what it shows, the setters' rules, errors,
-// the user's actions on the icon and the area coming and going. The form hook's tests are
+// the user's actions on the icon and the area coming and going. The tests of its form events are
 // in TrayIconFormTest.cpp.
 
 #include <stdexcept>
@@ -57,7 +57,7 @@ TEST_F(TrayIcon, DefaultsAndNothingShownBeforeLoaded)
     EXPECT_EQ(tray.Form(), &form);
     EXPECT_TRUE(shell->Calls().empty());
     EXPECT_FALSE(tray.IsAdded());
-    EXPECT_EQ(HookCount(&form), 0);
+    EXPECT_EQ(HandlerCount(&form), 0);
 }
 
 TEST_F(TrayIcon, ASecondComponentRaises133)

@@ -60,9 +60,9 @@ TEST_F(Scaling, TheDesignWindowHasItsDesignSizes)
     EXPECT_EQ(w->findChild<QStatusBar*>()->height(), 19);
     // The tracking limits of the window with the tape on this screen.
     const QRect work = w->GetWorkArea();
-    EXPECT_EQ(w->ElasticForm->MaximumTrackWidth(), work.x() + work.width());
-    EXPECT_EQ(w->ElasticForm->MinimumTrackWidth(), 472);
-    EXPECT_EQ(w->ElasticForm->MinimumTrackHeight(), 291);
+    EXPECT_EQ(w->ElasticForm->Options().MaximumTrackWidth, work.x() + work.width());
+    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 472);
+    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackHeight, 291);
 }
 
 TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
@@ -112,11 +112,11 @@ TEST_F(Scaling, TheTapeBandFollowsTheScale)
     tape->trigger();
     EXPECT_FALSE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 324);
-    EXPECT_EQ(w->ElasticForm->MinimumTrackWidth(), 249);
+    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 249);
     tape->trigger();
     EXPECT_TRUE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 612);
-    EXPECT_EQ(w->ElasticForm->MinimumTrackWidth(), 472);
+    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 472);
 }
 
 TEST_F(Scaling, StartingWithoutTheTapeNarrowsTheDesignWindowAndStoresNothing)

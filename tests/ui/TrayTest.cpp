@@ -17,7 +17,7 @@
 #include "controls/StTrIcon.h"
 #include "platform/Registry.h"
 #include "platform/qt/TrayShell.h"
-#include "platform/qt/WindowMessages.h"
+#include "platform/qt/WindowEvents.h"
 #include "tests/fakes/TrayShellFake.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
@@ -74,7 +74,7 @@ TEST_F(Tray, TheOptionShowsTheIconAndCloseHidesTheWindowThere)
 
     // The close button (the window system's close command) hides the calculator in the tray.
     QSignalSpy closed(&w, &ui::TfrmMain::Closed);
-    platform::SendWindowMessage(&w, platform::WM_SYSCOMMAND, platform::SC_CLOSE);
+    platform::SendWindowEvent(&w, platform::WindowEvent::Kind::CloseRequested);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(closed.count(), 0);
     EXPECT_TRUE(w.TrayIcon->IsShown());
@@ -149,7 +149,7 @@ TEST_F(Tray, ANotificationAreaStartingLateShowsTheIconAndAClickRestores)
         shell->SetAvailable(true);
         EXPECT_TRUE(w.TrayIcon->IsShown());
         // Closing hides in the tray from now on; a single left click brings the window back.
-        platform::SendWindowMessage(&w, platform::WM_SYSCOMMAND, platform::SC_CLOSE);
+        platform::SendWindowEvent(&w, platform::WindowEvent::Kind::CloseRequested);
         EXPECT_FALSE(w.isVisible());
         shell->Activate(platform::tray::TrayActivation::Click);
         EXPECT_TRUE(w.isVisible());

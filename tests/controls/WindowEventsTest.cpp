@@ -1,7 +1,7 @@
-// The window message layer: the hook chain (order, consumption, removal in any order, windows and
-// components destroyed first), the translation of Qt events into messages, drag detection with a
-// manual quiet timer, vetoes of the user's commands, track limits, native messages, and the
-// geometry helpers.
+// The window events: delivery by role (the tray icon before the scaler whatever the order of
+// registration, consumption, removal in any order, windows and components destroyed first), the
+// translation of Qt events, drag detection with a manual quiet timer, undoing consumed requests,
+// track limits, and the geometry helpers.
 
 #include <algorithm>
 #include <memory>
@@ -12,7 +12,6 @@
 #include <QCloseEvent>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -21,67 +20,69 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "platform/qt/WindowMessages.h"
 
 namespace {
 
 using namespace platform;
+using Kind = WindowEvent::Kind;
 
-constexpr UINT WM_TEST = 0x8001;
-
-// What the hooks saw: "hook:message" entries.
+// What the components saw.
 struct Log
 {
-    std::vector<std::string> entries;
-    std::vector<TMessage> messages;
+    std::vector<std::string> entries; // "name" for every Activated event (the tests' probe)
+    std::vector<WindowEvent> events;
 
-    int Count(UINT msg) const
+    int Count(Kind kind) const
     {
-        int n = 0;
-        for (const TMessage& m : messages)
-            n += m.Msg == msg ? 1 : 0;
-        return n;
+        return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                              [kind](const WindowEvent& e) { return e.kind == kind; }));
     }
-    int Count(UINT msg, WPARAM wParam) const
+    int Resized(WindowState state) const
     {
-        int n = 0;
-        for (const TMessage& m : messages)
-            n += m.Msg == msg && m.WParam == wParam ? 1 : 0;
-        return n;
+        return static_cast<int>(std::count_if(events.begin(), events.end(), [state](const WindowEvent& e) {
+            return e.kind == Kind::Resized && e.state == state;
+        }));
     }
-    // The messages in order, without the paints and pointer moves that come whenever Qt gets round
-    // to them.
-    std::vector<UINT> Sequence() const
+    // The events in order, without the pointer moves that come whenever Qt gets round to them.
+    std::vector<Kind> Sequence() const
     {
-        std::vector<UINT> out;
-        for (const TMessage& m : messages) {
-            if (m.Msg != WM_SETCURSOR && m.Msg != WM_ERASEBKGND)
-                out.push_back(m.Msg);
+        std::vector<Kind> out;
+        for (const WindowEvent& e : events) {
+            if (e.kind != Kind::PointerMoved)
+                out.push_back(e.kind);
         }
         return out;
     }
     void Clear()
     {
         entries.clear();
-        messages.clear();
+        events.clear();
     }
 };
 
-// A hook that logs `name:msg` for WM_TEST and records every message it sees; it passes everything
-// on unless `consume` says otherwise.
-TWindowHook Hook(QWidget* window, std::string name, Log& log,
-                 std::function<bool(const TMessage&)> consume = {})
+// A component that records every event and names itself for the probe; it consumes what
+// `consume` says.
+TWindowEvents Component(QWidget* window, WindowRole role, std::string name, Log& log,
+                        std::function<bool(const WindowEvent&)> consume = {})
 {
-    return TWindowHook(window, [name, &log, consume](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_TEST)
+    return TWindowEvents(window, role, [name, &log, consume](WindowEvent& e) {
+        if (e.kind == Kind::Activated && !e.active)
             log.entries.push_back(name);
         else
-            log.messages.push_back(m);
-        if (consume && consume(m))
-            return;
-        previous(m);
+            log.events.push_back(e);
+        return consume && consume(e);
     });
+}
+
+// The probe: a deactivation sent by the test.
+bool Probe(QWidget* window)
+{
+    WindowEvent e;
+    e.kind = Kind::Activated;
+    e.active = false;
+    return SendWindowEvent(window, e);
 }
 
 class ManualTimer : public TQuietTimer
@@ -119,119 +120,102 @@ void ShowActive(QWidget& w)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 }
 
-// ---- the chain ----
+// ---- delivery ----
 
-TEST(WindowHooks, NewestHookFirstThenTheEarlierOnes)
+TEST(WindowEventDelivery, TheTrayBeforeTheScalerWhateverTheOrderOfRegistration)
 {
-    QWidget window;
-    Log log;
-    TWindowHook scaler(&window, [&log](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_TEST) {
-            log.entries.push_back("scaler");
-            m.Result = 42;
-        }
-        previous(m);
-    });
-    TWindowHook tray(&window, [&log](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_TEST)
-            log.entries.push_back("tray");
-        previous(m);
-        if (m.Msg == WM_TEST)
-            log.entries.push_back("tray saw " + std::to_string(m.Result));
-    });
-    EXPECT_EQ(HookCount(&window), 2);
-    EXPECT_EQ(SendWindowMessage(&window, WM_TEST), 42);
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"tray", "scaler", "tray saw 42"}));
-    EXPECT_TRUE(scaler.Installed());
-    EXPECT_EQ(tray.Window(), &window);
+    for (const bool scalerFirst : {true, false}) {
+        QWidget window;
+        Log log;
+        TWindowEvents scaler;
+        TWindowEvents tray;
+        if (scalerFirst)
+            scaler = Component(&window, WindowRole::Scaler, "scaler", log);
+        tray = Component(&window, WindowRole::Tray, "tray", log);
+        if (!scalerFirst)
+            scaler = Component(&window, WindowRole::Scaler, "scaler", log);
+        EXPECT_EQ(HandlerCount(&window), 2);
+        EXPECT_TRUE(Probe(&window));
+        EXPECT_EQ(log.entries, (std::vector<std::string>{"tray", "scaler"})) << scalerFirst;
+    }
 }
 
-TEST(WindowHooks, AConsumedMessageStopsTheChain)
+TEST(WindowEventDelivery, AConsumedEventGoesNoFurther)
 {
     QWidget window;
     Log log;
-    TWindowHook older = Hook(&window, "older", log);
-    TWindowHook newer(&window, [&log](TMessage& m, const TWindowProc&) {
-        log.entries.push_back("newer");
-        m.Result = 7;
-    });
-    EXPECT_EQ(SendWindowMessage(&window, WM_TEST), 7);
-    EXPECT_EQ(log.entries, std::vector<std::string>{"newer"});
+    TWindowEvents scaler = Component(&window, WindowRole::Scaler, "scaler", log);
+    TWindowEvents tray =
+        Component(&window, WindowRole::Tray, "tray", log, [](const WindowEvent&) { return true; });
+    EXPECT_FALSE(Probe(&window));
+    EXPECT_EQ(log.entries, std::vector<std::string>{"tray"});
 }
 
-TEST(WindowHooks, RemovalInAnyOrderKeepsTheChainValid)
+TEST(WindowEventDelivery, RemovalInAnyOrderAndReplacement)
 {
     QWidget window;
     Log log;
-    TWindowHook a = Hook(&window, "a", log);
-    TWindowHook b = Hook(&window, "b", log);
-    TWindowHook c = Hook(&window, "c", log);
+    TWindowEvents scaler = Component(&window, WindowRole::Scaler, "scaler", log);
+    TWindowEvents tray = Component(&window, WindowRole::Tray, "tray", log);
     const struct
     {
-        TWindowHook* remove;
+        TWindowEvents* remove;
         std::vector<std::string> expected;
     } steps[] = {
-        {nullptr, {"c", "b", "a"}},
-        {&b, {"c", "a"}},
-        {&c, {"a"}},
-        {&a, {}},
+        {nullptr, {"tray", "scaler"}},
+        {&tray, {"scaler"}},
+        {&scaler, {}},
     };
     for (const auto& step : steps) {
         if (step.remove != nullptr)
             step.remove->Remove();
         log.Clear();
-        SendWindowMessage(&window, WM_TEST);
+        Probe(&window);
         EXPECT_EQ(log.entries, step.expected);
     }
-    EXPECT_EQ(HookCount(&window), 0);
-    EXPECT_FALSE(a.Installed());
-    a.Remove(); // twice: nothing
-    TWindowHook d = Hook(&window, "d", log);
+    EXPECT_EQ(HandlerCount(&window), 0);
+    EXPECT_FALSE(tray.Installed());
+    tray.Remove(); // twice: nothing
+    // A second registration of a role replaces the first.
+    TWindowEvents first = Component(&window, WindowRole::Tray, "first", log);
+    TWindowEvents second = Component(&window, WindowRole::Tray, "second", log);
+    EXPECT_FALSE(first.Installed());
+    first.Remove(); // leaves the second alone
     log.Clear();
-    SendWindowMessage(&window, WM_TEST);
-    EXPECT_EQ(log.entries, std::vector<std::string>{"d"});
+    Probe(&window);
+    EXPECT_EQ(log.entries, std::vector<std::string>{"second"});
 }
 
-TEST(WindowHooks, AHookRemovedOnTheWayIsNotCalled)
+TEST(WindowEventDelivery, AComponentRemovedOnTheWayIsNotCalled)
 {
     QWidget window;
     Log log;
-    TWindowHook a = Hook(&window, "a", log);
-    TWindowHook b = Hook(&window, "b", log);
-    TWindowHook c(&window, [&](TMessage& m, const TWindowProc& previous) {
-        log.entries.push_back("c");
-        b.Remove();
-        previous(m);
+    TWindowEvents scaler = Component(&window, WindowRole::Scaler, "scaler", log);
+    TWindowEvents tray(&window, WindowRole::Tray, [&](WindowEvent&) {
+        log.entries.push_back("tray");
+        scaler.Remove();
+        tray.Remove(); // itself, too
+        return false;
     });
-    SendWindowMessage(&window, WM_TEST);
-    EXPECT_EQ(log.entries, (std::vector<std::string>{"c", "a"}));
+    Probe(&window);
+    Probe(&window);
+    EXPECT_EQ(log.entries, std::vector<std::string>{"tray"});
 }
 
-TEST(WindowHooks, MovingAHandleMovesTheInstallation)
+TEST(WindowEventDelivery, MovingARegistrationMovesIt)
 {
     QWidget window;
     Log log;
-    TWindowHook first = Hook(&window, "first", log);
-    TWindowHook moved(std::move(first));
+    TWindowEvents first = Component(&window, WindowRole::Tray, "first", log);
+    TWindowEvents moved(std::move(first));
     EXPECT_FALSE(first.Installed());
     EXPECT_TRUE(moved.Installed());
-    TWindowHook other;
+    TWindowEvents other;
     other = std::move(moved);
-    SendWindowMessage(&window, WM_TEST);
+    Probe(&window);
     EXPECT_EQ(log.entries, std::vector<std::string>{"first"});
-    other = TWindowHook();
-    EXPECT_EQ(HookCount(&window), 0);
-}
-
-TEST(WindowHooks, AComponentDestroyedBeforeTheFormUnhooksItself)
-{
-    QWidget window;
-    Log log;
-    TWindowHook scaler = Hook(&window, "scaler", log);
-    auto tray = std::make_unique<TWindowHook>(Hook(&window, "tray", log));
-    tray.reset();
-    SendWindowMessage(&window, WM_TEST);
-    EXPECT_EQ(log.entries, std::vector<std::string>{"scaler"});
+    other = TWindowEvents();
+    EXPECT_EQ(HandlerCount(&window), 0);
 }
 
 class DerivedForm : public QMainWindow
@@ -240,72 +224,63 @@ public:
     using QMainWindow::QMainWindow;
 };
 
-TEST(WindowHooks, AFormDestroyedBeforeItsHooksLeavesThemUninstalled)
+TEST(WindowEventDelivery, AFormDestroyedBeforeItsComponentsLeavesThemUninstalled)
 {
     Log log;
-    TWindowHook older;
-    TWindowHook newer;
+    TWindowEvents scaler;
+    TWindowEvents tray;
     {
         auto* form = new DerivedForm;
-        older = Hook(form, "older", log);
-        newer = Hook(form, "newer", log);
+        scaler = Component(form, WindowRole::Scaler, "scaler", log);
+        tray = Component(form, WindowRole::Tray, "tray", log);
         ShowActive(*form);
         log.Clear();
         delete form;
     }
-    EXPECT_FALSE(older.Installed());
-    EXPECT_FALSE(newer.Installed());
-    EXPECT_EQ(older.Window(), nullptr);
-    // Each hook heard once that the window goes: newest first.
-    EXPECT_EQ(log.Count(WM_DESTROY), 2);
-    ASSERT_FALSE(log.messages.empty());
-    EXPECT_EQ(log.messages.back().Msg, WM_DESTROY);
-    older.Remove();
+    EXPECT_FALSE(scaler.Installed());
+    EXPECT_FALSE(tray.Installed());
+    // Each component heard once that the window goes, and nothing after.
+    EXPECT_EQ(log.Count(Kind::Destroyed), 2);
+    ASSERT_FALSE(log.events.empty());
+    EXPECT_EQ(log.events.back().kind, Kind::Destroyed);
+    scaler.Remove();
 }
 
-TEST(WindowHooks, NoHooksNoMessages)
+TEST(WindowEventDelivery, NoComponentsNothingConsumed)
 {
     QWidget window;
-    TMessage m;
-    m.Msg = WM_TEST;
-    m.Result = 5;
-    EXPECT_EQ(SendWindowMessage(&window, m), 5);
-    EXPECT_EQ(HookCount(&window), 0);
+    EXPECT_TRUE(Probe(&window));
+    EXPECT_EQ(HandlerCount(&window), 0);
 }
 
 // ---- translation ----
 
-TEST(WindowTranslation, ShowSizeActivateAndHide)
+TEST(WindowTranslation, ShowSizeAndActivate)
 {
     QWidget window;
     window.resize(300, 200);
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     ShowActive(window);
     // Qt's pending move and resize come first; then the show, the size of a first show, the limits.
-    const auto shown = std::find_if(log.messages.begin(), log.messages.end(),
-                                    [](const TMessage& m) { return m.Msg == WM_SHOWWINDOW; });
-    ASSERT_LE(std::distance(shown, log.messages.end()), static_cast<long>(log.messages.size()));
-    ASSERT_GE(std::distance(shown, log.messages.end()), 5);
-    EXPECT_EQ(shown[0].WParam, 1u);
-    EXPECT_EQ(shown[1].Msg, WM_WINDOWPOSCHANGING);
-    EXPECT_EQ(shown[2].Msg, WM_WINDOWPOSCHANGED);
-    EXPECT_EQ(shown[3].Msg, WM_SIZE);
-    EXPECT_EQ(LoWord(shown[3].LParam), 300);
-    EXPECT_EQ(HiWord(shown[3].LParam), 200);
-    EXPECT_EQ(shown[4].Msg, WM_GETMINMAXINFO);
-    EXPECT_EQ(log.Count(WM_ACTIVATE, WA_ACTIVE), 1);
+    const auto shown = std::find_if(log.events.begin(), log.events.end(),
+                                    [](const WindowEvent& e) { return e.kind == Kind::Shown; });
+    ASSERT_GE(std::distance(shown, log.events.end()), 4);
+    EXPECT_EQ(shown[1].kind, Kind::GeometryChanging);
+    EXPECT_EQ(shown[2].kind, Kind::Resized);
+    EXPECT_EQ(shown[2].clientSize, QSize(300, 200));
+    EXPECT_EQ(shown[3].kind, Kind::TrackLimitsAsked);
+    EXPECT_EQ(log.Count(Kind::Activated), 1);
     log.Clear();
     window.resize(320, 210);
-    EXPECT_EQ(log.Sequence(), (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE}));
-    EXPECT_EQ(log.messages[2].WParam, SIZE_RESTORED);
-    EXPECT_EQ(log.messages[2].LParam, MakeLParam(320, 210));
+    EXPECT_EQ(log.Sequence(), (std::vector<Kind>{Kind::GeometryChanging, Kind::Resized}));
+    EXPECT_EQ(log.events[1].state, WindowState::Normal);
+    EXPECT_EQ(log.events[1].clientSize, QSize(320, 210));
     log.Clear();
     window.hide();
-    EXPECT_EQ(log.Count(WM_SHOWWINDOW, 0), 1);
     window.show();
-    EXPECT_EQ(log.Count(WM_SHOWWINDOW, 1), 1);
-    EXPECT_EQ(log.Count(WM_SIZE), 0); // only the first show reports the size
+    EXPECT_EQ(log.Count(Kind::Shown), 1);
+    EXPECT_EQ(log.Count(Kind::Resized), 0); // only the first show reports the size
 }
 
 TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
@@ -314,13 +289,7 @@ TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
     window.resize(300, 200);
     SetDesignFrame(&window, QSize(8, 46));
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
-    std::vector<QRect> sizing;
-    TWindowHook rects(&window, [&sizing](TMessage& m, const TWindowProc& previous) {
-        if ((m.Msg == WM_ENTERSIZEMOVE || m.Msg == WM_SIZING) && m.SizingRect != nullptr)
-            sizing.push_back(*m.SizingRect);
-        previous(m);
-    });
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
@@ -330,25 +299,41 @@ TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
     window.windowHandle()->resize(380, 240);
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Sequence(),
-              (std::vector<UINT>{WM_ENTERSIZEMOVE, WM_SIZING, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED,
-                                 WM_SIZE, WM_SIZING, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE}));
-    // The drag showed once the window had changed: WM_ENTERSIZEMOVE reports the outer rectangle
-    // from before it, WM_SIZING the present one.
-    EXPECT_EQ(sizing, (std::vector<QRect>{QRect(at, QSize(308, 246)), QRect(at, QSize(348, 266)),
-                                          QRect(at, QSize(388, 286))}));
+              (std::vector<Kind>{Kind::DragStarted, Kind::Dragging, Kind::GeometryChanging, Kind::Resized,
+                                 Kind::Dragging, Kind::GeometryChanging, Kind::Resized}));
+    // The drag showed once the window had changed: DragStarted reports the outer rectangle from
+    // before it, Dragging the present one.
+    std::vector<QRect> outer;
+    for (const WindowEvent& e : log.events) {
+        if (e.kind == Kind::DragStarted || e.kind == Kind::Dragging)
+            outer.push_back(e.outer);
+    }
+    EXPECT_EQ(outer, (std::vector<QRect>{QRect(at, QSize(308, 246)), QRect(at, QSize(348, 266)),
+                                         QRect(at, QSize(388, 286))}));
     ASSERT_NE(*timer, nullptr);
     EXPECT_TRUE((*timer)->IsActive());
     log.Clear();
     (*timer)->Fire();
-    EXPECT_EQ(log.Sequence(), std::vector<UINT>{WM_EXITSIZEMOVE});
-    // A move alone is a drag without WM_SIZING.
+    EXPECT_EQ(log.Sequence(), std::vector<Kind>{Kind::DragEnded});
+    // A move alone is a drag without Dragging.
     log.Clear();
     window.windowHandle()->setPosition(window.windowHandle()->position() + QPoint(25, 15));
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 1);
-    EXPECT_EQ(log.Count(WM_SIZING), 0);
+    EXPECT_EQ(log.Count(Kind::DragStarted), 1);
+    EXPECT_EQ(log.Count(Kind::Dragging), 0);
     (*timer)->Fire();
-    EXPECT_EQ(log.Count(WM_EXITSIZEMOVE), 1);
+    EXPECT_EQ(log.Count(Kind::DragEnded), 1);
+}
+
+bool IsRequest(const WindowEvent& e)
+{
+    return e.kind == Kind::CloseRequested || e.kind == Kind::MinimizeRequested ||
+           e.kind == Kind::MaximizeRequested || e.kind == Kind::RestoreRequested;
+}
+
+int Requests(const Log& log)
+{
+    return static_cast<int>(std::count_if(log.events.begin(), log.events.end(), IsRequest));
 }
 
 TEST(WindowTranslation, TheProgramsOwnGeometryNeverStartsADrag)
@@ -356,7 +341,7 @@ TEST(WindowTranslation, TheProgramsOwnGeometryNeverStartsADrag)
     QWidget window;
     window.resize(300, 200);
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
@@ -373,31 +358,31 @@ TEST(WindowTranslation, TheProgramsOwnGeometryNeverStartsADrag)
     QCoreApplication::processEvents();
     window.showNormal(); // the platform answers with spontaneous resizes
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 0);
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND), 0); // the program's own state changes are no commands
-    EXPECT_GE(log.Count(WM_SIZE, SIZE_MAXIMIZED), 1);
-    EXPECT_GE(log.Count(WM_SIZE, SIZE_RESTORED), 1);
+    EXPECT_EQ(log.Count(Kind::DragStarted), 0);
+    EXPECT_EQ(Requests(log), 0); // the program's own state changes are no requests
+    EXPECT_GE(log.Resized(WindowState::Maximized), 1);
+    EXPECT_GE(log.Resized(WindowState::Normal), 1);
 }
 
-TEST(WindowTranslation, TheUsersStateChangesAreCommands)
+TEST(WindowTranslation, TheUsersStateChangesAreRequests)
 {
     QWidget window;
     window.resize(300, 200);
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
     window.windowHandle()->setWindowStates(Qt::WindowMaximized);
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_MAXIMIZE), 1);
-    EXPECT_GE(log.Count(WM_SIZE, SIZE_MAXIMIZED), 1);
-    EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 0);
+    EXPECT_EQ(log.Count(Kind::MaximizeRequested), 1);
+    EXPECT_GE(log.Resized(WindowState::Maximized), 1);
+    EXPECT_EQ(log.Count(Kind::DragStarted), 0);
     log.Clear();
     window.windowHandle()->setWindowStates(Qt::WindowNoState);
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_RESTORE), 1);
-    EXPECT_EQ(log.Count(WM_ENTERSIZEMOVE), 0);
+    EXPECT_EQ(log.Count(Kind::RestoreRequested), 1);
+    EXPECT_EQ(log.Count(Kind::DragStarted), 0);
     // Until the window system has settled the change, the window's position may still lag.
     EXPECT_TRUE(SettlingStateChange(&window));
     (*timer)->Fire();
@@ -409,18 +394,17 @@ TEST(WindowTranslation, AConsumedMinimizeIsUndone)
     QWidget window;
     window.resize(300, 200);
     Log log;
-    TWindowHook scaler = Hook(&window, "scaler", log);
+    TWindowEvents scaler = Component(&window, WindowRole::Scaler, "scaler", log);
     Log trayLog;
-    TWindowHook tray = Hook(&window, "tray", trayLog, [](const TMessage& m) {
-        return m.Msg == WM_SYSCOMMAND && m.WParam == SC_MINIMIZE;
-    });
+    TWindowEvents tray = Component(&window, WindowRole::Tray, "tray", trayLog,
+                                   [](const WindowEvent& e) { return e.kind == Kind::MinimizeRequested; });
     ShowActive(window);
     log.Clear();
     window.windowHandle()->setWindowStates(Qt::WindowMinimized);
     QCoreApplication::processEvents();
-    EXPECT_EQ(trayLog.Count(WM_SYSCOMMAND, SC_MINIMIZE), 1);
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND), 0);
-    EXPECT_EQ(log.Count(WM_SIZE, SIZE_MINIMIZED), 0);
+    EXPECT_EQ(trayLog.Count(Kind::MinimizeRequested), 1);
+    EXPECT_EQ(Requests(log), 0);
+    EXPECT_EQ(log.Resized(WindowState::Minimized), 0);
     EXPECT_FALSE(window.isMinimized());
 }
 
@@ -429,8 +413,8 @@ TEST(WindowTranslation, AConsumedCloseKeepsTheWindowOpen)
     QWidget window;
     Log log;
     bool consume = true;
-    TWindowHook tray = Hook(&window, "tray", log, [&consume](const TMessage& m) {
-        return consume && m.Msg == WM_SYSCOMMAND && m.WParam == SC_CLOSE;
+    TWindowEvents tray = Component(&window, WindowRole::Tray, "tray", log, [&consume](const WindowEvent& e) {
+        return consume && e.kind == Kind::CloseRequested;
     });
     ShowActive(window);
     log.Clear();
@@ -438,58 +422,39 @@ TEST(WindowTranslation, AConsumedCloseKeepsTheWindowOpen)
     QCloseEvent request;
     EXPECT_TRUE(TranslateWindowEvent(&window, &window, &request, true));
     EXPECT_FALSE(request.isAccepted());
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND, SC_CLOSE), 1);
+    EXPECT_EQ(log.Count(Kind::CloseRequested), 1);
     consume = false;
     QCloseEvent granted;
     EXPECT_FALSE(TranslateWindowEvent(&window, &window, &granted, true));
     EXPECT_TRUE(granted.isAccepted());
-    // The program's own close() is no command and closes.
+    // The program's own close() is no request and closes.
     log.Clear();
     consume = true;
     window.close();
-    EXPECT_EQ(log.Count(WM_SYSCOMMAND), 0);
+    EXPECT_EQ(Requests(log), 0);
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(WindowTranslation, PointerMovementOverAChildIsSetCursor)
+TEST(WindowTranslation, PointerMovementOverAChild)
 {
     QWidget window;
     window.resize(300, 200);
     auto* button = new QPushButton(QStringLiteral("b"), &window);
     button->setGeometry(10, 10, 100, 30);
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     ShowActive(window);
     log.Clear();
     QTest::mouseMove(button, QPoint(5, 5));
     QTest::mouseMove(button, QPoint(20, 8));
-    EXPECT_EQ(log.Count(WM_SETCURSOR), 2);
-}
-
-TEST(WindowTranslation, PaintingErasesTheBackgroundThroughTheChain)
-{
-    QWidget window;
-    window.resize(100, 80);
-    TWindowHook hook(&window, [&window](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_ERASEBKGND) {
-            EXPECT_EQ(m.DC, &window);
-            QPainter painter(m.DC);
-            painter.fillRect(QRect(0, 0, 20, 20), Qt::red);
-            return;
-        }
-        previous(m);
-    });
-    ShowActive(window);
-    const QImage shot = window.grab().toImage();
-    EXPECT_EQ(QColor(shot.pixel(5, 5)), QColor(Qt::red));
-    EXPECT_NE(QColor(shot.pixel(50, 50)), QColor(Qt::red));
+    EXPECT_EQ(log.Count(Kind::PointerMoved), 2);
 }
 
 TEST(WindowTranslation, AChangeOfTheScreenIsADisplayChangeOneOfItsWorkAreaIsNot)
 {
     QWidget window;
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     ShowActive(window);
     log.Clear();
     QScreen* screen = window.screen();
@@ -497,25 +462,23 @@ TEST(WindowTranslation, AChangeOfTheScreenIsADisplayChangeOneOfItsWorkAreaIsNot)
     // A panel coming or going changes the work area only: it takes effect at the next first show or
     // tape toggle, not as a display change.
     emit screen->availableGeometryChanged(screen->availableGeometry());
-    EXPECT_EQ(log.Count(WM_DISPLAYCHANGE), 0);
+    EXPECT_EQ(log.Count(Kind::DisplayChanged), 0);
     emit screen->geometryChanged(screen->geometry());
-    ASSERT_EQ(log.Count(WM_DISPLAYCHANGE), 1);
-    EXPECT_EQ(log.messages.back().LParam,
-              MakeLParam(screen->availableGeometry().width(), screen->availableGeometry().height()));
-    EXPECT_EQ(log.messages.back().WParam, static_cast<WPARAM>(screen->depth()));
+    ASSERT_EQ(log.Count(Kind::DisplayChanged), 1);
+    EXPECT_EQ(log.events.back().screenSize, screen->availableGeometry().size());
 }
 
-TEST(WindowTranslation, StateChangesArePositionChanges)
+TEST(WindowTranslation, StateChangesAreGeometryChanges)
 {
     QWidget window;
     Log log;
-    TWindowHook hook = Hook(&window, "h", log);
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
     ShowActive(window);
     log.Clear();
     window.showMinimized();
     QCoreApplication::processEvents();
-    EXPECT_GE(log.Count(WM_WINDOWPOSCHANGED), 1);
-    EXPECT_EQ(log.Count(WM_SIZE, SIZE_MINIMIZED), 1);
+    EXPECT_GE(log.Count(Kind::GeometryChanging), 1);
+    EXPECT_EQ(log.Resized(WindowState::Minimized), 1);
     window.showNormal();
 }
 
@@ -527,15 +490,15 @@ TEST(WindowTrackLimits, BecomeTheMinimumAndMaximumSizeOfTheClientArea)
     window.menuBar()->addMenu(QStringLiteral("&File"));
     window.setCentralWidget(new QWidget);
     SetDesignFrame(&window, QSize(8, 46));
-    POINT minimum{300, 200};
-    POINT maximum{700, 0}; // 0: no limit in that direction
+    const QSize minimum{300, 200};
+    const QSize maximum{700, 0}; // 0: no limit in that direction
     bool limit = true;
-    TWindowHook hook(&window, [&](TMessage& m, const TWindowProc& previous) {
-        if (m.Msg == WM_GETMINMAXINFO && limit) {
-            m.MinMaxInfo->ptMinTrackSize = minimum;
-            m.MinMaxInfo->ptMaxTrackSize = maximum;
+    TWindowEvents component(&window, WindowRole::Scaler, [&](WindowEvent& e) {
+        if (e.kind == Kind::TrackLimitsAsked && limit) {
+            e.limits->minimumTrack = minimum;
+            e.limits->maximumTrack = maximum;
         }
-        previous(m);
+        return false;
     });
     ShowActive(window);
     const int menu = MenuBarHeight(&window);
@@ -550,17 +513,17 @@ TEST(WindowTrackLimits, BecomeTheMinimumAndMaximumSizeOfTheClientArea)
     EXPECT_EQ(window.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
-TEST(WindowTrackLimits, LimitsTheHookLeavesAloneStay)
+TEST(WindowTrackLimits, LimitsNoComponentSetsStay)
 {
     QWidget window;
     window.setMinimumSize(120, 90);
-    TWindowHook hook(&window, [](TMessage& m, const TWindowProc& previous) { previous(m); });
+    TWindowEvents component(&window, WindowRole::Scaler, [](WindowEvent&) { return false; });
     ShowActive(window);
     RefreshTrackLimits(&window);
     EXPECT_EQ(window.minimumSize(), QSize(120, 90));
 }
 
-// ---- native messages (Windows feeds them from nativeEvent) ----
+// ---- geometry ----
 
 TEST(WindowGeometry, ClientAreaOuterRectangleAndDesignFrame)
 {

@@ -1,0 +1,137 @@
+// The scaler's stored placement: read at the first display, written after a drag, once resizes
+// pause, and at a close or minimize request.
+
+#include <QWidget>
+
+#include "controls/ElastFrm.h"
+#include "controls/ElasticMath.h"
+
+// ---- the stored placement ----
+
+std::string TElasticForm::PlacementKeyPath() const
+{
+    std::string root = options_.ElFrmIniFile.toStdString();
+    while (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    const std::string name = form_->objectName().toStdString();
+    if (root.empty() || name.empty())
+        return {};
+    return root + '\\' + name;
+}
+
+void TElasticForm::LoadFormState()
+{
+    const std::string path = PlacementKeyPath();
+    if (path.empty() || store_ == nullptr)
+        return;
+    try {
+        const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForReading(path);
+        if (key == nullptr)
+            return;
+        if (key->ReadInteger(elastic::TotalControlsValue).value_or(0) != ControlCount())
+            return;
+        // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
+        const int state = key->ReadInteger(elastic::WindowStateValue).value_or(0);
+        if (state == 2) {
+            storedMaximized_ = true;
+            if (!designedMaximized_)
+                suppressFirstReshow_ = true;
+        } else {
+            // Damaged values are brought into range before anything computes with them.
+            storedLeft_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::LeftValue).value_or(0.0));
+            storedTop_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::TopValue).value_or(0.0));
+            storedWidth_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::WidthValue).value_or(0.0));
+            storedHeight_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::HeightValue).value_or(0.0));
+            pendingPosition_ = true;
+            pendingSize_ = true;
+        }
+        const QSize minimum = MinimumUsableSize();
+        options_.MaximumTrackWidth = elastic::SanitizedTrackValue(
+            key->ReadInteger(elastic::MaxTrackWidthValue).value_or(0), minimum.width());
+        options_.MaximumTrackHeight = elastic::SanitizedTrackValue(
+            key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
+        for (int i = 0; i < ControlCount(); ++i) {
+            TFrame& frame = frames_[static_cast<std::size_t>(i)];
+            const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
+            if (frame.control != nullptr) {
+                elastic::SetControlVisible(frame.control, visible);
+                frame.visible = elastic::ControlVisible(frame.control);
+            }
+        }
+        std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::int32_t fallback = i == 3 ? 0 : fields[i]; // "wp MinPosX" defaults to 0
+            fields[i] = key->ReadInteger(elastic::PlacementValues[i]).value_or(fallback);
+            if (i >= 3) // the positions and the normal rectangle
+                fields[i] = elastic::SaneStoredCoordinate(fields[i]);
+        }
+        placement_ = elastic::PlacementFromFields(fields);
+        placementLoaded_ = true;
+    } catch (const std::exception& e) {
+        // What cannot be read counts as missing.
+        lastError_ = e.what();
+    }
+}
+
+void TElasticForm::SaveFormState()
+{
+    const std::string path = PlacementKeyPath();
+    // Before the first display nothing has been read yet: writing now would replace the stored
+    // placement with a count of no controls.
+    if (path.empty() || store_ == nullptr || !initialized_)
+        return;
+    const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForWriting(path);
+    const bool maximizedNow = IsWindowMaximized();
+    const bool normal = !maximizedNow && !storedMaximized_;
+    const QRect outer = Outer();
+    key->WriteInteger(elastic::TotalControlsValue, ControlCount());
+    key->WriteInteger(elastic::WindowStateValue, maximizedNow ? 2 : 0);
+    if (normal) {
+        auto fraction = [](int value, int extent) {
+            return extent > 0 ? static_cast<double>(value) / extent : 0.0;
+        };
+        key->WriteFloat(elastic::LeftValue, fraction(outer.left(), screen_.width()));
+        key->WriteFloat(elastic::TopValue, fraction(outer.top(), screen_.height()));
+        key->WriteFloat(elastic::WidthValue, fraction(outer.width(), screen_.width()));
+        key->WriteFloat(elastic::HeightValue, fraction(outer.height(), screen_.height()));
+    }
+    if (maximizedNow) {
+        options_.MaximumTrackWidth = elastic::MaximizedTrackPercent(outer.width(), screen_.width());
+        options_.MaximumTrackHeight = elastic::MaximizedTrackPercent(outer.height(), screen_.height());
+    }
+    key->WriteInteger(elastic::MaxTrackWidthValue, options_.MaximumTrackWidth);
+    key->WriteInteger(elastic::MaxTrackHeightValue, options_.MaximumTrackHeight);
+    for (int i = 0; i < ControlCount(); ++i) {
+        const TFrame& frame = frames_[static_cast<std::size_t>(i)];
+        // While HideControls has hidden them, the controls' own flags say nothing: the records do.
+        const bool visible = frame.control == nullptr || controlsHidden_
+                                 ? frame.visible
+                                 : elastic::ControlVisible(frame.control);
+        key->WriteBool(elastic::VisibleValue(i), visible);
+    }
+    if (normal) {
+        placement_ = platform::GetWindowPlacement(form_);
+        placement_.length = 44;
+    }
+    const std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        key->WriteInteger(elastic::PlacementValues[i], fields[i]);
+    key->Close();
+}
+
+void TElasticForm::SaveFormStateSoon()
+{
+    saveTimer_.start();
+}
+
+void TElasticForm::SaveFormStateQuietly()
+{
+    saveTimer_.stop();
+    try {
+        SaveFormState();
+    } catch (const std::exception& e) {
+        // The placement is a convenience: a registry that cannot be written must not disturb the
+        // window. The reason is kept for LastError().
+        lastError_ = e.what();
+    }
+}

@@ -1,0 +1,249 @@
+// The scaler's control records: what each registered control was at design, and the rescale that
+// applies the window's present ratio to them.
+
+#include <algorithm>
+
+#include <QStatusBar>
+#include <QWidget>
+
+#include "controls/ElastFrm.h"
+#include "controls/ElasticMath.h"
+
+namespace {
+
+double Ratio(int now, int base)
+{
+    return base > 0 ? static_cast<double>(now) / base : 1.0;
+}
+
+} // namespace
+
+// ---- records ----
+
+void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
+{
+    QWidget* c = frame.control;
+    if (c == nullptr)
+        return;
+    frame.panelWidths.clear();
+    frame.panelFontSizes.clear();
+    if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+        frame.isStatusBar = true;
+        for (QWidget* panel : elastic::StatusPanels(bar)) {
+            const int width = elastic::Round(elastic::PanelWidth(panel) * sx);
+            elastic::SetPanelWidth(panel, width);
+            frame.panelWidths.push_back(width);
+            frame.panelFontSizes.push_back(elastic::Trunc(elastic::ControlFontSize(panel) * sf));
+        }
+    }
+    frame.baseLeft = elastic::Round(frame.baseLeft * sx);
+    frame.baseWidth = elastic::Round(frame.baseWidth * sx);
+    frame.baseTop = elastic::Round(frame.baseTop * sy);
+    frame.baseHeight = elastic::Round(frame.baseHeight * sy);
+    frame.baseFontSize = elastic::Trunc(elastic::ControlFontSize(c) * sf);
+}
+
+void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
+{
+    QWidget* c = frame.control;
+    if (c == nullptr)
+        return;
+    if (options_.ElasticFont) {
+        elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
+        // A status bar's panels write with the status bar's font.
+        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
+            for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
+                elastic::SetControlFontSize(panels[i],
+                                            elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
+        }
+    }
+
+    double ratioX = 1.0;
+    double ratioY = 1.0;
+    int left = frame.baseLeft;
+    int width = frame.baseWidth;
+    int top = frame.baseTop;
+    int height = frame.baseHeight;
+    if (options_.ElasticHorizontal) {
+        ratioX = Ratio(client.width(), baseClient_.width());
+        frame.lastRatioX = ratioX;
+        left = elastic::Round(frame.baseLeft * ratioX);
+        width = elastic::Round(frame.baseWidth * ratioX);
+    }
+    if (options_.ElasticVertical) {
+        ratioY = Ratio(client.height(), baseClient_.height());
+        frame.lastRatioY = ratioY;
+        top = elastic::Round(frame.baseTop * ratioY);
+        height = elastic::Round(frame.baseHeight * ratioY);
+    }
+    elastic::SetControlBounds(form_, c, QRect(left, top, width, height), frame.fixedWidth, frame.fixedHeight);
+
+    if (options_.ElasticHorizontal) {
+        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
+            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
+            for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
+                elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
+        }
+    }
+
+    if (elastic::IsLayoutManaged(c))
+        return;
+    if (elastic::AsLabel(c) != nullptr) {
+        if (!elastic::AutoSizeOf(c).value_or(false)) {
+            // Fitted to the new font, but never smaller than the scaled bounds.
+            const QRect before = c->geometry();
+            elastic::FitToContents(c);
+            const QSize fitted = c->size();
+            c->setGeometry(QRect(before.topLeft(), fitted.expandedTo(before.size())));
+        } else {
+            elastic::FitToContents(c);
+        }
+    }
+    if (elastic::AutoSizeOf(c).value_or(false))
+        elastic::FitToContents(c);
+}
+
+// ---- the rescale ----
+
+void TElasticForm::ResizeControls()
+{
+    if (dragInProgress_)
+        return;
+    if (!options_.EFActiveControl.isEmpty() && focusPending_) {
+        if (QWidget* target = FindRegistered(options_.EFActiveControl))
+            target->setFocus(Qt::OtherFocusReason);
+        if (form_->focusWidget() != nullptr)
+            focusPending_ = false;
+    }
+    if (firstRescalePending_) {
+        firstRescalePending_ = false;
+        for (TFrame& frame : frames_)
+            PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
+        if (scaledFormFont_ != 0)
+            SetComponentFontSize(scaledFormFont_);
+        baseClient_ = QSize(elastic::Round(options_.DesignFormClientWidth * scaleX_),
+                            elastic::Round(options_.DesignFormClientHeight * scaleY_));
+        baseFont_ = options_.Font.Size();
+    }
+    const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
+    if (r) {
+        if (options_.ElasticFont)
+            SetComponentFontSize(elastic::Round(*r));
+        fontRatio_ = *r / baseFont_;
+    }
+    const QSize client = platform::ClientSize(form_);
+    for (TFrame& frame : frames_)
+        ApplyRecord(frame, client, fontRatio_);
+    if (firstDisplayPending_ && !suppressFirstReshow_) {
+        RestoreControls();
+        firstDisplayPending_ = false;
+    }
+    DoAfterResize();
+}
+
+void TElasticForm::DoAfterResize()
+{
+    if (options_.OnAfterResize)
+        options_.OnAfterResize(this);
+    emit AfterResize();
+}
+
+void TElasticForm::KeepProportions()
+{
+    const QRect outer = Outer();
+    const QSize size = elastic::KeepProportions(outer.size(), referenceSize_);
+    if (referenceSize_.height() == 0)
+        return;
+    SetFormBounds(QRect(outer.topLeft(), size));
+}
+
+void TElasticForm::ComputeMaxTrackSize()
+{
+    const std::optional<QSize> size =
+        elastic::ComputeMaxTrackSize(QSize(options_.DesignFormWidth, options_.DesignFormHeight), screen_);
+    if (!size)
+        return;
+    maximizedSize_ = *size;
+    options_.MaximumTrackWidth = size->width();
+    options_.MaximumTrackHeight = size->height();
+    UpdateTrackLimits();
+}
+
+void TElasticForm::HideControls()
+{
+    if (controlsHidden_)
+        return;
+    for (auto it = aligned_.rbegin(); it != aligned_.rend(); ++it)
+        (*it)->setVisible(false);
+    controlsHidden_ = true;
+}
+
+void TElasticForm::RestoreControls()
+{
+    for (const TFrame& frame : frames_) {
+        if (frame.control != nullptr)
+            elastic::SetControlVisible(frame.control, frame.visible);
+    }
+    controlsHidden_ = false;
+    if (!options_.EFActiveControl.isEmpty() && form_->focusWidget() == nullptr) {
+        if (QWidget* target = FindRegistered(options_.EFActiveControl))
+            target->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+// ---- public operations ----
+
+void TElasticForm::UpdateControlBounds(QWidget* control)
+{
+    if (control == nullptr)
+        return;
+    if (control == form_) {
+        baseFont_ = options_.Font.Size();
+        return;
+    }
+    const auto it = std::find_if(frames_.begin(), frames_.end(),
+                                 [control](const TFrame& f) { return f.control == control; });
+    if (it == frames_.end())
+        return;
+    TFrame& frame = *it;
+    const QRect b = elastic::ControlBounds(form_, control);
+    const double rx = frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0;
+    const double ry = frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0;
+    frame.baseLeft = elastic::Round(b.left() / rx);
+    frame.baseWidth = elastic::Round(b.width() / rx);
+    frame.baseTop = elastic::Round(b.top() / ry);
+    frame.baseHeight = elastic::Round(b.height() / ry);
+    frame.visible = elastic::ControlVisible(control);
+    frame.fixedWidth = elastic::HasFixedWidth(control);
+    frame.fixedHeight = elastic::HasFixedHeight(control);
+    frame.baseFontSize = elastic::ControlFontSize(control);
+}
+
+void TElasticForm::ResetDesignSize()
+{
+    const QRect outer = Outer();
+    const QSize client = platform::ClientSize(form_);
+    options_.DesignFormClientWidth = client.width();
+    options_.DesignFormClientHeight = client.height();
+    options_.DesignFormWidth = outer.width();
+    options_.DesignFormHeight = outer.height();
+    SyncDesignFrame();
+    for (TFrame& frame : frames_) {
+        if (frame.control == nullptr)
+            continue;
+        const QRect b = elastic::ControlBounds(form_, frame.control);
+        frame.baseLeft = b.left();
+        frame.baseWidth = b.width();
+        frame.baseTop = b.top();
+        frame.baseHeight = b.height();
+        frame.fixedWidth = elastic::HasFixedWidth(frame.control);
+        frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+        PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
+        // The present state is ratio 1.0 from now on.
+        frame.lastRatioX = 1.0;
+        frame.lastRatioY = 1.0;
+    }
+    baseClient_ = client;
+    baseFont_ = elastic::FontSize(form_->font());
+}

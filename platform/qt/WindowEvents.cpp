@@ -1,0 +1,655 @@
+#include "platform/qt/WindowEvents.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <optional>
+#include <unordered_map>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QMoveEvent>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+#include <QWindow>
+#include <QWindowStateChangeEvent>
+
+#include "platform/qt/FrameExtents.h"
+#include "platform/qt/WindowGeometry.h"
+
+namespace platform {
+namespace {
+
+using Kind = WindowEvent::Kind;
+
+constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
+constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+constexpr std::size_t RoleCount = 2;
+
+class QtQuietTimer : public TQuietTimer
+{
+public:
+    explicit QtQuietTimer(std::function<void()> onQuiet)
+    {
+        timer_.setSingleShot(true);
+        timer_.setInterval(DragQuietInterval);
+        QObject::connect(&timer_, &QTimer::timeout, [onQuiet = std::move(onQuiet)] { onQuiet(); });
+    }
+    void Start() override { timer_.start(); }
+    void Stop() override { timer_.stop(); }
+    bool IsActive() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+};
+
+std::unordered_map<const QWidget*, WindowEventFilter*>& Filters()
+{
+    static std::unordered_map<const QWidget*, WindowEventFilter*> filters;
+    return filters;
+}
+
+WindowEventFilter* FindFilter(const QWidget* window)
+{
+    const auto it = Filters().find(window);
+    return it == Filters().end() ? nullptr : it->second;
+}
+
+Qt::WindowStates EffectiveState(const QWidget* window)
+{
+    Qt::WindowStates state = window->windowState();
+    if (const QWindow* handle = window->windowHandle(); handle != nullptr && window->isWindow())
+        state |= handle->windowStates();
+    return state;
+}
+
+// Pointer movement over any widget of a window with components reaches them as PointerMoved. Qt
+// delivers moves without buttons only to widgets that track the mouse, but shows every one to the
+// application's filters, so one filter on the application sees them all and hands each to the
+// window's own filter.
+class PointerFilter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    quint64 lastTimestamp_ = 0;
+    QPointF lastPosition_;
+};
+
+void EnsurePointerFilter()
+{
+    static QPointer<PointerFilter> filter;
+    if (filter == nullptr && QCoreApplication::instance() != nullptr) {
+        filter = new PointerFilter(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filter);
+    }
+}
+
+} // namespace
+
+// The event filter of one window and its components. A child of the window, so it goes with it;
+// the registrations refer to it through QPointer.
+class WindowEventFilter : public QObject
+{
+public:
+    explicit WindowEventFilter(QWidget* window)
+        : QObject(window), window_(window), meta_(window->metaObject())
+    {
+        Filters()[window] = this;
+        window->installEventFilter(this);
+        EnsurePointerFilter();
+    }
+
+    ~WindowEventFilter() override
+    {
+        if (!dead_) {
+            // The filter goes before the window: the components hear that it ends.
+            Send(Kind::Destroyed);
+            dead_ = true;
+        }
+        Unregister();
+    }
+
+    WindowEventFilter(const WindowEventFilter&) = delete;
+    WindowEventFilter& operator=(const WindowEventFilter&) = delete;
+
+    bool Dead() const { return dead_; }
+    bool Settling() const { return settling_; }
+    int Count() const
+    {
+        return static_cast<int>(
+            std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.id != 0; }));
+    }
+
+    std::uint64_t Add(WindowRole role, TWindowEventHandler handler)
+    {
+        Slot& slot = slots_[static_cast<std::size_t>(role)];
+        slot.id = ++nextId_;
+        slot.handler = std::make_shared<TWindowEventHandler>(std::move(handler));
+        return slot.id;
+    }
+
+    void Remove(WindowRole role, std::uint64_t id)
+    {
+        Slot& slot = slots_[static_cast<std::size_t>(role)];
+        if (slot.id == id && id != 0)
+            slot = Slot{};
+    }
+
+    bool Has(WindowRole role, std::uint64_t id) const
+    {
+        return id != 0 && slots_[static_cast<std::size_t>(role)].id == id;
+    }
+
+    // Hands the event to the components in role order; true when none consumed it.
+    bool Dispatch(WindowEvent& event)
+    {
+        if (dead_)
+            return true;
+        for (const Slot& slot : slots_) {
+            if (slot.id == 0)
+                continue;
+            // The handler may remove itself (or the other one) while it runs.
+            const std::shared_ptr<TWindowEventHandler> handler = slot.handler;
+            if ((*handler)(event))
+                return false;
+        }
+        return true;
+    }
+
+    bool Send(Kind kind)
+    {
+        WindowEvent event;
+        event.kind = kind;
+        return Dispatch(event);
+    }
+
+    bool Translate(QObject* watched, QEvent* event, bool spontaneous);
+    void RefreshTrackLimits();
+    void PointerMoved() { Send(Kind::PointerMoved); }
+
+    void SetTimerFactory(TQuietTimerFactory factory)
+    {
+        timerFactory_ = std::move(factory);
+        timer_.reset();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        try {
+            return Translate(watched, event, event->spontaneous());
+        } catch (const std::exception& e) {
+            qWarning("window event handler failed: %s", e.what());
+        } catch (...) {
+            qWarning("window event handler failed");
+        }
+        return false;
+    }
+
+private:
+    struct Slot
+    {
+        std::uint64_t id = 0;
+        std::shared_ptr<TWindowEventHandler> handler;
+    };
+
+    void Unregister()
+    {
+        if (auto it = Filters().find(window_); it != Filters().end() && it->second == this)
+            Filters().erase(it);
+    }
+
+    // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
+    // window is only a base of what it was. (Construction goes the other way, towards derived types.)
+    bool DestructionBegun()
+    {
+        const QMetaObject* now = window_->metaObject();
+        if (now == meta_)
+            return false;
+        if (now->inherits(meta_)) {
+            meta_ = now;
+            return false;
+        }
+        return true;
+    }
+
+    void BeginDestroy()
+    {
+        if (dead_)
+            return;
+        if (timer_ != nullptr)
+            timer_->Stop();
+        Send(Kind::Destroyed);
+        dead_ = true;
+        Unregister();
+    }
+
+    TQuietTimer& Timer()
+    {
+        if (timer_ == nullptr) {
+            auto onQuiet = [this] { Quiet(); };
+            timer_ = timerFactory_ ? timerFactory_(onQuiet) : std::make_unique<QtQuietTimer>(onQuiet);
+        }
+        return *timer_;
+    }
+
+    void Quiet()
+    {
+        settling_ = false;
+        if (dragging_)
+            EndDrag();
+    }
+
+    void BeginDrag(QRect before)
+    {
+        if (dragging_)
+            return;
+        dragging_ = true;
+        WindowEvent event;
+        event.kind = Kind::DragStarted;
+        event.outer = before;
+        Dispatch(event);
+    }
+
+    void EndDrag()
+    {
+        dragging_ = false;
+        Send(Kind::DragEnded);
+    }
+
+    void SendDragging()
+    {
+        WindowEvent event;
+        event.kind = Kind::Dragging;
+        event.outer = OuterGeometry(window_);
+        Dispatch(event);
+    }
+
+    WindowState State() const
+    {
+        const Qt::WindowStates state = EffectiveState(window_);
+        if (state.testFlag(Qt::WindowMinimized))
+            return WindowState::Minimized;
+        if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+            return WindowState::Maximized;
+        return WindowState::Normal;
+    }
+
+    void SendResized()
+    {
+        WindowEvent event;
+        event.kind = Kind::Resized;
+        event.state = State();
+        event.clientSize = ClientSize(window_);
+        Dispatch(event);
+    }
+
+    // Is this move or resize the user's? Only spontaneous changes of a shown, normal window that the
+    // program did not ask for, and not the window system settling after a state change.
+    bool IsUserGeometryChange() const
+    {
+        if (settling_ || !window_->isVisible() || InProgramGeometryChange(window_))
+            return false;
+        if (EffectiveState(window_) & SpecialStates)
+            return false;
+        const QRect now = window_->geometry();
+        return now != lastProgramGeometry_ && now != window_->property(RequestedGeometryProperty).toRect();
+    }
+
+    // The outer rectangle before this move or resize.
+    QRect OuterBefore(QEvent* event) const
+    {
+        QRect outer = OuterGeometry(window_);
+        if (event->type() == QEvent::Resize)
+            outer.setSize(OuterSizeForFrameWidget(window_, static_cast<QResizeEvent*>(event)->oldSize()));
+        else
+            outer.moveTopLeft(outer.topLeft() - static_cast<QMoveEvent*>(event)->pos() +
+                              static_cast<QMoveEvent*>(event)->oldPos());
+        return outer;
+    }
+
+    void GeometryChanged(QEvent* event, bool spontaneous)
+    {
+        if (!spontaneous) {
+            lastProgramGeometry_ = window_->geometry();
+            return;
+        }
+        if (!IsUserGeometryChange())
+            return;
+        BeginDrag(OuterBefore(event));
+        if (event->type() == QEvent::Resize)
+            SendDragging();
+        Timer().Start();
+    }
+
+    // The user's request a spontaneous change of state stands for, if any.
+    static std::optional<Kind> RequestFor(Qt::WindowStates old, Qt::WindowStates now)
+    {
+        if (now.testFlag(Qt::WindowMinimized) && !old.testFlag(Qt::WindowMinimized))
+            return Kind::MinimizeRequested;
+        if (old.testFlag(Qt::WindowMinimized) && !now.testFlag(Qt::WindowMinimized))
+            return Kind::RestoreRequested;
+        if (now.testFlag(Qt::WindowMaximized) && !old.testFlag(Qt::WindowMaximized))
+            return Kind::MaximizeRequested;
+        if (old.testFlag(Qt::WindowMaximized) && !now.testFlag(Qt::WindowMaximized))
+            return Kind::RestoreRequested;
+        return std::nullopt;
+    }
+
+    bool StateChanged(Qt::WindowStates old, bool spontaneous)
+    {
+        const Qt::WindowStates now = window_->windowState();
+        settling_ = true;
+        Timer().Start();
+        if (spontaneous && !InProgramGeometryChange(window_)) {
+            if (const std::optional<Kind> request = RequestFor(old, now)) {
+                if (dragging_)
+                    EndDrag();
+                if (!Send(*request)) {
+                    // Consumed: the window system did it already, so it is undone.
+                    reverting_ = true;
+                    {
+                        ScopedGeometryChange guard(window_);
+                        window_->setWindowState(old);
+                    }
+                    reverting_ = false;
+                    return true;
+                }
+            }
+        }
+        Send(Kind::GeometryChanging);
+        SendResized();
+        return false;
+    }
+
+    void ConnectScreen()
+    {
+        QWindow* handle = window_->isWindow() ? window_->windowHandle() : nullptr;
+        if (handle == nullptr || handle == watchedHandle_)
+            return;
+        watchedHandle_ = handle;
+        connect(handle, &QWindow::screenChanged, this, [this](QScreen* screen) {
+            WatchScreen(screen);
+            DisplayChanged();
+        });
+        WatchScreen(handle->screen());
+    }
+
+    void WatchScreen(QScreen* screen)
+    {
+        disconnect(screenConnection_);
+        if (screen != nullptr)
+            screenConnection_ =
+                connect(screen, &QScreen::geometryChanged, this, [this] { DisplayChanged(); });
+    }
+
+    void DisplayChanged()
+    {
+        if (dead_)
+            return;
+        WindowEvent event;
+        event.kind = Kind::DisplayChanged;
+        event.screenSize = MaximizedSize(window_);
+        Dispatch(event);
+    }
+
+    QWidget* window_;
+    const QMetaObject* meta_;
+    std::array<Slot, RoleCount> slots_; // by role, in the order of delivery
+    std::uint64_t nextId_ = 0;
+    bool dead_ = false;
+    bool shown_ = false;
+    bool reverting_ = false;
+    bool dragging_ = false;
+    bool settling_ = false;
+    bool minimumSet_ = false;
+    bool maximumSet_ = false;
+    QRect lastProgramGeometry_;
+    QPointer<QWindow> watchedHandle_;
+    QMetaObject::Connection screenConnection_;
+    TQuietTimerFactory timerFactory_;
+    std::unique_ptr<TQuietTimer> timer_;
+};
+
+bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontaneous)
+{
+    if (dead_ || reverting_ || watched != window_)
+        return false;
+    if (event->type() == QEvent::Destroy || DestructionBegun()) {
+        BeginDestroy();
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!spontaneous) {
+            // The window is created, not mapped yet: the window manager's frame, where it tells it,
+            // makes the outer geometry exact from the first show.
+            if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
+                if (const std::optional<QMargins> announced = RequestFrameExtents(window_))
+                    SetExpectedFrame(window_, *announced);
+            }
+            Send(Kind::Shown);
+            if (!shown_) {
+                // Qt sized the window while it was hidden: a first show reports the size.
+                shown_ = true;
+                Send(Kind::GeometryChanging);
+                SendResized();
+            }
+            ConnectScreen();
+            RefreshTrackLimits();
+        }
+        break;
+    case QEvent::Move:
+        GeometryChanged(event, spontaneous);
+        Send(Kind::GeometryChanging);
+        break;
+    case QEvent::Resize:
+        GeometryChanged(event, spontaneous);
+        Send(Kind::GeometryChanging);
+        SendResized();
+        break;
+    case QEvent::WindowStateChange:
+        return StateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState(), spontaneous);
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate: {
+        WindowEvent activation;
+        activation.kind = Kind::Activated;
+        activation.active = event->type() == QEvent::WindowActivate;
+        Dispatch(activation);
+        break;
+    }
+    case QEvent::Close:
+        if (spontaneous && !Send(Kind::CloseRequested)) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void WindowEventFilter::RefreshTrackLimits()
+{
+    if (dead_ || Count() == 0)
+        return;
+    constexpr int Unlimited = QWIDGETSIZE_MAX;
+    TrackSizes limits;
+    limits.maximizedSize = MaximizedSize(window_);
+    limits.maximizedPosition = AvailableGeometry(window_).topLeft();
+    limits.minimumTrack = QSize(0, 0);
+    limits.maximumTrack = QSize(Unlimited, Unlimited);
+    const TrackSizes system = limits;
+    WindowEvent event;
+    event.kind = Kind::TrackLimitsAsked;
+    event.limits = &limits;
+    Dispatch(event);
+    if (dead_)
+        return;
+
+    ScopedGeometryChange guard(window_);
+    QSize minimum(0, 0);
+    if (limits.minimumTrack != system.minimumTrack) {
+        const QSize outer(std::clamp(limits.minimumTrack.width(), 0, Unlimited),
+                          std::clamp(limits.minimumTrack.height(), 0, Unlimited));
+        minimum = FrameWidgetSizeForOuter(window_, outer).boundedTo(QSize(Unlimited, Unlimited));
+        if (outer.width() == 0)
+            minimum.setWidth(0);
+        if (outer.height() == 0)
+            minimum.setHeight(0);
+        window_->setMinimumSize(minimum);
+        minimumSet_ = true;
+    } else if (minimumSet_) {
+        window_->setMinimumSize(0, 0);
+        minimumSet_ = false;
+    } else {
+        minimum = window_->minimumSize();
+    }
+    if (limits.maximumTrack != system.maximumTrack) {
+        auto extent = [](int value) { return value <= 0 || value >= Unlimited ? Unlimited : value; };
+        const int outerWidth = extent(limits.maximumTrack.width());
+        const int outerHeight = extent(limits.maximumTrack.height());
+        const QSize converted = FrameWidgetSizeForOuter(window_, QSize(outerWidth, outerHeight));
+        const QSize maximum(outerWidth == Unlimited ? Unlimited : converted.width(),
+                            outerHeight == Unlimited ? Unlimited : converted.height());
+        window_->setMaximumSize(maximum.expandedTo(minimum).boundedTo(QSize(Unlimited, Unlimited)));
+        maximumSet_ = true;
+    } else if (maximumSet_) {
+        window_->setMaximumSize(Unlimited, Unlimited);
+        maximumSet_ = false;
+    }
+}
+
+namespace {
+
+bool PointerFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseMove || !watched->isWidgetType())
+        return false;
+    const auto* move = static_cast<QMouseEvent*>(event);
+    // One move is shown again for every parent it propagates to: count it once.
+    if (move->timestamp() == lastTimestamp_ && move->globalPosition() == lastPosition_ && lastTimestamp_ != 0)
+        return false;
+    lastTimestamp_ = move->timestamp();
+    lastPosition_ = move->globalPosition();
+    QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (WindowEventFilter* filter = FindFilter(window); filter != nullptr && !filter->Dead()) {
+        try {
+            filter->PointerMoved();
+        } catch (const std::exception& e) {
+            qWarning("window event handler failed: %s", e.what());
+        }
+    }
+    return false;
+}
+
+WindowEventFilter* EnsureFilter(QWidget* window)
+{
+    if (WindowEventFilter* filter = FindFilter(window))
+        return filter;
+    return new WindowEventFilter(window);
+}
+
+} // namespace
+
+TWindowEvents::TWindowEvents(QWidget* window, WindowRole role, TWindowEventHandler handler) : role_(role)
+{
+    if (window == nullptr || !handler)
+        return;
+    WindowEventFilter* filter = EnsureFilter(window);
+    filter_ = filter;
+    id_ = filter->Add(role, std::move(handler));
+}
+
+TWindowEvents::~TWindowEvents()
+{
+    Remove();
+}
+
+TWindowEvents::TWindowEvents(TWindowEvents&& other) noexcept
+    : filter_(other.filter_), role_(other.role_), id_(other.id_)
+{
+    other.filter_ = nullptr;
+    other.id_ = 0;
+}
+
+TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
+{
+    if (this != &other) {
+        Remove();
+        filter_ = other.filter_;
+        role_ = other.role_;
+        id_ = other.id_;
+        other.filter_ = nullptr;
+        other.id_ = 0;
+    }
+    return *this;
+}
+
+void TWindowEvents::Remove()
+{
+    if (filter_ != nullptr)
+        filter_->Remove(role_, id_);
+    filter_ = nullptr;
+    id_ = 0;
+}
+
+bool TWindowEvents::Installed() const
+{
+    return filter_ != nullptr && !filter_->Dead() && filter_->Has(role_, id_);
+}
+
+bool SendWindowEvent(QWidget* window, WindowEvent& event)
+{
+    WindowEventFilter* filter = FindFilter(window);
+    return filter == nullptr || filter->Dispatch(event);
+}
+
+bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind)
+{
+    WindowEvent event;
+    event.kind = kind;
+    return SendWindowEvent(window, event);
+}
+
+int HandlerCount(const QWidget* window)
+{
+    const WindowEventFilter* filter = FindFilter(window);
+    return filter != nullptr && !filter->Dead() ? filter->Count() : 0;
+}
+
+bool SettlingStateChange(const QWidget* window)
+{
+    const WindowEventFilter* filter = FindFilter(window);
+    return filter != nullptr && !filter->Dead() && filter->Settling();
+}
+
+void RefreshTrackLimits(QWidget* window)
+{
+    if (WindowEventFilter* filter = FindFilter(window))
+        filter->RefreshTrackLimits();
+}
+
+void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory)
+{
+    if (window != nullptr)
+        EnsureFilter(window)->SetTimerFactory(std::move(factory));
+}
+
+bool TranslateWindowEvent(QWidget* window, QObject* watched, QEvent* event, bool spontaneous)
+{
+    WindowEventFilter* filter = FindFilter(window);
+    return filter != nullptr && filter->Translate(watched, event, spontaneous);
+}
+
+} // namespace platform
