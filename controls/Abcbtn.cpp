@@ -142,13 +142,13 @@ void TabcCustomPicSpeedBtn::SetDown(bool value)
     down_ = value;
     if (value) {
         if (state_ == TPicButtonState::Up || state_ == TPicButtonState::Hot) {
-            Invalidate();
+            update();
         }
         state_ = TPicButtonState::Latched;
         NotifyGroup();
     } else {
         state_ = pointerInside_ ? TPicButtonState::Hot : TPicButtonState::Up;
-        Invalidate();
+        update();
     }
 }
 
@@ -174,7 +174,7 @@ void TabcCustomPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcCustomP
     if (sender.down_ && down_) {
         down_ = false;
         state_ = TPicButtonState::Up;
-        Invalidate();
+        update();
     }
     allowAllUp_ = sender.allowAllUp_;
 }
@@ -191,14 +191,14 @@ void TabcCustomPicSpeedBtn::SetColor(TColor value)
     if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_) {
         state_ = TPicButtonState::Up;
     }
-    Invalidate();
+    update();
 }
 
 void TabcCustomPicSpeedBtn::SetFontColor(TColor value)
 {
     if (fontColor_ != value) {
         fontColor_ = value;
-        Invalidate();
+        update();
     }
 }
 
@@ -209,7 +209,7 @@ void TabcCustomPicSpeedBtn::SetCaption(const QString& value)
         UpdateAccelerator();
         QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameChanged);
-        Invalidate();
+        update();
     }
 }
 
@@ -217,15 +217,7 @@ void TabcCustomPicSpeedBtn::SetPopup(bool value)
 {
     if (popup_ != value) {
         popup_ = value;
-        Invalidate();
-    }
-}
-
-void TabcCustomPicSpeedBtn::SetStyle(TabcButtonStyle value)
-{
-    if (style_ != value) {
-        style_ = value;
-        Invalidate();
+        update();
     }
 }
 
@@ -255,7 +247,7 @@ void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button)
     }
     if (!down_) {
         state_ = TPicButtonState::Pressed;
-        Invalidate();
+        update();
     }
     tracking_ = true;
 }
@@ -270,7 +262,7 @@ void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
                                                 : TPicButtonState::Hot;
         if (wanted != state_) {
             state_ = wanted;
-            Invalidate();
+            update();
         }
     } else if (!pointerInside_ && popup_) {
         if (IsUnderCursor(event->globalPosition().toPoint())) {
@@ -315,7 +307,7 @@ void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
     } else {
         MouseLeave();
     }
-    Invalidate();
+    update();
 }
 
 void TabcCustomPicSpeedBtn::enterEvent(QEnterEvent* event)
@@ -339,9 +331,7 @@ void TabcCustomPicSpeedBtn::MouseEnter()
     if (!down_) {
         state_ = TPicButtonState::Hot;
     }
-    if (IsHoverSensitive()) {
-        Invalidate();
-    }
+    update();
 }
 
 void TabcCustomPicSpeedBtn::MouseLeave()
@@ -353,14 +343,7 @@ void TabcCustomPicSpeedBtn::MouseLeave()
     if (!down_) {
         state_ = TPicButtonState::Up;
     }
-    if (IsHoverSensitive()) {
-        Invalidate();
-    }
-}
-
-bool TabcCustomPicSpeedBtn::IsHoverSensitive() const
-{
-    return popup_ || IsHoverSensitiveStyle(style_);
+    update();
 }
 
 bool TabcCustomPicSpeedBtn::MouseCaptured() const
@@ -393,11 +376,6 @@ void TabcCustomPicSpeedBtn::AcceleratorActivated()
 
 // --- Painting --------------------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::Invalidate()
-{
-    update();
-}
-
 void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
@@ -407,7 +385,7 @@ void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
     case QEvent::ApplicationPaletteChange:
     case QEvent::StyleChange:
     case QEvent::FontChange:
-        Invalidate();
+        update();
         break;
     default:
         break;
@@ -448,7 +426,7 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
         }
         const TabcFrameLook look =
             pressedLook ? TabcFrameLook::Pressed : (hot ? TabcFrameLook::Hot : TabcFrameLook::Normal);
-        return DrawButtonFrame(painter, whole, style_, look);
+        return DrawButtonFrame(painter, whole, look);
     };
     QRect content = drawFrame();
     if (pressedLook) {

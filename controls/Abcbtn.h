@@ -1,6 +1,6 @@
 #pragma once
 // The picture speed button: the push button of every calculator key. A plain child widget that never
-// takes the keyboard focus and paints its whole rectangle: a face colour, one of 19 frame styles, a
+// takes the keyboard focus and paints its whole rectangle: a face colour, a bevelled frame, a
 // caption with an accelerator, a hot look while the pointer is over it, a latched (checkerboard) look for a
 // held-down button of a group, and a flat mode that shows the frame only under the pointer.
 //
@@ -15,16 +15,26 @@
 // and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
 // visible button of the active window.
 
+#include <cstdint>
 #include <memory>
 
 #include <QString>
 #include <QWidget>
 
 #include "controls/AbcBrushPattern.h"
-#include "controls/AbcbtnTypes.h"
 #include "platform/qt/Colors.h"
 
 class QShortcut;
+
+// What the button shows at the moment.
+enum class TPicButtonState : std::uint8_t
+{
+    Up,       // normal
+    Disabled, // the control is disabled
+    Pressed,  // the left mouse button is held on the button
+    Latched,  // Down is true (a grouped button held down)
+    Hot,      // the pointer is over the button
+};
 
 class TabcCustomPicSpeedBtn : public QWidget
 {
@@ -51,8 +61,6 @@ public:
     void SetCaption(const QString& value);
     bool Popup() const { return popup_; } // flat mode, default true
     void SetPopup(bool value);
-    TabcButtonStyle Style() const { return style_; } // default absThin
-    void SetStyle(TabcButtonStyle value);
 
     TPicButtonState State() const { return state_; }
 
@@ -85,11 +93,9 @@ private:
     void NotifyGroup();
     void GroupButtonPressed(int groupIndex, const TabcCustomPicSpeedBtn& sender);
 
-    bool IsHoverSensitive() const;
     bool MouseCaptured() const;
     bool IsUnderCursor(QPoint globalPos) const;
     void UpdateAccelerator();
-    void Invalidate();
 
     // Properties.
     bool allowAllUp_ = false;
@@ -99,7 +105,6 @@ private:
     TColor fontColor_ = clWindowText;
     QString caption_;
     bool popup_ = true;
-    TabcButtonStyle style_ = TabcButtonStyle::absThin;
 
     // State.
     TPicButtonState state_ = TPicButtonState::Up;

@@ -247,15 +247,6 @@ void TRegistry::CloseKey()
     }
 }
 
-bool TRegistry::KeyExists(std::string_view key) const
-{
-    const auto path = ResolvePath(key);
-    if (!path)
-        return false;
-    const std::lock_guard lock(TheStore().mutex);
-    return CurrentHive().hive.KeyExists(*path);
-}
-
 bool TRegistry::DeleteKey(std::string_view key)
 {
     const auto path = ResolvePath(key);

@@ -80,7 +80,6 @@ public:
     // be saved (the key is closed and the changes dropped all the same).
     void CloseKey();
 
-    bool KeyExists(std::string_view key) const;
     // Deletes the key with its sub-keys and values at once. False when the path is invalid or names
     // the root, the key does not exist, or the file cannot be written. Raises "Failed to delete key
     // '<key>'" when the change cannot be saved.

@@ -62,7 +62,6 @@ public:
 
     const engine::CalcEngine& Engine() const { return engine_; }
     bool StartHidden() const { return startHidden_; }
-    bool Loading() const { return loading_; }
     std::vector<std::string> TapeLines() const;
     TabcPicSpeedBtn* Button(const QString& name) const;
 

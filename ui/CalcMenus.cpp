@@ -43,20 +43,25 @@ namespace ui {
 
 void TfrmMain::CreateMenus()
 {
-    auto add = [this](QMenu* menu, const char* name, const QString& caption, int shortcut = 0,
-                      const QString& shortcutText = QString(), const char* icon = nullptr) {
-        auto* a = new QAction(caption, this);
-        // The menu draws the shortcut after the caption, and assistive technology reads it as the
-        // item's key binding. Its keys reach the item through the keyboard map, never through Qt's
-        // shortcuts (the window's event filter).
-        if (!shortcutText.isEmpty())
-            a->setShortcut(QKeySequence(shortcutText, QKeySequence::PortableText));
+    using T = TfrmMain;
+    using platform::CtrlBit;
+    using platform::ShiftBit;
+    // An item running `click`. The menu draws `keyText` after the caption, and assistive technology
+    // reads it as the item's key binding; the keys reach the item through the keyboard map by `key`,
+    // never through Qt's shortcuts (the window's event filter).
+    auto add = [this](QMenu* menu, const char* name, const char* caption, void (T::*click)() = nullptr,
+                      int key = 0, const char* keyText = nullptr, const char* icon = nullptr) {
+        auto* a = new QAction(QString::fromLatin1(caption), this);
+        if (keyText != nullptr)
+            a->setShortcut(QKeySequence(QString::fromLatin1(keyText), QKeySequence::PortableText));
         a->setObjectName(QString::fromLatin1(name));
         if (icon != nullptr)
             pictures_.emplace_back(a, QString::fromLatin1(icon));
         menu->addAction(a);
-        if (shortcut != 0)
-            shortcuts_.push_back({shortcut, a, menu});
+        if (key != 0)
+            shortcuts_.push_back({key, a, menu});
+        if (click != nullptr)
+            connect(a, &QAction::triggered, this, click);
         return a;
     };
     auto separator = [](QMenu* menu, const char* name) {
@@ -67,75 +72,58 @@ void TfrmMain::CreateMenus()
         a->setChecked(checked);
         return a;
     };
-    using platform::CtrlBit;
-    using platform::ShiftBit;
+    auto addMenu = [](auto* parent, const char* name, const char* caption) {
+        QMenu* menu = parent->addMenu(QString::fromLatin1(caption));
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
 
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu"));
 
-    QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    connect(add(file, "mnuFileSave", QStringLiteral("&Save"), 0, {}, ":/icons/save.svg"), &QAction::triggered,
-            this, &TfrmMain::mnuFileSaveClick);
-    connect(add(file, "mnuFileSaveAs", QStringLiteral("Save &As...")), &QAction::triggered, this,
-            &TfrmMain::mnuFileSaveAsClick);
+    QMenu* file = addMenu(bar, "mnuFile", "&File");
+    add(file, "mnuFileSave", "&Save", &T::mnuFileSaveClick, 0, nullptr, ":/icons/save.svg");
+    add(file, "mnuFileSaveAs", "Save &As...", &T::mnuFileSaveAsClick);
     separator(file, "mnuFileLine1");
-    connect(add(file, "mnuFilePrint", QStringLiteral("&Print..."), CtrlBit + 'P', QStringLiteral("Ctrl+P"),
-                ":/icons/print.svg"),
-            &QAction::triggered, this, &TfrmMain::mnuFilePrintClick);
+    add(file, "mnuFilePrint", "&Print...", &T::mnuFilePrintClick, CtrlBit + 'P', "Ctrl+P",
+        ":/icons/print.svg");
     separator(file, "mnuFileLine2");
-    connect(add(file, "mnuFileExit", QStringLiteral("E&xit")), &QAction::triggered, this,
-            &TfrmMain::mnuFileExitClick);
+    add(file, "mnuFileExit", "E&xit", &T::mnuFileExitClick);
 
-    mnuEdit_ = bar->addMenu(QStringLiteral("&Edit"));
-    mnuEdit_->setObjectName(QStringLiteral("mnuEdit"));
-    connect(mnuEdit_, &QMenu::aboutToShow, this, &TfrmMain::mnuEditClick);
-    connect(add(mnuEdit_, "mnuEditCopy", QStringLiteral("&Copy"), CtrlBit + 'C', QStringLiteral("Ctrl+C"),
-                ":/icons/copy.svg"),
-            &QAction::triggered, this, &TfrmMain::mnuEditCopyClick);
-    connect(add(mnuEdit_, "mnuEditCopyWithoutGrouping", QStringLiteral("Copy &Without Grouping"),
-                CtrlBit + ShiftBit + 'C', QStringLiteral("Ctrl+Shift+C")),
-            &QAction::triggered, this, &TfrmMain::mnuEditCopyWithoutGroupingClick);
-    mnuEditPaste_ = add(mnuEdit_, "mnuEditPaste", QStringLiteral("&Paste"), CtrlBit + 'V',
-                        QStringLiteral("Ctrl+V"), ":/icons/paste.svg");
-    connect(mnuEditPaste_, &QAction::triggered, this, &TfrmMain::mnuEditPasteClick);
+    mnuEdit_ = addMenu(bar, "mnuEdit", "&Edit");
+    connect(mnuEdit_, &QMenu::aboutToShow, this, &T::mnuEditClick);
+    add(mnuEdit_, "mnuEditCopy", "&Copy", &T::mnuEditCopyClick, CtrlBit + 'C', "Ctrl+C", ":/icons/copy.svg");
+    add(mnuEdit_, "mnuEditCopyWithoutGrouping", "Copy &Without Grouping", &T::mnuEditCopyWithoutGroupingClick,
+        CtrlBit + ShiftBit + 'C', "Ctrl+Shift+C");
+    mnuEditPaste_ = add(mnuEdit_, "mnuEditPaste", "&Paste", &T::mnuEditPasteClick, CtrlBit + 'V', "Ctrl+V",
+                        ":/icons/paste.svg");
     separator(mnuEdit_, "mnuEditLine1");
-    connect(add(mnuEdit_, "mnuEditCopyTape", QStringLiteral("C&opy Tape")), &QAction::triggered, this,
-            &TfrmMain::mnuEditCopyTapeClick);
-    mnuEditClearTape_ = add(mnuEdit_, "mnuEditClearTape", QStringLiteral("Clear &Tape..."),
-                            ShiftBit + platform::vk::Delete, QStringLiteral("Shift+Del"));
-    connect(mnuEditClearTape_, &QAction::triggered, this, &TfrmMain::mnuEditClearTapeClick);
+    add(mnuEdit_, "mnuEditCopyTape", "C&opy Tape", &T::mnuEditCopyTapeClick);
+    mnuEditClearTape_ = add(mnuEdit_, "mnuEditClearTape", "Clear &Tape...", &T::mnuEditClearTapeClick,
+                            ShiftBit + platform::vk::Delete, "Shift+Del");
     separator(mnuEdit_, "mnuEditLine2");
-    connect(add(mnuEdit_, "mnuEditResetSize", QStringLiteral("&Reset Size")), &QAction::triggered, this,
-            &TfrmMain::mnuEditResetSizeClick);
+    add(mnuEdit_, "mnuEditResetSize", "&Reset Size", &T::mnuEditResetSizeClick);
 
-    QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    mnuViewHistoryTape_ = checkable(add(view, "mnuViewHistoryTape", QStringLiteral("&History Tape")), true);
-    connect(mnuViewHistoryTape_, &QAction::triggered, this, &TfrmMain::mnuViewHistoryTapeClick);
-    mnuViewFlatButtons_ = checkable(add(view, "mnuViewFlatButtons", QStringLiteral("&Flat Buttons")), false);
-    connect(mnuViewFlatButtons_, &QAction::triggered, this, &TfrmMain::mnuViewFlatButtonsClick);
+    QMenu* view = addMenu(bar, "mnuView", "&View");
+    mnuViewHistoryTape_ =
+        checkable(add(view, "mnuViewHistoryTape", "&History Tape", &T::mnuViewHistoryTapeClick), true);
+    mnuViewFlatButtons_ =
+        checkable(add(view, "mnuViewFlatButtons", "&Flat Buttons", &T::mnuViewFlatButtonsClick), false);
 
-    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
-    options->setObjectName(QStringLiteral("mnuOptions"));
-    mnuOptionsAlwaysOnTop_ =
-        checkable(add(options, "mnuOptionsAlwaysOnTop", QStringLiteral("&Always on Top")), false);
-    connect(mnuOptionsAlwaysOnTop_, &QAction::triggered, this, &TfrmMain::mnuOptionsAlwaysOnTopClick);
-    mnuOptionsTrayIcon_ = checkable(add(options, "mnuOptionsTrayIcon", QStringLiteral("&Tray Icon")), false);
-    connect(mnuOptionsTrayIcon_, &QAction::triggered, this, &TfrmMain::mnuOptionsTrayIconClick);
-    mnuOptionsRunOnStartup_ =
-        checkable(add(options, "mnuOptionsRunOnStartup", QStringLiteral("&Run on Startup")), false);
-    connect(mnuOptionsRunOnStartup_, &QAction::triggered, this, &TfrmMain::mnuOptionsRunOnStartupClick);
-    mnuOptionsKeepTape_ =
-        checkable(add(options, "mnuOptionsKeepTape", QStringLiteral("&Keep Tape Between Runs")), false);
-    connect(mnuOptionsKeepTape_, &QAction::triggered, this, &TfrmMain::mnuOptionsKeepTapeClick);
-    QMenu* inputLogic = options->addMenu(QStringLiteral("&Input Logic"));
-    inputLogic->setObjectName(QStringLiteral("mnuOptionsInputLogic"));
+    QMenu* options = addMenu(bar, "mnuOptions", "&Options");
+    mnuOptionsAlwaysOnTop_ = checkable(
+        add(options, "mnuOptionsAlwaysOnTop", "&Always on Top", &T::mnuOptionsAlwaysOnTopClick), false);
+    mnuOptionsTrayIcon_ =
+        checkable(add(options, "mnuOptionsTrayIcon", "&Tray Icon", &T::mnuOptionsTrayIconClick), false);
+    mnuOptionsRunOnStartup_ = checkable(
+        add(options, "mnuOptionsRunOnStartup", "&Run on Startup", &T::mnuOptionsRunOnStartupClick), false);
+    mnuOptionsKeepTape_ = checkable(
+        add(options, "mnuOptionsKeepTape", "&Keep Tape Between Runs", &T::mnuOptionsKeepTapeClick), false);
+    QMenu* inputLogic = addMenu(options, "mnuOptionsInputLogic", "&Input Logic");
     inputLogic->menuAction()->setVisible(false);
-    add(inputLogic, "mnuOptionsInputLogicAlgebraic", QStringLiteral("&Algebraic"));
-    add(inputLogic, "mnuOptionsInputLogicRPN", QStringLiteral("RPN"));
-    QMenu* schemes = options->addMenu(QStringLiteral("&Color Scheme"));
-    schemes->setObjectName(QStringLiteral("mnuOptionsColorScheme"));
+    add(inputLogic, "mnuOptionsInputLogicAlgebraic", "&Algebraic");
+    add(inputLogic, "mnuOptionsInputLogicRPN", "RPN");
+    QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);
     const std::pair<const char*, const char*> schemeItems[] = {
@@ -144,8 +132,8 @@ void TfrmMain::CreateMenus()
         {"mnuOptionsColorSchemeRose", "Rose"},       {"mnuOptionsColorSchemeTraditional", "Traditional"},
     };
     for (const auto& [name, caption] : schemeItems) {
-        QAction* a = checkable(add(schemes, name, QString::fromLatin1(caption)),
-                               std::string_view(name) == "mnuOptionsColorSchemeDefault");
+        QAction* a =
+            checkable(add(schemes, name, caption), std::string_view(name) == "mnuOptionsColorSchemeDefault");
         schemeGroup->addAction(a);
         for (int index = 0; index < SchemeCount; ++index) {
             if (std::string_view(SchemeMenuItem(index)) == name) {
@@ -155,18 +143,14 @@ void TfrmMain::CreateMenus()
         }
     }
 
-    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    connect(add(help, "mnuHelpKeyboardEquivalents", QStringLiteral("&Keyboard Equivalents"), platform::vk::F1,
-                QStringLiteral("F1"), ":/icons/keyboard.svg"),
-            &QAction::triggered, this, &TfrmMain::mnuHelpKeyboardEquivalentsClick);
-    QAction* whatsThis =
-        add(help, "mnuHelpWhatsThis", QStringLiteral("What's &This?"), 0, QStringLiteral("Shift+F1"));
+    QMenu* help = addMenu(bar, "mnuHelp", "&Help");
+    add(help, "mnuHelpKeyboardEquivalents", "&Keyboard Equivalents", &T::mnuHelpKeyboardEquivalentsClick,
+        platform::vk::F1, "F1", ":/icons/keyboard.svg");
+    QAction* whatsThis = add(help, "mnuHelpWhatsThis", "What's &This?", nullptr, 0, "Shift+F1");
     whatsThis->setVisible(false);
     whatsThis->setEnabled(false);
     separator(help, "mnuHelpLine1");
-    connect(add(help, "mnuHelpAboutCalculator", QStringLiteral("&About Quorlane Calculator")),
-            &QAction::triggered, this, &TfrmMain::mnuHelpAboutCalculatorClick);
+    add(help, "mnuHelpAboutCalculator", "&About Quorlane Calculator", &T::mnuHelpAboutCalculatorClick);
 
     for (QMenu* menu : {file, mnuEdit_, view, options, help})
         connect(menu, &QMenu::aboutToHide, this,
@@ -176,16 +160,14 @@ void TfrmMain::CreateMenus()
 
     mnuTray_ = new QMenu(this);
     mnuTray_->setObjectName(QStringLiteral("mnuTray"));
-    QAction* open =
-        add(mnuTray_, "mnuTrayOpenQuorlaneCalculator", QStringLiteral("&Open Quorlane Calculator"));
+    QAction* open = add(mnuTray_, "mnuTrayOpenQuorlaneCalculator", "&Open Quorlane Calculator",
+                        &T::mnuTrayOpenQuorlaneCalculatorClick);
     QFont bold = open->font();
     bold.setBold(true);
     open->setFont(bold);
     mnuTray_->setDefaultAction(open);
-    connect(open, &QAction::triggered, this, &TfrmMain::mnuTrayOpenQuorlaneCalculatorClick);
     separator(mnuTray_, "mnuTrayLine1");
-    connect(add(mnuTray_, "mnuTrayExit", QStringLiteral("E&xit")), &QAction::triggered, this,
-            &TfrmMain::mnuTrayExitClick);
+    add(mnuTray_, "mnuTrayExit", "E&xit", &T::mnuTrayExitClick);
 }
 
 // ---- menu commands ----

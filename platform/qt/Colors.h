@@ -23,41 +23,26 @@ constexpr bool IsSystemColor(TColor color)
     return (color & 0xFF000000u) == SystemColorFlag;
 }
 
-// The desktop's element colours, by the index the desktop gives each element.
-inline constexpr TColor clScrollBar = SystemColor(0);
-inline constexpr TColor clBackground = SystemColor(1); // the desktop
-inline constexpr TColor clActiveCaption = SystemColor(2);
-inline constexpr TColor clInactiveCaption = SystemColor(3);
+// The desktop's element colours the program draws with, by the index the desktop gives each element
+// (every index up to 30 resolves, see ColorToQColor).
 inline constexpr TColor clMenu = SystemColor(4);
 inline constexpr TColor clWindow = SystemColor(5);
-inline constexpr TColor clWindowFrame = SystemColor(6);
 inline constexpr TColor clMenuText = SystemColor(7);
 inline constexpr TColor clWindowText = SystemColor(8);
-inline constexpr TColor clCaptionText = SystemColor(9);
-inline constexpr TColor clActiveBorder = SystemColor(10);
-inline constexpr TColor clInactiveBorder = SystemColor(11);
-inline constexpr TColor clAppWorkSpace = SystemColor(12);
 inline constexpr TColor clHighlight = SystemColor(13);
 inline constexpr TColor clHighlightText = SystemColor(14);
 inline constexpr TColor clBtnFace = SystemColor(15);
 inline constexpr TColor clBtnShadow = SystemColor(16);
 inline constexpr TColor clGrayText = SystemColor(17);
 inline constexpr TColor clBtnText = SystemColor(18);
-inline constexpr TColor clInactiveCaptionText = SystemColor(19);
 inline constexpr TColor clBtnHighlight = SystemColor(20);
 inline constexpr TColor cl3DDkShadow = SystemColor(21);
 inline constexpr TColor cl3DLight = SystemColor(22);
 inline constexpr TColor clInfoText = SystemColor(23);
 inline constexpr TColor clInfoBk = SystemColor(24);
-inline constexpr TColor clHotLight = SystemColor(26);
-inline constexpr TColor clGradientActiveCaption = SystemColor(27);
-inline constexpr TColor clGradientInactiveCaption = SystemColor(28);
-inline constexpr TColor clMenuHighlight = SystemColor(29);
-inline constexpr TColor clMenuBar = SystemColor(30);
 
-// "No colour" (drawn as fully transparent) and "the control's default" (a sentinel for properties).
+// "No colour" (drawn as fully transparent).
 inline constexpr TColor clNone = 0x1FFFFFFFu;
-inline constexpr TColor clDefault = 0x20000000u;
 
 // The sixteen named fixed colours.
 inline constexpr TColor clBlack = 0x000000u;
@@ -102,7 +87,7 @@ constexpr int ColorBlue(TColor fixed)
 // clNone gives a fully transparent colour; any other value is read as 0x??BBGGRR.
 QColor ColorToQColor(TColor color);
 
-// The fixed colour a TColor stands for now (system colours resolved; clNone and clDefault unchanged).
+// The fixed colour a TColor stands for now (system colours resolved; clNone unchanged).
 TColor ColorToRGB(TColor color);
 
 // A fixed colour from a QColor (alpha ignored).

@@ -1,5 +1,6 @@
-// The 19 frame styles: the room each look leaves inside, the ring every look draws on the border, and
-// the marks that tell the styles apart.
+// The button's frame in its three looks: the room each look leaves inside, the ring every look
+// draws on the border, the corners the right and bottom lines take, and nothing drawn outside a
+// rectangle too small for the frame.
 
 #include "controls/AbcButtonFrame.h"
 
@@ -13,13 +14,10 @@
 namespace {
 
 using controlstest::Rgb;
-using B = TabcButtonStyle;
 using L = TabcFrameLook;
 
 const QRgb Sentinel = qRgb(1, 2, 3);
 const QRgb Grey = qRgb(222, 222, 222);
-constexpr int W = 20;
-constexpr int H = 16;
 
 struct Drawn
 {
@@ -27,87 +25,40 @@ struct Drawn
     QRect content;
 };
 
-Drawn Draw(TabcButtonStyle style, TabcFrameLook look)
+Drawn Draw(TabcFrameLook look, const QRect& rect, QSize imageSize = {20, 16})
 {
-    Drawn drawn{QImage(W, H, QImage::Format_RGB32), {}};
+    Drawn drawn{QImage(imageSize, QImage::Format_RGB32), {}};
     drawn.image.fill(Sentinel);
     QPainter painter(&drawn.image);
-    drawn.content = DrawButtonFrame(painter, QRect(0, 0, W, H), style, look);
+    drawn.content = DrawButtonFrame(painter, rect, look);
     return drawn;
 }
 
-std::string Name(TabcButtonStyle style, TabcFrameLook look)
+TEST(ButtonFrame, EveryLookDrawsTheWholeBorderAndLeavesItsContentUntouched)
 {
-    const char* looks[] = {"normal", "hot", "pressed"};
-    return std::string(ButtonStyleName(style)) + " " + looks[static_cast<int>(look)];
-}
-
-struct Insets
-{
-    TabcButtonStyle style;
-    int pressed[4]; // left, top, right, bottom
-    int hot[4];
-    int normal[4];
-};
-
-const Insets AllInsets[] = {
-    {B::absAutoDetect, {2, 2, 2, 2}, {1, 1, 2, 2}, {1, 1, 2, 2}},
-    {B::absNew, {2, 2, 2, 2}, {1, 1, 2, 2}, {1, 1, 2, 2}},
-    {B::absWin31, {2, 2, 1, 1}, {3, 3, 3, 3}, {3, 3, 3, 3}},
-    {B::absThin, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {B::absThinBlack, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {B::absThinGray, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {B::absThinHighlight, {1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}},
-    {B::absMidHighlight, {2, 2, 2, 2}, {2, 2, 2, 2}, {1, 1, 1, 1}},
-    {B::absThickHighlight, {2, 2, 2, 2}, {2, 2, 2, 3}, {1, 1, 1, 2}},
-    {B::absFramed, {2, 2, 2, 2}, {2, 2, 2, 2}, {2, 2, 2, 2}},
-    {B::absFramedBlack, {2, 2, 2, 2}, {2, 2, 2, 2}, {2, 2, 2, 2}},
-    {B::absFramedRaised, {2, 2, 2, 2}, {3, 3, 3, 3}, {3, 3, 3, 3}},
-    {B::absFramedHighlight, {2, 2, 2, 2}, {3, 3, 3, 3}, {2, 2, 2, 2}},
-    {B::absFramedBlackHighlight, {2, 2, 2, 2}, {3, 3, 3, 3}, {2, 2, 2, 2}},
-    {B::absRecessed, {2, 2, 2, 2}, {3, 3, 3, 3}, {3, 3, 3, 3}},
-    {B::absRecessedBlack, {2, 2, 2, 2}, {3, 3, 3, 3}, {3, 3, 3, 3}},
-    {B::absRecessedRaised, {2, 2, 2, 2}, {4, 4, 4, 4}, {4, 4, 4, 4}},
-    {B::absRecessedHighlight, {2, 2, 2, 2}, {4, 4, 4, 4}, {3, 3, 3, 3}},
-    {B::absRecessedBlackHighlight, {2, 2, 2, 2}, {4, 4, 4, 4}, {3, 3, 3, 3}},
-};
-
-TEST(ButtonFrame, EveryStyleIsListedOnce)
-{
-    ASSERT_EQ(std::size(AllInsets), static_cast<std::size_t>(ButtonStyleCount));
-    for (int i = 0; i < ButtonStyleCount; ++i) {
-        EXPECT_EQ(static_cast<int>(AllInsets[i].style), i);
-    }
-}
-
-TEST(ButtonFrame, ContentRectangleOfEveryStyleAndLook)
-{
-    for (const Insets& c : AllInsets) {
-        for (const auto& [look, inset] :
-             {std::pair{L::Pressed, c.pressed}, std::pair{L::Hot, c.hot}, std::pair{L::Normal, c.normal}}) {
-            SCOPED_TRACE(Name(c.style, look));
-            const Drawn drawn = Draw(c.style, look);
-            EXPECT_EQ(drawn.content, QRect(0, 0, W, H).adjusted(inset[0], inset[1], -inset[2], -inset[3]));
-        }
-    }
-}
-
-TEST(ButtonFrame, EveryLookDrawsTheWholeBorderAndNothingInside)
-{
-    for (const Insets& c : AllInsets) {
-        for (const L look : {L::Pressed, L::Hot, L::Normal}) {
-            SCOPED_TRACE(Name(c.style, look));
-            const Drawn drawn = Draw(c.style, look);
+    constexpr int W = 20;
+    constexpr int H = 16;
+    struct Case
+    {
+        TabcFrameLook look;
+        int inset[4]; // left, top, right, bottom
+    };
+    const Case cases[] = {
+        {L::Normal, {1, 1, 1, 2}},
+        {L::Hot, {2, 2, 2, 3}},
+        {L::Pressed, {2, 2, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.look));
+        const Drawn drawn = Draw(c.look, QRect(0, 0, W, H));
+        EXPECT_EQ(drawn.content,
+                  QRect(0, 0, W, H).adjusted(c.inset[0], c.inset[1], -c.inset[2], -c.inset[3]));
+        for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
-                ASSERT_NE(drawn.image.pixel(x, 0), Sentinel) << x;
-                ASSERT_NE(drawn.image.pixel(x, H - 1), Sentinel) << x;
-            }
-            for (int y = 0; y < H; ++y) {
-                ASSERT_NE(drawn.image.pixel(0, y), Sentinel) << y;
-                ASSERT_NE(drawn.image.pixel(W - 1, y), Sentinel) << y;
-            }
-            for (int y = drawn.content.top(); y <= drawn.content.bottom(); ++y) {
-                for (int x = drawn.content.left(); x <= drawn.content.right(); ++x) {
+                const bool border = x == 0 || y == 0 || x == W - 1 || y == H - 1;
+                if (border) {
+                    ASSERT_NE(drawn.image.pixel(x, y), Sentinel) << x << "," << y;
+                } else if (drawn.content.contains(x, y)) {
                     ASSERT_EQ(drawn.image.pixel(x, y), Sentinel) << x << "," << y;
                 }
             }
@@ -115,56 +66,52 @@ TEST(ButtonFrame, EveryLookDrawsTheWholeBorderAndNothingInside)
     }
 }
 
-TEST(ButtonFrame, DistinguishingMarks)
+TEST(ButtonFrame, RingColoursAndCorners)
 {
     struct Mark
     {
-        TabcButtonStyle style;
         TabcFrameLook look;
         QPoint at;
         QRgb color;
     };
-    const QRgb black = qRgb(0, 0, 0);
     const Mark marks[] = {
-        {B::absNew, L::Normal, {0, 5}, Rgb(clBtnHighlight)},
-        {B::absNew, L::Normal, {W - 2, 5}, Rgb(clBtnShadow)},
-        {B::absNew, L::Normal, {1, 5}, Sentinel}, // the inner ring has no left side
-        {B::absNew, L::Pressed, {0, 5}, Rgb(cl3DDkShadow)},
-        {B::absNew, L::Pressed, {1, 5}, Rgb(clBtnShadow)},
-        {B::absWin31, L::Normal, {0, 5}, black},
-        {B::absWin31, L::Normal, {2, 5}, Rgb(clBtnHighlight)},
-        {B::absWin31, L::Normal, {W - 3, 5}, Rgb(clBtnShadow)},
-        {B::absWin31, L::Pressed, {1, 5}, Rgb(clBtnShadow)},
-        {B::absWin31, L::Pressed, {W - 2, 5}, Sentinel},
-        {B::absThinBlack, L::Normal, {W - 1, 5}, Rgb(cl3DDkShadow)},
-        {B::absThinGray, L::Normal, {0, 5}, Grey},
-        {B::absThinGray, L::Pressed, {0, 5}, Rgb(clBtnShadow)},
-        {B::absThinHighlight, L::Hot, {W - 1, 5}, Rgb(cl3DDkShadow)},
-        {B::absThinHighlight, L::Normal, {W - 1, 5}, Rgb(clBtnShadow)},
-        {B::absMidHighlight, L::Hot, {1, 5}, Grey},
-        {B::absMidHighlight, L::Pressed, {W - 2, 5}, Grey},
-        {B::absFramed, L::Normal, {0, 5}, Rgb(clBtnShadow)},
-        {B::absFramed, L::Normal, {1, 5}, Rgb(clBtnHighlight)},
-        {B::absFramedBlack, L::Normal, {0, 5}, Rgb(cl3DDkShadow)},
-        {B::absFramedRaised, L::Normal, {2, 5}, Grey},
-        {B::absFramedHighlight, L::Hot, {2, 5}, Grey},
-        {B::absRecessed, L::Normal, {1, 5}, Sentinel}, // the gap inside the first ring
-        {B::absRecessed, L::Normal, {2, 5}, Rgb(clBtnHighlight)},
-        {B::absRecessedRaised, L::Normal, {3, 5}, Grey},
-        {B::absRecessedHighlight, L::Hot, {3, 5}, Grey},
-        {B::absRecessedBlackHighlight, L::Normal, {2, 5}, Rgb(clBtnHighlight)},
+        {L::Normal, {0, 0}, Rgb(clBtnHighlight)},
+        {L::Normal, {19, 0}, Rgb(clBtnShadow)}, // the right line takes the top-right corner
+        {L::Normal, {0, 15}, Rgb(clBtnShadow)}, // the bottom line the bottom-left one
+        {L::Normal, {0, 13}, Rgb(clBtnHighlight)},
+        {L::Normal, {0, 14}, Rgb(clBtnShadow)}, // the shadow line inside the ring covers its left side
+        {L::Hot, {0, 15}, Rgb(clBtnShadow)},    // the shadow line first, under the raised ring
+        {L::Hot, {0, 5}, Rgb(clBtnHighlight)},
+        {L::Hot, {19, 5}, Rgb(cl3DDkShadow)},
+        {L::Hot, {1, 5}, Grey},
+        {L::Hot, {18, 5}, Rgb(clBtnShadow)},
+        {L::Pressed, {0, 5}, Rgb(cl3DDkShadow)},
+        {L::Pressed, {19, 5}, Rgb(clBtnHighlight)},
+        {L::Pressed, {1, 5}, Rgb(clBtnShadow)},
+        {L::Pressed, {18, 5}, Grey},
     };
     for (const Mark& m : marks) {
-        const Drawn drawn = Draw(m.style, m.look);
-        EXPECT_EQ(drawn.image.pixel(m.at), m.color)
-            << Name(m.style, m.look) << " at " << m.at.x() << "," << m.at.y();
+        EXPECT_EQ(Draw(m.look, QRect(0, 0, 20, 16)).image.pixel(m.at), m.color)
+            << static_cast<int>(m.look) << " at " << m.at.x() << "," << m.at.y();
     }
 }
 
-TEST(ButtonFrame, AutoDetectDrawsTheNewStyle)
+TEST(ButtonFrame, NothingIsDrawnOutsideATinyRectangle)
 {
-    for (const L look : {L::Pressed, L::Hot, L::Normal}) {
-        EXPECT_EQ(Draw(B::absAutoDetect, look).image, Draw(B::absNew, look).image);
+    for (const L look : {L::Normal, L::Hot, L::Pressed}) {
+        for (const QSize size : {QSize(1, 1), QSize(2, 2), QSize(3, 1)}) {
+            const QRect rect(QPoint(3, 3), size);
+            const Drawn drawn = Draw(look, rect, {8, 8});
+            for (int y = 0; y < 8; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    if (!rect.contains(x, y)) {
+                        ASSERT_EQ(drawn.image.pixel(x, y), Sentinel)
+                            << static_cast<int>(look) << " " << size.width() << "x" << size.height() << " at "
+                            << x << "," << y;
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -45,7 +45,6 @@ TEST(ButtonDefaults, AsANewButton)
     EXPECT_EQ(b.Color(), clBtnFace);
     EXPECT_EQ(b.FontColor(), clWindowText);
     EXPECT_TRUE(b.Popup());
-    EXPECT_EQ(b.Style(), TabcButtonStyle::absThin);
     EXPECT_EQ(b.State(), S::Up);
     EXPECT_EQ(b.size(), QSize(23, 22));
     EXPECT_EQ(b.focusPolicy(), Qt::NoFocus);
@@ -205,7 +204,6 @@ TEST(ButtonGroup, KeyFeedbackSequence)
     auto& nine = window.AddButton(QRect(90, 10, 38, 30), "9");
     const std::vector<TabcPicSpeedBtn*> keypad{&seven, &eight, &nine};
     for (auto* b : keypad) {
-        b->SetStyle(TabcButtonStyle::absThickHighlight);
         b->SetPopup(false);
         b->SetAllowAllUp(true);
     }
@@ -344,8 +342,6 @@ TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
         std::function<void(TabcPicSpeedBtn&)> changed;
     };
     const Setter setters[] = {
-        {"Style", [](auto& b) { b.SetStyle(TabcButtonStyle::absThin); },
-         [](auto& b) { b.SetStyle(TabcButtonStyle::absNew); }},
         {"Popup", [](auto& b) { b.SetPopup(true); }, [](auto& b) { b.SetPopup(false); }},
         {"Color", [](auto& b) { b.SetColor(clBtnFace); }, [](auto& b) { b.SetColor(clAqua); }},
         {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); }, [](auto& b) { b.SetFontColor(clRed); }},

@@ -1,6 +1,6 @@
-// What the button paints: the keypad style's edges in each look, the latched checkerboard, the
-// caption's place and its one-pixel move when pressed, the flat mode, the caption styles, the
-// disabled caption, the second frame pass, glyphs, and colours that follow the palette.
+// What the button paints: the frame's edges in each look, the latched checkerboard, the caption's
+// place and its one-pixel move when pressed, the flat mode, the disabled caption, the second frame
+// pass, and colours that follow the palette.
 
 #include "controls/Abcbtn.h"
 
@@ -64,7 +64,6 @@ protected:
     TabcPicSpeedBtn& Keypad(const QRect& geometry, const QString& caption = {})
     {
         auto& b = window.AddButton(geometry, caption);
-        b.SetStyle(TabcButtonStyle::absThickHighlight);
         b.SetPopup(false);
         b.SetAllowAllUp(true);
         return b;
@@ -167,25 +166,12 @@ TEST_F(ButtonPaint, CaptionMovesOnePixelWhenPressedOrLatched)
 {
     const QFont font = CrispFont(14);
     const int textHeight = QFontMetrics(font).height();
-    // The keypad style's content is one row shorter when pressed, so the move is one pixel when the
+    // The content is one row shorter when pressed, so the move is one pixel when the
     // room left over is even.
     const int keypadHeight = 40 + ((40 - textHeight) % 2 != 0 ? 1 : 0);
-    struct Case
-    {
-        const char* name;
-        TabcButtonStyle style;
-        QSize size;
-    };
-    const Case cases[] = {
-        {"thin", TabcButtonStyle::absThin, {60, 40}},
-        {"thin, odd size", TabcButtonStyle::absThin, {61, 41}},
-        {"keypad", TabcButtonStyle::absThickHighlight, {60, keypadHeight}},
-        {"keypad, odd width", TabcButtonStyle::absThickHighlight, {61, keypadHeight}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto& b = Keypad(QRect(QPoint(20, 20), c.size), "8");
-        b.SetStyle(c.style);
+    for (const int width : {60, 61}) {
+        SCOPED_TRACE(width);
+        auto& b = Keypad(QRect(20, 20, width, keypadHeight), "8");
         b.setFont(font);
         b.SetColor(Face);
         const QRect inner = b.rect().adjusted(4, 4, -4, -4);
@@ -219,15 +205,13 @@ TEST_F(ButtonPaint, CaptionIsCentredByTheRoundedHalfRoom)
 {
     for (const QSize size : {QSize(50, 30), QSize(51, 31), QSize(23, 22)}) {
         SCOPED_TRACE(size.width());
-        auto& b = window.AddButton(QRect(QPoint(20, 20), size), "&Ab");
-        b.SetStyle(TabcButtonStyle::absThin);
-        b.SetPopup(false);
+        auto& b = Keypad(QRect(QPoint(20, 20), size), "&Ab");
         b.SetColor(Face);
         b.SetFontColor(clNavy);
         b.setFont(CrispFont(10));
 
-        // absThin's frame is one pixel wide: the content is the button less its border.
-        const QRect content = b.rect().adjusted(1, 1, -1, -1);
+        // The raised frame is one pixel wide with a shadow line below.
+        const QRect content = b.rect().adjusted(1, 1, -1, -2);
         const QFontMetrics metrics(b.font());
         const QSize text(metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, "&Ab").width(),
                          metrics.height());
@@ -320,8 +304,8 @@ TEST_F(ButtonPaint, TheFrameIsDrawnAgainOverAWideCaption)
     b.SetColor(Face);
     b.setFont(CrispFont(12));
     const QImage image = Grab(b);
-    for (int y = 0; y < 21; ++y) {
-        EXPECT_EQ(image.pixel(0, y), Rgb(clBtnHighlight)) << y;
+    for (int y = 0; y < 22; ++y) {
+        EXPECT_EQ(image.pixel(0, y), Rgb(y < 20 ? clBtnHighlight : clBtnShadow)) << y;
         EXPECT_EQ(image.pixel(22, y), Rgb(clBtnShadow)) << y;
     }
     EXPECT_TRUE(ColoursIn(image, QRect(1, 1, 21, 20)).contains(Rgb(clWindowText)));

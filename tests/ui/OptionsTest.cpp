@@ -94,7 +94,7 @@ protected:
     static bool PlacementStored()
     {
         TRegistry reg;
-        return reg.KeyExists(std::string(ui::ProductKey) + "frmMain");
+        return reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false);
     }
     bool Checked(ui::TfrmMain& w, const char* item)
     {

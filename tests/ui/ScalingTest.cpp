@@ -132,7 +132,7 @@ TEST_F(Scaling, StartingWithoutTheTapeNarrowsTheDesignWindowAndStoresNothing)
     ui::TfrmMain w;
     EXPECT_EQ(platform::OuterGeometry(&w).width(), 270);
     platform::TRegistry reg;
-    EXPECT_FALSE(reg.KeyExists(std::string(ui::ProductKey) + "frmMain"));
+    EXPECT_FALSE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false));
 }
 
 TEST_F(Scaling, ThePlacementComesBackAtTheNextStart)
@@ -148,7 +148,7 @@ TEST_F(Scaling, ThePlacementComesBackAtTheNextStart)
         w->ElasticForm->SaveFormState();
     }
     platform::TRegistry reg;
-    ASSERT_TRUE(reg.KeyExists(std::string(ui::ProductKey) + "frmMain"));
+    ASSERT_TRUE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false));
     auto again = Open();
     EXPECT_EQ(platform::OuterGeometry(again.get()).size(), placed.size());
     EXPECT_NEAR(again->Button(QStringLiteral("btn7"))->width(), 46, 2);

@@ -1,5 +1,5 @@
-// button-gallery OUT.png: draws the picture button in every frame style and every state (up, hot,
-// pressed, latched, disabled; raised and flat), the keypad's colours and the caption styles, each
+// button-gallery OUT.png: draws the picture button in every state (up, hot, pressed, latched,
+// disabled; raised and flat), the keypad's colours and the enabled and disabled caption, each
 // with its label, and saves the picture. Runs on the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise. The states are reached through the button's own event handling, as a user would.
 
@@ -173,30 +173,17 @@ int main(int argc, char** argv)
     Gallery gallery;
     int y = 8;
 
-    // The grid: one row per style, raised then flat, the five states each.
-    gallery.Label(8, y, LabelWidth, "Style", true);
-    for (int flat = 0; flat < 2; ++flat) {
-        const int x0 = LabelWidth + flat * (CellWidth * 5 + 12);
-        gallery.Label(x0, y, CellWidth * 5, flat ? "Flat (Popup on)" : "Raised (Popup off)", true);
-        for (std::size_t s = 0; s < AllShown.size(); ++s) {
-            gallery.Label(x0 + static_cast<int>(s) * CellWidth, y + 18, CellWidth, ShownName(AllShown[s]));
-        }
+    // Raised and flat, the five states each.
+    for (std::size_t i = 0; i < AllShown.size(); ++i) {
+        gallery.Label(LabelWidth + static_cast<int>(i) * CellWidth, y + 18, CellWidth,
+                      ShownName(AllShown[i]));
     }
     y += HeaderHeight;
-    for (int styleIndex = 0; styleIndex < ButtonStyleCount; ++styleIndex) {
-        const auto style = static_cast<TabcButtonStyle>(styleIndex);
-        gallery.Label(8, y, LabelWidth,
-                      QString::fromLatin1(ButtonStyleName(style).data(),
-                                          static_cast<int>(ButtonStyleName(style).size())));
-        for (int flat = 0; flat < 2; ++flat) {
-            const int x0 = LabelWidth + flat * (CellWidth * 5 + 12);
-            for (std::size_t s = 0; s < AllShown.size(); ++s) {
-                gallery.Button(x0 + static_cast<int>(s) * CellWidth, y, "&Key 7", AllShown[s],
-                               [&](TabcPicSpeedBtn& b) {
-                                   b.SetStyle(style);
-                                   b.SetPopup(flat == 1);
-                               });
-            }
+    for (const bool flat : {false, true}) {
+        gallery.Label(8, y, LabelWidth, flat ? "flat (Popup on)" : "raised (Popup off)");
+        for (std::size_t s = 0; s < AllShown.size(); ++s) {
+            gallery.Button(LabelWidth + static_cast<int>(s) * CellWidth, y, "&Key 7", AllShown[s],
+                           [&](TabcPicSpeedBtn& b) { b.SetPopup(flat); });
         }
         y += CellHeight;
     }
@@ -217,7 +204,6 @@ int main(int argc, char** argv)
         for (std::size_t s = 0; s < AllShown.size(); ++s) {
             gallery.Button(LabelWidth + static_cast<int>(s) * CellWidth, y, "7", AllShown[s],
                            [&](TabcPicSpeedBtn& b) {
-                               b.SetStyle(TabcButtonStyle::absThickHighlight);
                                b.SetPopup(false);
                                b.SetColor(scheme.face);
                                b.SetFontColor(scheme.text);
@@ -239,14 +225,11 @@ int main(int argc, char** argv)
     y += 24;
     for (std::size_t i = 0; i < captionNames.size(); ++i) {
         gallery.Button(LabelWidth + static_cast<int>(i) * CellWidth, y, "Text",
-                       i == 0 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) {
-                           b.SetStyle(TabcButtonStyle::absThickHighlight);
-                           b.SetPopup(false);
-                       });
+                       i == 0 ? Shown::Up : Shown::Disabled, [&](TabcPicSpeedBtn& b) { b.SetPopup(false); });
     }
     y += CellHeight;
 
-    gallery.Sheet().resize(LabelWidth + 2 * (CellWidth * 5) + 12 + 8, y + 8);
+    gallery.Sheet().resize(LabelWidth + CellWidth * 5 + 8, y + 8);
     const QPixmap image = gallery.Render();
     if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "button-gallery: cannot write %s\n", argv[1]);
