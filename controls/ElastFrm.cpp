@@ -430,10 +430,6 @@ void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
                           options_.MaximumTrackWidth + options_.MaximumTrackHeight;
     if (sum == 0 || firstRescalePending_ || limits == nullptr)
         return;
-    if (maximizedSize_.width() != 0)
-        limits->maximizedSize.setWidth(maximizedSize_.width());
-    if (maximizedSize_.height() != 0)
-        limits->maximizedSize.setHeight(maximizedSize_.height());
     // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
     auto decode = [](int value, int screenExtent, int system) {
         return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;

@@ -266,14 +266,6 @@ private:
         Send(Kind::DragEnded);
     }
 
-    void SendDragging()
-    {
-        WindowEvent event;
-        event.kind = Kind::Dragging;
-        event.outer = OuterGeometry(window_);
-        Dispatch(event);
-    }
-
     WindowState State() const
     {
         const Qt::WindowStates state = EffectiveState(window_);
@@ -289,7 +281,6 @@ private:
         WindowEvent event;
         event.kind = Kind::Resized;
         event.state = State();
-        event.clientSize = ClientSize(window_);
         Dispatch(event);
     }
 
@@ -327,7 +318,7 @@ private:
             return;
         BeginDrag(OuterBefore(event));
         if (event->type() == QEvent::Resize)
-            SendDragging();
+            Send(Kind::Dragging);
         Timer().Start();
     }
 
@@ -485,9 +476,6 @@ void WindowEventFilter::RefreshTrackLimits()
         return;
     constexpr int Unlimited = QWIDGETSIZE_MAX;
     TrackSizes limits;
-    limits.maximizedSize = MaximizedSize(window_);
-    limits.maximizedPosition = AvailableGeometry(window_).topLeft();
-    limits.minimumTrack = QSize(0, 0);
     limits.maximumTrack = QSize(Unlimited, Unlimited);
     const TrackSizes system = limits;
     WindowEvent event;
