@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -108,15 +109,8 @@ public:
         EnsurePointerFilter();
     }
 
-    ~WindowEventFilter() override
-    {
-        if (!dead_) {
-            // The filter goes before the window: the components hear that it ends.
-            Send(Kind::Destroyed);
-            dead_ = true;
-        }
-        Unregister();
-    }
+    // The filter goes before the window: the components hear that it ends.
+    ~WindowEventFilter() override { BeginDestroy(); }
 
     WindowEventFilter(const WindowEventFilter&) = delete;
     WindowEventFilter& operator=(const WindowEventFilter&) = delete;
@@ -565,21 +559,16 @@ TWindowEvents::~TWindowEvents()
 }
 
 TWindowEvents::TWindowEvents(TWindowEvents&& other) noexcept
-    : filter_(other.filter_), role_(other.role_), id_(other.id_)
-{
-    other.filter_ = nullptr;
-    other.id_ = 0;
-}
+    : filter_(std::exchange(other.filter_, nullptr)), role_(other.role_), id_(std::exchange(other.id_, 0))
+{}
 
 TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
 {
     if (this != &other) {
         Remove();
-        filter_ = other.filter_;
+        filter_ = std::exchange(other.filter_, nullptr);
         role_ = other.role_;
-        id_ = other.id_;
-        other.filter_ = nullptr;
-        other.id_ = 0;
+        id_ = std::exchange(other.id_, 0);
     }
     return *this;
 }
