@@ -18,6 +18,7 @@
 
 #include "controls/ElastFrm.h"
 #include "controls/ElasticControls.h"
+#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 #include "controls/ElastFrm.h"
 #include "controls/ElasticMath.h"
 #include "platform/Registry.h"
+#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 
