@@ -135,13 +135,6 @@ void TElasticForm::SetDesignFormSize(QSize outer, QSize client)
     SyncDesignFrame();
 }
 
-void TElasticForm::SetFont(const TElasticFont& value)
-{
-    options_.Font = value;
-    ApplyFontToForm();
-    form_->update();
-}
-
 QWidget* TElasticForm::Control(int index) const
 {
     return frames_.at(index).control;
@@ -527,7 +520,6 @@ void TElasticForm::InitializeScaling()
     frames_.reserve(ordered.size());
     for (QWidget* w : ordered) {
         TFrame frame;
-        frame.owner = this;
         frame.control = w;
         const QRect b = elastic::ControlBounds(form_, w);
         frame.baseLeft = b.left();

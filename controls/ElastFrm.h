@@ -11,9 +11,8 @@
 // pixels. The event handling is in ElastFrm.cpp, the control records and the rescale in
 // ElastFrmRecords.cpp, the stored placement in ElastFrmPlacement.cpp.
 //
-// Its options are a plain struct (TElasticOptions below), set before the first display. Three
-// kinds of value take effect at once and so have setters: the track limits, the font and the design
-// form size.
+// Its options are a plain struct (TElasticOptions below), set before the first display. Two kinds
+// of value take effect at once and so have setters: the track limits and the design form size.
 //
 // The controls of this program are plain widgets, labels and a status bar with panels; options for
 // grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
@@ -86,7 +85,7 @@ struct TElasticOptions
     int DesignFormLeft = 0;
     int DesignFormTop = 0;
     bool MaintainProportions = false; // keep the aspect ratio
-    TElasticFont Font;                // the form font at ratio 1.0 (set with SetFont)
+    TElasticFont Font;                // the form font at ratio 1.0; the form follows it
     QString ElFrmIniFile;             // registry path of the placement; "" stores nothing
     QString EFActiveControl;          // the control focused after a rescale (a minimize notes it)
     TNotifyEvent OnAfterResize;       // after every rescale
@@ -101,7 +100,6 @@ public:
     // for the form's direct children) at ratio 1.0.
     struct TFrame
     {
-        TElasticForm* owner = nullptr;
         QPointer<QWidget> control;
         int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
         double lastRatioX = 1.0, lastRatioY = 1.0;
@@ -132,8 +130,6 @@ public:
     void SetMinimumTrackHeight(int value);
     void SetMaximumTrackWidth(int value);
     void SetMaximumTrackHeight(int value);
-    // Takes the font and makes it the form's font.
-    void SetFont(const TElasticFont& value);
     // The form's design outer and client size; their difference is the frame the window's outer
     // geometry is computed with where the window system reports none.
     void SetDesignFormSize(QSize outer, QSize client);

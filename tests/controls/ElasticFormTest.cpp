@@ -1089,9 +1089,9 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    TElasticFont font = form->elastic->Options().Font;
-    font.SetSize(12);
-    form->elastic->SetFont(font);
+    form->elastic->Options().Font.SetSize(12);
+    // The form's font follows the component's at the next event.
+    platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
     form->elastic->UpdateControlBounds(form->widget.get());
     EXPECT_EQ(form->elastic->BaseFontSize(), 12);
