@@ -77,17 +77,12 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
         return false;
     });
 
-    if (elastic::AutoSizeOf(form).value_or(false))
-        form->setProperty("AutoSize", false);
-
     // What a form designer would have stored: the form as it is now.
     options_.Font.font = form->font();
     const QColor text = form->palette().color(QPalette::WindowText);
     options_.Font.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
     screen_ = platform::MaximizedSize(form);
-    options_.DesignScreenWidth = screen_.width();
-    options_.DesignScreenHeight = screen_.height();
-    options_.DesignPixelsPerInch = form->logicalDpiY() > 0 ? form->logicalDpiY() : 96;
+    designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
     const QSize client = platform::ClientSize(form);
     options_.DesignFormWidth = outer.width();
@@ -98,9 +93,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     options_.DesignFormTop = outer.top();
     SyncDesignFrame();
 
-    // The form's Position and WindowState as they are now.
-    const QString position = form->property("Position").toString();
-    centred_ = position == QLatin1String("poScreenCenter") || position == QLatin1String("poDesktopCenter");
+    // The form's window state as it is now.
     designedMaximized_ = platform::FrameWidget(form)->windowState().testFlag(Qt::WindowMaximized);
     maximized_ = designedMaximized_;
 }
@@ -142,13 +135,6 @@ void TElasticForm::SetDesignFormSize(QSize outer, QSize client)
     SyncDesignFrame();
 }
 
-void TElasticForm::SetFont(const TElasticFont& value)
-{
-    options_.Font = value;
-    ApplyFontToForm();
-    form_->update();
-}
-
 QWidget* TElasticForm::Control(int index) const
 {
     return frames_.at(index).control;
@@ -175,11 +161,6 @@ void TElasticForm::SetFormBounds(const QRect& outer)
     if (outer == Outer())
         return;
     platform::SetOuterGeometry(form_, outer);
-}
-
-bool TElasticForm::IsBorderless() const
-{
-    return platform::FrameWidget(form_)->windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
 bool TElasticForm::IsNormalStyle() const
@@ -269,7 +250,7 @@ void TElasticForm::RefocusNoted()
 // State of the activation: before the window is activated every resize puts it back to the initial
 // bounds (the start-up sizing cannot move it); activation arms a counter and the next geometry
 // change marks it activated, as does the end of a drag or a maximize. From then on the user's sizes
-// stand, except for a borderless form, which always returns to its initial bounds.
+// stand.
 
 void TElasticForm::FormEvent(const WindowEvent& event)
 {
@@ -379,7 +360,7 @@ void TElasticForm::OnResized(WindowState state)
         maximized_ = false;
         ApplyFontToForm();
     }
-    if ((IsBorderless() || !activated_) && !snapping_) {
+    if (!activated_ && !snapping_) {
         FlagScope snapping(snapping_);
         SetFormBounds(initial_);
     }
@@ -411,8 +392,7 @@ void TElasticForm::OnActivated()
 void TElasticForm::OnShown()
 {
     if (pendingSize_) {
-        if (!options_.ResolutionIndependence)
-            HideControls();
+        HideControls();
         pendingSize_ = false;
         const QSize minimum = MinimumUsableSize();
         const std::optional<int> width =
@@ -438,23 +418,16 @@ void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
     if (firstRescalePending_ && IsWindowMaximized())
         ResizeControls();
-    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() + options_.MaximizedPosX +
-                          options_.MaximizedPosY + options_.MinimumTrackWidth + options_.MinimumTrackHeight +
+    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() +
+                          options_.MinimumTrackWidth + options_.MinimumTrackHeight +
                           options_.MaximumTrackWidth + options_.MaximumTrackHeight;
     if (sum == 0 || firstRescalePending_ || limits == nullptr)
         return;
-    if (maximizedSize_.width() != 0)
-        limits->maximizedSize.setWidth(maximizedSize_.width());
-    if (maximizedSize_.height() != 0)
-        limits->maximizedSize.setHeight(maximizedSize_.height());
     // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
     auto decode = [](int value, int screenExtent, int system) {
         return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;
     };
     const QSize screen = screen_;
-    limits->maximizedPosition =
-        QPoint(decode(options_.MaximizedPosX, screen.width(), limits->maximizedPosition.x()),
-               decode(options_.MaximizedPosY, screen.height(), limits->maximizedPosition.y()));
     limits->minimumTrack =
         QSize(decode(options_.MinimumTrackWidth, screen.width(), limits->minimumTrack.width()),
               decode(options_.MinimumTrackHeight, screen.height(), limits->minimumTrack.height()));
@@ -465,12 +438,11 @@ void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 
 void TElasticForm::OnDisplayChanged(QSize now)
 {
-    const int oldWidth = options_.DesignScreenWidth;
-    const int oldHeight = options_.DesignScreenHeight;
+    const int oldWidth = designScreen_.width();
+    const int oldHeight = designScreen_.height();
     if (now.isEmpty())
         now = platform::MaximizedSize(form_);
-    options_.DesignScreenWidth = now.width();
-    options_.DesignScreenHeight = now.height();
+    designScreen_ = now;
     if (oldWidth <= 0 || oldHeight <= 0)
         return;
     const double kx = static_cast<double>(now.width()) / oldWidth;
@@ -523,11 +495,9 @@ void TElasticForm::OnDragEnded()
 void TElasticForm::InitializeScaling()
 {
     initPending_ = false;
-    if (!options_.ResolutionIndependence) {
-        const QSize screen = platform::MaximizedSize(form_);
-        options_.DesignScreenWidth = screen.width();
-        options_.DesignScreenHeight = screen.height();
-    }
+    // The design screen is the present one: controls and fonts start at their design values.
+    screen_ = platform::MaximizedSize(form_);
+    designScreen_ = screen_;
 
     // The controls: the form's direct children in alignment order, then every other one.
     const std::vector<QWidget*> collected = elastic::CollectControls(form_);
@@ -550,7 +520,6 @@ void TElasticForm::InitializeScaling()
     frames_.reserve(ordered.size());
     for (QWidget* w : ordered) {
         TFrame frame;
-        frame.owner = this;
         frame.control = w;
         const QRect b = elastic::ControlBounds(form_, w);
         frame.baseLeft = b.left();
@@ -566,35 +535,17 @@ void TElasticForm::InitializeScaling()
         frame.visible = elastic::ControlVisible(frame.control);
 
     if (IsWindowMaximized()) {
-        options_.DesignFormWidth = options_.DesignScreenWidth;
-        options_.DesignFormHeight = options_.DesignScreenHeight;
-        options_.DesignFormLeft =
-            elastic::DecodeScreenValue(options_.MaximizedPosX, options_.DesignScreenWidth);
-        options_.DesignFormTop =
-            elastic::DecodeScreenValue(options_.MaximizedPosY, options_.DesignScreenHeight);
+        options_.DesignFormWidth = screen_.width();
+        options_.DesignFormHeight = screen_.height();
+        options_.DesignFormLeft = 0;
+        options_.DesignFormTop = 0;
         SyncDesignFrame();
     }
 
-    screen_ = platform::MaximizedSize(form_);
-    scaleX_ = options_.DesignScreenWidth > 0
-                  ? static_cast<double>(screen_.width()) / options_.DesignScreenWidth
-                  : 1.0;
-    scaleY_ = options_.DesignScreenHeight > 0
-                  ? static_cast<double>(screen_.height()) / options_.DesignScreenHeight
-                  : 1.0;
-    fontScale_ = scaleY_;
-    scaledFormFont_ = elastic::RoundHalfDown(elastic::FontSize(form_->font()) * fontScale_);
-
-    elastic::TInitialBoundsInput in;
-    in.designForm = QRect(options_.DesignFormLeft, options_.DesignFormTop, options_.DesignFormWidth,
-                          options_.DesignFormHeight);
-    in.designClient = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
-    in.borderless = IsBorderless();
-    in.centred = centred_;
-    in.scaleX = scaleX_;
-    in.scaleY = scaleY_;
-    in.screen = screen_;
-    initial_ = elastic::InitialBounds(in);
+    designFormFont_ = elastic::FontSize(form_->font());
+    initial_ = elastic::InitialBounds(QRect(options_.DesignFormLeft, options_.DesignFormTop,
+                                            options_.DesignFormWidth, options_.DesignFormHeight),
+                                      screen_);
     positionChanges_ = 0;
 }
 

@@ -11,9 +11,8 @@
 // pixels. The event handling is in ElastFrm.cpp, the control records and the rescale in
 // ElastFrmRecords.cpp, the stored placement in ElastFrmPlacement.cpp.
 //
-// Its options are a plain struct (TElasticOptions below), set before the first display. Three
-// kinds of value take effect at once and so have setters: the track limits, the font and the design
-// form size.
+// Its options are a plain struct (TElasticOptions below), set before the first display. Two kinds
+// of value take effect at once and so have setters: the track limits and the design form size.
 //
 // The controls of this program are plain widgets, labels and a status bar with panels; options for
 // grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
@@ -68,20 +67,12 @@ struct TElasticFont
 };
 
 // The scaler's options. The design values start as the form is at the scaler's construction, as a
-// form designer would have stored them; set them to the form's design metrics.
+// form designer would have stored them; set them to the form's design metrics. Every control's left,
+// top, width, height and font follow the window; the design screen is the present one.
 struct TElasticOptions
 {
-    bool ElasticHorizontal = true; // rescale left and width
-    bool ElasticVertical = true;   // rescale top and height
-    bool ElasticFont = true;       // rescale fonts
-    // The maximized-window size of the design screen (follows a display change).
-    int DesignScreenWidth = 0;
-    int DesignScreenHeight = 0;
-    int DesignPixelsPerInch = 96; // recorded only
-    // Positions and track sizes: >0 pixels, <0 minus a percentage of the screen, 0 the system's.
-    // Set the track sizes with the setters; the scaler overwrites the maximum at run time.
-    int MaximizedPosX = 0;
-    int MaximizedPosY = 0;
+    // Track sizes: >0 pixels, <0 minus a percentage of the screen, 0 the system's. Set them with
+    // the setters; the scaler overwrites the maximum at run time.
     int MinimumTrackWidth = 0;
     int MinimumTrackHeight = 0;
     int MaximumTrackWidth = 0;
@@ -93,12 +84,11 @@ struct TElasticOptions
     int DesignFormClientHeight = 0;
     int DesignFormLeft = 0;
     int DesignFormTop = 0;
-    bool MaintainProportions = false;   // keep the aspect ratio
-    TElasticFont Font;                  // the form font at ratio 1.0 (set with SetFont)
-    QString ElFrmIniFile;               // registry path of the placement; "" stores nothing
-    bool ResolutionIndependence = true; // scale by present / design screen
-    QString EFActiveControl;            // the control focused after a rescale (a minimize notes it)
-    TNotifyEvent OnAfterResize;         // after every rescale
+    bool MaintainProportions = false; // keep the aspect ratio
+    TElasticFont Font;                // the form font at ratio 1.0; the form follows it
+    QString ElFrmIniFile;             // registry path of the placement; "" stores nothing
+    QString EFActiveControl;          // the control focused after a rescale (a minimize notes it)
+    TNotifyEvent OnAfterResize;       // after every rescale
 };
 
 class TElasticForm : public QObject
@@ -110,7 +100,6 @@ public:
     // for the form's direct children) at ratio 1.0.
     struct TFrame
     {
-        TElasticForm* owner = nullptr;
         QPointer<QWidget> control;
         int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
         double lastRatioX = 1.0, lastRatioY = 1.0;
@@ -141,8 +130,6 @@ public:
     void SetMinimumTrackHeight(int value);
     void SetMaximumTrackWidth(int value);
     void SetMaximumTrackHeight(int value);
-    // Takes the font and makes it the form's font.
-    void SetFont(const TElasticFont& value);
     // The form's design outer and client size; their difference is the frame the window's outer
     // geometry is computed with where the window system reports none.
     void SetDesignFormSize(QSize outer, QSize client);
@@ -193,15 +180,10 @@ public:
     QSize ReferenceSize() const { return referenceSize_; }
     QSize MaximizedSize() const { return maximizedSize_; }
     QSize ScreenSize() const { return screen_; }
+    // The maximized-window size the scaler last saw (follows a display change).
+    QSize DesignScreen() const { return designScreen_; }
     // The last failure absorbed while handling an event (a placement that could not be saved).
     const std::string& LastError() const { return lastError_; }
-
-signals:
-    void AfterResize();
-
-protected:
-    // Fires OnAfterResize, then AfterResize.
-    virtual void DoAfterResize();
 
 private:
     void FormEvent(const platform::WindowEvent& event);
@@ -222,7 +204,7 @@ private:
     void SaveFormStateQuietly();
     // Stores it once no resize has followed for a moment.
     void SaveFormStateSoon();
-    void PrepareRecord(TFrame& frame, double scaleX, double scaleY, double fontScale);
+    void PrepareRecord(TFrame& frame);
     void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
 
     QRect Outer() const;
@@ -235,7 +217,6 @@ private:
     QSize MinimumUsableSize() const;
     QWidget* FindRegistered(const QString& name) const;
     void RefocusNoted();
-    bool IsBorderless() const;
     bool IsNormalStyle() const;
     bool IsWindowMaximized() const;
 
@@ -247,10 +228,8 @@ private:
 
     // Screen and scale.
     QSize screen_;
-    double scaleX_ = 1.0;
-    double scaleY_ = 1.0;
-    double fontScale_ = 1.0;
-    int scaledFormFont_ = 0;
+    QSize designScreen_;
+    int designFormFont_ = 0; // points, at the first display
     QRect initial_;
     QSize baseClient_;
     int baseFont_ = 0;
@@ -288,7 +267,6 @@ private:
     bool passThrough_ = false;
     bool snapping_ = false;
     int positionChanges_ = 0;
-    bool centred_ = false;
     bool designedMaximized_ = false;
     QPointer<QWidget> noted_;
     std::string lastError_;

@@ -20,7 +20,7 @@ double Ratio(int now, int base)
 
 // ---- records ----
 
-void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
+void TElasticForm::PrepareRecord(TFrame& frame)
 {
     QWidget* c = frame.control;
     if (c == nullptr)
@@ -30,17 +30,14 @@ void TElasticForm::PrepareRecord(TFrame& frame, double sx, double sy, double sf)
     if (QStatusBar* bar = elastic::AsStatusBar(c)) {
         frame.isStatusBar = true;
         for (QWidget* panel : elastic::StatusPanels(bar)) {
-            const int width = elastic::Round(elastic::PanelWidth(panel) * sx);
+            // A panel sized by its contents is held at that width from now on.
+            const int width = elastic::PanelWidth(panel);
             elastic::SetPanelWidth(panel, width);
             frame.panelWidths.push_back(width);
-            frame.panelFontSizes.push_back(elastic::Trunc(elastic::ControlFontSize(panel) * sf));
+            frame.panelFontSizes.push_back(elastic::ControlFontSize(panel));
         }
     }
-    frame.baseLeft = elastic::Round(frame.baseLeft * sx);
-    frame.baseWidth = elastic::Round(frame.baseWidth * sx);
-    frame.baseTop = elastic::Round(frame.baseTop * sy);
-    frame.baseHeight = elastic::Round(frame.baseHeight * sy);
-    frame.baseFontSize = elastic::Trunc(elastic::ControlFontSize(c) * sf);
+    frame.baseFontSize = elastic::ControlFontSize(c);
 }
 
 void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
@@ -48,60 +45,34 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
     QWidget* c = frame.control;
     if (c == nullptr)
         return;
-    if (options_.ElasticFont) {
-        elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
-        // A status bar's panels write with the status bar's font.
-        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
-            for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
-                elastic::SetControlFontSize(panels[i],
-                                            elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
-        }
-    }
+    elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
+    // A status bar's panels write with the status bar's font.
+    QStatusBar* bar = elastic::AsStatusBar(c);
+    const std::vector<QWidget*> panels =
+        bar != nullptr ? elastic::StatusPanels(bar) : std::vector<QWidget*>();
+    for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
+        elastic::SetControlFontSize(panels[i], elastic::RoundHalfDown(fontRatio * frame.panelFontSizes[i]));
 
-    double ratioX = 1.0;
-    double ratioY = 1.0;
-    int left = frame.baseLeft;
-    int width = frame.baseWidth;
-    int top = frame.baseTop;
-    int height = frame.baseHeight;
-    if (options_.ElasticHorizontal) {
-        ratioX = Ratio(client.width(), baseClient_.width());
-        frame.lastRatioX = ratioX;
-        left = elastic::Round(frame.baseLeft * ratioX);
-        width = elastic::Round(frame.baseWidth * ratioX);
-    }
-    if (options_.ElasticVertical) {
-        ratioY = Ratio(client.height(), baseClient_.height());
-        frame.lastRatioY = ratioY;
-        top = elastic::Round(frame.baseTop * ratioY);
-        height = elastic::Round(frame.baseHeight * ratioY);
-    }
-    elastic::SetControlBounds(form_, c, QRect(left, top, width, height), frame.fixedWidth, frame.fixedHeight);
-
-    if (options_.ElasticHorizontal) {
-        if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-            const std::vector<QWidget*> panels = elastic::StatusPanels(bar);
-            for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
-                elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
-        }
-    }
+    const double ratioX = Ratio(client.width(), baseClient_.width());
+    const double ratioY = Ratio(client.height(), baseClient_.height());
+    frame.lastRatioX = ratioX;
+    frame.lastRatioY = ratioY;
+    elastic::SetControlBounds(
+        form_, c,
+        QRect(elastic::Round(frame.baseLeft * ratioX), elastic::Round(frame.baseTop * ratioY),
+              elastic::Round(frame.baseWidth * ratioX), elastic::Round(frame.baseHeight * ratioY)),
+        frame.fixedWidth, frame.fixedHeight);
+    for (std::size_t i = 0; i < panels.size() && i < frame.panelWidths.size(); ++i)
+        elastic::SetPanelWidth(panels[i], elastic::Round(frame.panelWidths[i] * ratioX));
 
     if (elastic::IsLayoutManaged(c))
         return;
     if (elastic::AsLabel(c) != nullptr) {
-        if (!elastic::AutoSizeOf(c).value_or(false)) {
-            // Fitted to the new font, but never smaller than the scaled bounds.
-            const QRect before = c->geometry();
-            elastic::FitToContents(c);
-            const QSize fitted = c->size();
-            c->setGeometry(QRect(before.topLeft(), fitted.expandedTo(before.size())));
-        } else {
-            elastic::FitToContents(c);
-        }
-    }
-    if (elastic::AutoSizeOf(c).value_or(false))
+        // Fitted to the new font, but never smaller than the scaled bounds.
+        const QRect before = c->geometry();
         elastic::FitToContents(c);
+        c->setGeometry(QRect(before.topLeft(), c->size().expandedTo(before.size())));
+    }
 }
 
 // ---- the rescale ----
@@ -119,17 +90,15 @@ void TElasticForm::ResizeControls()
     if (firstRescalePending_) {
         firstRescalePending_ = false;
         for (TFrame& frame : frames_)
-            PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
-        if (scaledFormFont_ != 0)
-            SetComponentFontSize(scaledFormFont_);
-        baseClient_ = QSize(elastic::Round(options_.DesignFormClientWidth * scaleX_),
-                            elastic::Round(options_.DesignFormClientHeight * scaleY_));
+            PrepareRecord(frame);
+        if (designFormFont_ != 0)
+            SetComponentFontSize(designFormFont_);
+        baseClient_ = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
         baseFont_ = options_.Font.Size();
     }
     const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
     if (r) {
-        if (options_.ElasticFont)
-            SetComponentFontSize(elastic::Round(*r));
+        SetComponentFontSize(elastic::Round(*r));
         fontRatio_ = *r / baseFont_;
     }
     const QSize client = platform::ClientSize(form_);
@@ -139,14 +108,8 @@ void TElasticForm::ResizeControls()
         RestoreControls();
         firstDisplayPending_ = false;
     }
-    DoAfterResize();
-}
-
-void TElasticForm::DoAfterResize()
-{
     if (options_.OnAfterResize)
         options_.OnAfterResize(this);
-    emit AfterResize();
 }
 
 void TElasticForm::KeepProportions()
@@ -239,7 +202,7 @@ void TElasticForm::ResetDesignSize()
         frame.baseHeight = b.height();
         frame.fixedWidth = elastic::HasFixedWidth(frame.control);
         frame.fixedHeight = elastic::HasFixedHeight(frame.control);
-        PrepareRecord(frame, scaleX_, scaleY_, fontScale_);
+        PrepareRecord(frame);
         // The present state is ratio 1.0 from now on.
         frame.lastRatioX = 1.0;
         frame.lastRatioY = 1.0;

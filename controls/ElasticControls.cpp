@@ -256,18 +256,6 @@ void SetPanelWidth(QWidget* panel, int width)
     }
 }
 
-std::optional<bool> AutoSizeOf(const QWidget* control)
-{
-    // By name: the rescale asks this of every control at every step, and walking the whole property
-    // list each time cost a fifth of a step.
-    const QVariant value = control->property("AutoSize");
-    if (value.isValid())
-        return value.toBool();
-    if (qobject_cast<const QLabel*>(control) != nullptr)
-        return false;
-    return std::nullopt;
-}
-
 void FitToContents(QWidget* control)
 {
     control->adjustSize();

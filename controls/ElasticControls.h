@@ -18,10 +18,9 @@
 //   the layout; the scaler changes only the extents they have fixed (setFixedWidth/Height).
 // - A status bar's panels are the widgets added to a QStatusBar; their widths are their fixed (or
 //   else minimum) widths, and their fonts follow the status bar's.
-// - AutoSize is a property named "AutoSize" (Q_PROPERTY or dynamic); a QLabel without one has
-//   AutoSize False. Re-fitting a control to its contents is QWidget::adjustSize().
+// - A label is re-fitted to its contents (QWidget::adjustSize()) after each rescale, never smaller
+//   than its scaled bounds.
 
-#include <optional>
 #include <vector>
 
 #include <QFont>
@@ -89,7 +88,6 @@ std::vector<QWidget*> StatusPanels(const QStatusBar* bar);
 int PanelWidth(const QWidget* panel);
 void SetPanelWidth(QWidget* panel, int width);
 
-std::optional<bool> AutoSizeOf(const QWidget* control);
 void FitToContents(QWidget* control);
 
 } // namespace elastic

@@ -130,32 +130,17 @@ int MaximizedTrackPercent(int windowExtent, int screenExtent)
     return percent >= 100 ? 0 : -percent;
 }
 
-QRect InitialBounds(const TInitialBoundsInput& in)
+QRect InitialBounds(QRect designForm, QSize screen)
 {
-    int left = Round(in.designForm.left() * in.scaleX);
-    int top = Round(in.designForm.top() * in.scaleY);
-    int width = 0;
-    int height = 0;
-    if (!in.borderless) {
-        width = Round(in.designForm.width() * in.scaleX);
-        height = Round(in.designForm.height() * in.scaleY);
-    } else {
-        width = Round(in.designClient.width() * in.scaleX);
-        height = Round(in.designClient.height() * in.scaleY);
-    }
-    if (in.centred) {
-        left = (in.screen.width() - width) / 2;
-        top = (in.screen.height() - height) / 2;
-    }
-    if (static_cast<long long>(left) + width > in.screen.width())
-        left = (in.screen.width() - width) / 2;
-    if (static_cast<long long>(top) + height > in.screen.height())
-        top = (in.screen.height() - height) / 2;
-    if (left < 0)
-        left = 0;
-    if (top < 0)
-        top = 0;
-    return QRect(left, top, width, height);
+    int left = designForm.left();
+    int top = designForm.top();
+    const int width = designForm.width();
+    const int height = designForm.height();
+    if (static_cast<long long>(left) + width > screen.width())
+        left = (screen.width() - width) / 2;
+    if (static_cast<long long>(top) + height > screen.height())
+        top = (screen.height() - height) / 2;
+    return QRect(std::max(left, 0), std::max(top, 0), width, height);
 }
 
 std::optional<int> StoredExtent(double fraction, int screenExtent, int minimum)

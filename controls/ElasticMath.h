@@ -1,7 +1,7 @@
 #pragma once
 // The form scaler's arithmetic, apart from any window: the rounding rules it uses by name, font
 // points and pixels, the font ratio, keeping the aspect ratio after a drag, the largest track size,
-// the encoding of track limits and maximized positions, the first bounds of a form, and the checks
+// the encoding of track limits, the first bounds of a form, and the checks
 // that keep a damaged stored placement from making a window unusable.
 //
 // Rounding, as the scaler names it:
@@ -44,25 +44,16 @@ QSize KeepProportions(QSize present, QSize reference);
 // (outer) on a screen whose maximized window is `screen`. Empty when a design extent is not positive.
 std::optional<QSize> ComputeMaxTrackSize(QSize designForm, QSize screen);
 
-// Track limits and maximized positions: positive values are pixels, negative ones minus a
+// Track limits: positive values are pixels, negative ones minus a
 // percentage of the screen extent (Round(-value x extent / 100)), zero means "none".
 int DecodeScreenValue(int value, int screenExtent);
 // The value SaveFormState stores for a maximized window: minus its extent in percent of the screen
 // (rounded), or 0 when that is 100 or more.
 int MaximizedTrackPercent(int windowExtent, int screenExtent);
 
-// The design metrics InitializeScaling turns into the first bounds.
-struct TInitialBoundsInput
-{
-    QRect designForm;   // DesignFormLeft/Top/Width/Height (outer)
-    QSize designClient; // DesignFormClientWidth/Height
-    bool borderless = false;
-    bool centred = false; // the form's Position centres it on the screen or the desktop
-    double scaleX = 1.0;
-    double scaleY = 1.0;
-    QSize screen; // maximized-window size
-};
-QRect InitialBounds(const TInitialBoundsInput& input);
+// The first bounds of a form designed at `designForm` (outer) on a screen whose maximized window is
+// `screen`: centred in a direction where it would not fit, never above or left of the screen.
+QRect InitialBounds(QRect designForm, QSize screen);
 
 // A stored size fraction of the screen made a size; empty when the fraction is unusable (not
 // finite, zero or negative), else the size clamped to [minimum, screen extent].

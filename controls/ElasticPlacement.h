@@ -1,7 +1,6 @@
 #pragma once
 // Where the form scaler keeps a window's placement between runs: an open key with typed values, the
-// registry store (HKEY_CURRENT_USER, the normal case) and a store in memory (forms whose placement
-// is not to persist, and tests), and the value layout of the stored placement.
+// registry store (HKEY_CURRENT_USER), and the value layout of the stored placement.
 //
 // Value types, as the scaler's placement has always been stored: integers as REG_DWORD, or as a
 // decimal string when a string value of that name exists already (either form is read back);
@@ -9,12 +8,10 @@
 // too). A value that is missing or of another type reads as empty, and the caller uses its default.
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "platform/qt/WindowGeometry.h"
@@ -51,32 +48,8 @@ public:
 // the key is closed (one file replacement per save).
 std::shared_ptr<TPlacementStore> RegistryPlacementStore();
 
-// Keys and values in memory, with the value types above. It records every value name read, in order.
-class TMemoryPlacementStore : public TPlacementStore
-{
-public:
-    using Value = std::variant<std::int32_t, double, std::string, std::vector<std::uint8_t>>;
-
-    std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) override;
-    std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) override;
-
-    bool KeyExists(const std::string& path) const;
-    std::optional<Value> Get(const std::string& path, const std::string& name) const;
-    void Set(const std::string& path, const std::string& name, Value value);
-    std::vector<std::string> ValueNames(const std::string& path) const; // in the order first written
-    void Clear() { keys_.clear(); }
-
-    std::vector<std::string> reads; // value names read, in order
-    int saves = 0;                  // keys closed after writing
-
-private:
-    struct Key
-    {
-        std::map<std::string, Value> values;
-        std::vector<std::string> order;
-    };
-    std::map<std::string, Key> keys_;
-};
+// A stored integer written as text: optional '+', decimal digits, in the int32 range.
+std::optional<std::int32_t> ParseDecimal(std::string_view text);
 
 // The value names of the stored placement, in the order they are written.
 inline constexpr char TotalControlsValue[] = "Total Controls";

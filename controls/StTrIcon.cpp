@@ -3,7 +3,6 @@
 #include <exception>
 #include <utility>
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -44,16 +43,9 @@ QWidget* TStTrayIcon::CheckedOwner(QWidget* owner)
 }
 
 TStTrayIcon::TStTrayIcon(QWidget* owner)
-    : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr),
-      builtInMenu_(std::make_unique<QMenu>())
+    : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr)
 {
     theInstance = this;
-    builtInMenu_->setObjectName(QStringLiteral("StTrayIconMenu"));
-    connect(builtInMenu_->addAction(QStringLiteral("&Close")), &QAction::triggered, this,
-            [] { QCoreApplication::quit(); });
-    connect(builtInMenu_->addAction(QStringLiteral("&Restore")), &QAction::triggered, this,
-            [this] { Guarded([this] { RestoreFromTray(); }); });
-    popupMenu_ = builtInMenu_.get();
     connect(&TrayShellEvents(), &TTrayShellEvents::AvailabilityChanged, this,
             &TStTrayIcon::AreaAvailabilityChanged);
 }
@@ -74,13 +66,8 @@ void TStTrayIcon::Loaded()
 {
     if (active_)
         AddIcon();
-    if (!icon_.isNull()) {
-        shownIcon_ = icon_;
-        if (added_)
-            UpdateIcon();
-    } else if (images_.has_value()) {
-        shownIcon_ = ImageAt(imageIndex_);
-    }
+    if (!icon_.isNull() && added_)
+        UpdateIcon();
 }
 
 // ---- properties ----
@@ -101,13 +88,6 @@ void TStTrayIcon::SetHint(const QString& value)
     if (value == hint_)
         return;
     hint_ = value;
-    if (showHint_ && added_ && !Send(false))
-        throw EStTrayIconError(stcodes::TrayError);
-}
-
-void TStTrayIcon::SetShowHint(bool value)
-{
-    showHint_ = value;
     if (added_ && !Send(false))
         throw EStTrayIconError(stcodes::TrayError);
 }
@@ -115,29 +95,8 @@ void TStTrayIcon::SetShowHint(bool value)
 void TStTrayIcon::SetIcon(const QIcon& value)
 {
     icon_ = value;
-    shownIcon_ = BaseIcon();
     if (added_)
         UpdateIcon();
-}
-
-void TStTrayIcon::SetImages(std::optional<TStImageList> value)
-{
-    images_ = std::move(value);
-    if (icon_.isNull() && images_.has_value()) {
-        shownIcon_ = ImageAt(imageIndex_);
-        UpdateIcon();
-    }
-}
-
-void TStTrayIcon::SetImageIndex(int value)
-{
-    imageIndex_ = value;
-    if (!added_)
-        return;
-    if (!images_.has_value())
-        throw EStTrayIconError(stcodes::TrayNoImageList);
-    shownIcon_ = ImageAt(value);
-    UpdateIcon();
 }
 
 // ---- the icon ----
@@ -206,7 +165,7 @@ void TStTrayIcon::AreaAvailabilityChanged(bool available)
 bool TStTrayIcon::Send(bool adding)
 {
     const QIcon icon = IconToSend();
-    const QString toolTip = showHint_ ? ToolTipFor(hint_) : QString();
+    const QString toolTip = ToolTipFor(hint_);
     if (!adding)
         return TrayShell().Update(icon, toolTip);
     return TrayShell().Show(icon, toolTip, [this](TrayActivation action) { Activated(action); });
@@ -222,23 +181,11 @@ QString TStTrayIcon::ToolTipFor(const QString& hint)
 
 QIcon TStTrayIcon::IconToSend() const
 {
-    if (!shownIcon_.isNull())
-        return shownIcon_;
+    if (!icon_.isNull())
+        return icon_;
     if (!QGuiApplication::windowIcon().isNull())
         return QGuiApplication::windowIcon();
     return StandardApplicationIcon();
-}
-
-QIcon TStTrayIcon::ImageAt(int index) const
-{
-    if (!images_.has_value() || index < 0 || index >= images_->size())
-        return {};
-    return images_->at(index);
-}
-
-QIcon TStTrayIcon::BaseIcon() const
-{
-    return icon_.isNull() ? ImageAt(imageIndex_) : icon_;
 }
 
 // ---- restoring ----
@@ -257,8 +204,6 @@ void TStTrayIcon::RestoreFromTray()
         form->raise();
         form->activateWindow();
     }
-    if (hideOnRestore_)
-        RemoveIcon();
 }
 
 // ---- the user's actions on the icon ----
@@ -266,19 +211,18 @@ void TStTrayIcon::RestoreFromTray()
 void TStTrayIcon::Activated(TrayActivation action)
 {
     Guarded([&] {
-        const Qt::KeyboardModifiers shift = QGuiApplication::keyboardModifiers();
         switch (action) {
         case TrayActivation::Click:
-            emit OnClick(Qt::LeftButton, shift);
+            emit OnClick(Qt::LeftButton);
             break;
         case TrayActivation::MiddleClick:
-            emit OnClick(Qt::MiddleButton, shift);
+            emit OnClick(Qt::MiddleButton);
             break;
         case TrayActivation::Context:
             PopupAtCursor();
             break;
         case TrayActivation::DoubleClick:
-            DoubleClick(Qt::LeftButton, shift);
+            RestoreFromTray();
             break;
         }
     });
@@ -290,15 +234,6 @@ void TStTrayIcon::PopupAtCursor()
     // first, and popup() does not wait for the choice.
     if (QMenu* menu = popupMenu_)
         menu->popup(QCursor::pos());
-}
-
-void TStTrayIcon::DoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers shift)
-{
-    bool restoreApp = true;
-    if (onDblClick_)
-        onDblClick_(button, shift, restoreApp);
-    if (restoreApp)
-        RestoreFromTray();
 }
 
 // ---- the form's events ----
@@ -313,11 +248,6 @@ bool TStTrayIcon::FormEvent(WindowEvent& event)
             break;
         case WindowEvent::Kind::Shown:
             hiddenToTray_ = false;
-            break;
-        case WindowEvent::Kind::MinimizeRequested:
-            emit OnMinimize();
-            if (minimizeToTray_ && active_)
-                consumed = HideToTray();
             break;
         case WindowEvent::Kind::CloseRequested:
             if (closeToTray_ && active_)
@@ -362,7 +292,7 @@ bool TStTrayIcon::HideToTray()
         try {
             AddIcon();
         } catch (const EStTrayIconError&) {
-            // No notification area: the command goes on, the form closes or minimizes as usual.
+            // No notification area: the command goes on, the form closes as usual.
             return false;
         }
     }

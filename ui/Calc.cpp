@@ -339,15 +339,11 @@ void TfrmMain::CreateScaler()
     ElasticForm = new TElasticForm(this);
     ElasticForm->setObjectName(QStringLiteral("ElasticForm"));
     TElasticOptions& options = ElasticForm->Options();
-    options.DesignScreenWidth = 1032;
-    options.DesignScreenHeight = 748;
-    options.DesignPixelsPerInch = 96;
     options.DesignFormLeft = 636;
     options.DesignFormTop = 485;
     options.MaintainProportions = true;
     options.ElFrmIniFile = QStringLiteral("Software\\Quorlane\\Calculator\\1.0");
     options.EFActiveControl = QStringLiteral("edtFocus");
-    options.ResolutionIndependence = false;
     options.OnAfterResize = [this](QObject*) { ElasticFormAfterResize(); };
     ElasticForm->SetDesignFormSize(QSize(DesignWidthWithTape, DesignHeight),
                                    QSize(ClientWidth, ClientHeight));

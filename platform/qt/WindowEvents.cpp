@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -108,15 +109,8 @@ public:
         EnsurePointerFilter();
     }
 
-    ~WindowEventFilter() override
-    {
-        if (!dead_) {
-            // The filter goes before the window: the components hear that it ends.
-            Send(Kind::Destroyed);
-            dead_ = true;
-        }
-        Unregister();
-    }
+    // The filter goes before the window: the components hear that it ends.
+    ~WindowEventFilter() override { BeginDestroy(); }
 
     WindowEventFilter(const WindowEventFilter&) = delete;
     WindowEventFilter& operator=(const WindowEventFilter&) = delete;
@@ -266,14 +260,6 @@ private:
         Send(Kind::DragEnded);
     }
 
-    void SendDragging()
-    {
-        WindowEvent event;
-        event.kind = Kind::Dragging;
-        event.outer = OuterGeometry(window_);
-        Dispatch(event);
-    }
-
     WindowState State() const
     {
         const Qt::WindowStates state = EffectiveState(window_);
@@ -289,7 +275,6 @@ private:
         WindowEvent event;
         event.kind = Kind::Resized;
         event.state = State();
-        event.clientSize = ClientSize(window_);
         Dispatch(event);
     }
 
@@ -327,7 +312,7 @@ private:
             return;
         BeginDrag(OuterBefore(event));
         if (event->type() == QEvent::Resize)
-            SendDragging();
+            Send(Kind::Dragging);
         Timer().Start();
     }
 
@@ -485,9 +470,6 @@ void WindowEventFilter::RefreshTrackLimits()
         return;
     constexpr int Unlimited = QWIDGETSIZE_MAX;
     TrackSizes limits;
-    limits.maximizedSize = MaximizedSize(window_);
-    limits.maximizedPosition = AvailableGeometry(window_).topLeft();
-    limits.minimumTrack = QSize(0, 0);
     limits.maximumTrack = QSize(Unlimited, Unlimited);
     const TrackSizes system = limits;
     WindowEvent event;
@@ -577,21 +559,16 @@ TWindowEvents::~TWindowEvents()
 }
 
 TWindowEvents::TWindowEvents(TWindowEvents&& other) noexcept
-    : filter_(other.filter_), role_(other.role_), id_(other.id_)
-{
-    other.filter_ = nullptr;
-    other.id_ = 0;
-}
+    : filter_(std::exchange(other.filter_, nullptr)), role_(other.role_), id_(std::exchange(other.id_, 0))
+{}
 
 TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
 {
     if (this != &other) {
         Remove();
-        filter_ = other.filter_;
+        filter_ = std::exchange(other.filter_, nullptr);
         role_ = other.role_;
-        id_ = other.id_;
-        other.filter_ = nullptr;
-        other.id_ = 0;
+        id_ = std::exchange(other.id_, 0);
     }
     return *this;
 }

@@ -14,15 +14,15 @@
 //   Activated        activation (`active` true) and deactivation (false)
 //   GeometryChanging every move, resize and change of window state (before its Resized), and the
 //                    first show
-//   Resized          `state` and `clientSize`: every resize, every change of window state, and the
+//   Resized          `state`: every resize, every change of window state, and the
 //                    first show (Qt sizes a hidden window silently)
 //   ...Requested     the user's commands: the window system's close request and spontaneous state
 //                    changes; the program's own close() and setWindowState() send none
 //   DragStarted, Dragging, DragEnded: a user's drag of the frame or the title bar. X11 reports no
 //                    drags: a spontaneous resize or move starts one and a quiet interval of
 //                    DragQuietInterval ends it. The drag shows only once the window has changed, so
-//                    DragStarted's `outer` is the outer rectangle from before it; Dragging (resizes
-//                    only) carries the present one. Changes made by the program
+//                    DragStarted's `outer` is the outer rectangle from before it; Dragging marks
+//                    each resize of the drag. Changes made by the program
 //                    (ScopedGeometryChange, SetOuterGeometry, any non-spontaneous event, the window
 //                    system confirming a geometry the program asked for) and state changes never
 //                    start one.
@@ -62,12 +62,10 @@ enum class WindowState
     Maximized,
 };
 
-// Outer sizes and positions the window may take. A component changes what it limits; what comes
-// back at the starting value is no limit.
+// Outer sizes the user can drag the window to. A component changes what it limits; what comes back
+// at the starting value is no limit.
 struct TrackSizes
 {
-    QSize maximizedSize;      // size of the maximized window (no counterpart in Qt: kept only)
-    QPoint maximizedPosition; // its position (likewise)
     QSize minimumTrack{0, 0}; // smallest size the user can drag to
     QSize maximumTrack;       // largest; an extent <= 0 is no limit in that direction
 };
@@ -96,8 +94,7 @@ struct WindowEvent
     Kind kind = Kind::Shown;
     bool active = true;                      // Activated
     WindowState state = WindowState::Normal; // Resized
-    QSize clientSize;                        // Resized
-    QRect outer;                             // DragStarted (before the drag), Dragging (now)
+    QRect outer;                             // DragStarted (before the drag)
     QSize screenSize;                        // DisplayChanged
     TrackSizes* limits = nullptr;            // TrackLimitsAsked
 };
@@ -148,7 +145,7 @@ int HandlerCount(const QWidget* window);
 bool SettlingStateChange(const QWidget* window);
 
 // Asks the components for the track limits (TrackLimitsAsked, starting from the system values:
-// maximized size and position from the screen, minimum track 0 x 0, maximum track unlimited) and
+// minimum track 0 x 0, maximum track unlimited) and
 // makes them the minimum and maximum size of the window's frame widget, converted from outer sizes
 // (for a top-level the frame is subtracted, the menu bar added). A limit that comes back at the
 // system value removes the constraint this function set before; constraints it never set are left

@@ -18,6 +18,7 @@
 
 #include "controls/ElastFrm.h"
 #include "controls/ElasticControls.h"
+#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 
@@ -66,7 +67,6 @@ struct Form
         elastic->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
         elastic->Options().DesignFormLeft = 100;
         elastic->Options().DesignFormTop = 100;
-        elastic->Options().ResolutionIndependence = false;
         elastic->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     }
 
@@ -175,7 +175,7 @@ TEST(ElasticControls, StatusBarPanelsScale)
     EXPECT_EQ(PointsOf(panel->font()), HalfDown(form.elastic->FontRatio() * 8));
 }
 
-// ---- labels and AutoSize ----
+// ---- labels ----
 
 TEST(ElasticControls, LabelsRefitToTheirScaledFont)
 {
@@ -188,22 +188,15 @@ TEST(ElasticControls, LabelsRefitToTheirScaledFont)
     roomy->setObjectName(QStringLiteral("lblRoomy"));
     roomy->setGeometry(10, 100, 200, 60);
     roomy->setFont(Pixels(13));
-    auto* automatic = new QLabel(QStringLiteral("Fits"), form.widget.get());
-    automatic->setObjectName(QStringLiteral("lblAuto"));
-    automatic->setProperty("AutoSize", true);
-    automatic->setGeometry(300, 200, 150, 50);
-    automatic->setFont(Pixels(13));
     form.Attach();
     form.Show();
     const QSizeF r = form.Grow();
-    // AutoSize off: fitted to the text, never smaller than the scaled bounds.
+    // Fitted to the text, never smaller than the scaled bounds.
     EXPECT_EQ(fixed->pos(), QPoint(RoundEven(10 * r.width()), RoundEven(200 * r.height())));
     EXPECT_EQ(fixed->size(),
               fixed->sizeHint().expandedTo(QSize(RoundEven(40 * r.width()), RoundEven(14 * r.height()))));
     EXPECT_GT(fixed->width(), RoundEven(40 * r.width()));
     EXPECT_EQ(roomy->size(), QSize(RoundEven(200 * r.width()), RoundEven(60 * r.height())));
-    // AutoSize on: exactly fitted.
-    EXPECT_EQ(automatic->size(), automatic->sizeHint());
 }
 
 } // namespace

@@ -25,6 +25,7 @@
 #include "controls/ElastFrm.h"
 #include "controls/ElasticMath.h"
 #include "platform/Registry.h"
+#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 
@@ -75,7 +76,6 @@ struct TestForm
 struct FormOptions
 {
     bool maintainProportions = false;
-    bool frameless = false;
     bool extraControl = false;
     QString iniFile = QString::fromLatin1(StoreKey);
     std::shared_ptr<elastic::TMemoryPlacementStore> store =
@@ -90,8 +90,6 @@ std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
     form->widget = std::make_unique<QWidget>();
     QWidget* w = form->widget.get();
     w->setObjectName(QStringLiteral("frmTest"));
-    if (options.frameless)
-        w->setWindowFlag(Qt::FramelessWindowHint);
     w->setFont(Pixels(13));
     // setGeometry places the client area (move() would place a frame the offscreen platform invents).
     w->setGeometry(QRect(DesignPosition, DesignClient));
@@ -123,7 +121,6 @@ std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
     e.SetDesignFormSize(DesignOuter, DesignClient);
     e.Options().DesignFormLeft = DesignPosition.x();
     e.Options().DesignFormTop = DesignPosition.y();
-    e.Options().ResolutionIndependence = false;
     e.Options().MaintainProportions = options.maintainProportions;
     e.Options().ElFrmIniFile = options.iniFile;
     if (!options.useRegistry) {
@@ -219,23 +216,17 @@ TEST(ElasticForm, InitialValues)
     window.setFont(Pixels(13));
     window.resize(300, 200);
     TElasticForm e(&window);
-    EXPECT_TRUE(e.Options().ElasticHorizontal);
-    EXPECT_TRUE(e.Options().ElasticVertical);
-    EXPECT_TRUE(e.Options().ElasticFont);
-    EXPECT_EQ(e.Options().MaximizedPosX, 0);
     EXPECT_EQ(e.Options().MinimumTrackWidth, 0);
     EXPECT_EQ(e.Options().MaximumTrackHeight, 0);
     EXPECT_FALSE(e.Options().MaintainProportions);
     EXPECT_TRUE(e.Options().ElFrmIniFile.isEmpty());
-    EXPECT_TRUE(e.Options().ResolutionIndependence);
     EXPECT_TRUE(e.Options().EFActiveControl.isEmpty());
     EXPECT_EQ(e.Options().Font.Size(), 10);
     EXPECT_EQ(e.Options().Font.color, clWindowText);
     // No designer: the form as it is now stands for the design values.
     EXPECT_EQ(e.Options().DesignFormClientWidth, 300);
     EXPECT_EQ(e.Options().DesignFormClientHeight, 200);
-    EXPECT_EQ(e.Options().DesignScreenWidth, platform::MaximizedSize(&window).width());
-    EXPECT_EQ(e.Options().DesignPixelsPerInch, 96);
+    EXPECT_EQ(e.DesignScreen(), platform::MaximizedSize(&window));
 }
 
 // ---- the first display and the rescale ----
@@ -457,18 +448,6 @@ TEST(ElasticEvents, SuspendedScalingPassesEverythingAndSavesNothing)
     EXPECT_EQ(form->rescales, before); // resuming does not rescale by itself
 }
 
-TEST(ElasticEvents, ABorderlessFormSnapsBack)
-{
-    FormOptions options;
-    options.frameless = true;
-    auto form = MakeForm(options);
-    ShowActive(*form);
-    const QRect initial = form->elastic->InitialBounds();
-    EXPECT_EQ(initial.size(), DesignClient); // borderless: the client size
-    ResizeOuter(*form, initial.size() + QSize(80, 40));
-    EXPECT_EQ(form->Outer(), initial);
-}
-
 TEST(ElasticEvents, StoredMaximizedStateReopensMaximizedWithoutReadingThePosition)
 {
     auto store = std::make_shared<elastic::TMemoryPlacementStore>();
@@ -642,14 +621,14 @@ TEST(ElasticEvents, DisplayChangeScalesTheWindow)
     auto form = MakeForm();
     ShowActive(*form);
     const QSize screen = platform::MaximizedSize(form->widget.get());
-    ASSERT_EQ(form->elastic->Options().DesignScreenWidth, screen.width());
+    ASSERT_EQ(form->elastic->DesignScreen(), screen);
     const QRect before = form->Outer();
     const int rescales = form->rescales;
     platform::WindowEvent change;
     change.kind = Kind::DisplayChanged;
     change.screenSize = QSize(screen.width() * 5 / 4, screen.height() * 5 / 4);
     platform::SendWindowEvent(form->widget.get(), change);
-    EXPECT_EQ(form->elastic->Options().DesignScreenWidth, screen.width() * 5 / 4);
+    EXPECT_EQ(form->elastic->DesignScreen(), change.screenSize);
     const QRect after = form->Outer();
     EXPECT_EQ(after.size(), QSize(RoundEven(before.width() * 1.25), RoundEven(before.height() * 1.25)));
     EXPECT_GT(form->rescales, rescales);
@@ -1010,7 +989,6 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     e->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
     e->Options().DesignFormLeft = 100;
     e->Options().DesignFormTop = 100;
-    e->Options().ResolutionIndependence = false;
     e->Options().MaintainProportions = true;
     e->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     window.show();
@@ -1111,9 +1089,9 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    TElasticFont font = form->elastic->Options().Font;
-    font.SetSize(12);
-    form->elastic->SetFont(font);
+    form->elastic->Options().Font.SetSize(12);
+    // The form's font follows the component's at the next event.
+    platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
     form->elastic->UpdateControlBounds(form->widget.get());
     EXPECT_EQ(form->elastic->BaseFontSize(), 12);

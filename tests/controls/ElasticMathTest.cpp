@@ -141,39 +141,22 @@ TEST(ElasticMath, MaximizedTrackPercent)
 
 TEST(ElasticMath, InitialBounds)
 {
-    TInitialBoundsInput main;
-    main.designForm = QRect(636, 485, 510, 315);
-    main.designClient = QSize(502, 269);
-    main.screen = QSize(1032, 748);
-    // 636 + 510 > 1032 and 485 + 315 > 748: centred in both directions.
-    EXPECT_EQ(InitialBounds(main), QRect((1032 - 510) / 2, (748 - 315) / 2, 510, 315));
-
-    TInitialBoundsInput fits = main;
-    fits.screen = QSize(1280, 1024);
-    EXPECT_EQ(InitialBounds(fits), QRect(636, 485, 510, 315));
-
-    TInitialBoundsInput centred = fits;
-    centred.centred = true;
-    EXPECT_EQ(InitialBounds(centred), QRect((1280 - 510) / 2, (1024 - 315) / 2, 510, 315));
-
-    TInitialBoundsInput borderless = fits;
-    borderless.borderless = true;
-    EXPECT_EQ(InitialBounds(borderless).size(), QSize(502, 269));
-
-    TInitialBoundsInput scaled = fits;
-    scaled.scaleX = 1.25;
-    scaled.scaleY = 1.5;
-    scaled.screen = QSize(1600, 1536);
-    // 727.5, 637.5 and 472.5 round to the even neighbour.
-    EXPECT_EQ(InitialBounds(scaled), QRect(795, 728, 638, 472));
-
-    TInitialBoundsInput negative = fits;
-    negative.designForm.moveTopLeft(QPoint(-40, -30));
-    EXPECT_EQ(InitialBounds(negative).topLeft(), QPoint(0, 0));
-
-    TInitialBoundsInput huge = fits;
-    huge.designForm.setSize(QSize(2000, 1500)); // wider than the screen: left goes negative, then 0
-    EXPECT_EQ(InitialBounds(huge).topLeft(), QPoint(0, 0));
+    const QRect design(636, 485, 510, 315);
+    const struct
+    {
+        QRect design;
+        QSize screen;
+        QRect expected;
+    } cases[] = {
+        // 636 + 510 > 1032 and 485 + 315 > 748: centred in both directions.
+        {design, {1032, 748}, {(1032 - 510) / 2, (748 - 315) / 2, 510, 315}},
+        {design, {1280, 1024}, design},
+        {design.translated(-676, -515), {1280, 1024}, {0, 0, 510, 315}},
+        // Wider than the screen: left goes negative, then 0.
+        {{636, 485, 2000, 1500}, {1280, 1024}, {0, 0, 2000, 1500}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InitialBounds(c.design, c.screen), c.expected) << c.design.x() << "," << c.design.y();
 }
 
 TEST(ElasticMath, StoredSizesAndPositionsAreChecked)

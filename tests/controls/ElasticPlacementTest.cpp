@@ -13,6 +13,7 @@
 #include "platform/Registry.h"
 #include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
+#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 

@@ -151,47 +151,18 @@ TEST_F(TrayForm, TheTraySeesEachEventBeforeTheScaler)
     EXPECT_EQ(HandlerCount(&form), 1);
 }
 
-TEST_F(TrayForm, MinimizeToTrayHidesTheForm)
+TEST_F(TrayForm, TheFormMinimizesAsUsual)
 {
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetMinimizeToTray(true); });
-    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
+    Make();
     UserMinimizes();
-    EXPECT_EQ(minimized.count(), 1);
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.isMinimized()); // the minimize was undone
-    tray->RestoreFromTray();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.isMinimized());
-}
-
-TEST_F(TrayForm, WithoutMinimizeToTrayTheFormMinimizes)
-{
-    TStTrayIcon* tray = Make();
-    QSignalSpy minimized(tray, &TStTrayIcon::OnMinimize);
-    UserMinimizes();
-    EXPECT_EQ(minimized.count(), 1);
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.isMinimized());
 }
 
-TEST_F(TrayForm, HideOnRestoreRemovesTheIconAndTheNextCloseAddsItAgain)
-{
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHideOnRestore(true); });
-    EXPECT_FALSE(UserCloses());
-    tray->RestoreFromTray();
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(tray->IsAdded());
-    EXPECT_TRUE(tray->Active());
-    EXPECT_FALSE(UserCloses());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(tray->IsShown());
-    EXPECT_EQ(shell->CallsOf(TrayCall::Show).size(), 2u);
-}
-
 TEST_F(TrayForm, ACloseThatCannotAddTheIconClosesWithoutAnError)
 {
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetHideOnRestore(true); });
-    tray->RestoreFromTray(); // the icon is removed
+    TStTrayIcon* tray = Make();
+    tray->RemoveIcon(); // still Active: a close adds it again
     shell->SetAvailable(false);
     EXPECT_TRUE(UserCloses());
     EXPECT_FALSE(tray->IsAdded());

@@ -5,12 +5,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -25,15 +23,6 @@ namespace {
 class TrayIcon : public traytest::TrayFixture
 {};
 
-QAction* ActionNamed(QMenu& menu, const QString& text)
-{
-    for (QAction* action : menu.actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // ---- construction ----
@@ -43,17 +32,9 @@ TEST_F(TrayIcon, DefaultsAndNothingShownBeforeLoaded)
     TStTrayIcon tray(&form);
     EXPECT_TRUE(tray.Active());
     EXPECT_TRUE(tray.CloseToTray());
-    EXPECT_FALSE(tray.HideOnRestore());
     EXPECT_EQ(tray.Hint(), QString());
     EXPECT_TRUE(tray.Icon().isNull());
-    EXPECT_FALSE(tray.Images().has_value());
-    EXPECT_EQ(tray.ImageIndex(), 0);
-    EXPECT_FALSE(tray.MinimizeToTray());
-    EXPECT_TRUE(tray.ShowHint());
-    ASSERT_NE(tray.BuiltInMenu(), nullptr);
-    EXPECT_EQ(tray.PopupMenu(), tray.BuiltInMenu());
-    EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Close")), nullptr);
-    EXPECT_NE(ActionNamed(*tray.BuiltInMenu(), QStringLiteral("&Restore")), nullptr);
+    EXPECT_EQ(tray.PopupMenu(), nullptr);
     EXPECT_EQ(tray.Form(), &form);
     EXPECT_TRUE(shell->Calls().empty());
     EXPECT_FALSE(tray.IsAdded());
@@ -159,32 +140,10 @@ TEST_F(TrayIcon, TheSameHintSendsNothing)
     EXPECT_EQ(shell->Calls()[0].toolTip, QStringLiteral("Sums"));
 }
 
-TEST_F(TrayIcon, WithoutShowHintTheShellGetsNoTip)
-{
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) {
-        t.SetShowHint(false);
-        t.SetHint(QStringLiteral("Sum"));
-    });
-    ASSERT_EQ(shell->CallsOf(TrayCall::Show).size(), 1u);
-    EXPECT_EQ(shell->CallsOf(TrayCall::Show)[0].toolTip, QString());
-    shell->ClearCalls();
-    tray->SetHint(QStringLiteral("Other"));
-    EXPECT_TRUE(shell->Calls().empty());
-    EXPECT_EQ(tray->Hint(), QStringLiteral("Other"));
-
-    // Switching it on sends the present hint.
-    tray->SetShowHint(true);
-    ASSERT_EQ(shell->Calls().size(), 1u);
-    EXPECT_EQ(shell->Calls()[0].toolTip, QStringLiteral("Other"));
-    tray->SetShowHint(false);
-    EXPECT_EQ(shell->Calls().back().toolTip, QString());
-}
-
 TEST_F(TrayIcon, AHintBeforeTheIconIsAddedIsOnlyStored)
 {
     TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
     tray->SetHint(QStringLiteral("Later"));
-    tray->SetShowHint(false);
     EXPECT_TRUE(shell->Calls().empty());
 }
 
@@ -226,55 +185,9 @@ TEST_F(TrayIcon, TheIconSentFallsBackToTheApplicationsThenTheStandardIcon)
     const QIcon own = ColourIcon(Qt::red);
     tray->SetIcon(own);
     EXPECT_EQ(shell->Calls().back().icon.cacheKey(), own.cacheKey());
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), own.cacheKey());
+    EXPECT_EQ(tray->Icon().cacheKey(), own.cacheKey());
     QApplication::setWindowIcon(saved);
 }
-
-TEST_F(TrayIcon, ImagesGiveTheIconWhenIconIsEmpty)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green), ColourIcon(Qt::blue)};
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetImageIndex(1); });
-    shell->ClearCalls();
-    tray->SetImages(images);
-    EXPECT_EQ(SentIcons(TrayCall::Update), (std::vector<qint64>{images[1].cacheKey()}));
-    tray->SetImageIndex(2);
-    EXPECT_EQ(SentIcons(TrayCall::Update), (std::vector<qint64>{images[1].cacheKey(), images[2].cacheKey()}));
-    // An icon of its own wins over the images...
-    const QIcon own = ColourIcon(Qt::yellow);
-    tray->SetIcon(own);
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), own.cacheKey());
-    // ...and when it is emptied again the image is back.
-    tray->SetIcon(QIcon());
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[2].cacheKey());
-}
-
-TEST_F(TrayIcon, ImagesGiveTheIconAtLoading)
-{
-    const TStImageList images{ColourIcon(Qt::red), ColourIcon(Qt::green)};
-    TStTrayIcon* tray = Make([&](TStTrayIcon& t) {
-        t.SetImageIndex(1);
-        t.SetImages(images);
-    });
-    EXPECT_EQ(SentIcons(TrayCall::Show), (std::vector<qint64>{images[1].cacheKey()}));
-    EXPECT_EQ(tray->ShownIcon().cacheKey(), images[1].cacheKey());
-}
-
-TEST_F(TrayIcon, ImageIndexWithoutImagesRaises135OnAnAddedIcon)
-{
-    TStTrayIcon* tray = Make([](TStTrayIcon& t) { t.SetActive(false); });
-    EXPECT_NO_THROW(tray->SetImageIndex(3)); // not added: only stored
-    tray->SetActive(true);
-    try {
-        tray->SetImageIndex(4);
-        FAIL() << "no error";
-    } catch (const EStTrayIconError& e) {
-        EXPECT_EQ(e.ErrorId, 135);
-        EXPECT_STREQ(e.what(), "ImageList is not assigned");
-    }
-    EXPECT_EQ(tray->ImageIndex(), 4);
-}
-
-// ---- errors ----
 
 TEST_F(TrayIcon, ARefusedAddRaises119AndLeavesActive)
 {
@@ -311,9 +224,6 @@ TEST_F(TrayIcon, ARefusedModifyRaises121)
     shell->failUpdate = true;
     const std::vector<std::pair<const char*, std::function<void()>>> setters{
         {"Hint", [&] { tray->SetHint(QStringLiteral("x")); }},
-        {"ShowHint", [&] { tray->SetShowHint(false); }},
-        {"Images", [&] { tray->SetImages(TStImageList{ColourIcon(Qt::blue)}); }},
-        {"ImageIndex", [&] { tray->SetImageIndex(0); }},
         {"Icon", [&] { tray->SetIcon(ColourIcon(Qt::red)); }},
         {"UpdateIcon", [&] { tray->UpdateIcon(); }},
     };
@@ -358,24 +268,14 @@ TEST_F(TrayIcon, TheContextRequestPopsUpTheMenu)
     menu.addAction(QStringLiteral("&Open"));
     tray->SetPopupMenu(&menu);
     QSignalSpy shown(&menu, &QMenu::aboutToShow);
-    QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
     shell->Activate(TrayActivation::Context);
     EXPECT_EQ(shown.count(), 1);
     EXPECT_TRUE(menu.isVisible());
-    EXPECT_EQ(builtIn.count(), 0);
     menu.close();
-}
-
-TEST_F(TrayIcon, TheBuiltInMenuPopsUpByDefaultAndNoMenuMeansNone)
-{
-    TStTrayIcon* tray = Make();
-    QSignalSpy builtIn(tray->BuiltInMenu(), &QMenu::aboutToShow);
-    shell->Activate(TrayActivation::Context);
-    EXPECT_EQ(builtIn.count(), 1);
-    tray->BuiltInMenu()->close();
+    // No menu: nothing pops up.
     tray->SetPopupMenu(nullptr);
     shell->Activate(TrayActivation::Context);
-    EXPECT_EQ(builtIn.count(), 1);
+    EXPECT_EQ(shown.count(), 1);
 }
 
 TEST_F(TrayIcon, ADestroyedMenuIsNoLongerThePopupMenu)
@@ -388,48 +288,14 @@ TEST_F(TrayIcon, ADestroyedMenuIsNoLongerThePopupMenu)
     EXPECT_NO_THROW(shell->Activate(TrayActivation::Context));
 }
 
-TEST_F(TrayIcon, ADoubleClickRestoresUnlessTheHandlerSaysNo)
+TEST_F(TrayIcon, ADoubleClickRestores)
 {
     TStTrayIcon* tray = Make();
     QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
-    for (const bool leaveRestore : {true, false}) {
-        form.hide();
-        restores.clear();
-        std::vector<Qt::MouseButton> buttons;
-        bool entered = false;
-        tray->SetOnDblClick([&](Qt::MouseButton button, Qt::KeyboardModifiers, bool& restoreApp) {
-            buttons.push_back(button);
-            entered = restoreApp;
-            restoreApp = leaveRestore;
-        });
-        shell->Activate(TrayActivation::DoubleClick);
-        EXPECT_EQ(buttons, std::vector<Qt::MouseButton>{Qt::LeftButton});
-        EXPECT_TRUE(entered);
-        EXPECT_EQ(restores.count(), leaveRestore ? 1 : 0);
-        EXPECT_EQ(form.isVisible(), leaveRestore);
-    }
-}
-
-TEST_F(TrayIcon, TheBuiltInRestoreItemRestores)
-{
-    TStTrayIcon* tray = Make();
-    QSignalSpy restores(tray, &TStTrayIcon::OnRestore);
-    ActionNamed(*tray->BuiltInMenu(), QStringLiteral("&Restore"))->trigger();
+    form.hide();
+    shell->Activate(TrayActivation::DoubleClick);
     EXPECT_EQ(restores.count(), 1);
     EXPECT_TRUE(form.isVisible());
-}
-
-TEST_F(TrayIcon, TheBuiltInCloseItemEndsTheEventLoop)
-{
-    TStTrayIcon* tray = Make();
-    QAction* close = ActionNamed(*tray->BuiltInMenu(), QStringLiteral("&Close"));
-    QTimer::singleShot(0, close, &QAction::trigger);
-    // Should the loop not end, this ends it with another code.
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    giveUp.start(5000);
-    EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 TEST_F(TrayIcon, AnErrorInAHandlerGoesToTheApplication)
