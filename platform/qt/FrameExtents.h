@@ -15,7 +15,7 @@ class QWidget;
 namespace platform {
 
 // How long the request waits for the window manager's answer.
-inline constexpr std::chrono::milliseconds FrameExtentsTimeout{250};
+inline constexpr std::chrono::milliseconds FrameExtentsTimeout{1000};
 
 // Asks the window manager for the frame it will put around `window` (created, not yet mapped) and
 // waits for the answer: left, top, right and bottom extents, or nullopt.
