@@ -103,13 +103,14 @@ Row Measure(long lines, const QString& file)
     Row row;
     row.rss = RssMiB();
     int step = 0;
+    const auto resizeStep = [&] { Resize(w, ++step % 2 == 0 ? QSize(1020, 630) : QSize(1030, 636)); };
     // The first resize steps of a process cost four times more on the offscreen platform: glibc maps
     // and unmaps the multi-megabyte backing store at each step until its adaptive mmap threshold has
     // grown past it. A user's X server keeps one shared-memory image instead, so the steady state is
     // measured.
     for (int i = 0; i < 8; ++i)
-        Resize(w, ++step % 2 == 0 ? QSize(1020, 630) : QSize(1030, 636));
-    row.resize = MedianMs(7, [&] { Resize(w, ++step % 2 == 0 ? QSize(1020, 630) : QSize(1030, 636)); });
+        resizeStep();
+    row.resize = MedianMs(7, resizeStep);
     const double cpuBefore = CpuMs();
     row.save = MedianMs(3, [&] { w.SaveFile(file, ui::FileMargin); });
     row.saveCpu = (CpuMs() - cpuBefore) / 3;

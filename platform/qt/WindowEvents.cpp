@@ -27,7 +27,6 @@ namespace {
 
 using Kind = WindowEvent::Kind;
 
-constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
 constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr std::size_t RoleCount = 2;
 
@@ -287,7 +286,7 @@ private:
         if (EffectiveState(window_) & SpecialStates)
             return false;
         const QRect now = window_->geometry();
-        return now != lastProgramGeometry_ && now != window_->property(RequestedGeometryProperty).toRect();
+        return now != lastProgramGeometry_ && now != RequestedGeometry(window_);
     }
 
     // The outer rectangle before this move or resize.

@@ -232,6 +232,11 @@ bool InProgramGeometryChange(const QWidget* form)
     return FrameWidget(form)->property(ProgramGeometryProperty).toInt() > 0;
 }
 
+QRect RequestedGeometry(const QWidget* form)
+{
+    return FrameWidget(form)->property(RequestedGeometryProperty).toRect();
+}
+
 TWindowPlacement GetWindowPlacement(const QWidget* form)
 {
     const QWidget* frame = FrameWidget(form);

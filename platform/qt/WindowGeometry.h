@@ -97,6 +97,9 @@ private:
     QWidget* frame_;
 };
 bool InProgramGeometryChange(const QWidget* form);
+// The frame widget's geometry that SetOuterGeometry last asked for (empty before): the window system
+// confirming it is no move of the user's.
+QRect RequestedGeometry(const QWidget* form);
 
 // The window placement record (the Windows WINDOWPLACEMENT, all 32-bit).
 inline constexpr std::int32_t SW_HIDE = 0;
