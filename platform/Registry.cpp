@@ -236,10 +236,6 @@ void TRegistry::CloseKey()
         if (!updated.SetValue(*key, value))
             throw SetDataFailed(value.name);
     }
-    // Values written as they were already change nothing: the file is not rewritten (a start and a
-    // close without changes write nothing).
-    if (updated == loaded.hive && loaded.state == FileState::Read && !loaded.damaged)
-        return;
     try {
         SaveHive(loaded, std::move(updated));
     } catch (const std::system_error& error) {

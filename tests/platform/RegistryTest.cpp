@@ -222,14 +222,6 @@ TEST_F(Registry, ChangesAreWrittenInOneReplacementWhenTheKeyIsClosed)
         registry.WriteInteger("Height", 400);
     } // and the destructor
     EXPECT_EQ(replacements, 3);
-    {
-        // The same values again: nothing to write.
-        TRegistry same;
-        ASSERT_TRUE(same.OpenKey(placementKey, false));
-        same.WriteInteger("Height", 400);
-        same.CloseKey();
-    }
-    EXPECT_EQ(replacements, 3);
     EXPECT_EQ(Settings()->ReadInteger("FirstRun"), 1);
     TRegistry check;
     ASSERT_TRUE(check.OpenKey(placementKey, false));
