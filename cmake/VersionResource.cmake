@@ -5,7 +5,7 @@
 #
 # builds the host tool quorlane-version-block (once, from platform/version/), runs it to write the
 # block from platform/version/ProgramVersion.h, and compiles the generated source into <target>: the
-# bytes land in the ELF section ".quorlane_version" (platform/VersionInfoElf.h), where TStVersionInfo
+# bytes land in the ELF section ".quorlane_version" (platform/VersionInfo.h), where TStVersionInfo
 # finds them at run time. Nothing is patched into the linked file afterwards, so an incremental link,
 # strip or install keeps the section. The raw block is left beside the source; the target property
 # QUORLANE_VERSION_BLOCK_FILE names it. The `platform` library must be defined first.

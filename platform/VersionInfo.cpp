@@ -1,50 +1,152 @@
 #include "platform/VersionInfo.h"
 
-#include "platform/VersionInfoElf.h"
+#include "platform/AtomicFile.h"
+#include "platform/VersionInfoBlock.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <optional>
+#include <span>
 
 namespace platform {
+namespace {
 
-VersionFileBlock ReadFileVersionBlock(const std::string& path)
+// An open regular file of a known size, read with positioned reads.
+struct ImageFile
 {
-    FileByteSource file;
-    switch (file.Open(path)) {
-    case FileByteSource::OpenResult::NotFound:
-        return {VersionFileStatus::FileNotFound, {}};
-    case FileByteSource::OpenResult::Unreadable:
-        return {VersionFileStatus::FileUnreadable, {}};
-    case FileByteSource::OpenResult::Ok:
-        break;
+    int fd;
+    std::uint64_t size;
+
+    // Fills `out` from `offset`; false when the range is not wholly inside the file or reading fails.
+    bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const
+    {
+        if (offset > size || out.size() > size - offset)
+            return false;
+        for (std::size_t done = 0; done < out.size();) {
+            const ssize_t n =
+                ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) // an error, or the file shrank since it was opened
+                return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
     }
-    std::optional<std::vector<std::uint8_t>> block = FindVersionBlock(file);
-    if (!block)
-        return {VersionFileStatus::NoVersionData, {}};
-    return {VersionFileStatus::Ok, std::move(*block)};
+};
+
+std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t width)
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = width; i-- > 0;)
+        v = (v << 8) | bytes[offset + i];
+    return v;
+}
+
+// Where a section's bytes lie in the file, when they lie in it (not SHT_NOBITS, not past its end).
+struct Section
+{
+    std::uint32_t Name = 0;
+    std::uint64_t Offset = 0;
+    std::uint64_t Size = 0;
+};
+
+// The contents of the first section named VersionSectionName, at most 65535 bytes (a block's root
+// length is a WORD; the section may be padded).
+std::optional<std::vector<std::uint8_t>> ReadVersionSection(const ImageFile& file)
+{
+    // The ELF64 header: identification, then e_shoff at 40, e_shentsize, e_shnum, e_shstrndx at 58.
+    std::array<std::uint8_t, 64> h{};
+    if (!file.ReadAt(0, h) || h[0] != 0x7F || h[1] != 'E' || h[2] != 'L' || h[3] != 'F' ||
+        h[4] != 2 /* 64-bit */ || h[5] != 1 /* little-endian */)
+        return std::nullopt;
+    const std::uint64_t table = LittleEndian(h, 40, 8), entrySize = LittleEndian(h, 58, 2),
+                        count = LittleEndian(h, 60, 2), namesIndex = LittleEndian(h, 62, 2);
+    if (table == 0 || entrySize < 64 || count == 0 || table > file.size ||
+        count > (file.size - table) / entrySize || namesIndex >= count)
+        return std::nullopt;
+    // A section header: sh_name at 0, sh_type at 4, sh_offset at 24, sh_size at 32.
+    const auto section = [&](std::uint64_t index) -> std::optional<Section> {
+        std::array<std::uint8_t, 64> e{};
+        if (!file.ReadAt(table + index * entrySize, e)) // index < count <= 65535: no overflow
+            return std::nullopt;
+        const Section s{static_cast<std::uint32_t>(LittleEndian(e, 0, 4)), LittleEndian(e, 24, 8),
+                        LittleEndian(e, 32, 8)};
+        if (LittleEndian(e, 4, 4) == 8 /* SHT_NOBITS */ || s.Offset > file.size ||
+            s.Size > file.size - s.Offset)
+            return std::nullopt;
+        return s;
+    };
+    const std::optional<Section> names = section(namesIndex);
+    if (!names)
+        return std::nullopt;
+    std::vector<std::uint8_t> name(VersionSectionName.size() + 1);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::optional<Section> s = section(i);
+        if (!s || s->Name > names->Size || name.size() > names->Size - s->Name ||
+            !file.ReadAt(names->Offset + s->Name, name) || name.back() != 0 ||
+            !std::equal(VersionSectionName.begin(), VersionSectionName.end(), name.begin()))
+            continue;
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(s->Size, 0xFFFF)));
+        if (!file.ReadAt(s->Offset, bytes))
+            return std::nullopt;
+        return bytes;
+    }
+    return std::nullopt;
+}
+
+std::u16string Latin1ToUtf16(std::string_view text)
+{
+    std::u16string out;
+    for (const char c : text)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return out;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> ReadFileVersionBlock(const std::string& path)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        throw EStVersionInfoError(EStVersionInfoError::FileNotFound, path);
+    // O_NONBLOCK so that a FIFO given as the file name cannot hang the open.
+    const files::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.Get() < 0)
+        throw EStVersionInfoError(errno == ENOENT || errno == ENOTDIR ? EStVersionInfoError::FileNotFound
+                                                                      : EStVersionInfoError::FileUnreadable,
+                                  path);
+    struct stat st
+    {};
+    if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0)
+        throw EStVersionInfoError(EStVersionInfoError::FileUnreadable, path);
+    std::optional<std::vector<std::uint8_t>> block =
+        ReadVersionSection({fd.Get(), static_cast<std::uint64_t>(st.st_size)});
+    const std::optional<std::size_t> length = block ? VersionBlockLength(*block) : std::nullopt;
+    if (!length)
+        throw EStVersionInfoError(EStVersionInfoError::NotFound, path);
+    block->resize(*length);
+    return std::move(*block);
+}
+
+std::string ProgramVersionText(const std::string& program, const std::string& executable)
+{
+    const TStVersionInfo version(executable);
+    return program + " (" + version.CompanyName() + " " + version.ProductName() + ") " +
+           version.FileVersion() + "\n" + version.LegalCopyright() + "\n";
 }
 
 } // namespace platform
 
 namespace {
 
-bool PathExists(const std::string& path)
-{
-    if (path.empty())
-        return false;
-    struct stat st
-    {};
-    if (::stat(path.c_str(), &st) == 0)
-        return true;
-    // Anything but "no such file" (a folder without search permission, say) leaves the file's
-    // existence open; reading it then reports what is wrong.
-    return errno != ENOENT && errno != ENOTDIR;
-}
-
 std::string FormatMessage(std::int32_t code, const std::string& fileName)
 {
-    std::string text = EStVersionInfoError::MessageFormat(code);
+    std::string text = StMessageText(code);
     if (const std::size_t at = text.find("%s"); at != std::string::npos)
         text.replace(at, 2, fileName);
     return text;
@@ -56,69 +158,13 @@ EStVersionInfoError::EStVersionInfoError(std::int32_t code, const std::string& f
     : EStException(code, FormatMessage(code, fileName)), FileName(fileName)
 {}
 
-std::string EStVersionInfoError::MessageFormat(std::int32_t code)
-{
-    if (code != NotFound && code != FileNotFound && code != FileUnreadable)
-        return {};
-    return StMessageText(code);
-}
-
-TStVersionInfo::TStVersionInfo() : fileName_(platform::RunningExecutablePath) {}
-
 TStVersionInfo::TStVersionInfo(const std::string& fileName)
-{
-    SetFileName(fileName);
-}
-
-void TStVersionInfo::SetFileName(const std::string& fileName)
-{
-    if (!PathExists(fileName))
-        throw EStVersionInfoError(EStVersionInfoError::FileNotFound, fileName);
-    if (fileName != fileName_)
-        loaded_.reset();
-    fileName_ = fileName;
-}
-
-const TStVersionInfo::Loaded& TStVersionInfo::Load() const
-{
-    if (loaded_)
-        return *loaded_;
-    platform::VersionFileBlock read = platform::ReadFileVersionBlock(fileName_);
-    switch (read.Status) {
-    case platform::VersionFileStatus::Ok:
-        break;
-    case platform::VersionFileStatus::FileNotFound:
-        throw EStVersionInfoError(EStVersionInfoError::FileNotFound, fileName_);
-    case platform::VersionFileStatus::FileUnreadable:
-        throw EStVersionInfoError(EStVersionInfoError::FileUnreadable, fileName_);
-    case platform::VersionFileStatus::NoVersionData:
-        throw EStVersionInfoError(EStVersionInfoError::NotFound, fileName_);
-    }
-    Loaded data;
-    data.Block = std::move(read.Block);
-    if (const auto pairs = platform::QueryTranslations(data.Block); !pairs.empty())
-        data.Prefix = "StringFileInfo\\" + platform::StringTableKey(pairs.front()) + "\\";
-    return loaded_.emplace(std::move(data));
-}
+    : fileName_(fileName), block_(platform::ReadFileVersionBlock(fileName))
+{}
 
 std::string TStVersionInfo::GetKeyValue(const std::string& name) const
 {
-    const Loaded& data = Load();
-    // Without a translation there is no table to look in. A name is one key: an empty one would find
-    // the table itself, a backslash would reach into other nodes.
-    if (!data.Prefix || name.empty() || name.find('\\') != std::string::npos)
-        return {};
-    const std::optional<std::u16string> text = platform::QueryString(data.Block, *data.Prefix + name);
+    const std::optional<std::u16string> text =
+        platform::FindVersionString(block_, platform::Latin1ToUtf16(name));
     return text ? platform::Utf16ToLatin1(*text) : std::string();
 }
-
-namespace platform {
-
-std::string ProgramVersionText(const std::string& program, const std::string& executable)
-{
-    const TStVersionInfo version(executable);
-    return program + " (" + version.CompanyName() + " " + version.ProductName() + ") " +
-           version.FileVersion() + "\n" + version.LegalCopyright() + "\n";
-}
-
-} // namespace platform

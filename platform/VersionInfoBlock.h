@@ -1,6 +1,7 @@
 #pragma once
-// The version block in the Windows VS_VERSIONINFO binary layout: building one, and looking values up
-// in one. Independent of the file format that carries the block (see VersionInfoElf.h for ELF).
+// The version block in the Windows VS_VERSIONINFO binary layout: building the program's own, and
+// finding a string of its first translation in one. Independent of the file that carries the block
+// (VersionInfo.h reads it from the executable).
 //
 // Layout (all numbers little-endian). Every node is
 //     WORD wLength       bytes of the node including its children, without trailing padding
@@ -18,10 +19,9 @@
 //         "VarFileInfo"
 //             "Translation"    binary: WORD language, WORD code page, repeated
 //
-// Lookups never read outside the block given: a malformed or truncated block gives "not found" for
-// the parts that cannot be trusted, never a crash.
+// Lookups compare keys exactly and never read outside the block given: a malformed or truncated block
+// gives "not found" for the parts that cannot be trusted, never a crash.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -31,97 +31,37 @@
 
 namespace platform {
 
-// VS_FIXEDFILEINFO, the root node's value.
-struct FixedFileInfo
+// The ELF section of the executable that carries its block (cmake/VersionResource.cmake).
+inline constexpr std::string_view VersionSectionName = ".quorlane_version";
+
+// One node of a block to be built.
+struct VersionNode
 {
-    static constexpr std::uint32_t SignatureValue = 0xFEEF04BD;
-    static constexpr std::uint32_t StrucVersionValue = 0x00010000;
-    static constexpr std::uint32_t OsNtWindows32 = 0x00040004; // VOS_NT_WINDOWS32
-    static constexpr std::uint32_t TypeApp = 1;                // VFT_APP
-    static constexpr std::uint32_t FlagsMask = 0x3F;           // VS_FFI_FILEFLAGSMASK
-    static constexpr std::size_t Size = 13 * 4;
-
-    std::uint32_t Signature = SignatureValue;
-    std::uint32_t StrucVersion = StrucVersionValue;
-    std::uint32_t FileVersionMS = 0;
-    std::uint32_t FileVersionLS = 0;
-    std::uint32_t ProductVersionMS = 0;
-    std::uint32_t ProductVersionLS = 0;
-    std::uint32_t FileFlagsMask = FlagsMask;
-    std::uint32_t FileFlags = 0;
-    std::uint32_t FileOS = OsNtWindows32;
-    std::uint32_t FileType = TypeApp;
-    std::uint32_t FileSubtype = 0;
-    std::uint32_t FileDateMS = 0;
-    std::uint32_t FileDateLS = 0;
-
-    // An application's fixed info with the two versions given as major, minor, release, build.
-    static FixedFileInfo ForApplication(const std::array<std::uint16_t, 4>& fileVersion,
-                                        const std::array<std::uint16_t, 4>& productVersion);
-
-    bool operator==(const FixedFileInfo&) const = default;
+    std::u16string Key;
+    bool IsText = true;
+    std::vector<std::uint8_t> Value; // a text as its UTF-16LE units with the terminating zero
+    std::vector<VersionNode> Children;
 };
 
-// One language/code-page pair of "\VarFileInfo\Translation".
-struct VersionTranslation
-{
-    std::uint16_t Language = 0;
-    std::uint16_t CodePage = 0;
+// A String node holding `value`.
+VersionNode VersionString(std::u16string_view key, std::u16string_view value);
 
-    bool operator==(const VersionTranslation&) const = default;
-};
+// The program's own block (platform/version/ProgramVersion.h): its fixed information, one string
+// table and its translation.
+VersionNode ProgramVersionTree();
 
-// A StringTable: its key is made from the language and code page.
-struct VersionStringTable
-{
-    VersionTranslation Translation;
-    std::vector<std::pair<std::u16string, std::u16string>> Strings; // name, value; in this order
-};
+// The block of the tree under `root`. Throws std::length_error when a node would exceed 65535 bytes.
+std::vector<std::uint8_t> BuildVersionBlock(const VersionNode& root);
 
-// Everything a version block holds. An empty `Tables` leaves out StringFileInfo, an empty
-// `Translations` leaves out VarFileInfo.
-struct VersionResource
-{
-    FixedFileInfo Fixed;
-    std::vector<VersionStringTable> Tables;
-    std::vector<VersionTranslation> Translations;
-};
-
-// The program's own version values (platform/version/ProgramVersion.h) as a resource.
-VersionResource ProgramVersionResource();
-
-// The block for `resource`. Throws std::length_error when a node would exceed 65535 bytes.
-std::vector<std::uint8_t> BuildVersionBlock(const VersionResource& resource);
-
-// The StringTable key of a translation: "%.4x%.4x", language then code page ("040904e4").
-std::string StringTableKey(VersionTranslation translation);
-
-// A value found by VerQueryValue: its bytes inside the block, and whether the node says it is text.
-// For text, `Bytes` holds the UTF-16LE code units as stored (normally with the terminating zero).
-struct VersionValue
-{
-    std::span<const std::uint8_t> Bytes;
-    bool IsText = false;
-};
-
-// Looks up a sub-block, as the Windows function of this name: "\" is the root (its value is the
-// VS_FIXEDFILEINFO), "\VarFileInfo\Translation", "\StringFileInfo\040904e4\CompanyName". Keys compare
-// case-insensitively; the leading backslash may be left out and repeated backslashes count as one.
-// nullopt when the path does not lead to a node of a well-formed part of the block.
-std::optional<VersionValue> VerQueryValue(std::span<const std::uint8_t> block, std::string_view subBlock);
-
-// The pairs of "\VarFileInfo\Translation" in order (empty when there is none; a trailing odd WORD is
-// ignored).
-std::vector<VersionTranslation> QueryTranslations(std::span<const std::uint8_t> block);
-
-// A text value up to its first zero code unit; nullopt when the path finds no node. A binary node's
-// bytes are read as UTF-16LE too, as the Windows function hands them out alike.
-std::optional<std::u16string> QueryString(std::span<const std::uint8_t> block, std::string_view subBlock);
-
-// The root node's wLength when `data` starts with a plausible version block (key "VS_VERSION_INFO" in
-// any case, wLength within `data`), else nullopt. A file reader checks this before it calls a section
-// or resource a version block; the block is then the first wLength bytes.
+// The root node's wLength when `data` starts with a plausible version block (key "VS_VERSION_INFO",
+// wLength within `data`), else nullopt. The block is then the first wLength bytes.
 std::optional<std::size_t> VersionBlockLength(std::span<const std::uint8_t> data);
+
+// The string `name` of the table that the first pair of "\VarFileInfo\Translation" selects:
+// "\StringFileInfo\<language><code page>\<name>", four lower-case hex digits each ("040904e4"), up to
+// its first zero. nullopt without a translation, or when the table or the string is missing.
+std::optional<std::u16string> FindVersionString(std::span<const std::uint8_t> block,
+                                                std::u16string_view name);
 
 // UTF-16 to the program's 8-bit text (ISO 8859-1, as the window layer shows it): U+0000-U+00FF
 // unchanged, every other character (a surrogate pair counts as one) becomes '?'.

@@ -118,9 +118,9 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
 
 void TfrmAbout::FormCreate(const QString& executable)
 {
-    TStVersionInfo version;
-    version.SetFileName(executable.isEmpty() ? std::string(platform::RunningExecutablePath)
-                                             : std::string(QFile::encodeName(executable).constData()));
+    const TStVersionInfo version(executable.isEmpty()
+                                     ? std::string(platform::RunningExecutablePath)
+                                     : std::string(QFile::encodeName(executable).constData()));
     lblCompany_->setText(QString::fromLatin1(version.CompanyName().c_str()));
     lblProduct_->setText(QString::fromLatin1(version.ProductName().c_str()));
     lblVersion_->setText(QString::fromLatin1(version.FileVersion().c_str()));

@@ -3,39 +3,18 @@
 //     quorlane-version-block [--bin BLOCK_FILE] [--cpp SOURCE_FILE]
 // --bin writes the block's bytes as they are; --cpp writes a C++ source that places them in the
 // version section, so that linking it into an executable gives that executable its version block.
-// Each file is written beside its target and renamed over it, so a failed run leaves no half file.
+// Each file is replaced atomically, so a failed run leaves no half file.
 
+#include "platform/AtomicFile.h"
 #include "platform/VersionInfoBlock.h"
-#include "platform/VersionInfoElf.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace {
-
-bool WriteFile(const std::string& path, std::string_view contents)
-{
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    return !ec;
-}
 
 std::string SourceFor(const std::vector<std::uint8_t>& block)
 {
@@ -90,20 +69,17 @@ int main(int argc, char** argv)
     if (binPath.empty() && cppPath.empty())
         return Usage();
 
-    std::vector<std::uint8_t> block;
     try {
-        block = platform::BuildVersionBlock(platform::ProgramVersionResource());
+        const std::vector<std::uint8_t> block = platform::BuildVersionBlock(platform::ProgramVersionTree());
+        const mode_t mode = platform::files::DocumentFileMode();
+        if (!binPath.empty())
+            platform::files::WriteFileAtomically(
+                binPath, std::string_view(reinterpret_cast<const char*>(block.data()), block.size()), mode,
+                0777);
+        if (!cppPath.empty())
+            platform::files::WriteFileAtomically(cppPath, SourceFor(block), mode, 0777);
     } catch (const std::exception& e) {
         std::cerr << "quorlane-version-block: " << e.what() << '\n';
-        return 1;
-    }
-    const std::string_view bytes(reinterpret_cast<const char*>(block.data()), block.size());
-    if (!binPath.empty() && !WriteFile(binPath, bytes)) {
-        std::cerr << "quorlane-version-block: cannot write " << binPath << '\n';
-        return 1;
-    }
-    if (!cppPath.empty() && !WriteFile(cppPath, SourceFor(block))) {
-        std::cerr << "quorlane-version-block: cannot write " << cppPath << '\n';
         return 1;
     }
     return 0;

@@ -6,8 +6,7 @@
 
 namespace {
 
-using platform::VersionResource;
-using platform::VersionTranslation;
+using platform::VersionNode;
 using Bytes = std::vector<std::uint8_t>;
 
 // Writes the documented layout by hand, field by field, independently of the builder.
@@ -28,13 +27,34 @@ struct HandBlock
     Bytes bytes;
 };
 
-VersionResource SmallResource()
+Bytes Pair(std::uint16_t language, std::uint16_t codePage)
 {
-    VersionResource r;
-    r.Fixed = platform::FixedFileInfo::ForApplication({1, 2, 3, 4}, {5, 6, 7, 8});
-    r.Tables.push_back({{0x0409, 0x04b0}, {{u"A", u"BC"}}});
-    r.Translations.push_back({0x0409, 0x04b0});
-    return r;
+    return {std::uint8_t(language), std::uint8_t(language >> 8), std::uint8_t(codePage),
+            std::uint8_t(codePage >> 8)};
+}
+
+// A block with the given string tables (key, strings) and translation pairs (none: no VarFileInfo).
+Bytes Block(const std::vector<std::pair<std::u16string, std::vector<VersionNode>>>& tables,
+            const Bytes& pairs, Bytes fixed = Bytes(52, 0))
+{
+    VersionNode root{u"VS_VERSION_INFO", false, std::move(fixed), {}};
+    VersionNode info{u"StringFileInfo", true, {}, {}};
+    for (const auto& [key, strings] : tables)
+        info.Children.push_back({key, true, {}, strings});
+    root.Children.push_back(std::move(info));
+    if (!pairs.empty())
+        root.Children.push_back({u"VarFileInfo", true, {}, {{u"Translation", false, pairs, {}}}});
+    return platform::BuildVersionBlock(root);
+}
+
+Bytes SmallBlock()
+{
+    Bytes fixed;
+    for (const std::uint32_t v : {0xFEEF04BDu, 0x00010000u, 0x00010002u, 0x00030004u, 0x00050006u,
+                                  0x00070008u, 0x3Fu, 0u, 0x00040004u, 1u, 0u, 0u, 0u})
+        for (int shift = 0; shift < 32; shift += 8)
+            fixed.push_back(static_cast<std::uint8_t>(v >> shift));
+    return Block({{u"040904b0", {platform::VersionString(u"A", u"BC")}}}, Pair(0x0409, 0x04b0), fixed);
 }
 
 TEST(VersionBlockBuild, SmallBlockMatchesTheLayoutWrittenByHand)
@@ -60,68 +80,46 @@ TEST(VersionBlockBuild, SmallBlockMatchesTheLayoutWrittenByHand)
     h.Word(0x0409);
     h.Word(0x04b0);
 
-    EXPECT_EQ(platform::BuildVersionBlock(SmallResource()), h.bytes);
+    EXPECT_EQ(SmallBlock(), h.bytes);
+    EXPECT_THROW(Block({{u"040904b0", {platform::VersionString(u"Long", std::u16string(40000, u'x'))}}},
+                       Pair(0x0409, 0x04b0)),
+                 std::length_error);
 }
 
-TEST(VersionBlockBuild, OversizeAndBadKeysAreRefused)
+// The first translation names the table, as four lower-case hex digits each; keys match exactly.
+TEST(FindVersionString, FirstTranslationSelectsTheTableByItsLowerCaseKey)
 {
-    VersionResource r = SmallResource();
-    r.Tables[0].Strings.emplace_back(u"Long", std::u16string(40000, u'x'));
-    EXPECT_THROW(platform::BuildVersionBlock(r), std::length_error);
-    r = SmallResource();
-    r.Tables[0].Strings.emplace_back(std::u16string(u"Bad\0Key", 7), u"v");
-    EXPECT_THROW(platform::BuildVersionBlock(r), std::invalid_argument);
-}
-
-TEST(StringTableKey, LanguageThenCodePageInLowerCaseHex)
-{
-    const std::pair<VersionTranslation, const char*> cases[] = {
-        {{0x0409, 1252}, "040904e4"}, {{0x0407, 1252}, "040704e4"},   {{0x0C0A, 0x04B0}, "0c0a04b0"},
-        {{0, 0}, "00000000"},         {{0xFFFF, 0xFFFF}, "ffffffff"},
+    const std::vector<VersionNode> strings{platform::VersionString(u"CompanyName", u"Spain"),
+                                           platform::VersionString(u"Gr\u00fc\u00dfe", u"Hallo"),
+                                           platform::VersionString(u"Empty", u"")};
+    const std::vector<VersionNode> other{platform::VersionString(u"CompanyName", u"Other")};
+    const struct
+    {
+        Bytes block;
+        std::u16string name;
+        const char* expected;
+    } cases[] = {
+        {Block({{u"040904e4", other}, {u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"CompanyName",
+         "Spain"},
+        {Block({{u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"Gr\u00fc\u00dfe", "Hallo"},
+        {Block({{u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"Empty", ""},
+        {Block({{u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"COMPANYNAME", nullptr},
+        {Block({{u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"Company", nullptr},
+        {Block({{u"0c0a04b0", strings}}, Pair(0x0C0A, 0x04B0)), u"", nullptr},
+        {Block({{u"0C0A04B0", strings}}, Pair(0x0C0A, 0x04B0)), u"CompanyName", nullptr},
+        {Block({{u"0c0a04b0", strings}, {u"040904e4", other}},
+               {0x09, 0x04, 0xe4, 0x04, 0x0a, 0x0c, 0xb0, 0x04}),
+         u"CompanyName", "Other"},
+        {Block({{u"0c0a04b0", strings}}, {}), u"CompanyName", nullptr},           // no translation
+        {Block({{u"0c0a04b0", strings}}, {0x0a, 0x0c}), u"CompanyName", nullptr}, // half a pair
     };
-    for (const auto& [translation, key] : cases)
-        EXPECT_EQ(platform::StringTableKey(translation), key);
-}
-
-TEST(VerQueryValue, PathsAndCaseInsensitiveKeys)
-{
-    VersionResource r = platform::ProgramVersionResource();
-    r.Tables[0].Strings.emplace_back(u"Gr\u00fc\u00dfe", u"Hallo"); // "Grüße": Latin-1 letters fold too
-    const Bytes b = platform::BuildVersionBlock(r);
-    const std::pair<const char*, const char*> cases[] = {
-        {"\\StringFileInfo\\040904e4\\CompanyName", "Quorlane"},
-        {"\\stringfileinfo\\040904E4\\COMPANYNAME", "Quorlane"},
-        {"StringFileInfo\\040904e4\\ProductName", "Calculator"}, // no leading backslash
-        {"\\\\StringFileInfo\\\\040904e4\\FileVersion\\", "1.0.0.36"},
-        {"\\StringFileInfo\\040904e4\\GR\xdc\xdf"
-         "E",
-         "Hallo"},
-        {"\\StringFileInfo\\040904e4\\GRUSSE", nullptr},
-        {"\\StringFileInfo\\040904e4\\Company", nullptr},
-        {"\\StringFileInfo\\040904e4\\CompanyNameX", nullptr},
-        {"\\StringFileInfo\\040704e4\\CompanyName", nullptr},
-        {"\\CompanyName", nullptr},
-        {"\\StringFileInfo\\040904e4\\CompanyName\\Deeper", nullptr},
-    };
-    for (const auto& [path, expected] : cases) {
-        const auto text = platform::QueryString(b, path);
-        ASSERT_EQ(text.has_value(), expected != nullptr) << path;
+    for (const auto& c : cases) {
+        const auto text = platform::FindVersionString(c.block, c.name);
+        ASSERT_EQ(text.has_value(), c.expected != nullptr) << platform::Utf16ToLatin1(c.name);
         if (text) {
-            EXPECT_EQ(platform::Utf16ToLatin1(*text), expected) << path;
+            EXPECT_EQ(platform::Utf16ToLatin1(*text), c.expected);
         }
     }
-    const auto root = platform::VerQueryValue(b, "\\");
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->Bytes.data(), b.data() + 40);
-    EXPECT_EQ(root->Bytes.size(), platform::FixedFileInfo::Size);
-    const auto translation = platform::VerQueryValue(b, "\\varfileinfo\\TRANSLATION");
-    ASSERT_TRUE(translation);
-    EXPECT_FALSE(translation->IsText);
-    EXPECT_EQ(translation->Bytes.size(), 4u);
-    const auto company = platform::VerQueryValue(b, "\\StringFileInfo\\040904e4\\CompanyName");
-    ASSERT_TRUE(company);
-    EXPECT_TRUE(company->IsText);
-    EXPECT_EQ(company->Bytes.size(), 2 * sizeof "Quorlane"); // the characters and their zero
 }
 
 TEST(Utf16ToLatin1, KeepsLatinOneAndMarksTheRest)
@@ -138,18 +136,12 @@ TEST(Utf16ToLatin1, KeepsLatinOneAndMarksTheRest)
         EXPECT_EQ(platform::Utf16ToLatin1(in), out);
 }
 
-// Every query over `b`: none may crash or read outside, and a value found lies inside the block.
+// Every lookup over `b`: none may crash or read outside (the sanitizer build checks), and a length
+// found lies inside the block.
 void QueryEverything(const Bytes& b)
 {
-    for (const char* path : {"\\", "\\VarFileInfo\\Translation", "\\StringFileInfo\\040904e4\\CompanyName",
-                             "\\StringFileInfo\\040904e4\\LegalCopyright", "\\StringFileInfo\\040904e4"}) {
-        if (const auto v = platform::VerQueryValue(b, path)) {
-            EXPECT_GE(v->Bytes.data(), b.data());
-            EXPECT_LE(v->Bytes.data() + v->Bytes.size(), b.data() + b.size());
-        }
-        (void)platform::QueryString(b, path);
-    }
-    (void)platform::QueryTranslations(b);
+    for (const char16_t* name : {u"CompanyName", u"LegalCopyright", u"FileVersion"})
+        (void)platform::FindVersionString(b, name);
     if (const auto length = platform::VersionBlockLength(b)) {
         EXPECT_LE(*length, b.size());
     }
@@ -157,12 +149,14 @@ void QueryEverything(const Bytes& b)
 
 TEST(VersionBlockParse, TruncatedDamagedAndRandomBlocks)
 {
-    const Bytes full = platform::BuildVersionBlock(platform::ProgramVersionResource());
+    const Bytes full = platform::BuildVersionBlock(platform::ProgramVersionTree());
+    ASSERT_EQ(platform::FindVersionString(full, u"CompanyName"), u"Quorlane");
     for (std::size_t n = 0; n < full.size(); ++n) {
         const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
         QueryEverything(cut);
         // The root's wLength promises more than there is: nothing in it can be trusted.
-        EXPECT_FALSE(platform::VerQueryValue(cut, "\\")) << n;
+        EXPECT_FALSE(platform::FindVersionString(cut, u"CompanyName")) << n;
+        EXPECT_FALSE(platform::VersionBlockLength(cut)) << n;
     }
     std::mt19937 rng(20260);
     for (std::size_t i = 0; i < full.size(); ++i) {
@@ -186,22 +180,22 @@ TEST(VersionBlockParse, TruncatedDamagedAndRandomBlocks)
 
 TEST(VersionBlockParse, HostileLengthsAreContained)
 {
-    const Bytes good = platform::BuildVersionBlock(SmallResource());
+    const Bytes good = SmallBlock();
+    ASSERT_EQ(platform::FindVersionString(good, u"A"), u"BC");
     Bytes b = good;
     // The String "A" (at 152) claiming a value of 0xFFFF WORDs: the value is cut at the node's end.
     b[154] = b[155] = 0xFF;
-    const auto v = platform::VerQueryValue(b, "\\StringFileInfo\\040904b0\\A");
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->Bytes.data() + v->Bytes.size(), b.data() + 170);
-    // The StringTable (at 128) claiming to run past its parent: it is not trusted, a sibling still is.
+    EXPECT_EQ(platform::FindVersionString(b, u"A"), u"BC");
+    b[164 + 4] = b[164 + 5] = 'D'; // its zero gone: the text runs to the node's end, not beyond
+    EXPECT_EQ(platform::FindVersionString(b, u"A"), u"BC\u4444");
+    // The StringTable (at 128) claiming to run past its parent: it is not trusted.
     b = good;
     b[128] = 0xF0;
-    EXPECT_FALSE(platform::VerQueryValue(b, "\\StringFileInfo\\040904b0\\A"));
-    EXPECT_TRUE(platform::VerQueryValue(b, "\\VarFileInfo\\Translation"));
+    EXPECT_FALSE(platform::FindVersionString(b, u"A"));
     // A length below header and key terminator stops the walk instead of looping on the spot.
     b = good;
     b[92] = b[93] = 0;
-    EXPECT_FALSE(platform::VerQueryValue(b, "\\VarFileInfo\\Translation"));
+    EXPECT_FALSE(platform::FindVersionString(b, u"A"));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
-#include "platform/VersionInfoElf.h"
+#include "platform/VersionInfo.h"
 
 #include "VersionInfoTestElf.h"
-#include "platform/VersionInfo.h"
 #include "platform/VersionInfoBlock.h"
 
 #include <sys/mman.h>
@@ -33,52 +32,49 @@ public:
     ImageFile(const ImageFile&) = delete;
     ImageFile& operator=(const ImageFile&) = delete;
 
-    const platform::FileByteSource& Holding(std::span<const std::uint8_t> bytes)
+    ImageFile& Holding(std::span<const std::uint8_t> bytes)
     {
         EXPECT_EQ(::ftruncate(fd_, 0), 0);
         EXPECT_EQ(::pwrite(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-        return Reopened();
+        return *this;
     }
 
     // The file cut to its first `n` bytes.
-    const platform::FileByteSource& CutTo(std::uint64_t n)
+    ImageFile& CutTo(std::uint64_t n)
     {
         EXPECT_EQ(::ftruncate(fd_, static_cast<off_t>(n)), 0);
-        return Reopened();
+        return *this;
+    }
+
+    // The version block the reader finds in the file; nullopt when it finds none.
+    std::optional<Bytes> Block() const
+    {
+        try {
+            return platform::ReadFileVersionBlock(path_);
+        } catch (const EStVersionInfoError& e) {
+            EXPECT_EQ(e.ErrorId, EStVersionInfoError::NotFound) << e.what();
+            return std::nullopt;
+        }
     }
 
 private:
-    const platform::FileByteSource& Reopened()
-    {
-        EXPECT_EQ(file_.Open(path_), platform::FileByteSource::OpenResult::Ok) << path_;
-        return file_;
-    }
-
     int fd_;
     std::string path_;
-    platform::FileByteSource file_;
 };
-
-const platform::FileByteSource& AsFile(std::span<const std::uint8_t> bytes)
-{
-    static ImageFile image;
-    return image.Holding(bytes);
-}
-
-std::optional<platform::ElfSectionRange> FindElfSection(std::span<const std::uint8_t> bytes,
-                                                        std::string_view name)
-{
-    return platform::FindElfSection(AsFile(bytes), name);
-}
 
 std::optional<Bytes> FindVersionBlock(std::span<const std::uint8_t> bytes)
 {
-    return platform::FindVersionBlock(AsFile(bytes));
+    static ImageFile image;
+    const std::optional<Bytes> block = image.Holding(bytes).Block();
+    if (block) {
+        EXPECT_TRUE(platform::VersionBlockLength(*block));
+    }
+    return block;
 }
 
 Bytes ProgramBlock()
 {
-    return platform::BuildVersionBlock(platform::ProgramVersionResource());
+    return platform::BuildVersionBlock(platform::ProgramVersionTree());
 }
 
 std::vector<versiontest::ElfSection> TypicalSections()
@@ -87,12 +83,6 @@ std::vector<versiontest::ElfSection> TypicalSections()
             {".data", Bytes(12, 7)},
             {Section, ProgramBlock()},
             {".bss", Bytes(64), 8}};
-}
-
-Bytes SectionBytes(const Bytes& file, platform::ElfSectionRange r)
-{
-    const auto begin = file.begin() + static_cast<std::ptrdiff_t>(r.Offset);
-    return {begin, begin + static_cast<std::ptrdiff_t>(r.Size)};
 }
 
 std::uint64_t Get(const Bytes& b, std::size_t offset, std::size_t width)
@@ -105,14 +95,7 @@ std::uint64_t Get(const Bytes& b, std::size_t offset, std::size_t width)
 
 TEST(ElfSection, FoundInA64BitFileOnly)
 {
-    const Bytes file = MakeElf(TypicalSections());
-    const auto range = FindElfSection(file, Section);
-    ASSERT_TRUE(range);
-    EXPECT_EQ(SectionBytes(file, *range), ProgramBlock());
-    const auto text = FindElfSection(file, ".text");
-    ASSERT_TRUE(text);
-    EXPECT_EQ(SectionBytes(file, *text), Bytes(100, 0x90));
-    EXPECT_EQ(FindVersionBlock(file), ProgramBlock());
+    EXPECT_EQ(FindVersionBlock(MakeElf(TypicalSections())), ProgramBlock());
     // The program is never built as these: they carry no block for the reader.
     EXPECT_FALSE(FindVersionBlock(MakeElf(TypicalSections(), {.Is64 = false})));
     EXPECT_FALSE(FindVersionBlock(MakeElf(TypicalSections(), {.ExtendedNumbering = true})));
@@ -126,10 +109,7 @@ TEST(ElfSection, NamesMatchExactlyAndSectionsWithoutContentsAreSkipped)
         {Section, Bytes(16), 8}, // SHT_NOBITS: nothing in the file
         {Section, ProgramBlock()},
     });
-    const auto range = FindElfSection(file, Section);
-    ASSERT_TRUE(range);
-    EXPECT_EQ(SectionBytes(file, *range), ProgramBlock());
-    EXPECT_FALSE(FindElfSection(file, ".missing"));
+    EXPECT_EQ(FindVersionBlock(file), ProgramBlock());
 }
 
 TEST(ElfSection, VersionBlockIsCutToItsRootOrRefused)
@@ -203,19 +183,6 @@ TEST(ElfSection, HostileOrUnsupportedHeadersGiveNothing)
     }
 }
 
-// The finder on damaged bytes: no crash, and what it finds lies within the bytes.
-void ProbeElf(std::span<const std::uint8_t> b)
-{
-    const platform::FileByteSource& file = AsFile(b);
-    if (const auto r = platform::FindElfSection(file, Section)) {
-        EXPECT_LE(r->Offset, b.size());
-        EXPECT_LE(r->Size, b.size() - r->Offset);
-    }
-    if (const auto block = platform::FindVersionBlock(file)) {
-        EXPECT_TRUE(platform::VersionBlockLength(*block));
-    }
-}
-
 TEST(ElfSection, TruncatedDamagedAndRandomSmallFiles)
 {
     std::mt19937 rng(9);
@@ -226,7 +193,7 @@ TEST(ElfSection, TruncatedDamagedAndRandomSmallFiles)
     for (std::size_t i = 0; i < elf.size(); ++i) {
         for (const unsigned mask : {0xFFu, 0x80u, 0x01u, static_cast<unsigned>(rng() & 0xFF)}) {
             elf[i] ^= static_cast<std::uint8_t>(mask);
-            ProbeElf(elf);
+            (void)FindVersionBlock(elf);
             elf[i] ^= static_cast<std::uint8_t>(mask);
         }
     }
@@ -236,7 +203,7 @@ TEST(ElfSection, TruncatedDamagedAndRandomSmallFiles)
             byte = static_cast<std::uint8_t>(rng());
         const std::uint8_t ident[] = {0x7F, 'E', 'L', 'F', 2, 1};
         std::copy(std::begin(ident), std::end(ident), b.begin());
-        ProbeElf(b);
+        (void)FindVersionBlock(b);
     }
 }
 
@@ -254,36 +221,25 @@ TEST(ElfSection, TruncatedCopiesOfThisTestProgram)
     ImageFile image;
     image.Holding(self);
     for (const std::size_t n : cuts) {
-        if (const auto found = platform::FindVersionBlock(image.CutTo(n))) {
+        if (const auto found = image.CutTo(n).Block()) {
             EXPECT_EQ(*found, *whole) << "cut at " << n;
         }
     }
 }
 
-TEST(FileByteSource, OpenResultsAndBoundedReads)
+TEST(ElfSection, FilesThatAreNotRegularAreUnreadableWithoutBlocking)
 {
-    using Open = platform::FileByteSource::OpenResult;
     const versiontest::TempDir dir;
-    const std::string file = dir.Write("data", Bytes{1, 2, 3, 4, 5}), fifo = (dir.Path() / "fifo").string();
+    const std::string fifo = (dir.Path() / "fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::pair<std::string, Open> cases[] = {
-        {file, Open::Ok},         {(dir.Path() / "missing").string(), Open::NotFound},
-        {"", Open::NotFound},     {file + "/below", Open::NotFound},       // a file used as a folder
-        {fifo, Open::Unreadable}, {dir.Path().string(), Open::Unreadable}, // the FIFO must not block
-    };
-    for (const auto& [path, expected] : cases)
-        EXPECT_EQ(platform::FileByteSource().Open(path), expected) << path;
-
-    platform::FileByteSource source;
-    ASSERT_EQ(source.Open(file), Open::Ok);
-    std::array<std::uint8_t, 3> out{};
-    EXPECT_TRUE(source.ReadAt(2, out));
-    EXPECT_EQ(out, (std::array<std::uint8_t, 3>{3, 4, 5}));
-    EXPECT_FALSE(source.ReadAt(3, out));
-    EXPECT_FALSE(source.ReadAt(~std::uint64_t{0}, out));
-    // A file that shrank after it was opened makes reads fail rather than return stale bytes.
-    ASSERT_EQ(::truncate(file.c_str(), 2), 0);
-    EXPECT_FALSE(source.ReadAt(0, out));
+    for (const std::string& path : {fifo, dir.Path().string(), std::string("/dev/null")}) {
+        try {
+            (void)platform::ReadFileVersionBlock(path);
+            ADD_FAILURE() << path << ": read";
+        } catch (const EStVersionInfoError& e) {
+            EXPECT_EQ(e.ErrorId, EStVersionInfoError::FileUnreadable) << path;
+        }
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "platform/VersionInfo.h"
 
 #include "VersionInfoTestElf.h"
-#include "platform/VersionInfoElf.h"
+#include "platform/VersionInfoBlock.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,20 +10,17 @@
 
 #include <filesystem>
 #include <iterator>
-#include <span>
 
 namespace {
 
-using platform::VersionResource;
+using platform::VersionNode;
 using Bytes = std::vector<std::uint8_t>;
 
-// An executable image carrying `resource`'s block, and one without any.
-Bytes ElfWith(const VersionResource& resource, bool is64 = true)
+// An executable image carrying `block`, and one without any.
+Bytes ElfWith(const Bytes& block, bool is64 = true)
 {
     return versiontest::MakeElf(
-        {{".text", Bytes(32, 0xC3)},
-         {std::string(platform::VersionSectionName), platform::BuildVersionBlock(resource)}},
-        {is64, false});
+        {{".text", Bytes(32, 0xC3)}, {std::string(platform::VersionSectionName), block}}, {is64, false});
 }
 
 Bytes ElfWithout()
@@ -33,19 +30,28 @@ Bytes ElfWithout()
 
 // The translation names 0x0407/1252 first; a US table beside the German one holds other texts, so a
 // lookup under the wrong prefix shows.
-VersionResource GermanResource()
+Bytes GermanBlock(std::u16string_view company = u"Quorlane GmbH")
 {
-    VersionResource r;
-    r.Fixed = platform::FixedFileInfo::ForApplication({2, 5, 1, 900}, {2, 5, 0, 0});
-    r.Tables.push_back({{0x0409, 1252}, {{u"CompanyName", u"US company"}, {u"ProductName", u"US product"}}});
-    r.Tables.push_back({{0x0407, 1252},
-                        {{u"CompanyName", u"Quorlane GmbH"},
-                         {u"ProductName", u"Rechner f\u00fcr B\u00fcros \u20ac"},
-                         {u"FileVersion", u"2.5.1.900"},
-                         {u"LegalCopyright", u"\u00a9 2026 Quorlane"},
-                         {u"Comments", u""}}});
-    r.Translations = {{0x0407, 1252}, {0x0409, 1252}};
-    return r;
+    using platform::VersionString;
+    VersionNode root{u"VS_VERSION_INFO", false, Bytes(52), {}};
+    root.Children.push_back(
+        {u"StringFileInfo",
+         true,
+         {},
+         {{u"040904e4",
+           true,
+           {},
+           {VersionString(u"CompanyName", u"US company"), VersionString(u"ProductName", u"US product")}},
+          {u"040704e4",
+           true,
+           {},
+           {VersionString(u"CompanyName", company),
+            VersionString(u"ProductName", u"Rechner f\u00fcr B\u00fcros \u20ac"),
+            VersionString(u"FileVersion", u"2.5.1.900"),
+            VersionString(u"LegalCopyright", u"\u00a9 2026 Quorlane"), VersionString(u"Comments", u"")}}}});
+    root.Children.push_back(
+        {u"VarFileInfo", true, {}, {{u"Translation", false, {7, 4, 0xe4, 4, 9, 4, 0xe4, 4}, {}}}});
+    return platform::BuildVersionBlock(root);
 }
 
 // The EStVersionInfoError that `read` raises (the test fails if it raises none).
@@ -73,19 +79,19 @@ TEST(TStVersionInfo, RunningProgramCarriesTheProgramVersion)
     EXPECT_EQ(info.GetKeyValue("FileDescription"), "Calculator");
     EXPECT_EQ(info.GetKeyValue("ProductVersion"), "1.0");
     EXPECT_EQ(info.GetKeyValue("Comments"), "");
+    EXPECT_EQ(platform::ProgramVersionText("quorcalc"),
+              "quorcalc (Quorlane Calculator) 1.0.0.36\nCopyright (C) 2026 Quorlane\n");
 
     // The section holds exactly what the builder makes of the program's values.
-    const platform::VersionFileBlock read = platform::ReadFileVersionBlock(platform::RunningExecutablePath);
-    ASSERT_EQ(read.Status, platform::VersionFileStatus::Ok);
-    EXPECT_EQ(read.Block, platform::BuildVersionBlock(platform::ProgramVersionResource()));
-    // Its VS_FIXEDFILEINFO: signature, structure version, file version 1.0 . 0.36, product version
-    // 1.0 . 0.0, flags mask, flags, operating system, type.
-    const auto fixed = platform::VerQueryValue(read.Block, "\\");
-    ASSERT_TRUE(fixed && fixed->Bytes.size() == platform::FixedFileInfo::Size);
+    const Bytes block = platform::ReadFileVersionBlock(platform::RunningExecutablePath);
+    EXPECT_EQ(block, platform::BuildVersionBlock(platform::ProgramVersionTree()));
+    // Its VS_FIXEDFILEINFO (the root's value at 40): signature, structure version, file version
+    // 1.0 . 0.36, product version 1.0 . 0.0, flags mask, flags, operating system, type.
     const std::uint32_t expected[] = {0xFEEF04BD, 0x00010000, 1u << 16, 36,         1u << 16,
                                       0,          0x3F,       0,        0x00040004, 1};
+    ASSERT_GE(block.size(), 40 + 4 * std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const std::span<const std::uint8_t> b = fixed->Bytes.subspan(4 * i, 4);
+        const std::uint8_t* b = block.data() + 40 + 4 * i;
         EXPECT_EQ(b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t{b[3]} << 24, expected[i]) << "DWORD " << i;
     }
 }
@@ -93,7 +99,7 @@ TEST(TStVersionInfo, RunningProgramCarriesTheProgramVersion)
 TEST(TStVersionInfo, FirstTranslationSelectsTheTable)
 {
     const versiontest::TempDir dir;
-    const std::string path = dir.Write("de", ElfWith(GermanResource()));
+    const std::string path = dir.Write("de", ElfWith(GermanBlock()));
     const TStVersionInfo info(path);
     EXPECT_EQ(info.FileName(), path);
     EXPECT_EQ(info.CompanyName(), "Quorlane GmbH");
@@ -102,100 +108,60 @@ TEST(TStVersionInfo, FirstTranslationSelectsTheTable)
     EXPECT_EQ(info.LegalCopyright(), "\xa9 2026 Quorlane");
     EXPECT_EQ(info.GetKeyValue("Comments"), "");     // present but empty
     EXPECT_EQ(info.GetKeyValue("InternalName"), ""); // missing
-    EXPECT_EQ(info.GetKeyValue("companyNAME"), "Quorlane GmbH");
     EXPECT_EQ(info.GetKeyValue(""), "");
     EXPECT_EQ(info.GetKeyValue("\\VarFileInfo"), "");
+    // A file changed later is not read again by this reader.
+    dir.Write("de", ElfWith(GermanBlock(u"Second company")));
+    EXPECT_EQ(info.CompanyName(), "Quorlane GmbH");
+    EXPECT_EQ(TStVersionInfo(path).CompanyName(), "Second company");
 }
 
 TEST(TStVersionInfo, BlockWithoutTranslationHasNoStrings)
 {
-    VersionResource r = platform::ProgramVersionResource();
-    r.Translations.clear();
+    VersionNode tree = platform::ProgramVersionTree();
+    tree.Children.pop_back(); // VarFileInfo
     const versiontest::TempDir dir;
-    const TStVersionInfo info(dir.Write("plain", ElfWith(r)));
+    const TStVersionInfo info(dir.Write("plain", ElfWith(platform::BuildVersionBlock(tree))));
     EXPECT_EQ(info.CompanyName(), ""); // the block itself is read: no error
     EXPECT_EQ(info.FileVersion(), "");
 }
 
-TEST(TStVersionInfo, FilesWithoutVersionDataRaiseOnRead)
+TEST(TStVersionInfo, FilesWithoutVersionDataOrMissingRaise)
 {
     const versiontest::TempDir dir;
-    const std::string locked = dir.Write("locked", ElfWith(GermanResource()));
+    const std::string locked = dir.Write("locked", ElfWith(GermanBlock()));
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    const std::string good = dir.Write("good", ElfWith(GermanBlock()));
     std::vector<std::pair<std::string, std::int32_t>> cases{
         {dir.Write("nosection", ElfWithout()), EStVersionInfoError::NotFound},
         {dir.Write("text", Bytes{'h', 'i', '\n'}), EStVersionInfoError::NotFound},
         {dir.Write("empty", Bytes{}), EStVersionInfoError::NotFound},
-        {dir.Write("elf32", ElfWith(GermanResource(), false)), EStVersionInfoError::NotFound},
+        {dir.Write("elf32", ElfWith(GermanBlock(), false)), EStVersionInfoError::NotFound},
         {dir.Path().string(), EStVersionInfoError::FileUnreadable},
+        {(dir.Path() / "missing").string(), EStVersionInfoError::FileNotFound},
+        {good + "/below", EStVersionInfoError::FileNotFound},
+        {"", EStVersionInfoError::FileNotFound},
     };
     if (std::filesystem::exists("/bin/true"))
         cases.emplace_back("/bin/true", EStVersionInfoError::NotFound);
     if (::geteuid() != 0) // root reads any file
         cases.emplace_back(locked, EStVersionInfoError::FileUnreadable);
     for (const auto& [path, code] : cases) {
-        TStVersionInfo info(path); // the file exists: setting the name succeeds
-        const EStVersionInfoError e = ErrorOf([&] { (void)info.CompanyName(); });
+        const EStVersionInfoError e = ErrorOf([&] { TStVersionInfo{path}; });
         EXPECT_EQ(e.ErrorId, code) << path;
         const char* text = code == EStVersionInfoError::NotFound ? "File version information not found: "
-                                                                 : "Cannot read file: ";
+                           : code == EStVersionInfoError::FileNotFound ? "File not found: "
+                                                                       : "Cannot read file: ";
         EXPECT_EQ(e.what(), text + path);
         EXPECT_EQ(e.FileName, path);
-        EXPECT_TRUE(platform::ReadFileVersionBlock(path).Block.empty());
+        EXPECT_THROW((void)platform::ProgramVersionText("quorcalc", path), EStException) << path;
     }
-}
-
-TEST(TStVersionInfo, MissingFileNamesAreRefused)
-{
-    const versiontest::TempDir dir;
-    const std::string good = dir.Write("good", ElfWith(GermanResource()));
-    const std::string missing = (dir.Path() / "missing").string();
-    for (const std::string& name : {missing, good + "/below", std::string()}) {
-        const EStVersionInfoError e = ErrorOf([&] { TStVersionInfo{name}; });
-        EXPECT_EQ(e.ErrorId, EStVersionInfoError::FileNotFound);
-        EXPECT_EQ(e.what(), "File not found: " + name);
-    }
-    TStVersionInfo info(good);
-    EXPECT_THROW(info.SetFileName(missing), EStVersionInfoError);
-    EXPECT_EQ(info.FileName(), good); // the previous name stays
-    EXPECT_EQ(info.CompanyName(), "Quorlane GmbH");
-    // A file removed after its name was set is reported when it is read, as an EStException.
-    info.SetFileName(dir.Write("gone", ElfWith(GermanResource())));
-    std::filesystem::remove(info.FileName());
-    EXPECT_EQ(ErrorOf([&] { (void)info.ProductName(); }).ErrorId, EStVersionInfoError::FileNotFound);
-    EXPECT_THROW((void)info.ProductName(), EStException);
-}
-
-TEST(TStVersionInfo, LoadsOncePerFileNameAndRetriesAfterAFailure)
-{
-    const versiontest::TempDir dir;
-    VersionResource second = GermanResource();
-    second.Tables[1].Strings[0].second = u"Second company";
-    const std::string a = dir.Write("a", ElfWith(GermanResource()));
-    const std::string b = dir.Write("b", ElfWith(GermanResource()));
-
-    TStVersionInfo info(a);
-    EXPECT_EQ(info.CompanyName(), "Quorlane GmbH");
-    dir.Write("a", ElfWith(second));
-    EXPECT_EQ(info.CompanyName(), "Quorlane GmbH") << "read once for this name";
-    info.SetFileName(a);
-    EXPECT_EQ(info.CompanyName(), "Quorlane GmbH") << "the same name keeps what was read";
-    info.SetFileName(b);
-    info.SetFileName(a);
-    EXPECT_EQ(info.CompanyName(), "Second company") << "a new name reads anew";
-
-    // A failure is not remembered: once the file has a block, it is read.
-    info.SetFileName(dir.Write("later", ElfWithout()));
-    EXPECT_THROW((void)info.FileVersion(), EStVersionInfoError);
-    dir.Write("later", ElfWith(GermanResource()));
-    EXPECT_EQ(info.FileVersion(), "2.5.1.900");
 }
 
 TEST(EStVersionInfoError, FileNameIsPutInAsItIs)
 {
     const EStVersionInfoError e(EStVersionInfoError::FileNotFound, "/tmp/%s.exe"); // not expanded again
     EXPECT_STREQ(e.what(), "File not found: /tmp/%s.exe");
-    EXPECT_EQ(EStVersionInfoError::MessageFormat(12345), "");
 }
 
 } // namespace
