@@ -7,7 +7,6 @@
 namespace elastic {
 namespace {
 
-using platform::TRegDataType;
 using platform::TRegistry;
 
 class RegistryKey : public TPlacementKey
@@ -17,54 +16,22 @@ public:
 
     std::optional<std::int32_t> ReadInteger(std::string_view name) override
     {
-        try {
-            switch (registry_->GetDataType(name)) {
-            case TRegDataType::rdInteger:
-                return registry_->ReadInteger(name);
-            case TRegDataType::rdString:
-                return ParseDecimal(registry_->ReadString(name));
-            default:
-                return std::nullopt;
-            }
-        } catch (const platform::ERegistryException&) {
-            return std::nullopt;
-        }
+        if (const std::optional<std::string> text = registry_->ReadString(name))
+            return ParseDecimal(*text);
+        return registry_->ReadInteger(name);
     }
 
-    std::optional<double> ReadFloat(std::string_view name) override
-    {
-        try {
-            if (registry_->GetDataType(name) != TRegDataType::rdBinary || registry_->GetDataSize(name) != 8)
-                return std::nullopt;
-            return registry_->ReadFloat(name);
-        } catch (const platform::ERegistryException&) {
-            return std::nullopt;
-        }
-    }
+    std::optional<double> ReadFloat(std::string_view name) override { return registry_->ReadFloat(name); }
 
     std::optional<bool> ReadBool(std::string_view name) override
     {
-        try {
-            switch (registry_->GetDataType(name)) {
-            case TRegDataType::rdString: {
-                const std::optional<std::int32_t> number = ParseDecimal(registry_->ReadString(name));
-                if (!number)
-                    return std::nullopt;
-                return *number != 0;
-            }
-            case TRegDataType::rdInteger:
-                return registry_->ReadInteger(name) != 0;
-            default:
-                return std::nullopt;
-            }
-        } catch (const platform::ERegistryException&) {
-            return std::nullopt;
-        }
+        const std::optional<std::int32_t> number = ReadInteger(name);
+        return number ? std::optional<bool>(*number != 0) : std::nullopt;
     }
 
     void WriteInteger(std::string_view name, std::int32_t value) override
     {
-        if (registry_->GetDataType(name) == TRegDataType::rdString)
+        if (registry_->ReadString(name))
             registry_->WriteString(name, std::to_string(value));
         else
             registry_->WriteInteger(name, value);

@@ -54,8 +54,9 @@ std::filesystem::path FolderOf(const std::filesystem::path& file)
     return folder.empty() ? std::filesystem::path(".") : folder;
 }
 
-// Follows symbolic links (also dangling ones) to the file that is to be replaced.
-std::filesystem::path ResolveTarget(std::filesystem::path file)
+} // namespace
+
+std::filesystem::path ReplacementTarget(std::filesystem::path file)
 {
     for (int depth = 0; depth < 40; ++depth) {
         std::error_code error;
@@ -68,6 +69,8 @@ std::filesystem::path ResolveTarget(std::filesystem::path file)
     }
     return file;
 }
+
+namespace {
 
 void CreateFolders(const std::filesystem::path& folder, mode_t mode)
 {
@@ -160,7 +163,7 @@ void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t n
                  MissingFolder missingFolder, Fill&& fill)
 {
     const IoHooks hooks = Hooks();
-    const std::filesystem::path target = ResolveTarget(file);
+    const std::filesystem::path target = ReplacementTarget(file);
     const std::filesystem::path folder = FolderOf(target);
     if (missingFolder == MissingFolder::Create)
         CreateFolders(folder, newFolderMode);
@@ -230,11 +233,6 @@ NotARegularFile::NotARegularFile(const std::filesystem::path& file, mode_t mode)
                         file.string() + " is " + KindOf(mode)),
       kind_(KindOf(mode))
 {}
-
-std::filesystem::path ReplacementTarget(const std::filesystem::path& file)
-{
-    return ResolveTarget(file);
-}
 
 mode_t DocumentFileMode()
 {

@@ -72,7 +72,7 @@ private:
 };
 
 // The file a replacement of `file` writes: symbolic links followed (also dangling ones).
-std::filesystem::path ReplacementTarget(const std::filesystem::path& file);
+std::filesystem::path ReplacementTarget(std::filesystem::path file);
 
 // 0666 less the process's umask: the mode of a new document file.
 mode_t DocumentFileMode();

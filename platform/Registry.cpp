@@ -5,7 +5,6 @@
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,10 +111,9 @@ LoadedHive ReadHive(const std::filesystem::path& file)
     return loaded;
 }
 
-// The store of this process, read once and kept (see Registry.h). Every access holds the lock.
+// The store of this process, read once and kept (see Registry.h).
 struct Store
 {
-    std::recursive_mutex mutex;
     std::filesystem::path directoryOverride;
     std::optional<LoadedHive> hive;
 };
@@ -205,13 +203,12 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate)
     const auto path = ResolvePath(key);
     if (!path)
         return false;
-    const std::lock_guard lock(TheStore().mutex);
     const bool exists = CurrentHive().hive.KeyExists(*path);
     if (!exists && (!canCreate || WriteBlocker(CurrentHive()) != 0))
         return false;
     CloseKey();
     createKey_ = !exists;
-    currentKey_ = exists ? CurrentHive().hive.StoredPath(*path) : *path;
+    currentKey_ = *path;
     return true;
 }
 
@@ -224,7 +221,6 @@ void TRegistry::CloseKey()
         return;
     // Failures name the first value changed (a created key without values names the key).
     const std::string firstName = changes.empty() ? *key : changes.front().name;
-    const std::lock_guard lock(TheStore().mutex);
     LoadedHive& loaded = CurrentHive();
     if (const int blocker = WriteBlocker(loaded))
         throw SetDataFailed(firstName, std::error_code(blocker, std::generic_category()));
@@ -248,7 +244,6 @@ bool TRegistry::DeleteKey(std::string_view key)
     const auto path = ResolvePath(key);
     if (!path || path->empty())
         return false;
-    const std::lock_guard lock(TheStore().mutex);
     LoadedHive& loaded = CurrentHive();
     if (!loaded.hive.KeyExists(*path) || WriteBlocker(loaded) != 0)
         return false;
@@ -262,82 +257,49 @@ bool TRegistry::DeleteKey(std::string_view key)
     return true;
 }
 
-std::optional<reghive::Value> TRegistry::FindValue(std::string_view name) const
+std::optional<reghive::Bytes> TRegistry::Find(std::string_view name, std::uint32_t type,
+                                              std::size_t size) const
 {
     if (!currentKey_)
         return std::nullopt;
     // The latest change of the value, if any, is what this object sees.
     const std::string folded = reghive::FoldCase(name);
-    for (auto it = pending_.rbegin(); it != pending_.rend(); ++it) {
+    const reghive::Value* value = nullptr;
+    for (auto it = pending_.rbegin(); it != pending_.rend() && !value; ++it) {
         if (reghive::FoldCase(it->name) == folded)
-            return *it;
+            value = &*it;
     }
-    const std::lock_guard lock(TheStore().mutex);
-    const reghive::Value* value = CurrentHive().hive.FindValue(*currentKey_, name);
-    return value ? std::optional(*value) : std::nullopt;
+    if (!value)
+        value = CurrentHive().hive.FindValue(*currentKey_, name);
+    if (!value || (type != reghive::TypeNone && value->type != type) ||
+        (size != 0 && value->data.size() != size))
+        return std::nullopt;
+    return value->data;
 }
 
 bool TRegistry::ValueExists(std::string_view name) const
 {
-    return FindValue(name).has_value();
+    return Find(name, reghive::TypeNone).has_value();
 }
 
-TRegDataType TRegistry::GetDataType(std::string_view name) const
+std::optional<std::int32_t> TRegistry::ReadInteger(std::string_view name) const
 {
-    const auto value = FindValue(name);
-    switch (value ? value->type : reghive::TypeNone) {
-    case reghive::TypeString:
-        return TRegDataType::rdString;
-    case reghive::TypeDword:
-        return TRegDataType::rdInteger;
-    case reghive::TypeBinary:
-        return TRegDataType::rdBinary;
-    default:
-        return TRegDataType::rdUnknown;
-    }
+    const auto data = Find(name, reghive::TypeDword, 4);
+    return data
+               ? std::optional(static_cast<std::int32_t>(static_cast<std::uint32_t>(FromLittleEndian(*data))))
+               : std::nullopt;
 }
 
-int TRegistry::GetDataSize(std::string_view name) const
+std::optional<std::string> TRegistry::ReadString(std::string_view name) const
 {
-    const auto value = FindValue(name);
-    return value ? static_cast<int>(value->data.size()) : -1;
+    const auto data = Find(name, reghive::TypeString);
+    return data ? std::optional(std::string(data->begin(), data->end())) : std::nullopt;
 }
 
-namespace {
-
-// The value's data when it has the type (and size, when given); raises the familiar texts otherwise.
-reghive::Bytes Checked(const std::optional<reghive::Value>& value, std::string_view name, std::uint32_t type,
-                       std::size_t size = 0)
+std::optional<double> TRegistry::ReadFloat(std::string_view name) const
 {
-    if (!value)
-        throw ERegistryException("Failed to get data for " + Quoted(name));
-    if (value->type != type || (size != 0 && value->data.size() != size))
-        throw ERegistryException("Invalid data type for " + Quoted(name));
-    return value->data;
-}
-
-} // namespace
-
-std::int32_t TRegistry::ReadInteger(std::string_view name) const
-{
-    const auto data = Checked(FindValue(name), name, reghive::TypeDword, 4);
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(FromLittleEndian(data)));
-}
-
-bool TRegistry::ReadBool(std::string_view name) const
-{
-    return ReadInteger(name) != 0;
-}
-
-std::string TRegistry::ReadString(std::string_view name) const
-{
-    const auto data = Checked(FindValue(name), name, reghive::TypeString);
-    return std::string(data.begin(), data.end());
-}
-
-double TRegistry::ReadFloat(std::string_view name) const
-{
-    return std::bit_cast<double>(FromLittleEndian(Checked(FindValue(name), name, reghive::TypeBinary, 8)));
+    const auto data = Find(name, reghive::TypeBinary, 8);
+    return data ? std::optional(std::bit_cast<double>(FromLittleEndian(*data))) : std::nullopt;
 }
 
 void TRegistry::WriteValue(std::string_view name, std::uint32_t type, reghive::Bytes data)
@@ -350,11 +312,6 @@ void TRegistry::WriteValue(std::string_view name, std::uint32_t type, reghive::B
 void TRegistry::WriteInteger(std::string_view name, std::int32_t value)
 {
     WriteValue(name, reghive::TypeDword, LittleEndian(static_cast<std::uint32_t>(value), 4));
-}
-
-void TRegistry::WriteBool(std::string_view name, bool value)
-{
-    WriteInteger(name, value ? 1 : 0);
 }
 
 void TRegistry::WriteString(std::string_view name, std::string_view value)
@@ -370,7 +327,6 @@ void TRegistry::WriteFloat(std::string_view name, double value)
 std::filesystem::path TRegistry::HiveDirectory()
 {
     {
-        const std::lock_guard lock(TheStore().mutex);
         if (!TheStore().directoryOverride.empty())
             return TheStore().directoryOverride;
     }
@@ -399,20 +355,17 @@ std::filesystem::path TRegistry::DamagedHiveFile()
 
 std::error_code TRegistry::HiveWriteError()
 {
-    const std::lock_guard lock(TheStore().mutex);
     const int blocker = WriteBlocker(CurrentHive());
     return blocker ? std::error_code(blocker, std::generic_category()) : std::error_code();
 }
 
 ScopedHiveDirectory::ScopedHiveDirectory(std::filesystem::path directory)
 {
-    const std::lock_guard lock(TheStore().mutex);
     previous_ = std::exchange(TheStore().directoryOverride, std::move(directory));
 }
 
 ScopedHiveDirectory::~ScopedHiveDirectory()
 {
-    const std::lock_guard lock(TheStore().mutex);
     TheStore().directoryOverride = std::move(previous_);
 }
 

@@ -8,7 +8,8 @@
 // - Key paths are absolute, with backslashes ("\Software\Quorlane\Calculator\1.0\Settings"); one
 //   leading and one trailing backslash are optional. Key and value names are compared without regard
 //   to ASCII letter case and keep the case they were first written with.
-// - The file is read once per process and kept in memory; every TRegistry object shares it. It is
+// - The file is read once per process and kept in memory; every TRegistry object (all on one
+//   thread) shares it. It is
 //   read again only when someone else replaced or changed it since this process last read or wrote
 //   it (its identity: device, inode, size, times), so another program's changes to other values are
 //   not undone.
@@ -16,18 +17,17 @@
 //   atomic replacement of the file (AtomicFile.h), when the key is closed: by CloseKey, by opening
 //   another key or by the destructor (which never raises: call CloseKey to learn whether the changes
 //   were saved). A key opened with canCreate that does not exist is created by that write.
-// - Failures: a missing value raises ERegistryException "Failed to get data for '<name>'", one of
-//   another type (or size) "Invalid data type for '<name>'"; changes that cannot be saved raise
-//   "Failed to set data for '<first name changed>'" with the system's reason as its Cause(), and leave
-//   the file as it was. A file whose text would be larger than the reading limit (RegistryFile.h) is
-//   not written (EFBIG).
+// - Reading a value that is missing, or of another type or size, gives nothing; changes that cannot
+//   be saved raise ERegistryException "Failed to set data for '<first name changed>'" with the
+//   system's reason as its Cause(), and leave the file as it was. A file whose text would be larger than the
+//   reading limit (RegistryFile.h) is not written (EFBIG).
 // - A file that cannot be parsed never makes an operation fail: what cannot be read counts as
 //   missing, and before the next change replaces the file, the damaged one is kept beside it as
 //   "user.reg.bad". A file that exists but cannot be read at all (no permission, a folder) is treated
 //   as empty for reading and is never replaced: changes fail.
-// - Data: REG_DWORD is 4 bytes little-endian (ReadInteger/WriteInteger, ReadBool/WriteBool as 0/1,
-//   any non-zero reads true); REG_SZ is text without terminator; ReadFloat/WriteFloat keep an 8-byte
-//   IEEE double in REG_BINARY (little-endian). Values of other types are kept as they are.
+// - Data: REG_DWORD is 4 bytes little-endian (ReadInteger/WriteInteger); REG_SZ is text without
+//   terminator; ReadFloat/WriteFloat keep an 8-byte IEEE double in REG_BINARY (little-endian). Values
+//   of other types are kept as they are.
 
 #include <cstdint>
 #include <filesystem>
@@ -41,14 +41,6 @@
 #include "platform/RegistryHive.h"
 
 namespace platform {
-
-enum class TRegDataType
-{
-    rdUnknown, // missing, or a type the program does not use
-    rdString,
-    rdInteger,
-    rdBinary,
-};
 
 class ERegistryException : public std::runtime_error
 {
@@ -85,18 +77,14 @@ public:
     // '<key>'" when the change cannot be saved.
     bool DeleteKey(std::string_view key);
 
+    // Of any type. The reads give nothing without an open key or for a value of another type or size.
     bool ValueExists(std::string_view name) const;
-    TRegDataType GetDataType(std::string_view name) const; // rdUnknown when missing
-    int GetDataSize(std::string_view name) const;          // bytes; -1 when missing
-
-    std::int32_t ReadInteger(std::string_view name) const;
-    bool ReadBool(std::string_view name) const;
-    std::string ReadString(std::string_view name) const;
-    double ReadFloat(std::string_view name) const;
+    std::optional<std::int32_t> ReadInteger(std::string_view name) const;
+    std::optional<std::string> ReadString(std::string_view name) const;
+    std::optional<double> ReadFloat(std::string_view name) const;
 
     // Without an open key (or with an invalid name) these raise "Failed to set data for '<name>'".
     void WriteInteger(std::string_view name, std::int32_t value);
-    void WriteBool(std::string_view name, bool value);
     void WriteString(std::string_view name, std::string_view value);
     void WriteFloat(std::string_view name, double value);
 
@@ -107,7 +95,8 @@ public:
     static std::error_code HiveWriteError();
 
 private:
-    std::optional<reghive::Value> FindValue(std::string_view name) const;
+    // The value's data when it exists with this type (and size, when given).
+    std::optional<reghive::Bytes> Find(std::string_view name, std::uint32_t type, std::size_t size = 0) const;
     void WriteValue(std::string_view name, std::uint32_t type, reghive::Bytes data);
 
     std::optional<std::string> currentKey_; // validated path, "" is the root

@@ -1,6 +1,5 @@
 #include "platform/RegistryFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +9,6 @@
 namespace platform::regfile {
 
 namespace {
-
-std::atomic<std::uint64_t> hiveFileReads{0};
 
 using files::UniqueFd;
 
@@ -34,8 +31,6 @@ FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limi
     FileContents contents;
     // Non-blocking, so that a named pipe in the hive's place cannot hang the program.
     const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() >= 0)
-        ++hiveFileReads;
     if (fd.Get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return contents;
@@ -80,11 +75,6 @@ FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limi
     contents.state = FileContents::State::Read;
     contents.bytes = std::move(bytes);
     return contents;
-}
-
-std::uint64_t HiveFileReads()
-{
-    return hiveFileReads.load();
 }
 
 int ReplaceBlocker(const std::filesystem::path& file)

@@ -33,9 +33,6 @@ struct FileContents
 
 FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit = MaxHiveFileSize);
 
-// How many hive files this process has read so far (ReadHiveFile calls that opened a file).
-std::uint64_t HiveFileReads();
-
 using files::CopyFileAtomically;
 using files::IoHooks;
 using files::ScopedIoHooks;

@@ -64,22 +64,6 @@ bool StartsWithFolded(std::string_view text, std::string_view lowerPrefix)
     return text.size() >= lowerPrefix.size() && FoldCase(text.substr(0, lowerPrefix.size())) == lowerPrefix;
 }
 
-std::vector<std::string_view> SplitPath(std::string_view path)
-{
-    std::vector<std::string_view> parts;
-    if (path.empty())
-        return parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = path.find('\\', start);
-        parts.push_back(
-            path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
 void AppendQuoted(std::string& out, std::string_view text)
 {
     out += '"';
@@ -329,23 +313,17 @@ std::string FoldCase(std::string_view text)
     return folded;
 }
 
-bool IsValidKeyName(std::string_view name)
-{
-    return !name.empty() && name.size() <= MaxKeyNameLength &&
-           std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || IsControl(c); });
-}
-
 bool IsValidKeyPath(std::string_view path)
 {
-    if (path.empty())
-        return true;
-    const auto parts = SplitPath(path);
-    return parts.size() <= MaxKeyDepth && std::all_of(parts.begin(), parts.end(), IsValidKeyName);
+    // Every name non-empty: no backslash at either end, none doubled.
+    return path.empty() ||
+           (!path.starts_with('\\') && !path.ends_with('\\') && path.find("\\\\") == std::string_view::npos &&
+            std::none_of(path.begin(), path.end(), IsControl));
 }
 
 bool IsValidValueName(std::string_view name)
 {
-    return name.size() <= MaxValueNameLength && std::none_of(name.begin(), name.end(), IsControl);
+    return std::none_of(name.begin(), name.end(), IsControl);
 }
 
 bool Hive::PathLess::operator()(const std::string& a, const std::string& b) const
@@ -362,32 +340,26 @@ Hive::Hive()
 
 bool Hive::KeyExists(std::string_view path) const
 {
-    return keys_.contains(FoldCase(path));
+    const std::string folded = FoldCase(path);
+    const std::string prefix = folded + '\\';
+    const auto next = keys_.lower_bound(prefix); // its first sub-key, if any
+    return keys_.contains(folded) || (next != keys_.end() && next->first.starts_with(prefix));
 }
 
 bool Hive::CreateKey(std::string_view path)
 {
     if (!IsValidKeyPath(path))
         return false;
-    std::string prefix;
-    for (const std::string_view part : SplitPath(path)) {
-        if (!prefix.empty())
-            prefix += '\\';
-        prefix += FoldCase(part);
-        keys_.try_emplace(prefix, Key{std::string(part), {}});
-    }
+    keys_.try_emplace(FoldCase(path), Key{std::string(path), {}});
     return true;
 }
 
 bool Hive::DeleteKey(std::string_view path)
 {
     const std::string folded = FoldCase(path);
-    if (folded.empty())
+    if (folded.empty() || !KeyExists(folded))
         return false;
-    const auto found = keys_.find(folded);
-    if (found == keys_.end())
-        return false;
-    keys_.erase(found);
+    keys_.erase(folded);
     const std::string prefix = folded + '\\';
     auto it = keys_.lower_bound(prefix);
     while (it != keys_.end() && it->first.starts_with(prefix))
@@ -406,59 +378,15 @@ const Value* Hive::FindValue(std::string_view path, std::string_view name) const
 
 bool Hive::SetValue(std::string_view path, Value value)
 {
-    const auto key = keys_.find(FoldCase(path));
-    if (key == keys_.end() || !IsValidValueName(value.name))
+    if (!KeyExists(path) || !IsValidValueName(value.name))
         return false;
-    auto [it, inserted] = key->second.values.try_emplace(FoldCase(value.name), value);
+    Key& key = keys_.try_emplace(FoldCase(path), Key{std::string(path), {}}).first->second;
+    auto [it, inserted] = key.values.try_emplace(FoldCase(value.name), value);
     if (!inserted) {
         it->second.type = value.type;
         it->second.data = std::move(value.data);
     }
     return true;
-}
-
-std::vector<std::string> Hive::ValueNames(std::string_view path) const
-{
-    std::vector<std::string> names;
-    const auto key = keys_.find(FoldCase(path));
-    if (key != keys_.end()) {
-        for (const auto& [folded, value] : key->second.values)
-            names.push_back(value.name);
-    }
-    return names;
-}
-
-std::vector<std::string> Hive::SubKeyNames(std::string_view path) const
-{
-    std::vector<std::string> names;
-    const std::string folded = FoldCase(path);
-    if (!keys_.contains(folded))
-        return names;
-    const std::string prefix = folded.empty() ? std::string() : folded + '\\';
-    for (auto it = keys_.lower_bound(prefix); it != keys_.end() && it->first.starts_with(prefix); ++it) {
-        const std::string_view rest = std::string_view(it->first).substr(prefix.size());
-        if (!rest.empty() && rest.find('\\') == std::string_view::npos)
-            names.push_back(it->second.name);
-    }
-    return names;
-}
-
-std::string Hive::StoredPath(std::string_view path) const
-{
-    const std::string folded = FoldCase(path);
-    if (folded.empty() || !keys_.contains(folded))
-        return {};
-    std::string stored;
-    std::string prefix;
-    for (const std::string_view part : SplitPath(folded)) {
-        if (!prefix.empty()) {
-            prefix += '\\';
-            stored += '\\';
-        }
-        prefix += part;
-        stored += keys_.at(prefix).name;
-    }
-    return stored;
 }
 
 std::string Hive::Format(std::string_view rootName) const
@@ -478,7 +406,7 @@ std::string Hive::Format(std::string_view rootName) const
         out += rootName;
         if (!folded.empty()) {
             out += '\\';
-            out += StoredPath(folded);
+            out += key.path;
         }
         out += "]\n";
         for (const auto& [foldedName, value] : key.values)
@@ -490,10 +418,6 @@ std::string Hive::Format(std::string_view rootName) const
 ParseResult Parse(std::string_view text, std::string_view rootName)
 {
     ParseResult result;
-    const auto unreadable = [&result] {
-        result.damaged = true;
-        ++result.unreadableLines;
-    };
     if (text.starts_with(byteOrderMark))
         text.remove_prefix(byteOrderMark.size());
 
@@ -519,13 +443,13 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
             if (currentKey)
                 result.hive.CreateKey(*currentKey);
             else
-                unreadable();
+                result.damaged = true;
             continue;
         }
 
         auto head = ParseValueHead(trimmed);
         if (!head) {
-            unreadable();
+            result.damaged = true;
             continue;
         }
         // A byte list may continue over the following lines, each but the last ending in '\'.
@@ -554,7 +478,7 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
         }
         auto parsed = complete && terminated ? ParseData(data) : std::nullopt;
         if (!parsed || !currentKey) {
-            unreadable();
+            result.damaged = true;
             continue;
         }
         result.hive.SetValue(*currentKey,

@@ -30,9 +30,9 @@
 // (a file cut short). Nothing in the input can make reading fail or take more than linear time.
 //
 // Names of keys and values are compared without regard to ASCII letter case and keep the case they
-// were first written with. A key name is 1 to 255 bytes without backslash or control character, and a
-// key lies at most 32 levels below the root (the program needs 6); a value name is at most 16383 bytes
-// without control character. The limits keep the memory for any file linear in its size.
+// were first written with. A key name is not empty and holds no backslash or control character; a
+// value name holds no control character. A key exists when it was named or when one of its sub-keys
+// was; only keys that were named are kept, so the memory for any file stays linear in its size.
 
 #include <cstdint>
 #include <map>
@@ -62,14 +62,7 @@ struct Value
 // ASCII lower case of `text`; other bytes unchanged.
 std::string FoldCase(std::string_view text);
 
-inline constexpr std::size_t MaxKeyNameLength = 255;
-inline constexpr std::size_t MaxKeyDepth = 32;
-inline constexpr std::size_t MaxValueNameLength = 16383;
-
-// A valid key name (one path component): see the limits above.
-bool IsValidKeyName(std::string_view name);
-
-// A valid key path: "" or 1 to MaxKeyDepth valid names joined by single backslashes.
+// A valid key path: "" or names joined by single backslashes (see above).
 bool IsValidKeyPath(std::string_view path);
 
 // A valid value name (empty is the unnamed value).
@@ -84,8 +77,8 @@ public:
 
     bool KeyExists(std::string_view path) const;
 
-    // Creates the key and its missing parents; existing components keep their case. False for an
-    // invalid path (nothing changes).
+    // Creates the key as named; an existing one keeps its case. False for an invalid path (nothing
+    // changes).
     bool CreateKey(std::string_view path);
 
     // Deletes the key with all its sub-keys and values; false when it does not exist or is the root.
@@ -98,17 +91,8 @@ public:
     // existing value of that name keeps its stored name and takes the new type and data.
     bool SetValue(std::string_view path, Value value);
 
-    // Names as stored, ordered by their folded form; empty when the key does not exist.
-    std::vector<std::string> ValueNames(std::string_view path) const;
-    std::vector<std::string> SubKeyNames(std::string_view path) const;
-
-    // The path with every component in its stored case; empty when the key does not exist.
-    std::string StoredPath(std::string_view path) const;
-
     // The text form under the root section name (e.g. "HKEY_CURRENT_USER").
     std::string Format(std::string_view rootName) const;
-
-    bool operator==(const Hive&) const = default;
 
 private:
     // Orders folded paths so that a key sorts right before its sub-keys (backslash first).
@@ -118,10 +102,8 @@ private:
     };
     struct Key
     {
-        std::string name;                    // the last component as first written
+        std::string path;                    // as first written
         std::map<std::string, Value> values; // by folded name
-
-        bool operator==(const Key&) const = default;
     };
 
     std::map<std::string, Key, PathLess> keys_; // by folded full path
@@ -131,7 +113,6 @@ struct ParseResult
 {
     Hive hive;
     bool damaged = false;
-    std::size_t unreadableLines = 0; // lines skipped as unreadable (a continued entry counts once)
 };
 
 // Reads the text form of a hive whose sections start with `rootName`.

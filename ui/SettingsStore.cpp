@@ -3,7 +3,7 @@
 #include "platform/Registry.h"
 
 #include <cstdint>
-#include <type_traits>
+#include <optional>
 
 namespace ui {
 
@@ -15,19 +15,8 @@ namespace {
 template<typename T>
 void ReadValue(const TRegistry& reg, const char* name, T& target)
 {
-    try {
-        const std::int32_t number = reg.ReadInteger(name);
-        if constexpr (std::is_same_v<T, bool>)
-            target = number != 0;
-        else
-            target = number;
-    } catch (const platform::ERegistryException&) {
-    }
-}
-
-bool ReadableNumber(const TRegistry& reg, const char* name)
-{
-    return reg.GetDataType(name) == platform::TRegDataType::rdInteger && reg.GetDataSize(name) == 4;
+    if (const std::optional<std::int32_t> number = reg.ReadInteger(name))
+        target = static_cast<T>(*number); // any non-zero number is true
 }
 
 } // namespace
@@ -49,8 +38,8 @@ void ReadOptions(StoredOptions& options)
             // The stored placement goes first: should the program die between the two steps,
             // "FirstRun" is still pending and the next start does both again.
             reg.DeleteKey(std::string(ProductKey) + "frmMain");
-            reg.WriteBool("Tape", true);
-            reg.WriteBool("FirstRun", false);
+            reg.WriteInteger("Tape", 1);
+            reg.WriteInteger("FirstRun", 0);
             reg.CloseKey();
             if (!reg.OpenKey(SettingsKey, false))
                 return;
@@ -72,17 +61,17 @@ void WriteOptions(const StoredOptions& options)
     TRegistry reg; // all values in one replacement of the file
     if (!reg.OpenKey(SettingsKey, true))
         throw platform::ERegistryException("Failed to set data for 'Flat'", TRegistry::HiveWriteError());
-    reg.WriteBool("Flat", options.Flat);
-    reg.WriteBool("Tape", options.Tape);
-    reg.WriteBool("OnTop", options.OnTop);
-    reg.WriteBool("TrayIcon", options.TrayIcon);
-    reg.WriteBool("RunOnStartup", options.RunOnStartup);
+    reg.WriteInteger("Flat", options.Flat);
+    reg.WriteInteger("Tape", options.Tape);
+    reg.WriteInteger("OnTop", options.OnTop);
+    reg.WriteInteger("TrayIcon", options.TrayIcon);
+    reg.WriteInteger("RunOnStartup", options.RunOnStartup);
     reg.WriteInteger("Color", options.Color);
-    reg.WriteBool("KeepTape", options.KeepTape);
+    reg.WriteInteger("KeepTape", options.KeepTape);
     // Without an installer nobody writes "FirstRun"; without it (or with a value of another type)
     // the options would never be read again.
-    if (!ReadableNumber(reg, "FirstRun"))
-        reg.WriteBool("FirstRun", false);
+    if (!reg.ReadInteger("FirstRun"))
+        reg.WriteInteger("FirstRun", 0);
     reg.CloseKey();
 }
 

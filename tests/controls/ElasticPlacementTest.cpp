@@ -56,16 +56,11 @@ public:
         platform::TRegistry reg;
         if (!reg.OpenKey(Path, false))
             return Kind::Missing;
-        switch (reg.GetDataType(name)) {
-        case platform::TRegDataType::rdInteger:
+        if (reg.ReadInteger(name))
             return Kind::Dword;
-        case platform::TRegDataType::rdString:
+        if (reg.ReadString(name))
             return Kind::Text;
-        case platform::TRegDataType::rdBinary:
-            return Kind::Binary;
-        default:
-            return Kind::Missing;
-        }
+        return reg.ReadFloat(name) ? Kind::Binary : Kind::Missing;
     }
 
 private:

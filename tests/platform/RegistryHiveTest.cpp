@@ -48,29 +48,54 @@ Bytes Counting(std::size_t size)
     return bytes;
 }
 
-// Every value of the hive, as (key path, value).
+// Where each value's entry ends in the text (offset after its last line break).
+struct Entry
+{
+    std::string key;
+    std::string name;
+    std::size_t firstLine; // offset of its first line
+    std::size_t end;
+};
+
+std::vector<Entry> EntriesOf(std::string_view text)
+{
+    std::vector<Entry> entries;
+    std::string key;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t lineEnd = text.find('\n', start);
+        const std::string_view line = text.substr(start, lineEnd - start);
+        if (line.starts_with('[')) {
+            const std::string_view inner = line.substr(1, line.size() - 2);
+            const std::size_t slash = inner.find('\\');
+            key = slash == std::string_view::npos ? "" : std::string(inner.substr(slash + 1));
+        } else if (line.starts_with('"') || line.starts_with('@')) {
+            const std::string name =
+                line.starts_with('@') ? "" : std::string(line.substr(1, line.find('"', 1) - 1));
+            entries.push_back({key, name, start, lineEnd + 1});
+        } else if (line.starts_with("  ")) {
+            entries.back().end = lineEnd + 1; // a continuation of the last entry
+        }
+        start = lineEnd + 1;
+    }
+    return entries;
+}
+
+// Every value of the hive, as (key path, value), in the order written.
 std::vector<std::pair<std::string, Value>> AllValues(const Hive& hive)
 {
     std::vector<std::pair<std::string, Value>> all;
-    std::vector<std::string> pending{""};
-    while (!pending.empty()) {
-        const std::string key = pending.back();
-        pending.pop_back();
-        for (const std::string& name : hive.ValueNames(key))
-            all.emplace_back(key, *hive.FindValue(key, name));
-        for (const std::string& sub : hive.SubKeyNames(key))
-            pending.push_back(key.empty() ? sub : key + "\\" + sub);
-    }
+    for (const Entry& entry : EntriesOf(hive.Format(root)))
+        all.emplace_back(entry.key, *hive.FindValue(entry.key, entry.name));
     return all;
 }
 
-// Reading what was written gives the same hive, undamaged.
+// Reading what was written gives the same hive (the same text again), undamaged.
 void ExpectFixedPoint(const Hive& hive, const std::string& context)
 {
     const std::string text = hive.Format(root);
     const ParseResult again = Parse(text, root);
     EXPECT_FALSE(again.damaged) << context << "\n" << text;
-    EXPECT_TRUE(again.hive == hive) << context << "\n" << text;
     EXPECT_EQ(again.hive.Format(root), text) << context;
 }
 
@@ -147,14 +172,19 @@ TEST(RegistryHive, WritingBackNeverGrowsAFileItRead)
 TEST(RegistryHive, KeysAreCaseInsensitiveAndDeletedWithTheirSubKeysOnly)
 {
     Hive hive;
-    for (const char* path : {"a", "A\\b\\c", "a b", "ab", "a\\B\\d", "a!"})
+    for (const char* path : {"A\\b\\c", "a b", "ab", "a\\B\\d", "a!"})
         ASSERT_TRUE(hive.CreateKey(path)) << path;
-    EXPECT_EQ(hive.SubKeyNames(""), (std::vector<std::string>{"a", "a b", "a!", "ab"}));
-    EXPECT_EQ(hive.SubKeyNames("A"), std::vector<std::string>{"b"});
-    EXPECT_EQ(hive.SubKeyNames("a\\b"), (std::vector<std::string>{"c", "d"}));
-    EXPECT_EQ(hive.StoredPath("A\\B\\D"), "a\\b\\d");
-    EXPECT_EQ(hive.StoredPath("missing"), "");
+    for (const char* implied : {"a", "A\\B", ""})
+        EXPECT_TRUE(hive.KeyExists(implied)) << implied;
+    EXPECT_FALSE(hive.KeyExists("a\\b\\c\\e"));
     ASSERT_TRUE(hive.SetValue("A\\B", Dword("x", 1)));
+    EXPECT_FALSE(hive.SetValue("A\\x", Dword("x", 1)));
+    // A key sorts right before its sub-keys; each keeps the case it was named with.
+    EXPECT_EQ(hive.Format(root), std::string(header) +
+                                     "\n[HKEY_CURRENT_USER\\A\\B]\n\"x\"=dword:00000001\n"
+                                     "\n[HKEY_CURRENT_USER\\A\\b\\c]\n\n[HKEY_CURRENT_USER\\a\\B\\d]\n"
+                                     "\n[HKEY_CURRENT_USER\\a b]\n\n[HKEY_CURRENT_USER\\a!]\n"
+                                     "\n[HKEY_CURRENT_USER\\ab]\n");
     EXPECT_TRUE(hive.DeleteKey("A"));
     for (const char* gone : {"a", "a\\b", "a\\b\\c", "a\\b\\d"})
         EXPECT_FALSE(hive.KeyExists(gone)) << gone;
@@ -166,29 +196,17 @@ TEST(RegistryHive, KeysAreCaseInsensitiveAndDeletedWithTheirSubKeysOnly)
     EXPECT_TRUE(hive.KeyExists(""));
 }
 
-TEST(RegistryHive, NameLimits)
+TEST(RegistryHive, NameRules)
 {
     struct Case
     {
         std::string path;
         bool valid;
     };
-    std::string deep = "k";
-    for (int i = 1; i < 32; ++i)
-        deep += "\\k";
     const Case cases[] = {
-        {"", true},
-        {"a", true},
-        {std::string(255, 'n'), true},
-        {std::string(256, 'n'), false},
-        {deep, true},
-        {deep + "\\k", false},
-        {"a\\\\b", false},
-        {"\\a", false},
-        {"a\\", false},
-        {"a\tb", false},
-        {"a\x7f", false},
-        {"x]y[z \"q\" \xc3\xa4", true},
+        {"", true},        {"a", true},      {std::string(300, 'n'), true},
+        {"a\\\\b", false}, {"\\a", false},   {"a\\", false},
+        {"a\tb", false},   {"a\x7f", false}, {"x]y[z \"q\" \xc3\xa4", true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsValidKeyPath(c.path), c.valid) << c.path;
@@ -203,8 +221,7 @@ TEST(RegistryHive, NameLimits)
         }
     }
     EXPECT_TRUE(IsValidValueName(""));
-    EXPECT_TRUE(IsValidValueName(std::string(MaxValueNameLength, 'v')));
-    EXPECT_FALSE(IsValidValueName(std::string(MaxValueNameLength + 1, 'v')));
+    EXPECT_TRUE(IsValidValueName(std::string(20000, 'v')));
     EXPECT_FALSE(IsValidValueName("a\rb"));
     Hive hive;
     EXPECT_FALSE(hive.SetValue("", Dword("a\nb", 1)));
@@ -298,7 +315,6 @@ TEST(RegistryHive, UnreadableLinesAreSkippedAndTheRestIsRead)
                                  c.line + "\n\"after\"=dword:2\n";
         const ParseResult parsed = Parse(text, root);
         EXPECT_TRUE(parsed.damaged) << c.what;
-        EXPECT_EQ(parsed.unreadableLines, 1u) << c.what;
         EXPECT_EQ(parsed.hive.FindValue("K", "bad"), nullptr) << c.what;
         ASSERT_NE(parsed.hive.FindValue("K", "before"), nullptr) << c.what;
         ASSERT_NE(parsed.hive.FindValue("K", "after"), nullptr) << c.what;
@@ -321,7 +337,6 @@ TEST(RegistryHive, UnreadableSectionsDropTheirValuesOnly)
                                  "\"lost2\"=dword:1\n[HKEY_CURRENT_USER\\M]\n\"kept\"=dword:3\n";
         const ParseResult parsed = Parse(text, root);
         EXPECT_TRUE(parsed.damaged) << section;
-        EXPECT_EQ(parsed.unreadableLines, 4u) << section; // the early value, the section, its two values
         const auto all = AllValues(parsed.hive);
         ASSERT_EQ(all.size(), 1u) << section;
         EXPECT_EQ(all[0].first, "M") << section;
@@ -332,7 +347,6 @@ TEST(RegistryHive, UnreadableSectionsDropTheirValuesOnly)
                                       "[HKEY_CURRENT_USER\\L]\n\"v\"=dword:1\n",
                                   root);
     EXPECT_TRUE(cut.damaged);
-    EXPECT_EQ(cut.unreadableLines, 1u);
     EXPECT_NE(cut.hive.FindValue("L", "v"), nullptr);
     EXPECT_EQ(cut.hive.FindValue("K", "v"), nullptr);
     // A missing first line is damage, but the rest is read.
@@ -370,39 +384,6 @@ Hive SampleHive()
     hive.SetValue(frmMain, Binary("Kind7", {0x41, 0, 0, 0}, 7));
     hive.SetValue(run, Text("Quorlane Calculator", "/opt/Quorlane Apps/quorcalc /tray"));
     return hive;
-}
-
-// Where each value's entry ends in the text (offset after its last line break).
-struct Entry
-{
-    std::string key;
-    std::string name;
-    std::size_t firstLine; // offset of its first line
-    std::size_t end;
-};
-
-std::vector<Entry> EntriesOf(std::string_view text)
-{
-    std::vector<Entry> entries;
-    std::string key;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t lineEnd = text.find('\n', start);
-        const std::string_view line = text.substr(start, lineEnd - start);
-        if (line.starts_with('[')) {
-            const std::string_view inner = line.substr(1, line.size() - 2);
-            const std::size_t slash = inner.find('\\');
-            key = slash == std::string_view::npos ? "" : std::string(inner.substr(slash + 1));
-        } else if (line.starts_with('"') || line.starts_with('@')) {
-            const std::string name =
-                line.starts_with('@') ? "" : std::string(line.substr(1, line.find('"', 1) - 1));
-            entries.push_back({key, name, start, lineEnd + 1});
-        } else if (line.starts_with("  ")) {
-            entries.back().end = lineEnd + 1; // a continuation of the last entry
-        }
-        start = lineEnd + 1;
-    }
-    return entries;
 }
 
 TEST(RegistryHiveCorpus, EveryTruncationKeepsTheCompleteEntriesAndNothingWrong)
@@ -574,7 +555,7 @@ TEST(RegistryHiveCorpus, LargeInputsReadInLinearTime)
     const auto elapsed = std::chrono::steady_clock::now() - started;
 
     EXPECT_FALSE(values.damaged);
-    EXPECT_GT(values.hive.ValueNames("K").size(), 50'000u);
+    EXPECT_NE(values.hive.FindValue("K", "v50000"), nullptr);
     EXPECT_FALSE(list.damaged);
     ASSERT_NE(list.hive.FindValue("K", "v"), nullptr);
     EXPECT_GT(list.hive.FindValue("K", "v")->data.size(), 190'000u);

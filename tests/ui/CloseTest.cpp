@@ -160,7 +160,7 @@ TEST_F(Close, RetrySavesOnceTheCauseIsGone)
     EXPECT_EQ(d.boxes.size(), 1u);
     platform::TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
-    EXPECT_TRUE(reg.ReadBool("Flat"));
+    EXPECT_EQ(reg.ReadInteger("Flat"), 1);
 }
 
 TEST_F(Close, TheTrayMenusExitOffersTheSameWayOut)
@@ -213,7 +213,7 @@ TEST_F(Close, TheSessionsEndWritesTheOptionsWithoutABox)
         if (writable) {
             platform::TRegistry reg;
             ASSERT_TRUE(reg.OpenKey(ui::SettingsKey, false));
-            EXPECT_TRUE(reg.ReadBool("Flat"));
+            EXPECT_EQ(reg.ReadInteger("Flat"), 1);
             EXPECT_EQ(reg.ReadInteger("Color"), 4);
         }
     }

@@ -165,7 +165,7 @@ TEST_F(Scaling, AStoredPlacementOfAnotherControlCountIsIgnored)
         platform::TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false));
         ASSERT_TRUE(reg.ValueExists("Total Controls")) << "no control count stored";
-        reg.WriteInteger("Total Controls", reg.ReadInteger("Total Controls") + 1);
+        reg.WriteInteger("Total Controls", reg.ReadInteger("Total Controls").value() + 1);
         reg.CloseKey();
     }
     auto w = Open();
