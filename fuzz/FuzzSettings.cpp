@@ -12,7 +12,6 @@
 #include "controls/ElasticMath.h"
 #include "controls/ElasticPlacement.h"
 #include "platform/Registry.h"
-#include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
 #include "ui/SettingsStore.h"
 

@@ -1,10 +1,12 @@
 #include "platform/Registry.h"
 
-#include "platform/RegistryFile.h"
+#include "platform/AtomicFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,8 +154,8 @@ void SaveHive(LoadedHive& loaded, Hive updated)
     if (text.size() > regfile::MaxHiveFileSize)
         throw std::system_error(EFBIG, std::generic_category(), loaded.file.string());
     if (loaded.damaged)
-        regfile::CopyFileAtomically(loaded.file, TRegistry::DamagedHiveFile(), 0700);
-    regfile::WriteFileAtomically(loaded.file, text, 0600, 0700);
+        files::CopyFileAtomically(loaded.file, TRegistry::DamagedHiveFile(), 0700);
+    files::WriteFileAtomically(loaded.file, text, 0600, 0700);
     loaded.hive = std::move(updated);
     loaded.state = FileState::Read;
     loaded.error = 0;
@@ -222,8 +224,6 @@ void TRegistry::CloseKey()
     // Failures name the first value changed (a created key without values names the key).
     const std::string firstName = changes.empty() ? *key : changes.front().name;
     LoadedHive& loaded = CurrentHive();
-    if (const int blocker = WriteBlocker(loaded))
-        throw SetDataFailed(firstName, std::error_code(blocker, std::generic_category()));
     Hive updated = loaded.hive;
     // A key deleted meanwhile takes no values.
     if (create)
@@ -370,3 +370,73 @@ ScopedHiveDirectory::~ScopedHiveDirectory()
 }
 
 } // namespace platform
+
+namespace platform::regfile {
+
+namespace {
+
+std::filesystem::path FolderOf(const std::filesystem::path& file)
+{
+    const std::filesystem::path folder = file.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+// The errno access(2) gives for writing into `folder`, 0 when it may.
+int FolderBlocker(const std::filesystem::path& folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit)
+{
+    using State = FileContents::State;
+    const auto unreadable = [](int error) { return FileContents{State::Unreadable, {}, error}; };
+    // Non-blocking, so that a named pipe in the hive's place cannot hang the program.
+    const files::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status = {};
+    if (fd.Get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileContents{} : unreadable(errno);
+    if (::fstat(fd.Get(), &status) != 0)
+        return unreadable(errno);
+    if (!S_ISREG(status.st_mode))
+        return unreadable(S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
+    FileContents contents{State::Read, {}, 0};
+    char buffer[65536];
+    for (ssize_t got = 1; got != 0;) {
+        if (static_cast<std::uintmax_t>(status.st_size) > limit || contents.bytes.size() > limit)
+            return {State::TooLarge, {}, 0}; // over the limit, or grown to it while being read
+        got = ::read(fd.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno != EINTR)
+            return unreadable(errno);
+        contents.bytes.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    }
+    return contents;
+}
+
+int ReplaceBlocker(const std::filesystem::path& file)
+{
+    const std::filesystem::path target = files::ReplacementTarget(file);
+    struct stat status = {};
+    if (::stat(target.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        if (::access(target.c_str(), W_OK) != 0)
+            return errno;
+        return FolderBlocker(FolderOf(target));
+    }
+    if (errno != ENOENT)
+        return errno;
+    std::filesystem::path folder = FolderOf(target);
+    for (int depth = 0; depth < 256; ++depth) {
+        if (::stat(folder.c_str(), &status) == 0)
+            return S_ISDIR(status.st_mode) ? FolderBlocker(folder) : ENOTDIR;
+        if (errno != ENOENT)
+            return errno;
+        folder = FolderOf(folder);
+    }
+    return ENOENT;
+}
+
+} // namespace platform::regfile

@@ -19,8 +19,8 @@
 //   were saved). A key opened with canCreate that does not exist is created by that write.
 // - Reading a value that is missing, or of another type or size, gives nothing; changes that cannot
 //   be saved raise ERegistryException "Failed to set data for '<first name changed>'" with the
-//   system's reason as its Cause(), and leave the file as it was. A file whose text would be larger than the
-//   reading limit (RegistryFile.h) is not written (EFBIG).
+//   system's reason as its Cause(), and leave the file as it was. A file whose text would be larger
+//   than the reading limit (MaxHiveFileSize, below) is not written (EFBIG).
 // - A file that cannot be parsed never makes an operation fail: what cannot be read counts as
 //   missing, and before the next change replaces the file, the damaged one is kept beside it as
 //   "user.reg.bad". A file that exists but cannot be read at all (no permission, a folder) is treated
@@ -118,3 +118,36 @@ private:
 };
 
 } // namespace platform
+
+// The files behind the store: reading a hive file within a size limit, and telling whether one could
+// be replaced at all (the replacement itself is AtomicFile.h's).
+namespace platform::regfile {
+
+// Hive files larger than this are not read, and no hive larger than this is written (the program's
+// own stay below 20 KB).
+inline constexpr std::uintmax_t MaxHiveFileSize = 1024 * 1024;
+
+struct FileContents
+{
+    enum class State
+    {
+        Missing,    // no such file (or a folder on its path is a file): nothing stored yet
+        Read,       // `bytes` holds the file
+        TooLarge,   // a regular file over the size limit: not read
+        Unreadable, // exists but cannot be read (no permission, a folder, an I/O error)
+    };
+    State state = State::Missing;
+    std::string bytes;
+    int error = 0; // errno for Unreadable
+};
+
+FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit = MaxHiveFileSize);
+
+// Why `file` could not be replaced, as an errno (0 when it could): an existing target must be a
+// writable regular file in a writable folder; a missing one needs a writable folder, or the nearest
+// existing ancestor of its folder must be a writable folder (the missing ones would be created). A
+// file on the way where a folder should be gives ENOTDIR. Permissions are judged as the system does
+// for this process (root passes permission bits, not an immutable file or a read-only mount).
+int ReplaceBlocker(const std::filesystem::path& file);
+
+} // namespace platform::regfile

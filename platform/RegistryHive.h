@@ -1,7 +1,7 @@
 #pragma once
 // One registry hive in memory (a tree of keys holding typed values) and its text form, the classic
 // registry export format. Data and text only, no files: Registry.cpp loads and saves hives through
-// RegistryFile.h and works on them with this unit.
+// AtomicFile.h and works on them with this unit.
 //
 // Text form, one hive per file:
 //

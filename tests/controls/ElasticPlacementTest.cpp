@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "controls/ElasticPlacement.h"
+#include "platform/AtomicFile.h"
 #include "platform/Registry.h"
-#include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
 #include "tests/fakes/MemoryPlacementStore.h"
 
@@ -49,7 +49,7 @@ public:
             platform::reghive::Parse(platform::regfile::ReadHiveFile(file).bytes, "HKEY_CURRENT_USER");
         parsed.hive.CreateKey(Path);
         ASSERT_TRUE(parsed.hive.SetValue(Path, {name, platform::reghive::TypeBinary, std::move(value)}));
-        platform::regfile::WriteFileAtomically(file, parsed.hive.Format("HKEY_CURRENT_USER"), 0600, 0700);
+        platform::files::WriteFileAtomically(file, parsed.hive.Format("HKEY_CURRENT_USER"), 0600, 0700);
     }
     Kind KindOf(const char* name)
     {

@@ -1,7 +1,8 @@
 // The hive files: atomic replacement and what a failure at each step leaves behind, the size limit,
 // the copy of a damaged file, links, modes, and the check whether a hive can be written.
 
-#include "platform/RegistryFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/Registry.h"
 
 #include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
@@ -17,6 +18,7 @@
 
 namespace {
 
+using namespace platform::files;
 using namespace platform::regfile;
 using regtest::EntriesIn;
 using regtest::ModeOf;

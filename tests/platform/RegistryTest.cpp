@@ -3,8 +3,8 @@
 // written.
 
 #include "platform/Registry.h"
+#include "platform/AtomicFile.h"
 
-#include "platform/RegistryFile.h"
 #include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
 
@@ -81,11 +81,11 @@ private:
     mutable int count_ = 0;
 };
 
-const regfile::IoHooks diskFull{[](int, const void*, std::size_t) -> ssize_t {
-                                    errno = ENOSPC;
-                                    return -1;
-                                },
-                                {}};
+const files::IoHooks diskFull{[](int, const void*, std::size_t) -> ssize_t {
+                                  errno = ENOSPC;
+                                  return -1;
+                              },
+                              {}};
 
 class Registry : public RegistryFixture
 {
@@ -236,10 +236,10 @@ TEST_F(Registry, KeysAreCreatedOnlyWhenAskedAndDeletedWithTheirSubKeys)
 TEST_F(Registry, ChangesAreWrittenInOneReplacementWhenTheKeyIsClosed)
 {
     int replacements = 0;
-    const regfile::ScopedIoHooks hooks({{}, [&replacements](int fd) {
-                                            ++replacements;
-                                            return ::fsync(fd);
-                                        }});
+    const files::ScopedIoHooks hooks({{}, [&replacements](int fd) {
+                                          ++replacements;
+                                          return ::fsync(fd);
+                                      }});
     {
         TRegistry registry;
         ASSERT_TRUE(registry.OpenKey(settingsKey, true));
@@ -296,7 +296,7 @@ TEST_F(Registry, FailedWritesRaiseAndLeaveTheFileAsItWas)
     ASSERT_TRUE(placement.OpenKey(placementKey, true));
     placement.CloseKey();
     const std::string before = ReadBytes(UserFile());
-    const std::pair<const char*, regfile::IoHooks> cases[] = {
+    const std::pair<const char*, files::IoHooks> cases[] = {
         {"disk full at once", diskFull},
         {"disk full after 40 bytes",
          {[written = std::size_t{0}](int fd, const void* data, std::size_t size) mutable -> ssize_t {
@@ -320,7 +320,7 @@ TEST_F(Registry, FailedWritesRaiseAndLeaveTheFileAsItWas)
         auto registry = Settings();
         registry->WriteInteger("Flat", 1);
         registry->WriteInteger("Color", 2);
-        const regfile::ScopedIoHooks hooks(io);
+        const files::ScopedIoHooks hooks(io);
         try {
             registry->CloseKey();
             ADD_FAILURE() << what << ": no exception";
@@ -335,7 +335,7 @@ TEST_F(Registry, FailedWritesRaiseAndLeaveTheFileAsItWas)
         EXPECT_EQ(Settings()->ReadInteger("Color"), 1) << what;
     }
     {
-        const regfile::ScopedIoHooks hooks(diskFull);
+        const files::ScopedIoHooks hooks(diskFull);
         auto quiet = Settings();
         quiet->WriteInteger("Color", 9);
         EXPECT_NO_THROW(quiet.reset()); // the destructor never raises

@@ -16,7 +16,6 @@
 
 #include "FakeDialogs.h"
 #include "platform/Registry.h"
-#include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
 #include "platform/qt/WindowGeometry.h"
 #include "ui/Calc.h"

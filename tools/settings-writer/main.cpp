@@ -11,7 +11,6 @@
 #include <string>
 
 #include "platform/Registry.h"
-#include "platform/RegistryFile.h"
 #include "platform/RegistryHive.h"
 #include "ui/SettingsStore.h"
 
