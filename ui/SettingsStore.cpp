@@ -41,12 +41,13 @@ void ReadOptions(StoredOptions& options)
             reg.WriteInteger("Tape", 1);
             reg.WriteInteger("FirstRun", 0);
             reg.CloseKey();
-            if (!reg.OpenKey(SettingsKey, false))
-                return;
         }
     } catch (const platform::ERegistryException&) {
-        // The first-run step could not be stored; the options are read all the same.
+        // The first-run step could not be stored (it stays pending); the options are read all the
+        // same: a failed close has closed the key, so it is opened again below.
     }
+    if (!reg.OpenKey(SettingsKey, false))
+        return;
     ReadValue(reg, "Flat", options.Flat);
     ReadValue(reg, "Tape", options.Tape);
     ReadValue(reg, "OnTop", options.OnTop);

@@ -26,11 +26,12 @@ struct StoredOptions
     bool operator==(const StoredOptions&) const = default;
 };
 
-// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color, KeepTape. Each is read
-// on its own: a value that is missing or of another type keeps its default, the others are read.
-// A pending "FirstRun" first deletes the window's stored placement, then sets "Tape" on and clears
-// "FirstRun" (one write); a "FirstRun" of another type counts as not pending. An options key
-// without "FirstRun" gives no options at all. A hive that cannot be written is still read.
+// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color, KeepTape.
+// Each is read on its own: a value that is missing or of another type keeps its default, the others
+// are read. A pending "FirstRun" first deletes the window's stored placement, then sets "Tape" on and
+// clears "FirstRun" (one write; when it fails, "FirstRun" stays pending and the options are read all
+// the same); a "FirstRun" of another type counts as not pending. An options key without "FirstRun"
+// gives no options at all. A hive that cannot be written is still read.
 void ReadOptions(StoredOptions& options);
 
 // Writes every option, and "FirstRun" = 0 when it is missing or of another type (so the options

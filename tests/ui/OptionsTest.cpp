@@ -19,6 +19,7 @@
 #include "FakeDialogs.h"
 #include "SettingsFixture.h"
 #include "controls/Abcbtn.h"
+#include "platform/AtomicFile.h"
 #include "platform/Autostart.h"
 #include "platform/Registry.h"
 #include "ui/Calc.h"
@@ -198,6 +199,26 @@ TEST_F(Options, AWrongTypedFirstRunNeverLosesTheOptions)
         EXPECT_EQ(Read("Flat"), 1) << what;
         EXPECT_EQ(Read("Color"), 3) << what;
     }
+}
+
+// A first-run step that could not be stored (a full disk) left the options unread, and the close
+// then wrote the defaults over them.
+TEST_F(Options, AFirstRunThatCannotBeStoredStillReadsTheOptions)
+{
+    Store({{"FirstRun", 1}, {"Flat", 1}, {"OnTop", 1}, {"Color", 3}});
+    ui::StoredOptions options;
+    {
+        const platform::files::ScopedIoHooks diskFull({[](int, const void*, std::size_t) -> ssize_t {
+                                                           errno = ENOSPC;
+                                                           return -1;
+                                                       },
+                                                       {}});
+        ui::ReadOptions(options);
+    }
+    EXPECT_TRUE(options.Flat);
+    EXPECT_TRUE(options.OnTop);
+    EXPECT_EQ(options.Color, 3);
+    EXPECT_EQ(Read("FirstRun"), 1); // still pending for the next start
 }
 
 TEST_F(Options, ClosingWritesAllSixAndTheyComeBackNextTime)
