@@ -306,18 +306,11 @@ void TfrmMain::mnuEditResetSizeClick()
         statusPanel_->setFixedWidth(StatusPanelWidth);
         ElasticForm->UpdateControlBounds(statusBar_);
 
-        edtFocus_->setGeometry(8, 9, 1, 1);
-        QFont sinkFont = edtFocus_->font();
-        sinkFont.setPixelSize(PointsToPixels(10));
-        edtFocus_->setFont(sinkFont);
-        ElasticForm->UpdateControlBounds(edtFocus_);
-
-        ResetMemoSize(memTape_, 233, 226, 8, 268, 8);
-        ResetMemoSize(memDisplayValue_, 24, 245, 9, 8, 10);
-
-        // The keys with their design bounds and font sizes in points.
+        ResetControlSize(edtFocus_, QRect(8, 9, 1, 1), 10);
+        ResetControlSize(memTape_, QRect(268, 8, 226, 233), 8);
+        ResetControlSize(memDisplayValue_, QRect(8, 9, 245, 24), 10);
         for (const KeySpec& k : Keypad())
-            ResetButtonSize(keyButtons_.at(k.key), k.height, k.width, k.top, k.left, k.fontPoints);
+            ResetControlSize(keyButtons_.at(k.key), QRect(k.left, k.top, k.width, k.height), k.fontPoints);
     });
 }
 
