@@ -126,21 +126,14 @@ void TfrmMain::CreateMenus()
     QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);
-    const std::pair<const char*, const char*> schemeItems[] = {
-        {"mnuOptionsColorSchemeDefault", "Default"}, {"mnuOptionsColorSchemeBlack", "Black"},
-        {"mnuOptionsColorSchemeDesert", "Desert"},   {"mnuOptionsColorSchemeEggplant", "Eggplant"},
-        {"mnuOptionsColorSchemeRose", "Rose"},       {"mnuOptionsColorSchemeTraditional", "Traditional"},
-    };
-    for (const auto& [name, caption] : schemeItems) {
-        QAction* a =
-            checkable(add(schemes, name, caption), std::string_view(name) == "mnuOptionsColorSchemeDefault");
+    // Default first, the others in alphabetical order; captioned by the end of their item names.
+    constexpr std::string_view prefix = "mnuOptionsColorScheme";
+    for (const int index : {0, 5, 2, 3, 4, 1}) {
+        const char* name = SchemeMenuItem(index);
+        QAction* a = checkable(add(schemes, name, name + prefix.size()), index == 0);
         schemeGroup->addAction(a);
-        for (int index = 0; index < SchemeCount; ++index) {
-            if (std::string_view(SchemeMenuItem(index)) == name) {
-                mnuOptionsColorScheme_[static_cast<std::size_t>(index)] = a;
-                connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
-            }
-        }
+        mnuOptionsColorScheme_[static_cast<std::size_t>(index)] = a;
+        connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
     }
 
     QMenu* help = addMenu(bar, "mnuHelp", "&Help");

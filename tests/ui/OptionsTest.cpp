@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -308,6 +309,24 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(d.boxes[0].text.contains(QStringLiteral("start at logon")));
+}
+
+TEST_F(Options, TheSchemeMenuListsDefaultThenTheOthersAlphabetically)
+{
+    ui::TfrmMain w;
+    const std::pair<const char*, int> expected[] = {{"Default", 0},  {"Black", 5}, {"Desert", 2},
+                                                    {"Eggplant", 3}, {"Rose", 4},  {"Traditional", 1}};
+    const QList<QAction*> items = w.findChild<QMenu*>(QStringLiteral("mnuOptionsColorScheme"))->actions();
+    ASSERT_EQ(items.size(), std::ssize(expected));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const auto& [caption, scheme] = expected[i];
+        EXPECT_EQ(items[i]->text(), QString::fromLatin1(caption));
+        EXPECT_EQ(items[i]->objectName(),
+                  QStringLiteral("mnuOptionsColorScheme") + QString::fromLatin1(caption));
+        items[i]->trigger();
+        EXPECT_EQ(w.SchemeIndex(), scheme) << caption;
+        EXPECT_TRUE(items[i]->isChecked()) << caption;
+    }
 }
 
 TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
