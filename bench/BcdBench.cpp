@@ -11,8 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "decimal/BcdReference.h"
 #include "decimal/StBCD.h"
+#include "tests/decimal/BcdReference.h"
 
 namespace {
 

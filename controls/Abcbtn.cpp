@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
+#include <QFontMetrics>
+#include <QImage>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,12 +14,78 @@
 #include <QShortcut>
 #include <QStyle>
 
-#include "controls/AbcButtonCaption.h"
-#include "controls/AbcButtonFrame.h"
-
 namespace {
 
 constexpr QSize NewButtonSize(23, 22);
+constexpr QColor LightGrey(222, 222, 222); // the inner rings of the hot and pressed frames
+
+// The frame in its three looks: one-pixel rings drawn from the outside in, each light on the left
+// and top and dark on the right and bottom (the right and bottom lines cover the corners they share).
+enum class FrameLook : std::uint8_t
+{
+    Normal,  // a raised ring over a shadow line on the bottom row
+    Hot,     // the pointer is over an enabled button: a thicker raised frame with a grey inner ring
+    Pressed, // pressed or latched down: sunken, grey inner ring
+};
+
+// One ring on the border of `rect`, which then shrinks by a pixel on every side.
+void Ring(QPainter& painter, QRect& rect, const QColor& topLeft, const QColor& bottomRight)
+{
+    if (rect.width() > 0 && rect.height() > 0) {
+        painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);
+        painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
+        painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
+        painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+    }
+    rect.adjust(1, 1, -1, -1);
+}
+
+// A shadow line on the last row, from one pixel left of the rectangle to its right side (on the
+// left it covers the highlight of the ring drawn before); the bottom moves up by one.
+void ShadowLineAtBottom(QPainter& painter, QRect& rect)
+{
+    if (rect.height() > 0)
+        painter.fillRect(QRect(rect.left() - 1, rect.bottom(), rect.width() + 1, 1),
+                         ColorToQColor(clBtnShadow));
+    rect.setBottom(rect.bottom() - 1);
+}
+
+// Draws the frame along the border of `rect` and returns the rectangle inside it.
+QRect DrawFrame(QPainter& painter, const QRect& rect, FrameLook look)
+{
+    const QColor highlight = ColorToQColor(clBtnHighlight);
+    const QColor shadow = ColorToQColor(clBtnShadow);
+    const QColor darkShadow = ColorToQColor(cl3DDkShadow);
+    QRect content = rect;
+    switch (look) {
+    case FrameLook::Normal:
+        Ring(painter, content, highlight, shadow);
+        ShadowLineAtBottom(painter, content);
+        break;
+    case FrameLook::Hot:
+        ShadowLineAtBottom(painter, content);
+        Ring(painter, content, highlight, darkShadow);
+        Ring(painter, content, LightGrey, shadow);
+        break;
+    case FrameLook::Pressed:
+        Ring(painter, content, darkShadow, highlight);
+        Ring(painter, content, shadow, LightGrey);
+        break;
+    }
+    return content;
+}
+
+// The face of a latched button: an 8 x 8 checkerboard whose pixels with equal row and column parity
+// are the highlight colour and the others the face colour, tiled from the button's top-left corner.
+QBrush LatchedBrush(const QColor& face, const QColor& highlight)
+{
+    QImage bitmap(8, 8, QImage::Format_RGB32);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x)
+            bitmap.setPixelColor(x, y, (x % 2) == (y % 2) ? highlight : face);
+    }
+    return QBrush(bitmap);
+}
 
 // The caption as read aloud: the accelerator marks taken out ("&&" stands for "&").
 QString CaptionWithoutMarks(const QString& caption)
@@ -106,8 +174,6 @@ TabcCustomPicSpeedBtn::TabcCustomPicSpeedBtn(QWidget* parent) : QWidget(parent)
     connect(accelerator_, &QShortcut::activated, this, &TabcCustomPicSpeedBtn::AcceleratorActivated);
 }
 
-TabcCustomPicSpeedBtn::~TabcCustomPicSpeedBtn() = default;
-
 QSize TabcCustomPicSpeedBtn::sizeHint() const
 {
     return NewButtonSize;
@@ -187,7 +253,6 @@ void TabcCustomPicSpeedBtn::SetColor(TColor value)
         return;
     }
     color_ = value;
-    pattern_.reset();
     if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_) {
         state_ = TPicButtonState::Up;
     }
@@ -407,16 +472,10 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
 
     QPainter painter(this);
     const QRect whole = rect();
-    if (state_ == TPicButtonState::Latched) {
-        const QColor face = ColorToQColor(color_);
-        const QColor highlight = ColorToQColor(clBtnHighlight);
-        if (!pattern_ || !pattern_->Matches(face, highlight)) {
-            pattern_ = TabcBrushPattern::Acquire(face, highlight);
-        }
-        painter.fillRect(whole, pattern_->Brush());
-    } else {
+    if (state_ == TPicButtonState::Latched)
+        painter.fillRect(whole, LatchedBrush(ColorToQColor(color_), ColorToQColor(clBtnHighlight)));
+    else
         painter.fillRect(whole, ColorToQColor(color_));
-    }
 
     // The frame is drawn before the caption to find the room inside it, and again afterwards so that
     // a caption wider than the face leaves the frame whole.
@@ -424,25 +483,38 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
         if (popup_ && !pressedLook && !hot) {
             return whole; // flat
         }
-        const TabcFrameLook look =
-            pressedLook ? TabcFrameLook::Pressed : (hot ? TabcFrameLook::Hot : TabcFrameLook::Normal);
-        return DrawButtonFrame(painter, whole, look);
+        return DrawFrame(painter, whole,
+                         pressedLook ? FrameLook::Pressed : (hot ? FrameLook::Hot : FrameLook::Normal));
     };
     QRect content = drawFrame();
     if (pressedLook) {
         content.translate(1, 1); // the pressed look moves the caption one pixel down and right
     }
 
-    TabcCaptionLook caption;
-    caption.text = caption_;
-    caption.font = font();
-    caption.color = ColorToQColor(fontColor_);
-    caption.enabled = isEnabled();
-    caption.underlineAccelerator = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
-    DrawCaption(
-        painter,
-        CaptionPlace(content.size(), CaptionSize(caption.text, caption.font)).translated(content.topLeft()),
-        caption);
+    // The caption on one line, centred by the rounded half of the room left over: a disabled one is
+    // embossed (white one pixel below and right, grey in place).
+    if (!caption_.isEmpty()) {
+        const QFontMetrics metrics(font());
+        const QSize text(metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, caption_).width(),
+                         metrics.height());
+        const QRect place(content.topLeft() + QPoint((content.width() - text.width() + 1) / 2,
+                                                     (content.height() - text.height() + 1) / 2),
+                          text);
+        const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
+        const int flags =
+            Qt::AlignCenter | Qt::TextSingleLine | (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
+        painter.setFont(font());
+        const auto draw = [&](const QColor& color, int dx) {
+            painter.setPen(color);
+            painter.drawText(place.translated(dx, dx), flags, caption_);
+        };
+        if (isEnabled()) {
+            draw(ColorToQColor(fontColor_), 0);
+        } else {
+            draw(Qt::white, 1);
+            draw(QColor(128, 128, 128), 0);
+        }
+    }
 
     drawFrame();
 }

@@ -15,13 +15,10 @@
 // and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
 // visible button of the active window.
 
-#include <cstdint>
-#include <memory>
-
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 
-#include "controls/AbcBrushPattern.h"
 #include "platform/qt/Colors.h"
 
 class QShortcut;
@@ -42,7 +39,6 @@ class TabcCustomPicSpeedBtn : public QWidget
 
 public:
     explicit TabcCustomPicSpeedBtn(QWidget* parent = nullptr);
-    ~TabcCustomPicSpeedBtn() override;
 
     // Grouping and the latched state.
     bool AllowAllUp() const { return allowAllUp_; }
@@ -111,8 +107,7 @@ private:
     bool pointerInside_ = false;
     bool tracking_ = false;
 
-    std::shared_ptr<const TabcBrushPattern> pattern_; // taken at the first latched paint
-    QShortcut* accelerator_ = nullptr;                // child of this widget
+    QShortcut* accelerator_ = nullptr; // child of this widget
 };
 
 // The button as the windows use it.

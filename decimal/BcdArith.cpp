@@ -1,9 +1,9 @@
 // Arithmetic on TBcd values.
 //
 // Each operation computes on the 18 digits as a binary integer (Mantissa.h) and produces exactly
-// the digits of the register algorithms in BcdReference.cpp; the tests hold the two side by side.
-// In the integer picture a register of 19 digits (18 digits and the guard below them) is the
-// mantissa times ten plus the guard digit.
+// the digits of the register algorithms in tests/decimal/BcdReference.cpp; the tests hold the two side by
+// side. In the integer picture a register of 19 digits (18 digits and the guard below them) is the mantissa
+// times ten plus the guard digit.
 
 #include "decimal/StBCD.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The unpacked working form of a TBcd and its five primitives. The text conversions and the picture
-// formatter compute on it directly; the arithmetic's reference algorithms (BcdReference.h) too.
+// formatter compute on it directly; so do the register algorithms the tests keep as reference.
 //
 // W[18] down to W[1] hold the digits d1 down to d18, one decimal digit per cell; W[0] is the guard
 // cell one place below d18; W[19] is the carry cell above d1 (subtraction's borrow flag).

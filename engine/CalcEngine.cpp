@@ -1,6 +1,5 @@
 #include "engine/CalcEngine.h"
 
-#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -24,38 +23,11 @@ std::string_view CaptionOf(MessageKind kind)
 
 namespace {
 
-constexpr std::array<std::pair<CalcKey, std::string_view>, 30> keyNames{{
-    {CalcKey::D0, "0"},
-    {CalcKey::D1, "1"},
-    {CalcKey::D2, "2"},
-    {CalcKey::D3, "3"},
-    {CalcKey::D4, "4"},
-    {CalcKey::D5, "5"},
-    {CalcKey::D6, "6"},
-    {CalcKey::D7, "7"},
-    {CalcKey::D8, "8"},
-    {CalcKey::D9, "9"},
-    {CalcKey::D00, "00"},
-    {CalcKey::D000, "000"},
-    {CalcKey::Decimal, "."},
-    {CalcKey::PlusMinus, "+/-"},
-    {CalcKey::Back, "back"},
-    {CalcKey::CE, "ce"},
-    {CalcKey::C, "c"},
-    {CalcKey::Add, "+"},
-    {CalcKey::Subtract, "-"},
-    {CalcKey::Multiply, "*"},
-    {CalcKey::Divide, "/"},
-    {CalcKey::Equals, "="},
-    {CalcKey::SquareRoot, "sqrt"},
-    {CalcKey::Percent, "%"},
-    {CalcKey::Reciprocal, "1/x"},
-    {CalcKey::MC, "mc"},
-    {CalcKey::MR, "mr"},
-    {CalcKey::MS, "ms"},
-    {CalcKey::MAdd, "m+"},
-    {CalcKey::MSubtract, "m-"},
-}};
+// The keys' names, in the order of CalcKey.
+constexpr std::string_view keyNames[] = {"0",  "1",   "2",    "3",   "4",    "5",  "6",  "7",  "8",  "9",
+                                         "00", "000", ".",    "+/-", "back", "ce", "c",  "+",  "-",  "*",
+                                         "/",  "=",   "sqrt", "%",   "1/x",  "mc", "mr", "ms", "m+", "m-"};
+static_assert(std::size(keyNames) == static_cast<std::size_t>(CalcKey::MSubtract) + 1);
 
 // "-" in front, or taken away.
 std::string ToggleSign(std::string_view text)
@@ -74,20 +46,16 @@ bool AllZeros(std::string_view text)
 
 std::optional<CalcKey> ParseKey(std::string_view name)
 {
-    for (const auto& [key, keyName] : keyNames) {
-        if (keyName == name)
-            return key;
+    for (std::size_t i = 0; i < std::size(keyNames); ++i) {
+        if (keyNames[i] == name)
+            return static_cast<CalcKey>(i);
     }
     return std::nullopt;
 }
 
 std::string_view KeyName(CalcKey key)
 {
-    for (const auto& [k, keyName] : keyNames) {
-        if (k == key)
-            return keyName;
-    }
-    return "?";
+    return keyNames[static_cast<std::size_t>(key)];
 }
 
 CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale) : host_(host), locale_(locale)
@@ -144,18 +112,6 @@ void CalcEngine::Press(CalcKey key)
 {
     using Action = void (*)(CalcEngine&);
     static constexpr std::pair<CalcKey, Action> actions[] = {
-        {CalcKey::D0, [](CalcEngine& e) { e.ProcessNumber("0"); }},
-        {CalcKey::D1, [](CalcEngine& e) { e.ProcessNumber("1"); }},
-        {CalcKey::D2, [](CalcEngine& e) { e.ProcessNumber("2"); }},
-        {CalcKey::D3, [](CalcEngine& e) { e.ProcessNumber("3"); }},
-        {CalcKey::D4, [](CalcEngine& e) { e.ProcessNumber("4"); }},
-        {CalcKey::D5, [](CalcEngine& e) { e.ProcessNumber("5"); }},
-        {CalcKey::D6, [](CalcEngine& e) { e.ProcessNumber("6"); }},
-        {CalcKey::D7, [](CalcEngine& e) { e.ProcessNumber("7"); }},
-        {CalcKey::D8, [](CalcEngine& e) { e.ProcessNumber("8"); }},
-        {CalcKey::D9, [](CalcEngine& e) { e.ProcessNumber("9"); }},
-        {CalcKey::D00, [](CalcEngine& e) { e.ProcessNumber("00"); }},
-        {CalcKey::D000, [](CalcEngine& e) { e.ProcessNumber("000"); }},
         {CalcKey::Decimal, [](CalcEngine& e) { e.DecimalPoint(); }},
         {CalcKey::PlusMinus, [](CalcEngine& e) { e.PlusMinus(); }},
         {CalcKey::Back, [](CalcEngine& e) { e.Backspace(); }},
@@ -177,6 +133,8 @@ void CalcEngine::Press(CalcKey key)
     };
     // Nothing escapes a key: what a key does not handle itself goes to the general error report.
     try {
+        if (key <= CalcKey::D000)
+            ProcessNumber(keyNames[static_cast<std::size_t>(key)]); // the digits the key is named by
         for (const auto& [k, action] : actions) {
             if (k == key)
                 action(*this);

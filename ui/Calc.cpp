@@ -194,7 +194,6 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
         b->setAccessibleName(QString::fromLatin1(k.spokenName));
         b->setAccessibleDescription(QStringLiteral("Key: %1").arg(QLatin1String(k.keys)));
         connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { RunKey(key); });
-        buttons_[name] = b;
         keyButtons_[k.key] = b;
     }
 
@@ -241,7 +240,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
                    mnuOptionsTrayIcon_->isChecked() && mnuOptionsRunOnStartup_->isChecked() &&
                    TrayIcon->IsShown();
     const char decimal = engine_.State().DecimalChar;
-    buttons_.at(QStringLiteral("btnDecimal"))->SetCaption(QString(QLatin1Char(decimal)));
+    keyButtons_.at(engine::CalcKey::Decimal)->SetCaption(QString(QLatin1Char(decimal)));
     SetColorScheme();
     SetDisplayText("0");
     loading_ = false;
@@ -488,22 +487,14 @@ void TfrmMain::ToggleTape()
     AdjustFormPosition();
 }
 
-void TfrmMain::ResetButtonSize(TabcPicSpeedBtn* button, int height, int width, int top, int left, int points)
+// Puts a control back at its design bounds with its font at its design size in points.
+void TfrmMain::ResetControlSize(QWidget* control, const QRect& bounds, int points)
 {
-    button->setGeometry(left, top, width, height);
-    QFont f = button->font();
+    control->setGeometry(bounds);
+    QFont f = control->font();
     f.setPixelSize(PointsToPixels(points));
-    button->setFont(f);
-    ElasticForm->UpdateControlBounds(button);
-}
-
-void TfrmMain::ResetMemoSize(QWidget* memo, int height, int width, int top, int left, int points)
-{
-    memo->setGeometry(left, top, width, height);
-    QFont f = memo->font();
-    f.setPixelSize(PointsToPixels(points));
-    memo->setFont(f);
-    ElasticForm->UpdateControlBounds(memo);
+    control->setFont(f);
+    ElasticForm->UpdateControlBounds(control);
 }
 
 void TfrmMain::memDisplayValueEnter()
@@ -513,8 +504,7 @@ void TfrmMain::memDisplayValueEnter()
 
 TabcPicSpeedBtn* TfrmMain::Button(const QString& name) const
 {
-    const auto it = buttons_.find(name);
-    return it == buttons_.end() ? nullptr : it->second;
+    return client_->findChild<TabcPicSpeedBtn*>(name, Qt::FindDirectChildrenOnly);
 }
 
 std::vector<std::string> TfrmMain::TapeLines() const

@@ -104,8 +104,6 @@ public:
     void SetMinMaxSize();
     void ElasticFormAfterResize();
     void PositionToTapeBottom();
-    void ResetButtonSize(TabcPicSpeedBtn* button, int height, int width, int top, int left, int points);
-    void ResetMemoSize(QWidget* memo, int height, int width, int top, int left, int points);
 
     // Options and colour schemes.
     void ToggleTape();
@@ -159,8 +157,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct KeyButton;
-
     void CreateControls(const DesignFonts& fonts);
     void CreateMenus();
     void CreateScaler();
@@ -188,6 +184,7 @@ private:
     std::string_view TapeMenuLine() const;
     void memTapeContextPopup(const QPoint& pos);
     void ApplyWindowColors();
+    void ResetControlSize(QWidget* control, const QRect& bounds, int points);
 
     engine::CalcEngine engine_;
     bool loading_ = false;
@@ -199,7 +196,6 @@ private:
     FocusSink* edtFocus_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusPanel_ = nullptr;
-    std::map<QString, TabcPicSpeedBtn*> buttons_;
     std::map<engine::CalcKey, TabcPicSpeedBtn*> keyButtons_;
 
     QMenu* mnuEdit_ = nullptr;

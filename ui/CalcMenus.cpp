@@ -126,21 +126,14 @@ void TfrmMain::CreateMenus()
     QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);
-    const std::pair<const char*, const char*> schemeItems[] = {
-        {"mnuOptionsColorSchemeDefault", "Default"}, {"mnuOptionsColorSchemeBlack", "Black"},
-        {"mnuOptionsColorSchemeDesert", "Desert"},   {"mnuOptionsColorSchemeEggplant", "Eggplant"},
-        {"mnuOptionsColorSchemeRose", "Rose"},       {"mnuOptionsColorSchemeTraditional", "Traditional"},
-    };
-    for (const auto& [name, caption] : schemeItems) {
-        QAction* a =
-            checkable(add(schemes, name, caption), std::string_view(name) == "mnuOptionsColorSchemeDefault");
+    // Default first, the others in alphabetical order; captioned by the end of their item names.
+    constexpr std::string_view prefix = "mnuOptionsColorScheme";
+    for (const int index : {0, 5, 2, 3, 4, 1}) {
+        const char* name = SchemeMenuItem(index);
+        QAction* a = checkable(add(schemes, name, name + prefix.size()), index == 0);
         schemeGroup->addAction(a);
-        for (int index = 0; index < SchemeCount; ++index) {
-            if (std::string_view(SchemeMenuItem(index)) == name) {
-                mnuOptionsColorScheme_[static_cast<std::size_t>(index)] = a;
-                connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
-            }
-        }
+        mnuOptionsColorScheme_[static_cast<std::size_t>(index)] = a;
+        connect(a, &QAction::triggered, this, [this, index] { SchemeClick(index); });
     }
 
     QMenu* help = addMenu(bar, "mnuHelp", "&Help");
@@ -306,18 +299,11 @@ void TfrmMain::mnuEditResetSizeClick()
         statusPanel_->setFixedWidth(StatusPanelWidth);
         ElasticForm->UpdateControlBounds(statusBar_);
 
-        edtFocus_->setGeometry(8, 9, 1, 1);
-        QFont sinkFont = edtFocus_->font();
-        sinkFont.setPixelSize(PointsToPixels(10));
-        edtFocus_->setFont(sinkFont);
-        ElasticForm->UpdateControlBounds(edtFocus_);
-
-        ResetMemoSize(memTape_, 233, 226, 8, 268, 8);
-        ResetMemoSize(memDisplayValue_, 24, 245, 9, 8, 10);
-
-        // The keys with their design bounds and font sizes in points.
+        ResetControlSize(edtFocus_, QRect(8, 9, 1, 1), 10);
+        ResetControlSize(memTape_, QRect(268, 8, 226, 233), 8);
+        ResetControlSize(memDisplayValue_, QRect(8, 9, 245, 24), 10);
         for (const KeySpec& k : Keypad())
-            ResetButtonSize(keyButtons_.at(k.key), k.height, k.width, k.top, k.left, k.fontPoints);
+            ResetControlSize(keyButtons_.at(k.key), QRect(k.left, k.top, k.width, k.height), k.fontPoints);
     });
 }
 

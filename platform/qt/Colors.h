@@ -23,43 +23,19 @@ constexpr bool IsSystemColor(TColor color)
     return (color & 0xFF000000u) == SystemColorFlag;
 }
 
-// The desktop's element colours the program draws with, by the index the desktop gives each element
-// (every index up to 30 resolves, see ColorToQColor).
-inline constexpr TColor clMenu = SystemColor(4);
+// The desktop's element colours the program draws with, by the index the desktop gives each element.
 inline constexpr TColor clWindow = SystemColor(5);
-inline constexpr TColor clMenuText = SystemColor(7);
 inline constexpr TColor clWindowText = SystemColor(8);
-inline constexpr TColor clHighlight = SystemColor(13);
-inline constexpr TColor clHighlightText = SystemColor(14);
 inline constexpr TColor clBtnFace = SystemColor(15);
 inline constexpr TColor clBtnShadow = SystemColor(16);
-inline constexpr TColor clGrayText = SystemColor(17);
-inline constexpr TColor clBtnText = SystemColor(18);
 inline constexpr TColor clBtnHighlight = SystemColor(20);
 inline constexpr TColor cl3DDkShadow = SystemColor(21);
-inline constexpr TColor cl3DLight = SystemColor(22);
-inline constexpr TColor clInfoText = SystemColor(23);
-inline constexpr TColor clInfoBk = SystemColor(24);
 
-// "No colour" (drawn as fully transparent).
-inline constexpr TColor clNone = 0x1FFFFFFFu;
-
-// The sixteen named fixed colours.
+// The named fixed colours the program uses.
 inline constexpr TColor clBlack = 0x000000u;
 inline constexpr TColor clMaroon = 0x000080u;
-inline constexpr TColor clGreen = 0x008000u;
-inline constexpr TColor clOlive = 0x008080u;
 inline constexpr TColor clNavy = 0x800000u;
 inline constexpr TColor clPurple = 0x800080u;
-inline constexpr TColor clTeal = 0x808000u;
-inline constexpr TColor clGray = 0x808080u;
-inline constexpr TColor clSilver = 0xC0C0C0u;
-inline constexpr TColor clRed = 0x0000FFu;
-inline constexpr TColor clLime = 0x00FF00u;
-inline constexpr TColor clYellow = 0x00FFFFu;
-inline constexpr TColor clBlue = 0xFF0000u;
-inline constexpr TColor clFuchsia = 0xFF00FFu;
-inline constexpr TColor clAqua = 0xFFFF00u;
 inline constexpr TColor clWhite = 0xFFFFFFu;
 
 // A fixed colour from its components; each is clamped to 0..255.
@@ -69,26 +45,10 @@ constexpr TColor RGBToColor(int r, int g, int b)
     return clamp(r) | (clamp(g) << 8) | (clamp(b) << 16);
 }
 
-constexpr int ColorRed(TColor fixed)
-{
-    return static_cast<int>(fixed & 0xFF);
-}
-constexpr int ColorGreen(TColor fixed)
-{
-    return static_cast<int>((fixed >> 8) & 0xFF);
-}
-constexpr int ColorBlue(TColor fixed)
-{
-    return static_cast<int>((fixed >> 16) & 0xFF);
-}
-
 // The colour to draw with. A system colour reference is resolved in the application palette (the
-// desktop's standard colours when no application object exists, and black for an unknown index);
-// clNone gives a fully transparent colour; any other value is read as 0x??BBGGRR.
+// desktop's standard colours when no application object exists, and black for another element);
+// any other value is read as 0x??BBGGRR.
 QColor ColorToQColor(TColor color);
-
-// The fixed colour a TColor stands for now (system colours resolved; clNone unchanged).
-TColor ColorToRGB(TColor color);
 
 // A fixed colour from a QColor (alpha ignored).
 TColor QColorToColor(const QColor& color);

@@ -11,26 +11,23 @@
 // - A digit typed on the main keyboard is that digit, also where the layout needs Shift for it
 //   (French); otherwise the digit row is its digit on every layout, with the modifiers held (Shift+8
 //   still multiplies where the layout types no digit with it).
-// - Letters are the layout's letters (Z on a German keyboard is the key that types z); other keys by
-//   their character in the layout. Where a layout has no Latin letters, the US position names them.
-// - Keypad keys are the keypad's own codes; with NumLock off they arrive as navigation keys (Home,
-//   End, ...), which keep their own codes.
+// - Letters are the layout's letters (Z on a German keyboard is the key that types z); the US
+//   punctuation keys by their character in the layout. Where a layout has no Latin letters, the US
+//   position names them.
+// - Keypad keys are the keypad's own codes; with NumLock off they are the main keyboard's keys
+//   (Delete) or none.
+// - Keys that no calculator key, menu item or shortcut reads (Tab, the arrows, Home ...) have no code.
 // Where the window system reports no physical key (the offscreen platform, synthesized events), the
 // code comes from Qt's key alone, undoing the US shift: ')' is the 0 key, '_' the minus key.
 
-#include <QChar>
 #include <Qt>
-
-#include <optional>
 
 class QKeyEvent;
 
 namespace platform {
 
 namespace vk {
-inline constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18, Escape = 27;
-inline constexpr int Space = 32, Prior = 33, Next = 34, End = 35, Home = 36, Left = 37, Up = 38, Right = 39,
-                     Down = 40, Insert = 45, Delete = 46;
+inline constexpr int Back = 8, Return = 13, Escape = 27, Delete = 46;
 inline constexpr int Numpad0 = 96, Multiply = 106, Add = 107, Subtract = 109, Decimal = 110, Divide = 111;
 inline constexpr int F1 = 112, F9 = 120;
 inline constexpr int OemPlus = 187, OemComma = 188, OemMinus = 189, OemPeriod = 190, Oem2 = 191;
@@ -62,21 +59,5 @@ enum class KeySource
 };
 
 VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source = KeySource::Auto);
-
-// The code of an X11 key code (evdev code + 8) on a US layout; 0 when unmapped. Keypad keys are
-// left to Qt's key, which knows the NumLock state.
-int VirtualKeyFromX11KeyCode(quint32 keycode);
-
-// The US key stroke that types a character the calculator reads by its character (above): its code
-// and whether Shift belongs to it; nullopt for other characters.
-struct UsStroke
-{
-    int code = 0;
-    bool shift = false;
-};
-std::optional<UsStroke> UsStrokeForCharacter(QChar character);
-
-// The code of a Qt key without a physical position; `keypad` is Qt's keypad flag.
-int VirtualKeyFromQtKey(int qtKey, bool keypad);
 
 } // namespace platform

@@ -303,7 +303,7 @@ TEST_F(ButtonMouse, LeaveWhileAnotherWidgetHoldsTheMouseKeepsTheState)
     grabber.releaseMouse();
     EXPECT_EQ(button.State(), S::Hot);
     // A colour change now returns the flat button to the up state.
-    button.SetColor(clTeal);
+    button.SetColor(RGBToColor(0, 128, 128));
     EXPECT_EQ(button.State(), S::Up);
 }
 
@@ -343,8 +343,10 @@ TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
     };
     const Setter setters[] = {
         {"Popup", [](auto& b) { b.SetPopup(true); }, [](auto& b) { b.SetPopup(false); }},
-        {"Color", [](auto& b) { b.SetColor(clBtnFace); }, [](auto& b) { b.SetColor(clAqua); }},
-        {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); }, [](auto& b) { b.SetFontColor(clRed); }},
+        {"Color", [](auto& b) { b.SetColor(clBtnFace); },
+         [](auto& b) { b.SetColor(RGBToColor(0, 255, 255)); }},
+        {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); },
+         [](auto& b) { b.SetFontColor(RGBToColor(255, 0, 0)); }},
         {"Caption", [](auto& b) { b.SetCaption("7"); }, [](auto& b) { b.SetCaption("8"); }},
     };
     for (const Setter& s : setters) {

@@ -4,6 +4,7 @@
 
 #include "controls/Abcbtn.h"
 
+#include <functional>
 #include <set>
 
 #include <QFontMetrics>
@@ -160,6 +161,56 @@ TEST_F(ButtonPaint, LatchedFaceIsTheCheckerboard)
     // The latched look has the pressed frame.
     EXPECT_EQ(own.pixel(19, 0), Rgb(cl3DDkShadow));
     EXPECT_EQ(own.pixel(36, 15), Grey);
+}
+
+TEST_F(ButtonPaint, LatchedFaceFollowsAPaletteChangeOfTheHighlight)
+{
+    auto& b = Keypad(QRect(10, 10, 30, 24));
+    b.SetGroupIndex(1);
+    b.SetDown(true);
+    const QPalette saved = QApplication::palette();
+    QPalette changed = saved;
+    changed.setColor(QPalette::Active, QPalette::Light, QColor(255, 255, 0));
+    QApplication::setPalette(changed);
+    const QImage image = Grab(b);
+    QApplication::setPalette(saved);
+    EXPECT_EQ(image.pixel(6, 6), qRgb(255, 255, 0));
+    EXPECT_EQ(image.pixel(7, 6), Rgb(clBtnFace));
+}
+
+// Each look's rings cover the whole border and exactly its inset (left, top, right, bottom); the
+// face inside is untouched.
+TEST_F(ButtonPaint, EveryFrameLeavesItsInsetOfFace)
+{
+    constexpr int W = 20, H = 16;
+    struct Case
+    {
+        const char* look;
+        int inset[4];
+        std::function<void(TabcPicSpeedBtn&)> show;
+    };
+    const Case cases[] = {
+        {"normal", {1, 1, 1, 2}, [](TabcPicSpeedBtn&) {}},
+        {"hot", {2, 2, 2, 3}, [](TabcPicSpeedBtn& b) { QTest::mouseMove(&b, QPoint(5, 5)); }},
+        {"pressed",
+         {2, 2, 2, 2},
+         [](TabcPicSpeedBtn& b) { QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 5)); }},
+    };
+    int left = 10;
+    for (const Case& c : cases) {
+        auto& b = Keypad(QRect(left, 10, W, H));
+        left += W + 10;
+        c.show(b);
+        const QImage image = Grab(b);
+        const QRect face = QRect(0, 0, W, H).adjusted(c.inset[0], c.inset[1], -c.inset[2], -c.inset[3]);
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                const bool isFace = image.pixel(x, y) == Rgb(clBtnFace);
+                ASSERT_EQ(isFace, face.contains(x, y)) << c.look << " at " << x << "," << y;
+            }
+        }
+        QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(5, 5));
+    }
 }
 
 TEST_F(ButtonPaint, CaptionMovesOnePixelWhenPressedOrLatched)

@@ -58,7 +58,8 @@ TEST(VirtualKeys, FollowTheLayout)
         {"us shift+delete", 119, 0xffff, Qt::Key_Delete, Shift, u"", vk::Delete, true},
         {"keypad *", 63, 0xffaa, Qt::Key_Asterisk, Keypad, u"*", vk::Multiply, false},
         {"keypad 8", 80, 0xffb8, Qt::Key_8, Keypad, u"8", vk::Numpad0 + 8, false},
-        {"keypad 7, NumLock off", 79, 0xff95, Qt::Key_Home, Keypad, u"", vk::Home, false},
+        {"keypad 7, NumLock off", 79, 0xff95, Qt::Key_Home, Keypad, u"", 0, false},
+        {"keypad point, NumLock off", 91, 0xff9f, Qt::Key_Delete, Keypad, u"", vk::Delete, false},
         // German: the keys that type - + * / = subtract, add, multiply, divide, total.
         {"de minus", 61, '-', Qt::Key_Minus, None, u"-", vk::OemMinus, false},
         {"de plus", 35, '+', Qt::Key_Plus, None, u"+", vk::OemPlus, true},
@@ -83,6 +84,8 @@ TEST(VirtualKeys, FollowTheLayout)
         {"fr equals", 21, '=', Qt::Key_Equal, None, u"=", vk::OemPlus, false},
         {"fr a", 24, 'a', Qt::Key_A, None, u"a", 'A', false},
         {"fr ctrl+m", 47, 'm', Qt::Key_M, Ctrl, u"\r", 'M', false},
+        // Dvorak: punctuation on a letter key is no letter.
+        {"dvorak semicolon", 52, ';', Qt::Key_Semicolon, None, u";", 0, false},
         // Russian: letters by their US position.
         {"ru ka", 27, 0x6cb, 0x41a, None, u"\u043a", 'R', false},
         // No physical key: Qt's key, undoing the US shift.

@@ -1,7 +1,7 @@
 // The fast arithmetic against the digit-register algorithms it stands in for: same bytes, same
 // errors, over structured and random operands.
 
-#include "decimal/BcdReference.h"
+#include "tests/decimal/BcdReference.h"
 
 #include <functional>
 #include <random>

@@ -128,7 +128,7 @@ TEST(DefaultScheme, FollowsALivePaletteChange)
     // Another scheme keeps its own captions.
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeRose"))->trigger();
     QApplication::setPalette(DarkPalette());
-    EXPECT_EQ(ColorToRGB(digit->FontColor()), 0u);
+    EXPECT_EQ(QColorToColor(ColorToQColor(digit->FontColor())), 0u);
     QApplication::setPalette(light);
 }
 

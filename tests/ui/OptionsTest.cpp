@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -331,6 +332,24 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     EXPECT_TRUE(d.boxes[0].text.contains(QStringLiteral("start at logon")));
 }
 
+TEST_F(Options, TheSchemeMenuListsDefaultThenTheOthersAlphabetically)
+{
+    ui::TfrmMain w;
+    const std::pair<const char*, int> expected[] = {{"Default", 0},  {"Black", 5}, {"Desert", 2},
+                                                    {"Eggplant", 3}, {"Rose", 4},  {"Traditional", 1}};
+    const QList<QAction*> items = w.findChild<QMenu*>(QStringLiteral("mnuOptionsColorScheme"))->actions();
+    ASSERT_EQ(items.size(), std::ssize(expected));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const auto& [caption, scheme] = expected[i];
+        EXPECT_EQ(items[i]->text(), QString::fromLatin1(caption));
+        EXPECT_EQ(items[i]->objectName(),
+                  QStringLiteral("mnuOptionsColorScheme") + QString::fromLatin1(caption));
+        items[i]->trigger();
+        EXPECT_EQ(w.SchemeIndex(), scheme) << caption;
+        EXPECT_TRUE(items[i]->isChecked()) << caption;
+    }
+}
+
 TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
 {
     ui::TfrmMain w;
@@ -351,10 +370,10 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     // read on its #E9E9E9).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeTraditional"))->trigger();
     EXPECT_EQ(w.SchemeIndex(), 1);
-    EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnC"))->Color()),
-              ColorToRGB(RGBToColor(0xF1, 0xC5, 0x5C)));
-    EXPECT_EQ(ColorToRGB(w.Button(QStringLiteral("btnBack"))->Color()),
-              ColorToRGB(RGBToColor(0xC0, 0xC0, 0xC0)));
+    EXPECT_EQ(QColorToColor(ColorToQColor(w.Button(QStringLiteral("btnC"))->Color())),
+              RGBToColor(0xF1, 0xC5, 0x5C));
+    EXPECT_EQ(QColorToColor(ColorToQColor(w.Button(QStringLiteral("btnBack"))->Color())),
+              RGBToColor(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->palette().color(QPalette::WindowText),
               QColor(Qt::black));
 

@@ -1,4 +1,4 @@
-#include "decimal/BcdReference.h"
+#include "tests/decimal/BcdReference.h"
 
 #include <algorithm>
 
