@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QScopedValueRollback>
 #include <QWidget>
 #include <QWindow>
 
@@ -30,20 +31,6 @@ bool MovedFurther(QSize a, QSize b)
     return std::abs(a.width() - b.width()) > SizeThreshold ||
            std::abs(a.height() - b.height()) > SizeThreshold;
 }
-
-// Sets a flag for the lifetime of the object.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = previous_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
 
 } // namespace
 
@@ -79,8 +66,6 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
     // What a form designer would have stored: the form as it is now.
     options_.Font.font = form->font();
-    const QColor text = form->palette().color(QPalette::WindowText);
-    options_.Font.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
     screen_ = platform::MaximizedSize(form);
     designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
@@ -94,7 +79,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     SyncDesignFrame();
 
     // The form's window state as it is now.
-    designedMaximized_ = platform::FrameWidget(form)->windowState().testFlag(Qt::WindowMaximized);
+    designedMaximized_ = form->windowState().testFlag(Qt::WindowMaximized);
     maximized_ = designedMaximized_;
 }
 
@@ -135,11 +120,6 @@ void TElasticForm::SetDesignFormSize(QSize outer, QSize client)
     SyncDesignFrame();
 }
 
-QWidget* TElasticForm::Control(int index) const
-{
-    return frames_.at(index).control;
-}
-
 // ---- window helpers ----
 
 QRect TElasticForm::Outer() const
@@ -149,14 +129,14 @@ QRect TElasticForm::Outer() const
 
 bool TElasticForm::IsWindowMaximized() const
 {
-    return platform::FrameWidget(form_)->windowState().testFlag(Qt::WindowMaximized);
+    return form_->windowState().testFlag(Qt::WindowMaximized);
 }
 
 void TElasticForm::SetFormBounds(const QRect& outer)
 {
     // A maximized or minimized window keeps the size the window system gave it; setting its
     // geometry would take it out of that state.
-    if (platform::FrameWidget(form_)->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+    if (form_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
         return;
     if (outer == Outer())
         return;
@@ -165,10 +145,9 @@ void TElasticForm::SetFormBounds(const QRect& outer)
 
 bool TElasticForm::IsNormalStyle() const
 {
-    const QWidget* frame = platform::FrameWidget(form_);
-    if (frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    if (form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         return false;
-    const QWindow* handle = frame->windowHandle();
+    const QWindow* handle = form_->windowHandle();
     return handle == nullptr || !handle->flags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
@@ -180,18 +159,11 @@ void TElasticForm::ApplyFontToForm()
             elastic::MakeFontOwn(menu);
         form_->setFont(options_.Font.font);
     }
-    const QColor color = ColorToQColor(options_.Font.color);
-    if (form_->palette().color(QPalette::WindowText) != color) {
-        QPalette palette = form_->palette();
-        palette.setColor(QPalette::WindowText, color);
-        form_->setPalette(palette);
-    }
 }
 
 void TElasticForm::SyncFormFont()
 {
-    if (elastic::FontSize(form_->font()) != options_.Font.Size() ||
-        form_->palette().color(QPalette::WindowText) != ColorToQColor(options_.Font.color)) {
+    if (elastic::FontSize(form_->font()) != options_.Font.Size()) {
         ApplyFontToForm();
         form_->update();
     }
@@ -280,7 +252,7 @@ void TElasticForm::FormEvent(const WindowEvent& event)
         }
         Act(event);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        qWarning("form scaler: %s", e.what());
     }
 }
 
@@ -361,7 +333,7 @@ void TElasticForm::OnResized(WindowState state)
         ApplyFontToForm();
     }
     if (!activated_ && !snapping_) {
-        FlagScope snapping(snapping_);
+        const QScopedValueRollback snapping(snapping_, true);
         SetFormBounds(initial_);
     }
     if (MovedFurther(Outer().size(), lastSize_)) {
@@ -500,19 +472,13 @@ void TElasticForm::InitializeScaling()
     designScreen_ = screen_;
 
     // The controls: the form's direct children in alignment order, then every other one.
-    const std::vector<QWidget*> collected = elastic::CollectControls(form_);
-    std::vector<QWidget*> direct;
     std::vector<QWidget*> nested;
-    for (QWidget* w : collected)
-        (w->parentWidget() == form_ ? direct : nested).push_back(w);
-    std::vector<elastic::TAlignItem> items;
-    for (QWidget* w : direct) {
-        const QRect b = elastic::ControlBounds(form_, w);
-        items.push_back({elastic::AlignOf(w), b.left(), b.top()});
-    }
     aligned_.clear();
-    for (int index : elastic::AlignOrder(items))
-        aligned_.push_back(direct[index]);
+    for (QWidget* w : elastic::CollectControls(form_))
+        (w->parentWidget() == form_ ? aligned_ : nested).push_back(w);
+    std::stable_sort(aligned_.begin(), aligned_.end(), [](const QWidget* a, const QWidget* b) {
+        return elastic::AlignOf(a) < elastic::AlignOf(b);
+    });
     std::vector<QWidget*> ordered = aligned_;
     ordered.insert(ordered.end(), nested.begin(), nested.end());
 
@@ -555,13 +521,12 @@ void TElasticForm::FirstDisplay()
         // The stored normal rectangle first (while the window is normal, without reacting to it),
         // then the maximized state: Qt cannot set the normal rectangle of a maximized window.
         {
-            FlagScope pass(passThrough_);
+            const QScopedValueRollback pass(passThrough_, true);
             placement_.showCmd = platform::SW_HIDE;
             platform::SetWindowPlacement(form_, placement_);
         }
-        QWidget* frame = platform::FrameWidget(form_);
         platform::ScopedGeometryChange guard(form_);
-        frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
+        form_->setWindowState(form_->windowState() | Qt::WindowMaximized);
     }
     referenceSize_ = initial_.size();
     initialized_ = true;

@@ -38,11 +38,9 @@
 
 #include "controls/ElasticControls.h"
 #include "controls/ElasticPlacement.h"
-#include "platform/qt/Colors.h"
 #include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
 
-class QLabel;
 class QWidget;
 
 // Construction failures: a wrong owner, or a second scaler on the same form.
@@ -52,17 +50,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// An event handler; `sender` is the component.
-using TNotifyEvent = std::function<void(QObject* sender)>;
-
-// A font as the scaler keeps it: face and size, and the text colour (a TColor, so that a system
-// colour reference such as clWindowText stays one).
+// A font as the scaler keeps it, sized in points.
 struct TElasticFont
 {
     QFont font;
-    TColor color = clWindowText;
 
-    int Size() const; // points
+    int Size() const;
     void SetSize(int points);
 };
 
@@ -84,11 +77,11 @@ struct TElasticOptions
     int DesignFormClientHeight = 0;
     int DesignFormLeft = 0;
     int DesignFormTop = 0;
-    bool MaintainProportions = false; // keep the aspect ratio
-    TElasticFont Font;                // the form font at ratio 1.0; the form follows it
-    QString ElFrmIniFile;             // registry path of the placement; "" stores nothing
-    QString EFActiveControl;          // the control focused after a rescale (a minimize notes it)
-    TNotifyEvent OnAfterResize;       // after every rescale
+    bool MaintainProportions = false;    // keep the aspect ratio
+    TElasticFont Font;                   // the form font at ratio 1.0; the form follows it
+    QString ElFrmIniFile;                // registry path of the placement; "" stores nothing
+    QString EFActiveControl;             // the control focused after a rescale (a minimize notes it)
+    std::function<void()> OnAfterResize; // after every rescale
 };
 
 class TElasticForm : public QObject
@@ -96,22 +89,6 @@ class TElasticForm : public QObject
     Q_OBJECT
 
 public:
-    // One registered control's record. Bounds are in the parent's coordinates (client coordinates
-    // for the form's direct children) at ratio 1.0.
-    struct TFrame
-    {
-        QPointer<QWidget> control;
-        int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
-        double lastRatioX = 1.0, lastRatioY = 1.0;
-        bool isStatusBar = false;
-        std::vector<int> panelWidths;    // status-bar panels
-        std::vector<int> panelFontSizes; // status-bar panels' own fonts
-        int baseFontSize = 0;
-        bool visible = true;
-        // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
-        bool fixedWidth = false, fixedHeight = false;
-    };
-
     // Raises EElasticForm when `owner` is not a form ("Owner of TElasticForm component must be a
     // form") or already has a TElasticForm ("A TElasticForm component already exists in <name>").
     explicit TElasticForm(QObject* owner);
@@ -141,51 +118,42 @@ public:
     // Resuming does not rescale; it applies the track limits set meanwhile.
     void SuspendScaling();
     void ResumeScaling();
-    bool ScalingSuspended() const { return suspended_; }
     // The present window and control sizes become the design metrics.
     void ResetDesignSize();
     // Writes the placement (nothing before the first display or with ElFrmIniFile empty). Raises
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // The rescale and its helpers, as the event handling runs them.
-    void ResizeControls();
-    void KeepProportions();
-    void ComputeMaxTrackSize();
+    // Hides the form's aligned controls (a state change is coming) and shows them as recorded.
     void HideControls();
     void RestoreControls();
 
     // Where the placement is kept: the registry (the default) or another store.
     void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
+
+private:
+    // One registered control's record. Bounds are in the parent's coordinates (client coordinates
+    // for the form's direct children) at ratio 1.0.
+    struct TFrame
+    {
+        QPointer<QWidget> control;
+        int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
+        double lastRatioX = 1.0, lastRatioY = 1.0;
+        std::vector<int> panelWidths;    // status-bar panels
+        std::vector<int> panelFontSizes; // status-bar panels' own fonts
+        int baseFontSize = 0;
+        bool visible = true;
+        // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
+        bool fixedWidth = false, fixedHeight = false;
+    };
+
+    int ControlCount() const { return static_cast<int>(frames_.size()); }
+    void ResizeControls();
+    void KeepProportions();
+    void ComputeMaxTrackSize();
     // The registry key of the form's placement: ElFrmIniFile\<form name>; empty when nothing is stored.
     std::string PlacementKeyPath() const;
 
-    // State, for the window and for tests.
-    QWidget* Form() const { return form_; }
-    int ControlCount() const { return static_cast<int>(frames_.size()); }
-    QWidget* Control(int index) const;
-    const TFrame& Frame(int index) const { return frames_.at(index); }
-    const std::vector<QWidget*>& AlignedControls() const { return aligned_; }
-    bool Initialized() const { return initialized_; }
-    bool Activated() const { return activated_; }
-    bool Maximized() const { return maximized_; }
-    bool UserInteracted() const { return userInteracted_; }
-    bool DragInProgress() const { return dragInProgress_; }
-    bool ControlsHidden() const { return controlsHidden_; }
-    double FontRatio() const { return fontRatio_; }
-    int BaseFontSize() const { return baseFont_; }
-    QSize BaseClientSize() const { return baseClient_; }
-    QRect InitialBounds() const { return initial_; }
-    QSize LastSize() const { return lastSize_; }
-    QSize ReferenceSize() const { return referenceSize_; }
-    QSize MaximizedSize() const { return maximizedSize_; }
-    QSize ScreenSize() const { return screen_; }
-    // The maximized-window size the scaler last saw (follows a display change).
-    QSize DesignScreen() const { return designScreen_; }
-    // The last failure absorbed while handling an event (a placement that could not be saved).
-    const std::string& LastError() const { return lastError_; }
-
-private:
     void FormEvent(const platform::WindowEvent& event);
     void Act(const platform::WindowEvent& event);
     void OnResized(platform::WindowState state);
@@ -269,7 +237,6 @@ private:
     int positionChanges_ = 0;
     bool designedMaximized_ = false;
     QPointer<QWidget> noted_;
-    std::string lastError_;
     // A resize outside a drag stores the placement once the resizing has paused, not at every step.
     QTimer saveTimer_;
 };

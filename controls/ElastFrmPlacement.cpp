@@ -69,7 +69,7 @@ void TElasticForm::LoadFormState()
         placementLoaded_ = true;
     } catch (const std::exception& e) {
         // What cannot be read counts as missing.
-        lastError_ = e.what();
+        qWarning("window placement: %s", e.what());
     }
 }
 
@@ -131,7 +131,7 @@ void TElasticForm::SaveFormStateQuietly()
         SaveFormState();
     } catch (const std::exception& e) {
         // The placement is a convenience: a registry that cannot be written must not disturb the
-        // window. The reason is kept for LastError().
-        lastError_ = e.what();
+        // window. The reason goes to standard error.
+        qWarning("window placement: %s", e.what());
     }
 }

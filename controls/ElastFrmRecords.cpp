@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QWidget>
 
@@ -27,8 +28,7 @@ void TElasticForm::PrepareRecord(TFrame& frame)
         return;
     frame.panelWidths.clear();
     frame.panelFontSizes.clear();
-    if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-        frame.isStatusBar = true;
+    if (auto* bar = qobject_cast<QStatusBar*>(c)) {
         for (QWidget* panel : elastic::StatusPanels(bar)) {
             // A panel sized by its contents is held at that width from now on.
             const int width = elastic::PanelWidth(panel);
@@ -47,7 +47,7 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
         return;
     elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
     // A status bar's panels write with the status bar's font.
-    QStatusBar* bar = elastic::AsStatusBar(c);
+    auto* bar = qobject_cast<QStatusBar*>(c);
     const std::vector<QWidget*> panels =
         bar != nullptr ? elastic::StatusPanels(bar) : std::vector<QWidget*>();
     for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
@@ -67,10 +67,10 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
 
     if (elastic::IsLayoutManaged(c))
         return;
-    if (elastic::AsLabel(c) != nullptr) {
+    if (qobject_cast<QLabel*>(c) != nullptr) {
         // Fitted to the new font, but never smaller than the scaled bounds.
         const QRect before = c->geometry();
-        elastic::FitToContents(c);
+        c->adjustSize();
         c->setGeometry(QRect(before.topLeft(), c->size().expandedTo(before.size())));
     }
 }
@@ -109,7 +109,7 @@ void TElasticForm::ResizeControls()
         firstDisplayPending_ = false;
     }
     if (options_.OnAfterResize)
-        options_.OnAfterResize(this);
+        options_.OnAfterResize();
 }
 
 void TElasticForm::KeepProportions()

@@ -344,7 +344,7 @@ void TfrmMain::CreateScaler()
     options.MaintainProportions = true;
     options.ElFrmIniFile = QStringLiteral("Software\\Quorlane\\Calculator\\1.0");
     options.EFActiveControl = QStringLiteral("edtFocus");
-    options.OnAfterResize = [this](QObject*) { ElasticFormAfterResize(); };
+    options.OnAfterResize = [this] { ElasticFormAfterResize(); };
     ElasticForm->SetDesignFormSize(QSize(DesignWidthWithTape, DesignHeight),
                                    QSize(ClientWidth, ClientHeight));
 }
@@ -458,9 +458,8 @@ void TfrmMain::SetOuterWidth(int width)
 
 void TfrmMain::SetOuterSize(QSize size)
 {
-    QWidget* frame = platform::FrameWidget(this);
-    frame->setMinimumSize(0, 0);
-    frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QRect outer = platform::OuterGeometry(this);
     outer.setSize(size);
     platform::SetOuterGeometry(this, outer);

@@ -30,23 +30,6 @@ using Kind = WindowEvent::Kind;
 constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr std::size_t RoleCount = 2;
 
-class QtQuietTimer : public TQuietTimer
-{
-public:
-    explicit QtQuietTimer(std::function<void()> onQuiet)
-    {
-        timer_.setSingleShot(true);
-        timer_.setInterval(DragQuietInterval);
-        QObject::connect(&timer_, &QTimer::timeout, [onQuiet = std::move(onQuiet)] { onQuiet(); });
-    }
-    void Start() override { timer_.start(); }
-    void Stop() override { timer_.stop(); }
-    bool IsActive() const override { return timer_.isActive(); }
-
-private:
-    QTimer timer_;
-};
-
 std::unordered_map<const QWidget*, WindowEventFilter*>& Filters()
 {
     static std::unordered_map<const QWidget*, WindowEventFilter*> filters;
@@ -104,6 +87,9 @@ public:
         : QObject(window), window_(window), meta_(window->metaObject())
     {
         Filters()[window] = this;
+        quiet_.setSingleShot(true);
+        quiet_.setInterval(DragQuietInterval);
+        connect(&quiet_, &QTimer::timeout, this, &WindowEventFilter::Quiet);
         window->installEventFilter(this);
         EnsurePointerFilter();
     }
@@ -169,12 +155,6 @@ public:
     void RefreshTrackLimits();
     void PointerMoved() { Send(Kind::PointerMoved); }
 
-    void SetTimerFactory(TQuietTimerFactory factory)
-    {
-        timerFactory_ = std::move(factory);
-        timer_.reset();
-    }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -219,20 +199,10 @@ private:
     {
         if (dead_)
             return;
-        if (timer_ != nullptr)
-            timer_->Stop();
+        quiet_.stop();
         Send(Kind::Destroyed);
         dead_ = true;
         Unregister();
-    }
-
-    TQuietTimer& Timer()
-    {
-        if (timer_ == nullptr) {
-            auto onQuiet = [this] { Quiet(); };
-            timer_ = timerFactory_ ? timerFactory_(onQuiet) : std::make_unique<QtQuietTimer>(onQuiet);
-        }
-        return *timer_;
     }
 
     void Quiet()
@@ -294,7 +264,7 @@ private:
     {
         QRect outer = OuterGeometry(window_);
         if (event->type() == QEvent::Resize)
-            outer.setSize(OuterSizeForFrameWidget(window_, static_cast<QResizeEvent*>(event)->oldSize()));
+            outer.setSize(static_cast<QResizeEvent*>(event)->oldSize() + Decoration(window_));
         else
             outer.moveTopLeft(outer.topLeft() - static_cast<QMoveEvent*>(event)->pos() +
                               static_cast<QMoveEvent*>(event)->oldPos());
@@ -312,7 +282,7 @@ private:
         BeginDrag(OuterBefore(event));
         if (event->type() == QEvent::Resize)
             Send(Kind::Dragging);
-        Timer().Start();
+        quiet_.start();
     }
 
     // The user's request a spontaneous change of state stands for, if any.
@@ -333,7 +303,7 @@ private:
     {
         const Qt::WindowStates now = window_->windowState();
         settling_ = true;
-        Timer().Start();
+        quiet_.start();
         if (spontaneous && !InProgramGeometryChange(window_)) {
             if (const std::optional<Kind> request = RequestFor(old, now)) {
                 if (dragging_)
@@ -400,8 +370,7 @@ private:
     QRect lastProgramGeometry_;
     QPointer<QWindow> watchedHandle_;
     QMetaObject::Connection screenConnection_;
-    TQuietTimerFactory timerFactory_;
-    std::unique_ptr<TQuietTimer> timer_;
+    QTimer quiet_; // restarted by each change of a drag or a state change
 };
 
 bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontaneous)
@@ -444,13 +413,9 @@ bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontane
     case QEvent::WindowStateChange:
         return StateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState(), spontaneous);
     case QEvent::WindowActivate:
-    case QEvent::WindowDeactivate: {
-        WindowEvent activation;
-        activation.kind = Kind::Activated;
-        activation.active = event->type() == QEvent::WindowActivate;
-        Dispatch(activation);
+    case QEvent::WindowDeactivate:
+        Send(Kind::Activated);
         break;
-    }
     case QEvent::Close:
         if (spontaneous && !Send(Kind::CloseRequested)) {
             event->ignore();
@@ -614,12 +579,6 @@ void RefreshTrackLimits(QWidget* window)
 {
     if (WindowEventFilter* filter = FindFilter(window))
         filter->RefreshTrackLimits();
-}
-
-void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory)
-{
-    if (window != nullptr)
-        EnsureFilter(window)->SetTimerFactory(std::move(factory));
 }
 
 bool TranslateWindowEvent(QWidget* window, QObject* watched, QEvent* event, bool spontaneous)

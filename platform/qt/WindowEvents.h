@@ -11,7 +11,7 @@
 //
 // Events, with their Qt source (the window is the form):
 //   Shown            the program shows the form (not a restore from minimized)
-//   Activated        activation (`active` true) and deactivation (false)
+//   Activated        activation and deactivation
 //   GeometryChanging every move, resize and change of window state (before its Resized), and the
 //                    first show
 //   Resized          `state`: every resize, every change of window state, and the
@@ -42,7 +42,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include <QPoint>
 #include <QPointer>
@@ -92,7 +91,6 @@ struct WindowEvent
     };
 
     Kind kind = Kind::Shown;
-    bool active = true;                      // Activated
     WindowState state = WindowState::Normal; // Resized
     QRect outer;                             // DragStarted (before the drag)
     QSize screenSize;                        // DisplayChanged
@@ -152,20 +150,8 @@ bool SettlingStateChange(const QWidget* window);
 // alone. No components: nothing.
 void RefreshTrackLimits(QWidget* window);
 
-// Drag detection where the window system reports no drags: a restartable single-shot timer.
-class TQuietTimer
-{
-public:
-    virtual ~TQuietTimer() = default;
-    virtual void Start() = 0; // (re)starts the interval
-    virtual void Stop() = 0;
-    virtual bool IsActive() const = 0;
-};
-// Makes the timer for one window; `onQuiet` runs when the interval passes without a restart.
-using TQuietTimerFactory = std::function<std::unique_ptr<TQuietTimer>(std::function<void()> onQuiet)>;
+// A drag, or the window system settling a state change, ends after this long without a change.
 inline constexpr std::chrono::milliseconds DragQuietInterval{300};
-// Replaces the window's timer (tests use a manual one).
-void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory);
 
 // The event filter's translation of one Qt event on `watched` (the window or its frame widget),
 // with the spontaneity given instead of read from the event (tests stand in for the window system
