@@ -353,17 +353,12 @@ void TfrmMain::CreateTrayIcon()
 {
     TrayIcon = new TStTrayIcon(this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
-    TrayIcon->SetActive(false);
     TrayIcon->SetHint(QString::fromLatin1(ApplicationTitle));
     TrayIcon->SetPopupMenu(mnuTray_);
-    TrayIcon->SetCloseToTray(true);
-    TrayIcon->Loaded();
     // A single left click restores the window, as on other Linux tray programs (a double click does
     // too, as the icon's own default).
-    connect(TrayIcon, &TStTrayIcon::OnClick, this, [this](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            Guarded([this] { TrayIcon->RestoreFromTray(); });
-    });
+    connect(TrayIcon, &TStTrayIcon::OnClick, this,
+            [this] { Guarded([this] { TrayIcon->RestoreFromTray(); }); });
     // At logon the panel often starts after the program: the icon the options ask for appears as
     // soon as a notification area does.
     connect(&platform::tray::TrayShellEvents(), &platform::tray::TTrayShellEvents::AvailabilityChanged, this,

@@ -75,11 +75,9 @@ std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationRe
         return TrayActivation::Click;
     case QSystemTrayIcon::Context:
         return TrayActivation::Context;
-    case QSystemTrayIcon::MiddleClick:
-        return TrayActivation::MiddleClick;
     case QSystemTrayIcon::DoubleClick:
         return TrayActivation::DoubleClick;
-    case QSystemTrayIcon::Unknown:
+    default:
         break;
     }
     return std::nullopt;

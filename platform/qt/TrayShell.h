@@ -23,12 +23,10 @@
 
 namespace platform::tray {
 
-// What the user did on the icon. Qt reports no button releases, no right or middle double clicks
-// and no key state.
+// What the user did on the icon (Qt also reports a middle click, which the icon does not act on).
 enum class TrayActivation
 {
     Click,
-    MiddleClick,
     Context,
     DoubleClick
 };
