@@ -34,16 +34,6 @@ bool MovedFurther(QSize a, QSize b)
 
 } // namespace
 
-int TElasticFont::Size() const
-{
-    return elastic::FontSize(font);
-}
-
-void TElasticFont::SetSize(int points)
-{
-    font = elastic::WithFontSize(font, points);
-}
-
 // ---- construction ----
 
 TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
@@ -65,7 +55,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     });
 
     // What a form designer would have stored: the form as it is now.
-    options_.Font.font = form->font();
+    options_.Font = form->font();
     screen_ = platform::MaximizedSize(form);
     designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
@@ -87,27 +77,12 @@ TElasticForm::~TElasticForm() = default;
 
 // ---- setters with an immediate effect ----
 
-void TElasticForm::SetMinimumTrackWidth(int value)
+void TElasticForm::SetTrackLimits(QSize minimum, QSize maximum)
 {
-    options_.MinimumTrackWidth = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMinimumTrackHeight(int value)
-{
-    options_.MinimumTrackHeight = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMaximumTrackWidth(int value)
-{
-    options_.MaximumTrackWidth = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMaximumTrackHeight(int value)
-{
-    options_.MaximumTrackHeight = value;
+    options_.MinimumTrackWidth = minimum.width();
+    options_.MinimumTrackHeight = minimum.height();
+    options_.MaximumTrackWidth = maximum.width();
+    options_.MaximumTrackHeight = maximum.height();
     UpdateTrackLimits();
 }
 
@@ -153,17 +128,17 @@ bool TElasticForm::IsNormalStyle() const
 
 void TElasticForm::ApplyFontToForm()
 {
-    if (form_->font() != options_.Font.font || elastic::FontSize(form_->font()) != options_.Font.Size()) {
+    if (form_->font() != options_.Font) {
         // The menu bar belongs to the window's frame: it keeps its font.
         if (QWidget* menu = platform::MenuBar(form_))
             elastic::MakeFontOwn(menu);
-        form_->setFont(options_.Font.font);
+        form_->setFont(options_.Font);
     }
 }
 
 void TElasticForm::SyncFormFont()
 {
-    if (elastic::FontSize(form_->font()) != options_.Font.Size()) {
+    if (elastic::FontSize(form_->font()) != elastic::FontSize(options_.Font)) {
         ApplyFontToForm();
         form_->update();
     }
@@ -171,7 +146,7 @@ void TElasticForm::SyncFormFont()
 
 void TElasticForm::SetComponentFontSize(int points)
 {
-    options_.Font.SetSize(points);
+    options_.Font = elastic::WithFontSize(options_.Font, points);
     ApplyFontToForm();
 }
 
@@ -412,8 +387,6 @@ void TElasticForm::OnDisplayChanged(QSize now)
 {
     const int oldWidth = designScreen_.width();
     const int oldHeight = designScreen_.height();
-    if (now.isEmpty())
-        now = platform::MaximizedSize(form_);
     designScreen_ = now;
     if (oldWidth <= 0 || oldHeight <= 0)
         return;

@@ -1,26 +1,14 @@
 #pragma once
 // TElasticForm: the form scaler. Put on a form (a top-level widget), it makes the form and every
-// named control on it scale with the window: when the user resizes, maximizes or restores the
-// window, each control's position, size and font are recomputed from the values the control had at
-// design, the window keeps its aspect ratio if asked to, its track size is limited, and its
-// placement is kept in the per-user registry between runs.
+// named control on it scale with the window: each control's position, size and font follow the
+// window from their design values, the window keeps its aspect ratio if asked to, its track size is
+// limited, and its placement is kept in the per-user registry under
+// HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (ElasticPlacement.h).
 //
-// It works from the form's window events (platform/qt/WindowEvents.h): the constructor registers it
-// in the scaler role, which hears each event after the tray icon. When it rescales: never during a
-// drag, once when a drag ends, on other size changes only when the outer size moved by more than 5
-// pixels. The event handling is in ElastFrm.cpp, the control records and the rescale in
-// ElastFrmRecords.cpp, the stored placement in ElastFrmPlacement.cpp.
-//
-// Its options are a plain struct (TElasticOptions below), set before the first display. Two kinds
-// of value take effect at once and so have setters: the track limits and the design form size.
-//
-// The controls of this program are plain widgets, labels and a status bar with panels; options for
-// grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
-// windows are left out, as are the designer's timer and font warning.
-//
-// The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
-// SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
-// mean, and the order of events, is in the implementation next to the event handlers.
+// It hears the form's window events in the scaler role (platform/qt/WindowEvents.h) and rescales
+// never during a drag, once when a drag ends, and on other size changes only when the outer size
+// moved by more than 5 pixels. Event handling: ElastFrm.cpp; control records and the rescale:
+// ElastFrmRecords.cpp; the stored placement: ElastFrmPlacement.cpp.
 
 #include <functional>
 #include <memory>
@@ -50,15 +38,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A font as the scaler keeps it, sized in points.
-struct TElasticFont
-{
-    QFont font;
-
-    int Size() const;
-    void SetSize(int points);
-};
-
 // The scaler's options. The design values start as the form is at the scaler's construction, as a
 // form designer would have stored them; set them to the form's design metrics. Every control's left,
 // top, width, height and font follow the window; the design screen is the present one.
@@ -78,7 +57,7 @@ struct TElasticOptions
     int DesignFormLeft = 0;
     int DesignFormTop = 0;
     bool MaintainProportions = false;    // keep the aspect ratio
-    TElasticFont Font;                   // the form font at ratio 1.0; the form follows it
+    QFont Font;                          // the form font at ratio 1.0; the form follows it
     QString ElFrmIniFile;                // registry path of the placement; "" stores nothing
     QString EFActiveControl;             // the control focused after a rescale (a minimize notes it)
     std::function<void()> OnAfterResize; // after every rescale
@@ -101,12 +80,10 @@ public:
     TElasticOptions& Options() { return options_; }
     const TElasticOptions& Options() const { return options_; }
 
-    // Setters with an immediate effect. A track limit becomes the window's limit at once (unless
-    // scaling is suspended, then at ResumeScaling).
-    void SetMinimumTrackWidth(int value);
-    void SetMinimumTrackHeight(int value);
-    void SetMaximumTrackWidth(int value);
-    void SetMaximumTrackHeight(int value);
+    // Setters with an immediate effect. The track limits (widths and heights encoded as in
+    // TElasticOptions) become the window's at once (unless scaling is suspended, then at
+    // ResumeScaling).
+    void SetTrackLimits(QSize minimum, QSize maximum);
     // The form's design outer and client size; their difference is the frame the window's outer
     // geometry is computed with where the window system reports none.
     void SetDesignFormSize(QSize outer, QSize client);

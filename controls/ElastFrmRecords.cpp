@@ -94,7 +94,7 @@ void TElasticForm::ResizeControls()
         if (designFormFont_ != 0)
             SetComponentFontSize(designFormFont_);
         baseClient_ = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
-        baseFont_ = options_.Font.Size();
+        baseFont_ = elastic::FontSize(options_.Font);
     }
     const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
     if (r) {
@@ -162,7 +162,7 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     if (control == nullptr)
         return;
     if (control == form_) {
-        baseFont_ = options_.Font.Size();
+        baseFont_ = elastic::FontSize(options_.Font);
         return;
     }
     const auto it = std::find_if(frames_.begin(), frames_.end(),

@@ -427,10 +427,8 @@ void TfrmMain::SetMinMaxSize()
     const QRect work = GetWorkArea();
     const TrackLimits t =
         MinMaxSize(mnuViewHistoryTape_->isChecked(), work.x() + work.width(), work.height());
-    ElasticForm->SetMaximumTrackWidth(t.maximumWidth);
-    ElasticForm->SetMaximumTrackHeight(t.maximumHeight);
-    ElasticForm->SetMinimumTrackWidth(t.minimumWidth);
-    ElasticForm->SetMinimumTrackHeight(t.minimumHeight);
+    ElasticForm->SetTrackLimits(QSize(t.minimumWidth, t.minimumHeight),
+                                QSize(t.maximumWidth, t.maximumHeight));
 }
 
 void TfrmMain::ElasticFormAfterResize()

@@ -229,7 +229,7 @@ TEST(ElasticForm, InitialValues)
     EXPECT_FALSE(e.Options().MaintainProportions);
     EXPECT_TRUE(e.Options().ElFrmIniFile.isEmpty());
     EXPECT_TRUE(e.Options().EFActiveControl.isEmpty());
-    EXPECT_EQ(e.Options().Font.Size(), 10);
+    EXPECT_EQ(elastic::FontSize(e.Options().Font), 10);
     // No designer: the form as it is now stands for the design values.
     EXPECT_EQ(e.Options().DesignFormClientWidth, 300);
     EXPECT_EQ(e.Options().DesignFormClientHeight, 200);
@@ -244,7 +244,7 @@ TEST(ElasticForm, FirstDisplayKeepsTheDesignBoundsAndFonts)
     const TElasticForm& e = *form->elastic;
     EXPECT_EQ(form->Outer(), QRect(DesignPosition, DesignOuter));
     EXPECT_EQ(platform::ClientSize(form->widget.get()), DesignClient);
-    EXPECT_EQ(e.Options().Font.Size(), 10);
+    EXPECT_EQ(elastic::FontSize(e.Options().Font), 10);
     EXPECT_EQ(form->widget->font().pixelSize(), 13);
     for (const Design& d : designControls) {
         QWidget* c = form->Child(d.name);
@@ -265,7 +265,7 @@ TEST(ElasticForm, ResizingScalesEveryControlAndFontInProportion)
     const double rx = client.width() / 502.0;
     const double ry = client.height() / 269.0;
     const double fontRatio = std::min(10.0 * outer.width() / 502, 10.0 * outer.height() / 269) / 10.0;
-    EXPECT_EQ(form->elastic->Options().Font.Size(), RoundEven(10 * fontRatio));
+    EXPECT_EQ(elastic::FontSize(form->elastic->Options().Font), RoundEven(10 * fontRatio));
     EXPECT_EQ(form->widget->font().pixelSize(), RoundEven(RoundEven(10 * fontRatio) * 96.0 / 72.0));
     const QRect window(QPoint(0, 0), form->widget->size());
     for (const Design& d : designControls) {
@@ -421,9 +421,8 @@ TEST(ElasticEvents, StoredMaximizedStateReopensMaximizedWithoutReadingThePositio
     wp.normTop = normal.top();
     wp.normRight = normal.left() + normal.width();
     wp.normBottom = normal.top() + normal.height();
-    const std::vector<std::int32_t> fields = elastic::PlacementFields(wp);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        store->Set(FormKey, elastic::PlacementValues[i], fields[i]);
+    for (const auto& [name, field] : elastic::PlacementValues)
+        store->Set(FormKey, name, wp.*field);
     FormOptions options;
     options.store = store;
     auto form = MakeForm(options);
@@ -538,10 +537,7 @@ TEST(ElasticEvents, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
     auto form = MakeForm();
     ShowActive(*form);
     QWidget* w = form->widget.get();
-    form->elastic->SetMinimumTrackWidth(400);
-    form->elastic->SetMinimumTrackHeight(250);
-    form->elastic->SetMaximumTrackWidth(-75); // 75 % of the screen width
-    form->elastic->SetMaximumTrackHeight(600);
+    form->elastic->SetTrackLimits(QSize(400, 250), QSize(-75, 600)); // -75: 75 % of the screen width
     const QSize screen = platform::MaximizedSize(w);
     EXPECT_EQ(w->minimumSize(), QSize(392, 204));
     EXPECT_EQ(w->maximumSize(), QSize(RoundEven(screen.width() * 0.75) - 8, 554));
@@ -549,12 +545,11 @@ TEST(ElasticEvents, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
     EXPECT_EQ(form->Outer().size(), QSize(400, 250));
     // While suspended a change waits for ResumeScaling.
     form->elastic->SuspendScaling();
-    form->elastic->SetMinimumTrackWidth(450);
+    form->elastic->SetTrackLimits(QSize(450, 250), QSize(-75, 600));
     EXPECT_EQ(w->minimumWidth(), 392);
     form->elastic->ResumeScaling();
     EXPECT_EQ(w->minimumWidth(), 442);
-    form->elastic->SetMinimumTrackWidth(0);
-    form->elastic->SetMinimumTrackHeight(0);
+    form->elastic->SetTrackLimits(QSize(0, 0), QSize(-75, 600));
     EXPECT_EQ(w->minimumSize(), QSize(0, 0));
 }
 
@@ -1043,7 +1038,7 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    form->elastic->Options().Font.SetSize(12);
+    form->elastic->Options().Font = elastic::WithFontSize(form->elastic->Options().Font, 12);
     // The form's font follows the component's at the next event.
     platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
