@@ -365,22 +365,18 @@ void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
     if (firstRescalePending_ && IsWindowMaximized())
         ResizeControls();
-    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() +
-                          options_.MinimumTrackWidth + options_.MinimumTrackHeight +
-                          options_.MaximumTrackWidth + options_.MaximumTrackHeight;
-    if (sum == 0 || firstRescalePending_ || limits == nullptr)
+    if (firstRescalePending_)
         return;
     // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
     auto decode = [](int value, int screenExtent, int system) {
         return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;
     };
-    const QSize screen = screen_;
     limits->minimumTrack =
-        QSize(decode(options_.MinimumTrackWidth, screen.width(), limits->minimumTrack.width()),
-              decode(options_.MinimumTrackHeight, screen.height(), limits->minimumTrack.height()));
+        QSize(decode(options_.MinimumTrackWidth, screen_.width(), limits->minimumTrack.width()),
+              decode(options_.MinimumTrackHeight, screen_.height(), limits->minimumTrack.height()));
     limits->maximumTrack =
-        QSize(decode(options_.MaximumTrackWidth, screen.width(), limits->maximumTrack.width()),
-              decode(options_.MaximumTrackHeight, screen.height(), limits->maximumTrack.height()));
+        QSize(decode(options_.MaximumTrackWidth, screen_.width(), limits->maximumTrack.width()),
+              decode(options_.MaximumTrackHeight, screen_.height(), limits->maximumTrack.height()));
 }
 
 void TElasticForm::OnDisplayChanged(QSize now)

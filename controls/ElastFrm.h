@@ -181,7 +181,6 @@ private:
     double fontRatio_ = 1.0;
     QSize referenceSize_;
     QSize lastSize_;
-    QSize maximizedSize_;
 
     // Controls.
     std::vector<TFrame> frames_;

@@ -127,7 +127,6 @@ void TElasticForm::ComputeMaxTrackSize()
         elastic::ComputeMaxTrackSize(QSize(options_.DesignFormWidth, options_.DesignFormHeight), screen_);
     if (!size)
         return;
-    maximizedSize_ = *size;
     options_.MaximumTrackWidth = size->width();
     options_.MaximumTrackHeight = size->height();
     UpdateTrackLimits();

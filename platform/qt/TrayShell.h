@@ -53,19 +53,6 @@ ITrayShell& TrayShell();
 // Installs a backend for the process and returns the one before (nullptr: the Qt backend).
 std::shared_ptr<ITrayShell> SetTrayShell(std::shared_ptr<ITrayShell> shell);
 
-// Installs a backend for a scope (tests), putting the previous one back at its end.
-class ScopedTrayShell
-{
-public:
-    explicit ScopedTrayShell(std::shared_ptr<ITrayShell> shell) : previous_(SetTrayShell(std::move(shell))) {}
-    ~ScopedTrayShell() { SetTrayShell(std::move(previous_)); }
-    ScopedTrayShell(const ScopedTrayShell&) = delete;
-    ScopedTrayShell& operator=(const ScopedTrayShell&) = delete;
-
-private:
-    std::shared_ptr<ITrayShell> previous_;
-};
-
 // The system's generic program icon, shown where the program gives none (a tray icon without a
 // picture is invisible).
 QIcon StandardApplicationIcon();

@@ -4,7 +4,6 @@
 #include <array>
 #include <exception>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include <QCoreApplication>
@@ -30,17 +29,10 @@ using Kind = WindowEvent::Kind;
 constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr std::size_t RoleCount = 2;
 
-std::unordered_map<const QWidget*, WindowEventFilter*>& Filters()
-{
-    static std::unordered_map<const QWidget*, WindowEventFilter*> filters;
-    return filters;
-}
+// The window's filter is its child of this name.
+constexpr char FilterName[] = "quorlane.windowEvents";
 
-WindowEventFilter* FindFilter(const QWidget* window)
-{
-    const auto it = Filters().find(window);
-    return it == Filters().end() ? nullptr : it->second;
-}
+WindowEventFilter* FindFilter(const QWidget* window);
 
 Qt::WindowStates EffectiveState(const QWidget* window)
 {
@@ -86,7 +78,7 @@ public:
     explicit WindowEventFilter(QWidget* window)
         : QObject(window), window_(window), meta_(window->metaObject())
     {
-        Filters()[window] = this;
+        setObjectName(QLatin1String(FilterName));
         quiet_.setSingleShot(true);
         quiet_.setInterval(DragQuietInterval);
         connect(&quiet_, &QTimer::timeout, this, &WindowEventFilter::Quiet);
@@ -175,12 +167,6 @@ private:
         std::shared_ptr<TWindowEventHandler> handler;
     };
 
-    void Unregister()
-    {
-        if (auto it = Filters().find(window_); it != Filters().end() && it->second == this)
-            Filters().erase(it);
-    }
-
     // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
     // window is only a base of what it was. (Construction goes the other way, towards derived types.)
     bool DestructionBegun()
@@ -202,7 +188,6 @@ private:
         quiet_.stop();
         Send(Kind::Destroyed);
         dead_ = true;
-        Unregister();
     }
 
     void Quiet()
@@ -477,6 +462,14 @@ void WindowEventFilter::RefreshTrackLimits()
 }
 
 namespace {
+
+WindowEventFilter* FindFilter(const QWidget* window)
+{
+    QObject* filter = window != nullptr
+                          ? window->findChild<QObject*>(QLatin1String(FilterName), Qt::FindDirectChildrenOnly)
+                          : nullptr;
+    return static_cast<WindowEventFilter*>(filter);
+}
 
 bool PointerFilter::eventFilter(QObject* watched, QEvent* event)
 {
