@@ -456,13 +456,7 @@ void TElasticForm::InitializeScaling()
     for (QWidget* w : ordered) {
         TFrame frame;
         frame.control = w;
-        const QRect b = elastic::ControlBounds(form_, w);
-        frame.baseLeft = b.left();
-        frame.baseWidth = b.width();
-        frame.baseTop = b.top();
-        frame.baseHeight = b.height();
-        frame.fixedWidth = elastic::HasFixedWidth(w);
-        frame.fixedHeight = elastic::HasFixedHeight(w);
+        TakeBounds(frame, 1.0, 1.0);
         frames_.push_back(std::move(frame));
     }
     LoadFormState();

@@ -149,6 +149,8 @@ private:
     void SaveFormStateQuietly();
     // Stores it once no resize has followed for a moment.
     void SaveFormStateSoon();
+    // Makes the control's present bounds its base, taken back from the ratios it was scaled by.
+    void TakeBounds(TFrame& frame, double ratioX, double ratioY);
     void PrepareRecord(TFrame& frame);
     void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
 

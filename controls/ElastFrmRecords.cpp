@@ -21,6 +21,17 @@ double Ratio(int now, int base)
 
 // ---- records ----
 
+void TElasticForm::TakeBounds(TFrame& frame, double ratioX, double ratioY)
+{
+    const QRect b = elastic::ControlBounds(form_, frame.control);
+    frame.baseLeft = elastic::Round(b.left() / ratioX);
+    frame.baseWidth = elastic::Round(b.width() / ratioX);
+    frame.baseTop = elastic::Round(b.top() / ratioY);
+    frame.baseHeight = elastic::Round(b.height() / ratioY);
+    frame.fixedWidth = elastic::HasFixedWidth(frame.control);
+    frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+}
+
 void TElasticForm::PrepareRecord(TFrame& frame)
 {
     QWidget* c = frame.control;
@@ -169,16 +180,9 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     if (it == frames_.end())
         return;
     TFrame& frame = *it;
-    const QRect b = elastic::ControlBounds(form_, control);
-    const double rx = frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0;
-    const double ry = frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0;
-    frame.baseLeft = elastic::Round(b.left() / rx);
-    frame.baseWidth = elastic::Round(b.width() / rx);
-    frame.baseTop = elastic::Round(b.top() / ry);
-    frame.baseHeight = elastic::Round(b.height() / ry);
+    TakeBounds(frame, frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0,
+               frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0);
     frame.visible = elastic::ControlVisible(control);
-    frame.fixedWidth = elastic::HasFixedWidth(control);
-    frame.fixedHeight = elastic::HasFixedHeight(control);
     frame.baseFontSize = elastic::ControlFontSize(control);
 }
 
@@ -194,13 +198,7 @@ void TElasticForm::ResetDesignSize()
     for (TFrame& frame : frames_) {
         if (frame.control == nullptr)
             continue;
-        const QRect b = elastic::ControlBounds(form_, frame.control);
-        frame.baseLeft = b.left();
-        frame.baseWidth = b.width();
-        frame.baseTop = b.top();
-        frame.baseHeight = b.height();
-        frame.fixedWidth = elastic::HasFixedWidth(frame.control);
-        frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+        TakeBounds(frame, 1.0, 1.0);
         PrepareRecord(frame);
         // The present state is ratio 1.0 from now on.
         frame.lastRatioX = 1.0;

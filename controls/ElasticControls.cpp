@@ -15,21 +15,14 @@
 namespace elastic {
 namespace {
 
-// Whether the form's controls continue below this widget.
-bool BelongsToForm(const QWidget* widget, const QWidget* form)
-{
-    if (widget->isWindow())
-        return false;
-    return widget != platform::MenuBar(form);
-}
-
 void Collect(QWidget* parent, const QWidget* form, std::vector<QWidget*>& out)
 {
     for (QObject* child : parent->children()) {
         if (!child->isWidgetType())
             continue;
         auto* widget = static_cast<QWidget*>(child);
-        if (!BelongsToForm(widget, form))
+        // Windows and the menu bar (part of the frame) are no controls, nor is anything below them.
+        if (widget->isWindow() || widget == platform::MenuBar(form))
             continue;
         if (IsRegistrable(widget))
             out.push_back(widget);
@@ -49,11 +42,6 @@ bool LayoutContains(const QLayout* layout, const QWidget* widget)
             return true;
     }
     return false;
-}
-
-const QStatusBar* MainStatusBar(const QMainWindow* main)
-{
-    return main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -83,7 +71,7 @@ TAlign AlignOf(const QWidget* widget)
         return TAlign::alNone;
     if (widget == main->centralWidget())
         return TAlign::alClient;
-    if (widget == MainStatusBar(main))
+    if (widget == main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
         return TAlign::alBottom;
     return TAlign::alNone;
 }
