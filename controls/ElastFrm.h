@@ -44,7 +44,7 @@ public:
 struct TElasticOptions
 {
     // Track sizes: >0 pixels, <0 minus a percentage of the screen, 0 the system's. Set them with
-    // the setters; the scaler overwrites the maximum at run time.
+    // SetTrackLimits; the scaler overwrites the maximum at run time.
     int MinimumTrackWidth = 0;
     int MinimumTrackHeight = 0;
     int MaximumTrackWidth = 0;
@@ -101,10 +101,6 @@ public:
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // Hides the form's aligned controls (a state change is coming) and shows them as recorded.
-    void HideControls();
-    void RestoreControls();
-
     // Where the placement is kept: the registry (the default) or another store.
     void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
 
@@ -125,6 +121,9 @@ private:
     };
 
     int ControlCount() const { return static_cast<int>(frames_.size()); }
+    // Hides the form's aligned controls (a state change is coming) and shows them as recorded.
+    void HideControls();
+    void RestoreControls();
     void ResizeControls();
     void KeepProportions();
     void ComputeMaxTrackSize();

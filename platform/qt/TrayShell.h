@@ -50,7 +50,8 @@ public:
 
 // The process's backend (the Qt backend unless one is installed).
 ITrayShell& TrayShell();
-// Installs a backend for the process and returns the one before (nullptr: the Qt backend).
+// Installs a backend for the process and returns the one before (nullptr: the Qt backend, made when
+// next needed).
 std::shared_ptr<ITrayShell> SetTrayShell(std::shared_ptr<ITrayShell> shell);
 
 // The system's generic program icon, shown where the program gives none (a tray icon without a
