@@ -1048,6 +1048,22 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
     EXPECT_EQ(Points(form->widget.get()), RoundEven(12 * 711.0 / 502.0));
 }
 
+TEST(ElasticRebase, TheFormsTextColourFollowsTheDesktopsPalette)
+{
+    auto form = MakeForm();
+    ShowActive(*form);
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
+    ResizeOuter(*form, QSize(711, 423));
+    const QColor text = form->widget->palette().color(QPalette::WindowText);
+    QApplication::setPalette(saved);
+    EXPECT_EQ(text, QColor(0xEE, 0xEE, 0xEE));
+}
+
 TEST(ElasticRebase, ResetDesignSizeMakesThePresentSizesTheDesign)
 {
     auto form = MakeForm();
