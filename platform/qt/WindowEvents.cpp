@@ -18,7 +18,6 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
-#include "platform/qt/FrameExtents.h"
 #include "platform/qt/WindowGeometry.h"
 
 namespace platform {
@@ -371,10 +370,8 @@ bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontane
         if (!spontaneous) {
             // The window is created, not mapped yet: the window manager's frame, where it tells it,
             // makes the outer geometry exact from the first show.
-            if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
-                if (const std::optional<QMargins> announced = RequestFrameExtents(window_))
-                    SetExpectedFrame(window_, *announced);
-            }
+            if (!shown_ && window_->isWindow())
+                AskForFrame(window_);
             Send(Kind::Shown);
             if (!shown_) {
                 // Qt sized the window while it was hidden: a first show reports the size.

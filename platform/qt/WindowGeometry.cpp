@@ -140,14 +140,19 @@ void SetOuterGeometry(QWidget* form, const QRect& outer)
     form->setProperty(RequestedGeometryProperty, form->geometry());
 }
 
-void CentreOnScreen(QWidget* window, const QScreen* screen)
+void AskForFrame(QWidget* window)
 {
-    if (screen == nullptr)
-        return;
     if (!HasReportedFrame(window) && !ExpectedFrame(window)) {
         if (const std::optional<QMargins> announced = RequestFrameExtents(window))
             SetExpectedFrame(window, *announced);
     }
+}
+
+void CentreOnScreen(QWidget* window, const QScreen* screen)
+{
+    if (screen == nullptr)
+        return;
+    AskForFrame(window);
     const QRect area = screen->geometry();
     QRect outer = OuterGeometry(window);
     outer.moveTopLeft(area.topLeft() +

@@ -40,6 +40,9 @@ QSize DesignFrame(const QWidget* form);
 // right and bottom extents). Used until the window system reports the frame.
 void SetExpectedFrame(QWidget* form, QMargins frame);
 std::optional<QMargins> ExpectedFrame(const QWidget* form);
+// Asks the window manager for the frame of a window not mapped yet, where no frame is known
+// (FrameExtents.h), and makes its answer the expected frame.
+void AskForFrame(QWidget* window);
 
 // The menu bar of the form (a main window's menu widget, or the menu bar of the form's layout).
 QWidget* MenuBar(const QWidget* form);
