@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QScopedValueRollback>
 #include <QWidget>
 #include <QWindow>
 
@@ -31,31 +32,7 @@ bool MovedFurther(QSize a, QSize b)
            std::abs(a.height() - b.height()) > SizeThreshold;
 }
 
-// Sets a flag for the lifetime of the object.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = previous_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
-
 } // namespace
-
-int TElasticFont::Size() const
-{
-    return elastic::FontSize(font);
-}
-
-void TElasticFont::SetSize(int points)
-{
-    font = elastic::WithFontSize(font, points);
-}
 
 // ---- construction ----
 
@@ -78,9 +55,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     });
 
     // What a form designer would have stored: the form as it is now.
-    options_.Font.font = form->font();
-    const QColor text = form->palette().color(QPalette::WindowText);
-    options_.Font.color = text == ColorToQColor(clWindowText) ? clWindowText : QColorToColor(text);
+    options_.Font = form->font();
     screen_ = platform::MaximizedSize(form);
     designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
@@ -94,7 +69,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     SyncDesignFrame();
 
     // The form's window state as it is now.
-    designedMaximized_ = platform::FrameWidget(form)->windowState().testFlag(Qt::WindowMaximized);
+    designedMaximized_ = form->windowState().testFlag(Qt::WindowMaximized);
     maximized_ = designedMaximized_;
 }
 
@@ -102,27 +77,12 @@ TElasticForm::~TElasticForm() = default;
 
 // ---- setters with an immediate effect ----
 
-void TElasticForm::SetMinimumTrackWidth(int value)
+void TElasticForm::SetTrackLimits(QSize minimum, QSize maximum)
 {
-    options_.MinimumTrackWidth = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMinimumTrackHeight(int value)
-{
-    options_.MinimumTrackHeight = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMaximumTrackWidth(int value)
-{
-    options_.MaximumTrackWidth = value;
-    UpdateTrackLimits();
-}
-
-void TElasticForm::SetMaximumTrackHeight(int value)
-{
-    options_.MaximumTrackHeight = value;
+    options_.MinimumTrackWidth = minimum.width();
+    options_.MinimumTrackHeight = minimum.height();
+    options_.MaximumTrackWidth = maximum.width();
+    options_.MaximumTrackHeight = maximum.height();
     UpdateTrackLimits();
 }
 
@@ -135,11 +95,6 @@ void TElasticForm::SetDesignFormSize(QSize outer, QSize client)
     SyncDesignFrame();
 }
 
-QWidget* TElasticForm::Control(int index) const
-{
-    return frames_.at(index).control;
-}
-
 // ---- window helpers ----
 
 QRect TElasticForm::Outer() const
@@ -149,14 +104,14 @@ QRect TElasticForm::Outer() const
 
 bool TElasticForm::IsWindowMaximized() const
 {
-    return platform::FrameWidget(form_)->windowState().testFlag(Qt::WindowMaximized);
+    return form_->windowState().testFlag(Qt::WindowMaximized);
 }
 
 void TElasticForm::SetFormBounds(const QRect& outer)
 {
     // A maximized or minimized window keeps the size the window system gave it; setting its
     // geometry would take it out of that state.
-    if (platform::FrameWidget(form_)->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+    if (form_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
         return;
     if (outer == Outer())
         return;
@@ -165,33 +120,25 @@ void TElasticForm::SetFormBounds(const QRect& outer)
 
 bool TElasticForm::IsNormalStyle() const
 {
-    const QWidget* frame = platform::FrameWidget(form_);
-    if (frame->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    if (form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
         return false;
-    const QWindow* handle = frame->windowHandle();
+    const QWindow* handle = form_->windowHandle();
     return handle == nullptr || !handle->flags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 void TElasticForm::ApplyFontToForm()
 {
-    if (form_->font() != options_.Font.font || elastic::FontSize(form_->font()) != options_.Font.Size()) {
+    if (form_->font() != options_.Font) {
         // The menu bar belongs to the window's frame: it keeps its font.
         if (QWidget* menu = platform::MenuBar(form_))
             elastic::MakeFontOwn(menu);
-        form_->setFont(options_.Font.font);
-    }
-    const QColor color = ColorToQColor(options_.Font.color);
-    if (form_->palette().color(QPalette::WindowText) != color) {
-        QPalette palette = form_->palette();
-        palette.setColor(QPalette::WindowText, color);
-        form_->setPalette(palette);
+        form_->setFont(options_.Font);
     }
 }
 
 void TElasticForm::SyncFormFont()
 {
-    if (elastic::FontSize(form_->font()) != options_.Font.Size() ||
-        form_->palette().color(QPalette::WindowText) != ColorToQColor(options_.Font.color)) {
+    if (elastic::FontSize(form_->font()) != elastic::FontSize(options_.Font)) {
         ApplyFontToForm();
         form_->update();
     }
@@ -199,7 +146,7 @@ void TElasticForm::SyncFormFont()
 
 void TElasticForm::SetComponentFontSize(int points)
 {
-    options_.Font.SetSize(points);
+    options_.Font = elastic::WithFontSize(options_.Font, points);
     ApplyFontToForm();
 }
 
@@ -280,7 +227,7 @@ void TElasticForm::FormEvent(const WindowEvent& event)
         }
         Act(event);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        qWarning("form scaler: %s", e.what());
     }
 }
 
@@ -361,7 +308,7 @@ void TElasticForm::OnResized(WindowState state)
         ApplyFontToForm();
     }
     if (!activated_ && !snapping_) {
-        FlagScope snapping(snapping_);
+        const QScopedValueRollback snapping(snapping_, true);
         SetFormBounds(initial_);
     }
     if (MovedFurther(Outer().size(), lastSize_)) {
@@ -418,30 +365,24 @@ void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
     if (firstRescalePending_ && IsWindowMaximized())
         ResizeControls();
-    const long long sum = 0LL + maximizedSize_.width() + maximizedSize_.height() +
-                          options_.MinimumTrackWidth + options_.MinimumTrackHeight +
-                          options_.MaximumTrackWidth + options_.MaximumTrackHeight;
-    if (sum == 0 || firstRescalePending_ || limits == nullptr)
+    if (firstRescalePending_)
         return;
     // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
     auto decode = [](int value, int screenExtent, int system) {
         return value != 0 ? elastic::DecodeScreenValue(value, screenExtent) : system;
     };
-    const QSize screen = screen_;
     limits->minimumTrack =
-        QSize(decode(options_.MinimumTrackWidth, screen.width(), limits->minimumTrack.width()),
-              decode(options_.MinimumTrackHeight, screen.height(), limits->minimumTrack.height()));
+        QSize(decode(options_.MinimumTrackWidth, screen_.width(), limits->minimumTrack.width()),
+              decode(options_.MinimumTrackHeight, screen_.height(), limits->minimumTrack.height()));
     limits->maximumTrack =
-        QSize(decode(options_.MaximumTrackWidth, screen.width(), limits->maximumTrack.width()),
-              decode(options_.MaximumTrackHeight, screen.height(), limits->maximumTrack.height()));
+        QSize(decode(options_.MaximumTrackWidth, screen_.width(), limits->maximumTrack.width()),
+              decode(options_.MaximumTrackHeight, screen_.height(), limits->maximumTrack.height()));
 }
 
 void TElasticForm::OnDisplayChanged(QSize now)
 {
     const int oldWidth = designScreen_.width();
     const int oldHeight = designScreen_.height();
-    if (now.isEmpty())
-        now = platform::MaximizedSize(form_);
     designScreen_ = now;
     if (oldWidth <= 0 || oldHeight <= 0)
         return;
@@ -500,19 +441,13 @@ void TElasticForm::InitializeScaling()
     designScreen_ = screen_;
 
     // The controls: the form's direct children in alignment order, then every other one.
-    const std::vector<QWidget*> collected = elastic::CollectControls(form_);
-    std::vector<QWidget*> direct;
     std::vector<QWidget*> nested;
-    for (QWidget* w : collected)
-        (w->parentWidget() == form_ ? direct : nested).push_back(w);
-    std::vector<elastic::TAlignItem> items;
-    for (QWidget* w : direct) {
-        const QRect b = elastic::ControlBounds(form_, w);
-        items.push_back({elastic::AlignOf(w), b.left(), b.top()});
-    }
     aligned_.clear();
-    for (int index : elastic::AlignOrder(items))
-        aligned_.push_back(direct[index]);
+    for (QWidget* w : elastic::CollectControls(form_))
+        (w->parentWidget() == form_ ? aligned_ : nested).push_back(w);
+    std::stable_sort(aligned_.begin(), aligned_.end(), [](const QWidget* a, const QWidget* b) {
+        return elastic::AlignOf(a) < elastic::AlignOf(b);
+    });
     std::vector<QWidget*> ordered = aligned_;
     ordered.insert(ordered.end(), nested.begin(), nested.end());
 
@@ -521,13 +456,7 @@ void TElasticForm::InitializeScaling()
     for (QWidget* w : ordered) {
         TFrame frame;
         frame.control = w;
-        const QRect b = elastic::ControlBounds(form_, w);
-        frame.baseLeft = b.left();
-        frame.baseWidth = b.width();
-        frame.baseTop = b.top();
-        frame.baseHeight = b.height();
-        frame.fixedWidth = elastic::HasFixedWidth(w);
-        frame.fixedHeight = elastic::HasFixedHeight(w);
+        TakeBounds(frame, 1.0, 1.0);
         frames_.push_back(std::move(frame));
     }
     LoadFormState();
@@ -555,13 +484,12 @@ void TElasticForm::FirstDisplay()
         // The stored normal rectangle first (while the window is normal, without reacting to it),
         // then the maximized state: Qt cannot set the normal rectangle of a maximized window.
         {
-            FlagScope pass(passThrough_);
+            const QScopedValueRollback pass(passThrough_, true);
             placement_.showCmd = platform::SW_HIDE;
             platform::SetWindowPlacement(form_, placement_);
         }
-        QWidget* frame = platform::FrameWidget(form_);
         platform::ScopedGeometryChange guard(form_);
-        frame->setWindowState(frame->windowState() | Qt::WindowMaximized);
+        form_->setWindowState(form_->windowState() | Qt::WindowMaximized);
     }
     referenceSize_ = initial_.size();
     initialized_ = true;

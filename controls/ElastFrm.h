@@ -1,26 +1,14 @@
 #pragma once
 // TElasticForm: the form scaler. Put on a form (a top-level widget), it makes the form and every
-// named control on it scale with the window: when the user resizes, maximizes or restores the
-// window, each control's position, size and font are recomputed from the values the control had at
-// design, the window keeps its aspect ratio if asked to, its track size is limited, and its
-// placement is kept in the per-user registry between runs.
+// named control on it scale with the window: each control's position, size and font follow the
+// window from their design values, the window keeps its aspect ratio if asked to, its track size is
+// limited, and its placement is kept in the per-user registry under
+// HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (ElasticPlacement.h).
 //
-// It works from the form's window events (platform/qt/WindowEvents.h): the constructor registers it
-// in the scaler role, which hears each event after the tray icon. When it rescales: never during a
-// drag, once when a drag ends, on other size changes only when the outer size moved by more than 5
-// pixels. The event handling is in ElastFrm.cpp, the control records and the rescale in
-// ElastFrmRecords.cpp, the stored placement in ElastFrmPlacement.cpp.
-//
-// Its options are a plain struct (TElasticOptions below), set before the first display. Two kinds
-// of value take effect at once and so have setters: the track limits and the design form size.
-//
-// The controls of this program are plain widgets, labels and a status bar with panels; options for
-// grids, toolbars, header sections, tab sheets, extra font properties, background pictures and MDI
-// windows are left out, as are the designer's timer and font warning.
-//
-// The stored placement lives under HKEY_CURRENT_USER\<ElFrmIniFile>\<form's objectName> (see
-// SaveFormState and ElasticPlacement.h). What the window's placement and this component's state
-// mean, and the order of events, is in the implementation next to the event handlers.
+// It hears the form's window events in the scaler role (platform/qt/WindowEvents.h) and rescales
+// never during a drag, once when a drag ends, and on other size changes only when the outer size
+// moved by more than 5 pixels. Event handling: ElastFrm.cpp; control records and the rescale:
+// ElastFrmRecords.cpp; the stored placement: ElastFrmPlacement.cpp.
 
 #include <functional>
 #include <memory>
@@ -38,11 +26,9 @@
 
 #include "controls/ElasticControls.h"
 #include "controls/ElasticPlacement.h"
-#include "platform/qt/Colors.h"
 #include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
 
-class QLabel;
 class QWidget;
 
 // Construction failures: a wrong owner, or a second scaler on the same form.
@@ -52,27 +38,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// An event handler; `sender` is the component.
-using TNotifyEvent = std::function<void(QObject* sender)>;
-
-// A font as the scaler keeps it: face and size, and the text colour (a TColor, so that a system
-// colour reference such as clWindowText stays one).
-struct TElasticFont
-{
-    QFont font;
-    TColor color = clWindowText;
-
-    int Size() const; // points
-    void SetSize(int points);
-};
-
 // The scaler's options. The design values start as the form is at the scaler's construction, as a
 // form designer would have stored them; set them to the form's design metrics. Every control's left,
 // top, width, height and font follow the window; the design screen is the present one.
 struct TElasticOptions
 {
     // Track sizes: >0 pixels, <0 minus a percentage of the screen, 0 the system's. Set them with
-    // the setters; the scaler overwrites the maximum at run time.
+    // SetTrackLimits; the scaler overwrites the maximum at run time.
     int MinimumTrackWidth = 0;
     int MinimumTrackHeight = 0;
     int MaximumTrackWidth = 0;
@@ -84,11 +56,11 @@ struct TElasticOptions
     int DesignFormClientHeight = 0;
     int DesignFormLeft = 0;
     int DesignFormTop = 0;
-    bool MaintainProportions = false; // keep the aspect ratio
-    TElasticFont Font;                // the form font at ratio 1.0; the form follows it
-    QString ElFrmIniFile;             // registry path of the placement; "" stores nothing
-    QString EFActiveControl;          // the control focused after a rescale (a minimize notes it)
-    TNotifyEvent OnAfterResize;       // after every rescale
+    bool MaintainProportions = false;    // keep the aspect ratio
+    QFont Font;                          // the form font at ratio 1.0; the form follows it
+    QString ElFrmIniFile;                // registry path of the placement; "" stores nothing
+    QString EFActiveControl;             // the control focused after a rescale (a minimize notes it)
+    std::function<void()> OnAfterResize; // after every rescale
 };
 
 class TElasticForm : public QObject
@@ -96,22 +68,6 @@ class TElasticForm : public QObject
     Q_OBJECT
 
 public:
-    // One registered control's record. Bounds are in the parent's coordinates (client coordinates
-    // for the form's direct children) at ratio 1.0.
-    struct TFrame
-    {
-        QPointer<QWidget> control;
-        int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
-        double lastRatioX = 1.0, lastRatioY = 1.0;
-        bool isStatusBar = false;
-        std::vector<int> panelWidths;    // status-bar panels
-        std::vector<int> panelFontSizes; // status-bar panels' own fonts
-        int baseFontSize = 0;
-        bool visible = true;
-        // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
-        bool fixedWidth = false, fixedHeight = false;
-    };
-
     // Raises EElasticForm when `owner` is not a form ("Owner of TElasticForm component must be a
     // form") or already has a TElasticForm ("A TElasticForm component already exists in <name>").
     explicit TElasticForm(QObject* owner);
@@ -124,12 +80,10 @@ public:
     TElasticOptions& Options() { return options_; }
     const TElasticOptions& Options() const { return options_; }
 
-    // Setters with an immediate effect. A track limit becomes the window's limit at once (unless
-    // scaling is suspended, then at ResumeScaling).
-    void SetMinimumTrackWidth(int value);
-    void SetMinimumTrackHeight(int value);
-    void SetMaximumTrackWidth(int value);
-    void SetMaximumTrackHeight(int value);
+    // Setters with an immediate effect. The track limits (widths and heights encoded as in
+    // TElasticOptions) become the window's at once (unless scaling is suspended, then at
+    // ResumeScaling).
+    void SetTrackLimits(QSize minimum, QSize maximum);
     // The form's design outer and client size; their difference is the frame the window's outer
     // geometry is computed with where the window system reports none.
     void SetDesignFormSize(QSize outer, QSize client);
@@ -141,51 +95,41 @@ public:
     // Resuming does not rescale; it applies the track limits set meanwhile.
     void SuspendScaling();
     void ResumeScaling();
-    bool ScalingSuspended() const { return suspended_; }
     // The present window and control sizes become the design metrics.
     void ResetDesignSize();
     // Writes the placement (nothing before the first display or with ElFrmIniFile empty). Raises
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // The rescale and its helpers, as the event handling runs them.
+    // Where the placement is kept: the registry (the default) or another store.
+    void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
+
+private:
+    // One registered control's record. Bounds are in the parent's coordinates (client coordinates
+    // for the form's direct children) at ratio 1.0.
+    struct TFrame
+    {
+        QPointer<QWidget> control;
+        int baseLeft = 0, baseWidth = 0, baseTop = 0, baseHeight = 0;
+        double lastRatioX = 1.0, lastRatioY = 1.0;
+        std::vector<int> panelWidths;    // status-bar panels
+        std::vector<int> panelFontSizes; // status-bar panels' own fonts
+        int baseFontSize = 0;
+        bool visible = true;
+        // Extents a layout leaves to the control (setFixedWidth/Height), as captured.
+        bool fixedWidth = false, fixedHeight = false;
+    };
+
+    int ControlCount() const { return static_cast<int>(frames_.size()); }
+    // Hides the form's aligned controls (a state change is coming) and shows them as recorded.
+    void HideControls();
+    void RestoreControls();
     void ResizeControls();
     void KeepProportions();
     void ComputeMaxTrackSize();
-    void HideControls();
-    void RestoreControls();
-
-    // Where the placement is kept: the registry (the default) or another store.
-    void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
     // The registry key of the form's placement: ElFrmIniFile\<form name>; empty when nothing is stored.
     std::string PlacementKeyPath() const;
 
-    // State, for the window and for tests.
-    QWidget* Form() const { return form_; }
-    int ControlCount() const { return static_cast<int>(frames_.size()); }
-    QWidget* Control(int index) const;
-    const TFrame& Frame(int index) const { return frames_.at(index); }
-    const std::vector<QWidget*>& AlignedControls() const { return aligned_; }
-    bool Initialized() const { return initialized_; }
-    bool Activated() const { return activated_; }
-    bool Maximized() const { return maximized_; }
-    bool UserInteracted() const { return userInteracted_; }
-    bool DragInProgress() const { return dragInProgress_; }
-    bool ControlsHidden() const { return controlsHidden_; }
-    double FontRatio() const { return fontRatio_; }
-    int BaseFontSize() const { return baseFont_; }
-    QSize BaseClientSize() const { return baseClient_; }
-    QRect InitialBounds() const { return initial_; }
-    QSize LastSize() const { return lastSize_; }
-    QSize ReferenceSize() const { return referenceSize_; }
-    QSize MaximizedSize() const { return maximizedSize_; }
-    QSize ScreenSize() const { return screen_; }
-    // The maximized-window size the scaler last saw (follows a display change).
-    QSize DesignScreen() const { return designScreen_; }
-    // The last failure absorbed while handling an event (a placement that could not be saved).
-    const std::string& LastError() const { return lastError_; }
-
-private:
     void FormEvent(const platform::WindowEvent& event);
     void Act(const platform::WindowEvent& event);
     void OnResized(platform::WindowState state);
@@ -204,6 +148,8 @@ private:
     void SaveFormStateQuietly();
     // Stores it once no resize has followed for a moment.
     void SaveFormStateSoon();
+    // Makes the control's present bounds its base, taken back from the ratios it was scaled by.
+    void TakeBounds(TFrame& frame, double ratioX, double ratioY);
     void PrepareRecord(TFrame& frame);
     void ApplyRecord(TFrame& frame, QSize client, double fontRatio);
 
@@ -236,7 +182,6 @@ private:
     double fontRatio_ = 1.0;
     QSize referenceSize_;
     QSize lastSize_;
-    QSize maximizedSize_;
 
     // Controls.
     std::vector<TFrame> frames_;
@@ -269,7 +214,6 @@ private:
     int positionChanges_ = 0;
     bool designedMaximized_ = false;
     QPointer<QWidget> noted_;
-    std::string lastError_;
     // A resize outside a drag stores the placement once the resizing has paused, not at every step.
     QTimer saveTimer_;
 };

@@ -58,18 +58,17 @@ void TElasticForm::LoadFormState()
                 frame.visible = elastic::ControlVisible(frame.control);
             }
         }
-        std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const std::int32_t fallback = i == 3 ? 0 : fields[i]; // "wp MinPosX" defaults to 0
-            fields[i] = key->ReadInteger(elastic::PlacementValues[i]).value_or(fallback);
+        for (std::size_t i = 0; i < std::size(elastic::PlacementValues); ++i) {
+            const auto [name, field] = elastic::PlacementValues[i];
+            const std::int32_t fallback = i == 3 ? 0 : placement_.*field; // "wp MinPosX" defaults to 0
+            placement_.*field = key->ReadInteger(name).value_or(fallback);
             if (i >= 3) // the positions and the normal rectangle
-                fields[i] = elastic::SaneStoredCoordinate(fields[i]);
+                placement_.*field = elastic::SaneStoredCoordinate(placement_.*field);
         }
-        placement_ = elastic::PlacementFromFields(fields);
         placementLoaded_ = true;
     } catch (const std::exception& e) {
         // What cannot be read counts as missing.
-        lastError_ = e.what();
+        qWarning("window placement: %s", e.what());
     }
 }
 
@@ -113,9 +112,8 @@ void TElasticForm::SaveFormState()
         placement_ = platform::GetWindowPlacement(form_);
         placement_.length = 44;
     }
-    const std::vector<std::int32_t> fields = elastic::PlacementFields(placement_);
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        key->WriteInteger(elastic::PlacementValues[i], fields[i]);
+    for (const auto& [name, field] : elastic::PlacementValues)
+        key->WriteInteger(name, placement_.*field);
     key->Close();
 }
 
@@ -131,7 +129,7 @@ void TElasticForm::SaveFormStateQuietly()
         SaveFormState();
     } catch (const std::exception& e) {
         // The placement is a convenience: a registry that cannot be written must not disturb the
-        // window. The reason is kept for LastError().
-        lastError_ = e.what();
+        // window. The reason goes to standard error.
+        qWarning("window placement: %s", e.what());
     }
 }

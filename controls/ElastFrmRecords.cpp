@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QWidget>
 
@@ -20,6 +21,17 @@ double Ratio(int now, int base)
 
 // ---- records ----
 
+void TElasticForm::TakeBounds(TFrame& frame, double ratioX, double ratioY)
+{
+    const QRect b = elastic::ControlBounds(form_, frame.control);
+    frame.baseLeft = elastic::Round(b.left() / ratioX);
+    frame.baseWidth = elastic::Round(b.width() / ratioX);
+    frame.baseTop = elastic::Round(b.top() / ratioY);
+    frame.baseHeight = elastic::Round(b.height() / ratioY);
+    frame.fixedWidth = elastic::HasFixedWidth(frame.control);
+    frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+}
+
 void TElasticForm::PrepareRecord(TFrame& frame)
 {
     QWidget* c = frame.control;
@@ -27,8 +39,7 @@ void TElasticForm::PrepareRecord(TFrame& frame)
         return;
     frame.panelWidths.clear();
     frame.panelFontSizes.clear();
-    if (QStatusBar* bar = elastic::AsStatusBar(c)) {
-        frame.isStatusBar = true;
+    if (auto* bar = qobject_cast<QStatusBar*>(c)) {
         for (QWidget* panel : elastic::StatusPanels(bar)) {
             // A panel sized by its contents is held at that width from now on.
             const int width = elastic::PanelWidth(panel);
@@ -47,7 +58,7 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
         return;
     elastic::SetControlFontSize(c, elastic::RoundHalfDown(fontRatio * frame.baseFontSize));
     // A status bar's panels write with the status bar's font.
-    QStatusBar* bar = elastic::AsStatusBar(c);
+    auto* bar = qobject_cast<QStatusBar*>(c);
     const std::vector<QWidget*> panels =
         bar != nullptr ? elastic::StatusPanels(bar) : std::vector<QWidget*>();
     for (std::size_t i = 0; i < panels.size() && i < frame.panelFontSizes.size(); ++i)
@@ -67,10 +78,10 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
 
     if (elastic::IsLayoutManaged(c))
         return;
-    if (elastic::AsLabel(c) != nullptr) {
+    if (qobject_cast<QLabel*>(c) != nullptr) {
         // Fitted to the new font, but never smaller than the scaled bounds.
         const QRect before = c->geometry();
-        elastic::FitToContents(c);
+        c->adjustSize();
         c->setGeometry(QRect(before.topLeft(), c->size().expandedTo(before.size())));
     }
 }
@@ -94,7 +105,7 @@ void TElasticForm::ResizeControls()
         if (designFormFont_ != 0)
             SetComponentFontSize(designFormFont_);
         baseClient_ = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
-        baseFont_ = options_.Font.Size();
+        baseFont_ = elastic::FontSize(options_.Font);
     }
     const std::optional<double> r = elastic::FontRatioSize(baseFont_, Outer().size(), baseClient_);
     if (r) {
@@ -109,7 +120,7 @@ void TElasticForm::ResizeControls()
         firstDisplayPending_ = false;
     }
     if (options_.OnAfterResize)
-        options_.OnAfterResize(this);
+        options_.OnAfterResize();
 }
 
 void TElasticForm::KeepProportions()
@@ -127,7 +138,6 @@ void TElasticForm::ComputeMaxTrackSize()
         elastic::ComputeMaxTrackSize(QSize(options_.DesignFormWidth, options_.DesignFormHeight), screen_);
     if (!size)
         return;
-    maximizedSize_ = *size;
     options_.MaximumTrackWidth = size->width();
     options_.MaximumTrackHeight = size->height();
     UpdateTrackLimits();
@@ -162,7 +172,7 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     if (control == nullptr)
         return;
     if (control == form_) {
-        baseFont_ = options_.Font.Size();
+        baseFont_ = elastic::FontSize(options_.Font);
         return;
     }
     const auto it = std::find_if(frames_.begin(), frames_.end(),
@@ -170,16 +180,9 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     if (it == frames_.end())
         return;
     TFrame& frame = *it;
-    const QRect b = elastic::ControlBounds(form_, control);
-    const double rx = frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0;
-    const double ry = frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0;
-    frame.baseLeft = elastic::Round(b.left() / rx);
-    frame.baseWidth = elastic::Round(b.width() / rx);
-    frame.baseTop = elastic::Round(b.top() / ry);
-    frame.baseHeight = elastic::Round(b.height() / ry);
+    TakeBounds(frame, frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0,
+               frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0);
     frame.visible = elastic::ControlVisible(control);
-    frame.fixedWidth = elastic::HasFixedWidth(control);
-    frame.fixedHeight = elastic::HasFixedHeight(control);
     frame.baseFontSize = elastic::ControlFontSize(control);
 }
 
@@ -195,13 +198,7 @@ void TElasticForm::ResetDesignSize()
     for (TFrame& frame : frames_) {
         if (frame.control == nullptr)
             continue;
-        const QRect b = elastic::ControlBounds(form_, frame.control);
-        frame.baseLeft = b.left();
-        frame.baseWidth = b.width();
-        frame.baseTop = b.top();
-        frame.baseHeight = b.height();
-        frame.fixedWidth = elastic::HasFixedWidth(frame.control);
-        frame.fixedHeight = elastic::HasFixedHeight(frame.control);
+        TakeBounds(frame, 1.0, 1.0);
         PrepareRecord(frame);
         // The present state is ratio 1.0 from now on.
         frame.lastRatioX = 1.0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
 #include <QSizeGrip>
@@ -16,21 +15,14 @@
 namespace elastic {
 namespace {
 
-// Whether the form's controls continue below this widget.
-bool BelongsToForm(const QWidget* widget, const QWidget* form)
-{
-    if (widget->isWindow())
-        return false;
-    return widget != platform::MenuBar(form);
-}
-
 void Collect(QWidget* parent, const QWidget* form, std::vector<QWidget*>& out)
 {
     for (QObject* child : parent->children()) {
         if (!child->isWidgetType())
             continue;
         auto* widget = static_cast<QWidget*>(child);
-        if (!BelongsToForm(widget, form))
+        // Windows and the menu bar (part of the frame) are no controls, nor is anything below them.
+        if (widget->isWindow() || widget == platform::MenuBar(form))
             continue;
         if (IsRegistrable(widget))
             out.push_back(widget);
@@ -50,11 +42,6 @@ bool LayoutContains(const QLayout* layout, const QWidget* widget)
             return true;
     }
     return false;
-}
-
-const QStatusBar* MainStatusBar(const QMainWindow* main)
-{
-    return main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -84,7 +71,7 @@ TAlign AlignOf(const QWidget* widget)
         return TAlign::alNone;
     if (widget == main->centralWidget())
         return TAlign::alClient;
-    if (widget == MainStatusBar(main))
+    if (widget == main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
         return TAlign::alBottom;
     return TAlign::alNone;
 }
@@ -97,35 +84,6 @@ bool IsLayoutManaged(const QWidget* widget)
     if (qobject_cast<const QMainWindow*>(parent) != nullptr && AlignOf(widget) != TAlign::alNone)
         return true;
     return parent->layout() != nullptr && LayoutContains(parent->layout(), widget);
-}
-
-std::vector<int> AlignOrder(const std::vector<TAlignItem>& items)
-{
-    std::vector<int> order;
-    auto group = [&](TAlign align, auto key) {
-        std::vector<int> members;
-        for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-            if (items[i].align == align)
-                members.push_back(i);
-        }
-        // Equal keys: the later item first.
-        std::stable_sort(members.begin(), members.end(), [&](int a, int b) {
-            const int ka = key(items[a]);
-            const int kb = key(items[b]);
-            return ka != kb ? ka < kb : a > b;
-        });
-        order.insert(order.end(), members.begin(), members.end());
-    };
-    group(TAlign::alTop, [](const TAlignItem& i) { return i.top; });
-    group(TAlign::alBottom, [](const TAlignItem& i) { return -i.top; });
-    group(TAlign::alLeft, [](const TAlignItem& i) { return i.left; });
-    group(TAlign::alRight, [](const TAlignItem& i) { return -i.left; });
-    group(TAlign::alClient, [](const TAlignItem& i) { return i.left; });
-    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-        if (items[i].align == TAlign::alNone)
-            order.push_back(i);
-    }
-    return order;
 }
 
 QRect ControlBounds(const QWidget* form, const QWidget* control)
@@ -195,33 +153,18 @@ void SetControlFontSize(QWidget* control, int points)
 {
     const QFont present = control->font();
     const int pixels = std::max(1, PointsToPixels(points));
-    if (HasOwnFont(control) && present.pixelSize() == pixels)
+    if (control->testAttribute(Qt::WA_SetFont) && present.pixelSize() == pixels)
         return;
     control->setFont(WithFontSize(present, points));
 }
 
-bool HasOwnFont(const QWidget* control)
-{
-    return control->testAttribute(Qt::WA_SetFont);
-}
-
 void MakeFontOwn(QWidget* control)
 {
-    if (HasOwnFont(control))
+    if (control->testAttribute(Qt::WA_SetFont))
         return;
     QFont font = control->font();
     font.setResolveMask(QFont::AllPropertiesResolved);
     control->setFont(font);
-}
-
-QStatusBar* AsStatusBar(QWidget* widget)
-{
-    return qobject_cast<QStatusBar*>(widget);
-}
-
-QLabel* AsLabel(QWidget* widget)
-{
-    return qobject_cast<QLabel*>(widget);
 }
 
 std::vector<QWidget*> StatusPanels(const QStatusBar* bar)
@@ -254,11 +197,6 @@ void SetPanelWidth(QWidget* panel, int width)
     } else if (panel->minimumWidth() != width) {
         panel->setMinimumWidth(width);
     }
-}
-
-void FitToContents(QWidget* control)
-{
-    control->adjustSize();
 }
 
 } // namespace elastic

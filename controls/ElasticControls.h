@@ -26,20 +26,18 @@
 #include <QFont>
 #include <QRect>
 
-class QLabel;
 class QStatusBar;
 class QWidget;
 
 namespace elastic {
 
+// A main window's status bar is bottom-aligned, its central widget client-aligned; the form
+// aligns them in this order, the unaligned controls after them.
 enum class TAlign
 {
-    alNone,
-    alTop,
     alBottom,
-    alLeft,
-    alRight,
     alClient,
+    alNone,
 };
 
 bool IsNamed(const QWidget* widget);
@@ -50,18 +48,6 @@ std::vector<QWidget*> CollectControls(QWidget* form);
 
 TAlign AlignOf(const QWidget* widget);
 bool IsLayoutManaged(const QWidget* widget);
-
-// The alignment order of the form's direct children: top-aligned by ascending top, bottom-aligned
-// by descending top, left-aligned by ascending left, right-aligned by descending left, client-aligned
-// by ascending left, then the unaligned ones in their given order; ties go to the later item.
-// Returns the indices of `items` in that order.
-struct TAlignItem
-{
-    TAlign align = TAlign::alNone;
-    int left = 0;
-    int top = 0;
-};
-std::vector<int> AlignOrder(const std::vector<TAlignItem>& items);
 
 QRect ControlBounds(const QWidget* form, const QWidget* control);
 // Sets the bounds in one call; a layout-managed control only takes the fixed extents given.
@@ -78,16 +64,10 @@ int FontSize(const QFont& font);
 QFont WithFontSize(QFont font, int points); // at least one pixel
 int ControlFontSize(const QWidget* control);
 void SetControlFontSize(QWidget* control, int points);
-bool HasOwnFont(const QWidget* control);
 void MakeFontOwn(QWidget* control); // ParentFont False
-
-QStatusBar* AsStatusBar(QWidget* widget);
-QLabel* AsLabel(QWidget* widget);
 
 std::vector<QWidget*> StatusPanels(const QStatusBar* bar);
 int PanelWidth(const QWidget* panel);
 void SetPanelWidth(QWidget* panel, int width);
-
-void FitToContents(QWidget* control);
 
 } // namespace elastic

@@ -35,11 +35,6 @@ int Round(double x)
     return Saturate(rounded);
 }
 
-int Trunc(double x)
-{
-    return Saturate(std::trunc(x));
-}
-
 int RoundHalfDown(double x)
 {
     if (!std::isfinite(x))

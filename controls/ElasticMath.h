@@ -6,8 +6,7 @@
 //
 // Rounding, as the scaler names it:
 // - Round: to the nearest integer, halves to the even neighbour (12.5 -> 12, 13.5 -> 14).
-// - Trunc: toward zero.
-// - RoundHalfDown: Trunc(x), except that a fraction above 0.5 rounds with Round (12.5 -> 12,
+// - RoundHalfDown: toward zero, except that a fraction above 0.5 rounds with Round (12.5 -> 12,
 //   12.51 -> 13); negative values truncate toward zero.
 // - Integer halving ("div 2") is C++'s integer division, which truncates toward zero.
 // Results saturate at the int range, and NaN gives 0, so that no input value can overflow.
@@ -20,7 +19,6 @@
 namespace elastic {
 
 int Round(double x);
-int Trunc(double x);
 int RoundHalfDown(double x);
 
 // n * numerator / denominator rounded half away from zero (0 for a zero denominator).

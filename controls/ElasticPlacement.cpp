@@ -95,29 +95,4 @@ std::string VisibleValue(int index)
     return "Visible " + std::to_string(index);
 }
 
-std::vector<std::int32_t> PlacementFields(const platform::TWindowPlacement& p)
-{
-    return {p.length,  p.flags,    p.showCmd, p.minPosX,   p.minPosY,   p.maxPosX,
-            p.maxPosY, p.normLeft, p.normTop, p.normRight, p.normBottom};
-}
-
-platform::TWindowPlacement PlacementFromFields(const std::vector<std::int32_t>& f)
-{
-    platform::TWindowPlacement p;
-    if (f.size() != 11)
-        return p;
-    p.length = f[0];
-    p.flags = f[1];
-    p.showCmd = f[2];
-    p.minPosX = f[3];
-    p.minPosY = f[4];
-    p.maxPosX = f[5];
-    p.maxPosY = f[6];
-    p.normLeft = f[7];
-    p.normTop = f[8];
-    p.normRight = f[9];
-    p.normBottom = f[10];
-    return p;
-}
-
 } // namespace elastic

@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/qt/WindowGeometry.h"
 
@@ -61,14 +60,25 @@ inline constexpr char HeightValue[] = "Height";
 inline constexpr char MaxTrackWidthValue[] = "MaxTrackWidth";
 inline constexpr char MaxTrackHeightValue[] = "MaxTrackHeight";
 std::string VisibleValue(int index); // "Visible 0", "Visible 1", ...
-inline constexpr const char* PlacementValues[11] = {
-    "wp length ", // with its trailing blank
-    "wp flags",   "wp showCmd",     "wp MinPosX",    "wp MinPosY",      "wp MaxPosX",
-    "wp MaxPosY", "wp NormPosLeft", "wp NormPosTop", "wp NormPosRight", "wp NormPosBottom",
+// The eleven values of the window placement record: their stored names and fields, in order.
+struct TPlacementValue
+{
+    const char* name;
+    std::int32_t platform::TWindowPlacement::*field;
 };
-
-// The eleven placement values in their stored order, and back.
-std::vector<std::int32_t> PlacementFields(const platform::TWindowPlacement& placement);
-platform::TWindowPlacement PlacementFromFields(const std::vector<std::int32_t>& fields);
+using platform::TWindowPlacement;
+inline constexpr TPlacementValue PlacementValues[11] = {
+    {"wp length ", &TWindowPlacement::length}, // with its trailing blank
+    {"wp flags", &TWindowPlacement::flags},
+    {"wp showCmd", &TWindowPlacement::showCmd},
+    {"wp MinPosX", &TWindowPlacement::minPosX},
+    {"wp MinPosY", &TWindowPlacement::minPosY},
+    {"wp MaxPosX", &TWindowPlacement::maxPosX},
+    {"wp MaxPosY", &TWindowPlacement::maxPosY},
+    {"wp NormPosLeft", &TWindowPlacement::normLeft},
+    {"wp NormPosTop", &TWindowPlacement::normTop},
+    {"wp NormPosRight", &TWindowPlacement::normRight},
+    {"wp NormPosBottom", &TWindowPlacement::normBottom},
+};
 
 } // namespace elastic

@@ -28,8 +28,14 @@ void PassToApplication(std::exception_ptr error)
         QCoreApplication::instance(), [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
 }
 
-// The longest tool tip the area shows.
-constexpr qsizetype ToolTipLength = 63;
+// The tool tip the area shows for a hint: at most 63 characters, a CR LF or a lone CR a line break.
+QString ToolTipFor(const QString& hint)
+{
+    QString text = hint.left(63);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
 
 } // namespace
 
@@ -60,14 +66,6 @@ TStTrayIcon::~TStTrayIcon()
     events_.Remove();
     if (theInstance == this)
         theInstance = nullptr;
-}
-
-void TStTrayIcon::Loaded()
-{
-    if (active_)
-        AddIcon();
-    if (!icon_.isNull() && added_)
-        UpdateIcon();
 }
 
 // ---- properties ----
@@ -171,14 +169,6 @@ bool TStTrayIcon::Send(bool adding)
     return TrayShell().Show(icon, toolTip, [this](TrayActivation action) { Activated(action); });
 }
 
-QString TStTrayIcon::ToolTipFor(const QString& hint)
-{
-    QString text = hint.left(ToolTipLength);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QIcon TStTrayIcon::IconToSend() const
 {
     if (!icon_.isNull())
@@ -192,7 +182,6 @@ QIcon TStTrayIcon::IconToSend() const
 
 void TStTrayIcon::RestoreFromTray()
 {
-    emit OnRestore();
     if (QWidget* form = form_) {
         if (form->isMinimized() && startupCounter_ > 1)
             form->setWindowState(Qt::WindowNoState);
@@ -213,10 +202,7 @@ void TStTrayIcon::Activated(TrayActivation action)
     Guarded([&] {
         switch (action) {
         case TrayActivation::Click:
-            emit OnClick(Qt::LeftButton);
-            break;
-        case TrayActivation::MiddleClick:
-            emit OnClick(Qt::MiddleButton);
+            emit OnClick();
             break;
         case TrayActivation::Context:
             PopupAtCursor();
@@ -250,7 +236,7 @@ bool TStTrayIcon::FormEvent(WindowEvent& event)
             hiddenToTray_ = false;
             break;
         case WindowEvent::Kind::CloseRequested:
-            if (closeToTray_ && active_)
+            if (active_)
                 consumed = HideToTray();
             break;
         case WindowEvent::Kind::Destroyed:

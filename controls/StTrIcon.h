@@ -1,52 +1,25 @@
 #pragma once
-// TStTrayIcon: the notification-area icon. A non-visual component owned by a form that shows an icon
-// with a tool tip in the desktop's notification area, reports mouse actions on it, opens a popup menu
-// on it, restores the application from it, and can turn the form's close and minimize commands into
-// hiding the form in the notification area.
-//
-// It shows one icon in the notification area (platform/qt/TrayShell.h), with the hint as its tool
-// tip, and hears the user's actions on it. Only one component may exist in the
-// program (error 133).
-//
-// Life cycle: construction shows nothing. Set the properties, then call Loaded() (what loading a
-// form's stored properties ends with): an Active icon is added then. Active is true by default.
-//
-// Properties and defaults:
-//
-// | Property    | Default | Meaning                                                        |
-// |-------------|---------|----------------------------------------------------------------|
-// | Active      | true    | the icon is wanted in the notification area                    |
-// | CloseToTray | true    | the form's close command hides the form in the area            |
-// | Hint        | ""      | tool tip (63 characters kept, CR LF shown as a line break)     |
-// | Icon        | empty   | icon shown                                                     |
-// | PopupMenu   | none    | menu opened by a right press on the icon                       |
-//
-// The icon sent is the icon shown; without one the application's window icon; without that the
-// system's standard application icon.
+// TStTrayIcon: the notification-area icon (one per program, error 133 for a second). Owned by a
+// form, it shows one icon with a tool tip in the desktop's notification area (platform/qt/TrayShell.h)
+// while Active (off at construction), reports a left click (OnClick), pops up PopupMenu on the
+// context request, restores the form on a double click, and turns the form's close command into
+// hiding the form there. The icon sent is Icon, else the application's window icon, else the
+// system's standard application icon; the tool tip is the Hint (63 characters, CR LF a line break).
 //
 // Errors (EStTrayIconError): 119 the icon cannot be shown (no notification area: Active stays as it
 // was); 121 the area refuses a change of the icon shown (hint, icon); 133 a second component.
 //
-// Actions on the icon: a left or middle click fires OnClick; the context request pops up PopupMenu
-// at the pointer; a double click calls RestoreFromTray.
-//
-// The form's events: the first AddIcon registers the component for the form's window events
-// (platform/qt/WindowEvents.h) in the tray role, which receives each event before the scaler. The
-// registration goes when the component or the form goes, whichever is first.
-// - CloseRequested while CloseToTray and Active: the icon is added if it is not, and when it is
-//   shown the form is hidden and the request consumed. When the icon cannot be shown the request goes
-//   on and the form closes as usual: a form is never hidden without an icon to bring it back. The
-//   form's own close() is no request and always closes.
-// - A form that is first shown minimized is hidden at once while the icon is shown (the start-up
-//   counter, stepped by GeometryChanging of the visible form): it is reached through the icon, not
-//   the taskbar.
+// The form's events (platform/qt/WindowEvents.h, the tray role, before the scaler) are heard from the
+// first AddIcon until the component or the form goes:
+// - CloseRequested while Active: the icon is added if it is not, and when it is shown the form is
+//   hidden and the request consumed; otherwise the form closes as usual (a form is never hidden
+//   without an icon to bring it back). The form's own close() is no request.
+// - A form first shown minimized is hidden at once while the icon is shown (the start-up counter,
+//   stepped by GeometryChanging of the visible form): it is reached through the icon.
 //
 // When the icon stops being shown (RemoveIcon, Active false, the notification area gone), ShownChanged
-// is emitted and a form the component hid is restored. When the area comes back while the icon is Active
-// and added, the icon shows there again (shown again if the area lost it). Qt reports no such changes;
-// platform/qt/TrayShell.h looks for them.
-//
-// Exceptions from handlers called by the icon, the menu or the form's events are raised again
+// is emitted and a form the component hid is restored; when the area comes back the icon shows there
+// again. Exceptions from handlers called by the icon, the menu or the form's events are raised again
 // from the event loop, where the application's error report shows them.
 
 #include <cstdint>
@@ -82,18 +55,11 @@ public:
     TStTrayIcon(const TStTrayIcon&) = delete;
     TStTrayIcon& operator=(const TStTrayIcon&) = delete;
 
-    // The properties are set: adds the icon if Active. Call once.
-    void Loaded();
-
     bool Active() const { return active_; }
     void SetActive(bool value);
-    bool CloseToTray() const { return closeToTray_; }
-    void SetCloseToTray(bool value) { closeToTray_ = value; }
-    const QString& Hint() const { return hint_; }
     void SetHint(const QString& value);
     const QIcon& Icon() const { return icon_; }
     void SetIcon(const QIcon& value);
-    QMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(QMenu* value) { popupMenu_ = value; }
 
     // Adds the icon (nothing when added; registers for the form's events first). Raises 119.
@@ -102,27 +68,16 @@ public:
     void RemoveIcon();
     // Sends the icon shown and the hint again, when Active and added. Raises 121.
     void UpdateIcon();
-    // Shows the form from the notification area: OnRestore, the form shown, raised and activated
-    // (restored from minimized once the start-up is over).
+    // Shows the form from the notification area: shown, raised and activated (restored from
+    // minimized once the start-up is over).
     void RestoreFromTray();
 
-    // The notification area took the icon.
-    bool IsAdded() const { return added_; }
     // The icon is added and a notification area exists: the form can be hidden there.
     bool IsShown() const;
 
-    QWidget* Form() const { return form_; }
-    // The tool tip the area shows for a hint: at most 63 characters, a CR LF or a lone CR a line break.
-    static QString ToolTipFor(const QString& hint);
-    // The start-up of a form that may start minimized: 0 not seen yet, 1 shown minimized and kept in
-    // the notification area, 2 seen restored (the start-up is over).
-    int StartupCounter() const { return startupCounter_; }
-
 signals:
-    // A left or middle press on the icon.
-    void OnClick(Qt::MouseButton button);
-    // The application is being restored from the icon.
-    void OnRestore();
+    // A left click on the icon.
+    void OnClick();
     // IsShown() changed.
     void ShownChanged(bool shown);
 
@@ -144,8 +99,7 @@ private:
     void Guarded(const std::function<void()>& action);
 
     // Properties.
-    bool active_ = true;
-    bool closeToTray_ = true;
+    bool active_ = false;
     QString hint_;
     QIcon icon_;
     QPointer<QMenu> popupMenu_; // cleared when the menu is destroyed
@@ -156,6 +110,8 @@ private:
     bool added_ = false;
     bool lastShown_ = false;
     bool hiddenToTray_ = false; // the component hid the form
+    // The start-up of a form that may start minimized: 0 not seen yet, 1 shown minimized and kept in
+    // the notification area, 2 seen restored (the start-up is over).
     int startupCounter_ = 0;
     bool destroying_ = false;
 };

@@ -57,8 +57,8 @@ void ReadThePlacement()
         (void)elastic::StoredPosition(fraction, 1920);
         (void)elastic::StoredExtent(fraction, 1080, 200);
     }
-    for (const char* name : elastic::PlacementValues)
-        (void)elastic::SaneStoredCoordinate(key->ReadInteger(name).value_or(0));
+    for (const auto& value : elastic::PlacementValues)
+        (void)elastic::SaneStoredCoordinate(key->ReadInteger(value.name).value_or(0));
     for (int i = 0; i < 40; ++i)
         (void)key->ReadBool(elastic::VisibleValue(i));
 }

@@ -343,7 +343,7 @@ void TfrmMain::CreateScaler()
     options.MaintainProportions = true;
     options.ElFrmIniFile = QStringLiteral("Software\\Quorlane\\Calculator\\1.0");
     options.EFActiveControl = QStringLiteral("edtFocus");
-    options.OnAfterResize = [this](QObject*) { ElasticFormAfterResize(); };
+    options.OnAfterResize = [this] { ElasticFormAfterResize(); };
     ElasticForm->SetDesignFormSize(QSize(DesignWidthWithTape, DesignHeight),
                                    QSize(ClientWidth, ClientHeight));
 }
@@ -352,17 +352,12 @@ void TfrmMain::CreateTrayIcon()
 {
     TrayIcon = new TStTrayIcon(this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
-    TrayIcon->SetActive(false);
     TrayIcon->SetHint(QString::fromLatin1(ApplicationTitle));
     TrayIcon->SetPopupMenu(mnuTray_);
-    TrayIcon->SetCloseToTray(true);
-    TrayIcon->Loaded();
     // A single left click restores the window, as on other Linux tray programs (a double click does
     // too, as the icon's own default).
-    connect(TrayIcon, &TStTrayIcon::OnClick, this, [this](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            Guarded([this] { TrayIcon->RestoreFromTray(); });
-    });
+    connect(TrayIcon, &TStTrayIcon::OnClick, this,
+            [this] { Guarded([this] { TrayIcon->RestoreFromTray(); }); });
     // At logon the panel often starts after the program: the icon the options ask for appears as
     // soon as a notification area does.
     connect(&platform::tray::TrayShellEvents(), &platform::tray::TTrayShellEvents::AvailabilityChanged, this,
@@ -431,10 +426,8 @@ void TfrmMain::SetMinMaxSize()
     const QRect work = GetWorkArea();
     const TrackLimits t =
         MinMaxSize(mnuViewHistoryTape_->isChecked(), work.x() + work.width(), work.height());
-    ElasticForm->SetMaximumTrackWidth(t.maximumWidth);
-    ElasticForm->SetMaximumTrackHeight(t.maximumHeight);
-    ElasticForm->SetMinimumTrackWidth(t.minimumWidth);
-    ElasticForm->SetMinimumTrackHeight(t.minimumHeight);
+    ElasticForm->SetTrackLimits(QSize(t.minimumWidth, t.minimumHeight),
+                                QSize(t.maximumWidth, t.maximumHeight));
 }
 
 void TfrmMain::ElasticFormAfterResize()
@@ -457,9 +450,8 @@ void TfrmMain::SetOuterWidth(int width)
 
 void TfrmMain::SetOuterSize(QSize size)
 {
-    QWidget* frame = platform::FrameWidget(this);
-    frame->setMinimumSize(0, 0);
-    frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QRect outer = platform::OuterGeometry(this);
     outer.setSize(size);
     platform::SetOuterGeometry(this, outer);

@@ -10,23 +10,11 @@
 namespace platform::tray {
 namespace {
 
-// The installed backend; empty means the Qt backend, made when first needed and gone with the
-// application (its tray icon must not outlive it).
+// The installed backend; empty until the Qt backend is made when first needed.
 std::shared_ptr<ITrayShell>& InstalledShell()
 {
     static std::shared_ptr<ITrayShell> shell;
     return shell;
-}
-
-std::shared_ptr<ITrayShell>& DefaultShell()
-{
-    static std::shared_ptr<ITrayShell> shell;
-    return shell;
-}
-
-void ReleaseDefaultShell()
-{
-    DefaultShell().reset();
 }
 
 // Without an application there is no notification area to talk to.
@@ -43,17 +31,17 @@ public:
 
 ITrayShell& TrayShell()
 {
-    if (InstalledShell() != nullptr)
-        return *InstalledShell();
-    if (QCoreApplication::instance() == nullptr) {
-        static TNoTrayShell none;
-        return none;
+    std::shared_ptr<ITrayShell>& shell = InstalledShell();
+    if (shell == nullptr) {
+        if (QCoreApplication::instance() == nullptr) {
+            static TNoTrayShell none;
+            return none;
+        }
+        // The Qt backend goes with the application: its tray icon must not outlive it.
+        shell = std::make_shared<QtTrayShell>();
+        qAddPostRoutine([] { InstalledShell().reset(); });
     }
-    if (DefaultShell() == nullptr) {
-        DefaultShell() = std::make_shared<QtTrayShell>();
-        qAddPostRoutine(ReleaseDefaultShell);
-    }
-    return *DefaultShell();
+    return *shell;
 }
 
 std::shared_ptr<ITrayShell> SetTrayShell(std::shared_ptr<ITrayShell> shell)
@@ -75,11 +63,9 @@ std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationRe
         return TrayActivation::Click;
     case QSystemTrayIcon::Context:
         return TrayActivation::Context;
-    case QSystemTrayIcon::MiddleClick:
-        return TrayActivation::MiddleClick;
     case QSystemTrayIcon::DoubleClick:
         return TrayActivation::DoubleClick;
-    case QSystemTrayIcon::Unknown:
+    default:
         break;
     }
     return std::nullopt;

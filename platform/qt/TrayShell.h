@@ -23,12 +23,10 @@
 
 namespace platform::tray {
 
-// What the user did on the icon. Qt reports no button releases, no right or middle double clicks
-// and no key state.
+// What the user did on the icon (Qt also reports a middle click, which the icon does not act on).
 enum class TrayActivation
 {
     Click,
-    MiddleClick,
     Context,
     DoubleClick
 };
@@ -52,21 +50,9 @@ public:
 
 // The process's backend (the Qt backend unless one is installed).
 ITrayShell& TrayShell();
-// Installs a backend for the process and returns the one before (nullptr: the Qt backend).
+// Installs a backend for the process and returns the one before (nullptr: the Qt backend, made when
+// next needed).
 std::shared_ptr<ITrayShell> SetTrayShell(std::shared_ptr<ITrayShell> shell);
-
-// Installs a backend for a scope (tests), putting the previous one back at its end.
-class ScopedTrayShell
-{
-public:
-    explicit ScopedTrayShell(std::shared_ptr<ITrayShell> shell) : previous_(SetTrayShell(std::move(shell))) {}
-    ~ScopedTrayShell() { SetTrayShell(std::move(previous_)); }
-    ScopedTrayShell(const ScopedTrayShell&) = delete;
-    ScopedTrayShell& operator=(const ScopedTrayShell&) = delete;
-
-private:
-    std::shared_ptr<ITrayShell> previous_;
-};
 
 // The system's generic program icon, shown where the program gives none (a tray icon without a
 // picture is invisible).

@@ -4,7 +4,6 @@
 #include <array>
 #include <exception>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include <QCoreApplication>
@@ -19,7 +18,6 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
-#include "platform/qt/FrameExtents.h"
 #include "platform/qt/WindowGeometry.h"
 
 namespace platform {
@@ -30,34 +28,10 @@ using Kind = WindowEvent::Kind;
 constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr std::size_t RoleCount = 2;
 
-class QtQuietTimer : public TQuietTimer
-{
-public:
-    explicit QtQuietTimer(std::function<void()> onQuiet)
-    {
-        timer_.setSingleShot(true);
-        timer_.setInterval(DragQuietInterval);
-        QObject::connect(&timer_, &QTimer::timeout, [onQuiet = std::move(onQuiet)] { onQuiet(); });
-    }
-    void Start() override { timer_.start(); }
-    void Stop() override { timer_.stop(); }
-    bool IsActive() const override { return timer_.isActive(); }
+// The window's filter is its child of this name.
+constexpr char FilterName[] = "quorlane.windowEvents";
 
-private:
-    QTimer timer_;
-};
-
-std::unordered_map<const QWidget*, WindowEventFilter*>& Filters()
-{
-    static std::unordered_map<const QWidget*, WindowEventFilter*> filters;
-    return filters;
-}
-
-WindowEventFilter* FindFilter(const QWidget* window)
-{
-    const auto it = Filters().find(window);
-    return it == Filters().end() ? nullptr : it->second;
-}
+WindowEventFilter* FindFilter(const QWidget* window);
 
 Qt::WindowStates EffectiveState(const QWidget* window)
 {
@@ -103,7 +77,10 @@ public:
     explicit WindowEventFilter(QWidget* window)
         : QObject(window), window_(window), meta_(window->metaObject())
     {
-        Filters()[window] = this;
+        setObjectName(QLatin1String(FilterName));
+        quiet_.setSingleShot(true);
+        quiet_.setInterval(DragQuietInterval);
+        connect(&quiet_, &QTimer::timeout, this, &WindowEventFilter::Quiet);
         window->installEventFilter(this);
         EnsurePointerFilter();
     }
@@ -169,12 +146,6 @@ public:
     void RefreshTrackLimits();
     void PointerMoved() { Send(Kind::PointerMoved); }
 
-    void SetTimerFactory(TQuietTimerFactory factory)
-    {
-        timerFactory_ = std::move(factory);
-        timer_.reset();
-    }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -195,12 +166,6 @@ private:
         std::shared_ptr<TWindowEventHandler> handler;
     };
 
-    void Unregister()
-    {
-        if (auto it = Filters().find(window_); it != Filters().end() && it->second == this)
-            Filters().erase(it);
-    }
-
     // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
     // window is only a base of what it was. (Construction goes the other way, towards derived types.)
     bool DestructionBegun()
@@ -219,20 +184,9 @@ private:
     {
         if (dead_)
             return;
-        if (timer_ != nullptr)
-            timer_->Stop();
+        quiet_.stop();
         Send(Kind::Destroyed);
         dead_ = true;
-        Unregister();
-    }
-
-    TQuietTimer& Timer()
-    {
-        if (timer_ == nullptr) {
-            auto onQuiet = [this] { Quiet(); };
-            timer_ = timerFactory_ ? timerFactory_(onQuiet) : std::make_unique<QtQuietTimer>(onQuiet);
-        }
-        return *timer_;
     }
 
     void Quiet()
@@ -294,7 +248,7 @@ private:
     {
         QRect outer = OuterGeometry(window_);
         if (event->type() == QEvent::Resize)
-            outer.setSize(OuterSizeForFrameWidget(window_, static_cast<QResizeEvent*>(event)->oldSize()));
+            outer.setSize(static_cast<QResizeEvent*>(event)->oldSize() + Decoration(window_));
         else
             outer.moveTopLeft(outer.topLeft() - static_cast<QMoveEvent*>(event)->pos() +
                               static_cast<QMoveEvent*>(event)->oldPos());
@@ -312,7 +266,7 @@ private:
         BeginDrag(OuterBefore(event));
         if (event->type() == QEvent::Resize)
             Send(Kind::Dragging);
-        Timer().Start();
+        quiet_.start();
     }
 
     // The user's request a spontaneous change of state stands for, if any.
@@ -333,7 +287,7 @@ private:
     {
         const Qt::WindowStates now = window_->windowState();
         settling_ = true;
-        Timer().Start();
+        quiet_.start();
         if (spontaneous && !InProgramGeometryChange(window_)) {
             if (const std::optional<Kind> request = RequestFor(old, now)) {
                 if (dragging_)
@@ -400,8 +354,7 @@ private:
     QRect lastProgramGeometry_;
     QPointer<QWindow> watchedHandle_;
     QMetaObject::Connection screenConnection_;
-    TQuietTimerFactory timerFactory_;
-    std::unique_ptr<TQuietTimer> timer_;
+    QTimer quiet_; // restarted by each change of a drag or a state change
 };
 
 bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontaneous)
@@ -417,10 +370,8 @@ bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontane
         if (!spontaneous) {
             // The window is created, not mapped yet: the window manager's frame, where it tells it,
             // makes the outer geometry exact from the first show.
-            if (!shown_ && window_->isWindow() && !HasReportedFrame(window_) && !ExpectedFrame(window_)) {
-                if (const std::optional<QMargins> announced = RequestFrameExtents(window_))
-                    SetExpectedFrame(window_, *announced);
-            }
+            if (!shown_ && window_->isWindow())
+                AskForFrame(window_);
             Send(Kind::Shown);
             if (!shown_) {
                 // Qt sized the window while it was hidden: a first show reports the size.
@@ -444,13 +395,9 @@ bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontane
     case QEvent::WindowStateChange:
         return StateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState(), spontaneous);
     case QEvent::WindowActivate:
-    case QEvent::WindowDeactivate: {
-        WindowEvent activation;
-        activation.kind = Kind::Activated;
-        activation.active = event->type() == QEvent::WindowActivate;
-        Dispatch(activation);
+    case QEvent::WindowDeactivate:
+        Send(Kind::Activated);
         break;
-    }
     case QEvent::Close:
         if (spontaneous && !Send(Kind::CloseRequested)) {
             event->ignore();
@@ -512,6 +459,14 @@ void WindowEventFilter::RefreshTrackLimits()
 }
 
 namespace {
+
+WindowEventFilter* FindFilter(const QWidget* window)
+{
+    QObject* filter = window != nullptr
+                          ? window->findChild<QObject*>(QLatin1String(FilterName), Qt::FindDirectChildrenOnly)
+                          : nullptr;
+    return static_cast<WindowEventFilter*>(filter);
+}
 
 bool PointerFilter::eventFilter(QObject* watched, QEvent* event)
 {
@@ -614,12 +569,6 @@ void RefreshTrackLimits(QWidget* window)
 {
     if (WindowEventFilter* filter = FindFilter(window))
         filter->RefreshTrackLimits();
-}
-
-void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory)
-{
-    if (window != nullptr)
-        EnsureFilter(window)->SetTimerFactory(std::move(factory));
 }
 
 bool TranslateWindowEvent(QWidget* window, QObject* watched, QEvent* event, bool spontaneous)

@@ -1,48 +1,20 @@
 #pragma once
-// Window events for the form's components (the tray icon, the scaler). One event filter on the form
-// turns Qt's events into the few typed events they act on and hands each to the components in a
-// fixed order of roles: the tray icon first, then the scaler. A component that consumes an event
-// keeps it from the ones after it and, for a request, from the window:
-//   CloseRequested (the window system's close: the close button, Alt+F4): the window stays open;
-//   MinimizeRequested / MaximizeRequested / RestoreRequested: X11 and Wayland report these only
-//     after the window system has done them, so they are sent then and a consumed one is undone
-//     (the window goes back to its previous state, as a program change that sends no events).
-// Every other event reports what has happened already.
+// Window events for the form's components (the tray icon, the scaler): one event filter on the form
+// turns Qt's events into the few typed events below and hands each to the components in a fixed
+// order of roles, the tray icon first. docs/ARCHITECTURE.md lists each event's Qt source and who
+// acts on it. A component that consumes an event keeps it from the ones after it and, for a
+// request, from the window: a consumed close leaves the window open; X11 and Wayland report a
+// minimize, maximize or restore only once done, so a consumed one is undone (as a program change).
+// The program's own changes (ScopedGeometryChange, SetOuterGeometry, non-spontaneous events, the
+// window system confirming a geometry the program asked for) start no drag and make no request.
 //
-// Events, with their Qt source (the window is the form):
-//   Shown            the program shows the form (not a restore from minimized)
-//   Activated        activation (`active` true) and deactivation (false)
-//   GeometryChanging every move, resize and change of window state (before its Resized), and the
-//                    first show
-//   Resized          `state`: every resize, every change of window state, and the
-//                    first show (Qt sizes a hidden window silently)
-//   ...Requested     the user's commands: the window system's close request and spontaneous state
-//                    changes; the program's own close() and setWindowState() send none
-//   DragStarted, Dragging, DragEnded: a user's drag of the frame or the title bar. X11 reports no
-//                    drags: a spontaneous resize or move starts one and a quiet interval of
-//                    DragQuietInterval ends it. The drag shows only once the window has changed, so
-//                    DragStarted's `outer` is the outer rectangle from before it; Dragging marks
-//                    each resize of the drag. Changes made by the program
-//                    (ScopedGeometryChange, SetOuterGeometry, any non-spontaneous event, the window
-//                    system confirming a geometry the program asked for) and state changes never
-//                    start one.
-//   PointerMoved     pointer movement over the window or any of its children (Qt shows moves over
-//                    children that do not track the mouse only to the application's filters: one
-//                    filter there hands them to the window's)
-//   DisplayChanged   `screenSize` (the maximized-window size): the window's screen changed, or that
-//                    screen's size did (not its work area: a panel coming or going)
-//   TrackLimitsAsked `limits`: when the window is shown and by RefreshTrackLimits; see there
-//   Destroyed        once, when the window's destruction begins
-//
-// A component registers a handler for its role (TWindowEvents); the registration goes when the
-// object goes, also from inside an event, and a window destroyed first leaves it uninstalled.
-// Everything runs on the GUI thread, re-entrantly: a handler that resizes the window receives the
-// Resized of that change before its own call returns.
+// A registration (TWindowEvents) goes when its object goes, also from inside an event, and a
+// window destroyed first leaves it uninstalled. Everything runs on the GUI thread, re-entrantly: a
+// handler that resizes the window receives the Resized of that change before its own call returns.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include <QPoint>
 #include <QPointer>
@@ -92,7 +64,6 @@ struct WindowEvent
     };
 
     Kind kind = Kind::Shown;
-    bool active = true;                      // Activated
     WindowState state = WindowState::Normal; // Resized
     QRect outer;                             // DragStarted (before the drag)
     QSize screenSize;                        // DisplayChanged
@@ -152,20 +123,8 @@ bool SettlingStateChange(const QWidget* window);
 // alone. No components: nothing.
 void RefreshTrackLimits(QWidget* window);
 
-// Drag detection where the window system reports no drags: a restartable single-shot timer.
-class TQuietTimer
-{
-public:
-    virtual ~TQuietTimer() = default;
-    virtual void Start() = 0; // (re)starts the interval
-    virtual void Stop() = 0;
-    virtual bool IsActive() const = 0;
-};
-// Makes the timer for one window; `onQuiet` runs when the interval passes without a restart.
-using TQuietTimerFactory = std::function<std::unique_ptr<TQuietTimer>(std::function<void()> onQuiet)>;
+// A drag, or the window system settling a state change, ends after this long without a change.
 inline constexpr std::chrono::milliseconds DragQuietInterval{300};
-// Replaces the window's timer (tests use a manual one).
-void SetQuietTimerFactory(QWidget* window, TQuietTimerFactory factory);
 
 // The event filter's translation of one Qt event on `watched` (the window or its frame widget),
 // with the spontaneity given instead of read from the event (tests stand in for the window system

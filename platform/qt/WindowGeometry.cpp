@@ -64,16 +64,6 @@ std::optional<QMargins> ExpectedFrame(const QWidget* form)
     return v.value<QMargins>();
 }
 
-QWidget* FrameWidget(QWidget* form)
-{
-    return form;
-}
-
-const QWidget* FrameWidget(const QWidget* form)
-{
-    return form;
-}
-
 QWidget* MenuBar(const QWidget* form)
 {
     if (const auto* main = qobject_cast<const QMainWindow*>(form))
@@ -132,35 +122,37 @@ QRect OuterGeometry(const QWidget* form)
     return QRect(form->geometry().topLeft() - FrameOffset(form), ClientSize(form) + FrameExtent(form));
 }
 
-QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer)
+QSize Decoration(const QWidget* form)
 {
-    const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
-    return NonNegative(outer - decoration);
+    return FrameExtent(form) - QSize(0, MenuBarHeight(form));
 }
 
-QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize)
+QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer)
 {
-    const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
-    return NonNegative(frameWidgetSize + decoration);
+    return NonNegative(outer - Decoration(form));
 }
 
 void SetOuterGeometry(QWidget* form, const QRect& outer)
 {
     ScopedGeometryChange guard(form);
-    QWidget* frame = FrameWidget(form);
-    const QSize size = FrameWidgetSizeForOuter(form, outer.size());
-    frame->setGeometry(QRect(outer.topLeft() + FrameOffset(frame), size));
-    frame->setProperty(RequestedGeometryProperty, frame->geometry());
+    form->setGeometry(
+        QRect(outer.topLeft() + FrameOffset(form), FrameWidgetSizeForOuter(form, outer.size())));
+    form->setProperty(RequestedGeometryProperty, form->geometry());
+}
+
+void AskForFrame(QWidget* window)
+{
+    if (!HasReportedFrame(window) && !ExpectedFrame(window)) {
+        if (const std::optional<QMargins> announced = RequestFrameExtents(window))
+            SetExpectedFrame(window, *announced);
+    }
 }
 
 void CentreOnScreen(QWidget* window, const QScreen* screen)
 {
     if (screen == nullptr)
         return;
-    if (!HasReportedFrame(window) && !ExpectedFrame(window)) {
-        if (const std::optional<QMargins> announced = RequestFrameExtents(window))
-            SetExpectedFrame(window, *announced);
-    }
+    AskForFrame(window);
     const QRect area = screen->geometry();
     QRect outer = OuterGeometry(window);
     outer.moveTopLeft(area.topLeft() +
@@ -175,8 +167,7 @@ QSize MaximizedSize(const QWidget* form)
 
 QRect AvailableGeometry(const QWidget* form)
 {
-    const QWidget* frame = FrameWidget(form);
-    QScreen* screen = frame->screen();
+    QScreen* screen = form->screen();
     if (screen == nullptr)
         screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->availableGeometry() : QRect();
@@ -217,31 +208,30 @@ QRect FitInto(const QRect& rect, const QRect& area)
                  rect.size());
 }
 
-ScopedGeometryChange::ScopedGeometryChange(QWidget* form) : frame_(FrameWidget(form))
+ScopedGeometryChange::ScopedGeometryChange(QWidget* form) : form_(form)
 {
-    frame_->setProperty(ProgramGeometryProperty, frame_->property(ProgramGeometryProperty).toInt() + 1);
+    form_->setProperty(ProgramGeometryProperty, form_->property(ProgramGeometryProperty).toInt() + 1);
 }
 
 ScopedGeometryChange::~ScopedGeometryChange()
 {
-    frame_->setProperty(ProgramGeometryProperty, frame_->property(ProgramGeometryProperty).toInt() - 1);
+    form_->setProperty(ProgramGeometryProperty, form_->property(ProgramGeometryProperty).toInt() - 1);
 }
 
 bool InProgramGeometryChange(const QWidget* form)
 {
-    return FrameWidget(form)->property(ProgramGeometryProperty).toInt() > 0;
+    return form->property(ProgramGeometryProperty).toInt() > 0;
 }
 
 QRect RequestedGeometry(const QWidget* form)
 {
-    return FrameWidget(form)->property(RequestedGeometryProperty).toRect();
+    return form->property(RequestedGeometryProperty).toRect();
 }
 
 TWindowPlacement GetWindowPlacement(const QWidget* form)
 {
-    const QWidget* frame = FrameWidget(form);
     TWindowPlacement p;
-    const Qt::WindowStates state = frame->windowState();
+    const Qt::WindowStates state = form->windowState();
     if (state.testFlag(Qt::WindowMinimized)) {
         p.showCmd = SW_SHOWMINIMIZED;
         if (state.testFlag(Qt::WindowMaximized))
@@ -250,11 +240,9 @@ TWindowPlacement GetWindowPlacement(const QWidget* form)
         p.showCmd = SW_SHOWMAXIMIZED;
     }
     QRect normal = OuterGeometry(form);
-    if (frame == form && (state & (Qt::WindowMinimized | Qt::WindowMaximized)) &&
-        frame->normalGeometry().isValid()) {
-        const QRect g = frame->normalGeometry();
-        const QSize decoration = FrameExtent(form) - QSize(0, MenuBarHeight(form));
-        normal = QRect(g.topLeft() - FrameOffset(frame), g.size() + decoration);
+    if ((state & (Qt::WindowMinimized | Qt::WindowMaximized)) && form->normalGeometry().isValid()) {
+        const QRect g = form->normalGeometry();
+        normal = QRect(g.topLeft() - FrameOffset(form), g.size() + Decoration(form));
     }
     p.normLeft = normal.left();
     p.normTop = normal.top();
@@ -265,42 +253,20 @@ TWindowPlacement GetWindowPlacement(const QWidget* form)
 
 void SetWindowPlacement(QWidget* form, const TWindowPlacement& placement)
 {
-    QWidget* frame = FrameWidget(form);
     ScopedGeometryChange guard(form);
-    const Qt::WindowStates state = frame->windowState();
-    const Qt::WindowStates special = Qt::WindowMinimized | Qt::WindowMaximized;
-    Qt::WindowStates target = state;
-    switch (placement.showCmd) {
-    case SW_HIDE:
-        break;
-    case SW_SHOWMINIMIZED:
-    case 6: // SW_MINIMIZE
-    case 7: // SW_SHOWMINNOACTIVE
-        target = (state & ~special) | Qt::WindowMinimized;
-        break;
-    case SW_SHOWMAXIMIZED:
-        target = (state & ~special) | Qt::WindowMaximized;
-        break;
-    default:
-        target = state & ~special;
-        break;
-    }
-
-    if (!(state & special) || !(target & special)) {
-        if (state & special)
-            frame->setWindowState(state & ~special);
+    const Qt::WindowStates state = form->windowState();
+    if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         const long long width = 0LL + placement.normRight - placement.normLeft;
         const long long height = 0LL + placement.normBottom - placement.normTop;
-        const QRect present = OuterGeometry(form);
-        QRect wanted(QPoint(placement.normLeft, placement.normTop), present.size());
+        QRect wanted(QPoint(placement.normLeft, placement.normTop), OuterGeometry(form).size());
         const QRect area = PlacementArea(form, wanted);
         if (width >= SmallestNormalExtent && height >= SmallestNormalExtent && width <= area.width() &&
             height <= area.height())
             wanted.setSize(QSize(static_cast<int>(width), static_cast<int>(height)));
         SetOuterGeometry(form, FitInto(wanted, PlacementArea(form, wanted)));
     }
-    if (target != frame->windowState())
-        frame->setWindowState(target);
+    if (placement.showCmd == SW_SHOWMAXIMIZED)
+        form->setWindowState((state & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
 } // namespace platform

@@ -40,10 +40,9 @@ QSize DesignFrame(const QWidget* form);
 // right and bottom extents). Used until the window system reports the frame.
 void SetExpectedFrame(QWidget* form, QMargins frame);
 std::optional<QMargins> ExpectedFrame(const QWidget* form);
-
-// The widget that carries the frame: the form itself.
-QWidget* FrameWidget(QWidget* form);
-const QWidget* FrameWidget(const QWidget* form);
+// Asks the window manager for the frame of a window not mapped yet, where no frame is known
+// (FrameExtents.h), and makes its answer the expected frame.
+void AskForFrame(QWidget* window);
 
 // The menu bar of the form (a main window's menu widget, or the menu bar of the form's layout).
 QWidget* MenuBar(const QWidget* form);
@@ -61,10 +60,10 @@ bool HasReportedFrame(const QWidget* form);
 // Outer size minus client size: the reported frame (with the menu bar), else the design frame.
 QSize FrameExtent(const QWidget* form);
 QRect OuterGeometry(const QWidget* form);
-// The frame widget's size (QWidget::size) that gives this outer size; never negative.
+// The window manager's part of the frame extent: outer size minus the widget's size (QWidget::size).
+QSize Decoration(const QWidget* form);
+// The widget's size that gives this outer size; never negative.
 QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer);
-// The outer size of a frame widget of this size (the inverse of FrameWidgetSizeForOuter).
-QSize OuterSizeForFrameWidget(const QWidget* form, QSize frameWidgetSize);
 // Moves and resizes the window to this outer rectangle in one call, as a program change.
 void SetOuterGeometry(QWidget* form, const QRect& outer);
 
@@ -94,7 +93,7 @@ public:
     ScopedGeometryChange& operator=(const ScopedGeometryChange&) = delete;
 
 private:
-    QWidget* frame_;
+    QWidget* form_;
 };
 bool InProgramGeometryChange(const QWidget* form);
 // The frame widget's geometry that SetOuterGeometry last asked for (empty before): the window system
@@ -106,7 +105,6 @@ inline constexpr std::int32_t SW_HIDE = 0;
 inline constexpr std::int32_t SW_SHOWNORMAL = 1;
 inline constexpr std::int32_t SW_SHOWMINIMIZED = 2;
 inline constexpr std::int32_t SW_SHOWMAXIMIZED = 3;
-inline constexpr std::int32_t SW_RESTORE = 9;
 inline constexpr std::int32_t WPF_RESTORETOMAXIMIZED = 2;
 
 struct TWindowPlacement
@@ -124,14 +122,12 @@ struct TWindowPlacement
 // The present placement: showCmd 2 minimized, 3 maximized, else 1; the normal rectangle is the outer
 // rectangle the window has when neither minimized nor maximized.
 TWindowPlacement GetWindowPlacement(const QWidget* form);
-// Applies a placement as a program change; the window's visibility is never changed. showCmd 2, 6
-// and 7 minimize, 3 maximizes, 0 (SW_HIDE) keeps the present state (hiding a window in the middle of
-// being shown has no use here), other values restore it. The normal rectangle (right and bottom
-// exclusive) becomes the window's outer rectangle once it is neither minimized nor maximized; a
-// window that is and stays maximized or minimized keeps its normal rectangle (Qt can set it only by
-// leaving that state). A damaged rectangle never makes the window unusable: a size below 32 pixels
-// or beyond the placement area keeps the window's present normal size, and the rectangle is fitted
-// into the placement area.
+// Applies a placement as a program change; the window's visibility is never changed. The normal
+// rectangle (right and bottom exclusive) becomes the outer rectangle of a window that is neither
+// minimized nor maximized (Qt can set it only by leaving that state); then showCmd 3 maximizes, any
+// other value keeps the state. A damaged rectangle never makes the window unusable: a size below 32
+// pixels or beyond the placement area keeps the window's present normal size, and the rectangle is
+// fitted into the placement area.
 void SetWindowPlacement(QWidget* form, const TWindowPlacement& placement);
 
 } // namespace platform

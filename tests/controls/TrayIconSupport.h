@@ -37,13 +37,14 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    // A component on `form`; properties set by `configure`, then Loaded().
-    TStTrayIcon* Make(const std::function<void(TStTrayIcon&)>& configure = {})
+    // A component on `form`; properties set by `configure`, then made Active unless told otherwise.
+    TStTrayIcon* Make(const std::function<void(TStTrayIcon&)>& configure = {}, bool active = true)
     {
         auto* tray = new TStTrayIcon(&form);
         if (configure)
             configure(*tray);
-        tray->Loaded();
+        if (active)
+            tray->SetActive(true);
         return tray;
     }
 

@@ -35,7 +35,7 @@ TEST(TrayActivationReason, BecomesTheUsersAction)
     const std::vector<std::pair<QSystemTrayIcon::ActivationReason, std::optional<TrayActivation>>> cases{
         {QSystemTrayIcon::Trigger, TrayActivation::Click},
         {QSystemTrayIcon::Context, TrayActivation::Context},
-        {QSystemTrayIcon::MiddleClick, TrayActivation::MiddleClick},
+        {QSystemTrayIcon::MiddleClick, std::nullopt},
         {QSystemTrayIcon::DoubleClick, TrayActivation::DoubleClick},
         {QSystemTrayIcon::Unknown, std::nullopt},
     };
@@ -105,7 +105,7 @@ TEST_F(QtTrayShellTest, ActivationsReachTheListener)
           QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Unknown})
         emit Icon()->activated(reason);
     const std::vector<TrayActivation> expected{TrayActivation::Click, TrayActivation::Context,
-                                               TrayActivation::MiddleClick, TrayActivation::DoubleClick};
+                                               TrayActivation::DoubleClick};
     EXPECT_EQ(actions, expected);
 }
 

@@ -1,6 +1,6 @@
 // The window events: delivery by role (the tray icon before the scaler whatever the order of
 // registration, consumption, removal in any order, windows and components destroyed first), the
-// translation of Qt events, drag detection with a manual quiet timer, undoing consumed requests,
+// translation of Qt events, drag detection by its quiet interval, undoing consumed requests,
 // track limits, and the geometry helpers.
 
 #include <algorithm>
@@ -68,7 +68,7 @@ TWindowEvents Component(QWidget* window, WindowRole role, std::string name, Log&
                         std::function<bool(const WindowEvent&)> consume = {})
 {
     return TWindowEvents(window, role, [name, &log, consume](WindowEvent& e) {
-        if (e.kind == Kind::Activated && !e.active)
+        if (e.kind == Kind::Activated)
             log.entries.push_back(name);
         else
             log.events.push_back(e);
@@ -76,42 +76,10 @@ TWindowEvents Component(QWidget* window, WindowRole role, std::string name, Log&
     });
 }
 
-// The probe: a deactivation sent by the test.
+// The probe: an activation sent by the test.
 bool Probe(QWidget* window)
 {
-    WindowEvent e;
-    e.kind = Kind::Activated;
-    e.active = false;
-    return SendWindowEvent(window, e);
-}
-
-class ManualTimer : public TQuietTimer
-{
-public:
-    explicit ManualTimer(std::function<void()> onQuiet) : onQuiet_(std::move(onQuiet)) {}
-    void Start() override { active_ = true; }
-    void Stop() override { active_ = false; }
-    bool IsActive() const override { return active_; }
-    void Fire()
-    {
-        active_ = false;
-        onQuiet_();
-    }
-
-private:
-    std::function<void()> onQuiet_;
-    bool active_ = false;
-};
-
-std::shared_ptr<ManualTimer*> UseManualTimer(QWidget* window)
-{
-    auto slot = std::make_shared<ManualTimer*>(nullptr);
-    SetQuietTimerFactory(window, [slot](std::function<void()> onQuiet) {
-        auto timer = std::make_unique<ManualTimer>(std::move(onQuiet));
-        *slot = timer.get();
-        return timer;
-    });
-    return slot;
+    return SendWindowEvent(window, Kind::Activated);
 }
 
 void ShowActive(QWidget& w)
@@ -269,7 +237,7 @@ TEST(WindowTranslation, ShowSizeAndActivate)
     EXPECT_EQ(shown[1].kind, Kind::GeometryChanging);
     EXPECT_EQ(shown[2].kind, Kind::Resized);
     EXPECT_EQ(shown[3].kind, Kind::TrackLimitsAsked);
-    EXPECT_EQ(log.Count(Kind::Activated), 1);
+    EXPECT_EQ(log.entries, std::vector<std::string>{"s"}); // activated once
     log.Clear();
     window.resize(320, 210);
     EXPECT_EQ(log.Sequence(), (std::vector<Kind>{Kind::GeometryChanging, Kind::Resized}));
@@ -288,7 +256,6 @@ TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
     SetDesignFrame(&window, QSize(8, 46));
     Log log;
     TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
-    auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
     const QPoint at = OuterGeometry(&window).topLeft();
@@ -303,19 +270,16 @@ TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
     // before it.
     EXPECT_EQ(log.events[0].outer, QRect(at, QSize(308, 246)));
     EXPECT_EQ(OuterGeometry(&window), QRect(at, QSize(388, 286)));
-    ASSERT_NE(*timer, nullptr);
-    EXPECT_TRUE((*timer)->IsActive());
     log.Clear();
-    (*timer)->Fire();
-    EXPECT_EQ(log.Sequence(), std::vector<Kind>{Kind::DragEnded});
+    QTRY_COMPARE(log.Sequence(), std::vector<Kind>{Kind::DragEnded});
     // A move alone is a drag without Dragging.
     log.Clear();
     window.windowHandle()->setPosition(window.windowHandle()->position() + QPoint(25, 15));
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Count(Kind::DragStarted), 1);
     EXPECT_EQ(log.Count(Kind::Dragging), 0);
-    (*timer)->Fire();
-    EXPECT_EQ(log.Count(Kind::DragEnded), 1);
+    EXPECT_EQ(log.Count(Kind::DragEnded), 0);
+    QTRY_COMPARE(log.Count(Kind::DragEnded), 1);
 }
 
 bool IsRequest(const WindowEvent& e)
@@ -335,7 +299,6 @@ TEST(WindowTranslation, TheProgramsOwnGeometryNeverStartsADrag)
     window.resize(300, 200);
     Log log;
     TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
-    auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
     window.resize(310, 205);
@@ -363,7 +326,6 @@ TEST(WindowTranslation, TheUsersStateChangesAreRequests)
     window.resize(300, 200);
     Log log;
     TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
-    auto timer = UseManualTimer(&window);
     ShowActive(window);
     log.Clear();
     window.windowHandle()->setWindowStates(Qt::WindowMaximized);
@@ -378,8 +340,7 @@ TEST(WindowTranslation, TheUsersStateChangesAreRequests)
     EXPECT_EQ(log.Count(Kind::DragStarted), 0);
     // Until the window system has settled the change, the window's position may still lag.
     EXPECT_TRUE(SettlingStateChange(&window));
-    (*timer)->Fire();
-    EXPECT_FALSE(SettlingStateChange(&window));
+    QTRY_VERIFY(!SettlingStateChange(&window));
 }
 
 TEST(WindowTranslation, AConsumedMinimizeIsUndone)

@@ -76,4 +76,17 @@ private:
     TrayActivated activated_;
 };
 
+// Installs a backend for a scope , putting the previous one back at its end.
+class ScopedTrayShell
+{
+public:
+    explicit ScopedTrayShell(std::shared_ptr<ITrayShell> shell) : previous_(SetTrayShell(std::move(shell))) {}
+    ~ScopedTrayShell() { SetTrayShell(std::move(previous_)); }
+    ScopedTrayShell(const ScopedTrayShell&) = delete;
+    ScopedTrayShell& operator=(const ScopedTrayShell&) = delete;
+
+private:
+    std::shared_ptr<ITrayShell> previous_;
+};
+
 } // namespace platform::tray

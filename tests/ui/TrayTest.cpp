@@ -69,8 +69,13 @@ TEST_F(Tray, TheOptionShowsTheIconAndCloseHidesTheWindowThere)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     Action(w, "mnuOptionsTrayIcon")->trigger();
     EXPECT_TRUE(w.TrayIcon->IsShown());
-    EXPECT_EQ(w.TrayIcon->Hint(), QStringLiteral("Quorlane Calculator"));
-    EXPECT_EQ(w.TrayIcon->PopupMenu(), w.findChild<QMenu*>(QStringLiteral("mnuTray")));
+    ASSERT_TRUE(shell->Icon().has_value());
+    EXPECT_EQ(shell->Icon()->toolTip, QStringLiteral("Quorlane Calculator"));
+    auto* menu = w.findChild<QMenu*>(QStringLiteral("mnuTray"));
+    QSignalSpy popups(menu, &QMenu::aboutToShow);
+    shell->Activate(platform::tray::TrayActivation::Context);
+    EXPECT_EQ(popups.count(), 1);
+    menu->close();
 
     // The close button (the window system's close command) hides the calculator in the tray.
     QSignalSpy closed(&w, &ui::TfrmMain::Closed);
