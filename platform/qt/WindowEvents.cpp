@@ -192,6 +192,8 @@ private:
     void Quiet()
     {
         settling_ = false;
+        if (std::exchange(framing_, false))
+            PlaceAgainWithReportedFrame(window_);
         if (dragging_)
             EndDrag();
     }
@@ -261,8 +263,13 @@ private:
             lastProgramGeometry_ = window_->geometry();
             return;
         }
+        if (framing_) {
+            quiet_.start();
+            return;
+        }
         if (!IsUserGeometryChange())
             return;
+        ForgetPlacementWithoutFrame(window_);
         BeginDrag(OuterBefore(event));
         if (event->type() == QEvent::Resize)
             Send(Kind::Dragging);
@@ -349,6 +356,7 @@ private:
     bool reverting_ = false;
     bool dragging_ = false;
     bool settling_ = false;
+    bool framing_ = false; // the window manager frames a window placed without the frame
     bool minimumSet_ = false;
     bool maximumSet_ = false;
     QRect lastProgramGeometry_;
@@ -364,6 +372,12 @@ bool WindowEventFilter::Translate(QObject* watched, QEvent* event, bool spontane
     if (event->type() == QEvent::Destroy || DestructionBegun()) {
         BeginDestroy();
         return false;
+    }
+    if (spontaneous && !framing_ && PlacedWithoutFrame(window_) && HasReportedFrame(window_)) {
+        // The window manager frames a window placed without the frame: the moves until the next
+        // quiet interval are its own, then the window is placed again with the real frame.
+        framing_ = true;
+        quiet_.start();
     }
     switch (event->type()) {
     case QEvent::Show:

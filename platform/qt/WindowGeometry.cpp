@@ -21,6 +21,7 @@ constexpr char DesignFrameProperty[] = "quorlane.designFrame";
 constexpr char ExpectedFrameProperty[] = "quorlane.expectedFrame";
 constexpr char ProgramGeometryProperty[] = "quorlane.programGeometry";
 constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
+constexpr char PlacedWithoutFrameProperty[] = "quorlane.placedWithoutFrame";
 constexpr int SmallestNormalExtent = 32;
 
 // The frame's top-left relative to the widget's: what setGeometry must add to a frame position.
@@ -138,6 +139,29 @@ void SetOuterGeometry(QWidget* form, const QRect& outer)
     form->setGeometry(
         QRect(outer.topLeft() + FrameOffset(form), FrameWidgetSizeForOuter(form, outer.size())));
     form->setProperty(RequestedGeometryProperty, form->geometry());
+    const bool frameKnown = HasReportedFrame(form) || ExpectedFrame(form);
+    form->setProperty(PlacedWithoutFrameProperty, frameKnown ? QVariant() : QVariant(outer));
+}
+
+bool PlacedWithoutFrame(const QWidget* form)
+{
+    return form->property(PlacedWithoutFrameProperty).isValid();
+}
+
+void ForgetPlacementWithoutFrame(QWidget* form)
+{
+    form->setProperty(PlacedWithoutFrameProperty, QVariant());
+}
+
+void PlaceAgainWithReportedFrame(QWidget* form)
+{
+    const QVariant placed = form->property(PlacedWithoutFrameProperty);
+    if (!placed.isValid() || !HasReportedFrame(form))
+        return;
+    ForgetPlacementWithoutFrame(form);
+    const Qt::WindowStates special = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!(form->windowState() & special) && OuterGeometry(form) != placed.toRect())
+        SetOuterGeometry(form, placed.toRect());
 }
 
 void AskForFrame(QWidget* window)

@@ -67,6 +67,17 @@ QSize FrameWidgetSizeForOuter(const QWidget* form, QSize outer);
 // Moves and resizes the window to this outer rectangle in one call, as a program change.
 void SetOuterGeometry(QWidget* form, const QRect& outer);
 
+// A window placed before its frame was reported or announced (the window manager answered too late)
+// was placed on the design frame. Once the window system reports the real frame the placement is
+// made again, once, unless the user changed the window meanwhile:
+// Whether such a placement waits for the reported frame.
+bool PlacedWithoutFrame(const QWidget* form);
+// The user moved or resized the window: the waiting placement is dropped.
+void ForgetPlacementWithoutFrame(QWidget* form);
+// With the frame reported: puts a normal window at the outer rectangle of the waiting placement,
+// as a program change (a minimized or maximized one keeps its place), and drops it.
+void PlaceAgainWithReportedFrame(QWidget* form);
+
 // Moves a top-level window so that its outer rectangle is centred on `screen` (the whole screen),
 // with the window manager's frame where it tells it before the window is mapped.
 void CentreOnScreen(QWidget* window, const QScreen* screen);

@@ -529,6 +529,29 @@ TEST(WindowGeometry, FitInto)
         EXPECT_EQ(FitInto(c.rect, area), c.expected) << c.rect.x() << "," << c.rect.y();
 }
 
+TEST(WindowGeometry, APlacementWithoutAFrameWaitsForTheReportedOneUntilTheUserMovesTheWindow)
+{
+    QWidget window;
+    SetDesignFrame(&window, QSize(8, 46));
+    Log log;
+    TWindowEvents component = Component(&window, WindowRole::Scaler, "s", log);
+    SetOuterGeometry(&window, QRect(50, 60, 300, 200));
+    EXPECT_TRUE(PlacedWithoutFrame(&window));
+    ShowActive(window);
+    // No frame is reported here: the placement keeps waiting and the window stays.
+    PlaceAgainWithReportedFrame(&window);
+    EXPECT_TRUE(PlacedWithoutFrame(&window));
+    EXPECT_EQ(OuterGeometry(&window), QRect(50, 60, 300, 200));
+    window.windowHandle()->setPosition(window.windowHandle()->position() + QPoint(25, 15));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(log.Count(Kind::DragStarted), 1);
+    EXPECT_FALSE(PlacedWithoutFrame(&window));
+    // Placed on the frame the window manager announced: nothing to make good later.
+    SetExpectedFrame(&window, QMargins(1, 20, 1, 5));
+    SetOuterGeometry(&window, QRect(50, 60, 300, 200));
+    EXPECT_FALSE(PlacedWithoutFrame(&window));
+}
+
 TEST(WindowGeometry, PlacementRoundTripAndDamagedRectangles)
 {
     QWidget window;

@@ -109,6 +109,7 @@ class Desktop:
         self.display_name = None
         self.x = None
         self.panel = None
+        self.wm = None
 
     # ---- the session ----
 
@@ -199,7 +200,7 @@ class Desktop:
     def start_wm(self):
         """openbox, reparenting with a title bar; returns when it manages the screen."""
         require("openbox")
-        self._spawn(["openbox", "--sm-disable"])
+        self.wm = self._spawn(["openbox", "--sm-disable"])
         wait_until(lambda: self.x.property(self.x.root, "_NET_SUPPORTING_WM_CHECK"), what="openbox")
         wait_until(lambda: self.x.property(self.x.root, "_NET_WORKAREA"), what="openbox's work area")
 

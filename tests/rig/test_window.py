@@ -3,10 +3,13 @@
 size limits, the work area, maximize and restore, secondary windows' captions and places, and no
 highlighted selection left behind by the copy commands."""
 
+import os
+import signal
 import time
 
 import rigtest
-from rig import settled
+from rig import TITLE, settled, wait_until
+from xlib import Display
 
 DESIGN = (636, 485, 510, 315)  # outer placement of a fresh window
 HIGHLIGHT = (48, 140, 198)  # the selection colour of Qt's Fusion palette
@@ -35,6 +38,16 @@ class Placement(rigtest.RigCase):
             calc.wait_exit()
         return places
 
+    @staticmethod
+    def move_and_close(calc):
+        """The user's size and place, stored by the close: returns the outer rectangle."""
+        calc.desk.xdotool("windowsize", calc.window, 600, 350)
+        calc.desk.xdotool("windowmove", calc.window, 100, 120)
+        moved = settled(calc.outer, quiet=0.8)
+        calc.close_window()
+        calc.wait_exit()
+        return moved
+
     def check_placement_kept(self, wm):
         with self.desktop(wm=wm) as desk:
             fresh = self.restarts(desk)
@@ -42,14 +55,52 @@ class Placement(rigtest.RigCase):
                 self.assertEqual(fresh[0], DESIGN)
             for place in fresh[1:]:
                 self.assertNear(place, fresh[0])
-            calc = desk.start_calc()
-            desk.xdotool("windowsize", calc.window, 600, 350)
-            desk.xdotool("windowmove", calc.window, 100, 120)
-            moved = settled(calc.outer, quiet=0.8)
-            calc.close_window()
-            calc.wait_exit()
+            moved = self.move_and_close(desk.start_calc())
             for place in self.restarts(desk):
                 self.assertNear(place, moved)
+
+    def start_with_a_late_frame(self, desk):
+        """Starts the program with the window manager stopped from the program's frame extents
+        request until well after the program stopped waiting for the answer."""
+        with Display(desk.display_name) as listener:
+            listener.watch_requests()
+            os.kill(desk.wm.pid, signal.SIGSTOP)
+            try:
+                calc = desk.start_calc(wait=False)
+                wait_until(lambda: "_NET_REQUEST_FRAME_EXTENTS" in listener.client_messages(),
+                           what="the frame extents request")
+                time.sleep(1.5)  # the program waits 1 s
+            finally:
+                os.kill(desk.wm.pid, signal.SIGCONT)
+
+        def mapped():
+            # openbox may sleep on after the stop with the requests read already: messages it
+            # ignores wake it.
+            desk.x.client_message(desk.x.root, "QUORLANE_RIG_WAKE", [0])
+            return calc.find_window(TITLE)
+        calc.window = wait_until(mapped, what="the window", interval=0.1)
+        return calc
+
+    @staticmethod
+    def stored_placement(calc):
+        return [values for values in calc.settings().values() if "Total Controls" in values]
+
+    def test_a_frame_known_late_is_made_good(self):
+        # The window comes up at the design placement and at a stored one, and stores what it
+        # stores under a window manager that answers in time.
+        with self.desktop() as desk:
+            calc = self.start_with_a_late_frame(desk)
+            self.assertEqual(calc.settled_outer(quiet=0.8), DESIGN)
+            calc.close_window()
+            calc.wait_exit()
+            calc = desk.start_calc()
+            moved = self.move_and_close(calc)
+            stored = self.stored_placement(calc)
+            calc = self.start_with_a_late_frame(desk)
+            self.assertEqual(calc.settled_outer(quiet=0.8), moved)
+            calc.close_window()
+            calc.wait_exit()
+            self.assertEqual(self.stored_placement(calc), stored)
 
     def test_under_a_window_manager(self):
         self.check_placement_kept(wm=True)

@@ -45,6 +45,9 @@ _lib.XGetImage.argtypes = [_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint
 _lib.XGetPixel.restype = ctypes.c_ulong
 _lib.XGetPixel.argtypes = [_p, ctypes.c_int, ctypes.c_int]
 _lib.XDestroyImage.argtypes = [_p]
+_lib.XSelectInput.argtypes = [_p, Window, ctypes.c_long]
+_lib.XPending.argtypes = [_p]
+_lib.XNextEvent.argtypes = [_p, _p]
 _ZPixmap = 2
 
 # Windows come and go while the rig looks at them: a request about a window that is gone fails
@@ -216,3 +219,18 @@ class Display:
                         _SubstructureRedirectMask | _SubstructureNotifyMask if to_root else 0,
                         ctypes.byref(e))
         _lib.XFlush(self._d)
+
+    def watch_requests(self):
+        """Receives from now on the client messages sent to the root for the window manager."""
+        _lib.XSelectInput(self._d, self.root, _SubstructureNotifyMask)
+        _lib.XSync(self._d, 0)
+
+    def client_messages(self):
+        """The types of the client messages received since the last call (after watch_requests)."""
+        received = []
+        e = _Event()
+        while _lib.XPending(self._d):
+            _lib.XNextEvent(self._d, ctypes.byref(e))
+            if e.xclient.type == _ClientMessageType:
+                received.append(self.atom_name(e.xclient.message_type))
+        return received
