@@ -56,7 +56,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
     // What a form designer would have stored: the form as it is now.
     options_.Font = form->font();
-    screen_ = platform::MaximizedSize(form);
+    screen_ = platform::AvailableGeometry(form).size();
     designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
     const QSize client = platform::ClientSize(form);
@@ -270,13 +270,10 @@ void TElasticForm::Act(const WindowEvent& event)
         if (IsNormalStyle())
             HideControls();
         break;
-    case Kind::Dragging:
-        dragInProgress_ = true;
-        resizedDuringDrag_ = true;
-        break;
     case Kind::DragStarted:
         // The size when the drag began (reported where the drag showed only later).
         referenceSize_ = event.outer.isValid() ? event.outer.size() : Outer().size();
+        dragInProgress_ = true;
         break;
     case Kind::DragEnded:
         OnDragEnded();
@@ -288,7 +285,11 @@ void TElasticForm::Act(const WindowEvent& event)
 
 void TElasticForm::OnResized(WindowState state)
 {
-    if (dragInProgress_ || state == WindowState::Minimized)
+    if (dragInProgress_) {
+        resizedDuringDrag_ = true;
+        return;
+    }
+    if (state == WindowState::Minimized)
         return;
     if (state == WindowState::Maximized && !maximized_) {
         const QSize size = Outer().size();
@@ -437,7 +438,7 @@ void TElasticForm::InitializeScaling()
 {
     initPending_ = false;
     // The design screen is the present one: controls and fonts start at their design values.
-    screen_ = platform::MaximizedSize(form_);
+    screen_ = platform::AvailableGeometry(form_).size();
     designScreen_ = screen_;
 
     // The controls: the form's direct children in alignment order, then every other one.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <optional>
 #include <utility>
 
@@ -137,26 +136,17 @@ public:
 
     bool Send(Kind kind)
     {
-        WindowEvent event;
-        event.kind = kind;
+        WindowEvent event{.kind = kind};
         return Dispatch(event);
     }
 
     bool Translate(QObject* watched, QEvent* event, bool spontaneous);
     void RefreshTrackLimits();
-    void PointerMoved() { Send(Kind::PointerMoved); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        try {
-            return Translate(watched, event, event->spontaneous());
-        } catch (const std::exception& e) {
-            qWarning("window event handler failed: %s", e.what());
-        } catch (...) {
-            qWarning("window event handler failed");
-        }
-        return false;
+        return Translate(watched, event, event->spontaneous());
     }
 
 private:
@@ -203,9 +193,7 @@ private:
         if (dragging_)
             return;
         dragging_ = true;
-        WindowEvent event;
-        event.kind = Kind::DragStarted;
-        event.outer = before;
+        WindowEvent event{.kind = Kind::DragStarted, .outer = before};
         Dispatch(event);
     }
 
@@ -227,9 +215,7 @@ private:
 
     void SendResized()
     {
-        WindowEvent event;
-        event.kind = Kind::Resized;
-        event.state = State();
+        WindowEvent event{.kind = Kind::Resized, .state = State()};
         Dispatch(event);
     }
 
@@ -271,8 +257,6 @@ private:
             return;
         ForgetPlacementWithoutFrame(window_);
         BeginDrag(OuterBefore(event));
-        if (event->type() == QEvent::Resize)
-            Send(Kind::Dragging);
         quiet_.start();
     }
 
@@ -341,9 +325,7 @@ private:
     {
         if (dead_)
             return;
-        WindowEvent event;
-        event.kind = Kind::DisplayChanged;
-        event.screenSize = MaximizedSize(window_);
+        WindowEvent event{.kind = Kind::DisplayChanged, .screenSize = AvailableGeometry(window_).size()};
         Dispatch(event);
     }
 
@@ -356,8 +338,8 @@ private:
     bool reverting_ = false;
     bool dragging_ = false;
     bool settling_ = false;
-    bool framing_ = false; // the window manager frames a window placed without the frame
-    bool minimumSet_ = false;
+    bool framing_ = false;    // the window manager frames a window placed without the frame
+    bool minimumSet_ = false; // the track limits last set a minimum (maximum) size
     bool maximumSet_ = false;
     QRect lastProgramGeometry_;
     QPointer<QWindow> watchedHandle_;
@@ -428,47 +410,33 @@ void WindowEventFilter::RefreshTrackLimits()
 {
     if (dead_ || Count() == 0)
         return;
-    constexpr int Unlimited = QWIDGETSIZE_MAX;
-    TrackSizes limits;
-    limits.maximumTrack = QSize(Unlimited, Unlimited);
-    const TrackSizes system = limits;
-    WindowEvent event;
-    event.kind = Kind::TrackLimitsAsked;
-    event.limits = &limits;
+    static constexpr int Unlimited = QWIDGETSIZE_MAX;
+    const TrackSizes system{QSize(0, 0), QSize(Unlimited, Unlimited)};
+    TrackSizes limits = system;
+    WindowEvent event{.kind = Kind::TrackLimitsAsked, .limits = &limits};
     Dispatch(event);
     if (dead_)
         return;
 
+    // The frame widget's size for an outer track size; 0 and unlimited extents stay as they are.
+    auto widgetSize = [this](QSize outer) {
+        const QSize converted = FrameWidgetSizeForOuter(window_, outer);
+        auto pick = [](int outerExtent, int widgetExtent) {
+            return outerExtent <= 0           ? 0
+                   : outerExtent >= Unlimited ? Unlimited
+                                              : std::min(widgetExtent, Unlimited);
+        };
+        return QSize(pick(outer.width(), converted.width()), pick(outer.height(), converted.height()));
+    };
     ScopedGeometryChange guard(window_);
-    QSize minimum(0, 0);
-    if (limits.minimumTrack != system.minimumTrack) {
-        const QSize outer(std::clamp(limits.minimumTrack.width(), 0, Unlimited),
-                          std::clamp(limits.minimumTrack.height(), 0, Unlimited));
-        minimum = FrameWidgetSizeForOuter(window_, outer).boundedTo(QSize(Unlimited, Unlimited));
-        if (outer.width() == 0)
-            minimum.setWidth(0);
-        if (outer.height() == 0)
-            minimum.setHeight(0);
-        window_->setMinimumSize(minimum);
-        minimumSet_ = true;
-    } else if (minimumSet_) {
-        window_->setMinimumSize(0, 0);
-        minimumSet_ = false;
-    } else {
-        minimum = window_->minimumSize();
-    }
-    if (limits.maximumTrack != system.maximumTrack) {
-        auto extent = [](int value) { return value <= 0 || value >= Unlimited ? Unlimited : value; };
-        const int outerWidth = extent(limits.maximumTrack.width());
-        const int outerHeight = extent(limits.maximumTrack.height());
-        const QSize converted = FrameWidgetSizeForOuter(window_, QSize(outerWidth, outerHeight));
-        const QSize maximum(outerWidth == Unlimited ? Unlimited : converted.width(),
-                            outerHeight == Unlimited ? Unlimited : converted.height());
-        window_->setMaximumSize(maximum.expandedTo(minimum).boundedTo(QSize(Unlimited, Unlimited)));
-        maximumSet_ = true;
-    } else if (maximumSet_) {
-        window_->setMaximumSize(Unlimited, Unlimited);
-        maximumSet_ = false;
+    const bool minimumAsked = limits.minimumTrack != system.minimumTrack;
+    if (std::exchange(minimumSet_, minimumAsked) || minimumAsked)
+        window_->setMinimumSize(widgetSize(limits.minimumTrack));
+    const bool maximumAsked = limits.maximumTrack != system.maximumTrack;
+    if (std::exchange(maximumSet_, maximumAsked) || maximumAsked) {
+        auto extent = [](int value) { return value <= 0 ? Unlimited : value; };
+        const QSize outer(extent(limits.maximumTrack.width()), extent(limits.maximumTrack.height()));
+        window_->setMaximumSize(widgetSize(outer).expandedTo(window_->minimumSize()));
     }
 }
 
@@ -493,13 +461,8 @@ bool PointerFilter::eventFilter(QObject* watched, QEvent* event)
     lastTimestamp_ = move->timestamp();
     lastPosition_ = move->globalPosition();
     QWidget* window = static_cast<QWidget*>(watched)->window();
-    if (WindowEventFilter* filter = FindFilter(window); filter != nullptr && !filter->Dead()) {
-        try {
-            filter->PointerMoved();
-        } catch (const std::exception& e) {
-            qWarning("window event handler failed: %s", e.what());
-        }
-    }
+    if (WindowEventFilter* filter = FindFilter(window))
+        filter->Send(Kind::PointerMoved);
     return false;
 }
 
@@ -562,8 +525,7 @@ bool SendWindowEvent(QWidget* window, WindowEvent& event)
 
 bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind)
 {
-    WindowEvent event;
-    event.kind = kind;
+    WindowEvent event{.kind = kind};
     return SendWindowEvent(window, event);
 }
 

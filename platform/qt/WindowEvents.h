@@ -55,7 +55,6 @@ struct WindowEvent
         MaximizeRequested,
         RestoreRequested,
         DragStarted,
-        Dragging,
         DragEnded,
         PointerMoved,
         DisplayChanged,
@@ -65,8 +64,8 @@ struct WindowEvent
 
     Kind kind = Kind::Shown;
     WindowState state = WindowState::Normal; // Resized
-    QRect outer;                             // DragStarted (before the drag)
-    QSize screenSize;                        // DisplayChanged
+    QRect outer{};                           // DragStarted (before the drag)
+    QSize screenSize{};                      // DisplayChanged
     TrackSizes* limits = nullptr;            // TrackLimitsAsked
 };
 
@@ -77,7 +76,7 @@ enum class WindowRole
     Scaler,
 };
 
-// Acts on the event; true consumes it.
+// Acts on the event; true consumes it. A handler keeps its own exceptions: none may leave it.
 using TWindowEventHandler = std::function<bool(WindowEvent& event)>;
 
 class WindowEventFilter;
