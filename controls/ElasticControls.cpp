@@ -116,8 +116,7 @@ bool HasFixedHeight(const QWidget* widget)
 
 bool ControlVisible(const QWidget* control)
 {
-    const QWidget* parent = control->parentWidget();
-    return parent != nullptr ? control->isVisibleTo(parent) : control->isVisible();
+    return control->isVisibleTo(control->parentWidget());
 }
 
 void SetControlVisible(QWidget* control, bool visible)

@@ -30,8 +30,6 @@ constexpr std::size_t RoleCount = 2;
 // The window's filter is its child of this name.
 constexpr char FilterName[] = "quorlane.windowEvents";
 
-WindowEventFilter* FindFilter(const QWidget* window);
-
 Qt::WindowStates EffectiveState(const QWidget* window)
 {
     Qt::WindowStates state = window->windowState();
@@ -72,6 +70,12 @@ void EnsurePointerFilter()
 // the registrations refer to it through QPointer.
 class WindowEventFilter : public QObject
 {
+    struct Slot
+    {
+        std::uint64_t id = 0;
+        std::shared_ptr<TWindowEventHandler> handler;
+    };
+
 public:
     explicit WindowEventFilter(QWidget* window)
         : QObject(window), window_(window), meta_(window->metaObject())
@@ -106,16 +110,12 @@ public:
         return slot.id;
     }
 
-    void Remove(WindowRole role, std::uint64_t id)
+    // The registration's slot (ids are never 0 and never reused), or nullptr.
+    Slot* Find(std::uint64_t id)
     {
-        Slot& slot = slots_[static_cast<std::size_t>(role)];
-        if (slot.id == id && id != 0)
-            slot = Slot{};
-    }
-
-    bool Has(WindowRole role, std::uint64_t id) const
-    {
-        return id != 0 && slots_[static_cast<std::size_t>(role)].id == id;
+        const auto it =
+            std::find_if(slots_.begin(), slots_.end(), [id](const Slot& s) { return s.id == id; });
+        return id != 0 && it != slots_.end() ? &*it : nullptr;
     }
 
     // Hands the event to the components in role order; true when none consumed it.
@@ -150,12 +150,6 @@ protected:
     }
 
 private:
-    struct Slot
-    {
-        std::uint64_t id = 0;
-        std::shared_ptr<TWindowEventHandler> handler;
-    };
-
     // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
     // window is only a base of what it was. (Construction goes the other way, towards derived types.)
     bool DestructionBegun()
@@ -475,7 +469,7 @@ WindowEventFilter* EnsureFilter(QWidget* window)
 
 } // namespace
 
-TWindowEvents::TWindowEvents(QWidget* window, WindowRole role, TWindowEventHandler handler) : role_(role)
+TWindowEvents::TWindowEvents(QWidget* window, WindowRole role, TWindowEventHandler handler)
 {
     if (window == nullptr || !handler)
         return;
@@ -490,7 +484,7 @@ TWindowEvents::~TWindowEvents()
 }
 
 TWindowEvents::TWindowEvents(TWindowEvents&& other) noexcept
-    : filter_(std::exchange(other.filter_, nullptr)), role_(other.role_), id_(std::exchange(other.id_, 0))
+    : filter_(std::exchange(other.filter_, nullptr)), id_(std::exchange(other.id_, 0))
 {}
 
 TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
@@ -498,7 +492,6 @@ TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
     if (this != &other) {
         Remove();
         filter_ = std::exchange(other.filter_, nullptr);
-        role_ = other.role_;
         id_ = std::exchange(other.id_, 0);
     }
     return *this;
@@ -507,14 +500,15 @@ TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
 void TWindowEvents::Remove()
 {
     if (filter_ != nullptr)
-        filter_->Remove(role_, id_);
+        if (auto* slot = filter_->Find(id_))
+            *slot = {};
     filter_ = nullptr;
     id_ = 0;
 }
 
 bool TWindowEvents::Installed() const
 {
-    return filter_ != nullptr && !filter_->Dead() && filter_->Has(role_, id_);
+    return filter_ != nullptr && !filter_->Dead() && filter_->Find(id_) != nullptr;
 }
 
 bool SendWindowEvent(QWidget* window, WindowEvent& event)

@@ -99,7 +99,6 @@ public:
 
 private:
     QPointer<WindowEventFilter> filter_;
-    WindowRole role_ = WindowRole::Tray;
     std::uint64_t id_ = 0;
 };
 
