@@ -270,10 +270,13 @@ void TElasticForm::Act(const WindowEvent& event)
         if (IsNormalStyle())
             HideControls();
         break;
+    case Kind::Dragging:
+        dragInProgress_ = true;
+        resizedDuringDrag_ = true;
+        break;
     case Kind::DragStarted:
         // The size when the drag began (reported where the drag showed only later).
         referenceSize_ = event.outer.isValid() ? event.outer.size() : Outer().size();
-        dragInProgress_ = true;
         break;
     case Kind::DragEnded:
         OnDragEnded();
@@ -285,11 +288,7 @@ void TElasticForm::Act(const WindowEvent& event)
 
 void TElasticForm::OnResized(WindowState state)
 {
-    if (dragInProgress_) {
-        resizedDuringDrag_ = true;
-        return;
-    }
-    if (state == WindowState::Minimized)
+    if (dragInProgress_ || state == WindowState::Minimized)
         return;
     if (state == WindowState::Maximized && !maximized_) {
         const QSize size = Outer().size();

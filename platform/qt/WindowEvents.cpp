@@ -251,6 +251,8 @@ private:
             return;
         ForgetPlacementWithoutFrame(window_);
         BeginDrag(OuterBefore(event));
+        if (event->type() == QEvent::Resize)
+            Send(Kind::Dragging);
         quiet_.start();
     }
 

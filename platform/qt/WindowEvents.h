@@ -55,6 +55,7 @@ struct WindowEvent
         MaximizeRequested,
         RestoreRequested,
         DragStarted,
+        Dragging,
         DragEnded,
         PointerMoved,
         DisplayChanged,

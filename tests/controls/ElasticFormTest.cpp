@@ -327,6 +327,7 @@ TEST(ElasticEvents, NothingDuringADragOneRescaleAtItsEnd)
     const int saves = form->store->saves;
     platform::SendWindowEvent(w, Kind::DragStarted);
     for (int step = 1; step <= 5; ++step) {
+        platform::SendWindowEvent(w, Kind::Dragging);
         ResizeOuter(*form, DesignOuter + QSize(20 * step, 10 * step));
     }
     EXPECT_EQ(form->rescales, before);
@@ -393,6 +394,7 @@ TEST(ElasticEvents, SuspendedScalingPassesEverythingAndSavesNothing)
     Request(*form, Kind::CloseRequested);
     Request(*form, Kind::MinimizeRequested);
     platform::SendWindowEvent(form->widget.get(), Kind::DragStarted);
+    platform::SendWindowEvent(form->widget.get(), Kind::Dragging);
     platform::SendWindowEvent(form->widget.get(), Kind::DragEnded);
     EXPECT_EQ(form->rescales, before);
     EXPECT_EQ(form->store->saves, saves);
@@ -495,6 +497,7 @@ TEST(ElasticEvents, KeepProportionsAfterADrag)
     ShowActive(*form);
     QWidget* w = form->widget.get();
     platform::SendWindowEvent(w, Kind::DragStarted);
+    platform::SendWindowEvent(w, Kind::Dragging);
     ResizeOuter(*form, QSize(610, 330));
     platform::SendWindowEvent(w, Kind::DragEnded);
     EXPECT_EQ(form->Outer().size(), QSize(610, 377));

@@ -263,19 +263,21 @@ TEST(WindowTranslation, TheUsersDragStartsAndEndsAfterTheQuietInterval)
     QCoreApplication::processEvents();
     window.windowHandle()->resize(380, 240);
     QCoreApplication::processEvents();
-    EXPECT_EQ(log.Sequence(), (std::vector<Kind>{Kind::DragStarted, Kind::GeometryChanging, Kind::Resized,
-                                                 Kind::GeometryChanging, Kind::Resized}));
+    EXPECT_EQ(log.Sequence(),
+              (std::vector<Kind>{Kind::DragStarted, Kind::Dragging, Kind::GeometryChanging, Kind::Resized,
+                                 Kind::Dragging, Kind::GeometryChanging, Kind::Resized}));
     // The drag showed once the window had changed: DragStarted reports the outer rectangle from
     // before it.
     EXPECT_EQ(log.events[0].outer, QRect(at, QSize(308, 246)));
     EXPECT_EQ(OuterGeometry(&window), QRect(at, QSize(388, 286)));
     log.Clear();
     QTRY_COMPARE(log.Sequence(), std::vector<Kind>{Kind::DragEnded});
-    // A move alone is a drag too.
+    // A move alone is a drag without Dragging.
     log.Clear();
     window.windowHandle()->setPosition(window.windowHandle()->position() + QPoint(25, 15));
     QCoreApplication::processEvents();
     EXPECT_EQ(log.Count(Kind::DragStarted), 1);
+    EXPECT_EQ(log.Count(Kind::Dragging), 0);
     EXPECT_EQ(log.Count(Kind::DragEnded), 0);
     QTRY_COMPARE(log.Count(Kind::DragEnded), 1);
 }
