@@ -1,4 +1,4 @@
-#include "cli/BcdCommand.h"
+#include "cli/Commands.h"
 
 #include <charconv>
 #include <istream>

@@ -1,4 +1,4 @@
-#include "cli/CliOptions.h"
+#include "cli/Commands.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "cli/KeysCommand.h"
+#include "cli/Commands.h"
 
 #include <istream>
 #include <ostream>

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "base/Locale.h"
-#include "cli/BcdCommand.h"
-#include "cli/CliOptions.h"
-#include "cli/KeysCommand.h"
+#include "cli/Commands.h"
 #include "platform/VersionInfo.h"
 
 int main(int argc, char** argv)

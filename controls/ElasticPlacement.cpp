@@ -23,12 +23,6 @@ public:
 
     std::optional<double> ReadFloat(std::string_view name) override { return registry_->ReadFloat(name); }
 
-    std::optional<bool> ReadBool(std::string_view name) override
-    {
-        const std::optional<std::int32_t> number = ReadInteger(name);
-        return number ? std::optional<bool>(*number != 0) : std::nullopt;
-    }
-
     void WriteInteger(std::string_view name, std::int32_t value) override
     {
         if (registry_->ReadString(name))

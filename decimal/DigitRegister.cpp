@@ -57,23 +57,4 @@ void ShiftRegisterDown(DigitRegister& W, int n)
     std::fill(W.end() - n, W.end(), std::uint8_t{0});
 }
 
-int NormalizeRegister(DigitRegister& W, int E)
-{
-    int top = 18;
-    while (top >= 0 && W[top] == 0)
-        --top;
-    if (top < 0)
-        return 0;
-    const int z = 18 - top;
-    if (z >= E) {
-        std::fill(W.begin(), W.begin() + 19, std::uint8_t{0});
-        return 0;
-    }
-    if (z == 0)
-        return E;
-    std::copy_backward(W.begin(), W.begin() + top + 1, W.begin() + 19);
-    std::fill(W.begin(), W.begin() + z, std::uint8_t{0});
-    return E - z;
-}
-
 } // namespace stbcd

@@ -42,8 +42,4 @@ void RoundRegister(DigitRegister& W, int p);
 // Moves every cell down n places; cells below W[0] are lost, the top n become 0.
 void ShiftRegisterDown(DigitRegister& W, int n);
 
-// Moves the highest non-zero cell of W[18]..W[0] up to W[18] and returns the lowered exponent;
-// returns 0 (with W[0]..W[18] cleared) for zero or when the exponent would fall to 0 or below.
-int NormalizeRegister(DigitRegister& W, int E);
-
 } // namespace stbcd

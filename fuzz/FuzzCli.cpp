@@ -9,9 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/BcdCommand.h"
-#include "cli/CliOptions.h"
-#include "cli/KeysCommand.h"
+#include "cli/Commands.h"
 
 namespace {
 

@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ui::StoredOptions again;
             ui::ReadOptions(again);
             Check(again == options);
-            const auto file = platform::regfile::ReadHiveFile(ui::SettingsFile());
+            const auto file = platform::regfile::ReadHiveFile(platform::TRegistry::HiveFile());
             Check(file.state == platform::regfile::FileContents::State::Read);
             Check(!platform::reghive::Parse(file.bytes, "HKEY_CURRENT_USER").damaged);
         }

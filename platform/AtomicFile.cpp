@@ -275,20 +275,16 @@ void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem
                 });
 }
 
-void SetIoHooks(IoHooks hooks)
+ScopedIoHooks::ScopedIoHooks(IoHooks hooks)
 {
     const std::lock_guard lock(hooksMutex);
-    currentHooks = std::move(hooks);
-}
-
-ScopedIoHooks::ScopedIoHooks(IoHooks hooks) : previous_(Hooks())
-{
-    SetIoHooks(std::move(hooks));
+    previous_ = std::exchange(currentHooks, std::move(hooks));
 }
 
 ScopedIoHooks::~ScopedIoHooks()
 {
-    SetIoHooks(std::move(previous_));
+    const std::lock_guard lock(hooksMutex);
+    currentHooks = std::move(previous_);
 }
 
 } // namespace platform::files

@@ -11,7 +11,7 @@
 // folder, a named pipe, a device or a socket in the target's place is refused.
 //
 // POSIX only, no Qt. The write and fsync calls can be replaced for tests (a full disk, a failing
-// device) through SetIoHooks.
+// device) through ScopedIoHooks.
 
 #include <sys/types.h>
 
@@ -84,8 +84,6 @@ struct IoHooks
     std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
     std::function<int(int fd)> fsync;
 };
-
-void SetIoHooks(IoHooks hooks);
 
 // Installs hooks for its lifetime and restores the previous ones afterwards.
 class ScopedIoHooks

@@ -326,10 +326,8 @@ void TRegistry::WriteFloat(std::string_view name, double value)
 
 std::filesystem::path TRegistry::HiveDirectory()
 {
-    {
-        if (!TheStore().directoryOverride.empty())
-            return TheStore().directoryOverride;
-    }
+    if (!TheStore().directoryOverride.empty())
+        return TheStore().directoryOverride;
     if (auto fromEnvironment = EnvironmentDirectory("QUORLANE_USER_HIVE_DIR"); !fromEnvironment.empty())
         return fromEnvironment;
     // The base directory specification ignores a relative XDG_CONFIG_HOME.

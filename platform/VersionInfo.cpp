@@ -155,11 +155,10 @@ std::string FormatMessage(std::int32_t code, const std::string& fileName)
 } // namespace
 
 EStVersionInfoError::EStVersionInfoError(std::int32_t code, const std::string& fileName)
-    : EStException(code, FormatMessage(code, fileName)), FileName(fileName)
+    : EStException(code, FormatMessage(code, fileName))
 {}
 
-TStVersionInfo::TStVersionInfo(const std::string& fileName)
-    : fileName_(fileName), block_(platform::ReadFileVersionBlock(fileName))
+TStVersionInfo::TStVersionInfo(const std::string& fileName) : block_(platform::ReadFileVersionBlock(fileName))
 {}
 
 std::string TStVersionInfo::GetKeyValue(const std::string& name) const

@@ -33,8 +33,6 @@ public:
 
     // The message is the code's text with the file name in place of %s.
     EStVersionInfoError(std::int32_t code, const std::string& fileName);
-
-    std::string FileName;
 };
 
 namespace platform {
@@ -61,8 +59,6 @@ public:
     // Reads the block of `fileName`; raises as ReadFileVersionBlock does.
     explicit TStVersionInfo(const std::string& fileName = platform::RunningExecutablePath);
 
-    const std::string& FileName() const { return fileName_; }
-
     // The strings of the first translation's StringTable the program shows.
     std::string CompanyName() const { return GetKeyValue("CompanyName"); }
     std::string FileVersion() const { return GetKeyValue("FileVersion"); }
@@ -73,6 +69,5 @@ public:
     std::string GetKeyValue(const std::string& name) const;
 
 private:
-    std::string fileName_;
     std::vector<std::uint8_t> block_;
 };

@@ -82,13 +82,8 @@ std::string OptionsNotSavedText(const std::exception& error)
     if (const auto* registryError = dynamic_cast<const platform::ERegistryException*>(&error);
         registryError != nullptr && registryError->Cause())
         reason = registryError->Cause().message();
-    return std::string(error.what()) + "\r\rThe options cannot be saved in \"" + SettingsFile().string() +
-           "\": " + reason + ".";
-}
-
-std::filesystem::path SettingsFile()
-{
-    return TRegistry::HiveFile();
+    return std::string(error.what()) + "\r\rThe options cannot be saved in \"" +
+           TRegistry::HiveFile().string() + "\": " + reason + ".";
 }
 
 } // namespace ui

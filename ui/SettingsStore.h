@@ -3,7 +3,6 @@
 // written at every close request.
 
 #include <exception>
-#include <filesystem>
 #include <string>
 
 namespace ui {
@@ -38,9 +37,6 @@ void ReadOptions(StoredOptions& options);
 // written are read at the next start), in one replacement of the settings file. A failure raises
 // ERegistryException ("Failed to set data for '<value>'") with the system's reason as its Cause().
 void WriteOptions(const StoredOptions& options);
-
-// The file the options are kept in.
-std::filesystem::path SettingsFile();
 
 // The text telling that writing the options failed with `error`: its message, the settings file and
 // the system's reason ("\r" breaks the line).

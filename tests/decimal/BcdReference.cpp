@@ -14,6 +14,25 @@ namespace {
 
 } // namespace
 
+int NormalizeRegister(DigitRegister& W, int E)
+{
+    int top = 18;
+    while (top >= 0 && W[top] == 0)
+        --top;
+    if (top < 0)
+        return 0;
+    const int z = 18 - top;
+    if (z >= E) {
+        std::fill(W.begin(), W.begin() + 19, std::uint8_t{0});
+        return 0;
+    }
+    if (z == 0)
+        return E;
+    std::copy_backward(W.begin(), W.begin() + top + 1, W.begin() + 19);
+    std::fill(W.begin(), W.begin() + z, std::uint8_t{0});
+    return E - z;
+}
+
 TBcd RegisterAdd(const TBcd& a, const TBcd& b)
 {
     if (IsZero(a))

@@ -1,4 +1,5 @@
 #include "decimal/DigitRegister.h"
+#include "tests/decimal/BcdReference.h"
 
 #include <gtest/gtest.h>
 

@@ -38,22 +38,6 @@ public:
         return std::nullopt;
     }
 
-    std::optional<bool> ReadBool(std::string_view name) override
-    {
-        const auto value = Read(name);
-        if (!value)
-            return std::nullopt;
-        if (const auto* text = std::get_if<std::string>(&*value)) {
-            const auto number = ParseDecimal(*text);
-            if (!number)
-                return std::nullopt;
-            return *number != 0;
-        }
-        if (const auto* number = std::get_if<std::int32_t>(&*value))
-            return *number != 0;
-        return std::nullopt;
-    }
-
     void WriteInteger(std::string_view name, std::int32_t value) override
     {
         const auto existing = store_.Get(path_, std::string(name));

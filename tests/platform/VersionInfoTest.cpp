@@ -71,7 +71,6 @@ TEST(TStVersionInfo, RunningProgramCarriesTheProgramVersion)
 {
     // This test program is built with quorlane_embed_version_info, as the calculator is.
     const TStVersionInfo info;
-    EXPECT_EQ(info.FileName(), "/proc/self/exe");
     EXPECT_EQ(info.CompanyName(), "Quorlane");
     EXPECT_EQ(info.ProductName(), "Calculator");
     EXPECT_EQ(info.FileVersion(), "1.0.0.36");
@@ -101,7 +100,6 @@ TEST(TStVersionInfo, FirstTranslationSelectsTheTable)
     const versiontest::TempDir dir;
     const std::string path = dir.Write("de", ElfWith(GermanBlock()));
     const TStVersionInfo info(path);
-    EXPECT_EQ(info.FileName(), path);
     EXPECT_EQ(info.CompanyName(), "Quorlane GmbH");
     EXPECT_EQ(info.ProductName(), "Rechner f\xfcr B\xfcros ?"); // no euro sign in Latin-1
     EXPECT_EQ(info.FileVersion(), "2.5.1.900");
@@ -153,7 +151,6 @@ TEST(TStVersionInfo, FilesWithoutVersionDataOrMissingRaise)
                            : code == EStVersionInfoError::FileNotFound ? "File not found: "
                                                                        : "Cannot read file: ";
         EXPECT_EQ(e.what(), text + path);
-        EXPECT_EQ(e.FileName, path);
         EXPECT_THROW((void)platform::ProgramVersionText("quorcalc", path), EStException) << path;
     }
 }

@@ -34,7 +34,7 @@ class Close : public uitest::SettingsFixture
 {
 public:
     fs::path Dir() const { return dir.path().toStdString(); }
-    fs::path HiveFile() const { return ui::SettingsFile(); }
+    fs::path HiveFile() const { return platform::TRegistry::HiveFile(); }
     fs::path Folder() const { return HiveFile().parent_path(); }
     std::string Bytes() const
     {

@@ -21,7 +21,7 @@ const ui::StoredOptions setB{false, true, false, true, false, 4};
 
 int Check()
 {
-    const std::filesystem::path file = ui::SettingsFile();
+    const std::filesystem::path file = platform::TRegistry::HiveFile();
     const auto contents = platform::regfile::ReadHiveFile(file);
     const bool damaged = contents.state == platform::regfile::FileContents::State::Read &&
                          platform::reghive::Parse(contents.bytes, "HKEY_CURRENT_USER").damaged;
