@@ -41,10 +41,16 @@ QString ToolTipFor(const QString& hint)
 
 // ---- construction ----
 
-TStTrayIcon::TStTrayIcon(QWidget* owner) : QObject(owner), form_(owner != nullptr ? owner->window() : nullptr)
+QWidget* TStTrayIcon::CheckedOwner(QWidget* owner)
 {
     if (theInstance != nullptr)
         throw EStTrayIconError(stcodes::TrayOnlyOne);
+    return owner;
+}
+
+TStTrayIcon::TStTrayIcon(QWidget* owner)
+    : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr)
+{
     theInstance = this;
     connect(&TrayShellEvents(), &TTrayShellEvents::AvailabilityChanged, this,
             &TStTrayIcon::AreaAvailabilityChanged);
