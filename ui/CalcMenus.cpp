@@ -11,12 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
