@@ -404,15 +404,10 @@ void TfrmMain::PositionToTapeBottom()
 // dragging, not the program's own changes (the scaler puts them back when scaling resumes).
 void TfrmMain::SetOuterWidth(int width)
 {
-    SetOuterSize(QSize(width, platform::OuterGeometry(this).height()));
-}
-
-void TfrmMain::SetOuterSize(QSize size)
-{
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QRect outer = platform::OuterGeometry(this);
-    outer.setSize(size);
+    outer.setWidth(width);
     platform::SetOuterGeometry(this, outer);
 }
 
