@@ -404,10 +404,11 @@ void TfrmMain::PositionToTapeBottom()
 // dragging, not the program's own changes (the scaler puts them back when scaling resumes).
 void TfrmMain::SetOuterWidth(int width)
 {
+    const int height = platform::OuterGeometry(this).height(); // as it was before the limits go
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QRect outer = platform::OuterGeometry(this);
-    outer.setWidth(width);
+    outer.setSize(QSize(width, height));
     platform::SetOuterGeometry(this, outer);
 }
 
