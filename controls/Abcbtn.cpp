@@ -95,8 +95,9 @@ QString CaptionWithoutMarks(const QString& caption)
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption[i] == u'&') {
             ++i;
-            if (i == caption.size())
+            if (i == caption.size()) {
                 break;
+            }
         }
         text += caption[i];
     }
@@ -108,13 +109,15 @@ QString CaptionWithoutMarks(const QString& caption)
 class PicSpeedBtnAccessible : public QAccessibleWidget
 {
 public:
-    explicit PicSpeedBtnAccessible(TabcPicSpeedBtn* button) : QAccessibleWidget(button, QAccessible::Button)
+    explicit PicSpeedBtnAccessible(TabcCustomPicSpeedBtn* button)
+        : QAccessibleWidget(button, QAccessible::Button)
     {}
 
     QString text(QAccessible::Text kind) const override
     {
-        if (kind == QAccessible::Name && Button()->accessibleName().isEmpty())
+        if (kind == QAccessible::Name && Button()->accessibleName().isEmpty()) {
             return CaptionWithoutMarks(Button()->Caption());
+        }
         return QAccessibleWidget::text(kind);
     }
 
@@ -132,24 +135,26 @@ public:
 
     void doAction(const QString& name) override
     {
-        if (name == pressAction() && Button()->isEnabled())
+        if (name == pressAction() && Button()->isEnabled()) {
             Button()->Click();
+        }
     }
 
 private:
-    TabcPicSpeedBtn* Button() const { return static_cast<TabcPicSpeedBtn*>(widget()); }
+    TabcCustomPicSpeedBtn* Button() const { return static_cast<TabcCustomPicSpeedBtn*>(widget()); }
 };
 
 QAccessibleInterface* AccessibleFactory(const QString&, QObject* object)
 {
-    if (auto* button = qobject_cast<TabcPicSpeedBtn*>(object))
+    if (auto* button = qobject_cast<TabcCustomPicSpeedBtn*>(object)) {
         return new PicSpeedBtnAccessible(button);
+    }
     return nullptr;
 }
 
 } // namespace
 
-TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : QWidget(parent)
+TabcCustomPicSpeedBtn::TabcCustomPicSpeedBtn(QWidget* parent) : QWidget(parent)
 {
     static const bool accessibleFactoryInstalled = [] {
         QAccessible::installFactory(AccessibleFactory);
@@ -166,17 +171,17 @@ TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : QWidget(parent)
 
     accelerator_ = new QShortcut(this);
     accelerator_->setContext(Qt::WindowShortcut);
-    connect(accelerator_, &QShortcut::activated, this, &TabcPicSpeedBtn::AcceleratorActivated);
+    connect(accelerator_, &QShortcut::activated, this, &TabcCustomPicSpeedBtn::AcceleratorActivated);
 }
 
-QSize TabcPicSpeedBtn::sizeHint() const
+QSize TabcCustomPicSpeedBtn::sizeHint() const
 {
     return NewButtonSize;
 }
 
 // --- Grouping --------------------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::SetAllowAllUp(bool value)
+void TabcCustomPicSpeedBtn::SetAllowAllUp(bool value)
 {
     if (allowAllUp_ != value) {
         allowAllUp_ = value;
@@ -184,7 +189,7 @@ void TabcPicSpeedBtn::SetAllowAllUp(bool value)
     }
 }
 
-void TabcPicSpeedBtn::SetGroupIndex(int value)
+void TabcCustomPicSpeedBtn::SetGroupIndex(int value)
 {
     if (groupIndex_ != value) {
         groupIndex_ = value;
@@ -192,16 +197,19 @@ void TabcPicSpeedBtn::SetGroupIndex(int value)
     }
 }
 
-void TabcPicSpeedBtn::SetDown(bool value)
+void TabcCustomPicSpeedBtn::SetDown(bool value)
 {
-    if (groupIndex_ == 0)
+    if (groupIndex_ == 0) {
         value = false;
-    if (value == down_ || (down_ && !allowAllUp_))
+    }
+    if (value == down_ || (down_ && !allowAllUp_)) {
         return;
+    }
     down_ = value;
     if (value) {
-        if (state_ == TPicButtonState::Up || state_ == TPicButtonState::Hot)
+        if (state_ == TPicButtonState::Up || state_ == TPicButtonState::Hot) {
             update();
+        }
         state_ = TPicButtonState::Latched;
         NotifyGroup();
     } else {
@@ -210,22 +218,25 @@ void TabcPicSpeedBtn::SetDown(bool value)
     }
 }
 
-void TabcPicSpeedBtn::NotifyGroup()
+void TabcCustomPicSpeedBtn::NotifyGroup()
 {
-    if (groupIndex_ == 0 || parentWidget() == nullptr)
+    if (groupIndex_ == 0 || parentWidget() == nullptr) {
         return;
+    }
     const QObjectList siblings = parentWidget()->children();
     for (QObject* child : siblings) {
-        auto* button = qobject_cast<TabcPicSpeedBtn*>(child);
-        if (button != nullptr && button != this)
+        auto* button = qobject_cast<TabcCustomPicSpeedBtn*>(child);
+        if (button != nullptr && button != this) {
             button->GroupButtonPressed(groupIndex_, *this);
+        }
     }
 }
 
-void TabcPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcPicSpeedBtn& sender)
+void TabcCustomPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcCustomPicSpeedBtn& sender)
 {
-    if (groupIndex != groupIndex_)
+    if (groupIndex != groupIndex_) {
         return;
+    }
     if (sender.down_ && down_) {
         down_ = false;
         state_ = TPicButtonState::Up;
@@ -236,17 +247,19 @@ void TabcPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcPicSpeedBtn& 
 
 // --- Look ------------------------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::SetColor(TColor value)
+void TabcCustomPicSpeedBtn::SetColor(TColor value)
 {
-    if (color_ == value)
+    if (color_ == value) {
         return;
+    }
     color_ = value;
-    if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_)
+    if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_) {
         state_ = TPicButtonState::Up;
+    }
     update();
 }
 
-void TabcPicSpeedBtn::SetFontColor(TColor value)
+void TabcCustomPicSpeedBtn::SetFontColor(TColor value)
 {
     if (fontColor_ != value) {
         fontColor_ = value;
@@ -254,18 +267,18 @@ void TabcPicSpeedBtn::SetFontColor(TColor value)
     }
 }
 
-void TabcPicSpeedBtn::SetCaption(const QString& value)
+void TabcCustomPicSpeedBtn::SetCaption(const QString& value)
 {
     if (caption_ != value) {
         caption_ = value;
-        accelerator_->setKey(QKeySequence::mnemonic(caption_));
+        UpdateAccelerator();
         QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameChanged);
         update();
     }
 }
 
-void TabcPicSpeedBtn::SetPopup(bool value)
+void TabcCustomPicSpeedBtn::SetPopup(bool value)
 {
     if (popup_ != value) {
         popup_ = value;
@@ -273,29 +286,30 @@ void TabcPicSpeedBtn::SetPopup(bool value)
     }
 }
 
-void TabcPicSpeedBtn::Click()
+void TabcCustomPicSpeedBtn::Click()
 {
     emit OnClick();
 }
 
 // --- Mouse -----------------------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::mousePressEvent(QMouseEvent* event)
+void TabcCustomPicSpeedBtn::mousePressEvent(QMouseEvent* event)
 {
     HandlePress(event->button());
 }
 
-void TabcPicSpeedBtn::mouseDoubleClickEvent(QMouseEvent* event)
+void TabcCustomPicSpeedBtn::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt delivers the second press of a double click as this event only: it is a press as well, so
     // two quick clicks give two clicks.
     HandlePress(event->button());
 }
 
-void TabcPicSpeedBtn::HandlePress(Qt::MouseButton button)
+void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button)
 {
-    if (button != Qt::LeftButton || !isEnabled())
+    if (button != Qt::LeftButton || !isEnabled()) {
         return;
+    }
     if (!down_) {
         state_ = TPicButtonState::Pressed;
         update();
@@ -303,7 +317,7 @@ void TabcPicSpeedBtn::HandlePress(Qt::MouseButton button)
     tracking_ = true;
 }
 
-void TabcPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
+void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     if (tracking_) {
@@ -324,20 +338,22 @@ void TabcPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
-void TabcPicSpeedBtn::mouseReleaseEvent(QMouseEvent* event)
+void TabcCustomPicSpeedBtn::mouseReleaseEvent(QMouseEvent* event)
 {
     HandleRelease(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
-void TabcPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
+void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
 {
-    if (!tracking_)
+    if (!tracking_) {
         return;
+    }
     tracking_ = false;
     const bool inside = rect().contains(pos);
     if (groupIndex_ == 0) {
-        if (inside)
+        if (inside) {
             state_ = TPicButtonState::Hot;
+        }
         pointerInside_ = false;
     } else if (inside) {
         SetDown(!down_);
@@ -345,10 +361,11 @@ void TabcPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
         state_ = TPicButtonState::Latched;
     }
     if (inside) {
-        const QPointer<TabcPicSpeedBtn> self(this);
+        const QPointer<TabcCustomPicSpeedBtn> self(this);
         Click();
-        if (!self)
+        if (!self) {
             return;
+        }
     }
     if (IsUnderCursor(globalPos)) {
         pointerInside_ = true;
@@ -358,55 +375,65 @@ void TabcPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
     update();
 }
 
-void TabcPicSpeedBtn::enterEvent(QEnterEvent* event)
+void TabcCustomPicSpeedBtn::enterEvent(QEnterEvent* event)
 {
     QWidget::enterEvent(event);
     MouseEnter();
 }
 
-void TabcPicSpeedBtn::leaveEvent(QEvent* event)
+void TabcCustomPicSpeedBtn::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
     MouseLeave();
 }
 
-void TabcPicSpeedBtn::MouseEnter()
+void TabcCustomPicSpeedBtn::MouseEnter()
 {
-    if (QApplication::activeWindow() == nullptr || pointerInside_ || !isEnabled() || MouseCaptured())
+    if (QApplication::activeWindow() == nullptr || pointerInside_ || !isEnabled() || MouseCaptured()) {
         return;
+    }
     pointerInside_ = true;
-    if (!down_)
+    if (!down_) {
         state_ = TPicButtonState::Hot;
+    }
     update();
 }
 
-void TabcPicSpeedBtn::MouseLeave()
+void TabcCustomPicSpeedBtn::MouseLeave()
 {
     pointerInside_ = false;
-    if (!isEnabled() || MouseCaptured())
+    if (!isEnabled() || MouseCaptured()) {
         return;
-    if (!down_)
+    }
+    if (!down_) {
         state_ = TPicButtonState::Up;
+    }
     update();
 }
 
-bool TabcPicSpeedBtn::MouseCaptured() const
+bool TabcCustomPicSpeedBtn::MouseCaptured() const
 {
     // Our own press, an explicit grab, or a button held down (Qt's implicit grab of another widget).
     return tracking_ || QWidget::mouseGrabber() != nullptr || QGuiApplication::mouseButtons() != Qt::NoButton;
 }
 
-bool TabcPicSpeedBtn::IsUnderCursor(QPoint globalPos) const
+bool TabcCustomPicSpeedBtn::IsUnderCursor(QPoint globalPos) const
 {
     return QApplication::widgetAt(globalPos) == this;
 }
 
 // --- Keyboard accelerator --------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::AcceleratorActivated()
+void TabcCustomPicSpeedBtn::UpdateAccelerator()
 {
-    if (!isEnabled() || !isVisible())
+    accelerator_->setKey(QKeySequence::mnemonic(caption_));
+}
+
+void TabcCustomPicSpeedBtn::AcceleratorActivated()
+{
+    if (!isEnabled() || !isVisible()) {
         return;
+    }
     // A left press and release at the top-left corner, as if the user clicked there.
     HandlePress(Qt::LeftButton);
     HandleRelease(QPoint(0, 0), QCursor::pos());
@@ -414,7 +441,23 @@ void TabcPicSpeedBtn::AcceleratorActivated()
 
 // --- Painting --------------------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
+void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::FontChange:
+        update();
+        break;
+    default:
+        break;
+    }
+}
+
+void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
 {
     if (!isEnabled()) {
         state_ = TPicButtonState::Disabled;
@@ -475,3 +518,5 @@ void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
 
     drawFrame();
 }
+
+TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : TabcCustomPicSpeedBtn(parent) {}

@@ -11,10 +11,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -340,17 +342,11 @@ void TfrmMain::ToggleFlatButtons()
 void TfrmMain::ToggleOnTop()
 {
     // In place on the native window: no new window, no move, no resize.
-    const bool onTop = mnuOptionsAlwaysOnTop_->isChecked();
+    onTop_ = mnuOptionsAlwaysOnTop_->isChecked();
     if (QWindow* native = windowHandle())
-        native->setFlag(Qt::WindowStaysOnTopHint, onTop);
+        native->setFlag(Qt::WindowStaysOnTopHint, onTop_);
     else
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-}
-
-bool TfrmMain::OnTop() const
-{
-    const QWindow* native = windowHandle();
-    return (native != nullptr ? native->flags() : windowFlags()).testFlag(Qt::WindowStaysOnTopHint);
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
 }
 
 void TfrmMain::ToggleRunOnStartup()

@@ -68,7 +68,7 @@ protected:
 // Records what a button reports.
 struct ButtonLog
 {
-    explicit ButtonLog(TabcPicSpeedBtn& button);
+    explicit ButtonLog(TabcCustomPicSpeedBtn& button);
     int clicks = 0;
 };
 
