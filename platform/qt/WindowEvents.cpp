@@ -25,7 +25,6 @@ namespace {
 
 using Kind = WindowEvent::Kind;
 
-constexpr Qt::WindowStates SpecialStates = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr std::size_t RoleCount = 2;
 
 // The window's filter is its child of this name.

@@ -159,8 +159,7 @@ void PlaceAgainWithReportedFrame(QWidget* form)
     if (!placed.isValid() || !HasReportedFrame(form))
         return;
     ForgetPlacementWithoutFrame(form);
-    const Qt::WindowStates special = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
-    if (!(form->windowState() & special) && OuterGeometry(form) != placed.toRect())
+    if (!(form->windowState() & SpecialStates) && OuterGeometry(form) != placed.toRect())
         SetOuterGeometry(form, placed.toRect());
 }
 

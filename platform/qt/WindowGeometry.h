@@ -25,11 +25,16 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <Qt>
 
 class QScreen;
 class QWidget;
 
 namespace platform {
+
+// The states in which a window is not at its normal place and size.
+inline constexpr Qt::WindowStates SpecialStates =
+    Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 
 // The frame added to the client size where the window system reports none: outer minus client size
 // at design (8 x 46 for the calculator's main window). Negative extents count as 0.
