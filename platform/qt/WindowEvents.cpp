@@ -232,11 +232,13 @@ private:
         Dispatch(event);
     }
 
-    // Is this move or resize the user's? Only spontaneous changes of a shown, normal window that the
-    // program did not ask for, and not the window system settling after a state change.
+    // Is this move or resize the user's? Only spontaneous changes of an exposed, normal window that
+    // the program did not ask for, and not the window system settling after a state change. Until
+    // the window is exposed, the window manager is still framing and placing it.
     bool IsUserGeometryChange() const
     {
-        if (settling_ || !window_->isVisible() || InProgramGeometryChange(window_))
+        const QWindow* handle = window_->windowHandle();
+        if (settling_ || handle == nullptr || !handle->isExposed() || InProgramGeometryChange(window_))
             return false;
         if (EffectiveState(window_) & SpecialStates)
             return false;

@@ -82,6 +82,38 @@ class Placement(rigtest.RigCase):
         return calc
 
     @staticmethod
+    def start_with_a_busy_window_manager(desk):
+        """Starts the program and stops the window manager from its answer to the frame extents
+        request for half a second: it then frames and maps the window in one batch."""
+        with Display(desk.display_name) as listener:
+            listener.watch_requests()
+            calc = desk.start_calc(wait=False)
+
+            def requested():
+                return next((w for name, w in listener.client_messages_with_windows()
+                             if name == "_NET_REQUEST_FRAME_EXTENTS"), None)
+            window = wait_until(requested, what="the frame extents request", interval=0.001)
+            wait_until(lambda: listener.property(window, "_NET_FRAME_EXTENTS"), what="the answer",
+                       interval=0.0005)
+            os.kill(desk.wm.pid, signal.SIGSTOP)
+            try:
+                time.sleep(0.5)
+            finally:
+                os.kill(desk.wm.pid, signal.SIGCONT)
+        calc.wait_window()
+        return calc
+
+    def test_a_busy_window_manager_changes_nothing(self):
+        with self.desktop() as desk:
+            calc = self.start_with_a_busy_window_manager(desk)
+            self.assertEqual(calc.settled_outer(quiet=0.8), DESIGN)
+            calc.close_window()
+            calc.wait_exit()
+            moved = self.move_and_close(desk.start_calc())
+            calc = self.start_with_a_busy_window_manager(desk)
+            self.assertEqual(calc.settled_outer(quiet=0.8), moved)
+
+    @staticmethod
     def stored_placement(calc):
         return [values for values in calc.settings().values() if "Total Controls" in values]
 

@@ -227,10 +227,14 @@ class Display:
 
     def client_messages(self):
         """The types of the client messages received since the last call (after watch_requests)."""
+        return [name for name, _ in self.client_messages_with_windows()]
+
+    def client_messages_with_windows(self):
+        """(type, window) of each client message received since the last call."""
         received = []
         e = _Event()
         while _lib.XPending(self._d):
             _lib.XNextEvent(self._d, ctypes.byref(e))
             if e.xclient.type == _ClientMessageType:
-                received.append(self.atom_name(e.xclient.message_type))
+                received.append((self.atom_name(e.xclient.message_type), e.xclient.window))
         return received
