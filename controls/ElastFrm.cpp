@@ -56,7 +56,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
     // What a form designer would have stored: the form as it is now.
     options_.Font = form->font();
-    screen_ = platform::MaximizedSize(form);
+    screen_ = platform::AvailableGeometry(form).size();
     designScreen_ = screen_;
     const QRect outer = platform::OuterGeometry(form);
     const QSize client = platform::ClientSize(form);
@@ -437,7 +437,7 @@ void TElasticForm::InitializeScaling()
 {
     initPending_ = false;
     // The design screen is the present one: controls and fonts start at their design values.
-    screen_ = platform::MaximizedSize(form_);
+    screen_ = platform::AvailableGeometry(form_).size();
     designScreen_ = screen_;
 
     // The controls: the form's direct children in alignment order, then every other one.

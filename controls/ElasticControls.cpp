@@ -24,7 +24,7 @@ void Collect(QWidget* parent, const QWidget* form, std::vector<QWidget*>& out)
         // Windows and the menu bar (part of the frame) are no controls, nor is anything below them.
         if (widget->isWindow() || widget == platform::MenuBar(form))
             continue;
-        if (IsRegistrable(widget))
+        if (IsNamed(widget) && qobject_cast<const QStatusBar*>(parent) == nullptr)
             out.push_back(widget);
         Collect(widget, form, out);
     }
@@ -50,11 +50,6 @@ bool IsNamed(const QWidget* widget)
 {
     const QString name = widget->objectName();
     return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
-}
-
-bool IsRegistrable(const QWidget* widget)
-{
-    return IsNamed(widget) && qobject_cast<const QStatusBar*>(widget->parentWidget()) == nullptr;
 }
 
 std::vector<QWidget*> CollectControls(QWidget* form)
@@ -121,8 +116,7 @@ bool HasFixedHeight(const QWidget* widget)
 
 bool ControlVisible(const QWidget* control)
 {
-    const QWidget* parent = control->parentWidget();
-    return parent != nullptr ? control->isVisibleTo(parent) : control->isVisible();
+    return control->isVisibleTo(control->parentWidget());
 }
 
 void SetControlVisible(QWidget* control, bool visible)

@@ -41,9 +41,8 @@ enum class TAlign
 };
 
 bool IsNamed(const QWidget* widget);
-// Registration rules: named, not inside a status bar (its panels are sized by the bar).
-bool IsRegistrable(const QWidget* widget);
-// The registered controls of the form: depth first, in child order.
+// The registered controls of the form, depth first in child order: the named ones not inside a
+// status bar (its panels are sized by the bar).
 std::vector<QWidget*> CollectControls(QWidget* form);
 
 TAlign AlignOf(const QWidget* widget);

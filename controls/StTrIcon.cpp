@@ -41,16 +41,10 @@ QString ToolTipFor(const QString& hint)
 
 // ---- construction ----
 
-QWidget* TStTrayIcon::CheckedOwner(QWidget* owner)
+TStTrayIcon::TStTrayIcon(QWidget* owner) : QObject(owner), form_(owner != nullptr ? owner->window() : nullptr)
 {
     if (theInstance != nullptr)
         throw EStTrayIconError(stcodes::TrayOnlyOne);
-    return owner;
-}
-
-TStTrayIcon::TStTrayIcon(QWidget* owner)
-    : QObject(CheckedOwner(owner)), form_(owner != nullptr ? owner->window() : nullptr)
-{
     theInstance = this;
     connect(&TrayShellEvents(), &TTrayShellEvents::AvailabilityChanged, this,
             &TStTrayIcon::AreaAvailabilityChanged);

@@ -82,8 +82,6 @@ signals:
     void ShownChanged(bool shown);
 
 private:
-    static QWidget* CheckedOwner(QWidget* owner);
-
     void Activated(platform::tray::TrayActivation action);
     void PopupAtCursor();
     bool FormEvent(platform::WindowEvent& event); // true: consumed

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <optional>
 #include <utility>
 
@@ -29,8 +28,6 @@ constexpr std::size_t RoleCount = 2;
 
 // The window's filter is its child of this name.
 constexpr char FilterName[] = "quorlane.windowEvents";
-
-WindowEventFilter* FindFilter(const QWidget* window);
 
 Qt::WindowStates EffectiveState(const QWidget* window)
 {
@@ -72,6 +69,12 @@ void EnsurePointerFilter()
 // the registrations refer to it through QPointer.
 class WindowEventFilter : public QObject
 {
+    struct Slot
+    {
+        std::uint64_t id = 0;
+        std::shared_ptr<TWindowEventHandler> handler;
+    };
+
 public:
     explicit WindowEventFilter(QWidget* window)
         : QObject(window), window_(window), meta_(window->metaObject())
@@ -106,16 +109,12 @@ public:
         return slot.id;
     }
 
-    void Remove(WindowRole role, std::uint64_t id)
+    // The registration's slot (ids are never 0 and never reused), or nullptr.
+    Slot* Find(std::uint64_t id)
     {
-        Slot& slot = slots_[static_cast<std::size_t>(role)];
-        if (slot.id == id && id != 0)
-            slot = Slot{};
-    }
-
-    bool Has(WindowRole role, std::uint64_t id) const
-    {
-        return id != 0 && slots_[static_cast<std::size_t>(role)].id == id;
+        const auto it =
+            std::find_if(slots_.begin(), slots_.end(), [id](const Slot& s) { return s.id == id; });
+        return id != 0 && it != slots_.end() ? &*it : nullptr;
     }
 
     // Hands the event to the components in role order; true when none consumed it.
@@ -136,35 +135,20 @@ public:
 
     bool Send(Kind kind)
     {
-        WindowEvent event;
-        event.kind = kind;
+        WindowEvent event{.kind = kind};
         return Dispatch(event);
     }
 
     bool Translate(QObject* watched, QEvent* event, bool spontaneous);
     void RefreshTrackLimits();
-    void PointerMoved() { Send(Kind::PointerMoved); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        try {
-            return Translate(watched, event, event->spontaneous());
-        } catch (const std::exception& e) {
-            qWarning("window event handler failed: %s", e.what());
-        } catch (...) {
-            qWarning("window event handler failed");
-        }
-        return false;
+        return Translate(watched, event, event->spontaneous());
     }
 
 private:
-    struct Slot
-    {
-        std::uint64_t id = 0;
-        std::shared_ptr<TWindowEventHandler> handler;
-    };
-
     // Destruction shows in the window's dynamic type: once the derived class's destructor has run the
     // window is only a base of what it was. (Construction goes the other way, towards derived types.)
     bool DestructionBegun()
@@ -202,9 +186,7 @@ private:
         if (dragging_)
             return;
         dragging_ = true;
-        WindowEvent event;
-        event.kind = Kind::DragStarted;
-        event.outer = before;
+        WindowEvent event{.kind = Kind::DragStarted, .outer = before};
         Dispatch(event);
     }
 
@@ -226,9 +208,7 @@ private:
 
     void SendResized()
     {
-        WindowEvent event;
-        event.kind = Kind::Resized;
-        event.state = State();
+        WindowEvent event{.kind = Kind::Resized, .state = State()};
         Dispatch(event);
     }
 
@@ -342,9 +322,7 @@ private:
     {
         if (dead_)
             return;
-        WindowEvent event;
-        event.kind = Kind::DisplayChanged;
-        event.screenSize = MaximizedSize(window_);
+        WindowEvent event{.kind = Kind::DisplayChanged, .screenSize = AvailableGeometry(window_).size()};
         Dispatch(event);
     }
 
@@ -357,8 +335,8 @@ private:
     bool reverting_ = false;
     bool dragging_ = false;
     bool settling_ = false;
-    bool framing_ = false; // the window manager frames a window placed without the frame
-    bool minimumSet_ = false;
+    bool framing_ = false;    // the window manager frames a window placed without the frame
+    bool minimumSet_ = false; // the track limits last set a minimum (maximum) size
     bool maximumSet_ = false;
     QRect lastProgramGeometry_;
     QPointer<QWindow> watchedHandle_;
@@ -429,47 +407,33 @@ void WindowEventFilter::RefreshTrackLimits()
 {
     if (dead_ || Count() == 0)
         return;
-    constexpr int Unlimited = QWIDGETSIZE_MAX;
-    TrackSizes limits;
-    limits.maximumTrack = QSize(Unlimited, Unlimited);
-    const TrackSizes system = limits;
-    WindowEvent event;
-    event.kind = Kind::TrackLimitsAsked;
-    event.limits = &limits;
+    static constexpr int Unlimited = QWIDGETSIZE_MAX;
+    const TrackSizes system{QSize(0, 0), QSize(Unlimited, Unlimited)};
+    TrackSizes limits = system;
+    WindowEvent event{.kind = Kind::TrackLimitsAsked, .limits = &limits};
     Dispatch(event);
     if (dead_)
         return;
 
+    // The frame widget's size for an outer track size; 0 and unlimited extents stay as they are.
+    auto widgetSize = [this](QSize outer) {
+        const QSize converted = FrameWidgetSizeForOuter(window_, outer);
+        auto pick = [](int outerExtent, int widgetExtent) {
+            return outerExtent <= 0           ? 0
+                   : outerExtent >= Unlimited ? Unlimited
+                                              : std::min(widgetExtent, Unlimited);
+        };
+        return QSize(pick(outer.width(), converted.width()), pick(outer.height(), converted.height()));
+    };
     ScopedGeometryChange guard(window_);
-    QSize minimum(0, 0);
-    if (limits.minimumTrack != system.minimumTrack) {
-        const QSize outer(std::clamp(limits.minimumTrack.width(), 0, Unlimited),
-                          std::clamp(limits.minimumTrack.height(), 0, Unlimited));
-        minimum = FrameWidgetSizeForOuter(window_, outer).boundedTo(QSize(Unlimited, Unlimited));
-        if (outer.width() == 0)
-            minimum.setWidth(0);
-        if (outer.height() == 0)
-            minimum.setHeight(0);
-        window_->setMinimumSize(minimum);
-        minimumSet_ = true;
-    } else if (minimumSet_) {
-        window_->setMinimumSize(0, 0);
-        minimumSet_ = false;
-    } else {
-        minimum = window_->minimumSize();
-    }
-    if (limits.maximumTrack != system.maximumTrack) {
-        auto extent = [](int value) { return value <= 0 || value >= Unlimited ? Unlimited : value; };
-        const int outerWidth = extent(limits.maximumTrack.width());
-        const int outerHeight = extent(limits.maximumTrack.height());
-        const QSize converted = FrameWidgetSizeForOuter(window_, QSize(outerWidth, outerHeight));
-        const QSize maximum(outerWidth == Unlimited ? Unlimited : converted.width(),
-                            outerHeight == Unlimited ? Unlimited : converted.height());
-        window_->setMaximumSize(maximum.expandedTo(minimum).boundedTo(QSize(Unlimited, Unlimited)));
-        maximumSet_ = true;
-    } else if (maximumSet_) {
-        window_->setMaximumSize(Unlimited, Unlimited);
-        maximumSet_ = false;
+    const bool minimumAsked = limits.minimumTrack != system.minimumTrack;
+    if (std::exchange(minimumSet_, minimumAsked) || minimumAsked)
+        window_->setMinimumSize(widgetSize(limits.minimumTrack));
+    const bool maximumAsked = limits.maximumTrack != system.maximumTrack;
+    if (std::exchange(maximumSet_, maximumAsked) || maximumAsked) {
+        auto extent = [](int value) { return value <= 0 ? Unlimited : value; };
+        const QSize outer(extent(limits.maximumTrack.width()), extent(limits.maximumTrack.height()));
+        window_->setMaximumSize(widgetSize(outer).expandedTo(window_->minimumSize()));
     }
 }
 
@@ -494,13 +458,8 @@ bool PointerFilter::eventFilter(QObject* watched, QEvent* event)
     lastTimestamp_ = move->timestamp();
     lastPosition_ = move->globalPosition();
     QWidget* window = static_cast<QWidget*>(watched)->window();
-    if (WindowEventFilter* filter = FindFilter(window); filter != nullptr && !filter->Dead()) {
-        try {
-            filter->PointerMoved();
-        } catch (const std::exception& e) {
-            qWarning("window event handler failed: %s", e.what());
-        }
-    }
+    if (WindowEventFilter* filter = FindFilter(window))
+        filter->Send(Kind::PointerMoved);
     return false;
 }
 
@@ -513,7 +472,7 @@ WindowEventFilter* EnsureFilter(QWidget* window)
 
 } // namespace
 
-TWindowEvents::TWindowEvents(QWidget* window, WindowRole role, TWindowEventHandler handler) : role_(role)
+TWindowEvents::TWindowEvents(QWidget* window, WindowRole role, TWindowEventHandler handler)
 {
     if (window == nullptr || !handler)
         return;
@@ -528,7 +487,7 @@ TWindowEvents::~TWindowEvents()
 }
 
 TWindowEvents::TWindowEvents(TWindowEvents&& other) noexcept
-    : filter_(std::exchange(other.filter_, nullptr)), role_(other.role_), id_(std::exchange(other.id_, 0))
+    : filter_(std::exchange(other.filter_, nullptr)), id_(std::exchange(other.id_, 0))
 {}
 
 TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
@@ -536,7 +495,6 @@ TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
     if (this != &other) {
         Remove();
         filter_ = std::exchange(other.filter_, nullptr);
-        role_ = other.role_;
         id_ = std::exchange(other.id_, 0);
     }
     return *this;
@@ -545,14 +503,15 @@ TWindowEvents& TWindowEvents::operator=(TWindowEvents&& other) noexcept
 void TWindowEvents::Remove()
 {
     if (filter_ != nullptr)
-        filter_->Remove(role_, id_);
+        if (auto* slot = filter_->Find(id_))
+            *slot = {};
     filter_ = nullptr;
     id_ = 0;
 }
 
 bool TWindowEvents::Installed() const
 {
-    return filter_ != nullptr && !filter_->Dead() && filter_->Has(role_, id_);
+    return filter_ != nullptr && !filter_->Dead() && filter_->Find(id_) != nullptr;
 }
 
 bool SendWindowEvent(QWidget* window, WindowEvent& event)
@@ -563,8 +522,7 @@ bool SendWindowEvent(QWidget* window, WindowEvent& event)
 
 bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind)
 {
-    WindowEvent event;
-    event.kind = kind;
+    WindowEvent event{.kind = kind};
     return SendWindowEvent(window, event);
 }
 

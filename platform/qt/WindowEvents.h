@@ -65,8 +65,8 @@ struct WindowEvent
 
     Kind kind = Kind::Shown;
     WindowState state = WindowState::Normal; // Resized
-    QRect outer;                             // DragStarted (before the drag)
-    QSize screenSize;                        // DisplayChanged
+    QRect outer{};                           // DragStarted (before the drag)
+    QSize screenSize{};                      // DisplayChanged
     TrackSizes* limits = nullptr;            // TrackLimitsAsked
 };
 
@@ -77,7 +77,7 @@ enum class WindowRole
     Scaler,
 };
 
-// Acts on the event; true consumes it.
+// Acts on the event; true consumes it. A handler keeps its own exceptions: none may leave it.
 using TWindowEventHandler = std::function<bool(WindowEvent& event)>;
 
 class WindowEventFilter;
@@ -100,7 +100,6 @@ public:
 
 private:
     QPointer<WindowEventFilter> filter_;
-    WindowRole role_ = WindowRole::Tray;
     std::uint64_t id_ = 0;
 };
 

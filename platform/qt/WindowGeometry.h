@@ -11,7 +11,7 @@
 // - Outer rectangle: the window with its frame. Its size is the client size plus the frame extent:
 //   the real frame where the window system reports one; before that (a window not mapped yet) the
 //   frame the window manager announced for it (SetExpectedFrame, from the window manager's answer
-//   to a request, FrameExtents.h); otherwise (the offscreen and minimal platforms, which invent
+//   to a request); otherwise (the offscreen and minimal platforms, which invent
 //   margins, and X11 without a window manager) the design frame set with SetDesignFrame, so that
 //   outer and client sizes keep the relation they had at design. Its top-left is the frame's
 //   top-left (QWidget::pos() once reported), or without a frame the widget's own top-left.
@@ -39,14 +39,13 @@ inline constexpr Qt::WindowStates SpecialStates =
 // The frame added to the client size where the window system reports none: outer minus client size
 // at design (8 x 46 for the calculator's main window). Negative extents count as 0.
 void SetDesignFrame(QWidget* form, QSize frame);
-QSize DesignFrame(const QWidget* form);
 
 // The frame the window manager will put around the form, known before it is reported (left, top,
 // right and bottom extents). Used until the window system reports the frame.
 void SetExpectedFrame(QWidget* form, QMargins frame);
 std::optional<QMargins> ExpectedFrame(const QWidget* form);
 // Asks the window manager for the frame of a window not mapped yet, where no frame is known
-// (FrameExtents.h), and makes its answer the expected frame.
+// (_NET_REQUEST_FRAME_EXTENTS on X11), and makes its answer the expected frame.
 void AskForFrame(QWidget* window);
 
 // The menu bar of the form (a main window's menu widget, or the menu bar of the form's layout).
@@ -87,8 +86,7 @@ void PlaceAgainWithReportedFrame(QWidget* form);
 // with the window manager's frame where it tells it before the window is mapped.
 void CentreOnScreen(QWidget* window, const QScreen* screen);
 
-// Size of a maximized window on the form's screen, and the screen's available geometry.
-QSize MaximizedSize(const QWidget* form);
+// The form's screen's available geometry: a maximized window has its size.
 QRect AvailableGeometry(const QWidget* form);
 // The area a window's outer rectangle must stay in: the available geometry of the screen nearest to
 // the rectangle.

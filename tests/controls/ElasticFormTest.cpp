@@ -523,7 +523,7 @@ TEST(ElasticEvents, MaintainedProportionsLimitTheTrackSize)
     options.maintainProportions = true;
     auto form = MakeForm(options);
     Show(*form);
-    const QSize screen = platform::MaximizedSize(form->widget.get());
+    const QSize screen = platform::AvailableGeometry(form->widget.get()).size();
     const std::optional<QSize> expected = elastic::ComputeMaxTrackSize(DesignOuter, screen);
     ASSERT_TRUE(expected);
     EXPECT_EQ(form->elastic->Options().MaximumTrackWidth, expected->width());
@@ -538,7 +538,7 @@ TEST(ElasticEvents, TrackLimitsBecomeTheWindowsMinimumAndMaximumSize)
     ShowActive(*form);
     QWidget* w = form->widget.get();
     form->elastic->SetTrackLimits(QSize(400, 250), QSize(-75, 600)); // -75: 75 % of the screen width
-    const QSize screen = platform::MaximizedSize(w);
+    const QSize screen = platform::AvailableGeometry(w).size();
     EXPECT_EQ(w->minimumSize(), QSize(392, 204));
     EXPECT_EQ(w->maximumSize(), QSize(RoundEven(screen.width() * 0.75) - 8, 554));
     ResizeOuter(*form, QSize(200, 100));
@@ -557,7 +557,7 @@ TEST(ElasticEvents, DisplayChangeScalesTheWindow)
 {
     auto form = MakeForm();
     ShowActive(*form);
-    const QSize screen = platform::MaximizedSize(form->widget.get());
+    const QSize screen = platform::AvailableGeometry(form->widget.get()).size();
     const QRect before = form->Outer();
     const int rescales = form->rescales;
     platform::WindowEvent change;
@@ -627,7 +627,7 @@ TEST(ElasticPlacementStore, SavesEveryValueInOrder)
         "wp NormPosBottom",
     };
     EXPECT_EQ(form->store->ValueNames(FormKey), expected);
-    const QSize screen = platform::MaximizedSize(form->widget.get());
+    const QSize screen = platform::AvailableGeometry(form->widget.get()).size();
     const QRect outer = form->Outer();
     auto value = [&](const char* name) { return form->store->Get(FormKey, name); };
     EXPECT_EQ(value("Total Controls"), Value(std::int32_t{4}));
@@ -650,7 +650,7 @@ TEST(ElasticPlacementStore, AStoredPlacementIsReadBack)
     StorePlacement(*options.store, 4, QRectF(0.25, 0.125, 0.75, 0.5));
     auto form = MakeForm(options);
     Show(*form);
-    const QSize screen = platform::MaximizedSize(form->widget.get());
+    const QSize screen = platform::AvailableGeometry(form->widget.get()).size();
     const QRect expected(RoundEven(screen.width() * 0.25), RoundEven(screen.height() * 0.125),
                          RoundEven(screen.width() * 0.75), RoundEven(screen.height() * 0.5));
     EXPECT_EQ(form->Outer(), expected);

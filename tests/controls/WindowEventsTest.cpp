@@ -502,7 +502,7 @@ TEST(WindowGeometry, ClientAreaOuterRectangleAndDesignFrame)
     EXPECT_EQ(OuterGeometry(&window), QRect(30, 40, 610, 377));
     EXPECT_EQ(ClientSize(&window), QSize(602, 331));
     SetDesignFrame(&window, QSize(-5, 10));
-    EXPECT_EQ(DesignFrame(&window), QSize(0, 10));
+    EXPECT_EQ(FrameExtent(&window), QSize(0, 10));
     // The frame a window manager announced before mapping (openbox: 1, 20, 1, 5) replaces the design
     // frame: the client sits inside it, and outer sizes convert with it.
     SetExpectedFrame(&window, QMargins(1, 20, 1, 5));
