@@ -3,20 +3,27 @@
 #include <QApplication>
 #include <QLocale>
 #include <QSessionManager>
+#include <QSocketNotifier>
 #include <QWidget>
 
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <fcntl.h>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
-#include "app/TerminationSignals.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"
 
@@ -67,6 +74,64 @@ private:
     }
 };
 
+// The signals that ask a program to end (SIGTERM from the session or a service manager, SIGHUP when
+// the terminal or session goes away, SIGINT from Ctrl+C), handled on the GUI thread so that the
+// program ends as a close does instead of dying on the spot. A second such signal while the first
+// is being handled ends the program at once (the system's default action).
+constexpr int terminationSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+// The pair's write end for the handler (a process-wide resource: one catcher at a time).
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int signalNumber)
+{
+    // Only async-signal-safe calls here. The next such signal takes the default action.
+    std::signal(signalNumber, SIG_DFL);
+    const int saved = errno;
+    const char byte = static_cast<char>(signalNumber);
+    (void)!::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// Calls `received` on the event loop for each signal caught during the object's lifetime.
+class TerminationSignals
+{
+public:
+    explicit TerminationSignals(std::function<void()> received)
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+            return; // the signals keep their default action
+        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [received = std::move(received)] {
+            char byte = 0;
+            while (::read(signalPipe[0], &byte, 1) == 1)
+                received();
+        });
+        struct sigaction action = {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (const int s : terminationSignals)
+            ::sigaction(s, &action, nullptr);
+    }
+    ~TerminationSignals()
+    {
+        if (!notifier_)
+            return;
+        for (const int s : terminationSignals)
+            std::signal(s, SIG_DFL);
+        notifier_.reset();
+        ::close(signalPipe[0]);
+        ::close(signalPipe[1]);
+        signalPipe[0] = signalPipe[1] = -1;
+    }
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
 } // namespace
 
 int QuorCalc(int argc, char** argv)
@@ -113,8 +178,7 @@ int QuorCalc(int argc, char** argv)
     // Logging out and SIGTERM keep the options as a close does.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &frmMain,
                      [&frmMain](QSessionManager&) { frmMain.SaveOptionsForSessionEnd(); });
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Received, &frmMain, &ui::TfrmMain::EndSession);
+    const TerminationSignals termination([&frmMain] { frmMain.EndSession(); });
     if (!frmMain.StartHidden())
         frmMain.show();
     return QApplication::exec();

@@ -95,9 +95,8 @@ QString CaptionWithoutMarks(const QString& caption)
     for (qsizetype i = 0; i < caption.size(); ++i) {
         if (caption[i] == u'&') {
             ++i;
-            if (i == caption.size()) {
+            if (i == caption.size())
                 break;
-            }
         }
         text += caption[i];
     }
@@ -109,15 +108,13 @@ QString CaptionWithoutMarks(const QString& caption)
 class PicSpeedBtnAccessible : public QAccessibleWidget
 {
 public:
-    explicit PicSpeedBtnAccessible(TabcCustomPicSpeedBtn* button)
-        : QAccessibleWidget(button, QAccessible::Button)
+    explicit PicSpeedBtnAccessible(TabcPicSpeedBtn* button) : QAccessibleWidget(button, QAccessible::Button)
     {}
 
     QString text(QAccessible::Text kind) const override
     {
-        if (kind == QAccessible::Name && Button()->accessibleName().isEmpty()) {
+        if (kind == QAccessible::Name && Button()->accessibleName().isEmpty())
             return CaptionWithoutMarks(Button()->Caption());
-        }
         return QAccessibleWidget::text(kind);
     }
 
@@ -135,26 +132,24 @@ public:
 
     void doAction(const QString& name) override
     {
-        if (name == pressAction() && Button()->isEnabled()) {
+        if (name == pressAction() && Button()->isEnabled())
             Button()->Click();
-        }
     }
 
 private:
-    TabcCustomPicSpeedBtn* Button() const { return static_cast<TabcCustomPicSpeedBtn*>(widget()); }
+    TabcPicSpeedBtn* Button() const { return static_cast<TabcPicSpeedBtn*>(widget()); }
 };
 
 QAccessibleInterface* AccessibleFactory(const QString&, QObject* object)
 {
-    if (auto* button = qobject_cast<TabcCustomPicSpeedBtn*>(object)) {
+    if (auto* button = qobject_cast<TabcPicSpeedBtn*>(object))
         return new PicSpeedBtnAccessible(button);
-    }
     return nullptr;
 }
 
 } // namespace
 
-TabcCustomPicSpeedBtn::TabcCustomPicSpeedBtn(QWidget* parent) : QWidget(parent)
+TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : QWidget(parent)
 {
     static const bool accessibleFactoryInstalled = [] {
         QAccessible::installFactory(AccessibleFactory);
@@ -171,17 +166,17 @@ TabcCustomPicSpeedBtn::TabcCustomPicSpeedBtn(QWidget* parent) : QWidget(parent)
 
     accelerator_ = new QShortcut(this);
     accelerator_->setContext(Qt::WindowShortcut);
-    connect(accelerator_, &QShortcut::activated, this, &TabcCustomPicSpeedBtn::AcceleratorActivated);
+    connect(accelerator_, &QShortcut::activated, this, &TabcPicSpeedBtn::AcceleratorActivated);
 }
 
-QSize TabcCustomPicSpeedBtn::sizeHint() const
+QSize TabcPicSpeedBtn::sizeHint() const
 {
     return NewButtonSize;
 }
 
 // --- Grouping --------------------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::SetAllowAllUp(bool value)
+void TabcPicSpeedBtn::SetAllowAllUp(bool value)
 {
     if (allowAllUp_ != value) {
         allowAllUp_ = value;
@@ -189,7 +184,7 @@ void TabcCustomPicSpeedBtn::SetAllowAllUp(bool value)
     }
 }
 
-void TabcCustomPicSpeedBtn::SetGroupIndex(int value)
+void TabcPicSpeedBtn::SetGroupIndex(int value)
 {
     if (groupIndex_ != value) {
         groupIndex_ = value;
@@ -197,19 +192,16 @@ void TabcCustomPicSpeedBtn::SetGroupIndex(int value)
     }
 }
 
-void TabcCustomPicSpeedBtn::SetDown(bool value)
+void TabcPicSpeedBtn::SetDown(bool value)
 {
-    if (groupIndex_ == 0) {
+    if (groupIndex_ == 0)
         value = false;
-    }
-    if (value == down_ || (down_ && !allowAllUp_)) {
+    if (value == down_ || (down_ && !allowAllUp_))
         return;
-    }
     down_ = value;
     if (value) {
-        if (state_ == TPicButtonState::Up || state_ == TPicButtonState::Hot) {
+        if (state_ == TPicButtonState::Up || state_ == TPicButtonState::Hot)
             update();
-        }
         state_ = TPicButtonState::Latched;
         NotifyGroup();
     } else {
@@ -218,25 +210,22 @@ void TabcCustomPicSpeedBtn::SetDown(bool value)
     }
 }
 
-void TabcCustomPicSpeedBtn::NotifyGroup()
+void TabcPicSpeedBtn::NotifyGroup()
 {
-    if (groupIndex_ == 0 || parentWidget() == nullptr) {
+    if (groupIndex_ == 0 || parentWidget() == nullptr)
         return;
-    }
     const QObjectList siblings = parentWidget()->children();
     for (QObject* child : siblings) {
-        auto* button = qobject_cast<TabcCustomPicSpeedBtn*>(child);
-        if (button != nullptr && button != this) {
+        auto* button = qobject_cast<TabcPicSpeedBtn*>(child);
+        if (button != nullptr && button != this)
             button->GroupButtonPressed(groupIndex_, *this);
-        }
     }
 }
 
-void TabcCustomPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcCustomPicSpeedBtn& sender)
+void TabcPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcPicSpeedBtn& sender)
 {
-    if (groupIndex != groupIndex_) {
+    if (groupIndex != groupIndex_)
         return;
-    }
     if (sender.down_ && down_) {
         down_ = false;
         state_ = TPicButtonState::Up;
@@ -247,19 +236,17 @@ void TabcCustomPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcCustomP
 
 // --- Look ------------------------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::SetColor(TColor value)
+void TabcPicSpeedBtn::SetColor(TColor value)
 {
-    if (color_ == value) {
+    if (color_ == value)
         return;
-    }
     color_ = value;
-    if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_) {
+    if (state_ == TPicButtonState::Hot && popup_ && !pointerInside_)
         state_ = TPicButtonState::Up;
-    }
     update();
 }
 
-void TabcCustomPicSpeedBtn::SetFontColor(TColor value)
+void TabcPicSpeedBtn::SetFontColor(TColor value)
 {
     if (fontColor_ != value) {
         fontColor_ = value;
@@ -267,18 +254,18 @@ void TabcCustomPicSpeedBtn::SetFontColor(TColor value)
     }
 }
 
-void TabcCustomPicSpeedBtn::SetCaption(const QString& value)
+void TabcPicSpeedBtn::SetCaption(const QString& value)
 {
     if (caption_ != value) {
         caption_ = value;
-        UpdateAccelerator();
+        accelerator_->setKey(QKeySequence::mnemonic(caption_));
         QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameChanged);
         update();
     }
 }
 
-void TabcCustomPicSpeedBtn::SetPopup(bool value)
+void TabcPicSpeedBtn::SetPopup(bool value)
 {
     if (popup_ != value) {
         popup_ = value;
@@ -286,30 +273,29 @@ void TabcCustomPicSpeedBtn::SetPopup(bool value)
     }
 }
 
-void TabcCustomPicSpeedBtn::Click()
+void TabcPicSpeedBtn::Click()
 {
     emit OnClick();
 }
 
 // --- Mouse -----------------------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::mousePressEvent(QMouseEvent* event)
+void TabcPicSpeedBtn::mousePressEvent(QMouseEvent* event)
 {
     HandlePress(event->button());
 }
 
-void TabcCustomPicSpeedBtn::mouseDoubleClickEvent(QMouseEvent* event)
+void TabcPicSpeedBtn::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Qt delivers the second press of a double click as this event only: it is a press as well, so
     // two quick clicks give two clicks.
     HandlePress(event->button());
 }
 
-void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button)
+void TabcPicSpeedBtn::HandlePress(Qt::MouseButton button)
 {
-    if (button != Qt::LeftButton || !isEnabled()) {
+    if (button != Qt::LeftButton || !isEnabled())
         return;
-    }
     if (!down_) {
         state_ = TPicButtonState::Pressed;
         update();
@@ -317,7 +303,7 @@ void TabcCustomPicSpeedBtn::HandlePress(Qt::MouseButton button)
     tracking_ = true;
 }
 
-void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
+void TabcPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
     if (tracking_) {
@@ -338,22 +324,20 @@ void TabcCustomPicSpeedBtn::mouseMoveEvent(QMouseEvent* event)
     }
 }
 
-void TabcCustomPicSpeedBtn::mouseReleaseEvent(QMouseEvent* event)
+void TabcPicSpeedBtn::mouseReleaseEvent(QMouseEvent* event)
 {
     HandleRelease(event->position().toPoint(), event->globalPosition().toPoint());
 }
 
-void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
+void TabcPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
 {
-    if (!tracking_) {
+    if (!tracking_)
         return;
-    }
     tracking_ = false;
     const bool inside = rect().contains(pos);
     if (groupIndex_ == 0) {
-        if (inside) {
+        if (inside)
             state_ = TPicButtonState::Hot;
-        }
         pointerInside_ = false;
     } else if (inside) {
         SetDown(!down_);
@@ -361,11 +345,10 @@ void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
         state_ = TPicButtonState::Latched;
     }
     if (inside) {
-        const QPointer<TabcCustomPicSpeedBtn> self(this);
+        const QPointer<TabcPicSpeedBtn> self(this);
         Click();
-        if (!self) {
+        if (!self)
             return;
-        }
     }
     if (IsUnderCursor(globalPos)) {
         pointerInside_ = true;
@@ -375,65 +358,55 @@ void TabcCustomPicSpeedBtn::HandleRelease(QPoint pos, QPoint globalPos)
     update();
 }
 
-void TabcCustomPicSpeedBtn::enterEvent(QEnterEvent* event)
+void TabcPicSpeedBtn::enterEvent(QEnterEvent* event)
 {
     QWidget::enterEvent(event);
     MouseEnter();
 }
 
-void TabcCustomPicSpeedBtn::leaveEvent(QEvent* event)
+void TabcPicSpeedBtn::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
     MouseLeave();
 }
 
-void TabcCustomPicSpeedBtn::MouseEnter()
+void TabcPicSpeedBtn::MouseEnter()
 {
-    if (QApplication::activeWindow() == nullptr || pointerInside_ || !isEnabled() || MouseCaptured()) {
+    if (QApplication::activeWindow() == nullptr || pointerInside_ || !isEnabled() || MouseCaptured())
         return;
-    }
     pointerInside_ = true;
-    if (!down_) {
+    if (!down_)
         state_ = TPicButtonState::Hot;
-    }
     update();
 }
 
-void TabcCustomPicSpeedBtn::MouseLeave()
+void TabcPicSpeedBtn::MouseLeave()
 {
     pointerInside_ = false;
-    if (!isEnabled() || MouseCaptured()) {
+    if (!isEnabled() || MouseCaptured())
         return;
-    }
-    if (!down_) {
+    if (!down_)
         state_ = TPicButtonState::Up;
-    }
     update();
 }
 
-bool TabcCustomPicSpeedBtn::MouseCaptured() const
+bool TabcPicSpeedBtn::MouseCaptured() const
 {
     // Our own press, an explicit grab, or a button held down (Qt's implicit grab of another widget).
     return tracking_ || QWidget::mouseGrabber() != nullptr || QGuiApplication::mouseButtons() != Qt::NoButton;
 }
 
-bool TabcCustomPicSpeedBtn::IsUnderCursor(QPoint globalPos) const
+bool TabcPicSpeedBtn::IsUnderCursor(QPoint globalPos) const
 {
     return QApplication::widgetAt(globalPos) == this;
 }
 
 // --- Keyboard accelerator --------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::UpdateAccelerator()
+void TabcPicSpeedBtn::AcceleratorActivated()
 {
-    accelerator_->setKey(QKeySequence::mnemonic(caption_));
-}
-
-void TabcCustomPicSpeedBtn::AcceleratorActivated()
-{
-    if (!isEnabled() || !isVisible()) {
+    if (!isEnabled() || !isVisible())
         return;
-    }
     // A left press and release at the top-left corner, as if the user clicked there.
     HandlePress(Qt::LeftButton);
     HandleRelease(QPoint(0, 0), QCursor::pos());
@@ -441,23 +414,7 @@ void TabcCustomPicSpeedBtn::AcceleratorActivated()
 
 // --- Painting --------------------------------------------------------------------------------------
 
-void TabcCustomPicSpeedBtn::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    switch (event->type()) {
-    case QEvent::EnabledChange:
-    case QEvent::PaletteChange:
-    case QEvent::ApplicationPaletteChange:
-    case QEvent::StyleChange:
-    case QEvent::FontChange:
-        update();
-        break;
-    default:
-        break;
-    }
-}
-
-void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
+void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
 {
     if (!isEnabled()) {
         state_ = TPicButtonState::Disabled;
@@ -518,5 +475,3 @@ void TabcCustomPicSpeedBtn::paintEvent(QPaintEvent*)
 
     drawFrame();
 }
-
-TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : TabcCustomPicSpeedBtn(parent) {}

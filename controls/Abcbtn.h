@@ -33,12 +33,12 @@ enum class TPicButtonState : std::uint8_t
     Hot,      // the pointer is over the button
 };
 
-class TabcCustomPicSpeedBtn : public QWidget
+class TabcPicSpeedBtn : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TabcCustomPicSpeedBtn(QWidget* parent = nullptr);
+    explicit TabcPicSpeedBtn(QWidget* parent = nullptr);
 
     // Grouping and the latched state.
     bool AllowAllUp() const { return allowAllUp_; }
@@ -76,7 +76,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void HandlePress(Qt::MouseButton button);
@@ -87,11 +86,10 @@ private:
 
     // Tells the other buttons of the parent with this group index about this one's Down state.
     void NotifyGroup();
-    void GroupButtonPressed(int groupIndex, const TabcCustomPicSpeedBtn& sender);
+    void GroupButtonPressed(int groupIndex, const TabcPicSpeedBtn& sender);
 
     bool MouseCaptured() const;
     bool IsUnderCursor(QPoint globalPos) const;
-    void UpdateAccelerator();
 
     // Properties.
     bool allowAllUp_ = false;
@@ -108,13 +106,4 @@ private:
     bool tracking_ = false;
 
     QShortcut* accelerator_ = nullptr; // child of this widget
-};
-
-// The button as the windows use it.
-class TabcPicSpeedBtn : public TabcCustomPicSpeedBtn
-{
-    Q_OBJECT
-
-public:
-    explicit TabcPicSpeedBtn(QWidget* parent = nullptr);
 };

@@ -2,47 +2,34 @@
 #include "ui/CalcShared.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QWindow>
 
-#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
 #include "controls/StTrIcon.h"
-#include "platform/Autostart.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowEvents.h"
 #include "platform/qt/WindowGeometry.h"
-#include "ui/About.h"
 #include "ui/ColorSchemes.h"
 #include "ui/DialogParts.h"
 #include "ui/DialogService.h"
 #include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
-#include "ui/Help.h"
 #include "ui/KeptTape.h"
 #include "ui/Keypad.h"
 #include "ui/SettingsStore.h"
-#include "ui/TapeOutput.h"
 #include "ui/TapeView.h"
 #include "ui/WindowSize.h"
 
@@ -58,26 +45,6 @@ namespace {
 constexpr int ClientWidth = 502;
 constexpr int ClientHeight = 269;
 constexpr int PictureDelayMs = 150;
-
-// Tells when the application's palette changes (only the application object receives that).
-class PaletteWatch : public QObject
-{
-public:
-    PaletteWatch(QObject* parent, std::function<void()> changed)
-        : QObject(parent), changed_(std::move(changed))
-    {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == QCoreApplication::instance() && event->type() == QEvent::ApplicationPaletteChange)
-            changed_();
-        return false;
-    }
-
-private:
-    std::function<void()> changed_;
-};
 
 } // namespace
 
@@ -116,17 +83,9 @@ TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget*
     CreateScaler();
     CreateTrayIcon(); // receives the window's events before the scaler, whatever the order here
     FormCreate(arguments);
-    // Keys reach the keyboard map whichever control of the window has the focus.
+    // Keys reach the keyboard map whichever control of the window has the focus, and the desktop's
+    // palette changes reach the window (only the application object receives those).
     QCoreApplication::instance()->installEventFilter(this);
-    // The desktop's colours changed: the system colours of the scheme follow them.
-    auto* paletteWatch = new PaletteWatch(this, [this] {
-        // Default's captions change to their light variants when the desktop turns dark, and back.
-        if (windowColors_ == &Scheme(0, false) || windowColors_ == &Scheme(0, true))
-            ChangeColorScheme(Scheme(0, IsDarkPalette(QApplication::palette())));
-        else
-            ApplyWindowColors();
-    });
-    QCoreApplication::instance()->installEventFilter(paletteWatch);
     // The pictures come once the window is on the screen: loading their format costs start-up time.
     QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
 }
@@ -445,15 +404,11 @@ void TfrmMain::PositionToTapeBottom()
 // dragging, not the program's own changes (the scaler puts them back when scaling resumes).
 void TfrmMain::SetOuterWidth(int width)
 {
-    SetOuterSize(QSize(width, platform::OuterGeometry(this).height()));
-}
-
-void TfrmMain::SetOuterSize(QSize size)
-{
+    const int height = platform::OuterGeometry(this).height(); // as it was before the limits go
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QRect outer = platform::OuterGeometry(this);
-    outer.setSize(size);
+    outer.setSize(QSize(width, height));
     platform::SetOuterGeometry(this, outer);
 }
 
@@ -626,6 +581,16 @@ void TfrmMain::FormKeyUp()
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
+    case QEvent::ApplicationPaletteChange:
+        // The desktop's colours changed: the system colours of the scheme follow them, and
+        // Default's captions change to their light variants when the desktop turns dark, and back.
+        if (watched != QCoreApplication::instance())
+            break;
+        if (windowColors_ == &Scheme(0, false) || windowColors_ == &Scheme(0, true))
+            ChangeColorScheme(Scheme(0, IsDarkPalette(QApplication::palette())));
+        else
+            ApplyWindowColors();
+        break;
     case QEvent::FocusIn:
         if (watched == memDisplayValue_ || watched == memTape_)
             memDisplayValueEnter();

@@ -21,7 +21,6 @@
 class QAction;
 class QKeyEvent;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QStatusBar;
 class TabcPicSpeedBtn;
@@ -116,7 +115,8 @@ public:
     void SetColorScheme();
     void ChangeColorScheme(const SchemeColors& colors);
     int SchemeIndex() const { return schemeIndex_; }
-    bool OnTop() const { return onTop_; }
+    // Whether the window is kept above the others now.
+    bool OnTop() const;
 
     // Tape output: the current tape file name (empty until the first successful Save As), the
     // document written with `margin`, and the clock of its footer (tests fix it).
@@ -163,7 +163,6 @@ private:
     void CreateTrayIcon();
     bool ShowTrayIcon();
     void SetOuterWidth(int width);
-    void SetOuterSize(QSize size);
     void LoadPictures();
     void FormCreate(const QStringList& arguments);
     void FormShow();
@@ -222,7 +221,6 @@ private:
     std::vector<std::pair<QAction*, QString>> pictures_; // menu pictures still to load
     QString tapeFileName_;
     int schemeIndex_ = 0;
-    bool onTop_ = false;
     bool sessionEnding_ = false;                 // options are written without a box from now on
     bool ended_ = false;                         // the program ends: the options were written
     const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows

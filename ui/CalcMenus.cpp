@@ -11,12 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -342,11 +340,17 @@ void TfrmMain::ToggleFlatButtons()
 void TfrmMain::ToggleOnTop()
 {
     // In place on the native window: no new window, no move, no resize.
-    onTop_ = mnuOptionsAlwaysOnTop_->isChecked();
+    const bool onTop = mnuOptionsAlwaysOnTop_->isChecked();
     if (QWindow* native = windowHandle())
-        native->setFlag(Qt::WindowStaysOnTopHint, onTop_);
+        native->setFlag(Qt::WindowStaysOnTopHint, onTop);
     else
-        setWindowFlag(Qt::WindowStaysOnTopHint, onTop_);
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+bool TfrmMain::OnTop() const
+{
+    const QWindow* native = windowHandle();
+    return (native != nullptr ? native->flags() : windowFlags()).testFlag(Qt::WindowStaysOnTopHint);
 }
 
 void TfrmMain::ToggleRunOnStartup()

@@ -111,10 +111,6 @@ bool QtDialogService::PrintDialog(QWidget* parent, QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-} // namespace ui
-
-namespace ui {
-
 bool QtDialogService::OpenUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);

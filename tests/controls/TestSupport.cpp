@@ -70,9 +70,9 @@ TabcPicSpeedBtn& TestWindow::AddButton(const QRect& geometry, const QString& cap
     return *button;
 }
 
-ButtonLog::ButtonLog(TabcCustomPicSpeedBtn& button)
+ButtonLog::ButtonLog(TabcPicSpeedBtn& button)
 {
-    QObject::connect(&button, &TabcCustomPicSpeedBtn::OnClick, [this] { ++clicks; });
+    QObject::connect(&button, &TabcPicSpeedBtn::OnClick, [this] { ++clicks; });
 }
 
 } // namespace controlstest

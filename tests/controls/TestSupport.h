@@ -68,7 +68,7 @@ protected:
 // Records what a button reports.
 struct ButtonLog
 {
-    explicit ButtonLog(TabcCustomPicSpeedBtn& button);
+    explicit ButtonLog(TabcPicSpeedBtn& button);
     int clicks = 0;
 };
 
