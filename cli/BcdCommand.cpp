@@ -11,10 +11,6 @@
 namespace cli {
 namespace {
 
-// Widths and places beyond this make no sense for a number of 18 digits and would only let a
-// request ask for gigabytes of padding.
-constexpr int MaxWidth = 4096;
-
 std::vector<std::string_view> SplitFields(std::string_view line)
 {
     std::vector<std::string_view> fields;
@@ -32,7 +28,7 @@ std::optional<int> ParseCount(std::string_view text)
 {
     int v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc{} || end != text.data() + text.size() || v < 0 || v > MaxWidth)
+    if (ec != std::errc{} || end != text.data() + text.size() || v < 0 || v > MaxTextWidth)
         return std::nullopt;
     return v;
 }
@@ -91,7 +87,7 @@ std::string BcdRequest(std::string_view request, TBcdSeparators separators)
         if (op->name == "fixed")
             places = ParseCount(f[3]);
         if (!width || (op->name == "fixed" && !places))
-            return Usage("WIDTH and PLACES are whole numbers from 0 to " + std::to_string(MaxWidth));
+            return Usage("WIDTH and PLACES are whole numbers from 0 to " + std::to_string(MaxTextWidth));
     }
 
     try {

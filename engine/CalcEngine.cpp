@@ -1,5 +1,6 @@
 #include "engine/CalcEngine.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -10,15 +11,8 @@ namespace engine {
 
 std::string_view CaptionOf(MessageKind kind)
 {
-    switch (kind) {
-    case MessageKind::Information:
-        return "Information";
-    case MessageKind::Error:
-        return "Error";
-    case MessageKind::Confirm:
-        return "Confirm";
-    }
-    return "Information";
+    constexpr std::string_view captions[] = {"Information", "Error", "Confirm"}; // in MessageKind order
+    return captions[static_cast<std::size_t>(kind)];
 }
 
 namespace {
@@ -40,6 +34,14 @@ std::string ToggleSign(std::string_view text)
 bool AllZeros(std::string_view text)
 {
     return text.find_first_not_of('0') == std::string_view::npos;
+}
+
+// The text without its trailing zeros, then without a decimal separator they leave at its end.
+std::string WithoutTrailingZeros(std::string text, char decimalChar)
+{
+    text.erase(text.find_last_not_of('0') + 1); // npos + 1: all zeros, nothing left
+    text.erase(text.find_last_not_of(decimalChar) + 1);
+    return text;
 }
 
 } // namespace
@@ -83,17 +85,20 @@ bool CalcEngine::DenotesZero(std::string_view text) const
 
 std::string CalcEngine::RemoveCommas(std::string_view text) const
 {
-    return RemoveAllOf(text, std::string_view(&s_.GroupChar, 1));
+    std::string plain(text);
+    std::erase(plain, s_.GroupChar);
+    return plain;
 }
 
 std::string CalcEngine::AddCommas(std::string_view text) const
 {
-    std::string t = !text.empty() && text.front() == '-' ? std::string(text) : TrimStartOf(text, "0");
-    std::string shown = FormatBcd(s_.DisplayMask, Value(t), locale_);
+    if (!text.starts_with('-'))
+        text.remove_prefix(std::min(text.find_first_not_of('0'), text.size()));
+    std::string shown = FormatBcd(s_.DisplayMask, Value(text), locale_);
     if (s_.DecimalChar != '.')
-        shown = TrimEndOf(shown, ".");
+        shown.erase(shown.find_last_not_of('.') + 1);
     if (shown.find('E') == std::string::npos)
-        shown = TrimEndOf(TrimEndOf(shown, "0"), std::string_view(&s_.DecimalChar, 1));
+        shown = WithoutTrailingZeros(std::move(shown), s_.DecimalChar);
     return shown;
 }
 
@@ -431,8 +436,7 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
     s_.LastResultText = RemoveCommas(shown);
     const TBcd memory = Value(s_.MemoryText), value = Value(s_.LastResultText);
     const TBcd sum = subtract ? BcdSubtract(memory, value) : BcdAdd(memory, value);
-    s_.MemoryText =
-        TrimEndOf(TrimEndOf(ResultText(sum, ResultPlaces), "0"), std::string_view(&s_.DecimalChar, 1));
+    s_.MemoryText = WithoutTrailingZeros(ResultText(sum, ResultPlaces), s_.DecimalChar);
     Tape(shown + (subtract ? " M-" : " M+"));
     ShowMemoryIndicator(s_.MemoryText == "0" ? std::string() : AddCommas(s_.MemoryText));
     s_.ResultShown = true;
@@ -449,7 +453,8 @@ void CalcEngine::Paste(std::string_view clipboardText)
         }
         if (s_.DecimalChar != ',')
             ignored += ',';
-        const std::string plain = RemoveAllOf(clipboardText, ignored);
+        std::string plain(clipboardText);
+        std::erase_if(plain, [&](char c) { return ignored.find(c) != std::string::npos; });
         const std::optional<long double> value = ParseFloatText(plain, s_.DecimalChar);
         const std::string shown =
             value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();

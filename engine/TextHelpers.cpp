@@ -2,29 +2,6 @@
 
 namespace engine {
 
-std::string RemoveAllOf(std::string_view text, std::string_view chars)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (chars.find(c) == std::string_view::npos)
-            out.push_back(c);
-    }
-    return out;
-}
-
-std::string TrimEndOf(std::string_view text, std::string_view chars)
-{
-    const std::size_t last = text.find_last_not_of(chars);
-    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
-}
-
-std::string TrimStartOf(std::string_view text, std::string_view chars)
-{
-    const std::size_t first = text.find_first_not_of(chars);
-    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
-}
-
 std::optional<std::string_view> TapeLineNumber(std::string_view line)
 {
     // The marks the engine writes after a number, longest first where one ends another.

@@ -10,13 +10,6 @@ namespace engine {
 // The tape's separator line: 26 hyphens. Its width is the width in which headings are centred.
 inline constexpr std::string_view SeparatorLine = "--------------------------";
 
-// The text without any character of the set `chars`, the others in order.
-std::string RemoveAllOf(std::string_view text, std::string_view chars);
-
-// The text without its trailing (leading) run of characters from the set; empty if all are.
-std::string TrimEndOf(std::string_view text, std::string_view chars);
-std::string TrimStartOf(std::string_view text, std::string_view chars);
-
 // The number a tape line holds, without the mark after it ("1,234.5 +" gives "1,234.5"), or
 // nothing for a line that holds none ("Clear", the separator line, a blank line).
 std::optional<std::string_view> TapeLineNumber(std::string_view line);

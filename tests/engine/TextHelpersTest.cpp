@@ -8,18 +8,6 @@ using namespace engine;
 
 namespace {
 
-TEST(TextHelpers, CharacterSets)
-{
-    EXPECT_EQ(RemoveAllOf(" 1,234 567,8 ", " ,"), "12345678");
-    EXPECT_EQ(RemoveAllOf("abc", ""), "abc");
-    EXPECT_EQ(TrimEndOf("12.5000", "0"), "12.5");
-    EXPECT_EQ(TrimEndOf("000", "0"), "");
-    EXPECT_EQ(TrimEndOf("12.", "."), "12");
-    EXPECT_EQ(TrimStartOf("00700", "0"), "700");
-    EXPECT_EQ(TrimStartOf("000", "0"), "");
-    EXPECT_EQ(TrimStartOf("", "0"), "");
-}
-
 TEST(TextHelpers, TheNumberOfATapeLine)
 {
     const std::pair<const char*, const char*> numbers[] = {
