@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)platform::FindVersionString(
             platform::ReadFileVersionBlock("/proc/self/fd/" + std::to_string(fd)), u"FileVersion");
     } catch (const EStVersionInfoError& e) {
-        if (e.ErrorId != EStVersionInfoError::NotFound) // the file is there and readable
+        if (e.ErrorId != stcodes::VersionInfoNotFound) // the file is there and readable
             std::abort();
     }
     return 0;

@@ -113,22 +113,22 @@ std::u16string Latin1ToUtf16(std::string_view text)
 std::vector<std::uint8_t> ReadFileVersionBlock(const std::string& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
-        throw EStVersionInfoError(EStVersionInfoError::FileNotFound, path);
+        throw EStVersionInfoError(stcodes::VersionFileNotFound, path);
     // O_NONBLOCK so that a FIFO given as the file name cannot hang the open.
     const files::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.Get() < 0)
-        throw EStVersionInfoError(errno == ENOENT || errno == ENOTDIR ? EStVersionInfoError::FileNotFound
-                                                                      : EStVersionInfoError::FileUnreadable,
+        throw EStVersionInfoError(errno == ENOENT || errno == ENOTDIR ? stcodes::VersionFileNotFound
+                                                                      : stcodes::VersionFileUnreadable,
                                   path);
     struct stat st
     {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0)
-        throw EStVersionInfoError(EStVersionInfoError::FileUnreadable, path);
+        throw EStVersionInfoError(stcodes::VersionFileUnreadable, path);
     std::optional<std::vector<std::uint8_t>> block =
         ReadVersionSection({fd.Get(), static_cast<std::uint64_t>(st.st_size)});
     const std::optional<std::size_t> length = block ? VersionBlockLength(*block) : std::nullopt;
     if (!length)
-        throw EStVersionInfoError(EStVersionInfoError::NotFound, path);
+        throw EStVersionInfoError(stcodes::VersionInfoNotFound, path);
     block->resize(*length);
     return std::move(*block);
 }

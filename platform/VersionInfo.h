@@ -21,17 +21,11 @@
 #include <string>
 #include <vector>
 
-// The version reader's error.
+// The version reader's error: one of the stcodes::Version… codes, its text with the file name in
+// place of %s.
 class EStVersionInfoError : public EStException
 {
 public:
-    // Codes for the program's message table; each text has one %s, the file name.
-    static constexpr std::int32_t NotFound =
-        stcodes::VersionInfoNotFound; // "File version information not found: %s"
-    static constexpr std::int32_t FileNotFound = stcodes::VersionFileNotFound;     // "File not found: %s"
-    static constexpr std::int32_t FileUnreadable = stcodes::VersionFileUnreadable; // "Cannot read file: %s"
-
-    // The message is the code's text with the file name in place of %s.
     EStVersionInfoError(std::int32_t code, const std::string& fileName);
 };
 
@@ -40,9 +34,9 @@ namespace platform {
 // The running program's own executable, as the default file name.
 inline constexpr const char* RunningExecutablePath = "/proc/self/exe";
 
-// The version block of the executable file at `path`. Raises EStVersionInfoError: FileNotFound when
-// the file does not exist, FileUnreadable when it cannot be read as a file (a folder, a named pipe, no
-// permission), NotFound when it carries no well-formed block.
+// The version block of the executable file at `path`. Raises EStVersionInfoError: VersionFileNotFound
+// when the file does not exist, VersionFileUnreadable when it cannot be read as a file (a folder, a
+// named pipe, no permission), VersionInfoNotFound when it carries no well-formed block.
 std::vector<std::uint8_t> ReadFileVersionBlock(const std::string& path);
 
 // The `--version` text of a program: "PROGRAM (COMPANY PRODUCT) FILEVERSION" and the copyright line,

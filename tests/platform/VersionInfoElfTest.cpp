@@ -52,7 +52,7 @@ public:
         try {
             return platform::ReadFileVersionBlock(path_);
         } catch (const EStVersionInfoError& e) {
-            EXPECT_EQ(e.ErrorId, EStVersionInfoError::NotFound) << e.what();
+            EXPECT_EQ(e.ErrorId, stcodes::VersionInfoNotFound) << e.what();
             return std::nullopt;
         }
     }
@@ -237,7 +237,7 @@ TEST(ElfSection, FilesThatAreNotRegularAreUnreadableWithoutBlocking)
             (void)platform::ReadFileVersionBlock(path);
             ADD_FAILURE() << path << ": read";
         } catch (const EStVersionInfoError& e) {
-            EXPECT_EQ(e.ErrorId, EStVersionInfoError::FileUnreadable) << path;
+            EXPECT_EQ(e.ErrorId, stcodes::VersionFileUnreadable) << path;
         }
     }
 }

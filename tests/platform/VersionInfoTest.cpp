@@ -131,25 +131,25 @@ TEST(TStVersionInfo, FilesWithoutVersionDataOrMissingRaise)
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     const std::string good = dir.Write("good", ElfWith(GermanBlock()));
     std::vector<std::pair<std::string, std::int32_t>> cases{
-        {dir.Write("nosection", ElfWithout()), EStVersionInfoError::NotFound},
-        {dir.Write("text", Bytes{'h', 'i', '\n'}), EStVersionInfoError::NotFound},
-        {dir.Write("empty", Bytes{}), EStVersionInfoError::NotFound},
-        {dir.Write("elf32", ElfWith(GermanBlock(), false)), EStVersionInfoError::NotFound},
-        {dir.Path().string(), EStVersionInfoError::FileUnreadable},
-        {(dir.Path() / "missing").string(), EStVersionInfoError::FileNotFound},
-        {good + "/below", EStVersionInfoError::FileNotFound},
-        {"", EStVersionInfoError::FileNotFound},
+        {dir.Write("nosection", ElfWithout()), stcodes::VersionInfoNotFound},
+        {dir.Write("text", Bytes{'h', 'i', '\n'}), stcodes::VersionInfoNotFound},
+        {dir.Write("empty", Bytes{}), stcodes::VersionInfoNotFound},
+        {dir.Write("elf32", ElfWith(GermanBlock(), false)), stcodes::VersionInfoNotFound},
+        {dir.Path().string(), stcodes::VersionFileUnreadable},
+        {(dir.Path() / "missing").string(), stcodes::VersionFileNotFound},
+        {good + "/below", stcodes::VersionFileNotFound},
+        {"", stcodes::VersionFileNotFound},
     };
     if (std::filesystem::exists("/bin/true"))
-        cases.emplace_back("/bin/true", EStVersionInfoError::NotFound);
+        cases.emplace_back("/bin/true", stcodes::VersionInfoNotFound);
     if (::geteuid() != 0) // root reads any file
-        cases.emplace_back(locked, EStVersionInfoError::FileUnreadable);
+        cases.emplace_back(locked, stcodes::VersionFileUnreadable);
     for (const auto& [path, code] : cases) {
         const EStVersionInfoError e = ErrorOf([&] { TStVersionInfo{path}; });
         EXPECT_EQ(e.ErrorId, code) << path;
-        const char* text = code == EStVersionInfoError::NotFound ? "File version information not found: "
-                           : code == EStVersionInfoError::FileNotFound ? "File not found: "
-                                                                       : "Cannot read file: ";
+        const char* text = code == stcodes::VersionInfoNotFound   ? "File version information not found: "
+                           : code == stcodes::VersionFileNotFound ? "File not found: "
+                                                                  : "Cannot read file: ";
         EXPECT_EQ(e.what(), text + path);
         EXPECT_THROW((void)platform::ProgramVersionText("quorcalc", path), EStException) << path;
     }
@@ -157,7 +157,7 @@ TEST(TStVersionInfo, FilesWithoutVersionDataOrMissingRaise)
 
 TEST(EStVersionInfoError, FileNameIsPutInAsItIs)
 {
-    const EStVersionInfoError e(EStVersionInfoError::FileNotFound, "/tmp/%s.exe"); // not expanded again
+    const EStVersionInfoError e(stcodes::VersionFileNotFound, "/tmp/%s.exe"); // not expanded again
     EXPECT_STREQ(e.what(), "File not found: /tmp/%s.exe");
 }
 
