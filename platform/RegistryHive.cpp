@@ -251,45 +251,24 @@ std::optional<std::string> ParseSection(std::string_view line, std::string_view 
     return std::string(path);
 }
 
-// Splits the text into lines, each without its '\n'; tells whether the line had one.
-class LineReader
+// The line that starts at `position`: its text without "\n" and one "\r" before it, whether it had
+// its "\n", and where the next line starts.
+struct Line
 {
-public:
-    explicit LineReader(std::string_view text) : text_(text) {}
-
-    struct Line
-    {
-        std::string_view text; // without "\n" and one "\r" before it
-        bool terminated = false;
-    };
-
-    std::optional<Line> Next()
-    {
-        if (position_ >= text_.size())
-            return std::nullopt;
-        const std::size_t end = text_.find('\n', position_);
-        Line line;
-        line.terminated = end != std::string_view::npos;
-        line.text = text_.substr(position_, line.terminated ? end - position_ : std::string_view::npos);
-        position_ = line.terminated ? end + 1 : text_.size();
-        if (line.text.ends_with('\r'))
-            line.text.remove_suffix(1);
-        return line;
-    }
-
-    // The next line without taking it.
-    std::optional<Line> Peek()
-    {
-        const std::size_t saved = position_;
-        auto line = Next();
-        position_ = saved;
-        return line;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t position_ = 0;
+    std::string_view text;
+    bool terminated = false;
+    std::size_t next = 0;
 };
+
+Line LineAt(std::string_view text, std::size_t position)
+{
+    const std::size_t end = text.find('\n', position);
+    Line line{text.substr(position, end == std::string_view::npos ? end : end - position),
+              end != std::string_view::npos, end == std::string_view::npos ? text.size() : end + 1};
+    if (line.text.ends_with('\r'))
+        line.text.remove_suffix(1);
+    return line;
+}
 
 // A continuation line of a byte list: hex digits, commas and blanks, possibly ending in '\'.
 bool IsHexContinuation(std::string_view line)
@@ -421,15 +400,16 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
     if (text.starts_with(byteOrderMark))
         text.remove_prefix(byteOrderMark.size());
 
-    LineReader reader(text);
     std::optional<std::string> currentKey;
     bool firstLine = true;
-    while (auto line = reader.Next()) {
-        const std::string_view trimmed = TrimBlanks(line->text);
+    for (std::size_t position = 0; position < text.size();) {
+        const Line line = LineAt(text, position);
+        position = line.next;
+        const std::string_view trimmed = TrimBlanks(line.text);
         if (firstLine) {
             firstLine = false;
             if (trimmed == headerLine || trimmed == oldHeaderLine) {
-                if (!line->terminated)
+                if (!line.terminated)
                     result.damaged = true;
                 continue;
             }
@@ -439,7 +419,7 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
             continue;
 
         if (trimmed.starts_with('[')) {
-            currentKey = line->terminated ? ParseSection(trimmed, rootName) : std::nullopt;
+            currentKey = line.terminated ? ParseSection(trimmed, rootName) : std::nullopt;
             if (currentKey)
                 result.hive.CreateKey(*currentKey);
             else
@@ -455,19 +435,19 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
         // A byte list may continue over the following lines, each but the last ending in '\'.
         std::string joined;
         std::string_view data = head->data;
-        bool terminated = line->terminated;
+        bool terminated = line.terminated;
         bool complete = true;
         if (StartsWithFolded(data, "hex") && data.ends_with('\\')) {
             joined.assign(data.substr(0, data.size() - 1));
             while (true) {
-                const auto next = reader.Peek();
-                if (!next || !terminated || !IsHexContinuation(next->text)) {
+                const Line next = position < text.size() ? LineAt(text, position) : Line{};
+                if (position >= text.size() || !terminated || !IsHexContinuation(next.text)) {
                     complete = false;
                     break;
                 }
-                reader.Next();
-                terminated = next->terminated;
-                const std::string_view part = TrimBlanks(next->text);
+                position = next.next;
+                terminated = next.terminated;
+                const std::string_view part = TrimBlanks(next.text);
                 if (!part.ends_with('\\')) {
                     joined += part;
                     break;
