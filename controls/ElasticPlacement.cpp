@@ -12,36 +12,33 @@ using platform::TRegistry;
 class RegistryKey : public TPlacementKey
 {
 public:
-    explicit RegistryKey(std::unique_ptr<TRegistry> registry) : registry_(std::move(registry)) {}
-
     std::optional<std::int32_t> ReadInteger(std::string_view name) override
     {
-        if (const std::optional<std::string> text = registry_->ReadString(name))
+        if (const std::optional<std::string> text = registry.ReadString(name))
             return ParseDecimal(*text);
-        return registry_->ReadInteger(name);
+        return registry.ReadInteger(name);
     }
 
-    std::optional<double> ReadFloat(std::string_view name) override { return registry_->ReadFloat(name); }
+    std::optional<double> ReadFloat(std::string_view name) override { return registry.ReadFloat(name); }
 
     void WriteInteger(std::string_view name, std::int32_t value) override
     {
-        if (registry_->ReadString(name))
-            registry_->WriteString(name, std::to_string(value));
+        if (registry.ReadString(name))
+            registry.WriteString(name, std::to_string(value));
         else
-            registry_->WriteInteger(name, value);
+            registry.WriteInteger(name, value);
     }
 
-    void WriteFloat(std::string_view name, double value) override { registry_->WriteFloat(name, value); }
+    void WriteFloat(std::string_view name, double value) override { registry.WriteFloat(name, value); }
 
     void WriteBool(std::string_view name, bool value) override
     {
-        registry_->WriteString(name, value ? "1" : "0");
+        registry.WriteString(name, value ? "1" : "0");
     }
 
-    void Close() override { registry_->CloseKey(); }
+    void Close() override { registry.CloseKey(); }
 
-private:
-    std::unique_ptr<TRegistry> registry_;
+    TRegistry registry;
 };
 
 class RegistryStore : public TPlacementStore
@@ -49,18 +46,16 @@ class RegistryStore : public TPlacementStore
 public:
     std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) override
     {
-        auto registry = std::make_unique<TRegistry>();
-        if (!registry->OpenKey(path, false))
-            return nullptr;
-        return std::make_unique<RegistryKey>(std::move(registry));
+        auto key = std::make_unique<RegistryKey>();
+        return key->registry.OpenKey(path, false) ? std::move(key) : nullptr;
     }
 
     std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) override
     {
-        auto registry = std::make_unique<TRegistry>();
-        if (!registry->OpenKey(path, true))
+        auto key = std::make_unique<RegistryKey>();
+        if (!key->registry.OpenKey(path, true))
             throw platform::ERegistryException("Failed to create key '" + path + "'");
-        return std::make_unique<RegistryKey>(std::move(registry));
+        return key;
     }
 };
 

@@ -85,8 +85,7 @@ struct LoadedHive
     std::filesystem::path file;
     FileIdentity identity; // of the file when it was read or last written by this process
     Hive hive;
-    FileState state = FileState::Missing;
-    int error = 0;
+    int unreadable = 0;   // errno when the file exists but cannot be read: it is never replaced then
     bool damaged = false; // the file holds something that was not read: keep it before replacing it
 };
 
@@ -95,20 +94,18 @@ LoadedHive ReadHive(const std::filesystem::path& file)
     LoadedHive loaded;
     loaded.file = file;
     if (file.empty()) { // no home folder: nowhere to keep anything
-        loaded.state = FileState::Unreadable;
-        loaded.error = ENOENT;
+        loaded.unreadable = ENOENT;
         return loaded;
     }
     loaded.identity = IdentityOf(file);
     regfile::FileContents contents = regfile::ReadHiveFile(file);
-    loaded.state = contents.state;
-    loaded.error = contents.error;
     if (contents.state == FileState::Read) {
         reghive::ParseResult parsed = reghive::Parse(contents.bytes, RootName);
         loaded.hive = std::move(parsed.hive);
         loaded.damaged = parsed.damaged;
-    } else if (contents.state == FileState::TooLarge) {
-        loaded.damaged = true;
+    } else {
+        loaded.damaged = contents.state == FileState::TooLarge;
+        loaded.unreadable = contents.error; // 0 but for an unreadable file
     }
     return loaded;
 }
@@ -135,19 +132,13 @@ LoadedHive& CurrentHive()
     return *slot;
 }
 
-// Why the file cannot be replaced (an errno), 0 when it can.
-int WriteBlocker(const LoadedHive& loaded)
-{
-    if (loaded.state == FileState::Unreadable) // never overwrite what could not be read
-        return loaded.error ? loaded.error : EACCES;
-    return regfile::ReplaceBlocker(loaded.file);
-}
-
 // Replaces the file by `updated`, keeping a damaged file as ".bad" first, and makes `updated` the
-// hive this process knows. Throws std::system_error; `loaded` is unchanged then.
+// hive this process knows. Throws std::system_error; `loaded` is unchanged then. A file that could
+// not be read is never overwritten.
 void SaveHive(LoadedHive& loaded, Hive updated)
 {
-    if (const int blocker = WriteBlocker(loaded))
+    const int blocker = loaded.unreadable ? loaded.unreadable : regfile::ReplaceBlocker(loaded.file);
+    if (blocker != 0)
         throw std::system_error(blocker, std::generic_category(), loaded.file.string());
     const std::string text = updated.Format(RootName);
     // A file this large would not be read back: never write one.
@@ -157,8 +148,6 @@ void SaveHive(LoadedHive& loaded, Hive updated)
         files::CopyFileAtomically(loaded.file, TRegistry::DamagedHiveFile(), 0700);
     files::WriteFileAtomically(loaded.file, text, 0600, 0700);
     loaded.hive = std::move(updated);
-    loaded.state = FileState::Read;
-    loaded.error = 0;
     loaded.damaged = false;
     loaded.identity = IdentityOf(loaded.file);
 }
@@ -206,7 +195,7 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate)
     if (!path)
         return false;
     const bool exists = CurrentHive().hive.KeyExists(*path);
-    if (!exists && (!canCreate || WriteBlocker(CurrentHive()) != 0))
+    if (!exists && !canCreate)
         return false;
     CloseKey();
     createKey_ = !exists;
@@ -245,7 +234,7 @@ bool TRegistry::DeleteKey(std::string_view key)
     if (!path || path->empty())
         return false;
     LoadedHive& loaded = CurrentHive();
-    if (!loaded.hive.KeyExists(*path) || WriteBlocker(loaded) != 0)
+    if (!loaded.hive.KeyExists(*path))
         return false;
     Hive updated = loaded.hive;
     updated.DeleteKey(*path);
@@ -349,12 +338,6 @@ std::filesystem::path TRegistry::DamagedHiveFile()
     if (!file.empty())
         file += ".bad";
     return file;
-}
-
-std::error_code TRegistry::HiveWriteError()
-{
-    const int blocker = WriteBlocker(CurrentHive());
-    return blocker ? std::error_code(blocker, std::generic_category()) : std::error_code();
 }
 
 ScopedHiveDirectory::ScopedHiveDirectory(std::filesystem::path directory)

@@ -66,15 +66,15 @@ public:
 
     // Opens the key; with `canCreate` a missing one is created when the changes are written. The
     // previous key is closed first (its changes written, which may raise). False when the path is
-    // invalid, or the key is missing and may not be created or the file cannot be written.
+    // invalid, or the key is missing and may not be created.
     bool OpenKey(std::string_view key, bool canCreate);
     // Writes the changes and closes the key; raises "Failed to set data for '<name>'" when they cannot
     // be saved (the key is closed and the changes dropped all the same).
     void CloseKey();
 
     // Deletes the key with its sub-keys and values at once. False when the path is invalid or names
-    // the root, the key does not exist, or the file cannot be written. Raises "Failed to delete key
-    // '<key>'" when the change cannot be saved.
+    // the root, or the key does not exist. Raises "Failed to delete key '<key>'" when the change
+    // cannot be saved.
     bool DeleteKey(std::string_view key);
 
     // Of any type. The reads give nothing without an open key or for a value of another type or size.
@@ -91,8 +91,6 @@ public:
     static std::filesystem::path HiveDirectory();
     static std::filesystem::path HiveFile();        // HiveDirectory / "user.reg"
     static std::filesystem::path DamagedHiveFile(); // HiveFile + ".bad"
-    // Why the file cannot be written now (the system's reason), empty when it can.
-    static std::error_code HiveWriteError();
 
 private:
     // The value's data when it exists with this type (and size, when given).

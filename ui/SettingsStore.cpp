@@ -26,15 +26,13 @@ void ReadOptions(StoredOptions& options)
     TRegistry reg;
     if (!reg.OpenKey(SettingsKey, false))
         return;
-    // A hive that cannot be written is still read.
-    const bool writable = !TRegistry::HiveWriteError();
     // Without "FirstRun" the key was not written by this program (nor by installation).
     if (!reg.ValueExists("FirstRun"))
         return;
     bool firstRun = false;
     ReadValue(reg, "FirstRun", firstRun); // another type: no first run pending
     try {
-        if (firstRun && writable) {
+        if (firstRun) {
             // The stored placement goes first: should the program die between the two steps,
             // "FirstRun" is still pending and the next start does both again.
             reg.DeleteKey(std::string(ProductKey) + "frmMain");
@@ -43,8 +41,8 @@ void ReadOptions(StoredOptions& options)
             reg.CloseKey();
         }
     } catch (const platform::ERegistryException&) {
-        // The first-run step could not be stored (it stays pending); the options are read all the
-        // same: a failed close has closed the key, so it is opened again below.
+        // The first-run step could not be stored (it stays pending): a hive that cannot be written
+        // is still read. A failed close has closed the key, so it is opened again below.
     }
     if (!reg.OpenKey(SettingsKey, false))
         return;
@@ -60,8 +58,7 @@ void ReadOptions(StoredOptions& options)
 void WriteOptions(const StoredOptions& options)
 {
     TRegistry reg; // all values in one replacement of the file
-    if (!reg.OpenKey(SettingsKey, true))
-        throw platform::ERegistryException("Failed to set data for 'Flat'", TRegistry::HiveWriteError());
+    reg.OpenKey(SettingsKey, true);
     reg.WriteInteger("Flat", options.Flat);
     reg.WriteInteger("Tape", options.Tape);
     reg.WriteInteger("OnTop", options.OnTop);

@@ -366,23 +366,36 @@ TEST_F(Registry, UnreadableOrReadOnlyFilesAreNeverReplaced)
     namespace fs = std::filesystem;
     fs::permissions(UserFile(), fs::perms::none);
     TRegistry registry;
+    // The system's reason a change of Color cannot be saved.
+    const auto cause = [&registry] {
+        registry.WriteInteger("Color", 6);
+        try {
+            registry.CloseKey();
+        } catch (const ERegistryException& e) {
+            EXPECT_STREQ(e.what(), "Failed to set data for 'Color'");
+            return e.Cause().value();
+        }
+        return 0;
+    };
     EXPECT_FALSE(registry.OpenKey(settingsKey, false)); // read as empty
-    EXPECT_FALSE(registry.OpenKey(settingsKey, true));  // would lose what could not be read
-    EXPECT_TRUE(TRegistry::HiveWriteError());
+    ASSERT_TRUE(registry.OpenKey(settingsKey, true));
+    EXPECT_EQ(cause(), EACCES); // would lose what could not be read
     fs::permissions(UserFile(), fs::perms::owner_read);
     ASSERT_TRUE(registry.OpenKey(settingsKey, false));
     EXPECT_EQ(registry.ReadInteger("Color"), 5);
-    registry.WriteInteger("Color", 6);
-    EXPECT_THROW(registry.CloseKey(), ERegistryException);
+    EXPECT_EQ(cause(), EACCES);
     fs::permissions(UserFile(), fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(UserFolder(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(TRegistry::HiveWriteError().value(), EACCES);
+    ASSERT_TRUE(registry.OpenKey(settingsKey, false));
+    EXPECT_EQ(cause(), EACCES);
+    EXPECT_THROW(registry.DeleteKey(settingsKey), ERegistryException);
     fs::permissions(UserFolder(), fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(UserFile()), before);
 
     fs::remove(UserFile());
     fs::create_directories(UserFile() / "inside"); // a folder where the file belongs
-    EXPECT_FALSE(registry.OpenKey(settingsKey, true));
+    ASSERT_TRUE(registry.OpenKey(settingsKey, true));
+    EXPECT_EQ(cause(), EISDIR);
     EXPECT_TRUE(fs::is_directory(UserFile() / "inside"));
 }
 
