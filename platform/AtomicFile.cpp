@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -14,14 +13,7 @@ namespace platform::files {
 
 namespace {
 
-std::mutex hooksMutex;
-IoHooks currentHooks;
-
-IoHooks Hooks()
-{
-    const std::lock_guard lock(hooksMutex);
-    return currentHooks;
-}
+IoHooks currentHooks; // set by tests only, on the one thread that writes
 
 [[noreturn]] void ThrowErrno(int error, const std::string& what)
 {
@@ -162,7 +154,7 @@ template<typename Fill>
 void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t newFolderMode,
                  MissingFolder missingFolder, Fill&& fill)
 {
-    const IoHooks hooks = Hooks();
+    const IoHooks& hooks = currentHooks;
     const std::filesystem::path target = ReplacementTarget(file);
     const std::filesystem::path folder = FolderOf(target);
     if (missingFolder == MissingFolder::Create)
@@ -275,15 +267,10 @@ void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem
                 });
 }
 
-ScopedIoHooks::ScopedIoHooks(IoHooks hooks)
-{
-    const std::lock_guard lock(hooksMutex);
-    previous_ = std::exchange(currentHooks, std::move(hooks));
-}
+ScopedIoHooks::ScopedIoHooks(IoHooks hooks) : previous_(std::exchange(currentHooks, std::move(hooks))) {}
 
 ScopedIoHooks::~ScopedIoHooks()
 {
-    const std::lock_guard lock(hooksMutex);
     currentHooks = std::move(previous_);
 }
 
