@@ -132,13 +132,23 @@ LoadedHive& CurrentHive()
     return *slot;
 }
 
+// Why the file must not be replaced (an errno), 0 when it may: a file that could not be read, or
+// one this process may not write (a rename in a writable folder would replace it all the same).
+// A folder that cannot be written, or a file where a folder belongs, fails the replacement itself.
+int WriteBlocker(const LoadedHive& loaded)
+{
+    if (loaded.unreadable != 0)
+        return loaded.unreadable;
+    if (::access(files::ReplacementTarget(loaded.file).c_str(), W_OK) != 0 && errno != ENOENT)
+        return errno;
+    return 0;
+}
+
 // Replaces the file by `updated`, keeping a damaged file as ".bad" first, and makes `updated` the
-// hive this process knows. Throws std::system_error; `loaded` is unchanged then. A file that could
-// not be read is never overwritten.
+// hive this process knows. Throws std::system_error; `loaded` is unchanged then.
 void SaveHive(LoadedHive& loaded, Hive updated)
 {
-    const int blocker = loaded.unreadable ? loaded.unreadable : regfile::ReplaceBlocker(loaded.file);
-    if (blocker != 0)
+    if (const int blocker = WriteBlocker(loaded))
         throw std::system_error(blocker, std::generic_category(), loaded.file.string());
     const std::string text = updated.Format(RootName);
     // A file this large would not be read back: never write one.
@@ -354,22 +364,6 @@ ScopedHiveDirectory::~ScopedHiveDirectory()
 
 namespace platform::regfile {
 
-namespace {
-
-std::filesystem::path FolderOf(const std::filesystem::path& file)
-{
-    const std::filesystem::path folder = file.parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
-// The errno access(2) gives for writing into `folder`, 0 when it may.
-int FolderBlocker(const std::filesystem::path& folder)
-{
-    return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
-}
-
-} // namespace
-
 FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit)
 {
     using State = FileContents::State;
@@ -394,30 +388,6 @@ FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limi
         contents.bytes.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     }
     return contents;
-}
-
-int ReplaceBlocker(const std::filesystem::path& file)
-{
-    const std::filesystem::path target = files::ReplacementTarget(file);
-    struct stat status = {};
-    if (::stat(target.c_str(), &status) == 0) {
-        if (!S_ISREG(status.st_mode))
-            return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-        if (::access(target.c_str(), W_OK) != 0)
-            return errno;
-        return FolderBlocker(FolderOf(target));
-    }
-    if (errno != ENOENT)
-        return errno;
-    std::filesystem::path folder = FolderOf(target);
-    for (int depth = 0; depth < 256; ++depth) {
-        if (::stat(folder.c_str(), &status) == 0)
-            return S_ISDIR(status.st_mode) ? FolderBlocker(folder) : ENOTDIR;
-        if (errno != ENOENT)
-            return errno;
-        folder = FolderOf(folder);
-    }
-    return ENOENT;
 }
 
 } // namespace platform::regfile

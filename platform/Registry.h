@@ -117,8 +117,7 @@ private:
 
 } // namespace platform
 
-// The files behind the store: reading a hive file within a size limit, and telling whether one could
-// be replaced at all (the replacement itself is AtomicFile.h's).
+// The file behind the store, read within a size limit (its replacement is AtomicFile.h's).
 namespace platform::regfile {
 
 // Hive files larger than this are not read, and no hive larger than this is written (the program's
@@ -140,12 +139,5 @@ struct FileContents
 };
 
 FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit = MaxHiveFileSize);
-
-// Why `file` could not be replaced, as an errno (0 when it could): an existing target must be a
-// writable regular file in a writable folder; a missing one needs a writable folder, or the nearest
-// existing ancestor of its folder must be a writable folder (the missing ones would be created). A
-// file on the way where a folder should be gives ENOTDIR. Permissions are judged as the system does
-// for this process (root passes permission bits, not an immutable file or a read-only mount).
-int ReplaceBlocker(const std::filesystem::path& file);
 
 } // namespace platform::regfile
