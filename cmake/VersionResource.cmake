@@ -29,7 +29,7 @@ function(quorlane_embed_version_info target)
     add_custom_command(
         OUTPUT ${source} ${block}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-        COMMAND quorlane_version_block --bin ${block} --cpp ${source}
+        COMMAND quorlane_version_block ${block} ${source}
         DEPENDS quorlane_version_block
         COMMENT "Writing the version block of ${target}"
         VERBATIM)

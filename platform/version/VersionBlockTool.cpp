@@ -1,9 +1,9 @@
 // quorlane-version-block: the build's host tool that writes the program's version block
 // (ProgramVersion.h) for cmake/VersionResource.cmake:
-//     quorlane-version-block [--bin BLOCK_FILE] [--cpp SOURCE_FILE]
-// --bin writes the block's bytes as they are; --cpp writes a C++ source that places them in the
-// version section, so that linking it into an executable gives that executable its version block.
-// Each file is replaced atomically, so a failed run leaves no half file.
+//     quorlane-version-block BLOCK_FILE SOURCE_FILE
+// writes the block's bytes as they are, and a C++ source that places them in the version section, so
+// that linking it into an executable gives that executable its version block. Each file is replaced
+// atomically, so a failed run leaves no half file.
 
 #include "platform/AtomicFile.h"
 #include "platform/VersionInfoBlock.h"
@@ -43,41 +43,20 @@ std::string SourceFor(const std::vector<std::uint8_t>& block)
     return s;
 }
 
-int Usage()
-{
-    std::cerr << "usage: quorlane-version-block [--bin BLOCK_FILE] [--cpp SOURCE_FILE]\n";
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string binPath;
-    std::string cppPath;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (i + 1 >= argc)
-            return Usage();
-        if (arg == "--bin")
-            binPath = argv[++i];
-        else if (arg == "--cpp")
-            cppPath = argv[++i];
-        else
-            return Usage();
+    if (argc != 3) {
+        std::cerr << "usage: quorlane-version-block BLOCK_FILE SOURCE_FILE\n";
+        return 2;
     }
-    if (binPath.empty() && cppPath.empty())
-        return Usage();
-
     try {
         const std::vector<std::uint8_t> block = platform::BuildVersionBlock(platform::ProgramVersionTree());
         const mode_t mode = platform::files::DocumentFileMode();
-        if (!binPath.empty())
-            platform::files::WriteFileAtomically(
-                binPath, std::string_view(reinterpret_cast<const char*>(block.data()), block.size()), mode,
-                0777);
-        if (!cppPath.empty())
-            platform::files::WriteFileAtomically(cppPath, SourceFor(block), mode, 0777);
+        platform::files::WriteFileAtomically(
+            argv[1], std::string_view(reinterpret_cast<const char*>(block.data()), block.size()), mode, 0777);
+        platform::files::WriteFileAtomically(argv[2], SourceFor(block), mode, 0777);
     } catch (const std::exception& e) {
         std::cerr << "quorlane-version-block: " << e.what() << '\n';
         return 1;
