@@ -39,38 +39,27 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
 {
     CliOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view a = args[i];
-        std::optional<char>* target = nullptr;
-        std::string_view name;
-        std::string value;
-        bool haveValue = false;
-        for (std::string_view option : {"--decimal", "--group"}) {
-            if (a == option || (a.size() > option.size() && a.substr(0, option.size()) == option &&
-                                a[option.size()] == '=')) {
-                name = option;
-                target = option == "--decimal" ? &o.decimal : &o.group;
-                if (a.size() > option.size()) {
-                    value = std::string(a.substr(option.size() + 1));
-                    haveValue = true;
-                }
-            }
-        }
-        if (target != nullptr) {
-            if (!haveValue) {
-                if (i + 1 == args.size()) {
-                    o.error = std::string(name) + " needs a character";
-                    return o;
-                }
+        const std::string_view a = args[i];
+        const std::string_view name = a.starts_with("--decimal") ? "--decimal" : "--group";
+        std::optional<char>& target = name == "--decimal" ? o.decimal : o.group;
+        if (a.starts_with(name) && (a.size() == name.size() || a[name.size()] == '=')) {
+            std::string value;
+            if (a.size() > name.size()) {
+                value = a.substr(name.size() + 1);
+            } else if (i + 1 == args.size()) {
+                o.error = std::string(name) + " needs a character";
+                return o;
+            } else {
                 value = args[++i];
             }
-            if (value.size() != 1 || !UsableSeparator(value[0], target == &o.group)) {
+            if (value.size() != 1 || !UsableSeparator(value[0], &target == &o.group)) {
                 o.error = std::string(name) +
                           " takes one character other than a digit, sign, E, #, ;, quote "
                           "or control character, not '" +
                           value + "'";
                 return o;
             }
-            *target = value[0];
+            target = value[0];
         } else if (a == "-h" || a == "--help") {
             o.subcommand = "help";
         } else if (a == "--version") {
