@@ -1,5 +1,6 @@
 #include "engine/FloatText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,11 +11,6 @@ namespace {
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // Digits of |v| rounded to `significant` digits, and the decimal exponent of the first one.
@@ -56,51 +52,19 @@ std::string Grouped(std::string_view integerDigits, char groupChar)
 
 std::optional<long double> ParseFloatText(std::string_view text, char decimalChar)
 {
-    std::size_t b = 0, e = text.size();
-    while (b < e && IsBlank(text[b]))
-        ++b;
-    while (e > b && IsBlank(text[e - 1]))
-        --e;
-    text = text.substr(b, e - b);
-
-    // Check the grammar, and write the number as the locale-free conversion reads it.
-    std::string plain;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    int mantissaDigits = 0;
-    bool point = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            plain.push_back(c);
-            ++mantissaDigits;
-        } else if (c == decimalChar && !point) {
-            plain.push_back('.');
-            point = true;
-        } else {
-            break;
-        }
-    }
-    if (mantissaDigits == 0)
+    constexpr std::string_view blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
         return std::nullopt;
-    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        plain.push_back('e');
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            plain.push_back(text[i++]);
-        const std::size_t digitsStart = i;
-        while (i < text.size() && IsDigit(text[i]))
-            plain.push_back(text[i++]);
-        if (i == digitsStart)
-            return std::nullopt;
-    }
-    if (i != text.size())
+    std::string plain(text.substr(first, text.find_last_not_of(blanks) - first + 1));
+    const bool negative = plain.starts_with('-');
+    if (negative || plain.starts_with('+'))
+        plain.erase(0, 1);
+    // The locale-free conversion takes the rest of the grammar as it is, with a point for the
+    // decimal character; a point that is not the decimal character is refused first.
+    if (plain.starts_with('-') || (decimalChar != '.' && plain.find('.') != std::string::npos))
         return std::nullopt;
-
+    std::replace(plain.begin(), plain.end(), decimalChar, '.');
     long double value = 0;
     const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (ec != std::errc{} || end != plain.data() + plain.size() || !std::isfinite(value))

@@ -40,6 +40,8 @@ TEST(ParseFloatText, StrictGrammarWithTheGivenSeparator)
         {"0x1p3", '.', std::nullopt},
         {"1 2", '.', std::nullopt},
         {"--1", '.', std::nullopt},
+        {"+-1", '.', std::nullopt},
+        {"1,5,", ',', std::nullopt},
         {"1e99999", '.', std::nullopt},  // beyond long double
         {"\xd9\xa3", '.', std::nullopt}, // an Arabic-Indic digit
     };
