@@ -24,52 +24,47 @@ void TElasticForm::LoadFormState()
     const std::string path = PlacementKeyPath();
     if (path.empty() || store_ == nullptr)
         return;
-    try {
-        const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForReading(path);
-        if (key == nullptr)
-            return;
-        if (key->ReadInteger(elastic::TotalControlsValue).value_or(0) != ControlCount())
-            return;
-        // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
-        const int state = key->ReadInteger(elastic::WindowStateValue).value_or(0);
-        if (state == 2) {
-            storedMaximized_ = true;
-            if (!designedMaximized_)
-                suppressFirstReshow_ = true;
-        } else {
-            // Damaged values are brought into range before anything computes with them.
-            storedLeft_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::LeftValue).value_or(0.0));
-            storedTop_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::TopValue).value_or(0.0));
-            storedWidth_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::WidthValue).value_or(0.0));
-            storedHeight_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::HeightValue).value_or(0.0));
-            pendingPosition_ = true;
-            pendingSize_ = true;
-        }
-        const QSize minimum = MinimumUsableSize();
-        options_.MaximumTrackWidth = elastic::SanitizedTrackValue(
-            key->ReadInteger(elastic::MaxTrackWidthValue).value_or(0), minimum.width());
-        options_.MaximumTrackHeight = elastic::SanitizedTrackValue(
-            key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
-        for (int i = 0; i < ControlCount(); ++i) {
-            TFrame& frame = frames_[static_cast<std::size_t>(i)];
-            const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
-            if (frame.control != nullptr) {
-                elastic::SetControlVisible(frame.control, visible);
-                frame.visible = elastic::ControlVisible(frame.control);
-            }
-        }
-        for (std::size_t i = 0; i < std::size(elastic::PlacementValues); ++i) {
-            const auto [name, field] = elastic::PlacementValues[i];
-            const std::int32_t fallback = i == 3 ? 0 : placement_.*field; // "wp MinPosX" defaults to 0
-            placement_.*field = key->ReadInteger(name).value_or(fallback);
-            if (i >= 3) // the positions and the normal rectangle
-                placement_.*field = elastic::SaneStoredCoordinate(placement_.*field);
-        }
-        placementLoaded_ = true;
-    } catch (const std::exception& e) {
-        // What cannot be read counts as missing.
-        qWarning("window placement: %s", e.what());
+    const std::unique_ptr<elastic::TPlacementKey> key = store_->OpenForReading(path);
+    if (key == nullptr)
+        return;
+    if (key->ReadInteger(elastic::TotalControlsValue).value_or(0) != ControlCount())
+        return;
+    // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
+    const int state = key->ReadInteger(elastic::WindowStateValue).value_or(0);
+    if (state == 2) {
+        storedMaximized_ = true;
+        if (!designedMaximized_)
+            suppressFirstReshow_ = true;
+    } else {
+        // Damaged values are brought into range before anything computes with them.
+        storedLeft_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::LeftValue).value_or(0.0));
+        storedTop_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::TopValue).value_or(0.0));
+        storedWidth_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::WidthValue).value_or(0.0));
+        storedHeight_ = elastic::SaneStoredFraction(key->ReadFloat(elastic::HeightValue).value_or(0.0));
+        pendingPosition_ = true;
+        pendingSize_ = true;
     }
+    const QSize minimum = MinimumUsableSize();
+    options_.MaximumTrackWidth = elastic::SanitizedTrackValue(
+        key->ReadInteger(elastic::MaxTrackWidthValue).value_or(0), minimum.width());
+    options_.MaximumTrackHeight = elastic::SanitizedTrackValue(
+        key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
+    for (int i = 0; i < ControlCount(); ++i) {
+        TFrame& frame = frames_[static_cast<std::size_t>(i)];
+        const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
+        if (frame.control != nullptr) {
+            elastic::SetControlVisible(frame.control, visible);
+            frame.visible = elastic::ControlVisible(frame.control);
+        }
+    }
+    for (std::size_t i = 0; i < std::size(elastic::PlacementValues); ++i) {
+        const auto [name, field] = elastic::PlacementValues[i];
+        const std::int32_t fallback = i == 3 ? 0 : placement_.*field; // "wp MinPosX" defaults to 0
+        placement_.*field = key->ReadInteger(name).value_or(fallback);
+        if (i >= 3) // the positions and the normal rectangle
+            placement_.*field = elastic::SaneStoredCoordinate(placement_.*field);
+    }
+    placementLoaded_ = true;
 }
 
 void TElasticForm::SaveFormState()
