@@ -147,18 +147,12 @@ std::optional<std::pair<std::string, std::string_view>> ParseQuoted(std::string_
 std::optional<Bytes> ParseHexList(std::string_view text)
 {
     Bytes bytes;
-    text = TrimBlanks(text);
-    if (text.empty())
+    if (TrimBlanks(text).empty())
         return bytes;
-    bytes.reserve(text.size() / 3 + 1);
-    std::size_t start = 0;
-    while (true) {
+    for (std::size_t start = 0;;) {
         const std::size_t comma = text.find(',', start);
-        const std::string_view token = TrimBlanks(
-            text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
-        if (token.empty() || token.size() > 2)
-            return std::nullopt;
-        const auto byte = ParseHex32(token);
+        const std::string_view token = TrimBlanks(text.substr(start, comma - start)); // npos: the rest
+        const auto byte = token.size() <= 2 ? ParseHex32(token) : std::nullopt;
         if (!byte)
             return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(*byte));
