@@ -337,9 +337,9 @@ void CalcEngine::Equals()
     Tape(" ");
 }
 
-void CalcEngine::SpecialFunctionKey(int places)
+void CalcEngine::SpecialFunctionKey(const TBcd& result, int places)
 {
-    s_.LastResultText = ResultText(s_.FunctionResult, places);
+    s_.LastResultText = ResultText(result, places);
     SetDisplay(AddCommas(s_.LastResultText));
     Tape(Display() + " =");
     s_.ResultShown = true;
@@ -366,8 +366,7 @@ void CalcEngine::SquareRoot()
     }
     Tape(Display() + " sqrt");
     Tape(SeparatorLine);
-    s_.FunctionResult = BcdSqrt(Value(value));
-    SpecialFunctionKey(ResultPlaces);
+    SpecialFunctionKey(BcdSqrt(Value(value)), ResultPlaces);
     Tape(" ");
 }
 
@@ -381,8 +380,7 @@ void CalcEngine::Percent()
     }
     Tape(Display() + " %");
     const TBcd fraction = BcdDivide(Value(RemoveCommas(Display())), Value("100"));
-    s_.FunctionResult = BcdMultiply(Value(s_.AccumulatorText), fraction);
-    SpecialFunctionKey(ResultPlaces);
+    SpecialFunctionKey(BcdMultiply(Value(s_.AccumulatorText), fraction), ResultPlaces);
 }
 
 void CalcEngine::Reciprocal()
@@ -396,8 +394,7 @@ void CalcEngine::Reciprocal()
         return;
     }
     Tape(Display() + " 1/x");
-    s_.FunctionResult = BcdDivide(Value("1"), Value(value));
-    SpecialFunctionKey(ReciprocalPlaces);
+    SpecialFunctionKey(BcdDivide(Value("1"), Value(value)), ReciprocalPlaces);
 }
 
 void CalcEngine::MemoryClear()

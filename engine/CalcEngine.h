@@ -24,7 +24,6 @@ struct CalcState
     std::string PendingOperator = " "; // " " (none), "+", "-", "*" or "/"
     std::string LastResultText = "0";  // value shown by the last function or memory key
     std::string MemoryText = "0";      // the memory register
-    TBcd FunctionResult{};             // handed from a function key to SpecialFunctionKey
     bool NewEntry = true;              // the next digit starts a new number
     bool ResultShown = false;          // the display shows LastResultText
     bool ErrorState = false;           // the display shows an error text
@@ -121,16 +120,15 @@ public:
     // The display's value without grouping characters, with the decimal separator it shows.
     std::string DisplayWithoutGrouping() const { return RemoveCommas(Display()); }
 
-    // The steps shared by the keys, under their own names.
-    void ProcessNumber(std::string_view s);
-    void ProcessOperator();
-    void SpecialFunctionKey(int places);
-
     // Text to display form, and display form back to plain text.
     std::string AddCommas(std::string_view text) const;
     std::string RemoveCommas(std::string_view text) const;
 
 private:
+    // The steps shared by the keys, under their own names.
+    void ProcessNumber(std::string_view s);
+    void ProcessOperator();
+    void SpecialFunctionKey(const TBcd& result, int places);
     void DecimalPoint();
     void PlusMinus();
     void Backspace();
