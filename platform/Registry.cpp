@@ -64,19 +64,11 @@ struct FileIdentity
 
 FileIdentity IdentityOf(const std::filesystem::path& file)
 {
-    FileIdentity identity;
     struct stat status = {};
-    if (::stat(file.c_str(), &status) != 0) {
-        identity.error = errno;
-        return identity;
-    }
+    if (::stat(file.c_str(), &status) != 0)
+        return {errno};
     const auto ns = [](const timespec& t) { return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec; };
-    identity.device = status.st_dev;
-    identity.inode = status.st_ino;
-    identity.size = status.st_size;
-    identity.modified = ns(status.st_mtim);
-    identity.changed = ns(status.st_ctim);
-    return identity;
+    return {0, status.st_dev, status.st_ino, status.st_size, ns(status.st_mtim), ns(status.st_ctim)};
 }
 
 // The file as this process knows it, with what is needed to write it back.
