@@ -26,31 +26,26 @@ std::string Escaped(std::string_view text)
 }
 
 // The display, the tape and the status bar as plain records; boxes and errors go to the output.
-class RecordingHost : public engine::ICalcHost
+struct RecordingHost : engine::ICalcHost
 {
-public:
-    explicit RecordingHost(std::ostream& out) : out_(out) {}
+    explicit RecordingHost(std::ostream& output) : out(output) {}
 
-    std::string DisplayText() const override { return display_; }
-    void SetDisplayText(std::string_view text) override { display_ = std::string(text); }
-    void ClearDisplay() override { display_.clear(); }
-    void AppendTapeLine(std::string_view line) override { tape_.emplace_back(line); }
+    std::string DisplayText() const override { return display; }
+    void SetDisplayText(std::string_view text) override { display = std::string(text); }
+    void ClearDisplay() override { display.clear(); }
+    void AppendTapeLine(std::string_view line) override { tape.emplace_back(line); }
     void ShowMessage(engine::MessageKind kind, std::string_view text) override
     {
-        out_ << "message\t" << engine::CaptionOf(kind) << '\t' << Escaped(text) << '\n';
+        out << "message\t" << engine::CaptionOf(kind) << '\t' << Escaped(text) << '\n';
     }
     void ReleaseKeys() override {}
-    void SetStatusText(std::string_view text) override { status_ = text; }
-    void ReportError(std::string_view message) override { out_ << "error\t" << Escaped(message) << '\n'; }
+    void SetStatusText(std::string_view text) override { status = text; }
+    void ReportError(std::string_view message) override { out << "error\t" << Escaped(message) << '\n'; }
 
-    const std::string& Status() const { return status_; }
-    const std::vector<std::string>& TapeLines() const { return tape_; }
-
-private:
-    std::ostream& out_;
-    std::string display_;
-    std::string status_;
-    std::vector<std::string> tape_;
+    std::ostream& out;
+    std::string display;
+    std::string status;
+    std::vector<std::string> tape;
 };
 
 std::string_view Trimmed(std::string_view s)
@@ -72,7 +67,7 @@ int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool
 {
     RecordingHost host(out);
     engine::CalcEngine calc(host, separators);
-    host.SetDisplayText("0");
+    host.display = "0";
 
     if (interactive)
         out << "Quorlane Calculator keys, one per line: " << keyList
@@ -96,7 +91,7 @@ int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool
                 out << "> " << std::flush;
             continue;
         }
-        out << "after\t" << key << '\t' << host.DisplayText() << '\t' << host.Status() << '\n';
+        out << "after\t" << key << '\t' << host.display << '\t' << host.status << '\n';
         if (interactive)
             out << "> ";
         if (interactive || in.rdbuf()->in_avail() <= 0)
@@ -104,7 +99,7 @@ int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool
     }
     if (interactive)
         out << '\n';
-    for (const std::string& tapeLine : host.TapeLines())
+    for (const std::string& tapeLine : host.tape)
         out << "tape\t" << tapeLine << '\n';
     out.flush();
     return 0;
