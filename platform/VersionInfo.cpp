@@ -100,14 +100,6 @@ std::optional<std::vector<std::uint8_t>> ReadVersionSection(const ImageFile& fil
     return std::nullopt;
 }
 
-std::u16string Latin1ToUtf16(std::string_view text)
-{
-    std::u16string out;
-    for (const char c : text)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-    return out;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> ReadFileVersionBlock(const std::string& path)
@@ -163,7 +155,9 @@ TStVersionInfo::TStVersionInfo(const std::string& fileName) : block_(platform::R
 
 std::string TStVersionInfo::GetKeyValue(const std::string& name) const
 {
-    const std::optional<std::u16string> text =
-        platform::FindVersionString(block_, platform::Latin1ToUtf16(name));
+    std::u16string key; // the name's Latin-1 characters are their own UTF-16 units
+    for (const unsigned char c : name)
+        key.push_back(c);
+    const std::optional<std::u16string> text = platform::FindVersionString(block_, key);
     return text ? platform::Utf16ToLatin1(*text) : std::string();
 }

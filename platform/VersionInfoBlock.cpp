@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <initializer_list>
 #include <stdexcept>
 
 namespace platform {
@@ -22,14 +21,6 @@ void PutWord(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
     out.push_back(static_cast<std::uint8_t>(v & 0xFF));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-std::vector<std::uint8_t> Words(std::initializer_list<std::uint16_t> words)
-{
-    std::vector<std::uint8_t> out;
-    for (const std::uint16_t w : words)
-        PutWord(out, w);
-    return out;
 }
 
 void WriteNode(std::vector<std::uint8_t>& out, const VersionNode& node)
@@ -158,10 +149,13 @@ VersionNode ProgramVersionTree()
     VersionNode table{std::u16string(key, key + 8), true, {}, {}};
     for (const auto& [name, value] : pv::Strings)
         table.Children.push_back(VersionString(name, value));
+    std::vector<std::uint8_t> translation;
+    PutWord(translation, pv::Language);
+    PutWord(translation, pv::CodePage);
     VersionNode root{std::u16string(RootKey), false, std::move(fixed), {}};
     root.Children.push_back({u"StringFileInfo", true, {}, {std::move(table)}});
     root.Children.push_back(
-        {u"VarFileInfo", true, {}, {{u"Translation", false, Words({pv::Language, pv::CodePage}), {}}}});
+        {u"VarFileInfo", true, {}, {{u"Translation", false, std::move(translation), {}}}});
     return root;
 }
 
