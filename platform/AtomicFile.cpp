@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -124,16 +125,13 @@ private:
 
 bool IsTemporaryOf(const std::string& name, const std::string& target)
 {
-    // "." + target + "." + the six characters mkostemp chose.
+    // "." + target + "." + the six ASCII letters and digits mkostemp chose.
     const std::string prefix = "." + target + ".";
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
-        const char c = name[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
+    const auto chosen = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    return name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), chosen);
 }
 
 // Under the folder's lock no other writer has a temporary file open: any found were left by a

@@ -20,14 +20,9 @@ using reghive::Hive;
 using FileState = regfile::FileContents::State;
 constexpr std::string_view RootName = "HKEY_CURRENT_USER";
 
-std::string Quoted(std::string_view name)
-{
-    return "'" + std::string(name) + "'";
-}
-
 ERegistryException SetDataFailed(std::string_view name, std::error_code cause = {})
 {
-    return ERegistryException("Failed to set data for " + Quoted(name), cause);
+    return ERegistryException("Failed to set data for '" + std::string(name) + "'", cause);
 }
 
 std::filesystem::path EnvironmentDirectory(const char* variable)
@@ -243,7 +238,7 @@ bool TRegistry::DeleteKey(std::string_view key)
     try {
         SaveHive(loaded, std::move(updated));
     } catch (const std::system_error& error) {
-        throw ERegistryException("Failed to delete key " + Quoted(key), error.code());
+        throw ERegistryException("Failed to delete key '" + std::string(key) + "'", error.code());
     }
     return true;
 }
