@@ -72,14 +72,12 @@ bool CalcEngine::HasDecimalChar(std::string_view text) const
     return text.find(s_.DecimalChar) != std::string_view::npos;
 }
 
-// A text the decimal type reads as zero ("0", "0.0", "0.", "."), so that dividing by it is the
-// division by zero the user sees, however the zero was typed.
-bool CalcEngine::DenotesZero(std::string_view text) const
+std::optional<TBcd> CalcEngine::TryValue(std::string_view text) const
 {
     try {
-        return Value(text) == TBcd{};
+        return Value(text);
     } catch (const EStBCDError&) {
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -455,7 +453,7 @@ void CalcEngine::Paste(std::string_view clipboardText)
         const std::optional<long double> value = ParseFloatText(plain, s_.DecimalChar);
         const std::string shown =
             value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();
-        if (!value || !Holdable(shown)) {
+        if (!value || !TryValue(RemoveCommas(shown))) { // no number, or 1E64 or more in magnitude
             host_.ShowMessage(MessageKind::Information, texts::PasteNotNumeric);
             return;
         }
@@ -471,17 +469,6 @@ void CalcEngine::UseTapeLine(std::string_view line)
 {
     if (const std::optional<std::string_view> number = TapeLineNumber(line))
         Paste(*number);
-}
-
-// A display text the decimal type can read: its magnitude is below 1E64.
-bool CalcEngine::Holdable(std::string_view shown) const
-{
-    try {
-        Value(RemoveCommas(shown));
-        return true;
-    } catch (const EStBCDError&) {
-        return false;
-    }
 }
 
 } // namespace engine

@@ -149,8 +149,11 @@ private:
     void Tape(std::string_view line) { host_.AppendTapeLine(line); }
     bool HasDecimalChar(std::string_view text) const;
     TBcd Value(std::string_view text) const { return BcdFromText(text, locale_); }
-    bool DenotesZero(std::string_view text) const;
-    bool Holdable(std::string_view shown) const;
+    // The text's value; nothing when the decimal type cannot read it (no number, 1E64 or more).
+    std::optional<TBcd> TryValue(std::string_view text) const;
+    // A text the decimal type reads as zero ("0", "0.0", "0.", "."), so that dividing by it is the
+    // division by zero the user sees, however the zero was typed.
+    bool DenotesZero(std::string_view text) const { return TryValue(text) == TBcd{}; }
     std::string ResultText(const TBcd& value, int places) const;
     void ShowMemoryIndicator(std::string_view value);
 
