@@ -118,26 +118,19 @@ Section ScanSection(std::string_view mask, std::size_t begin, char T, char D)
     return s;
 }
 
-class Writer
+// One character more of the output, which holds at most OutputLimit.
+void Emit(std::string& out, char c)
 {
-public:
-    void Emit(char c)
-    {
-        if (out_.size() == OutputLimit)
-            throw EStBCDError(stcodes::BcdBufOverflow);
-        out_.push_back(c);
-    }
-    std::string Take() { return std::move(out_); }
-
-private:
-    std::string out_;
-};
+    if (out.size() == OutputLimit)
+        throw EStBCDError(stcodes::BcdBufOverflow);
+    out.push_back(c);
+}
 
 // Lays the register's digits out over the placeholders of one section.
 class Layout
 {
 public:
-    Layout(const Section& s, const DigitRegister& W, char T, char D, Writer& out)
+    Layout(const Section& s, const DigitRegister& W, char T, char D, std::string& out)
         : s_(s), W_(W), T_(T), D_(D), out_(out), requiredIntegers_(s.RequiredIntegers()),
           decimalFloor_(s.DecimalFloor())
     {}
@@ -179,12 +172,12 @@ private:
             }
         }
         if (nextPlace_ == 0) {
-            out_.Emit(D_);
-            out_.Emit(digit);
+            Emit(out_, D_);
+            Emit(out_, digit);
         } else {
-            out_.Emit(digit);
+            Emit(out_, digit);
             if (s_.grouping && nextPlace_ > 1 && nextPlace_ % 3 == 1)
-                out_.Emit(T_);
+                Emit(out_, T_);
         }
         --nextPlace_;
     }
@@ -192,26 +185,26 @@ private:
     const Section& s_;
     const DigitRegister& W_;
     char T_, D_;
-    Writer& out_;
+    std::string& out_;
     int requiredIntegers_, decimalFloor_;
     int nextPlace_ = 0;
     int surplus_ = 0;
     int cell_ = 18;
 };
 
-void EmitExponent(Writer& out, int x, char sign, int width)
+void EmitExponent(std::string& out, int x, char sign, int width)
 {
     if (x < 0) {
-        out.Emit('-');
+        Emit(out, '-');
         x = -x;
     } else if (sign == '+') {
-        out.Emit('+');
+        Emit(out, '+');
     }
     const std::string digits = std::to_string(x);
     for (int k = static_cast<int>(digits.size()); k < width; ++k)
-        out.Emit('0');
+        Emit(out, '0');
     for (const char c : digits)
-        out.Emit(c);
+        Emit(out, c);
 }
 
 } // namespace
@@ -253,7 +246,7 @@ std::string FormatBcd(std::string_view mask, const TBcd& value, TBcdSeparators s
         break;
     }
 
-    Writer out;
+    std::string out;
     Layout layout(s, u.W, T, D, out);
     int E = u.E;
     if (s.exponent) {
@@ -270,20 +263,20 @@ std::string FormatBcd(std::string_view mask, const TBcd& value, TBcdSeparators s
     }
 
     if (u.negative && s.begin == 0)
-        out.Emit('-');
+        Emit(out, '-');
 
     for (std::size_t i = s.begin; i < s.end;) {
         const char c = mask[i];
         if (IsQuote(c)) {
             const std::size_t close = mask.find(c, i + 1);
             for (std::size_t k = i + 1; k < close; ++k)
-                out.Emit(mask[k]);
+                Emit(out, mask[k]);
             i = close + 1;
         } else if (c == '#' || c == '0') {
             layout.Placeholder();
             ++i;
         } else if (c == 'E' || c == 'e') {
-            out.Emit(c);
+            Emit(out, c);
             if (IsExponentSign(mask, i + 1, s.end)) {
                 const char sign = mask[i + 1];
                 std::size_t j = i + 2;
@@ -293,16 +286,16 @@ std::string FormatBcd(std::string_view mask, const TBcd& value, TBcdSeparators s
                 EmitExponent(out, E - 63 - s.point, sign, width);
                 i = j;
             } else if (LetterTakesNext(mask, i, s.end)) {
-                out.Emit(mask[i + 1]);
+                Emit(out, mask[i + 1]);
                 i += 2;
             } else {
                 ++i;
             }
         } else {
             if (c != T && c != D)
-                out.Emit(c);
+                Emit(out, c);
             ++i;
         }
     }
-    return out.Take();
+    return out;
 }
