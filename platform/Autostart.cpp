@@ -139,7 +139,7 @@ fs::path ProgramPathFromExeLink(std::string_view link)
     // The kernel marks a file that was unlinked while it runs; a package upgrade puts the new version
     // at the same path.
     constexpr std::string_view deleted = " (deleted)";
-    if (link.size() > deleted.size() && link.substr(link.size() - deleted.size()) == deleted) {
+    if (link.size() > deleted.size() && link.ends_with(deleted)) {
         const fs::path replaced(link.substr(0, link.size() - deleted.size()));
         if (fs::exists(replaced, ec))
             return replaced;

@@ -35,13 +35,8 @@ std::filesystem::path HomeDirectory()
 {
     if (auto home = EnvironmentDirectory("HOME"); !home.empty())
         return home;
-    passwd entry{};
-    passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir)
-        return found->pw_dir;
-    return {};
+    const passwd* entry = ::getpwuid(::geteuid()); // the program reads its settings on one thread
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : std::filesystem::path();
 }
 
 // What tells one state of a file from another without reading it.
