@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -20,26 +21,6 @@ IoHooks currentHooks; // set by tests only, on the one thread that writes
 {
     throw std::system_error(error, std::generic_category(), what);
 }
-
-// Removes the temporary file unless the rename took it.
-class TemporaryFile
-{
-public:
-    explicit TemporaryFile(std::string name) : name_(std::move(name)) {}
-    ~TemporaryFile()
-    {
-        if (!name_.empty())
-            ::unlink(name_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::string& Name() const { return name_; }
-    void Keep() { name_.clear(); }
-
-private:
-    std::string name_;
-};
 
 std::filesystem::path FolderOf(const std::filesystem::path& file)
 {
@@ -172,7 +153,9 @@ void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t n
     UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
     if (fd.Get() < 0)
         ThrowErrno(errno, "create a temporary file in " + folder.string());
-    TemporaryFile temporary(std::move(name));
+    // Removes the temporary file unless the rename took it.
+    const auto remove = [](const std::string* temporaryName) { ::unlink(temporaryName->c_str()); };
+    std::unique_ptr<const std::string, decltype(remove)> temporary(&name, remove);
 
     if (::fchmod(fd.Get(), exists ? existing.st_mode & 07777 : newFileMode) != 0)
         ThrowErrno(errno, "fchmod");
@@ -184,9 +167,9 @@ void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t n
         ThrowErrno(errno, "fsync");
     if (fd.Close() != 0)
         ThrowErrno(errno, "close");
-    if (::rename(temporary.Name().c_str(), target.c_str()) != 0)
+    if (::rename(name.c_str(), target.c_str()) != 0)
         ThrowErrno(errno, "rename to " + target.string());
-    temporary.Keep();
+    temporary.release();
     // Some file systems cannot sync a folder; the rename is then as durable as they make it.
     if (::fsync(locked.Fd()) != 0 && errno != EINVAL)
         ThrowErrno(errno, "fsync " + folder.string());
