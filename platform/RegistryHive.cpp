@@ -97,14 +97,12 @@ bool FitsOnALine(const Bytes& data)
 
 void AppendValue(std::string& out, const Value& value)
 {
-    std::string head;
     if (value.name.empty())
-        head = "@";
+        out += '@';
     else
-        AppendQuoted(head, value.name);
-    head += '=';
+        AppendQuoted(out, value.name);
+    out += '=';
     if (value.type == TypeString && FitsOnALine(value.data)) {
-        out += head;
         AppendQuoted(out,
                      std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size()));
         out += '\n';
@@ -112,16 +110,14 @@ void AppendValue(std::string& out, const Value& value)
         const std::uint32_t number = std::uint32_t{value.data[0]} | std::uint32_t{value.data[1]} << 8 |
                                      std::uint32_t{value.data[2]} << 16 | std::uint32_t{value.data[3]} << 24;
         char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
-        out += head;
+        std::snprintf(buffer, sizeof buffer, "dword:%08x\n", static_cast<unsigned>(number));
         out += buffer;
-        out += '\n';
     } else if (value.type == TypeBinary) {
-        AppendHexList(out, head + "hex:", value.data);
+        AppendHexList(out, "hex:", value.data);
     } else {
         char buffer[24];
         std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.type));
-        AppendHexList(out, head + buffer, value.data);
+        AppendHexList(out, buffer, value.data);
     }
 }
 
