@@ -51,7 +51,7 @@ void TElasticForm::LoadFormState()
         key->ReadInteger(elastic::MaxTrackHeightValue).value_or(0), minimum.height());
     for (int i = 0; i < ControlCount(); ++i) {
         TFrame& frame = frames_[static_cast<std::size_t>(i)];
-        const bool visible = key->ReadBool(elastic::VisibleValue(i)).value_or(true);
+        const bool visible = key->ReadInteger(elastic::VisibleValue(i)).value_or(1) != 0; // any but 0 is true
         if (frame.control != nullptr) {
             elastic::SetControlVisible(frame.control, visible);
             frame.visible = elastic::ControlVisible(frame.control);

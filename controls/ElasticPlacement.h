@@ -24,12 +24,6 @@ public:
     virtual ~TPlacementKey() = default;
     virtual std::optional<std::int32_t> ReadInteger(std::string_view name) = 0;
     virtual std::optional<double> ReadFloat(std::string_view name) = 0;
-    // An integer: any but 0 is true.
-    std::optional<bool> ReadBool(std::string_view name)
-    {
-        const std::optional<std::int32_t> number = ReadInteger(name);
-        return number ? std::optional<bool>(*number != 0) : std::nullopt;
-    }
     virtual void WriteInteger(std::string_view name, std::int32_t value) = 0;
     virtual void WriteFloat(std::string_view name, double value) = 0;
     virtual void WriteBool(std::string_view name, bool value) = 0;

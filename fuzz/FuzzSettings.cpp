@@ -60,7 +60,7 @@ void ReadThePlacement()
     for (const auto& value : elastic::PlacementValues)
         (void)elastic::SaneStoredCoordinate(key->ReadInteger(value.name).value_or(0));
     for (int i = 0; i < 40; ++i)
-        (void)key->ReadBool(elastic::VisibleValue(i));
+        (void)key->ReadInteger(elastic::VisibleValue(i));
 }
 
 } // namespace

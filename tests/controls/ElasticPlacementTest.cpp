@@ -139,8 +139,8 @@ TYPED_TEST(PlacementStores, ValuesRoundTripWithTheirTypes)
     EXPECT_EQ(key->ReadInteger("Total Controls"), 35);
     EXPECT_EQ(key->ReadInteger("wp MinPosX"), -1);
     EXPECT_EQ(key->ReadFloat("Left"), 0.1234567890123);
-    EXPECT_EQ(key->ReadBool("Visible 0"), true);
-    EXPECT_EQ(key->ReadBool("Visible 1"), false);
+    EXPECT_EQ(key->ReadInteger("Visible 0"), 1);
+    EXPECT_EQ(key->ReadInteger("Visible 1"), 0);
     EXPECT_EQ(key->ReadInteger("Nothing"), std::nullopt);
 }
 
@@ -176,9 +176,9 @@ TYPED_TEST(PlacementStores, ValuesOfAnotherTypeReadAsMissing)
     EXPECT_EQ(key->ReadFloat("Top"), std::nullopt);
     EXPECT_EQ(key->ReadFloat("Width"), std::nullopt);
     EXPECT_EQ(key->ReadInteger("Total Controls"), std::nullopt);
-    EXPECT_EQ(key->ReadBool("Visible 0"), std::nullopt);
-    EXPECT_EQ(key->ReadBool("Visible 1"), false);
-    EXPECT_EQ(key->ReadBool("Visible 2"), true);
+    EXPECT_EQ(key->ReadInteger("Visible 0"), std::nullopt);
+    EXPECT_EQ(key->ReadInteger("Visible 1"), 0);
+    EXPECT_EQ(key->ReadInteger("Visible 2"), 1);
     EXPECT_EQ(key->ReadInteger("Window State"), std::nullopt); // beyond 32 bits
 }
 
