@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include <QApplication>
 #include <QScopedValueRollback>
@@ -73,8 +74,6 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     maximized_ = designedMaximized_;
 }
 
-TElasticForm::~TElasticForm() = default;
-
 // ---- setters with an immediate effect ----
 
 void TElasticForm::SetTrackLimits(QSize minimum, QSize maximum)
@@ -133,14 +132,6 @@ void TElasticForm::ApplyFontToForm()
         if (QWidget* menu = platform::MenuBar(form_))
             elastic::MakeFontOwn(menu);
         form_->setFont(options_.Font);
-    }
-}
-
-void TElasticForm::SyncFormFont()
-{
-    if (elastic::FontSize(form_->font()) != elastic::FontSize(options_.Font)) {
-        ApplyFontToForm();
-        form_->update();
     }
 }
 
@@ -205,12 +196,15 @@ void TElasticForm::FormEvent(const WindowEvent& event)
         events_.Remove();
         return;
     }
-    if (suspended_ || passThrough_ || !form_->isVisible())
+    if (suspended_ || !form_->isVisible())
         return;
     try {
         noted_ = QApplication::focusWidget();
-        SyncFormFont();
-        if (initPending_) {
+        if (elastic::FontSize(form_->font()) != elastic::FontSize(options_.Font)) {
+            ApplyFontToForm();
+            form_->update();
+        }
+        if (!initialized_) {
             InitializeScaling();
             FirstDisplay();
         }
@@ -258,7 +252,8 @@ void TElasticForm::Act(const WindowEvent& event)
         OnDisplayChanged(event.screenSize);
         break;
     case Kind::CloseRequested:
-        OnCloseRequested();
+        SaveFormStateQuietly();
+        userInteracted_ = true;
         break;
     case Kind::MinimizeRequested:
         OnMinimizeRequested();
@@ -272,7 +267,6 @@ void TElasticForm::Act(const WindowEvent& event)
         break;
     case Kind::Dragging:
         dragInProgress_ = true;
-        resizedDuringDrag_ = true;
         break;
     case Kind::DragStarted:
         // The size when the drag began (reported where the drag showed only later).
@@ -396,12 +390,6 @@ void TElasticForm::OnDisplayChanged(QSize now)
     RestoreControls();
 }
 
-void TElasticForm::OnCloseRequested()
-{
-    SaveFormStateQuietly();
-    userInteracted_ = true;
-}
-
 void TElasticForm::OnMinimizeRequested()
 {
     if (const QWidget* active = form_->focusWidget())
@@ -415,8 +403,8 @@ void TElasticForm::OnMinimizeRequested()
 void TElasticForm::OnDragEnded()
 {
     activated_ = true;
-    dragInProgress_ = false;
-    if (resizedDuringDrag_) {
+    // Only a drag that resized the window (Dragging) rescales at its end.
+    if (std::exchange(dragInProgress_, false)) {
         noted_ = QApplication::focusWidget();
         HideControls();
         if (options_.MaintainProportions)
@@ -425,7 +413,6 @@ void TElasticForm::OnDragEnded()
         form_->update();
         RestoreControls();
         RefocusNoted();
-        resizedDuringDrag_ = false;
     }
     maximized_ = false;
     SaveFormStateQuietly();
@@ -435,7 +422,7 @@ void TElasticForm::OnDragEnded()
 
 void TElasticForm::InitializeScaling()
 {
-    initPending_ = false;
+    initialized_ = true;
     // The design screen is the present one: controls and fonts start at their design values.
     screen_ = platform::AvailableGeometry(form_).size();
     designScreen_ = screen_;
@@ -484,7 +471,7 @@ void TElasticForm::FirstDisplay()
         // The stored normal rectangle first (while the window is normal, without reacting to it),
         // then the maximized state: Qt cannot set the normal rectangle of a maximized window.
         {
-            const QScopedValueRollback pass(passThrough_, true);
+            const QScopedValueRollback pass(suspended_, true);
             placement_.showCmd = platform::SW_HIDE;
             platform::SetWindowPlacement(form_, placement_);
         }
@@ -492,18 +479,12 @@ void TElasticForm::FirstDisplay()
         form_->setWindowState(form_->windowState() | Qt::WindowMaximized);
     }
     referenceSize_ = initial_.size();
-    initialized_ = true;
     if (options_.MaintainProportions)
         ComputeMaxTrackSize();
     SetFormBounds(initial_);
 }
 
 // ---- suspending ----
-
-void TElasticForm::SuspendScaling()
-{
-    suspended_ = true;
-}
 
 void TElasticForm::ResumeScaling()
 {

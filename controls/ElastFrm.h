@@ -71,9 +71,6 @@ public:
     // Raises EElasticForm when `owner` is not a form ("Owner of TElasticForm component must be a
     // form") or already has a TElasticForm ("A TElasticForm component already exists in <name>").
     explicit TElasticForm(QObject* owner);
-    ~TElasticForm() override;
-    TElasticForm(const TElasticForm&) = delete;
-    TElasticForm& operator=(const TElasticForm&) = delete;
 
     // The options: plain values, read at the first display and while the scaler works. The scaler
     // itself keeps some up to date (see TElasticOptions).
@@ -93,7 +90,7 @@ public:
     void UpdateControlBounds(QWidget* control);
     // While suspended, every event except Destroyed passes untouched: no rescale, nothing saved.
     // Resuming does not rescale; it applies the track limits set meanwhile.
-    void SuspendScaling();
+    void SuspendScaling() { suspended_ = true; }
     void ResumeScaling();
     // The present window and control sizes become the design metrics.
     void ResetDesignSize();
@@ -137,7 +134,6 @@ private:
     void OnShown();
     void OnTrackLimitsAsked(platform::TrackSizes* limits);
     void OnDisplayChanged(QSize screen);
-    void OnCloseRequested();
     void OnMinimizeRequested();
     void OnDragEnded();
 
@@ -156,7 +152,6 @@ private:
     QRect Outer() const;
     void SetFormBounds(const QRect& outer);
     void ApplyFontToForm();
-    void SyncFormFont();
     void SetComponentFontSize(int points);
     void SyncDesignFrame();
     void UpdateTrackLimits();
@@ -194,9 +189,7 @@ private:
     // Flags.
     bool suspended_ = false;
     bool dragInProgress_ = false;
-    bool resizedDuringDrag_ = false;
-    bool initPending_ = true;
-    bool initialized_ = false;
+    bool initialized_ = false; // set as the first visible event starts the scaling
     bool firstRescalePending_ = true;
     bool firstDisplayPending_ = true;
     bool activated_ = false;
@@ -209,7 +202,6 @@ private:
     bool focusPending_ = true;
     bool pendingPosition_ = false;
     bool pendingSize_ = false;
-    bool passThrough_ = false;
     bool snapping_ = false;
     int positionChanges_ = 0;
     bool designedMaximized_ = false;

@@ -45,10 +45,10 @@ void TElasticForm::PrepareRecord(TFrame& frame)
             const int width = elastic::PanelWidth(panel);
             elastic::SetPanelWidth(panel, width);
             frame.panelWidths.push_back(width);
-            frame.panelFontSizes.push_back(elastic::ControlFontSize(panel));
+            frame.panelFontSizes.push_back(elastic::FontSize(panel->font()));
         }
     }
-    frame.baseFontSize = elastic::ControlFontSize(c);
+    frame.baseFontSize = elastic::FontSize(c->font());
 }
 
 void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
@@ -183,7 +183,7 @@ void TElasticForm::UpdateControlBounds(QWidget* control)
     TakeBounds(frame, frame.lastRatioX > 0.0 ? frame.lastRatioX : 1.0,
                frame.lastRatioY > 0.0 ? frame.lastRatioY : 1.0);
     frame.visible = elastic::ControlVisible(control);
-    frame.baseFontSize = elastic::ControlFontSize(control);
+    frame.baseFontSize = elastic::FontSize(control->font());
 }
 
 void TElasticForm::ResetDesignSize()

@@ -138,11 +138,6 @@ QFont WithFontSize(QFont font, int points)
     return font;
 }
 
-int ControlFontSize(const QWidget* control)
-{
-    return FontSize(control->font());
-}
-
 void SetControlFontSize(QWidget* control, int points)
 {
     const QFont present = control->font();
@@ -185,12 +180,12 @@ int PanelWidth(const QWidget* panel)
 void SetPanelWidth(QWidget* panel, int width)
 {
     width = std::max(0, width);
-    if (HasFixedWidth(panel)) {
-        if (panel->minimumWidth() != width)
-            panel->setFixedWidth(width);
-    } else if (panel->minimumWidth() != width) {
+    if (panel->minimumWidth() == width)
+        return;
+    if (HasFixedWidth(panel))
+        panel->setFixedWidth(width);
+    else
         panel->setMinimumWidth(width);
-    }
 }
 
 } // namespace elastic

@@ -61,7 +61,6 @@ void SetControlVisible(QWidget* control, bool visible);
 // Font sizes in points.
 int FontSize(const QFont& font);
 QFont WithFontSize(QFont font, int points); // at least one pixel
-int ControlFontSize(const QWidget* control);
 void SetControlFontSize(QWidget* control, int points);
 void MakeFontOwn(QWidget* control); // ParentFont False
 

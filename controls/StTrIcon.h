@@ -52,8 +52,6 @@ public:
     // when another component exists.
     explicit TStTrayIcon(QWidget* owner);
     ~TStTrayIcon() override;
-    TStTrayIcon(const TStTrayIcon&) = delete;
-    TStTrayIcon& operator=(const TStTrayIcon&) = delete;
 
     bool Active() const { return active_; }
     void SetActive(bool value);

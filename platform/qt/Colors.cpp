@@ -47,9 +47,3 @@ QColor ColorToQColor(TColor color)
     }
     return QColor(Qt::black);
 }
-
-TColor QColorToColor(const QColor& color)
-{
-    const QColor rgb = color.toRgb();
-    return RGBToColor(rgb.red(), rgb.green(), rgb.blue());
-}

@@ -49,6 +49,3 @@ constexpr TColor RGBToColor(int r, int g, int b)
 // desktop's standard colours when no application object exists, and black for another element);
 // any other value is read as 0x??BBGGRR.
 QColor ColorToQColor(TColor color);
-
-// A fixed colour from a QColor (alpha ignored).
-TColor QColorToColor(const QColor& color);

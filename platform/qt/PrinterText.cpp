@@ -24,7 +24,6 @@ PrinterTextChannel::PrinterTextChannel(QPrinter& printer, const QFont& font) : p
                                      .toLocal8Bit()
                                      .toStdString());
     }
-    open_ = true;
     // Sizes in printer pixels; the font scales to the printer's resolution.
     QFont f(font, &printer_);
     painter_.setFont(f);
@@ -34,12 +33,6 @@ PrinterTextChannel::PrinterTextChannel(QPrinter& printer, const QFont& font) : p
     const QRect page = printer_.pageLayout().paintRectPixels(printer_.resolution());
     pageWidth_ = page.width();
     pageHeight_ = page.height();
-}
-
-PrinterTextChannel::~PrinterTextChannel()
-{
-    if (open_)
-        painter_.end();
 }
 
 void PrinterTextChannel::Advance(int lineHeight)
@@ -100,10 +93,7 @@ void PrinterTextChannel::WriteLine(const QString& line)
 
 void PrinterTextChannel::Close()
 {
-    if (!open_)
-        return;
-    open_ = false;
-    if (!painter_.end())
+    if (painter_.isActive() && !painter_.end())
         throw std::runtime_error("The printer reported an error at the end of the print job.");
 }
 

@@ -20,10 +20,8 @@ class PrinterTextChannel
 {
 public:
     // Starts the job; throws std::runtime_error when the printer cannot start it.
+    // The job still open at the destruction ends with it (the painter's own destructor).
     PrinterTextChannel(QPrinter& printer, const QFont& font);
-    ~PrinterTextChannel();
-    PrinterTextChannel(const PrinterTextChannel&) = delete;
-    PrinterTextChannel& operator=(const PrinterTextChannel&) = delete;
 
     void WriteLine(const QString& line);
     // Ends the job; throws when the printer reports an error.
@@ -44,7 +42,6 @@ private:
     int pageHeight_ = 0;
     int charHeight_ = 0;
     int tabWidth_ = 0;
-    bool open_ = false;
 };
 
 } // namespace platform

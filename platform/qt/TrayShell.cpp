@@ -91,8 +91,6 @@ QtTrayShell::QtTrayShell(std::function<bool()> available) : available_(std::move
     poll_.start();
 }
 
-QtTrayShell::~QtTrayShell() = default;
-
 bool QtTrayShell::NotificationAreaAvailable()
 {
     return available_ && available_();

@@ -84,7 +84,6 @@ class QtTrayShell : public QObject, public ITrayShell
 public:
     // `available` tells whether a notification area exists (tests replace Qt's answer).
     explicit QtTrayShell(std::function<bool()> available = &QSystemTrayIcon::isSystemTrayAvailable);
-    ~QtTrayShell() override;
 
     bool Show(const QIcon& icon, const QString& toolTip, TrayActivated activated) override;
     bool Update(const QIcon& icon, const QString& toolTip) override;

@@ -90,9 +90,6 @@ public:
     // The filter goes before the window: the components hear that it ends.
     ~WindowEventFilter() override { BeginDestroy(); }
 
-    WindowEventFilter(const WindowEventFilter&) = delete;
-    WindowEventFilter& operator=(const WindowEventFilter&) = delete;
-
     bool Dead() const { return dead_; }
     bool Settling() const { return settling_; }
     int Count() const

@@ -139,6 +139,12 @@ constexpr char RequestedGeometryProperty[] = "quorlane.requestedGeometry";
 constexpr char PlacedWithoutFrameProperty[] = "quorlane.placedWithoutFrame";
 constexpr int SmallestNormalExtent = 32;
 
+std::optional<QMargins> ExpectedFrame(const QWidget* form)
+{
+    const QVariant v = form->property(ExpectedFrameProperty);
+    return v.isValid() ? std::optional(v.value<QMargins>()) : std::nullopt;
+}
+
 // The frame's top-left relative to the widget's: what setGeometry must add to a frame position.
 // Without a reported or expected frame the outer rectangle starts at the widget.
 QPoint FrameOffset(const QWidget* form)
@@ -164,14 +170,6 @@ void SetDesignFrame(QWidget* form, QSize frame)
 void SetExpectedFrame(QWidget* form, QMargins frame)
 {
     form->setProperty(ExpectedFrameProperty, QVariant::fromValue(frame));
-}
-
-std::optional<QMargins> ExpectedFrame(const QWidget* form)
-{
-    const QVariant v = form->property(ExpectedFrameProperty);
-    if (!v.isValid())
-        return std::nullopt;
-    return v.value<QMargins>();
 }
 
 QWidget* MenuBar(const QWidget* form)

@@ -43,7 +43,6 @@ void SetDesignFrame(QWidget* form, QSize frame);
 // The frame the window manager will put around the form, known before it is reported (left, top,
 // right and bottom extents). Used until the window system reports the frame.
 void SetExpectedFrame(QWidget* form, QMargins frame);
-std::optional<QMargins> ExpectedFrame(const QWidget* form);
 // Asks the window manager for the frame of a window not mapped yet, where no frame is known
 // (_NET_REQUEST_FRAME_EXTENTS on X11), and makes its answer the expected frame.
 void AskForFrame(QWidget* window);

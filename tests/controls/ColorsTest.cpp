@@ -30,7 +30,6 @@ TEST(Colors, NamedColorsAreFixed)
         EXPECT_FALSE(IsSystemColor(c.color));
         EXPECT_EQ(ColorToQColor(c.color), QColor(c.r, c.g, c.b));
         EXPECT_EQ(RGBToColor(c.r, c.g, c.b), c.color);
-        EXPECT_EQ(QColorToColor(QColor(c.r, c.g, c.b, 40)), c.color);
     }
 }
 
@@ -85,7 +84,7 @@ TEST(Colors, SystemColorsFollowAPaletteChange)
     changed.setColor(QPalette::Active, QPalette::Dark, QColor(40, 50, 60));
     QApplication::setPalette(changed);
     EXPECT_EQ(ColorToQColor(clBtnFace), QColor(10, 200, 30));
-    EXPECT_EQ(QColorToColor(ColorToQColor(clBtnShadow)), RGBToColor(40, 50, 60));
+    EXPECT_EQ(ColorToQColor(clBtnShadow), QColor(40, 50, 60));
     QApplication::setPalette(saved);
     EXPECT_EQ(ColorToQColor(clBtnFace), saved.color(QPalette::Active, QPalette::Button));
 }

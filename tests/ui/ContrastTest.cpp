@@ -128,7 +128,7 @@ TEST(DefaultScheme, FollowsALivePaletteChange)
     // Another scheme keeps its own captions.
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeRose"))->trigger();
     QApplication::setPalette(DarkPalette());
-    EXPECT_EQ(QColorToColor(ColorToQColor(digit->FontColor())), 0u);
+    EXPECT_EQ(ColorToQColor(digit->FontColor()).rgb(), qRgb(0, 0, 0));
     QApplication::setPalette(light);
 }
 

@@ -370,10 +370,8 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     // read on its #E9E9E9).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeTraditional"))->trigger();
     EXPECT_EQ(w.SchemeIndex(), 1);
-    EXPECT_EQ(QColorToColor(ColorToQColor(w.Button(QStringLiteral("btnC"))->Color())),
-              RGBToColor(0xF1, 0xC5, 0x5C));
-    EXPECT_EQ(QColorToColor(ColorToQColor(w.Button(QStringLiteral("btnBack"))->Color())),
-              RGBToColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(ColorToQColor(w.Button(QStringLiteral("btnC"))->Color()).rgb(), qRgb(0xF1, 0xC5, 0x5C));
+    EXPECT_EQ(ColorToQColor(w.Button(QStringLiteral("btnBack"))->Color()).rgb(), qRgb(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->palette().color(QPalette::WindowText),
               QColor(Qt::black));
 
