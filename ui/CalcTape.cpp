@@ -81,11 +81,6 @@ void TfrmMain::memTapeContextPopup(const QPoint& pos)
     mnuTape_->popup(memTape_->viewport()->mapToGlobal(pos));
 }
 
-void TfrmMain::mnuOptionsKeepTapeClick()
-{
-    Guarded([this] { ToggleKeepTape(); });
-}
-
 void TfrmMain::ToggleKeepTape()
 {
     if (mnuOptionsKeepTape_->isChecked()) {
