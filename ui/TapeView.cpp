@@ -222,12 +222,6 @@ QString TapeView::SelectedText() const
     return text;
 }
 
-void TapeView::CopySelection() const
-{
-    if (selected_)
-        QApplication::clipboard()->setText(SelectedText());
-}
-
 int TapeView::RowHeight() const
 {
     // A text control's line: the font's ascent and descent, as fractions, rounded up.
@@ -382,7 +376,8 @@ void TapeView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->matches(QKeySequence::Copy)) {
-        CopySelection();
+        if (selected_)
+            QApplication::clipboard()->setText(SelectedText());
         return;
     }
     const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
