@@ -117,10 +117,6 @@ void TfrmMain::CreateMenus()
         checkable(add(options, "mnuOptionsRunOnStartup", "&Run on Startup", &T::ToggleRunOnStartup), false);
     mnuOptionsKeepTape_ =
         checkable(add(options, "mnuOptionsKeepTape", "&Keep Tape Between Runs", &T::ToggleKeepTape), false);
-    QMenu* inputLogic = addMenu(options, "mnuOptionsInputLogic", "&Input Logic");
-    inputLogic->menuAction()->setVisible(false);
-    add(inputLogic, "mnuOptionsInputLogicAlgebraic", "&Algebraic");
-    add(inputLogic, "mnuOptionsInputLogicRPN", "RPN");
     QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);
@@ -137,9 +133,6 @@ void TfrmMain::CreateMenus()
     QMenu* help = addMenu(bar, "mnuHelp", "&Help");
     add(help, "mnuHelpKeyboardEquivalents", "&Keyboard Equivalents", &T::mnuHelpKeyboardEquivalentsClick,
         platform::vk::F1, "F1", ":/icons/keyboard.svg");
-    QAction* whatsThis = add(help, "mnuHelpWhatsThis", "What's &This?", nullptr, 0, "Shift+F1");
-    whatsThis->setVisible(false);
-    whatsThis->setEnabled(false);
     separator(help, "mnuHelpLine1");
     add(help, "mnuHelpAboutCalculator", "&About Quorlane Calculator", &T::mnuHelpAboutCalculatorClick);
 

@@ -1,4 +1,5 @@
 #include "ui/TapeView.h"
+#include "ui/CalcShared.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -18,11 +19,6 @@ namespace {
 
 // Space between the frame and the text, as a text control leaves it.
 constexpr int Margin = 4;
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 int Clamped(std::size_t n)
 {
