@@ -136,7 +136,6 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
         b->setGeometry(k.left, k.top, k.width, k.height);
         b->setFont(fonts.Font("Arial", PointsToPixels(k.fontPoints), true));
         b->SetFontColor(k.color);
-        b->SetAllowAllUp(true);
         b->SetPopup(false);
         b->SetGroupIndex(0);
         if (*k.hint != '\0')

@@ -145,7 +145,6 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
         EXPECT_EQ(b->Caption(), QString::fromLatin1(p.caption)) << p.name;
         EXPECT_EQ(b->font().pixelSize(), p.fontPixels) << p.name;
         EXPECT_TRUE(b->font().bold()) << p.name;
-        EXPECT_TRUE(b->AllowAllUp()) << p.name;
         EXPECT_FALSE(b->Popup()) << p.name;
         EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << p.name;
     }
