@@ -18,6 +18,10 @@
 namespace {
 
 constexpr char activateRequest[] = "activate\n";
+// The longest a client may take to send its request, and how many may wait at once (a new one
+// beyond that drops the one waiting longest).
+constexpr int ClientTimeoutMs = 2000;
+constexpr std::size_t MaxClients = 16;
 
 QString SystemText(int error)
 {

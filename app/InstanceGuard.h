@@ -51,11 +51,6 @@ public:
     // (cut at the first "."), with every letter after the first in lower case.
     static QString DefaultName(const QString& executablePath);
 
-    // The longest a client may take to send its request, and how many may wait at once (a new one
-    // beyond that drops the one waiting longest).
-    static constexpr int ClientTimeoutMs = 2000;
-    static constexpr std::size_t MaxClients = 16;
-
 signals:
     // A second start asked this instance to come forward.
     void ActivationRequested();

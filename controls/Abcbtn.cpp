@@ -176,14 +176,6 @@ QSize TabcPicSpeedBtn::sizeHint() const
 
 // --- Grouping --------------------------------------------------------------------------------------
 
-void TabcPicSpeedBtn::SetAllowAllUp(bool value)
-{
-    if (allowAllUp_ != value) {
-        allowAllUp_ = value;
-        NotifyGroup();
-    }
-}
-
 void TabcPicSpeedBtn::SetGroupIndex(int value)
 {
     if (groupIndex_ != value) {
@@ -196,7 +188,7 @@ void TabcPicSpeedBtn::SetDown(bool value)
 {
     if (groupIndex_ == 0)
         value = false;
-    if (value == down_ || (down_ && !allowAllUp_))
+    if (value == down_)
         return;
     down_ = value;
     if (value) {
@@ -231,7 +223,6 @@ void TabcPicSpeedBtn::GroupButtonPressed(int groupIndex, const TabcPicSpeedBtn& 
         state_ = TPicButtonState::Up;
         update();
     }
-    allowAllUp_ = sender.allowAllUp_;
 }
 
 // --- Look ------------------------------------------------------------------------------------------

@@ -5,9 +5,9 @@
 // held-down button of a group, and a flat mode that shows the frame only under the pointer.
 //
 // Buttons of one parent with the same non-zero GroupIndex form a group: at most one of them is Down,
-// and with AllowAllUp all may be up. A button with GroupIndex 0 is never Down. The main window shows a
-// key pressed while its keyboard key is held by SetGroupIndex(1) and SetDown(true), and undoes it with
-// SetDown(false) and SetGroupIndex(0).
+// and all may be up (a second click puts a Down button up). A button with GroupIndex 0 is never Down. The
+// main window shows a key pressed while its keyboard key is held by SetGroupIndex(1) and SetDown(true), and
+// undoes it with SetDown(false) and SetGroupIndex(0).
 //
 // The mouse: a left press shows the pressed look; dragging out shows the hot look, dragging back in
 // the pressed one; releasing inside clicks (a grouped button first toggles Down). A double click counts as
@@ -41,8 +41,6 @@ public:
     explicit TabcPicSpeedBtn(QWidget* parent = nullptr);
 
     // Grouping and the latched state.
-    bool AllowAllUp() const { return allowAllUp_; }
-    void SetAllowAllUp(bool value);
     int GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(int value);
     bool Down() const { return down_; }
@@ -92,7 +90,6 @@ private:
     bool IsUnderCursor(QPoint globalPos) const;
 
     // Properties.
-    bool allowAllUp_ = false;
     int groupIndex_ = 0;
     bool down_ = false;
     TColor color_ = clBtnFace;

@@ -77,15 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(lines[i].size() >= column ? out == lines[i] : out.size() == column);
     }
 
+    // The saved file is the document, each line ended by CR LF.
     static const ScratchFile file;
-    ui::WriteTapeFile(QString::fromStdString(file.path.string()), document);
-    std::ifstream in(file.path, std::ios::binary);
-    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::string expected;
     for (const std::string& l : doc)
         expected += l + "\r\n";
-    Check(written == expected);
-    // Saving straight from the tape gives the same bytes.
     ui::SaveTapeDocument(QString::fromStdString(file.path.string()), tape, margin, now, locale);
     std::ifstream again(file.path, std::ios::binary);
     Check(std::string{std::istreambuf_iterator<char>(again), std::istreambuf_iterator<char>()} == expected);

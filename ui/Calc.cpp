@@ -58,19 +58,10 @@ void HideSelection(QWidget* text)
     text->setPalette(p);
 }
 
-void InitResources()
-{
-    static const bool done = [] {
-        initUiResources();
-        return true;
-    }();
-    (void)done;
-}
-
 TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget* parent)
     : QMainWindow(parent), engine_(*this, locale)
 {
-    InitResources();
+    initUiResources(); // registers the pictures once, whatever the number of windows
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(ApplicationTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -145,14 +136,13 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
         b->setGeometry(k.left, k.top, k.width, k.height);
         b->setFont(fonts.Font("Arial", PointsToPixels(k.fontPoints), true));
         b->SetFontColor(k.color);
-        b->SetAllowAllUp(true);
         b->SetPopup(false);
         b->SetGroupIndex(0);
         if (*k.hint != '\0')
             b->setToolTip(QString::fromLatin1(k.hint));
         b->setAccessibleName(QString::fromLatin1(k.spokenName));
         b->setAccessibleDescription(QStringLiteral("Key: %1").arg(QLatin1String(k.keys)));
-        connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { RunKey(key); });
+        connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { engine_.Press(key); });
         keyButtons_[k.key] = b;
     }
 
@@ -200,7 +190,9 @@ void TfrmMain::FormCreate(const QStringList& arguments)
                    TrayIcon->IsShown();
     const char decimal = engine_.State().DecimalChar;
     keyButtons_.at(engine::CalcKey::Decimal)->SetCaption(QString(QLatin1Char(decimal)));
-    SetColorScheme();
+    // An index outside the schemes applies nothing and is kept as it is.
+    if (schemeIndex_ >= 0 && schemeIndex_ < SchemeCount)
+        SchemeClick(schemeIndex_);
     SetDisplayText("0");
     loading_ = false;
 }
@@ -283,11 +275,6 @@ void TfrmMain::EndSession()
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    FormShow();
-}
-
-void TfrmMain::FormShow()
-{
     edtFocus_->setFocus(Qt::OtherFocusReason);
     SetMinMaxSize();
 }
@@ -391,13 +378,8 @@ void TfrmMain::SetMinMaxSize()
 
 void TfrmMain::ElasticFormAfterResize()
 {
-    PositionToTapeBottom();
-    AdjustFormPosition();
-}
-
-void TfrmMain::PositionToTapeBottom()
-{
     memTape_->ShowInsertionPoint();
+    AdjustFormPosition();
 }
 
 // Sets the outer width of the window as a program change. The tracking limits bound the user's
@@ -430,7 +412,7 @@ void TfrmMain::ToggleTape()
     if (!loading_)
         ElasticForm->SaveFormState();
     if (show)
-        PositionToTapeBottom();
+        memTape_->ShowInsertionPoint();
     AdjustFormPosition();
 }
 
@@ -442,11 +424,6 @@ void TfrmMain::ResetControlSize(QWidget* control, const QRect& bounds, int point
     f.setPixelSize(PointsToPixels(points));
     control->setFont(f);
     ElasticForm->UpdateControlBounds(control);
-}
-
-void TfrmMain::memDisplayValueEnter()
-{
-    edtFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 TabcPicSpeedBtn* TfrmMain::Button(const QString& name) const
@@ -513,26 +490,21 @@ void TfrmMain::ReportError(std::string_view message)
 
 // ---- keypad and keyboard ----
 
-void TfrmMain::RunKey(engine::CalcKey key)
+bool TfrmMain::PressKey(std::optional<engine::CalcKey> key)
 {
-    engine_.Press(key);
-}
-
-void TfrmMain::DrawKeyDown(TabcPicSpeedBtn* button)
-{
+    if (!key)
+        return false;
+    TabcPicSpeedBtn* button = keyButtons_.at(*key);
     button->SetGroupIndex(1);
     button->SetDown(true);
     button->repaint();
+    engine_.Press(*key);
+    return true;
 }
 
 bool TfrmMain::FormShortCut(const platform::VirtualKey& key)
 {
-    const std::optional<engine::CalcKey> pressed = ShortcutKey(key);
-    if (pressed) {
-        DrawKeyDown(keyButtons_.at(*pressed));
-        RunKey(*pressed);
-    }
-    return pressed.has_value();
+    return PressKey(ShortcutKey(key));
 }
 
 bool TfrmMain::MenuShortCut(const platform::VirtualKey& key)
@@ -553,10 +525,7 @@ bool TfrmMain::MenuShortCut(const platform::VirtualKey& key)
 
 void TfrmMain::FormKeyDown(const platform::VirtualKey& key)
 {
-    if (const std::optional<engine::CalcKey> pressed = KeyDownKey(key)) {
-        DrawKeyDown(keyButtons_.at(*pressed));
-        RunKey(*pressed);
-    }
+    PressKey(KeyDownKey(key));
 }
 
 bool TfrmMain::FormKeyPress(QChar character)
@@ -593,7 +562,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::FocusIn:
         if (watched == memDisplayValue_ || watched == memTape_)
-            memDisplayValueEnter();
+            edtFocus_->setFocus(Qt::OtherFocusReason);
         break;
     case QEvent::Shortcut:
         // The menu items' shortcuts are there to be drawn and read out: their keys run through the

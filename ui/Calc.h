@@ -44,9 +44,6 @@ inline constexpr char DesktopId[] = QUORLANE_APP_ID;
 // The Run on Startup entry, named like the desktop entry.
 inline constexpr char AutostartFileName[] = QUORLANE_APP_ID ".desktop";
 
-// Loads the program's pictures and font substitutions (once; the main window does it too).
-void InitResources();
-
 class TfrmMain : public QMainWindow, public engine::ICalcHost
 {
     Q_OBJECT
@@ -75,8 +72,6 @@ public:
     void ReportError(std::string_view message) override;
 
     // Keyboard map.
-    // Draws the key's button down until the key is released (FormKeyUp).
-    void DrawKeyDown(TabcPicSpeedBtn* button);
     bool FormShortCut(const platform::VirtualKey& key);
     void FormKeyDown(const platform::VirtualKey& key);
     bool FormKeyPress(QChar character);
@@ -102,9 +97,9 @@ public:
     void AdjustFormPosition();
     void SetMinMaxSize();
     void ElasticFormAfterResize();
-    void PositionToTapeBottom();
 
-    // Options and colour schemes.
+    // Options and colour schemes (the menu items' handlers; a checkable item's check mark is inverted
+    // by the menu before they run).
     void ToggleTape();
     void ToggleFlatButtons();
     void ToggleOnTop();
@@ -112,7 +107,6 @@ public:
     void ToggleKeepTape();
     // Puts the number a tape line holds into the display, as Paste does.
     void UseTapeLine(std::size_t line);
-    void SetColorScheme();
     void ChangeColorScheme(const SchemeColors& colors);
     int SchemeIndex() const { return schemeIndex_; }
     // Whether the window is kept above the others now.
@@ -140,16 +134,9 @@ public slots:
     void mnuEditCopyTapeClick();
     void mnuEditClearTapeClick();
     void mnuEditResetSizeClick();
-    void mnuViewHistoryTapeClick();
-    void mnuViewFlatButtonsClick();
-    void mnuOptionsAlwaysOnTopClick();
-    void mnuOptionsTrayIconClick();
-    void mnuOptionsRunOnStartupClick();
-    void mnuOptionsKeepTapeClick();
     void mnuHelpKeyboardEquivalentsClick();
     void mnuHelpAboutCalculatorClick();
     void mnuTrayOpenQuorlaneCalculatorClick();
-    void mnuTrayExitClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -165,14 +152,13 @@ private:
     void SetOuterWidth(int width);
     void LoadPictures();
     void FormCreate(const QStringList& arguments);
-    void FormShow();
-    void memDisplayValueEnter();
     bool MenuShortCut(const platform::VirtualKey& key);
     QWidget* KeyPreviewTarget(QObject* watched);
     bool KeyPreview(QWidget* target, QKeyEvent* event);
     void LeaveMenuBar();
-    // Runs the key through the engine.
-    void RunKey(engine::CalcKey key);
+    // Draws the key's button down until the key is released (FormKeyUp) and runs the key through the
+    // engine; false without a key.
+    bool PressKey(std::optional<engine::CalcKey> key);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
     StoredOptions CurrentOptions() const;

@@ -44,9 +44,9 @@ void TfrmMain::CreateMenus()
     using T = TfrmMain;
     using platform::CtrlBit;
     using platform::ShiftBit;
-    // An item running `click`. The menu draws `keyText` after the caption, and assistive technology
-    // reads it as the item's key binding; the keys reach the item through the keyboard map by `key`,
-    // never through Qt's shortcuts (the window's event filter).
+    // An item running `click`, whose errors are reported in a box. The menu draws `keyText` after the
+    // caption, and assistive technology reads it as the item's key binding; the keys reach the item
+    // through the keyboard map by `key`, never through Qt's shortcuts (the window's event filter).
     auto add = [this](QMenu* menu, const char* name, const char* caption, void (T::*click)() = nullptr,
                       int key = 0, const char* keyText = nullptr, const char* icon = nullptr) {
         auto* a = new QAction(QString::fromLatin1(caption), this);
@@ -59,7 +59,8 @@ void TfrmMain::CreateMenus()
         if (key != 0)
             shortcuts_.push_back({key, a, menu});
         if (click != nullptr)
-            connect(a, &QAction::triggered, this, click);
+            connect(a, &QAction::triggered, this,
+                    [this, click] { Guarded([this, click] { (this->*click)(); }); });
         return a;
     };
     auto separator = [](QMenu* menu, const char* name) {
@@ -103,24 +104,19 @@ void TfrmMain::CreateMenus()
     add(mnuEdit_, "mnuEditResetSize", "&Reset Size", &T::mnuEditResetSizeClick);
 
     QMenu* view = addMenu(bar, "mnuView", "&View");
-    mnuViewHistoryTape_ =
-        checkable(add(view, "mnuViewHistoryTape", "&History Tape", &T::mnuViewHistoryTapeClick), true);
+    mnuViewHistoryTape_ = checkable(add(view, "mnuViewHistoryTape", "&History Tape", &T::ToggleTape), true);
     mnuViewFlatButtons_ =
-        checkable(add(view, "mnuViewFlatButtons", "&Flat Buttons", &T::mnuViewFlatButtonsClick), false);
+        checkable(add(view, "mnuViewFlatButtons", "&Flat Buttons", &T::ToggleFlatButtons), false);
 
     QMenu* options = addMenu(bar, "mnuOptions", "&Options");
-    mnuOptionsAlwaysOnTop_ = checkable(
-        add(options, "mnuOptionsAlwaysOnTop", "&Always on Top", &T::mnuOptionsAlwaysOnTopClick), false);
+    mnuOptionsAlwaysOnTop_ =
+        checkable(add(options, "mnuOptionsAlwaysOnTop", "&Always on Top", &T::ToggleOnTop), false);
     mnuOptionsTrayIcon_ =
-        checkable(add(options, "mnuOptionsTrayIcon", "&Tray Icon", &T::mnuOptionsTrayIconClick), false);
-    mnuOptionsRunOnStartup_ = checkable(
-        add(options, "mnuOptionsRunOnStartup", "&Run on Startup", &T::mnuOptionsRunOnStartupClick), false);
-    mnuOptionsKeepTape_ = checkable(
-        add(options, "mnuOptionsKeepTape", "&Keep Tape Between Runs", &T::mnuOptionsKeepTapeClick), false);
-    QMenu* inputLogic = addMenu(options, "mnuOptionsInputLogic", "&Input Logic");
-    inputLogic->menuAction()->setVisible(false);
-    add(inputLogic, "mnuOptionsInputLogicAlgebraic", "&Algebraic");
-    add(inputLogic, "mnuOptionsInputLogicRPN", "RPN");
+        checkable(add(options, "mnuOptionsTrayIcon", "&Tray Icon", &T::ToggleTrayIcon), false);
+    mnuOptionsRunOnStartup_ =
+        checkable(add(options, "mnuOptionsRunOnStartup", "&Run on Startup", &T::ToggleRunOnStartup), false);
+    mnuOptionsKeepTape_ =
+        checkable(add(options, "mnuOptionsKeepTape", "&Keep Tape Between Runs", &T::ToggleKeepTape), false);
     QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);
@@ -137,9 +133,6 @@ void TfrmMain::CreateMenus()
     QMenu* help = addMenu(bar, "mnuHelp", "&Help");
     add(help, "mnuHelpKeyboardEquivalents", "&Keyboard Equivalents", &T::mnuHelpKeyboardEquivalentsClick,
         platform::vk::F1, "F1", ":/icons/keyboard.svg");
-    QAction* whatsThis = add(help, "mnuHelpWhatsThis", "What's &This?", nullptr, 0, "Shift+F1");
-    whatsThis->setVisible(false);
-    whatsThis->setEnabled(false);
     separator(help, "mnuHelpLine1");
     add(help, "mnuHelpAboutCalculator", "&About Quorlane Calculator", &T::mnuHelpAboutCalculatorClick);
 
@@ -158,7 +151,7 @@ void TfrmMain::CreateMenus()
     open->setFont(bold);
     mnuTray_->setDefaultAction(open);
     separator(mnuTray_, "mnuTrayLine1");
-    add(mnuTray_, "mnuTrayExit", "E&xit", &T::mnuTrayExitClick);
+    add(mnuTray_, "mnuTrayExit", "E&xit", &T::mnuFileExitClick);
 }
 
 // ---- menu commands ----
@@ -169,31 +162,28 @@ void TfrmMain::mnuFileSaveClick()
         mnuFileSaveAsClick();
         return;
     }
-    Guarded([this] { SaveFile(tapeFileName_, FileMargin); });
+    SaveFile(tapeFileName_, FileMargin);
 }
 
 void TfrmMain::mnuFileSaveAsClick()
 {
-    Guarded([this] {
-        const std::optional<QString> chosen =
-            Dialogs().SaveFileName(this, lastSaveName_, QStringLiteral("Text Files (*.txt);;All Files (*.*)"),
-                                   QStringLiteral("txt"));
-        if (!chosen || chosen->isEmpty())
-            return;
-        // The default extension goes onto every name without one, whichever filter was chosen.
-        QString name = *chosen;
-        if (QFileInfo(name).suffix().isEmpty())
-            name += QStringLiteral(".txt");
-        lastSaveName_ = name;
-        if (QFileInfo::exists(name) &&
-            Dialogs().Box(
-                this, BoxKind::Confirm, QStringLiteral("Confirm"),
-                QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
-                BoxButtons::YesNoCancel) != BoxAnswer::Yes)
-            return;
-        SaveFile(name, FileMargin);
-        tapeFileName_ = name;
-    });
+    const std::optional<QString> chosen = Dialogs().SaveFileName(
+        this, lastSaveName_, QStringLiteral("Text Files (*.txt);;All Files (*.*)"), QStringLiteral("txt"));
+    if (!chosen || chosen->isEmpty())
+        return;
+    // The default extension goes onto every name without one, whichever filter was chosen.
+    QString name = *chosen;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".txt");
+    lastSaveName_ = name;
+    if (QFileInfo::exists(name) &&
+        Dialogs().Box(
+            this, BoxKind::Confirm, QStringLiteral("Confirm"),
+            QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
+            BoxButtons::YesNoCancel) != BoxAnswer::Yes)
+        return;
+    SaveFile(name, FileMargin);
+    tapeFileName_ = name;
 }
 
 void TfrmMain::SaveFile(const QString& fileName, int margin)
@@ -204,13 +194,11 @@ void TfrmMain::SaveFile(const QString& fileName, int margin)
 
 void TfrmMain::mnuFilePrintClick()
 {
-    Guarded([this] {
-        QPrinter printer;
-        if (!Dialogs().PrintDialog(this, printer))
-            return;
-        const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-        PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
-    });
+    QPrinter printer;
+    if (!Dialogs().PrintDialog(this, printer))
+        return;
+    const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+    PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
 }
 
 void TfrmMain::mnuFileExitClick()
@@ -263,72 +251,44 @@ void TfrmMain::mnuEditClearTapeClick()
 
 void TfrmMain::mnuEditResetSizeClick()
 {
-    Guarded([this] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ElasticForm->SuspendScaling();
-        // Whatever happens in between, the scaler resumes and the cursor comes back.
-        struct Finish
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ElasticForm->SuspendScaling();
+    // Whatever happens in between, the scaler resumes and the cursor comes back.
+    struct Finish
+    {
+        TfrmMain* w;
+        ~Finish()
         {
-            TfrmMain* w;
-            ~Finish()
-            {
-                try {
-                    w->ElasticForm->ResetDesignSize();
-                    w->ElasticForm->ResumeScaling();
-                    w->PositionToTapeBottom();
-                    w->AdjustFormPosition();
-                } catch (...) {
-                }
-                QApplication::restoreOverrideCursor();
+            try {
+                w->ElasticForm->ResetDesignSize();
+                w->ElasticForm->ResumeScaling();
+                w->memTape_->ShowInsertionPoint();
+                w->AdjustFormPosition();
+            } catch (...) {
             }
-        } finish{this};
+            QApplication::restoreOverrideCursor();
+        }
+    } finish{this};
 
-        QRect outer = platform::OuterGeometry(this);
-        outer.setSize(QSize(mnuViewHistoryTape_->isChecked() ? DesignWidthWithTape : DesignWidthWithoutTape,
-                            DesignHeight));
-        platform::SetOuterGeometry(this, outer);
-        ElasticForm->UpdateControlBounds(this);
+    QRect outer = platform::OuterGeometry(this);
+    outer.setSize(
+        QSize(mnuViewHistoryTape_->isChecked() ? DesignWidthWithTape : DesignWidthWithoutTape, DesignHeight));
+    platform::SetOuterGeometry(this, outer);
+    ElasticForm->UpdateControlBounds(this);
 
-        statusBar_->setFixedHeight(StatusBarHeight);
-        QFont statusFont = statusBar_->font();
-        statusFont.setPixelSize(PointsToPixels(8));
-        statusBar_->setFont(statusFont);
-        statusPanel_->setFont(statusFont); // the panel's own font follows the status bar's
-        statusPanel_->setFixedWidth(StatusPanelWidth);
-        ElasticForm->UpdateControlBounds(statusBar_);
+    statusBar_->setFixedHeight(StatusBarHeight);
+    QFont statusFont = statusBar_->font();
+    statusFont.setPixelSize(PointsToPixels(8));
+    statusBar_->setFont(statusFont);
+    statusPanel_->setFont(statusFont); // the panel's own font follows the status bar's
+    statusPanel_->setFixedWidth(StatusPanelWidth);
+    ElasticForm->UpdateControlBounds(statusBar_);
 
-        ResetControlSize(edtFocus_, QRect(8, 9, 1, 1), 10);
-        ResetControlSize(memTape_, QRect(268, 8, 226, 233), 8);
-        ResetControlSize(memDisplayValue_, QRect(8, 9, 245, 24), 10);
-        for (const KeySpec& k : Keypad())
-            ResetControlSize(keyButtons_.at(k.key), QRect(k.left, k.top, k.width, k.height), k.fontPoints);
-    });
-}
-
-void TfrmMain::mnuViewHistoryTapeClick()
-{
-    Guarded([this] { ToggleTape(); });
-}
-
-// A checkable item's check mark is inverted by the menu before these handlers run.
-void TfrmMain::mnuViewFlatButtonsClick()
-{
-    Guarded([this] { ToggleFlatButtons(); });
-}
-
-void TfrmMain::mnuOptionsAlwaysOnTopClick()
-{
-    Guarded([this] { ToggleOnTop(); });
-}
-
-void TfrmMain::mnuOptionsTrayIconClick()
-{
-    Guarded([this] { ToggleTrayIcon(); });
-}
-
-void TfrmMain::mnuOptionsRunOnStartupClick()
-{
-    Guarded([this] { ToggleRunOnStartup(); });
+    ResetControlSize(edtFocus_, QRect(8, 9, 1, 1), 10);
+    ResetControlSize(memTape_, QRect(268, 8, 226, 233), 8);
+    ResetControlSize(memDisplayValue_, QRect(8, 9, 245, 24), 10);
+    for (const KeySpec& k : Keypad())
+        ResetControlSize(keyButtons_.at(k.key), QRect(k.left, k.top, k.width, k.height), k.fontPoints);
 }
 
 void TfrmMain::ToggleFlatButtons()
@@ -390,13 +350,6 @@ void TfrmMain::SchemeClick(int index)
     ChangeColorScheme(Scheme(index, IsDarkPalette(QApplication::palette())));
 }
 
-void TfrmMain::SetColorScheme()
-{
-    // An index outside the schemes applies nothing and is kept as it is.
-    if (schemeIndex_ >= 0 && schemeIndex_ < SchemeCount)
-        SchemeClick(schemeIndex_);
-}
-
 void TfrmMain::ChangeColorScheme(const SchemeColors& c)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -407,10 +360,11 @@ void TfrmMain::ChangeColorScheme(const SchemeColors& c)
 
     windowColors_ = &c;
     ApplyWindowColors();
-    for (const KeySpec& k : Keypad())
-        keyButtons_.at(k.key)->SetColor(GroupColors(c, k.group).first);
-    for (const KeySpec& k : Keypad())
-        keyButtons_.at(k.key)->SetFontColor(GroupColors(c, k.group).second);
+    for (const KeySpec& k : Keypad()) {
+        const auto [face, caption] = GroupColors(c, k.group);
+        keyButtons_.at(k.key)->SetColor(face);
+        keyButtons_.at(k.key)->SetFontColor(caption);
+    }
 }
 
 // The window's own colours, resolved now: again whenever the desktop's palette changes, so that
@@ -451,20 +405,13 @@ void TfrmMain::mnuHelpKeyboardEquivalentsClick()
 
 void TfrmMain::mnuHelpAboutCalculatorClick()
 {
-    Guarded([this] {
-        TfrmAbout about(this);
-        Dialogs().Exec(about);
-    });
+    TfrmAbout about(this);
+    Dialogs().Exec(about);
 }
 
 void TfrmMain::mnuTrayOpenQuorlaneCalculatorClick()
 {
-    Guarded([this] { TrayIcon->RestoreFromTray(); });
-}
-
-void TfrmMain::mnuTrayExitClick()
-{
-    close();
+    TrayIcon->RestoreFromTray();
 }
 
 } // namespace ui

@@ -44,18 +44,27 @@ void TfrmMain::CreateTapeMenu()
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
-    add("mnuTapeCopy", QStringLiteral("&Copy"), [this] {
+    QAction* copy = add("mnuTapeCopy", QStringLiteral("&Copy"), [this] {
         QApplication::clipboard()->setText(memTape_->HasSelection() ? memTape_->SelectedText()
                                                                     : Latin1(TapeMenuLine()));
     });
     add("mnuTapeCopyTape", QStringLiteral("C&opy Tape"), [this] { mnuEditCopyTapeClick(); });
-    add("mnuTapeUseValue", QStringLiteral("&Use Value"), [this] { UseTapeLine(tapeMenuLine_); });
-    add("mnuTapeCopyWithoutGrouping", QStringLiteral("Copy &Without Grouping"), [this] {
-        if (const std::optional<std::string_view> number = engine::TapeLineNumber(TapeMenuLine()))
-            QApplication::clipboard()->setText(Latin1(engine_.RemoveCommas(*number)));
-    });
+    QAction* useValue =
+        add("mnuTapeUseValue", QStringLiteral("&Use Value"), [this] { UseTapeLine(tapeMenuLine_); });
+    QAction* copyWithoutGrouping =
+        add("mnuTapeCopyWithoutGrouping", QStringLiteral("Copy &Without Grouping"), [this] {
+            if (const std::optional<std::string_view> number = engine::TapeLineNumber(TapeMenuLine()))
+                QApplication::clipboard()->setText(Latin1(engine_.RemoveCommas(*number)));
+        });
     mnuTape_->addSeparator();
+    // Clear Tape is enabled as in the Edit menu: while the tape is shown, which it is here.
     add("mnuTapeClearTape", QStringLiteral("Clear &Tape..."), [this] { mnuEditClearTapeClick(); });
+    connect(mnuTape_, &QMenu::aboutToShow, this, [=, this] {
+        const bool number = engine::TapeLineNumber(TapeMenuLine()).has_value();
+        copy->setEnabled(!memTape_->Lines().Empty());
+        useValue->setEnabled(number);
+        copyWithoutGrouping->setEnabled(number);
+    });
 }
 
 std::string_view TfrmMain::TapeMenuLine() const
@@ -66,24 +75,8 @@ std::string_view TfrmMain::TapeMenuLine() const
 
 void TfrmMain::memTapeContextPopup(const QPoint& pos)
 {
-    const bool any = !memTape_->Lines().Empty();
-    tapeMenuLine_ = any ? memTape_->LineAt(pos.y()) : 0;
-    const bool number = engine::TapeLineNumber(TapeMenuLine()).has_value();
-    for (QAction* a : mnuTape_->actions()) {
-        const QString name = a->objectName();
-        if (name == QLatin1String("mnuTapeCopy"))
-            a->setEnabled(any);
-        else if (name == QLatin1String("mnuTapeUseValue") ||
-                 name == QLatin1String("mnuTapeCopyWithoutGrouping"))
-            a->setEnabled(number);
-    }
-    // Clear Tape is enabled as in the Edit menu: while the tape is shown, which it is here.
+    tapeMenuLine_ = memTape_->Lines().Empty() ? 0 : memTape_->LineAt(pos.y());
     mnuTape_->popup(memTape_->viewport()->mapToGlobal(pos));
-}
-
-void TfrmMain::mnuOptionsKeepTapeClick()
-{
-    Guarded([this] { ToggleKeepTape(); });
 }
 
 void TfrmMain::ToggleKeepTape()

@@ -25,21 +25,16 @@ void SetDialogs(IDialogService* service)
     current = service;
 }
 
-QString BoxText(const QString& text)
-{
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return shown;
-}
-
 BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& caption, const QString& text,
                                BoxButtons buttons)
 {
     QMessageBox box(parent);
     QAbstractButton* closeAnyway = nullptr;
     box.setWindowTitle(caption);
-    box.setText(BoxText(text));
+    // "\r" (the box texts' line break) as the line break Qt shows.
+    box.setText(QString(text)
+                    .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                    .replace(QLatin1Char('\r'), QLatin1Char('\n')));
     switch (kind) {
     case BoxKind::Information:
         box.setIcon(QMessageBox::Information);

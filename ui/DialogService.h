@@ -78,7 +78,4 @@ public:
 IDialogService& Dialogs();
 void SetDialogs(IDialogService* service); // nullptr: back to the real dialogs
 
-// "\r" (the box texts' line break) as the line break Qt shows.
-QString BoxText(const QString& text);
-
 } // namespace ui

@@ -56,8 +56,6 @@ public:
     // Deletes the file; nothing pending is written any more.
     void Remove();
 
-    const std::filesystem::path& File() const { return file_; }
-
 private:
     void Run(std::stop_token stop);
 

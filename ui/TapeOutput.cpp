@@ -49,8 +49,26 @@ std::size_t DocumentSizeBound(const TapeModel& tape, int margin)
     return tape.TextSize() + tape.Count() * width + 9 * (width + 64);
 }
 
-void WriteTapeText(const QString& fileName, std::string_view text)
+} // namespace
+
+TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale)
 {
+    TapeModel doc;
+    doc.Reserve(tape.Count() + 9, DocumentSizeBound(tape, margin));
+    EmitDocument(tape, margin, now, locale, [&doc](std::string_view line) { doc.Append(line); });
+    return doc;
+}
+
+void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
+                      const QLocale& locale)
+{
+    // Straight into the file's bytes: no copy of the document in between.
+    std::string text;
+    text.reserve(DocumentSizeBound(tape, margin) + 2 * (tape.Count() + 9));
+    EmitDocument(tape, margin, now, locale, [&text](std::string_view line) {
+        text += line;
+        text += "\r\n";
+    });
     QString reason;
     try {
         platform::files::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), text,
@@ -67,40 +85,6 @@ void WriteTapeText(const QString& fileName, std::string_view text)
                                  .arg(fileName, reason)
                                  .toLocal8Bit()
                                  .toStdString());
-}
-
-} // namespace
-
-TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale)
-{
-    TapeModel doc;
-    doc.Reserve(tape.Count() + 9, DocumentSizeBound(tape, margin));
-    EmitDocument(tape, margin, now, locale, [&doc](std::string_view line) { doc.Append(line); });
-    return doc;
-}
-
-void WriteTapeFile(const QString& fileName, const TapeModel& lines)
-{
-    std::string text;
-    text.reserve(lines.TextSize() + 2 * lines.Count());
-    for (std::size_t i = 0; i < lines.Count(); ++i) {
-        text += lines.Line(i);
-        text += "\r\n";
-    }
-    WriteTapeText(fileName, text);
-}
-
-void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
-                      const QLocale& locale)
-{
-    // Straight into the file's bytes: no copy of the document in between.
-    std::string text;
-    text.reserve(DocumentSizeBound(tape, margin) + 2 * (tape.Count() + 9));
-    EmitDocument(tape, margin, now, locale, [&text](std::string_view line) {
-        text += line;
-        text += "\r\n";
-    });
-    WriteTapeText(fileName, text);
 }
 
 void PrintTapeDocument(QPrinter& printer, const TapeModel& lines)

@@ -22,13 +22,11 @@ inline constexpr int PrintMargin = 9;
 // the time in its long time format.
 TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, const QLocale& locale);
 
-// Writes the lines, each ended by CR LF, as 8-bit text. The target is replaced only once every byte
-// is written and synced (platform/AtomicFile.h); on failure it is left as it was and an exception
-// names the file and the reason in the system's words. A target that is no regular file (a named
-// pipe, a device) is refused, never replaced.
-void WriteTapeFile(const QString& fileName, const TapeModel& lines);
-
-// Writes TapeDocument(tape, margin, now, locale) as WriteTapeFile does, without the copy.
+// Writes TapeDocument(tape, margin, now, locale), each line ended by CR LF, as 8-bit text, without
+// a copy of the document in between. The target is replaced only once every byte is written and
+// synced (platform/AtomicFile.h); on failure it is left as it was and an exception names the file
+// and the reason in the system's words. A target that is no regular file (a named pipe, a device) is
+// refused, never replaced.
 void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
                       const QLocale& locale);
 

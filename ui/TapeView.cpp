@@ -1,4 +1,5 @@
 #include "ui/TapeView.h"
+#include "ui/CalcShared.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -18,11 +19,6 @@ namespace {
 
 // Space between the frame and the text, as a text control leaves it.
 constexpr int Margin = 4;
-
-QString Latin1(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 int Clamped(std::size_t n)
 {
@@ -222,12 +218,6 @@ QString TapeView::SelectedText() const
     return text;
 }
 
-void TapeView::CopySelection() const
-{
-    if (selected_)
-        QApplication::clipboard()->setText(SelectedText());
-}
-
 int TapeView::RowHeight() const
 {
     // A text control's line: the font's ascent and descent, as fractions, rounded up.
@@ -382,7 +372,8 @@ void TapeView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->matches(QKeySequence::Copy)) {
-        CopySelection();
+        if (selected_)
+            QApplication::clipboard()->setText(SelectedText());
         return;
     }
     const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);

@@ -34,9 +34,8 @@ public:
     std::size_t SelectionFirst() const { return std::min(anchor_, caret_); }
     std::size_t SelectionLast() const { return std::max(anchor_, caret_); }
     void SelectAll();
-    // The selected lines joined by CR LF (empty without a selection), and that text to the clipboard.
+    // The selected lines joined by CR LF (empty without a selection).
     QString SelectedText() const;
-    void CopySelection() const;
 
     // Scrolls the line of the insertion point into view.
     void ShowInsertionPoint();

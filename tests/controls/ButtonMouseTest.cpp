@@ -39,7 +39,6 @@ protected:
 TEST(ButtonDefaults, AsANewButton)
 {
     TabcPicSpeedBtn b;
-    EXPECT_FALSE(b.AllowAllUp());
     EXPECT_EQ(b.GroupIndex(), 0);
     EXPECT_FALSE(b.Down());
     EXPECT_EQ(b.Color(), clBtnFace);
@@ -116,7 +115,7 @@ TEST_F(ButtonMouse, DoubleClickOnAGroupedButton)
     QTest::mouseDClick(&button, Qt::LeftButton, {}, Inside);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, Inside);
     EXPECT_EQ(log.clicks, 2);
-    EXPECT_TRUE(button.Down()); // AllowAllUp off: stays down
+    EXPECT_FALSE(button.Down()); // the second click puts it up again
 }
 
 TEST_F(ButtonMouse, OtherButtonsDoNotPress)
@@ -127,7 +126,7 @@ TEST_F(ButtonMouse, OtherButtonsDoNotPress)
     EXPECT_EQ(log.clicks, 0);
 }
 
-TEST(ButtonGroup, ExclusiveAndAllowAllUp)
+TEST(ButtonGroup, ExclusiveAndAllMayBeUp)
 {
     TestWindow window;
     std::vector<TabcPicSpeedBtn*> buttons;
@@ -148,13 +147,6 @@ TEST(ButtonGroup, ExclusiveAndAllowAllUp)
     EXPECT_EQ(buttons[0]->State(), S::Up);
     EXPECT_TRUE(other.Down()); // another group
 
-    QTest::mouseClick(buttons[1], Qt::LeftButton, {}, Inside); // AllowAllUp off: stays down
-    EXPECT_TRUE(buttons[1]->Down());
-
-    buttons[2]->SetAllowAllUp(true); // copied to the whole group
-    EXPECT_TRUE(buttons[0]->AllowAllUp());
-    EXPECT_TRUE(buttons[1]->AllowAllUp());
-    EXPECT_FALSE(other.AllowAllUp());
     QTest::mouseClick(buttons[1], Qt::LeftButton, {}, Inside);
     EXPECT_FALSE(buttons[1]->Down());
     EXPECT_EQ(buttons[1]->State(), S::Hot);
@@ -172,9 +164,6 @@ TEST(ButtonGroup, SetDownRules)
     b.SetDown(true);
     EXPECT_TRUE(b.Down());
     EXPECT_EQ(b.State(), S::Latched);
-    b.SetDown(false); // AllowAllUp off: stays
-    EXPECT_TRUE(b.Down());
-    b.SetAllowAllUp(true);
     b.SetDown(false);
     EXPECT_FALSE(b.Down());
     EXPECT_EQ(b.State(), S::Up);
@@ -203,10 +192,8 @@ TEST(ButtonGroup, KeyFeedbackSequence)
     auto& eight = window.AddButton(QRect(50, 10, 38, 30), "8");
     auto& nine = window.AddButton(QRect(90, 10, 38, 30), "9");
     const std::vector<TabcPicSpeedBtn*> keypad{&seven, &eight, &nine};
-    for (auto* b : keypad) {
+    for (auto* b : keypad)
         b->SetPopup(false);
-        b->SetAllowAllUp(true);
-    }
     const auto press = [](TabcPicSpeedBtn& b) {
         b.SetGroupIndex(1);
         b.SetDown(true);

@@ -66,7 +66,6 @@ protected:
     {
         auto& b = window.AddButton(geometry, caption);
         b.SetPopup(false);
-        b.SetAllowAllUp(true);
         return b;
     }
 

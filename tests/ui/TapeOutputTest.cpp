@@ -87,27 +87,44 @@ TEST(TapeDocument, DateAndTimeFollowTheLocale)
     EXPECT_EQ(doc[6].rfind(" Time: 14:05:09", 0), 0u) << doc[6];
 }
 
+// Saves the tape as a document with the file's margin.
+void Save(const QString& path, const ui::TapeModel& tape)
+{
+    ui::SaveTapeDocument(path, tape, ui::FileMargin, Now, English);
+}
+
+// The bytes of the saved document: each of its lines ended by CR LF.
+QByteArray Saved(const ui::TapeModel& tape)
+{
+    QByteArray bytes;
+    for (const std::string& line : ui::TapeDocument(tape, ui::FileMargin, Now, English).Lines())
+        bytes += QByteArray::fromStdString(line) + "\r\n";
+    return bytes;
+}
+
 TEST(TapeFile, CrLfAfterEveryLineAndNothingElse)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tape.txt"));
-    ui::WriteTapeFile(path, {"one", "", "  three \xe9"});
-    EXPECT_EQ(ReadAll(path), QByteArray("one\r\n\r\n  three \xe9\r\n"));
-    ui::WriteTapeFile(path, {});
-    EXPECT_EQ(ReadAll(path), QByteArray());
+    Save(path, {"one", "", "  three \xe9"});
+    EXPECT_TRUE(ReadAll(path).contains("\r\n                        one\r\n                           \r\n"
+                                       "                    three \xe9\r\n"));
+    EXPECT_EQ(ReadAll(path), Saved({"one", "", "  three \xe9"}));
+    Save(path, {});
+    EXPECT_EQ(ReadAll(path), Saved({}));
 }
 
 TEST(TapeFile, AFailedWriteLeavesThePreviousFileAndNamesIt)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tape.txt"));
-    ui::WriteTapeFile(path, {"old"});
+    Save(path, {"old"});
     // A target that is a folder, and a folder that does not exist.
     const QString folder = dir.filePath(QStringLiteral("sub"));
     ASSERT_TRUE(QDir().mkpath(folder));
     for (const QString& bad : {folder, dir.filePath(QStringLiteral("missing/tape.txt"))}) {
         try {
-            ui::WriteTapeFile(bad, {"new"});
+            Save(bad, {"new"});
             ADD_FAILURE() << "no error for " << bad.toStdString();
         } catch (const std::runtime_error& e) {
             EXPECT_NE(std::string(e.what()).find(bad.toStdString()), std::string::npos) << e.what();
@@ -116,11 +133,11 @@ TEST(TapeFile, AFailedWriteLeavesThePreviousFileAndNamesIt)
     // A folder that may not be written: the old file stays as it was (root may write anywhere).
     if (geteuid() != 0) {
         QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_THROW(ui::WriteTapeFile(path, {"new"}), std::runtime_error);
+        EXPECT_THROW(Save(path, {"new"}), std::runtime_error);
         QFile::setPermissions(dir.path(),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+    EXPECT_EQ(ReadAll(path), Saved({"old"}));
 }
 
 // A write hook that fails with `error` at once.
@@ -136,7 +153,7 @@ platform::files::IoHooks Failing(int error)
 std::string SaveError(const QString& path)
 {
     try {
-        ui::WriteTapeFile(path, {"new"});
+        Save(path, {"new"});
     } catch (const std::runtime_error& e) {
         return e.what();
     }
@@ -147,13 +164,13 @@ TEST(TapeFile, TheReasonIsTheSystemsAndNoFileButARegularOneIsReplaced)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tape.txt"));
-    ui::WriteTapeFile(path, {"old"});
+    Save(path, {"old"});
     {
         const platform::files::ScopedIoHooks full(Failing(ENOSPC));
         EXPECT_EQ(SaveError(path),
                   "Cannot save the tape to \"" + path.toStdString() + "\": No space left on device");
     }
-    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+    EXPECT_EQ(ReadAll(path), Saved({"old"}));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("tape.txt")});
 
@@ -182,10 +199,10 @@ TEST(TapeFile, AFullDiskSaysSo)
     if (!disk.Active())
         GTEST_SKIP() << "no small disk to fill: " << disk.Reason();
     const QString path = dir.filePath(QStringLiteral("tape.txt"));
-    ui::WriteTapeFile(path, {"old"});
+    Save(path, {"old"});
     disk.Fill();
     EXPECT_NE(SaveError(path).find(": No space left on device"), std::string::npos);
-    EXPECT_EQ(ReadAll(path), QByteArray("old\r\n"));
+    EXPECT_EQ(ReadAll(path), Saved({"old"}));
 }
 
 QString PdfText(const QString& pdf, int page = 0)

@@ -85,7 +85,6 @@ public:
         auto* button = new TabcPicSpeedBtn(&sheet_);
         button->setGeometry(x, y, ButtonWidth, ButtonHeight);
         button->SetCaption(caption);
-        button->SetAllowAllUp(true);
         QFont font("Arial", 10);
         font.setBold(true);
         button->setFont(font);
