@@ -117,7 +117,7 @@ private:
 
 } // namespace platform
 
-// The file behind the store, read within a size limit (its replacement is AtomicFile.h's).
+// The store's file (and the kept tape's) read within a size limit; AtomicFile.h replaces them.
 namespace platform::regfile {
 
 // Hive files larger than this are not read, and no hive larger than this is written (the program's

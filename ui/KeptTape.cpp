@@ -1,8 +1,6 @@
 #include "ui/KeptTape.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include <utility>
 
 #include "platform/AtomicFile.h"
+#include "platform/Registry.h"
 
 namespace ui {
 namespace {
@@ -19,54 +18,12 @@ namespace {
 // The first line of a kept tape; the lines follow, each ended by a line feed.
 constexpr std::string_view Header = "Quorlane Calculator tape 1\n";
 // More than any tape a person types (a million lines take about 25 MB).
-constexpr off_t MaxFileSize = off_t{256} << 20;
+constexpr std::uintmax_t MaxFileSize = std::uintmax_t{256} << 20;
 constexpr std::size_t MaxLineLength = 4096;
 
 std::string Quoted(const std::filesystem::path& file)
 {
     return "\"" + file.string() + "\"";
-}
-
-// The whole file, or an error text (errno's words, or what is wrong with its size or kind).
-bool ReadWhole(const std::filesystem::path& file, std::string& text, std::string& error, bool& missing)
-{
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        missing = errno == ENOENT;
-        error = std::strerror(errno);
-        return false;
-    }
-    const platform::files::UniqueFd closer(fd);
-    struct stat st
-    {};
-    if (::fstat(fd, &st) != 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = "it is not a regular file";
-        return false;
-    }
-    if (st.st_size > MaxFileSize) {
-        error = "it is larger than 256 MB";
-        return false;
-    }
-    text.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = std::strerror(errno);
-            return false;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    text.resize(done);
-    return true;
 }
 
 } // namespace
@@ -134,17 +91,17 @@ bool KeptTape::Parse(std::string_view text, TapeModel& lines)
 
 KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
 {
+    using State = platform::regfile::FileContents::State;
     Restored restored;
-    std::string text, error;
-    bool missing = false;
-    if (ReadWhole(file, text, error, missing)) {
-        if (Parse(text, restored.lines))
-            return restored;
-        error = "it is damaged";
-        restored.lines.Clear();
-    } else if (missing) {
+    const auto [state, text, errnum] = platform::regfile::ReadHiveFile(file, MaxFileSize);
+    if (state == State::Missing || (state == State::Read && Parse(text, restored.lines)))
         return restored;
-    }
+    restored.lines.Clear();
+    // A folder or another kind of file is refused by the reader as EISDIR or EINVAL.
+    const std::string error = state == State::Read                   ? "it is damaged"
+                              : state == State::TooLarge             ? "it is larger than 256 MB"
+                              : errnum == EISDIR || errnum == EINVAL ? "it is not a regular file"
+                                                                     : std::strerror(errnum);
     std::filesystem::path aside = file;
     aside += ".bad";
     std::error_code ec;
