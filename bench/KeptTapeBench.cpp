@@ -106,9 +106,8 @@ int main(int argc, char** argv)
     }
 
     // A writer that never stops: every change is written at once, 100k lines each time.
-    ui::KeptTape kept(home.filePath(QStringLiteral("bg/tape.txt")).toStdString(),
-                      std::chrono::milliseconds(0));
-    kept.Reset(TypicalTape(background), true);
+    ui::KeptTape kept(home.filePath(QStringLiteral("bg/tape.txt")).toStdString(), TypicalTape(background),
+                      true, std::chrono::milliseconds(0));
     std::vector<double> costs;
     const auto end = Clock::now() + std::chrono::seconds(3);
     while (Clock::now() < end) {

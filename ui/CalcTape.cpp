@@ -83,8 +83,7 @@ void TfrmMain::ToggleKeepTape()
 {
     if (mnuOptionsKeepTape_->isChecked()) {
         if (!kept_) {
-            kept_ = std::make_unique<KeptTape>(KeptTape::DefaultFile());
-            kept_->Reset(memTape_->Lines(), true);
+            kept_ = std::make_unique<KeptTape>(KeptTape::DefaultFile(), memTape_->Lines(), true);
         }
         return;
     }
@@ -122,8 +121,7 @@ void TfrmMain::RestoreKeptTape()
         if (problem)
             memTape_->Append("Kept tape not restored");
     }
-    kept_ = std::make_unique<KeptTape>(file);
-    kept_->Reset(memTape_->Lines(), any || problem);
+    kept_ = std::make_unique<KeptTape>(file, memTape_->Lines(), any || problem);
 }
 
 void TfrmMain::FlushKeptTape()

@@ -28,8 +28,10 @@ std::string Quoted(const std::filesystem::path& file)
 
 } // namespace
 
-KeptTape::KeptTape(std::filesystem::path file, std::chrono::milliseconds delay)
-    : file_(std::move(file)), delay_(delay), writer_([this](std::stop_token stop) { Run(std::move(stop)); })
+KeptTape::KeptTape(std::filesystem::path file, const TapeModel& lines, bool write,
+                   std::chrono::milliseconds delay)
+    : file_(std::move(file)), delay_(delay), pending_(lines), dirty_(write),
+      writer_([this](std::stop_token stop) { Run(std::move(stop)); })
 {}
 
 KeptTape::~KeptTape()
@@ -110,17 +112,6 @@ KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
     restored.problem +=
         ec ? "It was left where it is (" + ec.message() + ")." : "It was kept as " + Quoted(aside) + ".";
     return restored;
-}
-
-void KeptTape::Reset(const TapeModel& lines, bool write)
-{
-    {
-        const std::lock_guard lock(mutex_);
-        clearFirst_ = true;
-        pending_ = lines;
-        dirty_ = dirty_ || write;
-    }
-    wake_.notify_all();
 }
 
 void KeptTape::Appended(std::string_view line)

@@ -20,9 +20,10 @@ namespace ui {
 class KeptTape
 {
 public:
-    // `file` is written (its folder created) only after the first change or Flush.
-    explicit KeptTape(std::filesystem::path file,
-                      std::chrono::milliseconds delay = std::chrono::milliseconds(2000));
+    // Keeps `lines`, the tape as it is when keeping starts, in `file`: written (its folder created)
+    // only after the first change or Flush, unless `write` says the file is already behind.
+    KeptTape(std::filesystem::path file, const TapeModel& lines, bool write,
+             std::chrono::milliseconds delay = std::chrono::milliseconds(2000));
     // Writes what is pending, then stops the writer.
     ~KeptTape();
     KeptTape(const KeptTape&) = delete;
@@ -45,9 +46,7 @@ public:
     static std::string Serialize(const TapeModel& lines);
     static bool Parse(std::string_view text, TapeModel& lines);
 
-    // The tape as it is when keeping starts (`write`: not yet in the file), the lines appended
-    // since, and a Clear Tape.
-    void Reset(const TapeModel& lines, bool write);
+    // The lines appended since, and a Clear Tape.
     void Appended(std::string_view line);
     void Cleared();
 

@@ -98,7 +98,7 @@ TEST_F(Kept, ARestartFindsTheLinesAndADamagedFileIsKeptAside)
 
 TEST_F(Kept, ChangesReachTheFileWithinTheDelayWithoutAFlush)
 {
-    KeptTape kept(file, 300ms);
+    KeptTape kept(file, {}, false, 300ms);
     kept.Appended("12  ");
     kept.Appended("3 +");
     EXPECT_FALSE(std::filesystem::exists(file)); // not yet: changes are gathered
@@ -109,8 +109,7 @@ TEST_F(Kept, ChangesReachTheFileWithinTheDelayWithoutAFlush)
 
 TEST_F(Kept, FlushClearAndRemove)
 {
-    KeptTape kept(file, 1h); // only Flush writes
-    kept.Reset(TapeModel{"1  ", "2 +"}, false);
+    KeptTape kept(file, TapeModel{"1  ", "2 +"}, false, 1h); // only Flush writes
     kept.Appended("3 =");
     EXPECT_EQ(kept.Flush(), "");
     EXPECT_EQ(FileLines(file), (std::vector<std::string>{"1  ", "2 +", "3 ="}));
@@ -128,7 +127,7 @@ TEST_F(Kept, AFailedWriteIsReportedAndTheNextOneSucceeds)
 {
     std::filesystem::create_directories(file.parent_path().parent_path());
     WriteFile(file.parent_path(), "a file where the folder belongs");
-    KeptTape kept(file, 1h);
+    KeptTape kept(file, {}, false, 1h);
     kept.Appended("7 +");
     const std::string error = kept.Flush();
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
