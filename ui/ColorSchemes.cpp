@@ -1,6 +1,5 @@
 #include "ui/ColorSchemes.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace ui {
@@ -86,12 +85,6 @@ double RelativeLuminance(const QColor& color)
     };
     const QColor rgb = color.toRgb();
     return 0.2126 * linear(rgb.red()) + 0.7152 * linear(rgb.green()) + 0.0722 * linear(rgb.blue());
-}
-
-double ContrastRatio(const QColor& a, const QColor& b)
-{
-    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 const char* SchemeMenuItem(int index)

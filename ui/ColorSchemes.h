@@ -33,9 +33,8 @@ bool IsDarkPalette(const QPalette& palette);
 QColor PurpleText(bool darkDesktop);
 QColor BlueText(bool darkDesktop);
 
-// Relative luminance (0 black to 1 white) and the contrast ratio of two colours (1 to 21).
+// Relative luminance: 0 black to 1 white.
 double RelativeLuminance(const QColor& color);
-double ContrastRatio(const QColor& a, const QColor& b);
 
 // The menu item of a scheme ("mnuOptionsColorSchemeDefault" ...).
 const char* SchemeMenuItem(int index);
