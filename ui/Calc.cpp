@@ -555,8 +555,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         // Default's captions change to their light variants when the desktop turns dark, and back.
         if (watched != QCoreApplication::instance())
             break;
-        if (windowColors_ == &Scheme(0, false) || windowColors_ == &Scheme(0, true))
-            ChangeColorScheme(Scheme(0, IsDarkPalette(QApplication::palette())));
+        if (schemeIndex_ == 0)
+            SchemeClick(0);
         else
             ApplyWindowColors();
         break;

@@ -34,7 +34,6 @@ class DisplayField;
 class FocusSink;
 class KeptTape;
 class TapeView;
-struct SchemeColors;
 struct StoredOptions;
 
 // The application's title: window caption, box captions of the general error report.
@@ -107,7 +106,6 @@ public:
     void ToggleKeepTape();
     // Puts the number a tape line holds into the display, as Paste does.
     void UseTapeLine(std::size_t line);
-    void ChangeColorScheme(const SchemeColors& colors);
     int SchemeIndex() const { return schemeIndex_; }
     // Whether the window is kept above the others now.
     bool OnTop() const;
@@ -207,10 +205,9 @@ private:
     std::vector<std::pair<QAction*, QString>> pictures_; // menu pictures still to load
     QString tapeFileName_;
     int schemeIndex_ = 0;
-    bool sessionEnding_ = false;                 // options are written without a box from now on
-    bool ended_ = false;                         // the program ends: the options were written
-    const SchemeColors* windowColors_ = nullptr; // the scheme whose colours the window shows
-    QString lastSaveName_; // the save dialog remembers its last name while the program runs
+    bool sessionEnding_ = false; // options are written without a box from now on
+    bool ended_ = false;         // the program ends: the options were written
+    QString lastSaveName_;       // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;
     std::unique_ptr<KeptTape> kept_; // while Keep Tape Between Runs is on
 };

@@ -347,19 +347,14 @@ void TfrmMain::SchemeClick(int index)
 {
     mnuOptionsColorScheme_[static_cast<std::size_t>(index)]->setChecked(true);
     schemeIndex_ = index;
-    ChangeColorScheme(Scheme(index, IsDarkPalette(QApplication::palette())));
-}
-
-void TfrmMain::ChangeColorScheme(const SchemeColors& c)
-{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct RestoreCursor
     {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restore;
 
-    windowColors_ = &c;
     ApplyWindowColors();
+    const SchemeColors& c = Scheme(index, IsDarkPalette(QApplication::palette()));
     for (const KeySpec& k : Keypad()) {
         const auto [face, caption] = GroupColors(c, k.group);
         keyButtons_.at(k.key)->SetColor(face);
@@ -368,12 +363,12 @@ void TfrmMain::ChangeColorScheme(const SchemeColors& c)
 }
 
 // The window's own colours, resolved now: again whenever the desktop's palette changes, so that
-// system colours follow it.
+// system colours follow it. An index outside the schemes (a stored one) applies nothing.
 void TfrmMain::ApplyWindowColors()
 {
-    if (windowColors_ == nullptr)
+    if (schemeIndex_ < 0 || schemeIndex_ >= SchemeCount)
         return;
-    const SchemeColors& c = *windowColors_;
+    const SchemeColors& c = Scheme(schemeIndex_, IsDarkPalette(QApplication::palette()));
     QPalette window = palette();
     window.setColor(QPalette::Window, ColorToQColor(c.window));
     client_->setAutoFillBackground(true);
