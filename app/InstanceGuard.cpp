@@ -148,8 +148,7 @@ InstanceGuard::InstanceGuard(const QString& name, const QString& folder, QObject
 
     lock_ = std::make_unique<QLockFile>(LockPath());
     lock_->setStaleLockTime(0); // only a live process holds the marker; a dead one's lock is stale at once
-    isOnlyInstance_ = lock_->tryLock(0);
-    if (isOnlyInstance_)
+    if (lock_->tryLock(0))
         Listen();
     else if (lock_->error() == QLockFile::LockFailedError)
         anotherRuns_ = true;
@@ -166,8 +165,7 @@ InstanceGuard::~InstanceGuard()
         ::close(listener_);
         ::unlink(QFile::encodeName(ServerPath()).constData());
     }
-    if (isOnlyInstance_)
-        lock_->unlock();
+    // The lock file goes with its object.
 }
 
 QString InstanceGuard::LockPath() const

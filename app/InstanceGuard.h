@@ -33,7 +33,7 @@ public:
     InstanceGuard& operator=(const InstanceGuard&) = delete;
 
     // True when this process holds the marker.
-    bool IsOnlyInstance() const { return isOnlyInstance_; }
+    bool IsOnlyInstance() const { return lock_ && lock_->isLocked(); }
     // True when another running instance holds it.
     bool AnotherInstanceRuns() const { return anotherRuns_; }
     // Why the marker could not be made at all (no private folder, the lock file cannot be written),
@@ -68,7 +68,6 @@ private:
     int listener_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::vector<std::unique_ptr<Client>> clients_;
-    bool isOnlyInstance_ = false;
     bool anotherRuns_ = false;
     QString problem_;
 };
