@@ -150,9 +150,7 @@ InstanceGuard::InstanceGuard(const QString& name, const QString& folder, QObject
     lock_->setStaleLockTime(0); // only a live process holds the marker; a dead one's lock is stale at once
     if (lock_->tryLock(0))
         Listen();
-    else if (lock_->error() == QLockFile::LockFailedError)
-        anotherRuns_ = true;
-    else
+    else if (!AnotherInstanceRuns())
         problem_ = QStringLiteral("the single-instance guard %1 cannot be written").arg(LockPath());
 }
 

@@ -35,7 +35,7 @@ public:
     // True when this process holds the marker.
     bool IsOnlyInstance() const { return lock_ && lock_->isLocked(); }
     // True when another running instance holds it.
-    bool AnotherInstanceRuns() const { return anotherRuns_; }
+    bool AnotherInstanceRuns() const { return lock_ && lock_->error() == QLockFile::LockFailedError; }
     // Why the marker could not be made at all (no private folder, the lock file cannot be written),
     // empty otherwise. The program then runs unguarded.
     const QString& Problem() const { return problem_; }
@@ -68,7 +68,6 @@ private:
     int listener_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::vector<std::unique_ptr<Client>> clients_;
-    bool anotherRuns_ = false;
     QString problem_;
 };
 
