@@ -95,7 +95,13 @@ KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
 {
     using State = platform::regfile::FileContents::State;
     Restored restored;
-    const auto [state, text, errnum] = platform::regfile::ReadHiveFile(file, MaxFileSize);
+    auto [state, text, errnum] = platform::regfile::ReadHiveFile(file, MaxFileSize);
+    // A file where a folder of the path belongs reads as missing, but the tape could never be kept.
+    if (state == State::Missing && ::access((file.parent_path() / ".").c_str(), F_OK) != 0 &&
+        errno == ENOTDIR) {
+        state = State::Unreadable;
+        errnum = ENOTDIR;
+    }
     if (state == State::Missing || (state == State::Read && Parse(text, restored.lines)))
         return restored;
     restored.lines.Clear();

@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -94,6 +96,10 @@ TEST_F(Kept, ARestartFindsTheLinesAndADamagedFileIsKeptAside)
     const KeptTape::Restored folder = KeptTape::Restore(file);
     EXPECT_TRUE(folder.lines.Empty());
     EXPECT_NE(folder.problem.find("it is not a regular file"), std::string::npos) << folder.problem;
+
+    std::filesystem::remove_all(file.parent_path()); // a file in the folder's place: never kept
+    WriteFile(file.parent_path(), "");
+    EXPECT_NE(KeptTape::Restore(file).problem.find(std::strerror(ENOTDIR)), std::string::npos);
 }
 
 TEST_F(Kept, ChangesReachTheFileWithinTheDelayWithoutAFlush)
