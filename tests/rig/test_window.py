@@ -103,36 +103,32 @@ class Placement(rigtest.RigCase):
         calc.wait_window()
         return calc
 
-    def test_a_busy_window_manager_changes_nothing(self):
-        with self.desktop() as desk:
-            calc = self.start_with_a_busy_window_manager(desk)
-            self.assertEqual(calc.settled_outer(quiet=0.8), DESIGN)
-            calc.close_window()
-            calc.wait_exit()
-            moved = self.move_and_close(desk.start_calc())
-            calc = self.start_with_a_busy_window_manager(desk)
-            self.assertEqual(calc.settled_outer(quiet=0.8), moved)
-
     @staticmethod
     def stored_placement(calc):
         return [values for values in calc.settings().values() if "Total Controls" in values]
 
-    def test_a_frame_known_late_is_made_good(self):
-        # The window comes up at the design placement and at a stored one, and stores what it
-        # stores under a window manager that answers in time.
+    def check_placements(self, start):
+        # Started by `start`, the window comes up at the design placement and at a stored one, and
+        # stores what it stores under a window manager that answers in time.
         with self.desktop() as desk:
-            calc = self.start_with_a_late_frame(desk)
+            calc = start(desk)
             self.assertEqual(calc.settled_outer(quiet=0.8), DESIGN)
             calc.close_window()
             calc.wait_exit()
             calc = desk.start_calc()
             moved = self.move_and_close(calc)
             stored = self.stored_placement(calc)
-            calc = self.start_with_a_late_frame(desk)
+            calc = start(desk)
             self.assertEqual(calc.settled_outer(quiet=0.8), moved)
             calc.close_window()
             calc.wait_exit()
             self.assertEqual(self.stored_placement(calc), stored)
+
+    def test_a_frame_known_late_is_made_good(self):
+        self.check_placements(self.start_with_a_late_frame)
+
+    def test_a_busy_window_manager_changes_nothing(self):
+        self.check_placements(self.start_with_a_busy_window_manager)
 
     def test_under_a_window_manager(self):
         self.check_placement_kept(wm=True)
