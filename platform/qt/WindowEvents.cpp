@@ -523,12 +523,6 @@ bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind)
     return SendWindowEvent(window, event);
 }
 
-int HandlerCount(const QWidget* window)
-{
-    const WindowEventFilter* filter = FindFilter(window);
-    return filter != nullptr && !filter->Dead() ? filter->Count() : 0;
-}
-
 bool SettlingStateChange(const QWidget* window)
 {
     const WindowEventFilter* filter = FindFilter(window);

@@ -107,9 +107,6 @@ private:
 bool SendWindowEvent(QWidget* window, WindowEvent& event);
 bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind);
 
-// Number of components registered on the window.
-int HandlerCount(const QWidget* window);
-
 // Whether the window's state (minimized, maximized, normal) changed less than DragQuietInterval ago:
 // the window system may still be moving it there, and its position can lag behind its size.
 bool SettlingStateChange(const QWidget* window);
