@@ -29,23 +29,6 @@ TEST(Colors, NamedColorsAreFixed)
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(IsSystemColor(c.color));
         EXPECT_EQ(ColorToQColor(c.color), QColor(c.r, c.g, c.b));
-        EXPECT_EQ(RGBToColor(c.r, c.g, c.b), c.color);
-    }
-}
-
-TEST(Colors, RGBToColorPutsRedInTheLowByteAndClamps)
-{
-    struct Case
-    {
-        int r, g, b;
-        TColor expected;
-    };
-    const Case cases[] = {
-        {0x12, 0x34, 0x56, 0x563412u}, {255, 0, 0, 0x0000FFu},  {0, 0, 255, 0xFF0000u},
-        {-5, 300, 128, 0x80FF00u},     {256, -1, 0, 0x0000FFu},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(RGBToColor(c.r, c.g, c.b), c.expected) << c.r << "," << c.g << "," << c.b;
     }
 }
 
