@@ -31,7 +31,7 @@ QColor FixedToQColor(TColor fixed)
 
 QColor ColorToQColor(TColor color)
 {
-    if (!IsSystemColor(color))
+    if ((color & 0xFF000000u) != SystemColorFlag)
         return FixedToQColor(color);
     for (const SystemColorSource& source : Sources) {
         if (source.color != color)

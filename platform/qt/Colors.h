@@ -18,11 +18,6 @@ constexpr TColor SystemColor(int index)
     return SystemColorFlag | static_cast<TColor>(index & 0xFF);
 }
 
-constexpr bool IsSystemColor(TColor color)
-{
-    return (color & 0xFF000000u) == SystemColorFlag;
-}
-
 // The desktop's element colours the program draws with, by the index the desktop gives each element.
 inline constexpr TColor clWindow = SystemColor(5);
 inline constexpr TColor clWindowText = SystemColor(8);

@@ -27,7 +27,6 @@ TEST(Colors, NamedColorsAreFixed)
 {
     for (const NamedColor& c : NamedColors) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(IsSystemColor(c.color));
         EXPECT_EQ(ColorToQColor(c.color), QColor(c.r, c.g, c.b));
     }
 }
@@ -54,7 +53,6 @@ TEST(Colors, SystemColorsComeFromTheApplicationPalette)
     const QPalette palette = QApplication::palette();
     for (const SystemCase& c : SystemCases) {
         SCOPED_TRACE(c.name);
-        EXPECT_TRUE(IsSystemColor(c.color));
         EXPECT_EQ(ColorToQColor(c.color).rgb(), palette.color(c.group, c.role).rgb());
     }
 }
