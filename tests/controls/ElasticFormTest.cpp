@@ -143,7 +143,7 @@ void ShowActive(TestForm& form)
     Show(form);
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.widget.get()));
     // The first position change after the activation marks the window activated.
-    platform::SendWindowEvent(form.widget.get(), Kind::GeometryChanging);
+    platform::SendWindowEvent(form.widget.get(), {.kind = Kind::GeometryChanging});
 }
 
 // Whether showing the form again rescales it: it does until the user has interacted with it.
@@ -305,7 +305,7 @@ TEST(ElasticForm, ShrinkingKeepsControlsInsideTheWindow)
 
 void Request(TestForm& form, Kind request)
 {
-    platform::SendWindowEvent(form.widget.get(), request);
+    platform::SendWindowEvent(form.widget.get(), {.kind = request});
 }
 
 TEST(ElasticEvents, FourPixelsNoRescaleSixPixelsRescale)
@@ -329,15 +329,15 @@ TEST(ElasticEvents, NothingDuringADragOneRescaleAtItsEnd)
     QWidget* w = form->widget.get();
     const int before = form->rescales;
     const int saves = form->store->saves;
-    platform::SendWindowEvent(w, Kind::DragStarted);
+    platform::SendWindowEvent(w, {.kind = Kind::DragStarted});
     for (int step = 1; step <= 5; ++step) {
-        platform::SendWindowEvent(w, Kind::Dragging);
+        platform::SendWindowEvent(w, {.kind = Kind::Dragging});
         ResizeOuter(*form, DesignOuter + QSize(20 * step, 10 * step));
     }
     EXPECT_EQ(form->rescales, before);
     EXPECT_EQ(form->store->saves, saves); // nothing is saved inside a drag
     EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
-    platform::SendWindowEvent(w, Kind::DragEnded);
+    platform::SendWindowEvent(w, {.kind = Kind::DragEnded});
     EXPECT_EQ(form->store->saves, saves + 1);
     EXPECT_EQ(form->rescales, before + 1);
     EXPECT_NE(form->Child("btnBig")->geometry(), designControls[0].bounds);
@@ -350,9 +350,9 @@ TEST(ElasticEvents, AMoveWithoutResizingOnlySaves)
     QWidget* w = form->widget.get();
     const int before = form->rescales;
     const int saves = form->store->saves;
-    platform::SendWindowEvent(w, Kind::DragStarted);
+    platform::SendWindowEvent(w, {.kind = Kind::DragStarted});
     w->move(w->pos() + QPoint(30, 20));
-    platform::SendWindowEvent(w, Kind::DragEnded);
+    platform::SendWindowEvent(w, {.kind = Kind::DragEnded});
     EXPECT_EQ(form->rescales, before);
     EXPECT_GT(form->store->saves, saves);
 }
@@ -397,9 +397,9 @@ TEST(ElasticEvents, SuspendedScalingPassesEverythingAndSavesNothing)
     ResizeOuter(*form, DesignOuter + QSize(100, 60));
     Request(*form, Kind::CloseRequested);
     Request(*form, Kind::MinimizeRequested);
-    platform::SendWindowEvent(form->widget.get(), Kind::DragStarted);
-    platform::SendWindowEvent(form->widget.get(), Kind::Dragging);
-    platform::SendWindowEvent(form->widget.get(), Kind::DragEnded);
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::DragStarted});
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::Dragging});
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::DragEnded});
     EXPECT_EQ(form->rescales, before);
     EXPECT_EQ(form->store->saves, saves);
     EXPECT_EQ(form->Child("btnBig")->geometry(), designControls[0].bounds);
@@ -464,7 +464,7 @@ TEST(ElasticEvents, RequestsAndTheInteractedMark)
     for (const Kind mark : {Kind::PointerMoved, Kind::CloseRequested, Kind::MinimizeRequested}) {
         auto form = MakeForm();
         ShowActive(*form);
-        platform::SendWindowEvent(form->widget.get(), mark);
+        platform::SendWindowEvent(form->widget.get(), {.kind = mark});
         EXPECT_FALSE(ShowingAgainRescales(*form)) << static_cast<int>(mark);
     }
     auto form = MakeForm();
@@ -489,7 +489,7 @@ TEST(ElasticEvents, ShowingAgainRescalesOnlyUntilTheUserInteracted)
     auto form = MakeForm();
     ShowActive(*form);
     EXPECT_TRUE(ShowingAgainRescales(*form));
-    platform::SendWindowEvent(form->widget.get(), Kind::PointerMoved);
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::PointerMoved});
     EXPECT_FALSE(ShowingAgainRescales(*form));
 }
 
@@ -500,10 +500,10 @@ TEST(ElasticEvents, KeepProportionsAfterADrag)
     auto form = MakeForm(options);
     ShowActive(*form);
     QWidget* w = form->widget.get();
-    platform::SendWindowEvent(w, Kind::DragStarted);
-    platform::SendWindowEvent(w, Kind::Dragging);
+    platform::SendWindowEvent(w, {.kind = Kind::DragStarted});
+    platform::SendWindowEvent(w, {.kind = Kind::Dragging});
     ResizeOuter(*form, QSize(610, 330));
-    platform::SendWindowEvent(w, Kind::DragEnded);
+    platform::SendWindowEvent(w, {.kind = Kind::DragEnded});
     EXPECT_EQ(form->Outer().size(), QSize(610, 377));
 }
 
@@ -936,7 +936,7 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     e->SetPlacementStore(store);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    platform::SendWindowEvent(&window, Kind::GeometryChanging);
+    platform::SendWindowEvent(&window, {.kind = Kind::GeometryChanging});
 
     const int menu = window.menuBar()->height();
     ASSERT_GT(menu, 0);
@@ -1041,7 +1041,7 @@ TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
     ShowActive(*form);
     form->elastic->Options().Font = elastic::WithFontSize(form->elastic->Options().Font, 12);
     // The form's font follows the component's at the next event.
-    platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::GeometryChanging});
     EXPECT_EQ(form->widget->font().pixelSize(), 16);
     form->elastic->UpdateControlBounds(form->widget.get());
     // The form's font scales from there.
@@ -1058,7 +1058,7 @@ TEST(ElasticRebase, TheFormsTextColourFollowsTheDesktopsPalette)
     dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
     QApplication::setPalette(dark);
     QCoreApplication::processEvents();
-    platform::SendWindowEvent(form->widget.get(), Kind::GeometryChanging);
+    platform::SendWindowEvent(form->widget.get(), {.kind = Kind::GeometryChanging});
     ResizeOuter(*form, QSize(711, 423));
     const QColor text = form->widget->palette().color(QPalette::WindowText);
     QApplication::setPalette(saved);

@@ -253,9 +253,9 @@ TEST_F(TrayStart, ThePositionChangesOfAFormNotShownYetDoNotCount)
 {
     Make();
     form.setWindowState(Qt::WindowMinimized);
-    SendWindowEvent(&form, Kind::GeometryChanging);
+    SendWindowEvent(&form, {.kind = Kind::GeometryChanging});
     form.show();
-    SendWindowEvent(&form, Kind::GeometryChanging);
+    SendWindowEvent(&form, {.kind = Kind::GeometryChanging});
     // The program restored the form before the pending hide: it stays, and the start-up is over.
     form.setWindowState(Qt::WindowNoState);
     QCoreApplication::processEvents();
@@ -276,7 +276,7 @@ TEST(TrayLifetime, TheFormGoesFirst)
     auto* tray = new TStTrayIcon(form);
     tray->SetActive(true);
     QSignalSpy trayDestroyed(tray, &QObject::destroyed);
-    SendWindowEvent(form, Kind::CloseRequested);
+    SendWindowEvent(form, {.kind = Kind::CloseRequested});
     delete form;
     EXPECT_EQ(trayDestroyed.count(), 1);
     EXPECT_TRUE(!shell->Icon().has_value());
@@ -297,7 +297,7 @@ TEST(TrayLifetime, TheComponentGoesFirst)
     // The form's events no longer reach the component; its close request closes it.
     QCloseEvent request;
     EXPECT_FALSE(TranslateWindowEvent(&form, &form, &request, true));
-    EXPECT_TRUE(SendWindowEvent(&form, Kind::CloseRequested)); // not consumed
+    EXPECT_TRUE(SendWindowEvent(&form, {.kind = Kind::CloseRequested})); // not consumed
     EXPECT_TRUE(form.isVisible());
 }
 

@@ -70,7 +70,7 @@ TEST_F(TrayIcon, TheFormIsTheOwnersWindow)
     TStTrayIcon tray(child);
     tray.SetActive(true);
     form.show();
-    SendWindowEvent(&form, WindowEvent::Kind::CloseRequested);
+    SendWindowEvent(&form, {.kind = WindowEvent::Kind::CloseRequested});
     EXPECT_FALSE(form.isVisible()); // the window closed to the notification area
 }
 

@@ -79,7 +79,7 @@ TWindowEvents Component(QWidget* window, WindowRole role, std::string name, Log&
 // The probe: an activation sent by the test.
 bool Probe(QWidget* window)
 {
-    return SendWindowEvent(window, Kind::Activated);
+    return SendWindowEvent(window, {.kind = Kind::Activated});
 }
 
 void ShowActive(QWidget& w)
