@@ -21,6 +21,12 @@ int Saturate(double x)
     return static_cast<int>(x);
 }
 
+// n * numerator / denominator rounded half away from zero.
+int MulDiv(int n, int numerator, int denominator)
+{
+    return Saturate(std::round(static_cast<double>(n) * numerator / denominator));
+}
+
 } // namespace
 
 int Round(double x)
@@ -41,14 +47,6 @@ int RoundHalfDown(double x)
         return Saturate(x);
     const double whole = std::trunc(x);
     return x - whole > 0.5 ? Round(x) : Saturate(whole);
-}
-
-int MulDiv(int n, int numerator, int denominator)
-{
-    if (denominator == 0)
-        return 0;
-    const double exact = static_cast<double>(n) * numerator / denominator;
-    return Saturate(std::round(exact));
 }
 
 int PointsToPixels(int points)

@@ -21,9 +21,6 @@ namespace elastic {
 int Round(double x);
 int RoundHalfDown(double x);
 
-// n * numerator / denominator rounded half away from zero (0 for a zero denominator).
-int MulDiv(int n, int numerator, int denominator);
-
 // Fonts are sized in points at 96 pixels per inch: 10 pt is 13 px, 14 pt is 19 px.
 inline constexpr int PixelsPerInch = 96;
 int PointsToPixels(int points);

@@ -16,12 +16,9 @@ struct SystemColorSource
 };
 
 constexpr SystemColorSource Sources[] = {
-    {clWindow, QPalette::Base, RGBToColor(255, 255, 255)},
-    {clWindowText, QPalette::Text, RGBToColor(0, 0, 0)},
-    {clBtnFace, QPalette::Button, RGBToColor(240, 240, 240)},
-    {clBtnShadow, QPalette::Dark, RGBToColor(160, 160, 160)},
-    {clBtnHighlight, QPalette::Light, RGBToColor(255, 255, 255)},
-    {cl3DDkShadow, QPalette::Shadow, RGBToColor(105, 105, 105)},
+    {clWindow, QPalette::Base, clWhite},        {clWindowText, QPalette::Text, clBlack},
+    {clBtnFace, QPalette::Button, 0xF0F0F0u},   {clBtnShadow, QPalette::Dark, 0xA0A0A0u},
+    {clBtnHighlight, QPalette::Light, clWhite}, {cl3DDkShadow, QPalette::Shadow, 0x696969u},
 };
 
 QColor FixedToQColor(TColor fixed)
@@ -34,7 +31,7 @@ QColor FixedToQColor(TColor fixed)
 
 QColor ColorToQColor(TColor color)
 {
-    if (!IsSystemColor(color))
+    if ((color & 0xFF000000u) != SystemColorFlag)
         return FixedToQColor(color);
     for (const SystemColorSource& source : Sources) {
         if (source.color != color)

@@ -18,11 +18,6 @@ constexpr TColor SystemColor(int index)
     return SystemColorFlag | static_cast<TColor>(index & 0xFF);
 }
 
-constexpr bool IsSystemColor(TColor color)
-{
-    return (color & 0xFF000000u) == SystemColorFlag;
-}
-
 // The desktop's element colours the program draws with, by the index the desktop gives each element.
 inline constexpr TColor clWindow = SystemColor(5);
 inline constexpr TColor clWindowText = SystemColor(8);
@@ -37,13 +32,6 @@ inline constexpr TColor clMaroon = 0x000080u;
 inline constexpr TColor clNavy = 0x800000u;
 inline constexpr TColor clPurple = 0x800080u;
 inline constexpr TColor clWhite = 0xFFFFFFu;
-
-// A fixed colour from its components; each is clamped to 0..255.
-constexpr TColor RGBToColor(int r, int g, int b)
-{
-    const auto clamp = [](int v) { return static_cast<TColor>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
-    return clamp(r) | (clamp(g) << 8) | (clamp(b) << 16);
-}
 
 // The colour to draw with. A system colour reference is resolved in the application palette (the
 // desktop's standard colours when no application object exists, and black for another element);

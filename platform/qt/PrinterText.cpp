@@ -40,7 +40,6 @@ void PrinterTextChannel::Advance(int lineHeight)
     y_ += lineHeight;
     if (y_ > pageHeight_ - 2 * lineHeight) {
         printer_.newPage();
-        ++page_;
         y_ = 0;
     }
 }

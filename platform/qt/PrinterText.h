@@ -27,9 +27,8 @@ public:
     // Ends the job; throws when the printer reports an error.
     void Close();
 
-    // Where the next line goes (printer pixels), and the page number (1-based), for tests.
+    // Where the next line goes (printer pixels; 0 at the top of a new page), for tests.
     int Y() const { return y_; }
-    int Page() const { return page_; }
 
 private:
     void Advance(int lineHeight);
@@ -37,7 +36,6 @@ private:
     QPrinter& printer_;
     QPainter painter_;
     int y_ = 0;
-    int page_ = 1;
     int pageWidth_ = 0;
     int pageHeight_ = 0;
     int charHeight_ = 0;

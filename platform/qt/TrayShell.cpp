@@ -1,5 +1,6 @@
 #include "platform/qt/TrayShell.h"
 
+#include <optional>
 #include <utility>
 
 #include <QApplication>
@@ -26,6 +27,21 @@ public:
     bool Hide() override { return false; }
     bool NotificationAreaAvailable() override { return false; }
 };
+
+// The user's action for an activation Qt reports; nothing for one without a click.
+std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        return TrayActivation::Click;
+    case QSystemTrayIcon::Context:
+        return TrayActivation::Context;
+    case QSystemTrayIcon::DoubleClick:
+        return TrayActivation::DoubleClick;
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -54,21 +70,6 @@ QIcon StandardApplicationIcon()
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
         return {};
     return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
-}
-
-std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationReason reason)
-{
-    switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        return TrayActivation::Click;
-    case QSystemTrayIcon::Context:
-        return TrayActivation::Context;
-    case QSystemTrayIcon::DoubleClick:
-        return TrayActivation::DoubleClick;
-    default:
-        break;
-    }
-    return std::nullopt;
 }
 
 TTrayShellEvents& TrayShellEvents()

@@ -13,7 +13,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include <QIcon>
 #include <QObject>
@@ -57,9 +56,6 @@ std::shared_ptr<ITrayShell> SetTrayShell(std::shared_ptr<ITrayShell> shell);
 // The system's generic program icon, shown where the program gives none (a tray icon without a
 // picture is invisible).
 QIcon StandardApplicationIcon();
-
-// The user's action for an activation Qt reports; nothing for one without a click.
-std::optional<TrayActivation> ActivationFromReason(QSystemTrayIcon::ActivationReason reason);
 
 // How often the Qt backend looks for the notification area coming or going.
 inline constexpr std::chrono::milliseconds AreaPollInterval{2000};

@@ -511,22 +511,10 @@ bool TWindowEvents::Installed() const
     return filter_ != nullptr && !filter_->Dead() && filter_->Find(id_) != nullptr;
 }
 
-bool SendWindowEvent(QWidget* window, WindowEvent& event)
+bool SendWindowEvent(QWidget* window, WindowEvent event)
 {
     WindowEventFilter* filter = FindFilter(window);
     return filter == nullptr || filter->Dispatch(event);
-}
-
-bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind)
-{
-    WindowEvent event{.kind = kind};
-    return SendWindowEvent(window, event);
-}
-
-int HandlerCount(const QWidget* window)
-{
-    const WindowEventFilter* filter = FindFilter(window);
-    return filter != nullptr && !filter->Dead() ? filter->Count() : 0;
 }
 
 bool SettlingStateChange(const QWidget* window)

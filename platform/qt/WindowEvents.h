@@ -104,11 +104,7 @@ private:
 };
 
 // Delivers the event to the window's components in role order; true when none consumed it.
-bool SendWindowEvent(QWidget* window, WindowEvent& event);
-bool SendWindowEvent(QWidget* window, WindowEvent::Kind kind);
-
-// Number of components registered on the window.
-int HandlerCount(const QWidget* window);
+bool SendWindowEvent(QWidget* window, WindowEvent event);
 
 // Whether the window's state (minimized, maximized, normal) changed less than DragQuietInterval ago:
 // the window system may still be moving it there, and its position can lag behind its size.

@@ -290,7 +290,7 @@ TEST_F(ButtonMouse, LeaveWhileAnotherWidgetHoldsTheMouseKeepsTheState)
     grabber.releaseMouse();
     EXPECT_EQ(button.State(), S::Hot);
     // A colour change now returns the flat button to the up state.
-    button.SetColor(RGBToColor(0, 128, 128));
+    button.SetColor(0x808000u);
     EXPECT_EQ(button.State(), S::Up);
 }
 
@@ -330,10 +330,9 @@ TEST_F(ButtonMouse, SettersRepaintOnlyOnChange)
     };
     const Setter setters[] = {
         {"Popup", [](auto& b) { b.SetPopup(true); }, [](auto& b) { b.SetPopup(false); }},
-        {"Color", [](auto& b) { b.SetColor(clBtnFace); },
-         [](auto& b) { b.SetColor(RGBToColor(0, 255, 255)); }},
+        {"Color", [](auto& b) { b.SetColor(clBtnFace); }, [](auto& b) { b.SetColor(0xFFFF00u); }},
         {"FontColor", [](auto& b) { b.SetFontColor(clWindowText); },
-         [](auto& b) { b.SetFontColor(RGBToColor(255, 0, 0)); }},
+         [](auto& b) { b.SetFontColor(0x0000FFu); }},
         {"Caption", [](auto& b) { b.SetCaption("7"); }, [](auto& b) { b.SetCaption("8"); }},
     };
     for (const Setter& s : setters) {

@@ -23,7 +23,7 @@ using controlstest::Settle;
 using controlstest::TestWindow;
 
 const QRgb Grey = qRgb(222, 222, 222);
-const TColor Face = RGBToColor(200, 100, 50);
+const TColor Face = 0x3264C8u;
 
 // A font without antialiasing, so that caption pixels are exactly the colours drawn.
 QFont CrispFont(int points)

@@ -74,7 +74,7 @@ struct Form
     {
         widget->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
-        platform::SendWindowEvent(widget.get(), Kind::GeometryChanging);
+        platform::SendWindowEvent(widget.get(), {.kind = Kind::GeometryChanging});
     }
 
     // Resizes to about 1.4 times the design and returns the client ratios.

@@ -34,7 +34,6 @@ TEST_F(TrayIcon, DefaultsAndNothingShownBeforeActive)
     EXPECT_TRUE(tray.Icon().isNull());
     EXPECT_TRUE(shell->Calls().empty());
     EXPECT_FALSE(tray.IsShown());
-    EXPECT_EQ(HandlerCount(&form), 0);
     tray.SetActive(true);
     ASSERT_TRUE(shell->Icon().has_value());
     EXPECT_EQ(shell->Icon()->toolTip, QString());
@@ -71,7 +70,7 @@ TEST_F(TrayIcon, TheFormIsTheOwnersWindow)
     TStTrayIcon tray(child);
     tray.SetActive(true);
     form.show();
-    SendWindowEvent(&form, WindowEvent::Kind::CloseRequested);
+    SendWindowEvent(&form, {.kind = WindowEvent::Kind::CloseRequested});
     EXPECT_FALSE(form.isVisible()); // the window closed to the notification area
 }
 

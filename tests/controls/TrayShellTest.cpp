@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include <QApplication>
@@ -29,19 +28,6 @@ QIcon ColourIcon(Qt::GlobalColor colour)
 }
 
 } // namespace
-
-TEST(TrayActivationReason, BecomesTheUsersAction)
-{
-    const std::vector<std::pair<QSystemTrayIcon::ActivationReason, std::optional<TrayActivation>>> cases{
-        {QSystemTrayIcon::Trigger, TrayActivation::Click},
-        {QSystemTrayIcon::Context, TrayActivation::Context},
-        {QSystemTrayIcon::MiddleClick, std::nullopt},
-        {QSystemTrayIcon::DoubleClick, TrayActivation::DoubleClick},
-        {QSystemTrayIcon::Unknown, std::nullopt},
-    };
-    for (const auto& [reason, expected] : cases)
-        EXPECT_EQ(ActivationFromReason(reason), expected) << reason;
-}
 
 class QtTrayShellTest : public ::testing::Test
 {

@@ -79,7 +79,7 @@ TWindowEvents Component(QWidget* window, WindowRole role, std::string name, Log&
 // The probe: an activation sent by the test.
 bool Probe(QWidget* window)
 {
-    return SendWindowEvent(window, Kind::Activated);
+    return SendWindowEvent(window, {.kind = Kind::Activated});
 }
 
 void ShowActive(QWidget& w)
@@ -102,7 +102,6 @@ TEST(WindowEventDelivery, TheTrayBeforeTheScalerWhateverTheOrderOfRegistration)
         tray = Component(&window, WindowRole::Tray, "tray", log);
         if (!scalerFirst)
             scaler = Component(&window, WindowRole::Scaler, "scaler", log);
-        EXPECT_EQ(HandlerCount(&window), 2);
         EXPECT_TRUE(Probe(&window));
         EXPECT_EQ(log.entries, (std::vector<std::string>{"tray", "scaler"})) << scalerFirst;
     }
@@ -141,7 +140,6 @@ TEST(WindowEventDelivery, RemovalInAnyOrderAndReplacement)
         Probe(&window);
         EXPECT_EQ(log.entries, step.expected);
     }
-    EXPECT_EQ(HandlerCount(&window), 0);
     EXPECT_FALSE(tray.Installed());
     tray.Remove(); // twice: nothing
     // A second registration of a role replaces the first.
@@ -183,7 +181,9 @@ TEST(WindowEventDelivery, MovingARegistrationMovesIt)
     Probe(&window);
     EXPECT_EQ(log.entries, std::vector<std::string>{"first"});
     other = TWindowEvents();
-    EXPECT_EQ(HandlerCount(&window), 0);
+    log.Clear();
+    Probe(&window);
+    EXPECT_TRUE(log.entries.empty());
 }
 
 class DerivedForm : public QMainWindow
@@ -218,7 +218,6 @@ TEST(WindowEventDelivery, NoComponentsNothingConsumed)
 {
     QWidget window;
     EXPECT_TRUE(Probe(&window));
-    EXPECT_EQ(HandlerCount(&window), 0);
 }
 
 // ---- translation ----

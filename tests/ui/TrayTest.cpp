@@ -79,7 +79,7 @@ TEST_F(Tray, TheOptionShowsTheIconAndCloseHidesTheWindowThere)
 
     // The close button (the window system's close command) hides the calculator in the tray.
     QSignalSpy closed(&w, &ui::TfrmMain::Closed);
-    platform::SendWindowEvent(&w, platform::WindowEvent::Kind::CloseRequested);
+    platform::SendWindowEvent(&w, {.kind = platform::WindowEvent::Kind::CloseRequested});
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(closed.count(), 0);
     EXPECT_TRUE(w.TrayIcon->IsShown());
@@ -154,7 +154,7 @@ TEST_F(Tray, ANotificationAreaStartingLateShowsTheIconAndAClickRestores)
         shell->SetAvailable(true);
         EXPECT_TRUE(w.TrayIcon->IsShown());
         // Closing hides in the tray from now on; a single left click brings the window back.
-        platform::SendWindowEvent(&w, platform::WindowEvent::Kind::CloseRequested);
+        platform::SendWindowEvent(&w, {.kind = platform::WindowEvent::Kind::CloseRequested});
         EXPECT_FALSE(w.isVisible());
         shell->Activate(platform::tray::TrayActivation::Click);
         EXPECT_TRUE(w.isVisible());

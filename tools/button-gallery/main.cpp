@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     };
     const std::array<Scheme, 3> schemes{{{"keypad, Default", clBtnFace, clNavy},
                                          {"keypad, Black", clBlack, clWhite},
-                                         {"keypad, Desert", RGBToColor(0xF0, 0xED, 0xE6), clBlack}}};
+                                         {"keypad, Desert", 0xE6EDF0u, clBlack}}};
     for (const Scheme& scheme : schemes) {
         gallery.Label(8, y, LabelWidth, scheme.name);
         for (std::size_t s = 0; s < AllShown.size(); ++s) {
