@@ -15,7 +15,8 @@ namespace platform::files {
 
 namespace {
 
-IoHooks currentHooks; // set by tests only, on the one thread that writes
+// Set by tests only, while no other thread writes (the kept tape's writer thread reads them too).
+IoHooks currentHooks;
 
 [[noreturn]] void ThrowErrno(int error, const std::string& what)
 {
