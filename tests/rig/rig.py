@@ -373,8 +373,22 @@ class Calc:
         """Characters, typed with whatever keys the active layout has for them."""
         self.desk.xdotool("type", "--delay", delay, text)
 
+    def sync(self):
+        """Returns once the program has handled the keys sent before. Qt answers a ping as soon as it
+        reads it but handles the keys read with it a little later, before it reads what comes next:
+        the answer to a second ping, sent after the first answer, follows them."""
+        with Display(self.desk.display_name) as x:
+            x.watch_requests()
+            ping = x.atom("_NET_WM_PING")
+            for stamp in (1, 2):
+                x.client_message(self.window, "WM_PROTOCOLS", [ping, stamp, self.window, 0, 0], target=self.window)
+                wait_until(lambda: any(data[:2] == [ping, stamp] for name, _, data in x.client_messages_with_data()
+                                       if name == "WM_PROTOCOLS"), what="the program to answer a ping")
+
     def display(self, timeout=5.0):
-        """The display's text, read as a user would: Ctrl+C, then the clipboard."""
+        """The display's text, read as a user would: Ctrl+C, then the clipboard (once a paste still
+        on its way has read it)."""
+        self.sync()
         marker = "rig-marker-%d" % time.monotonic_ns()
         self.desk.set_clipboard(marker)
         self.keys("ctrl+c")

@@ -87,6 +87,7 @@ class _Event(ctypes.Union):
 _ClientMessageType = 33
 _SubstructureRedirectMask = (1 << 20)
 _SubstructureNotifyMask = (1 << 19)
+_StructureNotifyMask = (1 << 17)
 IsViewable = 2
 
 
@@ -221,8 +222,9 @@ class Display:
         _lib.XFlush(self._d)
 
     def watch_requests(self):
-        """Receives from now on the client messages sent to the root for the window manager."""
-        _lib.XSelectInput(self._d, self.root, _SubstructureNotifyMask)
+        """Receives from now on the client messages sent to the root: requests for the window manager
+        and the answers to pings (which reach only those who select the root's own structure events)."""
+        _lib.XSelectInput(self._d, self.root, _SubstructureNotifyMask | _StructureNotifyMask)
         _lib.XSync(self._d, 0)
 
     def client_messages(self):
@@ -231,10 +233,14 @@ class Display:
 
     def client_messages_with_windows(self):
         """(type, window) of each client message received since the last call."""
+        return [(name, window) for name, window, _ in self.client_messages_with_data()]
+
+    def client_messages_with_data(self):
+        """(type, window, the five data words) of each client message received since the last call."""
         received = []
         e = _Event()
         while _lib.XPending(self._d):
             _lib.XNextEvent(self._d, ctypes.byref(e))
             if e.xclient.type == _ClientMessageType:
-                received.append((self.atom_name(e.xclient.message_type), e.xclient.window))
+                received.append((self.atom_name(e.xclient.message_type), e.xclient.window, list(e.xclient.data)))
         return received
