@@ -45,7 +45,6 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
     if (owner->findChildren<TElasticForm*>(Qt::FindDirectChildrenOnly).size() > 1)
         throw EElasticForm("A TElasticForm component already exists in " + form->objectName().toStdString());
     form_ = form;
-    store_ = elastic::RegistryPlacementStore();
     saveTimer_.setSingleShot(true);
     saveTimer_.setInterval(PlacementSaveDelayMs);
     connect(&saveTimer_, &QTimer::timeout, this, &TElasticForm::SaveFormStateQuietly);

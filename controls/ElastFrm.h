@@ -11,7 +11,6 @@
 // ElastFrmRecords.cpp; the stored placement: ElastFrmPlacement.cpp.
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -98,9 +97,6 @@ public:
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
 
-    // Where the placement is kept: the registry (the default) or another store.
-    void SetPlacementStore(std::shared_ptr<elastic::TPlacementStore> store) { store_ = std::move(store); }
-
 private:
     // One registered control's record. Bounds are in the parent's coordinates (client coordinates
     // for the form's direct children) at ratio 1.0.
@@ -163,7 +159,6 @@ private:
 
     QWidget* form_ = nullptr;
     platform::TWindowEvents events_;
-    std::shared_ptr<elastic::TPlacementStore> store_;
 
     TElasticOptions options_;
 

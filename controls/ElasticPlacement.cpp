@@ -2,64 +2,7 @@
 
 #include <charconv>
 
-#include "platform/Registry.h"
-
 namespace elastic {
-namespace {
-
-using platform::TRegistry;
-
-class RegistryKey : public TPlacementKey
-{
-public:
-    std::optional<std::int32_t> ReadInteger(std::string_view name) override
-    {
-        if (const std::optional<std::string> text = registry.ReadString(name))
-            return ParseDecimal(*text);
-        return registry.ReadInteger(name);
-    }
-
-    std::optional<double> ReadFloat(std::string_view name) override { return registry.ReadFloat(name); }
-
-    void WriteInteger(std::string_view name, std::int32_t value) override
-    {
-        if (registry.ReadString(name))
-            registry.WriteString(name, std::to_string(value));
-        else
-            registry.WriteInteger(name, value);
-    }
-
-    void WriteFloat(std::string_view name, double value) override { registry.WriteFloat(name, value); }
-
-    void WriteBool(std::string_view name, bool value) override
-    {
-        registry.WriteString(name, value ? "1" : "0");
-    }
-
-    void Close() override { registry.CloseKey(); }
-
-    TRegistry registry;
-};
-
-class RegistryStore : public TPlacementStore
-{
-public:
-    std::unique_ptr<TPlacementKey> OpenForReading(const std::string& path) override
-    {
-        auto key = std::make_unique<RegistryKey>();
-        return key->registry.OpenKey(path, false) ? std::move(key) : nullptr;
-    }
-
-    std::unique_ptr<TPlacementKey> OpenForWriting(const std::string& path) override
-    {
-        auto key = std::make_unique<RegistryKey>();
-        if (!key->registry.OpenKey(path, true))
-            throw platform::ERegistryException("Failed to create key '" + path + "'");
-        return key;
-    }
-};
-
-} // namespace
 
 std::optional<std::int32_t> ParseDecimal(std::string_view text)
 {
@@ -74,9 +17,19 @@ std::optional<std::int32_t> ParseDecimal(std::string_view text)
     return value;
 }
 
-std::shared_ptr<TPlacementStore> RegistryPlacementStore()
+std::optional<std::int32_t> ReadStoredInteger(const platform::TRegistry& registry, std::string_view name)
 {
-    return std::make_shared<RegistryStore>();
+    if (const std::optional<std::string> text = registry.ReadString(name))
+        return ParseDecimal(*text);
+    return registry.ReadInteger(name);
+}
+
+void WriteStoredInteger(platform::TRegistry& registry, std::string_view name, std::int32_t value)
+{
+    if (registry.ReadString(name))
+        registry.WriteString(name, std::to_string(value));
+    else
+        registry.WriteInteger(name, value);
 }
 
 std::string VisibleValue(int index)

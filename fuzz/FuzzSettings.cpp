@@ -44,23 +44,22 @@ struct RunFolder
 
 void ReadThePlacement()
 {
-    const auto key =
-        elastic::RegistryPlacementStore()->OpenForReading("Software\\Quorlane\\Calculator\\1.0\\frmMain");
-    if (!key)
+    platform::TRegistry key;
+    if (!key.OpenKey("Software\\Quorlane\\Calculator\\1.0\\frmMain", false))
         return;
     for (const char* name : {elastic::TotalControlsValue, elastic::WindowStateValue,
                              elastic::MaxTrackWidthValue, elastic::MaxTrackHeightValue})
-        (void)key->ReadInteger(name);
+        (void)elastic::ReadStoredInteger(key, name);
     for (const char* name :
          {elastic::LeftValue, elastic::TopValue, elastic::WidthValue, elastic::HeightValue}) {
-        const double fraction = elastic::SaneStoredFraction(key->ReadFloat(name).value_or(0.0));
+        const double fraction = elastic::SaneStoredFraction(key.ReadFloat(name).value_or(0.0));
         (void)elastic::StoredPosition(fraction, 1920);
         (void)elastic::StoredExtent(fraction, 1080, 200);
     }
     for (const auto& value : elastic::PlacementValues)
-        (void)elastic::SaneStoredCoordinate(key->ReadInteger(value.name).value_or(0));
+        (void)elastic::SaneStoredCoordinate(elastic::ReadStoredInteger(key, value.name).value_or(0));
     for (int i = 0; i < 40; ++i)
-        (void)key->ReadInteger(elastic::VisibleValue(i));
+        (void)elastic::ReadStoredInteger(key, elastic::VisibleValue(i));
 }
 
 } // namespace

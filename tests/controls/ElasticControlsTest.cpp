@@ -16,9 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include "TempRegistry.h"
 #include "controls/ElastFrm.h"
 #include "controls/ElasticControls.h"
-#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 
@@ -50,6 +50,7 @@ int PointsOf(const QFont& font)
 // A plain form of client 502 x 269 with a scaler configured for it; Show() shows and activates it.
 struct Form
 {
+    controlstest::TempRegistry stored; // the placement goes here
     std::unique_ptr<QWidget> widget;
     TElasticForm* elastic = nullptr;
 
@@ -67,7 +68,6 @@ struct Form
         elastic->SetDesignFormSize(QSize(510, 315), QSize(502, 269));
         elastic->Options().DesignFormLeft = 100;
         elastic->Options().DesignFormTop = 100;
-        elastic->SetPlacementStore(std::make_shared<elastic::TMemoryPlacementStore>());
     }
 
     void Show()

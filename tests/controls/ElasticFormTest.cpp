@@ -1,7 +1,9 @@
 // The form scaler on small test forms (offscreen platform): construction, the first display, the
 // rescale of bounds and fonts, the event handling driven with synthetic and real events,
-// the stored placement in memory and in the per-user registry file, and damaged placements.
+// the stored placement in the per-user registry file (in a temporary folder), and damaged placements.
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -22,10 +24,10 @@
 
 #include <gtest/gtest.h>
 
+#include "TempRegistry.h"
 #include "controls/ElastFrm.h"
 #include "controls/ElasticMath.h"
 #include "platform/Registry.h"
-#include "tests/fakes/MemoryPlacementStore.h"
 
 namespace {
 
@@ -62,9 +64,9 @@ const Design designControls[] = {
 
 struct TestForm
 {
+    std::shared_ptr<controlstest::TempRegistry> store; // outlives the form, which may save as it goes
     std::unique_ptr<QWidget> widget;
     TElasticForm* elastic = nullptr;
-    std::shared_ptr<elastic::TMemoryPlacementStore> store;
     QWidget* panel = nullptr;  // unnamed, holds edtInner
     QLabel* unnamed = nullptr; // never moved
     int rescales = 0;
@@ -78,15 +80,14 @@ struct FormOptions
     bool maintainProportions = false;
     bool extraControl = false;
     QString iniFile = QString::fromLatin1(StoreKey);
-    std::shared_ptr<elastic::TMemoryPlacementStore> store =
-        std::make_shared<elastic::TMemoryPlacementStore>();
-    bool useRegistry = false;
+    std::shared_ptr<controlstest::TempRegistry> store = std::make_shared<controlstest::TempRegistry>();
 };
 
 // A form like the calculator's window: client 502 x 269 in an outer 510 x 315.
 std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
 {
     auto form = std::make_unique<TestForm>();
+    form->store = options.store;
     form->widget = std::make_unique<QWidget>();
     QWidget* w = form->widget.get();
     w->setObjectName(QStringLiteral("frmTest"));
@@ -123,10 +124,6 @@ std::unique_ptr<TestForm> MakeForm(const FormOptions& options = {})
     e.Options().DesignFormTop = DesignPosition.y();
     e.Options().MaintainProportions = options.maintainProportions;
     e.Options().ElFrmIniFile = options.iniFile;
-    if (!options.useRegistry) {
-        form->store = options.store;
-        e.SetPlacementStore(options.store);
-    }
     TestForm* raw = form.get();
     e.Options().OnAfterResize = [raw] { ++raw->rescales; };
     return form;
@@ -411,7 +408,7 @@ TEST(ElasticEvents, SuspendedScalingPassesEverythingAndSavesNothing)
 
 TEST(ElasticEvents, StoredMaximizedStateReopensMaximizedWithoutReadingThePosition)
 {
-    auto store = std::make_shared<elastic::TMemoryPlacementStore>();
+    auto store = std::make_shared<controlstest::TempRegistry>();
     store->Set(FormKey, "Total Controls", std::int32_t{4});
     store->Set(FormKey, "Window State", std::int32_t{2});
     store->Set(FormKey, "Left", 0.5);
@@ -432,9 +429,6 @@ TEST(ElasticEvents, StoredMaximizedStateReopensMaximizedWithoutReadingThePositio
     auto form = MakeForm(options);
     ShowActive(*form);
     EXPECT_TRUE(form->widget->isMaximized());
-    for (const char* name : {"Left", "Top", "Width", "Height"})
-        EXPECT_EQ(std::count(store->reads.begin(), store->reads.end(), std::string(name)), 0) << name;
-    EXPECT_GE(std::count(store->reads.begin(), store->reads.end(), std::string("wp NormPosRight")), 1);
     for (const Design& d : designControls)
         EXPECT_TRUE(form->Child(d.name)->isVisible()) << d.name;
     form->widget->showNormal();
@@ -582,10 +576,10 @@ TEST(ElasticEvents, DisplayChangeScalesTheWindow)
 
 // ---- the stored placement ----
 
-using Value = elastic::TMemoryPlacementStore::Value;
+using Value = controlstest::TempRegistry::Value;
 
 // A valid stored placement for the test form, in screen fractions.
-void StorePlacement(elastic::TMemoryPlacementStore& store, int controls, QRectF fractions)
+void StorePlacement(controlstest::TempRegistry& store, int controls, QRectF fractions)
 {
     store.Set(FormKey, "Total Controls", std::int32_t{controls});
     store.Set(FormKey, "Window State", std::int32_t{0});
@@ -599,13 +593,13 @@ void StorePlacement(elastic::TMemoryPlacementStore& store, int controls, QRectF 
         store.Set(FormKey, elastic::VisibleValue(i), std::string("1"));
 }
 
-TEST(ElasticPlacementStore, SavesEveryValueInOrder)
+TEST(ElasticPlacementStore, SavesEveryValue)
 {
     auto form = MakeForm();
     ShowActive(*form);
     ResizeOuter(*form, QSize(600, 380));
     QTRY_VERIFY(!form->store->ValueNames(FormKey).empty()); // stored once the resizing paused
-    const std::vector<std::string> expected = {
+    std::vector<std::string> expected = {
         "Total Controls",
         "Window State",
         "Left",
@@ -630,7 +624,10 @@ TEST(ElasticPlacementStore, SavesEveryValueInOrder)
         "wp NormPosRight",
         "wp NormPosBottom",
     };
-    EXPECT_EQ(form->store->ValueNames(FormKey), expected);
+    std::vector<std::string> names = form->store->ValueNames(FormKey);
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
     const QSize screen = platform::AvailableGeometry(form->widget.get()).size();
     const QRect outer = form->Outer();
     auto value = [&](const char* name) { return form->store->Get(FormKey, name); };
@@ -672,7 +669,6 @@ TEST(ElasticPlacementStore, AChangedControlCountIgnoresThePlacement)
     auto form = MakeForm(options);
     Show(*form);
     EXPECT_EQ(form->Outer(), QRect(DesignPosition, DesignOuter));
-    EXPECT_EQ(options.store->reads, std::vector<std::string>{"Total Controls"});
     EXPECT_TRUE(form->Child("btnBig")->isVisible());
 }
 
@@ -699,8 +695,16 @@ TEST(ElasticPlacementStore, NothingIsStoredWithoutAKey)
     EXPECT_EQ(form->Outer(), QRect(DesignPosition, DesignOuter));
     ResizeOuter(*form, QSize(600, 380));
     form->elastic->SaveFormState();
-    EXPECT_TRUE(options.store->reads.empty());
     EXPECT_EQ(options.store->saves, 0);
+}
+
+TEST(ElasticPlacementStore, AnInvalidKeyPathCannotBeWritten)
+{
+    FormOptions options;
+    options.iniFile = QStringLiteral("Software\\\\Broken");
+    auto form = MakeForm(options);
+    ShowActive(*form);
+    EXPECT_THROW(form->elastic->SaveFormState(), platform::ERegistryException);
 }
 
 TEST(ElasticPlacementStore, SavingBeforeTheFirstDisplayKeepsTheStoredPlacement)
@@ -740,14 +744,14 @@ TEST(ElasticPlacementStore, SavingWhileTheControlsAreHiddenKeepsTheirVisibility)
 struct DamagedCase
 {
     const char* what;
-    std::function<void(elastic::TMemoryPlacementStore&)> damage;
+    std::function<void(controlstest::TempRegistry&)> damage;
 };
 
 TEST(ElasticPlacementStore, ADamagedPlacementNeverMakesTheWindowUnusable)
 {
     const double nan = std::nan("");
     auto set = [](const char* name, Value value) {
-        return [name, value](elastic::TMemoryPlacementStore& s) { s.Set(FormKey, name, value); };
+        return [name, value](controlstest::TempRegistry& s) { s.Set(FormKey, name, value); };
     };
     const DamagedCase cases[] = {
         {"negative width", set("Width", -0.5)},
@@ -823,20 +827,12 @@ TEST(ElasticPlacementStore, ADamagedPlacementNeverMakesTheWindowUnusable)
 class ElasticRegistry : public ::testing::Test
 {
 protected:
-    QTemporaryDir home_;
-    std::unique_ptr<platform::ScopedHiveDirectory> hive_;
+    std::shared_ptr<controlstest::TempRegistry> stored_ = std::make_shared<controlstest::TempRegistry>();
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(home_.isValid());
-        hive_ = std::make_unique<platform::ScopedHiveDirectory>(
-            home_.filePath(QStringLiteral("user")).toStdString());
-    }
-
-    static FormOptions Registry(bool extraControl = false)
+    FormOptions Registry(bool extraControl = false) const
     {
         FormOptions options;
-        options.useRegistry = true;
+        options.store = stored_;
         options.extraControl = extraControl;
         return options;
     }
@@ -854,8 +850,6 @@ TEST_F(ElasticRegistry, PlacementWrittenToAndReadFromTheUserHive)
         form->elastic->SaveFormState();
     }
     ASSERT_TRUE(std::filesystem::exists(platform::TRegistry::HiveFile()));
-    EXPECT_EQ(platform::TRegistry::HiveDirectory(),
-              std::filesystem::path(home_.filePath(QStringLiteral("user")).toStdString()));
     platform::TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(FormKey, false));
     EXPECT_EQ(reg.ReadInteger("Total Controls"), 4);
@@ -903,6 +897,7 @@ TEST_F(ElasticRegistry, ValuesOfTheWrongTypeReadAsMissing)
 
 TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
 {
+    controlstest::TempRegistry store;
     QMainWindow window;
     window.setObjectName(QStringLiteral("frmMain"));
     window.setFont(Pixels(13));
@@ -932,8 +927,6 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     e->Options().DesignFormTop = 100;
     e->Options().MaintainProportions = true;
     e->Options().ElFrmIniFile = QString::fromLatin1(StoreKey);
-    auto store = std::make_shared<elastic::TMemoryPlacementStore>();
-    e->SetPlacementStore(store);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     platform::SendWindowEvent(&window, {.kind = Kind::GeometryChanging});
@@ -949,9 +942,9 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     status->hide();
     e->SaveFormState();
     status->show();
-    EXPECT_EQ(store->Get(MainKey, "Total Controls"), Value(std::int32_t{3}));
-    EXPECT_EQ(store->Get(MainKey, "Visible 0"), Value(std::string("0")));
-    EXPECT_EQ(store->Get(MainKey, "Visible 1"), Value(std::string("1")));
+    EXPECT_EQ(store.Get(MainKey, "Total Controls"), Value(std::int32_t{3}));
+    EXPECT_EQ(store.Get(MainKey, "Visible 0"), Value(std::string("0")));
+    EXPECT_EQ(store.Get(MainKey, "Visible 1"), Value(std::string("1")));
     EXPECT_EQ(key->geometry(), QRect(56, 84, 38, 30));
     EXPECT_EQ(status->height(), 19);
 
@@ -973,32 +966,24 @@ TEST(ElasticMainWindow, MenuBarIsFrameStatusBarAndPanelScale)
     EXPECT_EQ(client->geometry().bottom() + 1, status->geometry().top());
 }
 
-// A store whose writing always fails, as a registry that cannot be written.
-class FailingStore : public elastic::TPlacementStore
-{
-public:
-    std::unique_ptr<elastic::TPlacementKey> OpenForReading(const std::string&) override { return nullptr; }
-    std::unique_ptr<elastic::TPlacementKey> OpenForWriting(const std::string& path) override
-    {
-        ++attempts;
-        throw platform::ERegistryException("Failed to create key '" + path + "'");
-    }
-    int attempts = 0;
-};
-
 TEST(ElasticPlacementStore, AWriteFailureReachesTheCallerButNotTheWindow)
 {
     auto form = MakeForm();
-    auto store = std::make_shared<FailingStore>();
-    form->elastic->SetPlacementStore(store);
     ShowActive(*form);
+    // The file cannot be written, as on a full disk.
+    int attempts = 0;
+    const platform::files::ScopedIoHooks failing({.fsync = [&attempts](int) {
+        ++attempts;
+        errno = EIO;
+        return -1;
+    }});
     EXPECT_THROW(form->elastic->SaveFormState(), platform::ERegistryException);
     const int before = form->rescales;
-    const int attempts = store->attempts;
+    const int failed = attempts;
     ResizeOuter(*form, QSize(600, 380)); // a resize saves after a pause: the failure is absorbed
     EXPECT_EQ(form->Outer().size(), QSize(600, 380));
     EXPECT_EQ(form->rescales, before + 1);
-    QTRY_COMPARE(store->attempts, attempts + 1);
+    QTRY_COMPARE(attempts, failed + 1);
     ResizeOuter(*form, QSize(660, 410)); // and the window goes on scaling
     EXPECT_EQ(form->rescales, before + 2);
 }
@@ -1031,8 +1016,7 @@ TEST(ElasticRebase, UpdateControlBoundsTakesThePresentStateAsBase)
     EXPECT_EQ(Points(big), HalfDown(12 * 510.0 / 502.0));
     EXPECT_FALSE(tape->isVisible()); // the record says hidden: the rescale keeps it so
     form->elastic->SaveFormState();
-    EXPECT_EQ(form->store->Get(FormKey, "Visible 2"),
-              elastic::TMemoryPlacementStore::Value(std::string("0")));
+    EXPECT_EQ(form->store->Get(FormKey, "Visible 2"), Value(std::string("0")));
 }
 
 TEST(ElasticRebase, UpdateControlBoundsOfTheFormTakesTheFontSize)
