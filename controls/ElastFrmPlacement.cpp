@@ -5,6 +5,7 @@
 
 #include "controls/ElastFrm.h"
 #include "controls/ElasticMath.h"
+#include "platform/Registry.h"
 
 // ---- the stored placement ----
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/Registry.h"
+
 namespace elastic {
 
 std::optional<std::int32_t> ParseDecimal(std::string_view text)

@@ -12,8 +12,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Registry.h"
 #include "platform/qt/WindowGeometry.h"
+
+namespace platform {
+class TRegistry;
+}
 
 namespace elastic {
 
