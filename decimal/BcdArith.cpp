@@ -7,6 +7,8 @@
 
 #include "decimal/StBCD.h"
 
+#include <cmath>
+
 #include "decimal/DigitRegister.h"
 #include "decimal/Mantissa.h"
 
@@ -186,6 +188,25 @@ TBcd BcdDivide(const TBcd& a, const TBcd& b)
     return Finish(m, E, x.negative != y.negative);
 }
 
+namespace {
+
+// floor(sqrt(n)) for n below 1E38 (so the root is below 2^64): Newton's iteration on integers,
+// started above the root from the double estimate, falls monotonically to it.
+u64 IntegerSqrt(u128 n)
+{
+    const double estimate = std::sqrt(static_cast<double>(n));
+    u128 s = static_cast<u128>(estimate * (1 + 0x1p-40)) + 2; // never below the root
+    for (;;) {
+        u64 rest;
+        const u128 next = (s + DivideWide(n, static_cast<u64>(s), rest)) / 2;
+        if (next >= s)
+            return static_cast<u64>(s);
+        s = next;
+    }
+}
+
+} // namespace
+
 TBcd BcdSqrt(const TBcd& a)
 {
     if ((a.bytes[0] & 0x80) != 0)
@@ -193,25 +214,18 @@ TBcd BcdSqrt(const TBcd& a)
     if (IsZero(a))
         return TBcd{};
 
-    // 0.5, the first estimate's line 0.894470 x + 0.223607, and the square root of 0.1.
-    constexpr TBcd half = PackValue(500000000000000000ULL, 63, false);
-    constexpr TBcd c1 = PackValue(894470000000000000ULL, 63, false);
-    constexpr TBcd c0 = PackValue(223607000000000000ULL, 63, false);
-    constexpr TBcd rootTenth = PackValue(316227766016837933ULL, 63, false);
-
-    // x = M x 10^k with M = 0.m, the mantissa as a value from 0.1 to below 1.
-    int k = (a.bytes[0] & 0x7F) - 63;
-    TBcd M = a;
-    M.bytes[0] = 63;
-
-    TBcd r = BcdAdd(BcdMultiply(c1, M), c0);
-    for (int i = 0; i < 3; ++i)
-        r = BcdMultiply(BcdAdd(BcdDivide(M, r), r), half);
-    r = BcdAdd(BcdMultiply(BcdSubtract(BcdDivide(M, r), r), half), r);
-    if (k % 2 != 0) {
-        r = BcdMultiply(r, rootTenth);
-        ++k;
+    // a = 0.m x 10^k. With n = m x 10^18 for an even k, m x 10^17 for an odd one, the root's 18
+    // digits are those of sqrt(n), and its guard digit the last of floor(sqrt(100 n)): rounding half
+    // up by that digit is correct rounding, since a root of 18 digits and a 5 below is never exact.
+    const int k = (a.bytes[0] & 0x7F) - 63;
+    const bool odd = k % 2 != 0;
+    const u128 n100 = static_cast<u128>(UnpackMantissa(a)) * Pow10[19] * (odd ? 1 : 10);
+    const u64 g = IntegerSqrt(n100);
+    u64 m = g / 10 + (g % 10 >= 5 ? 1 : 0);
+    int E = 63 + (odd ? k + 1 : k) / 2;
+    if (m == MantissaLimit) {
+        m = Pow10[17];
+        ++E;
     }
-    r.bytes[0] = static_cast<std::uint8_t>(r.bytes[0] + k / 2);
-    return r;
+    return PackValue(m, E, false);
 }

@@ -14,8 +14,8 @@
 // - Rounding: half up on the magnitude, decided by the single digit below the last one kept (the guard
 //   digit); digits below it never matter. Addition first rounds the smaller operand to the larger one's
 //   guard place; a difference of operands with unlike signs is truncated. Division truncates when the
-//   mantissa quotient is below 1 and rounds otherwise. The square root runs Heron's iteration with
-//   these operations and may end one unit low in the 18th digit.
+//   mantissa quotient is below 1 and rounds otherwise. The square root is correctly rounded (half up
+//   at the 18th digit; a perfect square gives its exact root).
 // - Texts are 8-bit. The decimal and thousands separators are the caller's (TBcdSeparators), the C
 //   convention when not given.
 // - Errors: every failing operation raises EStBCDError; ErrorId selects the message:

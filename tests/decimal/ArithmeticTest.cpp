@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "BcdTestUtil.h"
 
 using bcdtest::ErrorOf;
@@ -168,7 +172,7 @@ TEST_F(Arithmetic, NegateFlipsTheSignOfNonZeroValuesOnly)
     EXPECT_EQ(BcdNegate(TBcd{}), TBcd{});
 }
 
-TEST_F(Arithmetic, SquareRootRunsHeronAndMayEndOneUnitLow)
+TEST_F(Arithmetic, SquareRootIsCorrectlyRounded)
 {
     struct Root
     {
@@ -179,16 +183,19 @@ TEST_F(Arithmetic, SquareRootRunsHeronAndMayEndOneUnitLow)
         {"2", Value("141421356237309505")},
         {"3", Value("173205080756887729")},
         {"0.5", Value("707106781186547524", -1)},
+        {"10", Value("316227766016837933")},
         {"4", Value("2")},
-        {"9", Value("3")},
         {"0.25", Value("5", -1)},
         {"2.25", Value("15")},
-        {"6.25", Value("25")},
-        {"1", Value("999999999999999999", -1)},
-        {"100", Value("999999999999999999")},
-        {"0.01", Value("999999999999999999", -2)},
+        {"0.0144", Value("12", -1)},
+        {"1", Value("1")},
+        {"100", Value("1", 1)},
+        {"0.01", Value("1", -1)},
+        {"1000000", Value("1", 3)},
+        {"1E18", Value("1", 9)},
         {"1E-63", Value("316227766016837933", -32)},
         {"9.99999999999999999E+63", Value("999999999999999999", 31)},
+        {"0.999999999999999999", Value("999999999999999999", -1)}, // 0.99999999999999999949...
         {"0", TBcd{}},
     };
     for (const Root& c : cases)
@@ -197,21 +204,26 @@ TEST_F(Arithmetic, SquareRootRunsHeronAndMayEndOneUnitLow)
     EXPECT_EQ(ErrorOf([&] { BcdSqrt(T("-1E-63")); }), 84);
 }
 
-TEST_F(Arithmetic, SquareRootIsNeverAboveTheTrueRoot)
+TEST_F(Arithmetic, PerfectSquaresGiveTheirExactRoots)
 {
-    // r x r never exceeds x, and (r + one unit) squared never falls below it: the result is the root
-    // or one unit below it (rounding of the squares cannot cross x, which is itself representable).
-    const char* xs[] = {"2", "3", "5", "7", "10", "0.3", "123456789", "9.87654321E+40", "1.1E-61", "42"};
-    auto notAbove = [](const TBcd& p, const TBcd& x) {
-        const TBcd d = BcdSubtract(p, x);
-        return d == TBcd{} || (d.bytes[0] & 0x80) != 0;
-    };
-    for (const char* x : xs) {
-        const TBcd v = T(x);
-        const TBcd r = BcdSqrt(v);
-        const TBcd up = BcdAdd(r, Value("1", (r.bytes[0] & 0x7F) - 64 - 17));
-        EXPECT_TRUE(notAbove(BcdMultiply(r, r), v)) << x;
-        EXPECT_TRUE(notAbove(v, BcdMultiply(up, up))) << x;
+    // n^2 x 10^(2e) for n from 1 to 1E9 (log-uniform, and every power of ten), at exponents across
+    // the range: the root is n x 10^e exactly.
+    std::mt19937_64 random(2026);
+    std::vector<std::uint64_t> ns;
+    for (std::uint64_t p = 1; p <= 1'000'000'000; p *= 10)
+        ns.push_back(p);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 9);
+        std::uint64_t low = 1;
+        for (int d = 1; d < digits; ++d)
+            low *= 10;
+        ns.push_back(low + random() % (9 * low));
+    }
+    for (const std::uint64_t n : ns) {
+        const int e = static_cast<int>(random() % 50) - 30;
+        const std::string root = std::to_string(n) + "E" + std::to_string(e);
+        const std::string square = std::to_string(n * n) + "E" + std::to_string(2 * e);
+        ASSERT_EQ(Hex(BcdSqrt(T(square.c_str()))), Hex(T(root.c_str()))) << "sqrt " << square;
     }
 }
 

@@ -61,10 +61,6 @@ ONE = Decimal(1)
 GEN_LO = Decimal('1E-5')
 GEN_HI = Decimal('1E18')
 
-H = Decimal('0.5')
-C1 = Decimal('0.894470')
-C0 = Decimal('0.223607')
-S = Decimal('0.316227766016837933')       # sqrt(0.1), for odd exponents
 
 # Optional spaces, one sign, digits with an optional "." and digits (or "." and optional digits),
 # then an optional exponent with at least one digit.  Nothing else.
@@ -164,28 +160,13 @@ def o_div(a, b):
     return in_range(ctx.divide(a, b))
 
 
-def _must(v):
-    assert not isinstance(v, int), 'sqrt step left the range'
-    return v
-
-
 def o_sqrt(x):
+    """Correctly rounded to 18 digits (no root of an 18-digit value lies exactly half-way)."""
     if x.is_zero():
         return ZERO
     if x.is_signed():
         return 84
-    sign, dg, e = x.as_tuple()
-    k = x.adjusted() + 1
-    m = Decimal((0, dg, e - k))             # x = m * 10^k, 0.1 <= m < 1
-    r = _must(o_add(_must(o_mul(C1, m)), C0))
-    for _ in range(3):
-        r = _must(o_mul(_must(o_add(_must(o_div(m, r)), r)), H))
-    r = _must(o_add(_must(o_mul(_must(o_sub(_must(o_div(m, r)), r)), H)), r))
-    if k % 2:
-        r = _must(o_mul(r, S))
-        k += 1
-    sign, dg, e = r.as_tuple()
-    return in_range(Decimal((0, dg, e + k // 2)))
+    return in_range(CTX_HU.sqrt(x))
 
 
 def o_fixed(v, places):
@@ -295,8 +276,9 @@ def self_check():
     P = _val
     checks = [
         ('sqrt 2', o_sqrt(P('2')), P('1.41421356237309505')),
-        ('sqrt 1', o_sqrt(P('1')), P('0.999999999999999999')),
-        ('sqrt 100', o_sqrt(P('100')), P('9.99999999999999999')),
+        ('sqrt 1', o_sqrt(P('1')), P('1')),
+        ('sqrt 100', o_sqrt(P('100')), P('10')),
+        ('sqrt 1E6', o_sqrt(P('1E6')), P('1000')),
         ('sqrt 4', o_sqrt(P('4')), P('2')),
         ('sqrt 1E-63', o_sqrt(P('1E-63')), P('3.16227766016837933E-32')),
         ('sqrt -1', o_sqrt(P('-1')), 84),

@@ -202,6 +202,8 @@ TEST(Functions, SquareRootPercentReciprocal)
         {"9 sqrt", "3", {"9 sqrt", Sep, "3 =", " "}},
         {"2 sqrt", "1.414213562373095", AnyTape},
         {"9 sqrt sqrt", "1.732050807568877", AnyTape},
+        {"1 0 0 0 0 0 0 sqrt", "1,000", {"1,000,000 sqrt", Sep, "1,000 =", " "}}, // exact roots are exact
+        {"1 000 000 000 000 000 000 sqrt", "1,000,000,000", AnyTape},
         {"4 +/- sqrt", "Invalid input for function", {"-4 +/-", "Invalid input for function"}},
         {"4 +/- sqrt 5", "Invalid input for function", AnyTape},
         {"%", "0", {}},
