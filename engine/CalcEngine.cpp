@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/FloatText.h"
+#include "engine/PasteText.h"
 #include "engine/TextHelpers.h"
 
 namespace engine {
@@ -441,16 +442,9 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
 void CalcEngine::Paste(std::string_view clipboardText)
 {
     try {
-        std::string ignored = " \xA0"; // blank, no-break space
-        for (const char group : {s_.GroupChar, locale_.group}) {
-            if (group != s_.DecimalChar)
-                ignored += group;
-        }
-        if (s_.DecimalChar != ',')
-            ignored += ',';
-        std::string plain(clipboardText);
-        std::erase_if(plain, [&](char c) { return ignored.find(c) != std::string::npos; });
-        const std::optional<long double> value = ParseFloatText(plain, s_.DecimalChar);
+        const std::optional<std::string> plain = ReadPastedNumber(clipboardText, locale_);
+        const std::optional<long double> value =
+            plain ? ParseFloatText(*plain, s_.DecimalChar) : std::optional<long double>();
         const std::string shown =
             value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();
         if (!value || !TryValue(RemoveCommas(shown))) { // no number, or 1E64 or more in magnitude
@@ -467,8 +461,19 @@ void CalcEngine::Paste(std::string_view clipboardText)
 
 void CalcEngine::UseTapeLine(std::string_view line)
 {
-    if (const std::optional<std::string_view> number = TapeLineNumber(line))
-        Paste(*number);
+    const std::optional<std::string_view> number = TapeLineNumber(line);
+    if (!number)
+        return;
+    std::string utf8; // the tape is Latin-1 (a no-break space may group its digits)
+    for (const char c : *number) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (static_cast<unsigned char>(c) >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    Paste(utf8);
 }
 
 } // namespace engine

@@ -106,11 +106,11 @@ public:
     // One key, as its button or keyboard equivalent delivers it.
     void Press(CalcKey key);
 
-    // Edit > Paste with the clipboard's text (Latin-1). Blanks, no-break spaces and the locale's
-    // grouping character are taken out, and commas unless the comma is the decimal separator, so
-    // that whatever Copy put on the clipboard pastes back in every locale. A text that is no number,
-    // or a number the decimal type cannot hold (1E64 or more in magnitude), is refused with the
-    // clipboard message.
+    // Edit > Paste with the clipboard's text (UTF-8; Latin-1 is taken too), read in either convention
+    // (ReadPastedNumber in engine/PasteText.h) and shown as the display shows a number. A text that is
+    // no number, that could be read as two different amounts the locale does not decide between, or a
+    // number the decimal type cannot hold (1E64 or more in magnitude), is refused with the clipboard
+    // message and changes nothing.
     void Paste(std::string_view clipboardText);
 
     // A tape line re-used: the number the line holds goes to the display as Paste puts it there (its

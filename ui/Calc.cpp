@@ -609,7 +609,8 @@ bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
         e->accept();
         return true;
     case QEvent::KeyPress: {
-        const platform::VirtualKey key = platform::VirtualKeyFromEvent(*e);
+        const platform::VirtualKey key =
+            platform::VirtualKeyFromEvent(*e, QLatin1Char(engine_.State().DecimalChar));
         bool taken = false;
         Guarded([&] {
             taken = FormShortCut(key) || MenuShortCut(key);

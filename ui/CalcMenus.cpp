@@ -223,14 +223,7 @@ void TfrmMain::mnuEditCopyClick()
 void TfrmMain::mnuEditPasteClick()
 {
     memDisplayValue_->selectAll();
-    // Spaces of every kind (the no-break and narrow no-break spaces that group digits in many
-    // locales) reach the engine as blanks; the rest as Latin-1.
-    QString text = QApplication::clipboard()->text();
-    for (QChar& c : text) {
-        if (c.category() == QChar::Separator_Space)
-            c = QLatin1Char(' ');
-    }
-    engine_.Paste(text.toLatin1().toStdString());
+    engine_.Paste(QApplication::clipboard()->text().toStdString());
 }
 
 void TfrmMain::mnuEditCopyTapeClick()
@@ -394,7 +387,7 @@ void TfrmMain::ApplyWindowColors()
 void TfrmMain::mnuHelpKeyboardEquivalentsClick()
 {
     // A new window at every invocation, owned by the main window.
-    auto* help = new TfrmHelp(this);
+    auto* help = new TfrmHelp(this, QLatin1Char(engine_.State().DecimalChar));
     help->show();
 }
 

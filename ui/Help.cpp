@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <string_view>
+
 namespace ui {
 namespace {
 
@@ -34,7 +36,7 @@ constexpr Column columns[] = {
 
 } // namespace
 
-TfrmHelp::TfrmHelp(QWidget* owner)
+TfrmHelp::TfrmHelp(QWidget* owner, QChar decimalSeparator)
     : NoCancelDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
@@ -96,8 +98,8 @@ TfrmHelp::TfrmHelp(QWidget* owner)
         m->viewport()->setCursor(Qt::ArrowCursor);
         m->document()->setDocumentMargin(0);
         QStringList lines;
-        for (const char* line : c.lines)
-            lines << QString::fromLatin1(line);
+        for (const char* line : c.lines) // the decimal key is shown with the locale's separator
+            lines << (line == std::string_view(".") ? QString(decimalSeparator) : QString::fromLatin1(line));
         m->setPlainText(lines.join(QLatin1Char('\n')));
         m->setTextInteractionFlags(Qt::NoTextInteraction);
         m->installEventFilter(this);

@@ -2,6 +2,8 @@
 // TfrmHelp: the keyboard equivalents window. A modeless list of each calculator button and the key
 // that drives it, in two pairs of columns; its only action is Close.
 
+#include <QChar>
+
 #include "ui/DialogParts.h"
 
 class QPlainTextEdit;
@@ -14,7 +16,8 @@ class TfrmHelp : public NoCancelDialog
     Q_OBJECT
 
 public:
-    explicit TfrmHelp(QWidget* owner);
+    // `decimalSeparator` is the locale's: the decimal key's caption and the key that types it.
+    explicit TfrmHelp(QWidget* owner, QChar decimalSeparator = u'.');
 
     void btnCloseClick();
 

@@ -66,8 +66,11 @@ struct UsStroke
     bool shift;
 };
 
-std::optional<UsStroke> UsStrokeForCharacter(QChar character)
+std::optional<UsStroke> UsStrokeForCharacter(QChar character, QChar decimalSeparator)
 {
+    // The locale's decimal separator (the comma in Germany and France) is the period key too.
+    if (character == decimalSeparator && decimalSeparator.isPunct())
+        return UsStroke{'.', vk::OemPeriod, false};
     static constexpr UsStroke strokes[] = {
         {'*', '8', true},          {'@', '2', true},
         {'%', '5', true},          {'+', vk::OemPlus, true},
@@ -145,7 +148,7 @@ int VirtualKeyFromQtKey(int qtKey, bool keypad)
 
 } // namespace
 
-VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source)
+VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, QChar decimalSeparator, KeySource source)
 {
     VirtualKey k;
     const Qt::KeyboardModifiers m = event.modifiers();
@@ -169,7 +172,7 @@ VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source)
     // The characters the calculator reads follow the layout.
     bool fromText = false;
     const QChar typed = TypedCharacter(event, fromText);
-    if (const std::optional<UsStroke> stroke = UsStrokeForCharacter(typed)) {
+    if (const std::optional<UsStroke> stroke = UsStrokeForCharacter(typed, decimalSeparator)) {
         k.code = stroke->code;
         k.shift = stroke->shift;
         return k;

@@ -8,6 +8,8 @@
 //   Shift or AltGr), are the US key strokes that type them: '*' is Shift+8 (multiply), '@' Shift+2,
 //   '%' Shift+5, '+' Shift+equals, '=' the equals key, '-' the minus key, '/' the slash key, '.' the
 //   period key. So on a German keyboard Shift+'+' multiplies and the key that types '-' subtracts.
+//   The locale's decimal separator is the period key as well, wherever it is typed: the comma key
+//   types the decimal point where the comma is the decimal separator (German, French).
 // - A digit typed on the main keyboard is that digit, also where the layout needs Shift for it
 //   (French); otherwise the digit row is its digit on every layout, with the modifiers held (Shift+8
 //   still multiplies where the layout types no digit with it).
@@ -20,6 +22,7 @@
 // Where the window system reports no physical key (the offscreen platform, synthesized events), the
 // code comes from Qt's key alone, undoing the US shift: ')' is the 0 key, '_' the minus key.
 
+#include <QChar>
 #include <Qt>
 
 class QKeyEvent;
@@ -58,6 +61,8 @@ enum class KeySource
     QtKeys
 };
 
-VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, KeySource source = KeySource::Auto);
+// `decimalSeparator` is the locale's (a comma where it is the decimal separator).
+VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, QChar decimalSeparator = u'.',
+                               KeySource source = KeySource::Auto);
 
 } // namespace platform

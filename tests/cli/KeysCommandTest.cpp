@@ -47,6 +47,17 @@ TEST(KeysCommand, AfterLinesMessagesErrorsAndTheTape)
     EXPECT_EQ(RunScript(script), expected);
 }
 
+// The driver's paste reads amounts as Edit > Paste does: either convention, a currency sign (UTF-8).
+TEST(KeysCommand, PasteReadsEitherConvention)
+{
+    EXPECT_EQ(RunScript("paste \xE2\x82\xAC 1.234,56\npaste 12,34\npaste 1,2,3\n"),
+              "after\tpaste \xE2\x82\xAC 1.234,56\t1,234.56\t\n"
+              "after\tpaste 12,34\t12.34\t\n"
+              "message\tInformation\tClipboard must contain a numeric value\n"
+              "after\tpaste 1,2,3\t12.34\t\n");
+    EXPECT_EQ(RunScript("paste 1234.56\n", ',', '.'), "after\tpaste 1234.56\t1.234,56\t\n");
+}
+
 TEST(KeysCommand, CarriageReturnInBoxTextsIsEscaped)
 {
     std::string script;

@@ -26,13 +26,15 @@ struct Case
     const char16_t* text;
     int code;
     bool shift;
+    char16_t decimal = u'.'; // the locale's decimal separator
 };
 
 VirtualKey Map(const Case& c)
 {
     const QKeyEvent e(QEvent::KeyPress, c.key, c.modifiers, c.keycode, c.keysym, 0,
                       QString::fromUtf16(c.text));
-    return platform::VirtualKeyFromEvent(e, c.keycode != 0 ? KeySource::X11KeyCodes : KeySource::QtKeys);
+    return platform::VirtualKeyFromEvent(e, QChar(c.decimal),
+                                         c.keycode != 0 ? KeySource::X11KeyCodes : KeySource::QtKeys);
 }
 
 TEST(VirtualKeys, FollowTheLayout)
@@ -71,6 +73,9 @@ TEST(VirtualKeys, FollowTheLayout)
         {"de sharp s", 20, 0xdf, 0xdf, None, u"\u00df", 0, false},
         {"de shift+sharp s", 20, '?', Qt::Key_Question, Shift, u"?", vk::Oem2, true},
         {"de number sign", 51, '#', Qt::Key_NumberSign, None, u"#", 0, false},
+        {"de comma, de_DE", 59, ',', Qt::Key_Comma, None, u",", vk::OemPeriod, false, u','},
+        {"de period, de_DE", 60, '.', Qt::Key_Period, None, u".", vk::OemPeriod, false, u','},
+        {"us comma, en_US", 59, ',', Qt::Key_Comma, None, u",", vk::OemComma, false},
         {"de z", 29, 'z', Qt::Key_Z, None, u"z", 'Z', false},
         {"de shift+8", 17, '(', Qt::Key_ParenLeft, Shift, u"(", '8', true},
         // French: digits with Shift, operators of the main block.
@@ -81,6 +86,7 @@ TEST(VirtualKeys, FollowTheLayout)
         {"fr exclamation", 61, '!', Qt::Key_Exclam, None, u"!", 0, false},
         {"fr shift+colon", 60, '/', Qt::Key_Slash, Shift, u"/", vk::Oem2, false},
         {"fr shift+semicolon", 59, '.', Qt::Key_Period, Shift, u".", vk::OemPeriod, false},
+        {"fr comma, fr_FR", 58, ',', Qt::Key_Comma, None, u",", vk::OemPeriod, false, u','},
         {"fr equals", 21, '=', Qt::Key_Equal, None, u"=", vk::OemPlus, false},
         {"fr a", 24, 'a', Qt::Key_A, None, u"a", 'A', false},
         {"fr ctrl+m", 47, 'm', Qt::Key_M, Ctrl, u"\r", 'M', false},
@@ -94,6 +100,8 @@ TEST(VirtualKeys, FollowTheLayout)
         {"qt shift+0", 0, 0, Qt::Key_ParenRight, Shift, u"", '0', true},
         {"qt plus", 0, 0, Qt::Key_Plus, Shift, u"", vk::OemPlus, true},
         {"qt keypad comma", 0, 0, Qt::Key_Comma, Keypad, u"", vk::Decimal, false},
+        {"qt comma, de_DE", 0, 0, Qt::Key_Comma, None, u",", vk::OemPeriod, false, u','},
+        {"qt space, a blank decimal separator", 0, 0, Qt::Key_Space, None, u" ", 0, false, u' '},
     };
     for (const Case& c : cases) {
         const VirtualKey k = Map(c);

@@ -9,10 +9,12 @@ NNBSP, NBSP = "\u202f", "\u00a0"
 
 class Paste(rigtest.RigCase):
     CASES = {
-        "C.UTF-8": [("1,234.5", "1,234.5"), (" 2.5 ", "2.5"), ("1 000", "1,000")],
-        "de_DE.UTF-8": [("1234,5", "1.234,5"), ("2,5", "2,5"), ("1.234,5", "1.234,5"), ("-0,25", "-0,25")],
+        "C.UTF-8": [("1,234.5", "1,234.5"), (" 2.5 ", "2.5"), ("1 000", "1,000"),
+                    ("1.234,56", "1,234.56"), ("12,34", "12.34"), ("\u20ac 12,50", "12.5")],
+        "de_DE.UTF-8": [("1234,5", "1.234,5"), ("2,5", "2,5"), ("1.234,5", "1.234,5"), ("-0,25", "-0,25"),
+                        ("1234.56", "1.234,56"), ("12,345.67", "12.345,67"), ("$1,299.00", "1.299")],
         "fr_FR.UTF-8": [("1234,5", "1 234,5"), ("1" + NNBSP + "234,5", "1 234,5"), ("1" + NBSP + "234,5", "1 234,5"),
-                        ("2,5", "2,5")],
+                        ("2,5", "2,5"), ("0.5", "0,5"), ("12,50 \u20ac", "12,5")],
     }
 
     def test_paste_in_each_locale(self):
@@ -44,7 +46,8 @@ class Paste(rigtest.RigCase):
         with self.desktop() as desk:
             calc = desk.start_calc()
             calc.activate()
-            for text in ("1e100", "1e555", "-2E64"):
+            # ...and so is a text that is not one amount, rather than being read as another one.
+            for text in ("1e100", "1e555", "-2E64", "1.234,56.7", "1,23,456", "12 apples"):
                 calc.keys("Escape", "7")
                 desk.set_clipboard(text)
                 calc.keys("ctrl+v")

@@ -68,5 +68,28 @@ class KeysFollowTheLayout(rigtest.RigCase):
                 self.assertEqual(calc.display(), expected, keys)
 
 
+class TheDecimalKeyFollowsTheLocale(rigtest.RigCase):
+    # The key that types the locale's decimal separator is the decimal key; where the comma groups
+    # digits (US) it does nothing. The period key and the keypad's decimal key stay decimal keys.
+    CASES = [
+        ("de", "de_DE.UTF-8", [("19,99+5,01=", "25"), ("1.5+1=", "2,5"), ("1,2,5=", "1,25")]),
+        ("fr", "fr_FR.UTF-8", [("12,5+1=", "13,5"), ("0,25*4=", "1")]),
+        ("us", "en_US.UTF-8", [("1,5=", "15"), ("1.5+1=", "2.5")]),
+    ]
+
+    def test_us_german_and_french(self):
+        for layout, lang, typed in self.CASES:
+            with self.subTest(layout=layout), self.desktop() as desk:
+                desk.set_layout(layout)
+                calc = desk.start_calc(lang=lang)
+                calc.activate()
+                for text, expected in typed:
+                    calc.keys("Escape")
+                    calc.type(text)
+                    self.assertEqual(calc.display(), expected, "%s: %s" % (layout, text))
+                calc.keys("Escape", "KP_1", "KP_Decimal", "KP_5", "KP_Add", "KP_1", "KP_Enter")
+                self.assertEqual(calc.display(), "2.5" if layout == "us" else "2,5", layout)
+
+
 if __name__ == "__main__":
     rigtest.main()

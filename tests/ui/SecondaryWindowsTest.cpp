@@ -96,6 +96,21 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
     EXPECT_TRUE(helps.last()->isVisible());
 }
 
+// Where the comma is the decimal separator, the decimal key is listed as the comma its caption shows
+// and the comma key types.
+TEST(KeyboardEquivalents, NameTheLocalesDecimalKey)
+{
+    ui::TfrmMain german({}, {',', '.'});
+    german.mnuHelpKeyboardEquivalentsClick();
+    auto* help = german.findChild<ui::TfrmHelp*>();
+    ASSERT_NE(help, nullptr);
+    for (const char* column : {"memButton1", "memKeyboard1"}) {
+        const QStringList lines =
+            help->findChild<QPlainTextEdit*>(QString::fromLatin1(column))->toPlainText().split(u'\n');
+        EXPECT_EQ(lines.value(4), QStringLiteral(",")) << column;
+    }
+}
+
 TEST_F(SecondaryWindows, AboutShowsTheVersionBlockOfTheProgram)
 {
     FakeDialogs& d = FakeDialogs::Instance();
