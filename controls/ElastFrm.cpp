@@ -458,6 +458,8 @@ void TElasticForm::InitializeScaling()
     }
 
     designFormFont_ = elastic::FontSize(form_->font());
+    designFrame_ = QSize(options_.DesignFormWidth - options_.DesignFormClientWidth,
+                         options_.DesignFormHeight - options_.DesignFormClientHeight);
     initial_ = elastic::InitialBounds(QRect(options_.DesignFormLeft, options_.DesignFormTop,
                                             options_.DesignFormWidth, options_.DesignFormHeight),
                                       screen_);

@@ -93,6 +93,12 @@ public:
     void ResumeScaling();
     // The present window and control sizes become the design metrics.
     void ResetDesignSize();
+    // Reset Size, once the controls stand at their design bounds and fonts and the window at a
+    // design outer size: they are laid out as the first display lays out the design. The design's
+    // client (the outer size less the design's frame, which the window system's frame may differ
+    // from) is the base and the window's present client the ratio, so the margins and fonts are
+    // exactly those of a first start.
+    void ResetToDesignLayout();
     // Writes the placement (nothing before the first display or with ElFrmIniFile empty). Raises
     // platform::ERegistryException when the registry cannot be written.
     void SaveFormState();
@@ -166,6 +172,7 @@ private:
     QSize screen_;
     QSize designScreen_;
     int designFormFont_ = 0; // points, at the first display
+    QSize designFrame_;      // outer less client size of the design, at the first display
     QRect initial_;
     QSize baseClient_;
     int baseFont_ = 0;

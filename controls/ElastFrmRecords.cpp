@@ -207,3 +207,19 @@ void TElasticForm::ResetDesignSize()
     baseClient_ = client;
     baseFont_ = elastic::FontSize(form_->font());
 }
+
+void TElasticForm::ResetToDesignLayout()
+{
+    ResetDesignSize();
+    if (!initialized_ || firstRescalePending_)
+        return; // the first display lays the design out itself
+    const QSize outer = Outer().size();
+    options_.DesignFormClientWidth = outer.width() - designFrame_.width();
+    options_.DesignFormClientHeight = outer.height() - designFrame_.height();
+    SyncDesignFrame();
+    baseClient_ = QSize(options_.DesignFormClientWidth, options_.DesignFormClientHeight);
+    if (designFormFont_ != 0)
+        baseFont_ = designFormFont_;
+    ResizeControls();
+    lastSize_ = outer;
+}

@@ -204,6 +204,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    StorePlacement();
     FlushKeptTape();
     // The calculator's close ends the program, whatever other windows are open.
     emit Closed();
@@ -262,7 +263,20 @@ void TfrmMain::SaveOptionsForSessionEnd()
         text.replace(QLatin1String("\r\r"), QLatin1String(". ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
         std::fprintf(stderr, "quorcalc: %s\n", text.toLocal8Bit().constData());
     }
+    StorePlacement();
     FlushKeptTape();
+}
+
+// The size and place the user last saw are kept however the program ends (File > Exit, the tray
+// menu's Exit, the session's end), not only by the close button the scaler hears: after Reset Size,
+// which stores nothing itself, the next start came back at the size before.
+void TfrmMain::StorePlacement()
+{
+    try {
+        ElasticForm->SaveFormState();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorcalc: window placement: %s\n", e.what());
+    }
 }
 
 void TfrmMain::EndSession()

@@ -159,6 +159,7 @@ private:
     bool PressKey(std::optional<engine::CalcKey> key);
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
+    void StorePlacement();
     StoredOptions CurrentOptions() const;
     void SchemeClick(int index);
     void RestoreKeptTape();

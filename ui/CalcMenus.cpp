@@ -253,7 +253,7 @@ void TfrmMain::mnuEditResetSizeClick()
         ~Finish()
         {
             try {
-                w->ElasticForm->ResetDesignSize();
+                w->ElasticForm->ResetToDesignLayout();
                 w->ElasticForm->ResumeScaling();
                 w->memTape_->ShowInsertionPoint();
                 w->AdjustFormPosition();

@@ -149,6 +149,40 @@ class Placement(rigtest.RigCase):
             self.assertEqual(outer_limits(calc)[0], (249, 291))
 
 
+class ResetSize(rigtest.RigCase):
+    @staticmethod
+    def client_pixels(calc):
+        x, y, w, h = calc.geometry()
+        return calc.desk.x.pixels(calc.window, 0, 0, w, h)
+
+    def test_gives_the_first_start_and_is_kept_however_the_program_ends(self):
+        # After the window manager's resizes, Reset Size shows exactly what a first start shows, and
+        # the next start comes back at that size whether the close button or File > Exit ended it.
+        for exit_keys in ((), ("alt+f", "x")):
+            with self.subTest(exit=exit_keys or "close button"), self.desktop() as desk:
+                calc = desk.start_calc()
+                self.assertEqual(calc.settled_outer(quiet=0.8), DESIGN)
+                first = self.client_pixels(calc)
+                calc.activate()
+                for width, height in ((1298, 735), (700, 433), (1100, 680), (1298, 735)):
+                    desk.xdotool("windowsize", calc.window, width, height)
+                    settled(calc.outer, quiet=0.5)
+                calc.keys("alt+e", "r", delay=60)
+                reset = calc.settled_outer(quiet=0.8)
+                self.assertEqual(reset[2:], DESIGN[2:])
+                calc.sync()
+                self.assertTrue(self.client_pixels(calc) == first, "Reset Size differs from a first start")
+                if exit_keys:
+                    calc.keys(*exit_keys, delay=60)
+                else:
+                    calc.close_window()
+                calc.wait_exit()
+                calc = desk.start_calc()
+                self.assertEqual(calc.settled_outer(quiet=0.8), reset)
+                calc.close_window()
+                calc.wait_exit()
+
+
 class WorkAreaAndMaximize(rigtest.RigCase):
     def test_a_panel_coming_and_going_changes_nothing(self):
         with self.desktop() as desk:
