@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The Debian package as `make package` builds it: lintian finds no errors (scripts/make-package),
 its version is the one the installed program reports, dpkg-shlibdeps found the Qt libraries, and
-`dpkg-deb -c` lists the binaries, the desktop entry, the icons, the metadata and the manual pages."""
+`dpkg-deb -c` lists the binaries, the desktop entry, the icons, the metadata and the manual pages, and
+the installed desktop entry passes the distribution's own validator."""
 
 import argparse
 import os
@@ -49,6 +50,14 @@ def main():
         for path in wanted:
             if path not in paths:
                 failures.append(f"dpkg-deb -c does not list {path}")
+
+        # The entry as the package installs it, through the validator of the distribution it is for.
+        tree = os.path.join(out, "tree")
+        subprocess.run(["dpkg-deb", "-x", deb, tree], check=True)
+        entry = os.path.join(tree, "usr", "share", "applications", f"{args.app_id}.desktop")
+        r = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True)
+        if r.returncode != 0 or "error:" in r.stdout + r.stderr:
+            failures.append("desktop-file-validate rejects the installed entry:\n" + r.stdout + r.stderr)
 
     for f in failures:
         print("FAIL:", f)
