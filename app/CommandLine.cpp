@@ -3,8 +3,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "platform/VersionInfo.h"
@@ -23,6 +25,48 @@ constexpr char HelpText[] =
     "  --version   show the program's version\n"
     "\n"
     "The Qt toolkit's options, such as -platform NAME, are accepted as well.\n";
+
+constexpr char UsageLine[] = "usage: quorcalc [/tray] | --help | --version (and the Qt toolkit's options)\n";
+
+// The options the Qt toolkit takes from the command line (with -name or --name), as Qt 6 removes
+// them: those with a value as the next argument (style and stylesheet also as -style=NAME), and
+// those without one.
+constexpr std::string_view QtValueOptions[] = {
+    "platform",     "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowtitle", "qwindowicon",        "session",       "style",  "stylesheet",
+    "display",      "geometry",           "name",          "title",  "visual"};
+constexpr std::string_view QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+
+template<std::size_t N>
+bool Listed(const std::string_view (&names)[N], std::string_view name)
+{
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+// The first argument that is neither "/tray" nor an option of the toolkit's; nullopt when all are.
+std::optional<std::string> UnknownArgument(const std::vector<std::string>& arguments)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view a = arguments[i];
+        if (a == "/tray")
+            continue;
+        if (!a.starts_with('-'))
+            return arguments[i];
+        a.remove_prefix(a.starts_with("--") ? 2 : 1);
+        if (Listed(QtFlagOptions, a))
+            continue;
+        if (Listed(QtValueOptions, a) && i + 1 < arguments.size()) {
+            ++i; // its value
+            continue;
+        }
+        const std::string_view name = a.substr(0, a.find('='));
+        if (a.find('=') != std::string_view::npos &&
+            (name == "style" || name == "stylesheet" || name == "qmljsdebugger"))
+            continue;
+        return arguments[i];
+    }
+    return std::nullopt;
+}
 
 // Messages held back while the toolkit starts, with the handler they go to afterwards.
 struct HeldMessages
@@ -80,6 +124,10 @@ std::optional<int> AnswerInformationOptions(const std::vector<std::string>& argu
             }
             return 0;
         }
+    }
+    if (const std::optional<std::string> unknown = UnknownArgument(arguments)) {
+        err << "quorcalc: unknown option '" << *unknown << "'\n" << UsageLine;
+        return 2;
     }
     return std::nullopt;
 }

@@ -10,7 +10,8 @@
 #include <vector>
 
 // Handles --help, -h and --version anywhere on the command line: writes the answer to `out` (errors
-// to `err`) and returns the exit status; nullopt when the calculator is to run.
+// to `err`) and returns the exit status; nullopt when the calculator is to run. An argument that is
+// neither "/tray" nor an option of the Qt toolkit's gets a usage line on `err` and status 2.
 std::optional<int> AnswerInformationOptions(const std::vector<std::string>& arguments, std::ostream& out,
                                             std::ostream& err);
 

@@ -172,11 +172,20 @@ def check_commands(bin_dir, version, root):
         r = subprocess.run([quorcalc], env=dict(env, **extra), capture_output=True, text=True, timeout=30)
         check(f"{what}: status, stdout, lines on stderr", (r.returncode, r.stdout, len(r.stderr.splitlines())),
               (1, "", 1))
+    # An unknown option (or argument) is named with a usage line and status 2, with or without a display.
+    for args in (["--bogus"], ["/tray", "extra"], ["-style"], ["-platform=offscreen"]):
+        for what, extra in (("no display", {}), ("offscreen", {"QT_QPA_PLATFORM": "offscreen"})):
+            r = subprocess.run([quorcalc] + args, env=dict(env, **extra), capture_output=True, text=True, timeout=30)
+            check(f"quorcalc {' '.join(args)} ({what})",
+                  (r.returncode, r.stdout, r.stderr.splitlines()[-1:] and r.stderr.splitlines()[-1].startswith("usage:")),
+                  (2, "", True))
 
 
 def check_offscreen(quorcalc, root):
     env = isolated_env(root, QT_QPA_PLATFORM="offscreen")
-    first = subprocess.Popen([quorcalc], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # "/tray" and the toolkit's own options are taken as before.
+    first = subprocess.Popen([quorcalc, "/tray", "-style", "Fusion", "--reverse", "-platform", "offscreen"], env=env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         # The single-instance marker appears in the runtime folder once the program is up; a second
         # start then finds it and ends at once, while the first keeps running with its window.
