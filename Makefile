@@ -21,7 +21,9 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR)
 
+# The real-desktop rig's packages and locales are installed once, before ctest runs the rig tests.
 test: build
+	./scripts/install-deps --rig
 	cd $(BUILD_DIR) && ctest $(CTEST_FLAGS)
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer (any report fails its

@@ -1,5 +1,6 @@
 """unittest support for the rig tests: a desktop per test that becomes a skip where a part of the rig
-cannot start, and a main() for ctest (exit status 77 when every test was skipped)."""
+cannot start, and a main() for ctest (exit status 77 when every test was skipped). Under CI=true a
+skip is a failure: CI must not pass a rig test that did not run."""
 
 import contextlib
 import os
@@ -36,11 +37,21 @@ SKIPPED = 77
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
+def in_ci():
+    return os.environ.get("CI", "").lower() == "true"
+
+
+def skip_or_fail(reason):
+    """Ends the module: skipped (status 77), or failed under CI=true."""
+    print(("FAIL (CI=true, a rig test must run): " if in_ci() else "skipped: ") + reason)
+    sys.exit(1 if in_ci() else SKIPPED)
+
+
 def install():
-    """The rig's packages and locales, installed where missing (a skip where they cannot be)."""
+    """The rig's packages and locales, installed where missing (make test installs them before ctest
+    runs; this serves a rig test run on its own)."""
     if subprocess.run([os.path.join(ROOT, "scripts", "install-deps"), "--rig"]).returncode != 0:
-        print("skipped: the rig's packages could not be installed (scripts/install-deps --rig)")
-        sys.exit(SKIPPED)
+        skip_or_fail("the rig's packages could not be installed (scripts/install-deps --rig)")
 
 
 def main():
@@ -51,5 +62,8 @@ def main():
     result = program.result
     if not result.wasSuccessful():
         sys.exit(1)
+    if result.skipped and in_ci():
+        skip_or_fail("%d of %d skipped: %s" % (len(result.skipped), result.testsRun,
+                                               "; ".join(reason for _, reason in result.skipped)))
     if result.testsRun and len(result.skipped) == result.testsRun:
         sys.exit(SKIPPED)
