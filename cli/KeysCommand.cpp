@@ -30,15 +30,12 @@ struct RecordingHost : engine::ICalcHost
 {
     explicit RecordingHost(std::ostream& output) : out(output) {}
 
-    std::string DisplayText() const override { return display; }
     void SetDisplayText(std::string_view text) override { display = std::string(text); }
-    void ClearDisplay() override { display.clear(); }
     void AppendTapeLine(std::string_view line) override { tape.emplace_back(line); }
     void ShowMessage(engine::MessageKind kind, std::string_view text) override
     {
         out << "message\t" << engine::CaptionOf(kind) << '\t' << Escaped(text) << '\n';
     }
-    void ReleaseKeys() override {}
     void SetStatusText(std::string_view text) override { status = text; }
     void ReportError(std::string_view message) override { out << "error\t" << Escaped(message) << '\n'; }
 

@@ -40,6 +40,9 @@ struct TBcd
 {
     std::array<std::uint8_t, 10> bytes{};
 
+    bool IsZero() const { return bytes[0] == 0; }
+    bool IsNegative() const { return (bytes[0] & 0x80) != 0; }
+
     friend bool operator==(const TBcd&, const TBcd&) = default;
 };
 

@@ -61,11 +61,57 @@ std::string_view KeyName(CalcKey key)
     return keyNames[static_cast<std::size_t>(key)];
 }
 
+char OperatorSymbol(BinaryOperator op)
+{
+    constexpr char symbols[] = {' ', '+', '-', '*', '/'}; // in BinaryOperator order
+    return symbols[static_cast<std::size_t>(op)];
+}
+
 CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale) : host_(host), locale_(locale)
 {
     s_.DecimalChar = locale.decimal;
     s_.GroupChar = locale.group == '\'' ? ' ' : locale.group;
     s_.DisplayMask = BuildDisplayMask(s_.GroupChar, s_.DecimalChar);
+}
+
+CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale, CalcState saved)
+    : host_(host), s_(std::move(saved)), locale_(locale)
+{
+    shown_.assign(1, '\0'); // the host's display is not known: the next step tells it
+}
+
+void CalcEngine::SetDisplay(std::string_view text)
+{
+    s_.DisplayText = text;
+    ShowDisplay();
+}
+
+void CalcEngine::ShowDisplay()
+{
+    if (shown_ != s_.DisplayText) {
+        shown_ = s_.DisplayText;
+        host_.SetDisplayText(shown_);
+    }
+}
+
+void CalcEngine::Message(MessageKind kind, std::string_view text)
+{
+    if (entryOpen_ && recordingEntry_)
+        record_.back().notices.push_back({false, kind, std::string(text)});
+    host_.ShowMessage(kind, text);
+}
+
+void CalcEngine::ReportError(std::string_view message)
+{
+    if (entryOpen_ && recordingEntry_)
+        record_.back().notices.push_back({true, MessageKind::Error, std::string(message)});
+    host_.ReportError(message);
+}
+
+void CalcEngine::RecordStep(CalcStep step)
+{
+    entryOpen_ = false;
+    record_.push_back(std::move(step));
 }
 
 bool CalcEngine::HasDecimalChar(std::string_view text) const
@@ -114,6 +160,31 @@ void CalcEngine::ShowMemoryIndicator(std::string_view value)
 
 void CalcEngine::Press(CalcKey key)
 {
+    // The keys that edit an entry make one step of the number they leave; every other key is a step.
+    const bool entryKey = key <= CalcKey::Decimal || key == CalcKey::Back;
+    if (!entryKey) {
+        RecordStep({.kind = CalcStep::Kind::Key, .key = key});
+        RunKey(key);
+        ShowDisplay();
+        return;
+    }
+    if (!entryOpen_) {
+        record_.push_back({.kind = CalcStep::Kind::Entry});
+        entryOpen_ = true;
+    }
+    recordingEntry_ = true;
+    RunKey(key);
+    recordingEntry_ = false;
+    CalcStep& entry = record_.back();
+    entry.text = s_.DisplayText;
+    entry.newEntry = s_.NewEntry;
+    entry.resultShown = s_.ResultShown;
+    entry.decimalPending = s_.DecimalPending;
+    ShowDisplay();
+}
+
+void CalcEngine::RunKey(CalcKey key)
+{
     using Action = void (*)(CalcEngine&);
     static constexpr std::pair<CalcKey, Action> actions[] = {
         {CalcKey::Decimal, [](CalcEngine& e) { e.DecimalPoint(); }},
@@ -121,10 +192,10 @@ void CalcEngine::Press(CalcKey key)
         {CalcKey::Back, [](CalcEngine& e) { e.Backspace(); }},
         {CalcKey::CE, [](CalcEngine& e) { e.ClearEntry(); }},
         {CalcKey::C, [](CalcEngine& e) { e.ClearAll(); }},
-        {CalcKey::Add, [](CalcEngine& e) { e.Operator('+'); }},
-        {CalcKey::Subtract, [](CalcEngine& e) { e.Operator('-'); }},
-        {CalcKey::Multiply, [](CalcEngine& e) { e.Operator('*'); }},
-        {CalcKey::Divide, [](CalcEngine& e) { e.Operator('/'); }},
+        {CalcKey::Add, [](CalcEngine& e) { e.Operator(BinaryOperator::Add); }},
+        {CalcKey::Subtract, [](CalcEngine& e) { e.Operator(BinaryOperator::Subtract); }},
+        {CalcKey::Multiply, [](CalcEngine& e) { e.Operator(BinaryOperator::Multiply); }},
+        {CalcKey::Divide, [](CalcEngine& e) { e.Operator(BinaryOperator::Divide); }},
         {CalcKey::Equals, [](CalcEngine& e) { e.Equals(); }},
         {CalcKey::SquareRoot, [](CalcEngine& e) { e.SquareRoot(); }},
         {CalcKey::Percent, [](CalcEngine& e) { e.Percent(); }},
@@ -144,7 +215,33 @@ void CalcEngine::Press(CalcKey key)
                 action(*this);
         }
     } catch (const std::exception& e) {
-        host_.ReportError(e.what());
+        ReportError(e.what());
+    }
+}
+
+void CalcEngine::Replay(const CalcStep& step)
+{
+    switch (step.kind) {
+    case CalcStep::Kind::Key:
+        Press(step.key);
+        return;
+    case CalcStep::Kind::Paste:
+        Paste(step.text);
+        return;
+    case CalcStep::Kind::Entry:
+        RecordStep(step);
+        entryOpen_ = true; // an entry key that follows goes on with it, as it would have
+        for (const CalcNotice& notice : step.notices) {
+            if (notice.errorReport)
+                host_.ReportError(notice.text);
+            else
+                host_.ShowMessage(notice.kind, notice.text);
+        }
+        s_.NewEntry = step.newEntry;
+        s_.ResultShown = step.resultShown;
+        s_.DecimalPending = step.decimalPending;
+        SetDisplay(step.text);
+        return;
     }
 }
 
@@ -154,11 +251,10 @@ void CalcEngine::ProcessNumber(std::string_view s)
         return;
     try {
         if (s_.NewEntry)
-            host_.ClearDisplay();
+            ClearDisplay();
         const std::string display = Display();
         if (display.find('E') != std::string::npos) {
-            host_.ReleaseKeys();
-            host_.ShowMessage(MessageKind::Information, texts::DigitsInExponentForm);
+            Message(MessageKind::Information, texts::DigitsInExponentForm);
             return;
         }
         const std::string candidate = RemoveCommas(display + std::string(s));
@@ -174,8 +270,7 @@ void CalcEngine::ProcessNumber(std::string_view s)
         }
 
         if (candidate.size() > LongestDecimalEntry) {
-            host_.ReleaseKeys();
-            host_.ShowMessage(MessageKind::Information, texts::MaximumDigits);
+            Message(MessageKind::Information, texts::MaximumDigits);
         } else {
             SetDisplay(display + std::string(s));
         }
@@ -183,7 +278,7 @@ void CalcEngine::ProcessNumber(std::string_view s)
         s_.ResultShown = false;
         s_.NewEntry = false;
     } catch (const std::exception&) {
-        host_.ShowMessage(MessageKind::Information, texts::EntryError);
+        Message(MessageKind::Information, texts::EntryError);
     }
 }
 
@@ -242,7 +337,6 @@ void CalcEngine::Backspace()
 
 void CalcEngine::ClearEntry()
 {
-    host_.ClearDisplay();
     SetDisplay("0");
     s_.ErrorState = false;
     s_.NewEntry = true;
@@ -254,7 +348,7 @@ void CalcEngine::ClearAll()
     ClearEntry();
     s_.AccumulatorText = "0";
     s_.LastResultText = "0";
-    s_.PendingOperator = " ";
+    s_.PendingOperator = BinaryOperator::None;
     Tape("Clear");
 }
 
@@ -268,7 +362,7 @@ void CalcEngine::ProcessOperator()
             s_.EntryText = RemoveCommas(shown);
         const bool ready = !s_.NewEntry || s_.ResultShown;
 
-        if (s_.PendingOperator == " ") {
+        if (s_.PendingOperator == BinaryOperator::None) {
             if (ready) {
                 Tape(shown + "  ");
                 if (s_.ResultShown) {
@@ -281,25 +375,25 @@ void CalcEngine::ProcessOperator()
         } else if (ready) {
             const bool fromResult = s_.ResultShown;
             const std::string operand = fromResult ? s_.LastResultText : s_.EntryText;
-            const char op = s_.PendingOperator[0];
-            if (op == '/' && DenotesZero(operand)) {
+            const BinaryOperator op = s_.PendingOperator;
+            if (op == BinaryOperator::Divide && DenotesZero(operand)) {
                 SetDisplay(texts::DivisionByZero);
                 s_.ErrorState = true;
                 s_.NewEntry = true;
                 return;
             }
-            Tape(shown + " " + s_.PendingOperator);
+            Tape(shown + " " + OperatorSymbol(op));
             const TBcd total = Value(s_.AccumulatorText);
             const TBcd value = Value(operand);
             TBcd result;
             switch (op) {
-            case '+':
+            case BinaryOperator::Add:
                 result = BcdAdd(total, value);
                 break;
-            case '-':
+            case BinaryOperator::Subtract:
                 result = BcdSubtract(total, value);
                 break;
-            case '*':
+            case BinaryOperator::Multiply:
                 result = BcdMultiply(total, value);
                 break;
             default:
@@ -316,20 +410,20 @@ void CalcEngine::ProcessOperator()
         SetDisplay(texts::ResultTooLarge);
         s_.ErrorState = true;
     } catch (const std::exception& e) {
-        host_.ShowMessage(MessageKind::Error, std::string(texts::EncounteredError) + e.what());
+        Message(MessageKind::Error, std::string(texts::EncounteredError) + e.what());
     }
 }
 
-void CalcEngine::Operator(char op)
+void CalcEngine::Operator(BinaryOperator op)
 {
     ProcessOperator();
-    s_.PendingOperator = std::string(1, op);
+    s_.PendingOperator = op;
 }
 
 void CalcEngine::Equals()
 {
     ProcessOperator();
-    s_.PendingOperator = " ";
+    s_.PendingOperator = BinaryOperator::None;
     s_.NewEntry = true;
     Tape(SeparatorLine);
     Tape(Display() + " =");
@@ -355,7 +449,7 @@ void CalcEngine::SquareRoot()
         negative = *v < 0;
     } else {
         // A text only the decimal type reads (the lone decimal character): its own sign decides.
-        negative = (Value(value).bytes[0] & 0x80) != 0;
+        negative = Value(value).IsNegative();
     }
     if (negative) {
         SetDisplay(texts::InvalidInput);
@@ -441,22 +535,28 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
 
 void CalcEngine::Paste(std::string_view clipboardText)
 {
+    RecordStep({.kind = CalcStep::Kind::Paste, .text = std::string(clipboardText)});
     try {
-        const std::optional<std::string> plain = ReadPastedNumber(clipboardText, locale_);
-        const std::optional<long double> value =
-            plain ? ParseFloatText(*plain, s_.DecimalChar) : std::optional<long double>();
-        const std::string shown =
-            value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();
-        if (!value || !TryValue(RemoveCommas(shown))) { // no number, or 1E64 or more in magnitude
-            host_.ShowMessage(MessageKind::Information, texts::PasteNotNumeric);
-            return;
-        }
-        SetDisplay(shown);
-        s_.NewEntry = false;
-        s_.ResultShown = false;
+        PasteText(clipboardText);
     } catch (const std::exception& e) {
-        host_.ReportError(e.what());
+        ReportError(e.what());
     }
+    ShowDisplay();
+}
+
+void CalcEngine::PasteText(std::string_view clipboardText)
+{
+    const std::optional<std::string> plain = ReadPastedNumber(clipboardText, locale_);
+    const std::optional<long double> value =
+        plain ? ParseFloatText(*plain, s_.DecimalChar) : std::optional<long double>();
+    const std::string shown = value ? FormatPasteValue(*value, s_.DecimalChar, s_.GroupChar) : std::string();
+    if (!value || !TryValue(RemoveCommas(shown))) { // no number, or 1E64 or more in magnitude
+        Message(MessageKind::Information, texts::PasteNotNumeric);
+        return;
+    }
+    SetDisplay(shown);
+    s_.NewEntry = false;
+    s_.ResultShown = false;
 }
 
 void CalcEngine::UseTapeLine(std::string_view line)

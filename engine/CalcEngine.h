@@ -4,33 +4,52 @@
 // No operator precedence: every operator key applies the pending operator to the running total and
 // the number just entered; equals closes the calculation with a total line on the tape. Numbers
 // travel between keys as decimal text (the display text is itself part of the state) and are
-// converted to TBcd only to compute. The engine reaches the display, the tape, message boxes, the
-// key buttons and the status bar through ICalcHost; no key operation lets an exception escape.
+// converted to TBcd only to compute. The engine owns its whole state and only tells ICalcHost what
+// to show: the display, tape lines, message boxes, the memory indicator and error reports; no key
+// operation lets an exception escape. It records each step, so a calculation can be replayed.
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "decimal/StBCD.h"
 #include "engine/CalcHost.h"
 
 namespace engine {
 
-// The engine's state; texts hold no grouping characters, except the display text (kept by the host).
+// The operator waiting for its second operand.
+enum class BinaryOperator
+{
+    None,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+};
+
+// Its symbol on the tape ("+", "-", "*", "/"), and " " for none.
+char OperatorSymbol(BinaryOperator op);
+
+// The engine's state: one value, copied, compared and restored whole. Texts hold no grouping
+// characters, except the display text (as shown).
 struct CalcState
 {
+    std::string DisplayText = "0";     // the display, exactly as shown
     std::string EntryText = "0";       // operand last taken from the display by an operator key
     std::string AccumulatorText = "0"; // running total, as typed or as a 15-decimal result text
-    std::string PendingOperator = " "; // " " (none), "+", "-", "*" or "/"
-    std::string LastResultText = "0";  // value shown by the last function or memory key
-    std::string MemoryText = "0";      // the memory register
-    bool NewEntry = true;              // the next digit starts a new number
-    bool ResultShown = false;          // the display shows LastResultText
-    bool ErrorState = false;           // the display shows an error text
-    bool DecimalPending = false;       // the decimal key is passing its character to ProcessNumber
-    char DecimalChar = '.';            // decimal separator of every entry text
-    char GroupChar = ',';              // grouping character of the display
-    std::string DisplayMask;           // picture of display texts
+    BinaryOperator PendingOperator = BinaryOperator::None;
+    std::string LastResultText = "0"; // value shown by the last function or memory key
+    std::string MemoryText = "0";     // the memory register
+    bool NewEntry = true;             // the next digit starts a new number
+    bool ResultShown = false;         // the display shows LastResultText
+    bool ErrorState = false;          // the display shows an error text
+    bool DecimalPending = false;      // the decimal key is passing its character to ProcessNumber
+    char DecimalChar = '.';           // decimal separator of every entry text
+    char GroupChar = ',';             // grouping character of the display
+    std::string DisplayMask;          // picture of display texts
+
+    friend bool operator==(const CalcState&, const CalcState&) = default;
 };
 
 // Every key of the keypad.
@@ -93,6 +112,37 @@ inline constexpr int ResultPlaces = 15;
 inline constexpr int ReciprocalPlaces = 21;
 inline constexpr std::size_t LongestDecimalEntry = 19;
 
+// A box or an error report, as the host received it.
+struct CalcNotice
+{
+    bool errorReport = false; // the general error report; else a message box of `kind`
+    MessageKind kind = MessageKind::Information;
+    std::string text;
+
+    friend bool operator==(const CalcNotice&, const CalcNotice&) = default;
+};
+
+// One whole step of a calculation, as it reached the engine. The keys that edit an entry (digits,
+// 00, 000, the decimal point, Backspace) make one Entry step: the display text the entry left (the
+// number an operator then takes), its flags, and the boxes shown while it was typed. Every other key
+// is a Key step; Paste and a re-used tape line are a Paste step with the text pasted.
+struct CalcStep
+{
+    enum class Kind
+    {
+        Entry,
+        Key,
+        Paste,
+    };
+    Kind kind = Kind::Key;
+    CalcKey key = CalcKey::C; // Key
+    std::string text;         // Entry: the display text; Paste: the clipboard text
+    bool newEntry = false, resultShown = false, decimalPending = false; // Entry: the flags it left
+    std::vector<CalcNotice> notices;                                    // Entry: boxes while typed
+
+    friend bool operator==(const CalcStep&, const CalcStep&) = default;
+};
+
 class CalcEngine
 {
 public:
@@ -100,6 +150,8 @@ public:
     // and builds the display mask; the decimal type reads and writes texts with the same ones. The
     // host's display is not touched: the window sets it to "0".
     explicit CalcEngine(ICalcHost& host, TBcdSeparators locale = {});
+    // An engine that goes on from a saved state (the host is told nothing until the next step).
+    CalcEngine(ICalcHost& host, TBcdSeparators locale, CalcState saved);
 
     const CalcState& State() const { return s_; }
 
@@ -116,6 +168,12 @@ public:
     // A tape line re-used: the number the line holds goes to the display as Paste puts it there (its
     // operator or total mark left out). A line without a number changes nothing.
     void UseTapeLine(std::string_view line);
+
+    // The steps that reached the engine since it was made, in order; replaying them on an engine made
+    // from the state it started with gives the same display, tape lines, memory indicator, boxes and
+    // error reports, and the same state.
+    const std::vector<CalcStep>& Record() const { return record_; }
+    void Replay(const CalcStep& step);
 
     // The display's value without grouping characters, with the decimal separator it shows.
     std::string DisplayWithoutGrouping() const { return RemoveCommas(Display()); }
@@ -134,7 +192,7 @@ private:
     void Backspace();
     void ClearEntry();
     void ClearAll();
-    void Operator(char op);
+    void Operator(BinaryOperator op);
     void Equals();
     void SquareRoot();
     void Percent();
@@ -143,10 +201,21 @@ private:
     void MemoryRecall();
     void MemoryStore();
     void MemoryAddOrSubtract(bool subtract);
+    void RunKey(CalcKey key);
+    void PasteText(std::string_view clipboardText);
 
-    std::string Display() const { return host_.DisplayText(); }
-    void SetDisplay(std::string_view text) { host_.SetDisplayText(text); }
+    const std::string& Display() const { return s_.DisplayText; }
+    void SetDisplay(std::string_view text);
+    // Empties the display for the entry that follows; the host sees the text that follows it.
+    void ClearDisplay() { s_.DisplayText.clear(); }
+    // Tells the host the display if it has not seen it yet (a step ended on an emptied display).
+    void ShowDisplay();
     void Tape(std::string_view line) { host_.AppendTapeLine(line); }
+    void Message(MessageKind kind, std::string_view text);
+    void ReportError(std::string_view message);
+    // Steps: an entry key joins the entry being typed, or starts one; any other step ends it.
+    void RecordEntryKey();
+    void RecordStep(CalcStep step);
     bool HasDecimalChar(std::string_view text) const;
     TBcd Value(std::string_view text) const { return BcdFromText(text, locale_); }
     // The text's value; nothing when the decimal type cannot read it (no number, 1E64 or more).
@@ -159,7 +228,11 @@ private:
 
     ICalcHost& host_;
     CalcState s_;
-    TBcdSeparators locale_; // the locale's own (an apostrophe groups the display by blanks)
+    TBcdSeparators locale_;   // the locale's own (an apostrophe groups the display by blanks)
+    std::string shown_ = "0"; // the display text the host was last given
+    std::vector<CalcStep> record_;
+    bool entryOpen_ = false;      // record_.back() is the entry being typed
+    bool recordingEntry_ = false; // an entry key runs: its boxes belong to the entry step
 };
 
 } // namespace engine

@@ -1,6 +1,8 @@
 #pragma once
-// What the calculator engine needs from the window around it. The main window implements it with
-// its controls; the command-line driver and the tests implement it with plain records.
+// What the calculator engine tells the window around it: the display text, tape lines, message
+// boxes, the memory indicator and error reports. The host only receives: it never holds state the
+// engine reads back. The main window implements it with its controls; the command-line driver and
+// the tests implement it with plain records.
 
 #include <string>
 #include <string_view>
@@ -23,18 +25,14 @@ public:
     virtual ~ICalcHost() = default;
 
     // The one-line display: its text exactly as shown (with grouping characters).
-    virtual std::string DisplayText() const = 0;
     virtual void SetDisplayText(std::string_view text) = 0;
-    virtual void ClearDisplay() = 0;
 
     // Appends one line at the end of the history tape and keeps it in view.
     virtual void AppendTapeLine(std::string_view line) = 0;
 
-    // A modal box with one OK button; "\r" in the text breaks the line.
+    // A modal box with one OK button; "\r" in the text breaks the line. (No key button stays drawn
+    // pressed under it: that is the window's to see to.)
     virtual void ShowMessage(MessageKind kind, std::string_view text) = 0;
-
-    // Releases the pressed look of every key button (the window's key-up action).
-    virtual void ReleaseKeys() = 0;
 
     // The first panel of the status bar: the memory indicator.
     virtual void SetStatusText(std::string_view text) = 0;

@@ -1,9 +1,10 @@
 #pragma once
-// The engine's host for fuzz targets (it keeps the display and ignores everything else), and what
-// the targets check of the engine's numbers.
+// The engine's hosts for fuzz targets (one keeps the display and ignores everything else, one keeps
+// everything), and what the targets check of the engine's numbers.
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "decimal/StBCD.h"
 #include "engine/CalcEngine.h"
@@ -11,14 +12,27 @@
 struct NullHost : engine::ICalcHost
 {
     std::string display = "0";
-    std::string DisplayText() const override { return display; }
     void SetDisplayText(std::string_view t) override { display = std::string(t); }
-    void ClearDisplay() override { display.clear(); }
     void AppendTapeLine(std::string_view) override {}
     void ShowMessage(engine::MessageKind, std::string_view) override {}
-    void ReleaseKeys() override {}
     void SetStatusText(std::string_view) override {}
     void ReportError(std::string_view) override {}
+};
+
+// A host that keeps everything it is told, to compare two runs.
+struct RecordingHost : engine::ICalcHost
+{
+    std::string display = "0", status;
+    std::vector<std::string> told; // tape lines, boxes and error reports in order
+
+    void SetDisplayText(std::string_view t) override { display = std::string(t); }
+    void AppendTapeLine(std::string_view line) override { told.push_back("tape " + std::string(line)); }
+    void ShowMessage(engine::MessageKind, std::string_view text) override
+    {
+        told.push_back("box " + std::string(text));
+    }
+    void SetStatusText(std::string_view text) override { status = std::string(text); }
+    void ReportError(std::string_view text) override { told.push_back("error " + std::string(text)); }
 };
 
 // A number as the engine holds it: the decimal type reads it, or finds it beyond its range (a pasted

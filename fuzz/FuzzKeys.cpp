@@ -1,5 +1,6 @@
-// The engine on arbitrary key sequences and clipboard texts: no exception escapes a key, and the
-// display always holds a number in display form or one of the error texts.
+// The engine on arbitrary key sequences and clipboard texts: no exception escapes a key, the display
+// always holds a number in display form or one of the error texts, and replaying the engine's record
+// gives exactly what the keys gave.
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,8 +14,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    NullHost host;
+    RecordingHost host;
     engine::CalcEngine calc(host);
+    const engine::CalcState start = calc.State();
     constexpr int keyCount = static_cast<int>(engine::CalcKey::MSubtract) + 1;
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t b = data[i];
@@ -35,5 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             !IsANumber(s.MemoryText, s.DecimalChar))
             std::abort();
     }
+    RecordingHost again;
+    engine::CalcEngine replayed(again, {}, start);
+    for (const engine::CalcStep& step : calc.Record())
+        replayed.Replay(step);
+    if (again.display != host.display || again.status != host.status || again.told != host.told ||
+        replayed.State() != calc.State())
+        std::abort();
     return 0;
 }

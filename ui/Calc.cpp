@@ -452,21 +452,10 @@ std::vector<std::string> TfrmMain::TapeLines() const
 
 // ---- the engine's host ----
 
-std::string TfrmMain::DisplayText() const
-{
-    return memDisplayValue_->text().toLatin1().toStdString();
-}
-
 void TfrmMain::SetDisplayText(std::string_view text)
 {
     memDisplayValue_->Show(Latin1(text));
     edtFocus_->Present(memDisplayValue_->text().trimmed());
-}
-
-void TfrmMain::ClearDisplay()
-{
-    // Only ever a step before the next value is shown: an empty display is not announced.
-    memDisplayValue_->setText(QString());
 }
 
 void TfrmMain::AppendTapeLine(std::string_view line)
@@ -478,15 +467,11 @@ void TfrmMain::AppendTapeLine(std::string_view line)
 
 void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
 {
+    FormKeyUp();
     const BoxKind box = kind == engine::MessageKind::Error     ? BoxKind::Error
                         : kind == engine::MessageKind::Confirm ? BoxKind::Confirm
                                                                : BoxKind::Information;
     Dialogs().Box(this, box, Latin1(engine::CaptionOf(kind)), Latin1(text), BoxButtons::Ok);
-}
-
-void TfrmMain::ReleaseKeys()
-{
-    FormKeyUp();
 }
 
 void TfrmMain::SetStatusText(std::string_view text)

@@ -60,13 +60,14 @@ public:
     std::vector<std::string> TapeLines() const;
     TabcPicSpeedBtn* Button(const QString& name) const;
 
+    // The display's text, as the engine keeps it.
+    const std::string& DisplayText() const { return engine_.State().DisplayText; }
+
     // The engine's host.
-    std::string DisplayText() const override;
     void SetDisplayText(std::string_view text) override;
-    void ClearDisplay() override;
     void AppendTapeLine(std::string_view line) override;
+    // No key button stays drawn pressed under the box.
     void ShowMessage(engine::MessageKind kind, std::string_view text) override;
-    void ReleaseKeys() override;
     void SetStatusText(std::string_view text) override;
     void ReportError(std::string_view message) override;
 

@@ -15,17 +15,13 @@ struct FakeHost : engine::ICalcHost
     std::vector<std::string> tape;
     std::vector<std::string> messages; // "Caption: text"
     std::vector<std::string> errors;
-    int keyReleases = 0;
 
-    std::string DisplayText() const override { return display; }
     void SetDisplayText(std::string_view text) override { display = std::string(text); }
-    void ClearDisplay() override { display.clear(); }
     void AppendTapeLine(std::string_view line) override { tape.emplace_back(line); }
     void ShowMessage(engine::MessageKind kind, std::string_view text) override
     {
         messages.push_back(std::string(engine::CaptionOf(kind)) + ": " + std::string(text));
     }
-    void ReleaseKeys() override { ++keyReleases; }
     void SetStatusText(std::string_view text) override { status = std::string(text); }
     void ReportError(std::string_view message) override { errors.emplace_back(message); }
 };

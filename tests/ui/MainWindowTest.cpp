@@ -275,6 +275,20 @@ TEST_F(MainWindow, KeyboardMapDrivesTheSameHandlers)
     }
 }
 
+// A key whose press brings a box (the 18-digit limit) leaves no button drawn pressed under it.
+TEST_F(MainWindow, NoButtonStaysDownUnderABox)
+{
+    for (int i = 0; i < 19; ++i) // "5." and 17 more digits: the longest decimal entry
+        Key(i == 1 ? Qt::Key_Period : Qt::Key_5);
+    bool downUnderTheBox = true;
+    FakeDialogs::Instance().expectBoxes = true;
+    FakeDialogs::Instance().onBox = [&](const uitest::ShownBox&) { downUnderTheBox = AnyButtonDown(); };
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    Send(press);
+    ASSERT_EQ(FakeDialogs::Instance().boxes.size(), 1U);
+    EXPECT_FALSE(downUnderTheBox);
+}
+
 TEST_F(MainWindow, AHeldKeyShowsItsButtonDownAndRepeats)
 {
     TabcPicSpeedBtn* seven = w->Button(QStringLiteral("btn7"));
