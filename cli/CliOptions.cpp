@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <string_view>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -14,6 +15,41 @@ bool UsableSeparator(char c, bool group)
         return true;
     constexpr std::string_view reserved = "0123456789+-Ee#;\"'\t\r\n";
     return c != '\0' && reserved.find(c) == std::string_view::npos;
+}
+
+// The value of a switch, from its names on the command line.
+template<typename T, std::size_t N>
+std::optional<T> Named(const std::pair<std::string_view, T> (&names)[N], std::string_view value)
+{
+    for (const auto& [name, v] : names) {
+        if (name == value)
+            return v;
+    }
+    return std::nullopt;
+}
+
+constexpr std::pair<std::string_view, engine::DecimalPlaces> PlacesNames[] = {
+    {"F", engine::DecimalPlaces::Floating}, {"0", engine::DecimalPlaces::Zero},
+    {"2", engine::DecimalPlaces::Two},      {"3", engine::DecimalPlaces::Three},
+    {"4", engine::DecimalPlaces::Four},     {"A", engine::DecimalPlaces::Add}};
+constexpr std::pair<std::string_view, TBcdRounding> RoundingNames[] = {
+    {"up", TBcdRounding::Up}, {"5/4", TBcdRounding::HalfUp}, {"down", TBcdRounding::Down}};
+
+// An option with a value (`--name VALUE` or `--name=VALUE`): its value, or nothing when `a` is not
+// that option. An option without its value sets `error`.
+std::optional<std::string> ValueOf(const std::vector<std::string>& args, std::size_t& i,
+                                   std::string_view name, std::string& error)
+{
+    const std::string_view a = args[i];
+    if (!a.starts_with(name) || (a.size() != name.size() && a[name.size()] != '='))
+        return std::nullopt;
+    if (a.size() > name.size())
+        return std::string(a.substr(name.size() + 1));
+    if (i + 1 == args.size()) {
+        error = std::string(name) + " needs a value";
+        return std::nullopt;
+    }
+    return args[++i];
 }
 
 } // namespace
@@ -31,6 +67,10 @@ std::string UsageText()
            "Options:\n"
            "  --decimal C   use C as the decimal separator instead of the locale's\n"
            "  --group C     use C as the thousands separator instead of the locale's\n"
+           "  --places P    keys: decimal places of results, F (floating), 0, 2, 3, 4 or A (add mode)\n"
+           "  --rounding R  keys: rounding of results with fixed places, up, 5/4 or down\n"
+           "  --grand-total keys: totals add up in the grand total (key gt)\n"
+           "  --item-count  keys: totals and subtotals show the number of entries\n"
            "  --help        show this text\n"
            "  --version     show the program's version\n";
 }
@@ -40,6 +80,30 @@ CliOptions ParseCommandLine(const std::vector<std::string>& args)
     CliOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view a = args[i];
+        if (const std::optional<std::string> places = ValueOf(args, i, "--places", o.error)) {
+            const std::optional<engine::DecimalPlaces> p = Named(PlacesNames, *places);
+            if (!p) {
+                o.error = "--places takes F, 0, 2, 3, 4 or A, not '" + *places + "'";
+                return o;
+            }
+            o.adding.places = *p;
+            continue;
+        }
+        if (const std::optional<std::string> rounding = ValueOf(args, i, "--rounding", o.error)) {
+            const std::optional<TBcdRounding> r = Named(RoundingNames, *rounding);
+            if (!r) {
+                o.error = "--rounding takes up, 5/4 or down, not '" + *rounding + "'";
+                return o;
+            }
+            o.adding.rounding = *r;
+            continue;
+        }
+        if (!o.error.empty())
+            return o;
+        if (a == "--grand-total" || a == "--item-count") {
+            (a == "--grand-total" ? o.adding.grandTotal : o.adding.itemCount) = true;
+            continue;
+        }
         const std::string_view name = a.starts_with("--decimal") ? "--decimal" : "--group";
         std::optional<char>& target = name == "--decimal" ? o.decimal : o.group;
         if (a.starts_with(name) && (a.size() == name.size() || a[name.size()] == '=')) {

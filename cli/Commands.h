@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decimal/StBCD.h"
+#include "engine/CalcEngine.h"
 
 namespace cli {
 
@@ -17,6 +18,9 @@ struct CliOptions
     std::string subcommand;
     std::optional<char> decimal; // --decimal C
     std::optional<char> group;   // --group C
+    // The adding machine's switches for keys: --places F|0|2|3|4|A, --rounding up|5/4|down,
+    // --grand-total, --item-count.
+    engine::CalcOptions adding;
     std::vector<std::string> arguments;
     std::string error; // non-empty when the command line is not usable
 };
@@ -48,9 +52,11 @@ int RunBcd(std::istream& in, std::ostream& out, TBcdSeparators separators = {});
 //   after<TAB>KEY<TAB>DISPLAY<TAB>INDICATOR   after every key
 //   tape<TAB>LINE                  at the end of input, every tape line in order
 //   usage<TAB>...                  an unknown key; processing continues
+// Keys: the engine's key names (ParseKey), and paste TEXT.
 
 // The engine takes `separators` as the window takes the locale's; `interactive` adds a prompt and a
 // short help for a person at a terminal.
-int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators = {}, bool interactive = false);
+int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators = {}, bool interactive = false,
+            const engine::CalcOptions& adding = {});
 
 } // namespace cli

@@ -60,15 +60,19 @@ constexpr std::string_view keyList =
 
 } // namespace
 
-int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool interactive)
+int RunKeys(std::istream& in, std::ostream& out, TBcdSeparators separators, bool interactive,
+            const engine::CalcOptions& adding)
 {
     RecordingHost host(out);
     engine::CalcEngine calc(host, separators);
+    if (adding != engine::CalcOptions{})
+        calc.SetOptions(adding);
     host.display = "0";
 
     if (interactive)
         out << "Quorlane Calculator keys, one per line: " << keyList
-            << ". Ctrl+D shows the tape and ends.\n> " << std::flush;
+            << "; sub, gt, # with the adding machine's options. Ctrl+D shows the tape and ends.\n> "
+            << std::flush;
     std::string line;
     while (std::getline(in, line)) {
         const std::string_view key = Trimmed(line);

@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     if (options.subcommand == "bcd" && options.arguments.empty())
         return cli::RunBcd(std::cin, std::cout, separators);
     if (options.subcommand == "keys" && options.arguments.empty())
-        return cli::RunKeys(std::cin, std::cout, separators, isatty(STDIN_FILENO) != 0);
+        return cli::RunKeys(std::cin, std::cout, separators, isatty(STDIN_FILENO) != 0, options.adding);
 
     std::cerr << "quorcalc-cli: unknown subcommand or extra arguments: " << options.subcommand << "\n\n"
               << cli::UsageText();

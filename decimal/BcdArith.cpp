@@ -7,6 +7,7 @@
 
 #include "decimal/StBCD.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "decimal/DigitRegister.h"
@@ -228,4 +229,27 @@ TBcd BcdSqrt(const TBcd& a)
         ++E;
     }
     return PackValue(m, E, false);
+}
+
+TBcd BcdRound(const TBcd& a, int places, TBcdRounding mode)
+{
+    if (IsZero(a))
+        return a;
+    places = std::clamp(places, 0, 63);
+    const Operand x = Split(a);
+    // x = m x 10^(E - 81): it has 81 - E decimals, of which k are dropped.
+    const int k = 81 - x.E - places;
+    if (k <= 0)
+        return a;
+    u64 q = k > 18 ? 0 : x.m / Pow10[k];
+    const u64 rest = k > 18 ? x.m : x.m % Pow10[k];
+    const bool up = mode == TBcdRounding::Up     ? rest != 0
+                    : mode == TBcdRounding::Down ? false
+                                                 : k <= 19 && rest >= 5 * Pow10[k - 1];
+    q += up ? 1 : 0;
+    if (q == 0)
+        return TBcd{};
+    // q x 10^-places, normalised to 18 digits.
+    const int digits = DecimalDigits(q);
+    return Finish(q * Pow10[18 - digits], digits - places + 63, x.negative);
 }

@@ -87,6 +87,19 @@ TBcd BcdMultiply(const TBcd& a, const TBcd& b);
 TBcd BcdDivide(const TBcd& a, const TBcd& b);
 TBcd BcdSqrt(const TBcd& a);
 
+// How BcdRound rounds the magnitude: half away from zero (5/4), away from zero (up), towards zero
+// (down).
+enum class TBcdRounding
+{
+    HalfUp,
+    Up,
+    Down,
+};
+
+// The value rounded to `places` decimals (0 to 63) by `mode`; exact where it has no more decimals.
+// (A value with decimals is below 1E+18: rounding never overflows.)
+TBcd BcdRound(const TBcd& value, int places, TBcdRounding mode);
+
 // Picture formatting: `#` optional and `0` required digit placeholders, the thousands and decimal
 // separators, quoted literals, exponent parts (E+00), and up to three sections separated by
 // `;` (positive; negative; zero). At most 256 characters of output (code 85).

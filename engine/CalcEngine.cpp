@@ -19,10 +19,10 @@ std::string_view CaptionOf(MessageKind kind)
 namespace {
 
 // The keys' names, in the order of CalcKey.
-constexpr std::string_view keyNames[] = {"0",  "1",   "2",    "3",   "4",    "5",  "6",  "7",  "8",  "9",
-                                         "00", "000", ".",    "+/-", "back", "ce", "c",  "+",  "-",  "*",
-                                         "/",  "=",   "sqrt", "%",   "1/x",  "mc", "mr", "ms", "m+", "m-"};
-static_assert(std::size(keyNames) == static_cast<std::size_t>(CalcKey::MSubtract) + 1);
+constexpr std::string_view keyNames[] = {
+    "0", "1", "2", "3", "4", "5",    "6", "7",   "8",  "9",  "00", "000", ".",  "+/-", "back", "ce", "c",
+    "+", "-", "*", "/", "=", "sqrt", "%", "1/x", "mc", "mr", "ms", "m+",  "m-", "sub", "gt",   "#"};
+static_assert(std::size(keyNames) == static_cast<std::size_t>(CalcKey::NonAdd) + 1);
 
 // "-" in front, or taken away.
 std::string ToggleSign(std::string_view text)
@@ -149,7 +149,15 @@ std::string CalcEngine::AddCommas(std::string_view text) const
 
 std::string CalcEngine::ResultText(const TBcd& value, int places) const
 {
-    return BcdToFixed(value, 0, places, locale_);
+    const int fixed = FixedPlaces(s_.Options.places);
+    if (fixed < 0)
+        return BcdToFixed(value, 0, places, locale_);
+    return BcdToFixed(BcdRound(value, fixed, s_.Options.rounding), 0, fixed, locale_);
+}
+
+std::string CalcEngine::Shown(std::string_view plain) const
+{
+    return Fixed(plain == "0" ? std::string("0") : AddCommas(plain));
 }
 
 void CalcEngine::ShowMemoryIndicator(std::string_view value)
@@ -205,7 +213,11 @@ void CalcEngine::RunKey(CalcKey key)
         {CalcKey::MS, [](CalcEngine& e) { e.MemoryStore(); }},
         {CalcKey::MAdd, [](CalcEngine& e) { e.MemoryAddOrSubtract(false); }},
         {CalcKey::MSubtract, [](CalcEngine& e) { e.MemoryAddOrSubtract(true); }},
+        {CalcKey::Subtotal, [](CalcEngine& e) { e.Subtotal(); }},
+        {CalcKey::NonAdd, [](CalcEngine& e) { e.NonAdd(); }},
     };
+    // A grand total shown by the step before: a second G clears the register.
+    const bool grandTotalShown = std::exchange(s_.GrandTotalShown, false);
     // Nothing escapes a key: what a key does not handle itself goes to the general error report.
     try {
         if (key <= CalcKey::D000)
@@ -214,6 +226,8 @@ void CalcEngine::RunKey(CalcKey key)
             if (k == key)
                 action(*this);
         }
+        if (key == CalcKey::GrandTotal)
+            ShowGrandTotal(grandTotalShown);
     } catch (const std::exception& e) {
         ReportError(e.what());
     }
@@ -228,8 +242,12 @@ void CalcEngine::Replay(const CalcStep& step)
     case CalcStep::Kind::Paste:
         Paste(step.text);
         return;
+    case CalcStep::Kind::Options:
+        SetOptions(step.options);
+        return;
     case CalcStep::Kind::Entry:
         RecordStep(step);
+        s_.GrandTotalShown = false;
         entryOpen_ = true; // an entry key that follows goes on with it, as it would have
         for (const CalcNotice& notice : step.notices) {
             if (notice.errorReport)
@@ -302,7 +320,7 @@ void CalcEngine::PlusMinus()
     const std::string toggled = ToggleSign(value);
     // "-0" (left by Backspace) turns into zeros only, which display form cannot take: show "0".
     SetDisplay(AllZeros(toggled) ? std::string("0") : AddCommas(toggled));
-    Tape(Display() + " +/-");
+    Tape(Fixed(Display()) + " +/-");
 }
 
 void CalcEngine::Backspace()
@@ -350,6 +368,7 @@ void CalcEngine::ClearAll()
     s_.LastResultText = "0";
     s_.PendingOperator = BinaryOperator::None;
     Tape("Clear");
+    s_.ItemCount = 0;
 }
 
 void CalcEngine::ProcessOperator()
@@ -357,36 +376,47 @@ void CalcEngine::ProcessOperator()
     if (s_.ErrorState)
         return;
     try {
-        const std::string shown = Display();
+        std::string shown = Display();
         if (!s_.ResultShown)
             s_.EntryText = RemoveCommas(shown);
         const bool ready = !s_.NewEntry || s_.ResultShown;
+        if (ready && !s_.ResultShown && ImpliesDecimals(s_.EntryText)) {
+            s_.EntryText = BcdToFixed(BcdMultiply(Value(s_.EntryText), Value("0.01")), 0, 2, locale_);
+            shown = Shown(s_.EntryText);
+        }
+        const BinaryOperator pending = s_.PendingOperator;
+        const bool adding = pending == BinaryOperator::Add || pending == BinaryOperator::Subtract ||
+                            (pending == BinaryOperator::None &&
+                             (takingKey_ == CalcKey::Add || takingKey_ == CalcKey::Subtract));
+        if (ready && adding)
+            ++s_.ItemCount;
 
-        if (s_.PendingOperator == BinaryOperator::None) {
+        if (pending == BinaryOperator::None) {
             if (ready) {
-                Tape(shown + "  ");
+                Tape(Fixed(shown) + "  ");
                 if (s_.ResultShown) {
                     s_.AccumulatorText = s_.LastResultText;
                     s_.ResultShown = false;
                 } else {
                     s_.AccumulatorText = s_.EntryText;
                 }
+                if (FixedPlaces(s_.Options.places) >= 0)
+                    SetDisplay(Fixed(shown));
             }
         } else if (ready) {
             const bool fromResult = s_.ResultShown;
             const std::string operand = fromResult ? s_.LastResultText : s_.EntryText;
-            const BinaryOperator op = s_.PendingOperator;
-            if (op == BinaryOperator::Divide && DenotesZero(operand)) {
+            if (pending == BinaryOperator::Divide && DenotesZero(operand)) {
                 SetDisplay(texts::DivisionByZero);
                 s_.ErrorState = true;
                 s_.NewEntry = true;
                 return;
             }
-            Tape(shown + " " + OperatorSymbol(op));
+            Tape(Fixed(shown) + " " + OperatorSymbol(pending));
             const TBcd total = Value(s_.AccumulatorText);
             const TBcd value = Value(operand);
             TBcd result;
-            switch (op) {
+            switch (pending) {
             case BinaryOperator::Add:
                 result = BcdAdd(total, value);
                 break;
@@ -403,7 +433,7 @@ void CalcEngine::ProcessOperator()
             if (fromResult)
                 s_.ResultShown = false;
             s_.AccumulatorText = ResultText(result, ResultPlaces);
-            SetDisplay(AddCommas(s_.AccumulatorText));
+            SetDisplay(Shown(s_.AccumulatorText));
         }
         s_.NewEntry = true;
     } catch (const EStBCDError&) {
@@ -416,24 +446,33 @@ void CalcEngine::ProcessOperator()
 
 void CalcEngine::Operator(BinaryOperator op)
 {
+    constexpr CalcKey keys[] = {CalcKey::Equals, CalcKey::Add, CalcKey::Subtract, CalcKey::Multiply,
+                                CalcKey::Divide}; // in BinaryOperator order
+    takingKey_ = keys[static_cast<std::size_t>(op)];
     ProcessOperator();
     s_.PendingOperator = op;
 }
 
 void CalcEngine::Equals()
 {
+    takingKey_ = CalcKey::Equals;
     ProcessOperator();
     s_.PendingOperator = BinaryOperator::None;
     s_.NewEntry = true;
     Tape(SeparatorLine);
-    Tape(Display() + " =");
+    Tape(CountPrefix() + Fixed(Display()) + " =");
     Tape(" ");
+    s_.ItemCount = 0;
+    if (s_.Options.grandTotal && !s_.ErrorState) {
+        const TBcd sum = BcdAdd(Value(s_.GrandTotalText), Value(RemoveCommas(Display())));
+        s_.GrandTotalText = ResultText(sum, ResultPlaces);
+    }
 }
 
 void CalcEngine::SpecialFunctionKey(const TBcd& result, int places)
 {
     s_.LastResultText = ResultText(result, places);
-    SetDisplay(AddCommas(s_.LastResultText));
+    SetDisplay(Shown(s_.LastResultText));
     Tape(Display() + " =");
     s_.ResultShown = true;
     s_.NewEntry = true;
@@ -457,7 +496,7 @@ void CalcEngine::SquareRoot()
         s_.ErrorState = true;
         return;
     }
-    Tape(Display() + " sqrt");
+    Tape(Fixed(Display()) + " sqrt");
     Tape(SeparatorLine);
     SpecialFunctionKey(BcdSqrt(Value(value)), ResultPlaces);
     Tape(" ");
@@ -471,7 +510,7 @@ void CalcEngine::Percent()
         SetDisplay("0");
         return;
     }
-    Tape(Display() + " %");
+    Tape(Fixed(Display()) + " %");
     const TBcd fraction = BcdDivide(Value(RemoveCommas(Display())), Value("100"));
     SpecialFunctionKey(BcdMultiply(Value(s_.AccumulatorText), fraction), ResultPlaces);
 }
@@ -486,7 +525,7 @@ void CalcEngine::Reciprocal()
         s_.ErrorState = true;
         return;
     }
-    Tape(Display() + " 1/x");
+    Tape(Fixed(Display()) + " 1/x");
     SpecialFunctionKey(BcdDivide(Value("1"), Value(value)), ReciprocalPlaces);
 }
 
@@ -499,7 +538,7 @@ void CalcEngine::MemoryClear()
 
 void CalcEngine::MemoryRecall()
 {
-    SetDisplay(s_.MemoryText == "0" ? std::string("0") : AddCommas(s_.MemoryText));
+    SetDisplay(Shown(s_.MemoryText));
     s_.LastResultText = s_.MemoryText;
     s_.ResultShown = true;
     s_.NewEntry = true;
@@ -512,7 +551,7 @@ void CalcEngine::MemoryStore()
         return;
     const std::string shown = Display();
     s_.LastResultText = s_.MemoryText = RemoveCommas(shown);
-    Tape(shown + " MS");
+    Tape(Fixed(shown) + " MS");
     ShowMemoryIndicator(shown);
     s_.ResultShown = true;
     s_.NewEntry = true;
@@ -527,8 +566,8 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
     const TBcd memory = Value(s_.MemoryText), value = Value(s_.LastResultText);
     const TBcd sum = subtract ? BcdSubtract(memory, value) : BcdAdd(memory, value);
     s_.MemoryText = WithoutTrailingZeros(ResultText(sum, ResultPlaces), s_.DecimalChar);
-    Tape(shown + (subtract ? " M-" : " M+"));
-    ShowMemoryIndicator(s_.MemoryText == "0" ? std::string() : AddCommas(s_.MemoryText));
+    Tape(Fixed(shown) + (subtract ? " M-" : " M+"));
+    ShowMemoryIndicator(s_.MemoryText == "0" ? std::string() : Shown(s_.MemoryText));
     s_.ResultShown = true;
     s_.NewEntry = true;
 }
@@ -536,6 +575,7 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
 void CalcEngine::Paste(std::string_view clipboardText)
 {
     RecordStep({.kind = CalcStep::Kind::Paste, .text = std::string(clipboardText)});
+    s_.GrandTotalShown = false;
     try {
         PasteText(clipboardText);
     } catch (const std::exception& e) {

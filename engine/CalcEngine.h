@@ -31,6 +31,30 @@ enum class BinaryOperator
 // Its symbol on the tape ("+", "-", "*", "/"), and " " for none.
 char OperatorSymbol(BinaryOperator op);
 
+// The adding machine's switches. With every one at its default the engine is the plain calculator.
+enum class DecimalPlaces
+{
+    Floating, // results keep 15 decimals and show without trailing zeros
+    Zero,
+    Two,
+    Three,
+    Four,
+    Add, // two places, and two implied decimals in amounts typed without a point for + and -
+};
+
+struct CalcOptions
+{
+    DecimalPlaces places = DecimalPlaces::Floating;
+    TBcdRounding rounding = TBcdRounding::HalfUp; // of results, with fixed places only
+    bool grandTotal = false;                      // totals made by = add up in the grand total
+    bool itemCount = false;                       // totals and subtotals show the entries counted
+
+    friend bool operator==(const CalcOptions&, const CalcOptions&) = default;
+};
+
+// The fixed places of a setting, -1 for floating.
+int FixedPlaces(DecimalPlaces places);
+
 // The engine's state: one value, copied, compared and restored whole. Texts hold no grouping
 // characters, except the display text (as shown).
 struct CalcState
@@ -48,6 +72,10 @@ struct CalcState
     char DecimalChar = '.';           // decimal separator of every entry text
     char GroupChar = ',';             // grouping character of the display
     std::string DisplayMask;          // picture of display texts
+    CalcOptions Options;              // the adding machine's switches
+    std::string GrandTotalText = "0"; // the grand-total register
+    int ItemCount = 0;                // entries added or subtracted since the calculation began
+    bool GrandTotalShown = false;     // the last key showed the grand total (a second one clears it)
 
     friend bool operator==(const CalcState&, const CalcState&) = default;
 };
@@ -85,10 +113,14 @@ enum class CalcKey
     MS,
     MAdd,
     MSubtract,
+    Subtotal,   // S: the running total shown and taped, the calculation goes on
+    GrandTotal, // G: the grand total shown as a result; a second one clears it
+    NonAdd,     // #: the display's number taped as a reference, not an operand
 };
 
 // Key names of the command-line driver and the tests: "0".."9", "00", "000", ".", "+/-", "back",
-// "ce", "c", "+", "-", "*", "/", "=", "sqrt", "%", "1/x", "mc", "mr", "ms", "m+", "m-".
+// "ce", "c", "+", "-", "*", "/", "=", "sqrt", "%", "1/x", "mc", "mr", "ms", "m+", "m-", "sub", "gt",
+// "#".
 std::optional<CalcKey> ParseKey(std::string_view name);
 std::string_view KeyName(CalcKey key);
 
@@ -125,7 +157,8 @@ struct CalcNotice
 // One whole step of a calculation, as it reached the engine. The keys that edit an entry (digits,
 // 00, 000, the decimal point, Backspace) make one Entry step: the display text the entry left (the
 // number an operator then takes), its flags, and the boxes shown while it was typed. Every other key
-// is a Key step; Paste and a re-used tape line are a Paste step with the text pasted.
+// is a Key step; Paste and a re-used tape line are a Paste step with the text pasted; a change of the
+// switches is an Options step.
 struct CalcStep
 {
     enum class Kind
@@ -133,12 +166,14 @@ struct CalcStep
         Entry,
         Key,
         Paste,
+        Options,
     };
     Kind kind = Kind::Key;
     CalcKey key = CalcKey::C; // Key
     std::string text;         // Entry: the display text; Paste: the clipboard text
     bool newEntry = false, resultShown = false, decimalPending = false; // Entry: the flags it left
     std::vector<CalcNotice> notices;                                    // Entry: boxes while typed
+    CalcOptions options;                                                // Options
 
     friend bool operator==(const CalcStep&, const CalcStep&) = default;
 };
@@ -164,6 +199,9 @@ public:
     // number the decimal type cannot hold (1E64 or more in magnitude), is refused with the clipboard
     // message and changes nothing.
     void Paste(std::string_view clipboardText);
+
+    // The adding machine's switches, from the next key on.
+    void SetOptions(const CalcOptions& options);
 
     // A tape line re-used: the number the line holds goes to the display as Paste puts it there (its
     // operator or total mark left out). A line without a number changes nothing.
@@ -201,6 +239,9 @@ private:
     void MemoryRecall();
     void MemoryStore();
     void MemoryAddOrSubtract(bool subtract);
+    void Subtotal();
+    void ShowGrandTotal(bool again);
+    void NonAdd();
     void RunKey(CalcKey key);
     void PasteText(std::string_view clipboardText);
 
@@ -223,7 +264,17 @@ private:
     // A text the decimal type reads as zero ("0", "0.0", "0.", "."), so that dividing by it is the
     // division by zero the user sees, however the zero was typed.
     bool DenotesZero(std::string_view text) const { return TryValue(text) == TBcd{}; }
+    // A result as the engine carries it: `places` decimals, or the fixed places by the rounding switch.
     std::string ResultText(const TBcd& value, int places) const;
+    // A plain number as the display shows a result (with the fixed places' trailing zeros).
+    std::string Shown(std::string_view plain) const;
+    // A number as shown, padded with zeros to the fixed places; a text with more decimals, in
+    // exponent form or no number at all is left as it is.
+    std::string Fixed(std::string text) const;
+    // Add mode: the entry the key takes gets two implied decimals.
+    bool ImpliesDecimals(std::string_view entry) const;
+    // "004  " before a total or subtotal while the item count is on.
+    std::string CountPrefix() const;
     void ShowMemoryIndicator(std::string_view value);
 
     ICalcHost& host_;
@@ -231,8 +282,9 @@ private:
     TBcdSeparators locale_;   // the locale's own (an apostrophe groups the display by blanks)
     std::string shown_ = "0"; // the display text the host was last given
     std::vector<CalcStep> record_;
-    bool entryOpen_ = false;      // record_.back() is the entry being typed
-    bool recordingEntry_ = false; // an entry key runs: its boxes belong to the entry step
+    bool entryOpen_ = false;         // record_.back() is the entry being typed
+    bool recordingEntry_ = false;    // an entry key runs: its boxes belong to the entry step
+    CalcKey takingKey_ = CalcKey::C; // the key whose operator step takes the entry
 };
 
 } // namespace engine

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingHost host;
     engine::CalcEngine calc(host);
     const engine::CalcState start = calc.State();
-    constexpr int keyCount = static_cast<int>(engine::CalcKey::MSubtract) + 1;
+    constexpr int keyCount = static_cast<int>(engine::CalcKey::NonAdd) + 1;
     for (std::size_t i = 0; i < size; ++i) {
         const std::uint8_t b = data[i];
         if (b >= 0xF0 && i + 1 < size) {
@@ -25,6 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t n = std::min<std::size_t>(b & 0x0F, size - i - 1);
             calc.Paste(std::string(reinterpret_cast<const char*>(data + i + 1), n));
             i += n;
+        } else if (b >= 0xE0 && i + 1 < size) {
+            // The adding machine's switches from the next byte.
+            const std::uint8_t o = data[++i];
+            calc.SetOptions({static_cast<engine::DecimalPlaces>(o % 6),
+                             static_cast<TBcdRounding>((o >> 3) % 3), (o & 0x40) != 0, (o & 0x80) != 0});
         } else {
             calc.Press(static_cast<engine::CalcKey>(b % keyCount));
         }

@@ -43,9 +43,24 @@ TEST(CliOptions, UnusableCommandLinesAreExplained)
         {"--decimal", "'", "bcd"}, // an apostrophe is a group separator only
         {"--group", "#", "bcd"},
         {"--frobnicate", "bcd"},
+        {"--places", "5", "keys"},
+        {"--places=f", "keys"},
+        {"keys", "--places"},
+        {"--rounding", "half", "keys"},
     };
     for (const auto& args : bad)
         EXPECT_NE(cli::ParseCommandLine(args).error, "") << (args.empty() ? "(none)" : args[0]);
+}
+
+TEST(CliOptions, TheAddingMachinesSwitches)
+{
+    const cli::CliOptions o =
+        cli::ParseCommandLine({"--places", "A", "keys", "--rounding=down", "--grand-total", "--item-count"});
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(o.subcommand, "keys");
+    EXPECT_EQ(o.adding, (engine::CalcOptions{engine::DecimalPlaces::Add, TBcdRounding::Down, true, true}));
+    EXPECT_EQ(cli::ParseCommandLine({"--places", "F", "keys"}).adding, engine::CalcOptions{});
+    EXPECT_EQ(cli::ParseCommandLine({"--rounding", "5/4", "keys"}).adding, engine::CalcOptions{});
 }
 
 } // namespace

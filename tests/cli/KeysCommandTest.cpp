@@ -58,6 +58,31 @@ TEST(KeysCommand, PasteReadsEitherConvention)
     EXPECT_EQ(RunScript("paste 1234.56\n", ',', '.'), "after\tpaste 1234.56\t1.234,56\t\n");
 }
 
+// The keys sub, gt and # with the switches; the output keeps its lines.
+TEST(KeysCommand, TheAddingMachinesKeys)
+{
+    std::istringstream in("1\n2\n+\n5\nsub\n7\n#\n=\ngt\n");
+    std::ostringstream out;
+    cli::RunKeys(in, out, {'.', ','}, false, {engine::DecimalPlaces::Add, TBcdRounding::HalfUp, true, true});
+    EXPECT_EQ(out.str(), "after\t1\t1\t\n"
+                         "after\t2\t12\t\n"
+                         "after\t+\t0.12\t\n"
+                         "after\t5\t5\t\n"
+                         "after\tsub\t0.17\t\n"
+                         "after\t7\t7\t\n"
+                         "after\t#\t0.17\t\n"
+                         "after\t=\t0.17\t\n"
+                         "after\tgt\t0.17\t\n"
+                         "tape\t0.12  \n"
+                         "tape\t0.05 +\n"
+                         "tape\t002  0.17 S\n"
+                         "tape\t7 #\n"
+                         "tape\t--------------------------\n"
+                         "tape\t002  0.17 =\n"
+                         "tape\t \n"
+                         "tape\t0.17 GT\n");
+}
+
 TEST(KeysCommand, CarriageReturnInBoxTextsIsEscaped)
 {
     std::string script;

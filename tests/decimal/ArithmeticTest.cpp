@@ -228,3 +228,37 @@ TEST_F(Arithmetic, PerfectSquaresGiveTheirExactRoots)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Round, ToPlacesByEachMode)
+{
+    struct Case
+    {
+        const char* x;
+        int places;
+        const char *halfUp, *up, *down;
+    };
+    const Case cases[] = {
+        {"36.6666666666666667", 2, "36.67", "36.67", "36.66"},
+        {"-36.6666666666666667", 2, "-36.67", "-36.67", "-36.66"}, // on the magnitude
+        {"2.345", 2, "2.35", "2.35", "2.34"},
+        {"2.344", 2, "2.34", "2.35", "2.34"},
+        {"2.5", 0, "3", "3", "2"},
+        {"0.004", 2, "0", "0.01", "0"},
+        {"0.005", 2, "0.01", "0.01", "0"},
+        {"999.999", 2, "1000", "1000", "999.99"},
+        {"12.5", 2, "12.5", "12.5", "12.5"}, // no more decimals than the places: exact
+        {"1E-40", 4, "0", "0.0001", "0"},
+        {"123456789012345678", 0, "123456789012345678", "123456789012345678", "123456789012345678"},
+        {"0", 2, "0", "0", "0"},
+    };
+    for (const Case& c : cases) {
+        const TBcd x = BcdFromText(c.x);
+        EXPECT_EQ(BcdToGeneral(BcdRound(x, c.places, TBcdRounding::HalfUp)), c.halfUp) << c.x;
+        EXPECT_EQ(BcdToGeneral(BcdRound(x, c.places, TBcdRounding::Up)), c.up) << c.x;
+        EXPECT_EQ(BcdToGeneral(BcdRound(x, c.places, TBcdRounding::Down)), c.down) << c.x;
+    }
+}
+
+} // namespace

@@ -63,9 +63,10 @@ bool IsEntryKey(CalcKey key)
 // One random script: mostly digits and the decimal point, every other key, pastes now and then.
 struct Input
 {
-    bool paste;
-    CalcKey key;
+    bool paste = false, options = false;
+    CalcKey key = CalcKey::C;
     std::string text;
+    engine::CalcOptions switches;
 };
 
 std::vector<Input> RandomScript(std::mt19937& random)
@@ -75,11 +76,16 @@ std::vector<Input> RandomScript(std::mt19937& random)
     for (Input& in : script) {
         const unsigned u = random() % 100;
         in.paste = u >= 96;
-        if (in.paste)
+        in.options = u == 95; // the adding machine's switches changed
+        if (in.paste) {
             in.text = pastes[random() % std::size(pastes)];
-        else
+        } else if (in.options) {
+            in.switches = {static_cast<engine::DecimalPlaces>(random() % 6),
+                           static_cast<TBcdRounding>(random() % 3), random() % 2 == 0, random() % 2 == 0};
+        } else {
             in.key = static_cast<CalcKey>(u < 55 ? random() % 13
-                                                 : random() % (static_cast<int>(CalcKey::MSubtract) + 1));
+                                                 : random() % (static_cast<int>(CalcKey::NonAdd) + 1));
+        }
     }
     return script;
 }
@@ -88,6 +94,8 @@ void Give(CalcEngine& calc, const Input& in)
 {
     if (in.paste)
         calc.Paste(in.text);
+    else if (in.options)
+        calc.SetOptions(in.switches);
     else
         calc.Press(in.key);
 }
@@ -110,7 +118,8 @@ TEST(Replay, TheRecordGivesWhatTheKeysGave)
         std::string statusThen, displayThen;
         for (std::size_t i = 0; i < script.size(); ++i) {
             Give(calc, script[i]);
-            if (!middle && i >= script.size() / 2 && (script[i].paste || !IsEntryKey(script[i].key))) {
+            if (!middle && i >= script.size() / 2 &&
+                (script[i].paste || script[i].options || !IsEntryKey(script[i].key))) {
                 middle = calc.State();
                 stepsThen = calc.Record().size();
                 tapeThen = host.tape.size();
