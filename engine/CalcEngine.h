@@ -216,6 +216,9 @@ public:
     // The display's value without grouping characters, with the decimal separator it shows.
     std::string DisplayWithoutGrouping() const { return RemoveCommas(Display()); }
 
+    // A plain number as the display shows a result (grouped; with the fixed places' trailing zeros).
+    std::string Shown(std::string_view plain) const;
+
     // Text to display form, and display form back to plain text.
     std::string AddCommas(std::string_view text) const;
     std::string RemoveCommas(std::string_view text) const;
@@ -266,8 +269,6 @@ private:
     bool DenotesZero(std::string_view text) const { return TryValue(text) == TBcd{}; }
     // A result as the engine carries it: `places` decimals, or the fixed places by the rounding switch.
     std::string ResultText(const TBcd& value, int places) const;
-    // A plain number as the display shows a result (with the fixed places' trailing zeros).
-    std::string Shown(std::string_view plain) const;
     // A number as shown, padded with zeros to the fixed places; a text with more decimals, in
     // exponent form or no number at all is left as it is.
     std::string Fixed(std::string text) const;

@@ -174,6 +174,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     mnuOptionsRunOnStartup_->setChecked(stored.RunOnStartup);
     mnuOptionsKeepTape_->setChecked(stored.KeepTape);
     schemeIndex_ = stored.Color;
+    ApplyStoredSwitches(stored);
 
     if (mnuViewFlatButtons_->isChecked())
         ToggleFlatButtons();
@@ -220,6 +221,7 @@ StoredOptions TfrmMain::CurrentOptions() const
     options.RunOnStartup = mnuOptionsRunOnStartup_->isChecked();
     options.Color = schemeIndex_;
     options.KeepTape = mnuOptionsKeepTape_->isChecked();
+    StoreSwitches(options);
     return options;
 }
 
@@ -463,6 +465,8 @@ void TfrmMain::AppendTapeLine(std::string_view line)
     memTape_->Append(line);
     if (kept_)
         kept_->Appended(line);
+    if (engine_.State().Options.grandTotal) // a total or a cleared register changes the grand total
+        ShowSwitches();
 }
 
 void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
@@ -493,10 +497,13 @@ bool TfrmMain::PressKey(std::optional<engine::CalcKey> key)
 {
     if (!key)
         return false;
-    TabcPicSpeedBtn* button = keyButtons_.at(*key);
-    button->SetGroupIndex(1);
-    button->SetDown(true);
-    button->repaint();
+    // The adding machine's keys (S, G, #) have no button of the keypad.
+    if (const auto found = keyButtons_.find(*key); found != keyButtons_.end()) {
+        TabcPicSpeedBtn* button = found->second;
+        button->SetGroupIndex(1);
+        button->SetDown(true);
+        button->repaint();
+    }
     engine_.Press(*key);
     return true;
 }

@@ -22,6 +22,7 @@ class QAction;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QStatusBar;
 class TabcPicSpeedBtn;
 class TElasticForm;
@@ -105,6 +106,9 @@ public:
     void ToggleOnTop();
     void ToggleRunOnStartup();
     void ToggleKeepTape();
+    // The adding machine's switches (Options > Decimal Places, Rounding, Grand Total, Item Count) go to
+    // the engine from the next key on and show in the status bar while not at their defaults.
+    void AddingMachineSwitched();
     // Puts the number a tape line holds into the display, as Paste does.
     void UseTapeLine(std::size_t line);
     int SchemeIndex() const { return schemeIndex_; }
@@ -166,6 +170,12 @@ private:
     void RestoreKeptTape();
     void FlushKeptTape();
     void CreateTapeMenu();
+    void CreateCalculateMenu(QMenuBar* bar);
+    void CreateSwitchMenus(QMenu* options);
+    engine::CalcOptions CurrentCalcOptions() const;
+    void ApplyStoredSwitches(const StoredOptions& stored);
+    void StoreSwitches(StoredOptions& options) const;
+    void ShowSwitches();
     std::string_view TapeMenuLine() const;
     void memTapeContextPopup(const QPoint& pos);
     void ApplyWindowColors();
@@ -196,6 +206,11 @@ private:
     QAction* mnuOptionsRunOnStartup_ = nullptr;
     QAction* mnuOptionsKeepTape_ = nullptr;
     std::array<QAction*, SchemeCount> mnuOptionsColorScheme_{}; // by scheme number
+    std::array<QAction*, 6> mnuOptionsDecimalPlaces_{};         // Floating, 0, 2, 3, 4, Add
+    std::array<QAction*, 3> mnuOptionsRounding_{};              // 5/4, Up, Down
+    QAction* mnuOptionsGrandTotal_ = nullptr;
+    QAction* mnuOptionsItemCount_ = nullptr;
+    QLabel* switchesPanel_ = nullptr; // the switches not at their defaults, beside the memory
     // Menu items with a shortcut value, in menu order, with the menu whose click handler runs first.
     struct ShortcutItem
     {

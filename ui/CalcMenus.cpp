@@ -103,6 +103,8 @@ void TfrmMain::CreateMenus()
     separator(mnuEdit_, "mnuEditLine2");
     add(mnuEdit_, "mnuEditResetSize", "&Reset Size", &T::mnuEditResetSizeClick);
 
+    CreateCalculateMenu(bar);
+
     QMenu* view = addMenu(bar, "mnuView", "&View");
     mnuViewHistoryTape_ = checkable(add(view, "mnuViewHistoryTape", "&History Tape", &T::ToggleTape), true);
     mnuViewFlatButtons_ =
@@ -117,6 +119,7 @@ void TfrmMain::CreateMenus()
         checkable(add(options, "mnuOptionsRunOnStartup", "&Run on Startup", &T::ToggleRunOnStartup), false);
     mnuOptionsKeepTape_ =
         checkable(add(options, "mnuOptionsKeepTape", "&Keep Tape Between Runs", &T::ToggleKeepTape), false);
+    CreateSwitchMenus(options);
     QMenu* schemes = addMenu(options, "mnuOptionsColorScheme", "&Color Scheme");
     auto* schemeGroup = new QActionGroup(this);
     schemeGroup->setExclusive(true);

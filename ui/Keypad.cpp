@@ -129,6 +129,10 @@ constexpr KeyRow keyDownMap[] = {
     {82, Mods::None, CalcKey::Reciprocal},
     {76, Mods::CtrlOnly, CalcKey::MC},
     {77, Mods::CtrlOnly, CalcKey::MS},
+    // The adding machine's keys: S subtotal, G grand total, # (Shift+3 on a US keyboard) non-add.
+    {83, Mods::None, CalcKey::Subtotal},
+    {71, Mods::None, CalcKey::GrandTotal},
+    {51, Mods::ShiftOnly, CalcKey::NonAdd},
 };
 
 struct ShortcutRow

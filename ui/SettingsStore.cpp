@@ -53,6 +53,10 @@ void ReadOptions(StoredOptions& options)
     ReadValue(reg, "RunOnStartup", options.RunOnStartup);
     ReadValue(reg, "Color", options.Color);
     ReadValue(reg, "KeepTape", options.KeepTape);
+    ReadValue(reg, "DecimalPlaces", options.DecimalPlaces);
+    ReadValue(reg, "Rounding", options.Rounding);
+    ReadValue(reg, "GrandTotal", options.GrandTotal);
+    ReadValue(reg, "ItemCount", options.ItemCount);
 }
 
 void WriteOptions(const StoredOptions& options)
@@ -66,6 +70,10 @@ void WriteOptions(const StoredOptions& options)
     reg.WriteInteger("RunOnStartup", options.RunOnStartup);
     reg.WriteInteger("Color", options.Color);
     reg.WriteInteger("KeepTape", options.KeepTape);
+    reg.WriteInteger("DecimalPlaces", options.DecimalPlaces);
+    reg.WriteInteger("Rounding", options.Rounding);
+    reg.WriteInteger("GrandTotal", options.GrandTotal);
+    reg.WriteInteger("ItemCount", options.ItemCount);
     // Without an installer nobody writes "FirstRun"; without it (or with a value of another type)
     // the options would never be read again.
     if (!reg.ReadInteger("FirstRun"))

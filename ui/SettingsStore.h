@@ -21,11 +21,18 @@ struct StoredOptions
     bool RunOnStartup = false;
     int Color = 0;
     bool KeepTape = false;
+    // The adding machine's switches: DecimalPlaces 0 Floating, 1 to 4 for 0, 2, 3 and 4 places, 5 Add;
+    // Rounding 0 5/4, 1 Up, 2 Down; GrandTotal and ItemCount on or off.
+    int DecimalPlaces = 0;
+    int Rounding = 0;
+    bool GrandTotal = false;
+    bool ItemCount = false;
 
     bool operator==(const StoredOptions&) const = default;
 };
 
-// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color, KeepTape.
+// Reads the options into `options`: Flat, Tape, OnTop, TrayIcon, RunOnStartup, Color, KeepTape,
+// DecimalPlaces, Rounding, GrandTotal, ItemCount.
 // Each is read on its own: a value that is missing or of another type keeps its default, the others
 // are read. A pending "FirstRun" first deletes the window's stored placement, then sets "Tape" on and
 // clears "FirstRun" (one write; when it fails, "FirstRun" stays pending and the options are read all

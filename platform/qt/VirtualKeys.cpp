@@ -76,6 +76,7 @@ std::optional<UsStroke> UsStrokeForCharacter(QChar character, QChar decimalSepar
         {'%', '5', true},          {'+', vk::OemPlus, true},
         {'=', vk::OemPlus, false}, {'-', vk::OemMinus, false},
         {'/', vk::Oem2, false},    {'.', vk::OemPeriod, false},
+        {'#', '3', true},
     };
     for (const UsStroke& stroke : strokes) {
         if (character == QLatin1Char(stroke.character))

@@ -4,11 +4,11 @@
 //
 // The code is the one Windows reports for the active layout, and the keys the calculator reads by
 // their characters follow the layout, while a US keyboard behaves exactly as the key list says:
-// - The characters * / + - = % @ and the point, wherever the layout puts them (with or without
+// - The characters * / + - = % @ # and the point, wherever the layout puts them (with or without
 //   Shift or AltGr), are the US key strokes that type them: '*' is Shift+8 (multiply), '@' Shift+2,
-//   '%' Shift+5, '+' Shift+equals, '=' the equals key, '-' the minus key, '/' the slash key, '.' the
-//   period key. So on a German keyboard Shift+'+' multiplies and the key that types '-' subtracts.
-//   The locale's decimal separator is the period key as well, wherever it is typed: the comma key
+//   '%' Shift+5, '#' Shift+3, '+' Shift+equals, '=' the equals key, '-' the minus key, '/' the slash
+//   key, '.' the period key. So on a German keyboard Shift+'+' multiplies and the key that types '-'
+//   subtracts. The locale's decimal separator is the period key as well, wherever it is typed: the comma key
 //   types the decimal point where the comma is the decimal separator (German, French).
 // - A digit typed on the main keyboard is that digit, also where the layout needs Shift for it
 //   (French); otherwise the digit row is its digit on every layout, with the modifiers held (Shift+8

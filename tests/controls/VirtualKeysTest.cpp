@@ -72,7 +72,7 @@ TEST(VirtualKeys, FollowTheLayout)
         {"de altgr+q", 24, '@', Qt::Key_At, None, u"@", '2', true},
         {"de sharp s", 20, 0xdf, 0xdf, None, u"\u00df", 0, false},
         {"de shift+sharp s", 20, '?', Qt::Key_Question, Shift, u"?", vk::Oem2, true},
-        {"de number sign", 51, '#', Qt::Key_NumberSign, None, u"#", 0, false},
+        {"de number sign", 51, '#', Qt::Key_NumberSign, None, u"#", '3', true},
         {"de comma, de_DE", 59, ',', Qt::Key_Comma, None, u",", vk::OemPeriod, false, u','},
         {"de period, de_DE", 60, '.', Qt::Key_Period, None, u".", vk::OemPeriod, false, u','},
         {"us comma, en_US", 59, ',', Qt::Key_Comma, None, u",", vk::OemComma, false},

@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -425,6 +427,61 @@ TEST(AutostartEntry, TheUsersFolderServesWhenTheSystemOneCannotBeWritten)
     EXPECT_TRUE(AutostartEntryActive(folders, "x.desktop"));
     platform::RemoveAutostartEntry(folders, "x.desktop");
     EXPECT_FALSE(AutostartEntryActive(folders, "x.desktop"));
+}
+
+} // namespace
+
+namespace {
+
+// The adding machine's switches: chosen in the Options menu, acting on the keys typed (S, G and #
+// among them), shown in the status bar while not at their defaults, kept by the close for the next
+// start; a stored value outside the choices keeps its default.
+TEST_F(Options, TheAddingMachinesSwitchesActShowAndPersist)
+{
+    const auto type = [](ui::TfrmMain& w, const char* keys) {
+        for (const char* k = keys; *k != '\0'; ++k) {
+            const QString text = QString(QLatin1Char(*k));
+            const int key = *k == '\n' ? Qt::Key_Return : std::toupper(static_cast<unsigned char>(*k));
+            const Qt::KeyboardModifiers mods = *k == '#' || *k == '+' ? Qt::ShiftModifier : Qt::NoModifier;
+            QKeyEvent press(QEvent::KeyPress, key, mods, text);
+            QApplication::sendEvent(w.findChild<QWidget*>(QStringLiteral("edtFocus")), &press);
+        }
+    };
+    const auto panel = [](ui::TfrmMain& w) {
+        const auto* label = w.findChild<QLabel*>(QStringLiteral("StatusBarPanel1"));
+        return label->isVisibleTo(&w) ? label->text() : QString();
+    };
+    {
+        ui::TfrmMain w;
+        w.show();
+        EXPECT_EQ(panel(w), QString()); // every switch at its default: nothing shown
+        for (const char* item : {"mnuOptionsDecimalPlaces2", "mnuOptionsRoundingDown", "mnuOptionsGrandTotal",
+                                 "mnuOptionsItemCount"})
+            w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        EXPECT_EQ(panel(w), QStringLiteral("2 Down GT n"));
+        type(w, "220/6\n4711#S10+5S\nG");
+        EXPECT_EQ(w.TapeLines(), (std::vector<std::string>{
+                                     "220.00  ", "6.00 /", "--------------------------", "000  36.66 =", " ",
+                                     "4,711 #", "000  36.66 S", "10.00  ", "5.00 +", "002  15.00 S",
+                                     "--------------------------", "002  15.00 =", " ", "51.66 GT"}));
+        EXPECT_EQ(panel(w), QStringLiteral("2 Down GT = 51.66 n"));
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(Read("DecimalPlaces"), 2);
+    EXPECT_EQ(Read("Rounding"), 2);
+    EXPECT_EQ(Read("GrandTotal"), 1);
+    EXPECT_EQ(Read("ItemCount"), 1);
+    {
+        ui::TfrmMain w;
+        EXPECT_TRUE(Checked(w, "mnuOptionsDecimalPlaces2"));
+        EXPECT_TRUE(Checked(w, "mnuOptionsRoundingDown"));
+        w.findChild<QAction*>(QStringLiteral("mnuOptionsDecimalPlacesAdd"))->trigger();
+        EXPECT_EQ(panel(w), QStringLiteral("2 Down A GT n"));
+    }
+    Store({{"DecimalPlaces", 9}, {"Rounding", -1}});
+    ui::TfrmMain w;
+    EXPECT_TRUE(Checked(w, "mnuOptionsDecimalPlacesFloating"));
+    EXPECT_TRUE(Checked(w, "mnuOptionsRounding54"));
 }
 
 } // namespace
