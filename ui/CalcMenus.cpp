@@ -230,7 +230,7 @@ void TfrmMain::mnuEditPasteClick()
         if (c.category() == QChar::Separator_Space)
             c = QLatin1Char(' ');
     }
-    engine_.Paste(text.toLatin1().toStdString());
+    Running(KeyKind::Result, [&] { engine_.Paste(text.toLatin1().toStdString()); });
 }
 
 void TfrmMain::mnuEditCopyTapeClick()
@@ -393,9 +393,13 @@ void TfrmMain::ApplyWindowColors()
 
 void TfrmMain::mnuHelpKeyboardEquivalentsClick()
 {
-    // A new window at every invocation, owned by the main window.
-    auto* help = new TfrmHelp(this);
-    help->show();
+    // One window, owned by the main window: F1 again brings it forward (as it was closed, or behind
+    // the calculator) instead of opening another.
+    if (help_ == nullptr)
+        help_ = new TfrmHelp(this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void TfrmMain::mnuHelpAboutCalculatorClick()

@@ -323,7 +323,6 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     QTest::mouseClick(Child<QLineEdit>("memDisplayValue"), Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), Sink());
     QTest::mouseClick(Child<ui::TapeView>("memTape")->viewport(), Qt::LeftButton);
-    Child<ui::TapeView>("memTape")->setFocus();
     EXPECT_EQ(QApplication::focusWidget(), Sink());
     Key(Qt::Key_4);
     EXPECT_EQ(Display(), "4");
@@ -342,6 +341,35 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_TRUE(w->FormKeyPress(QChar(12)));
     EXPECT_TRUE(w->FormKeyPress(QChar(27)));
     EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
+}
+
+// Tab reaches the tape, on its last total, where the arrow keys move line by line; the calculator's
+// keys still run there and bring the focus back to the display, as Shift+Tab and Esc do (Esc there
+// clearing nothing).
+TEST_F(MainWindow, TabReachesTheTapeWhoseKeysStillReachTheCalculator)
+{
+    auto* tape = Child<ui::TapeView>("memTape");
+    Clicks({"btn1", "btn2", "btnAdd", "btn3", "btnEquals", "btn4"});
+    Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    ASSERT_EQ(QApplication::focusWidget(), tape);
+    EXPECT_EQ(w->TapeLines().at(tape->CaretLine()), "15 =");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(w->TapeLines().at(tape->CaretLine()), Sep);
+    EXPECT_EQ(QApplication::focusWidget(), tape);
+    Key(Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    EXPECT_EQ(Display(), "4"); // not cleared
+    Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    Key(Qt::Key_Plus, Qt::NoModifier, QStringLiteral("+"));
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
+    Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    Key(Qt::Key_6, Qt::NoModifier, QStringLiteral("6"));
+    Key(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_EQ(Display(), "10");
+    EXPECT_EQ(QApplication::focusWidget(), Sink());
 }
 
 TEST_F(MainWindow, TheSinkKeepsOnlyTheLastCharactersOfADaysTyping)
