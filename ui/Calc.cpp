@@ -639,7 +639,7 @@ bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
         if (taken)
             return true; // consumed: the menus and the key-down stage never see it
         // The character stage: Enter (also Ctrl+M), Ctrl+L and Esc are discarded; everything else
-        // reaches the focus sink, whose text is never used.
+        // reaches the focus sink, which takes none of it.
         const QString text = e->text();
         if (!text.isEmpty() && FormKeyPress(text.at(0)))
             return true;

@@ -2,7 +2,6 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QKeyEvent>
 
 #include <algorithm>
 #include <mutex>
@@ -101,6 +100,14 @@ FocusSink::FocusSink(QWidget* parent) : QLineEdit(parent)
 {
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(SinkFactory); });
+    // An edit-field interface Qt made for the sink before it was one gives way to the sink's own.
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this);
+        iface != nullptr && dynamic_cast<SinkAccessible*>(iface) == nullptr)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    // Nothing goes in from an input method, a paste or a drop either.
+    setReadOnly(true);
+    setAcceptDrops(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
 }
 
 void FocusSink::Show(const QString& value)
@@ -115,22 +122,6 @@ void FocusSink::Say(const QString& message)
     ++saidCount_;
     QAccessibleValueChangeEvent event(this, saidCount_);
     QAccessible::updateAccessibility(&event);
-}
-
-void FocusSink::keyPressEvent(QKeyEvent* event)
-{
-    // Only characters go in: an editing key would take them out again, and a screen reader would
-    // read out what it removed.
-    const QString text = event->text();
-    const bool character = !text.isEmpty() && text.at(0).isPrint() &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-    if (!character) {
-        event->accept();
-        return;
-    }
-    QLineEdit::keyPressEvent(event);
-    if (this->text().size() > MaxKept)
-        setText(this->text().right(1));
 }
 
 void FocusSink::focusInEvent(QFocusEvent* event)

@@ -1,15 +1,16 @@
 #pragma once
 // The keyboard focus sink: a one-pixel edit field that holds the focus so that every typed key
-// reaches the window's key handlers. Characters that reach it are inserted as into any edit field,
-// but it keeps only the last few: its text is never read, and a text that grew all day would be
-// laid out and repainted again at every key. Editing keys (Backspace, Delete, the arrows) do
-// nothing in it: the calculator has taken them already.
+// reaches the window's key handlers. Its text is never read, and no key changes it: a screen reader
+// would read out each character going in or out as the user's doing, at a moment of its own (a
+// digit typed just before Enter was read after it), and a text that grew all day would be laid out
+// and repainted again at every key.
 //
 // A screen reader meets it as the display, since the keys go there: a text described as "Display"
 // that reads the display's value, never the characters typed into it. What the program has to say
 // (a result, an error, the memory's value) becomes its text, and its value counts what was said:
 // a screen reader speaks the focused object's text when its value changes.
 
+#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace ui {
@@ -19,9 +20,6 @@ class FocusSink : public QLineEdit
     Q_OBJECT
 
 public:
-    // The most characters the sink holds; beyond it, only the last one typed is kept.
-    static constexpr int MaxKept = 32;
-
     explicit FocusSink(QWidget* parent = nullptr);
 
     // The display's value; it becomes what the sink reads, without being said.
@@ -37,7 +35,7 @@ public:
     int SaidCount() const { return saidCount_; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override { event->accept(); }
     void focusInEvent(QFocusEvent* event) override;
 
 private:
