@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyleOptionFocusRect>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -131,10 +130,8 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect();
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+        p.setPen(QPen(Qt::black, 1, Qt::DotLine)); // the panel's text colour, fixed as its background
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
 };
 

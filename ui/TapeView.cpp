@@ -354,6 +354,25 @@ void TapeView::paintEvent(QPaintEvent*)
         painter.drawText(0, baseline, text);
         painter.restore();
     }
+    // The insertion point's line is framed while the keys move it (the selection is not drawn).
+    if (hasFocus() && !lines_.Empty()) {
+        if (const QRect row = LineRect(caret_); !row.isEmpty()) {
+            painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
+            painter.drawRect(row.adjusted(1, 0, -2, -1));
+        }
+    }
+}
+
+void TapeView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TapeView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TapeView::resizeEvent(QResizeEvent* event)
