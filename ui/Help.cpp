@@ -179,10 +179,7 @@ private:
 class TableAccessible : public QAccessibleWidget
 {
 public:
-    explicit TableAccessible(KeyTable* table) : QAccessibleWidget(table, QAccessible::List)
-    {
-        setText(QAccessible::Name, QStringLiteral("Buttons and their keys"));
-    }
+    explicit TableAccessible(KeyTable* table) : QAccessibleWidget(table, QAccessible::List) {}
     int childCount() const override { return Table()->Count(); }
     QAccessibleInterface* child(int i) const override
     {
