@@ -35,8 +35,8 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 } // namespace
 
 TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
-    : NoCancelDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quorlane Calculator"));
@@ -111,6 +111,10 @@ TfrmAbout::TfrmAbout(QWidget* owner, const QString& executable)
 
     setTabOrder(ok, warning);
     setTabOrder(warning, edtFocus_);
+    // The warning and the sink behind OK take the focus only from a click into the warning: Tab
+    // would move it to a place a screen reader reads as a text while the keys go to OK.
+    warning->setFocusPolicy(Qt::NoFocus);
+    edtFocus_->setFocusPolicy(Qt::NoFocus);
     ok->setFocus(Qt::OtherFocusReason);
 
     FormCreate(executable);
@@ -129,7 +133,7 @@ void TfrmAbout::FormCreate(const QString& executable)
 
 void TfrmAbout::showEvent(QShowEvent* event)
 {
-    NoCancelDialog::showEvent(event);
+    QDialog::showEvent(event);
     // Centred on the screen, not over the main window (where a dialog goes by default).
     if (!event->spontaneous()) {
         const QWidget* owner = parentWidget();
@@ -157,7 +161,7 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* event)
         (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn)) {
         memWarningClick();
     }
-    return NoCancelDialog::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace ui

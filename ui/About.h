@@ -2,6 +2,8 @@
 // TfrmAbout: the modal about window. Company, product, file version and copyright come from the
 // version block of the program's own executable; the web address opens in the desktop's browser.
 
+#include <QDialog>
+
 #include "ui/DialogParts.h"
 #include <QString>
 
@@ -11,7 +13,7 @@ class QPushButton;
 
 namespace ui {
 
-class TfrmAbout : public NoCancelDialog
+class TfrmAbout : public QDialog
 {
     Q_OBJECT
 

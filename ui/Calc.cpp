@@ -105,13 +105,15 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
     memDisplayValue_->setCursor(Qt::ArrowCursor);
     memDisplayValue_->setText(QStringLiteral("0"));
     memDisplayValue_->setAccessibleName(QStringLiteral("Display"));
+    // The keys go to the focus sink, which screen readers meet as the display: the display itself
+    // never takes the focus.
+    memDisplayValue_->setFocusPolicy(Qt::NoFocus);
 
     edtFocus_ = new FocusSink(client_);
     edtFocus_->setObjectName(QStringLiteral("edtFocus"));
     edtFocus_->setGeometry(8, 9, 1, 1);
     edtFocus_->setFrame(false);
     edtFocus_->setText(QStringLiteral("edtFocus"));
-    edtFocus_->setAccessibleName(QStringLiteral("Keyboard input"));
     edtFocus_->lower();
 
     memTape_ = new TapeView(client_);
@@ -119,6 +121,8 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
     memTape_->setGeometry(268, 8, 226, 233);
     memTape_->setFont(fonts.Font("Courier New", 11));
     memTape_->setAccessibleName(QStringLiteral("History tape"));
+    // Reached with Tab and read with the arrow keys; a click leaves the focus on the sink.
+    memTape_->setFocusPolicy(Qt::TabFocus);
     memTape_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memTape_, &QWidget::customContextMenuRequested, this, &TfrmMain::memTapeContextPopup);
     connect(memTape_, &TapeView::LineActivated, this, &TfrmMain::UseTapeLine);
@@ -142,7 +146,7 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
             b->setToolTip(QString::fromLatin1(k.hint));
         b->setAccessibleName(QString::fromLatin1(k.spokenName));
         b->setAccessibleDescription(QStringLiteral("Key: %1").arg(QLatin1String(k.keys)));
-        connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { engine_.Press(key); });
+        connect(b, &TabcPicSpeedBtn::OnClick, this, [this, key = k.key] { RunKey(key, false); });
         keyButtons_[k.key] = b;
     }
 
@@ -457,7 +461,13 @@ std::vector<std::string> TfrmMain::TapeLines() const
 void TfrmMain::SetDisplayText(std::string_view text)
 {
     memDisplayValue_->Show(Latin1(text));
-    edtFocus_->Present(memDisplayValue_->text().trimmed());
+    const QString value = SpokenNumbers(memDisplayValue_->text().trimmed());
+    // Said when it changes (a result is said even when it does not, see Running); a digit typed on
+    // the keyboard is echoed by the screen reader itself.
+    const bool say = running_ != KeyKind::TypedEntry && value != edtFocus_->Said();
+    edtFocus_->Show(value);
+    if (say)
+        Say(value);
 }
 
 void TfrmMain::AppendTapeLine(std::string_view line)
@@ -475,18 +485,24 @@ void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
     const BoxKind box = kind == engine::MessageKind::Error     ? BoxKind::Error
                         : kind == engine::MessageKind::Confirm ? BoxKind::Confirm
                                                                : BoxKind::Information;
+    spokeThisKey_ = true; // the screen reader reads the box
     Dialogs().Box(this, box, Latin1(engine::CaptionOf(kind)), Latin1(text), BoxButtons::Ok);
 }
 
 void TfrmMain::SetStatusText(std::string_view text)
 {
+    const bool changed = statusPanel_->text() != Latin1(text);
     statusPanel_->setText(Latin1(text));
+    // The memory keys say what the memory holds, even when it is what it was.
+    if (changed || running_ == KeyKind::Memory)
+        Say(text.empty() ? QStringLiteral("Memory empty") : SpokenNumbers(Latin1(text)));
     // A screen reader hears the memory's value ("Memory = 15"), not only what the panel is.
     statusPanel_->setAccessibleName(text.empty() ? QStringLiteral("Memory indicator") : Latin1(text));
 }
 
 void TfrmMain::ReportError(std::string_view message)
 {
+    spokeThisKey_ = true;
     Dialogs().Box(this, BoxKind::GeneralError, QString::fromLatin1(ApplicationTitle), Latin1(message),
                   BoxButtons::Ok);
 }
@@ -504,7 +520,7 @@ bool TfrmMain::PressKey(std::optional<engine::CalcKey> key)
         button->SetDown(true);
         button->repaint();
     }
-    engine_.Press(*key);
+    RunKey(*key, true);
     return true;
 }
 
@@ -529,9 +545,9 @@ bool TfrmMain::MenuShortCut(const platform::VirtualKey& key)
     return false;
 }
 
-void TfrmMain::FormKeyDown(const platform::VirtualKey& key)
+bool TfrmMain::FormKeyDown(const platform::VirtualKey& key)
 {
-    PressKey(KeyDownKey(key));
+    return PressKey(KeyDownKey(key));
 }
 
 bool TfrmMain::FormKeyPress(QChar character)
@@ -567,8 +583,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
             ApplyWindowColors();
         break;
     case QEvent::FocusIn:
-        if (watched == memDisplayValue_ || watched == memTape_)
+        if (watched == memDisplayValue_)
             edtFocus_->setFocus(Qt::OtherFocusReason);
+        else if (watched == memTape_)
+            memTape_->SetCaretLine(LastTotalLine());
         break;
     case QEvent::Shortcut:
         // The menu items' shortcuts are there to be drawn and read out: their keys run through the
@@ -615,6 +633,8 @@ bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
         e->accept();
         return true;
     case QEvent::KeyPress: {
+        if (target == memTape_)
+            return TapeKeyPreview(e);
         const platform::VirtualKey key =
             platform::VirtualKeyFromEvent(*e, QLatin1Char(engine_.State().DecimalChar));
         bool taken = false;
@@ -626,7 +646,7 @@ bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
         if (taken)
             return true; // consumed: the menus and the key-down stage never see it
         // The character stage: Enter (also Ctrl+M), Ctrl+L and Esc are discarded; everything else
-        // reaches the focus sink, whose text is never used.
+        // reaches the focus sink, which takes none of it.
         const QString text = e->text();
         if (!text.isEmpty() && FormKeyPress(text.at(0)))
             return true;

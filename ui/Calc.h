@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -35,6 +36,7 @@ class DisplayField;
 class FocusSink;
 class KeptTape;
 class TapeView;
+class TfrmHelp;
 struct StoredOptions;
 
 // The application's title: window caption, box captions of the general error report.
@@ -74,7 +76,7 @@ public:
 
     // Keyboard map.
     bool FormShortCut(const platform::VirtualKey& key);
-    void FormKeyDown(const platform::VirtualKey& key);
+    bool FormKeyDown(const platform::VirtualKey& key); // false when the key is none of the keypad's
     bool FormKeyPress(QChar character);
     void FormKeyUp();
 
@@ -147,6 +149,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the key running now is, for what the screen reader is told of it.
+    enum class KeyKind
+    {
+        Other,
+        TypedEntry, // a digit or the decimal point typed (the screen reader echoes it)
+        Result,     // a total, a function, memory recall, a paste, a tape line re-used
+        Memory,     // MC, MS, M+, M-
+    };
+
     void CreateControls(const DesignFonts& fonts);
     void CreateMenus();
     void CreateScaler();
@@ -162,6 +173,14 @@ private:
     // Draws the key's button down until the key is released (FormKeyUp) and runs the key through the
     // engine; false without a key.
     bool PressKey(std::optional<engine::CalcKey> key);
+    // Runs a key through the engine, `typed` on the keyboard (else clicked).
+    void RunKey(engine::CalcKey key, bool typed);
+    // Runs what a key of `kind` does, for what the screen reader is told of it.
+    void Running(KeyKind kind, const std::function<void()>& action);
+    // Says a message through the screen reader (held while the keys go to the tape).
+    void Say(const QString& message);
+    bool TapeKeyPreview(QKeyEvent* event);
+    std::size_t LastTotalLine() const;
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
     void StorePlacement();
@@ -184,6 +203,10 @@ private:
     engine::CalcEngine engine_;
     bool loading_ = false;
     bool startHidden_ = false;
+    KeyKind running_ = KeyKind::Other;
+    bool spokeThisKey_ = false; // the key running now said something, or showed a box
+    bool holdMessages_ = false; // the keys go to the tape: messages wait for the focus's return
+    QString heldMessage_;
 
     QWidget* client_ = nullptr;
     DisplayField* memDisplayValue_ = nullptr;
@@ -227,6 +250,7 @@ private:
     QString lastSaveName_;       // the save dialog remembers its last name while the program runs
     std::function<QDateTime()> clock_;
     std::unique_ptr<KeptTape> kept_; // while Keep Tape Between Runs is on
+    QPointer<TfrmHelp> help_;        // the keyboard equivalents window, once opened
 };
 
 } // namespace ui

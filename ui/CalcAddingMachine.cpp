@@ -86,7 +86,7 @@ void TfrmMain::CreateCalculateMenu(QMenuBar* bar)
         a->setShortcut(QKeySequence(QString::fromLatin1(k.keyText), QKeySequence::PortableText));
         calculate->addAction(a);
         connect(a, &QAction::triggered, this,
-                [this, key = k.key] { Guarded([this, key] { engine_.Press(key); }); });
+                [this, key = k.key] { Guarded([this, key] { RunKey(key, false); }); });
     }
     connect(calculate, &QMenu::aboutToHide, this,
             [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });

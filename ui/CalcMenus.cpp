@@ -226,7 +226,8 @@ void TfrmMain::mnuEditCopyClick()
 void TfrmMain::mnuEditPasteClick()
 {
     memDisplayValue_->selectAll();
-    engine_.Paste(QApplication::clipboard()->text().toStdString());
+    const std::string text = QApplication::clipboard()->text().toStdString();
+    Running(KeyKind::Result, [&] { engine_.Paste(text); });
 }
 
 void TfrmMain::mnuEditCopyTapeClick()
@@ -389,9 +390,13 @@ void TfrmMain::ApplyWindowColors()
 
 void TfrmMain::mnuHelpKeyboardEquivalentsClick()
 {
-    // A new window at every invocation, owned by the main window.
-    auto* help = new TfrmHelp(this, QLatin1Char(engine_.State().DecimalChar));
-    help->show();
+    // One window, owned by the main window: F1 again brings it forward (as it was closed, or behind
+    // the calculator) instead of opening another.
+    if (help_ == nullptr)
+        help_ = new TfrmHelp(this, QLatin1Char(engine_.State().DecimalChar));
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void TfrmMain::mnuHelpAboutCalculatorClick()

@@ -29,7 +29,9 @@ void TfrmMain::mnuEditCopyWithoutGroupingClick()
 void TfrmMain::UseTapeLine(std::size_t line)
 {
     if (line < memTape_->Lines().Count())
-        Guarded([&] { engine_.UseTapeLine(std::string(memTape_->Lines().Line(line))); });
+        Guarded([&] {
+            Running(KeyKind::Result, [&] { engine_.UseTapeLine(std::string(memTape_->Lines().Line(line))); });
+        });
     edtFocus_->setFocus(Qt::OtherFocusReason);
 }
 

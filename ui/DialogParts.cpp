@@ -1,19 +1,9 @@
 #include "ui/DialogParts.h"
 
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QPainter>
 
 namespace ui {
-
-void NoCancelDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
 
 void LineBevel::paintEvent(QPaintEvent*)
 {

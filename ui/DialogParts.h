@@ -1,23 +1,12 @@
 #pragma once
-// Pieces the program's small windows share: a dialog whose Esc does nothing (it has no cancel
-// button), a bevel drawn as one sunken line, and fonts given as the design names them.
+// Pieces the program's small windows share: a bevel drawn as one sunken line, and fonts given as
+// the design names them.
 
-#include <QDialog>
 #include <QFont>
 #include <QStringList>
 #include <QWidget>
 
 namespace ui {
-
-// A dialog without a cancel button: Esc does nothing.
-class NoCancelDialog : public QDialog
-{
-public:
-    using QDialog::QDialog;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
 
 // A bevel shown as a sunken line (dark, then light) along its left or bottom side.
 class LineBevel : public QWidget

@@ -83,9 +83,11 @@ public:
         return Field()->cursorPositionAt(Field()->mapFromGlobal(point));
     }
     void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int* startOffset, int* endOffset) const override
+    // One run of the default attributes over the whole text (an empty run ends the reading early).
+    QString attributes(int, int* startOffset, int* endOffset) const override
     {
-        *startOffset = *endOffset = offset;
+        *startOffset = 0;
+        *endOffset = characterCount();
         return {};
     }
 

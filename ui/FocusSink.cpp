@@ -3,30 +3,87 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 
+#include <algorithm>
 #include <mutex>
 
 namespace ui {
 namespace {
 
-// The sink as a screen reader sees it: named by the display's value, described as the display,
-// without the text interface of an edit field (whose text would be the keys typed).
-class SinkAccessible : public QAccessibleWidget
+// The sink as a screen reader sees it. An editable paragraph without a name: a screen reader then
+// speaks only its text when its value changes, with neither a role nor "read only" before it,
+// and says the description once, as the focus arrives.
+class SinkAccessible : public QAccessibleWidget,
+                       public QAccessibleTextInterface,
+                       public QAccessibleValueInterface
 {
 public:
-    explicit SinkAccessible(FocusSink* sink) : QAccessibleWidget(sink, QAccessible::StaticText) {}
+    explicit SinkAccessible(FocusSink* sink) : QAccessibleWidget(sink, QAccessible::Paragraph) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.multiLine = false;
+        return s;
+    }
 
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
         case QAccessible::Name:
-        case QAccessible::Value:
-            return static_cast<const FocusSink*>(widget())->Presented();
+            return {};
         case QAccessible::Description:
             return QStringLiteral("Display");
+        case QAccessible::Value:
+            return Said();
         default:
             return QAccessibleWidget::text(t);
         }
     }
+
+    // The text: what was said last, read whole; nothing is selected, the insertion point at its start.
+    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override
+    {
+        return Said().mid(startOffset, std::max(0, endOffset - startOffset));
+    }
+    int characterCount() const override { return static_cast<int>(Said().size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override
+    {
+        // One run of the default attributes over the whole text (an empty run ends the reading early).
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+    // The value counts the messages: each one is a change of value, which is what gets it spoken.
+    QVariant currentValue() const override { return Sink()->SaidCount(); }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return {}; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    const FocusSink* Sink() const { return static_cast<const FocusSink*>(widget()); }
+    const QString& Said() const { return Sink()->Said(); }
 };
 
 QAccessibleInterface* SinkFactory(const QString&, QObject* object)
@@ -43,22 +100,34 @@ FocusSink::FocusSink(QWidget* parent) : QLineEdit(parent)
 {
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(SinkFactory); });
+    // An edit-field interface Qt made for the sink before it was one gives way to the sink's own.
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this);
+        iface != nullptr && dynamic_cast<SinkAccessible*>(iface) == nullptr)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+    // Nothing goes in from an input method, a paste or a drop either.
+    setReadOnly(true);
+    setAcceptDrops(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-void FocusSink::Present(const QString& value)
+void FocusSink::Show(const QString& value)
 {
-    if (value == presented_)
-        return;
-    presented_ = value;
-    QAccessibleEvent event(this, QAccessible::NameChanged);
+    value_ = value;
+    said_ = value;
+}
+
+void FocusSink::Say(const QString& message)
+{
+    said_ = message;
+    ++saidCount_;
+    QAccessibleValueChangeEvent event(this, saidCount_);
     QAccessible::updateAccessibility(&event);
 }
 
-void FocusSink::keyPressEvent(QKeyEvent* event)
+void FocusSink::focusInEvent(QFocusEvent* event)
 {
-    QLineEdit::keyPressEvent(event);
-    if (text().size() > MaxKept)
-        setText(text().right(1));
+    said_ = value_; // the focus arriving reads the display's value
+    QLineEdit::focusInEvent(event);
 }
 
 } // namespace ui

@@ -1,17 +1,24 @@
 #pragma once
 // TfrmHelp: the keyboard equivalents window. A modeless list of each calculator button and the key
-// that drives it, in two pairs of columns; its only action is Close.
+// that drives it, in two pairs of columns; its only action is Close (Enter or Esc).
+//
+// A screen reader reads the columns as one list of rows, each named by its button and key ("Square
+// root: at sign"): Tab moves from Close to the list, the arrow keys from row to row.
+
+#include <QDialog>
+#include <QStringList>
 
 #include <QChar>
 
 #include "ui/DialogParts.h"
 
-class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
 
-class TfrmHelp : public NoCancelDialog
+class KeyTable;
+
+class TfrmHelp : public QDialog
 {
     Q_OBJECT
 
@@ -21,6 +28,9 @@ public:
 
     void btnCloseClick();
 
+    // The rows as a screen reader reads them, in order.
+    QStringList SpokenRows() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -28,6 +38,7 @@ private:
     void memButton1Enter();
 
     QPushButton* btnClose_ = nullptr;
+    KeyTable* table_ = nullptr;
 };
 
 } // namespace ui

@@ -54,17 +54,24 @@ public:
         return s;
     }
 
+    // The lines selected with Shift or the mouse; the one line the arrow keys move to is the
+    // insertion point's, read as the current line rather than as a selection.
+    bool Selected() const
+    {
+        return Tape()->HasSelection() && Tape()->SelectionFirst() != Tape()->SelectionLast();
+    }
+
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override
     {
         *startOffset = *endOffset = 0;
-        if (selectionIndex != 0 || !Tape()->HasSelection())
+        if (selectionIndex != 0 || !Selected())
             return;
         const TapeModel& lines = Tape()->Lines();
         const std::size_t last = Tape()->SelectionLast();
         *startOffset = Clamped(lines.JoinedStart(Tape()->SelectionFirst()));
         *endOffset = Clamped(lines.JoinedStart(last) + lines.Line(last).size());
     }
-    int selectionCount() const override { return Tape()->HasSelection() ? 1 : 0; }
+    int selectionCount() const override { return Selected() ? 1 : 0; }
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
@@ -112,13 +119,60 @@ public:
         if (line < first || line >= first + static_cast<std::size_t>(Tape()->RowsPerPage()))
             Tape()->verticalScrollBar()->setValue(Clamped(line));
     }
-    QString attributes(int offset, int* startOffset, int* endOffset) const override
+    // One run of the default attributes over the whole text (an empty run ends the reading early).
+    QString attributes(int, int* startOffset, int* endOffset) const override
     {
-        *startOffset = *endOffset = offset;
+        *startOffset = 0;
+        *endOffset = characterCount();
         return {};
     }
 
+    // Lines found in the tape's line index, not by searching the joined text: a screen reader asks
+    // for the line at the insertion point at every move.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                         int* endOffset) const override
+    {
+        return LineText(type, offset, 0, startOffset, endOffset);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                             int* endOffset) const override
+    {
+        return LineText(type, offset, -1, startOffset, endOffset);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                            int* endOffset) const override
+    {
+        return LineText(type, offset, 1, startOffset, endOffset);
+    }
+
 private:
+    // The line `step` lines from the one holding `offset`, with its line end; other boundaries as
+    // any text finds them.
+    QString LineText(QAccessible::TextBoundaryType type, int offset, int step, int* startOffset,
+                     int* endOffset) const
+    {
+        const TapeModel& lines = Tape()->Lines();
+        if (type != QAccessible::LineBoundary) {
+            if (step < 0)
+                return QAccessibleTextInterface::textBeforeOffset(offset, type, startOffset, endOffset);
+            if (step > 0)
+                return QAccessibleTextInterface::textAfterOffset(offset, type, startOffset, endOffset);
+            return QAccessibleTextInterface::textAtOffset(offset, type, startOffset, endOffset);
+        }
+        *startOffset = *endOffset = -1;
+        if (lines.Empty() || offset < 0 || static_cast<std::size_t>(offset) > lines.JoinedSize())
+            return {};
+        const std::size_t at = static_cast<std::size_t>(offset) == lines.JoinedSize()
+                                   ? lines.Count() - 1
+                                   : lines.LineAtJoined(static_cast<std::size_t>(offset));
+        if ((step < 0 && at == 0) || (step > 0 && at + 1 >= lines.Count()))
+            return {};
+        const std::size_t line = step < 0 ? at - 1 : step > 0 ? at + 1 : at;
+        *startOffset = Clamped(lines.JoinedStart(line));
+        *endOffset = line + 1 < lines.Count() ? Clamped(lines.JoinedStart(line + 1)) : characterCount();
+        return text(*startOffset, *endOffset);
+    }
+
     TapeView* Tape() const { return static_cast<TapeView*>(widget()); }
 };
 
@@ -300,6 +354,25 @@ void TapeView::paintEvent(QPaintEvent*)
         painter.drawText(0, baseline, text);
         painter.restore();
     }
+    // The insertion point's line is framed while the keys move it (the selection is not drawn).
+    if (hasFocus() && !lines_.Empty()) {
+        if (const QRect row = LineRect(caret_); !row.isEmpty()) {
+            painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
+            painter.drawRect(row.adjusted(1, 0, -2, -1));
+        }
+    }
+}
+
+void TapeView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TapeView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TapeView::resizeEvent(QResizeEvent* event)
@@ -321,7 +394,7 @@ void TapeView::changeEvent(QEvent* event)
         UpdateScrollRange();
 }
 
-void TapeView::MoveCaret(std::size_t line, bool extend)
+void TapeView::MoveCaret(std::size_t line, bool extend, bool tell)
 {
     if (lines_.Empty())
         return;
@@ -335,6 +408,17 @@ void TapeView::MoveCaret(std::size_t line, bool extend)
     selected_ = true;
     ShowInsertionPoint();
     viewport()->update();
+    if (tell && QAccessible::isActive()) {
+        // A screen reader reads the line the insertion point moved to.
+        QAccessibleTextCursorEvent event(this, Clamped(lines_.JoinedStart(caret_)));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TapeView::SetCaretLine(std::size_t line)
+{
+    // Set before the focus arrives, which reads the line: a move told now would take its place.
+    MoveCaret(line, false, false);
 }
 
 void TapeView::mousePressEvent(QMouseEvent* event)

@@ -46,8 +46,10 @@ public:
     std::size_t LineAt(int y) const;
     // The row of `line` in viewport coordinates; empty while it is scrolled out of view.
     QRect LineRect(std::size_t line) const;
-    // The line of the insertion point (meaningful with lines).
+    // The line of the insertion point (meaningful with lines), and putting it on `line` quietly
+    // (before the focus arrives): the line is selected and scrolled into view.
     std::size_t CaretLine() const { return caret_; }
+    void SetCaretLine(std::size_t line);
 
 signals:
     // A line is put to use: double-clicked.
@@ -55,6 +57,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent* event) override;
@@ -66,7 +70,8 @@ protected:
 private:
     int RowHeight() const;
     void UpdateScrollRange();
-    void MoveCaret(std::size_t line, bool extend);
+    // Moves the insertion point (and the selection with it); `tell` assistive technology.
+    void MoveCaret(std::size_t line, bool extend, bool tell = true);
 
     TapeModel lines_;
     std::size_t anchor_ = 0; // where the selection started

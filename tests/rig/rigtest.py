@@ -1,9 +1,11 @@
 """unittest support for the rig tests: a desktop per test that becomes a skip where a part of the rig
-cannot start, and a main() for ctest (exit status 77 when every test was skipped). Under CI=true a
-skip is a failure: CI must not pass a rig test that did not run."""
+cannot start, a private D-Bus session for the tests that need one, and a main() for ctest (exit
+status 77 when every test was skipped; under CI=true a skip fails: a rig that cannot start there is a
+broken set-up, not a pass)."""
 
 import contextlib
 import os
+import shutil
 import subprocess
 import sys
 import unittest
@@ -35,15 +37,18 @@ class RigCase(unittest.TestCase):
 
 SKIPPED = 77
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SESSION_MARK = "QUORLANE_RIG_DBUS_SESSION"
+# Debian installs the AT-SPI bindings for its own Python.
+SYSTEM_PYTHON = "/usr/bin/python3"
 
 
 def in_ci():
-    return os.environ.get("CI", "").lower() == "true"
+    return os.environ.get("CI") == "true"
 
 
-def skip_or_fail(reason):
-    """Ends the module: skipped (status 77), or failed under CI=true."""
-    print(("FAIL (CI=true, a rig test must run): " if in_ci() else "skipped: ") + reason)
+def skip(message):
+    """Ends the test program as skipped (failed under CI=true)."""
+    print(("FAILED under CI=true: " if in_ci() else "skipped: ") + message)
     sys.exit(1 if in_ci() else SKIPPED)
 
 
@@ -51,7 +56,20 @@ def install():
     """The rig's packages and locales, installed where missing (make test installs them before ctest
     runs; this serves a rig test run on its own)."""
     if subprocess.run([os.path.join(ROOT, "scripts", "install-deps"), "--rig"]).returncode != 0:
-        skip_or_fail("the rig's packages could not be installed (scripts/install-deps --rig)")
+        skip("the rig's packages could not be installed (scripts/install-deps --rig)")
+
+
+def run_in_dbus_session(script):
+    """Runs `script` again inside a D-Bus session of its own, with the Python that has the AT-SPI
+    bindings; returns at once when it runs there already."""
+    if os.environ.get(SESSION_MARK) == "1":
+        return
+    install()
+    if shutil.which("dbus-run-session") is None:
+        skip("dbus-run-session is not installed (package dbus-daemon)")
+    python = SYSTEM_PYTHON if os.path.exists(SYSTEM_PYTHON) else sys.executable
+    env = dict(os.environ, **{SESSION_MARK: "1"})
+    os.execvpe("dbus-run-session", ["dbus-run-session", "--", python, os.path.abspath(script)] + sys.argv[1:], env)
 
 
 def main():
@@ -63,7 +81,7 @@ def main():
     if not result.wasSuccessful():
         sys.exit(1)
     if result.skipped and in_ci():
-        skip_or_fail("%d of %d skipped: %s" % (len(result.skipped), result.testsRun,
-                                               "; ".join(reason for _, reason in result.skipped)))
+        skip("%d of %d skipped: %s" % (len(result.skipped), result.testsRun,
+                                      "; ".join(reason for _, reason in result.skipped)))
     if result.testsRun and len(result.skipped) == result.testsRun:
         sys.exit(SKIPPED)

@@ -1,5 +1,6 @@
 // The keyboard equivalents window and the about window.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -47,23 +48,23 @@ protected:
     std::unique_ptr<ui::TfrmMain> w;
 };
 
-TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
+TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndComeForwardAgain)
 {
     KeyTo(QApplication::focusWidget(), Qt::Key_F1);
-    KeyTo(w->findChild<QLineEdit*>(QStringLiteral("edtFocus")), Qt::Key_F1);
     const QList<ui::TfrmHelp*> helps = w->findChildren<ui::TfrmHelp*>();
-    ASSERT_EQ(helps.size(), 2);
+    ASSERT_EQ(helps.size(), 1);
     ui::TfrmHelp* help = helps.first();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Keyboard Equivalents"));
     EXPECT_EQ(help->size(), QSize(406, 343));
 
     const std::pair<const char*, QStringList> columns[] = {
-        {"memButton1", {"0-9", "00", "000", "", ".", "+/-", "", "/", "*", "-", "+", "", "="}},
-        {"memKeyboard1", {"0-9", "z", "x", "", ".", "F9", "", "/", "*", "-", "+", "", "Enter"}},
-        {"memButton2", {"sqrt", "%", "1/x", "", "Backspace", "CE", "C", "", "MC", "MR", "MS", "M+", "M-"}},
+        {"memButton1", {"0-9", "00", "000", "", ".", "+/-", "#", "/", "*", "-", "+", "", "="}},
+        {"memKeyboard1", {"0-9", "z", "x", "", ".", "F9", "#", "/", "*", "-", "+", "", "Enter"}},
+        {"memButton2",
+         {"sqrt", "%", "1/x", "Subtotal", "Backspace", "CE", "C", "GT", "MC", "MR", "MS", "M+", "M-"}},
         {"memKeyboard2",
-         {"@", "%", "r", "", "Backspace", "Delete", "Esc", "", "Ctrl+L", "Ctrl+R", "Ctrl+M", "Ctrl+A",
+         {"@", "%", "r", "s", "Backspace", "Delete", "Esc", "g", "Ctrl+L", "Ctrl+R", "Ctrl+M", "Ctrl+A",
           "Ctrl+S"}},
     };
     for (const auto& [name, lines] : columns) {
@@ -88,12 +89,70 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndOpenAgainEachTime)
     // Calculator keys typed here do not reach the calculator.
     QTest::keyClick(help, Qt::Key_7);
     EXPECT_EQ(w->DisplayText(), "0");
-    // Esc does nothing; Enter closes.
-    QTest::keyClick(help, Qt::Key_Escape);
-    EXPECT_TRUE(help->isVisible());
+    // Enter closes, and so does Esc; F1 brings the same window back, as it does from behind the
+    // calculator.
     QTest::keyClick(close, Qt::Key_Return);
     EXPECT_FALSE(help->isVisible());
-    EXPECT_TRUE(helps.last()->isVisible());
+    w->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), w.get());
+    KeyTo(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_TRUE(help->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), help);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+    w->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), w.get());
+    KeyTo(QApplication::focusWidget(), Qt::Key_F1);
+    w->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), w.get());
+    KeyTo(QApplication::focusWidget(), Qt::Key_F1);
+    QTRY_COMPARE(QApplication::activeWindow(), help);
+    EXPECT_EQ(w->findChildren<ui::TfrmHelp*>().size(), 1);
+}
+
+// A screen reader reads the columns as rows named by button and key; Tab moves from Close to them
+// and the arrow keys from row to row.
+TEST_F(SecondaryWindows, KeyboardEquivalentsReadAsNamedRows)
+{
+    ui::TfrmHelp help(w.get());
+    const QStringList rows = help.SpokenRows();
+    const std::pair<int, const char*> expected[] = {
+        {0, "Digits 0 to 9: 0 to 9"},
+        {1, "Double zero: Z"},
+        {4, "Change sign: F9"},
+        {5, "Non-add: number sign"},
+        {6, "Divide: slash"},
+        {10, "Equals: Enter"},
+        {11, "Square root: at sign"},
+        {12, "Percent: percent sign"},
+        {14, "Subtotal: S"},
+        {17, "Clear: Escape"},
+        {18, "Grand total: G"},
+        {19, "Memory clear: Control L"},
+        {24, "Ctrl+Shift+C copies the display without grouping."},
+    };
+    for (const auto& [index, row] : expected)
+        EXPECT_EQ(rows.value(index), QString::fromLatin1(row));
+    EXPECT_EQ(rows.size(), 26); // 11 and 13 rows with a button or key, the note's two lines
+    EXPECT_EQ(rows.value(3).section(QLatin1Char(':'), 0, 0), QStringLiteral("Decimal point"));
+
+    help.show();
+    help.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &help);
+    QWidget* panel = help.findChild<QWidget*>(QStringLiteral("Panel"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(panel);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), rows.size()); // the headings and columns are not read besides
+    EXPECT_EQ(list->child(11)->text(QAccessible::Name), QStringLiteral("Square root: at sign"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), panel);
+    QTest::keyClick(panel, Qt::Key_Down);
+    QTest::keyClick(panel, Qt::Key_Down);
+    EXPECT_TRUE(list->child(2)->state().focused);
+    EXPECT_FALSE(list->child(0)->state().focused);
+    EXPECT_EQ(list->focusChild()->text(QAccessible::Name), QStringLiteral("Triple zero: X"));
+    QTest::keyClick(panel, Qt::Key_Escape);
+    EXPECT_FALSE(help.isVisible());
 }
 
 // Where the comma is the decimal separator, the decimal key is listed as the comma its caption shows
@@ -131,7 +190,7 @@ TEST_F(SecondaryWindows, AboutShowsTheVersionBlockOfTheProgram)
     EXPECT_FALSE(copyright.isEmpty());
 }
 
-TEST_F(SecondaryWindows, AboutClosesWithEnterOpensTheLinkAndKeepsNoCaret)
+TEST_F(SecondaryWindows, AboutClosesWithEnterOrEscOpensTheLinkAndKeepsNoCaret)
 {
     FakeDialogs& d = FakeDialogs::Instance();
     ui::TfrmAbout about(w.get());
@@ -150,13 +209,18 @@ TEST_F(SecondaryWindows, AboutClosesWithEnterOpensTheLinkAndKeepsNoCaret)
     QTest::mouseClick(about.findChild<QPlainTextEdit*>(QStringLiteral("memWarning"))->viewport(),
                       Qt::LeftButton);
     EXPECT_EQ(QApplication::focusWidget(), about.findChild<QLineEdit*>(QStringLiteral("edtFocus")));
-    QTest::keyClick(&about, Qt::Key_Escape);
-    EXPECT_TRUE(about.isVisible());
     auto* ok = about.findChild<QPushButton*>(QStringLiteral("btnOK"));
     ok->setFocus();
+    // Tab stays on OK: the warning and the sink behind OK are no places for the keys.
+    QTest::keyClick(ok, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ok);
     QTest::keyClick(ok, Qt::Key_Return);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Rejected);
 }
 
 TEST_F(SecondaryWindows, AProgramWithoutVersionDataHasNoAboutWindow)
