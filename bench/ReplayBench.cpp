@@ -50,7 +50,7 @@ int main()
         calc.Press(CalcKey::Decimal);
         calc.Press(static_cast<CalcKey>(random() % 10));
         calc.Press(static_cast<CalcKey>(1 + random() % 9));
-        const unsigned u = random() % 20;
+        const auto u = static_cast<unsigned>(random() % 20);
         calc.Press(u == 0   ? CalcKey::Equals
                    : u == 1 ? CalcKey::MAdd
                             : operators[random() % std::size(operators)]);

@@ -2,6 +2,7 @@
 // the subtotal, the grand total, the item count and the non-add key.
 
 #include <cstdio>
+#include <utility>
 
 #include "engine/CalcEngine.h"
 
@@ -27,7 +28,9 @@ int FixedPlaces(DecimalPlaces places)
 
 void CalcEngine::SetOptions(const CalcOptions& options)
 {
-    RecordStep({.kind = CalcStep::Kind::Options, .options = options});
+    CalcStep step = MakeStep(CalcStep::Kind::Options);
+    step.options = options;
+    RecordStep(std::move(step));
     s_.Options = options;
     s_.GrandTotalShown = false;
 }
@@ -105,7 +108,7 @@ void CalcEngine::NonAdd()
 {
     if (s_.ErrorState)
         return;
-    Tape(Display() + " #");
+    TapeEntry(Display() + " #");
     // The number is no operand: the display shows the calculation as it was.
     SetDisplay(Shown(s_.AccumulatorText));
     s_.NewEntry = true;

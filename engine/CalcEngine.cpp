@@ -61,6 +61,15 @@ std::string_view KeyName(CalcKey key)
     return keyNames[static_cast<std::size_t>(key)];
 }
 
+CalcStep MakeStep(CalcStep::Kind kind, CalcKey key, std::string_view text)
+{
+    CalcStep step;
+    step.kind = kind;
+    step.key = key;
+    step.text = text;
+    return step;
+}
+
 char OperatorSymbol(BinaryOperator op)
 {
     constexpr char symbols[] = {' ', '+', '-', '*', '/'}; // in BinaryOperator order
@@ -72,10 +81,11 @@ CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale) : host_(host), lo
     s_.DecimalChar = locale.decimal;
     s_.GroupChar = locale.group == '\'' ? ' ' : locale.group;
     s_.DisplayMask = BuildDisplayMask(s_.GroupChar, s_.DecimalChar);
+    start_ = s_;
 }
 
 CalcEngine::CalcEngine(ICalcHost& host, TBcdSeparators locale, CalcState saved)
-    : host_(host), s_(std::move(saved)), locale_(locale)
+    : host_(host), s_(std::move(saved)), locale_(locale), start_(s_)
 {
     shown_.assign(1, '\0'); // the host's display is not known: the next step tells it
 }
@@ -111,7 +121,67 @@ void CalcEngine::ReportError(std::string_view message)
 void CalcEngine::RecordStep(CalcStep step)
 {
     entryOpen_ = false;
+    if (step.id == 0)
+        step.id = nextId_++;
+    else
+        nextId_ = std::max(nextId_, step.id + 1);
+    step.pendingBefore = s_.PendingOperator;
+    step.lines = 0; // counted as it tapes
+    step.showsEntry = false;
     record_.push_back(std::move(step));
+}
+
+void CalcEngine::Tape(std::string_view line)
+{
+    host_.AppendTapeLine(line);
+    ++record_.back().lines;
+}
+
+void CalcEngine::TapeEntry(std::string_view line)
+{
+    Tape(line);
+    if (entryShown_ && record_.back().lines == 1)
+        record_.back().showsEntry = true;
+}
+
+void CalcEngine::AppendText(std::string_view lines)
+{
+    RecordStep(MakeStep(CalcStep::Kind::Text, CalcKey::C, lines));
+    for (std::size_t from = 0;;) {
+        const std::size_t end = lines.find('\n', from);
+        Tape(lines.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from));
+        if (end == std::string_view::npos)
+            break;
+        from = end + 1;
+    }
+}
+
+void CalcEngine::Restart(std::string_view line)
+{
+    RecordStep(MakeStep(CalcStep::Kind::Restart, CalcKey::C, line));
+    Tape(line);
+    const CalcOptions options = s_.Options;
+    s_ = CalcEngine(host_, locale_).s_;
+    s_.Options = options;
+    SetDisplay("0");
+}
+
+void CalcEngine::StartNewRecord()
+{
+    start_ = s_;
+    record_.clear();
+    entryOpen_ = false;
+}
+
+void CalcEngine::Adopt(CalcState state, CalcState start, std::vector<CalcStep> record)
+{
+    s_ = std::move(state);
+    start_ = std::move(start);
+    record_ = std::move(record);
+    entryOpen_ = !record_.empty() && record_.back().kind == CalcStep::Kind::Entry;
+    for (const CalcStep& step : record_)
+        nextId_ = std::max(nextId_, step.id + 1);
+    SetDisplay(s_.DisplayText);
 }
 
 bool CalcEngine::HasDecimalChar(std::string_view text) const
@@ -171,13 +241,14 @@ void CalcEngine::Press(CalcKey key)
     // The keys that edit an entry make one step of the number they leave; every other key is a step.
     const bool entryKey = key <= CalcKey::Decimal || key == CalcKey::Back;
     if (!entryKey) {
-        RecordStep({.kind = CalcStep::Kind::Key, .key = key});
+        entryShown_ = !s_.NewEntry && !s_.ResultShown && !s_.ErrorState;
+        RecordStep(MakeStep(CalcStep::Kind::Key, key));
         RunKey(key);
         ShowDisplay();
         return;
     }
     if (!entryOpen_) {
-        record_.push_back({.kind = CalcStep::Kind::Entry});
+        RecordStep(MakeStep(CalcStep::Kind::Entry));
         entryOpen_ = true;
     }
     recordingEntry_ = true;
@@ -238,17 +309,23 @@ void CalcEngine::Replay(const CalcStep& step)
     switch (step.kind) {
     case CalcStep::Kind::Key:
         Press(step.key);
-        return;
+        break;
     case CalcStep::Kind::Paste:
         Paste(step.text);
-        return;
+        break;
     case CalcStep::Kind::Options:
         SetOptions(step.options);
-        return;
+        break;
+    case CalcStep::Kind::Text:
+        AppendText(step.text);
+        break;
+    case CalcStep::Kind::Restart:
+        Restart(step.text);
+        break;
     case CalcStep::Kind::Entry:
         RecordStep(step);
-        s_.GrandTotalShown = false;
         entryOpen_ = true; // an entry key that follows goes on with it, as it would have
+        s_.GrandTotalShown = false;
         for (const CalcNotice& notice : step.notices) {
             if (notice.errorReport)
                 host_.ReportError(notice.text);
@@ -261,6 +338,9 @@ void CalcEngine::Replay(const CalcStep& step)
         SetDisplay(step.text);
         return;
     }
+    // The step keeps its identity.
+    record_.back().id = step.id;
+    nextId_ = std::max(nextId_, step.id + 1);
 }
 
 void CalcEngine::ProcessNumber(std::string_view s)
@@ -393,7 +473,7 @@ void CalcEngine::ProcessOperator()
 
         if (pending == BinaryOperator::None) {
             if (ready) {
-                Tape(Fixed(shown) + "  ");
+                TapeEntry(Fixed(shown) + "  ");
                 if (s_.ResultShown) {
                     s_.AccumulatorText = s_.LastResultText;
                     s_.ResultShown = false;
@@ -412,7 +492,7 @@ void CalcEngine::ProcessOperator()
                 s_.NewEntry = true;
                 return;
             }
-            Tape(Fixed(shown) + " " + OperatorSymbol(pending));
+            TapeEntry(Fixed(shown) + " " + OperatorSymbol(pending));
             const TBcd total = Value(s_.AccumulatorText);
             const TBcd value = Value(operand);
             TBcd result;
@@ -496,7 +576,7 @@ void CalcEngine::SquareRoot()
         s_.ErrorState = true;
         return;
     }
-    Tape(Fixed(Display()) + " sqrt");
+    TapeEntry(Fixed(Display()) + " sqrt");
     Tape(SeparatorLine);
     SpecialFunctionKey(BcdSqrt(Value(value)), ResultPlaces);
     Tape(" ");
@@ -510,7 +590,7 @@ void CalcEngine::Percent()
         SetDisplay("0");
         return;
     }
-    Tape(Fixed(Display()) + " %");
+    TapeEntry(Fixed(Display()) + " %");
     const TBcd fraction = BcdDivide(Value(RemoveCommas(Display())), Value("100"));
     SpecialFunctionKey(BcdMultiply(Value(s_.AccumulatorText), fraction), ResultPlaces);
 }
@@ -525,7 +605,7 @@ void CalcEngine::Reciprocal()
         s_.ErrorState = true;
         return;
     }
-    Tape(Fixed(Display()) + " 1/x");
+    TapeEntry(Fixed(Display()) + " 1/x");
     SpecialFunctionKey(BcdDivide(Value("1"), Value(value)), ReciprocalPlaces);
 }
 
@@ -551,7 +631,7 @@ void CalcEngine::MemoryStore()
         return;
     const std::string shown = Display();
     s_.LastResultText = s_.MemoryText = RemoveCommas(shown);
-    Tape(Fixed(shown) + " MS");
+    TapeEntry(Fixed(shown) + " MS");
     ShowMemoryIndicator(shown);
     s_.ResultShown = true;
     s_.NewEntry = true;
@@ -566,7 +646,7 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
     const TBcd memory = Value(s_.MemoryText), value = Value(s_.LastResultText);
     const TBcd sum = subtract ? BcdSubtract(memory, value) : BcdAdd(memory, value);
     s_.MemoryText = WithoutTrailingZeros(ResultText(sum, ResultPlaces), s_.DecimalChar);
-    Tape(Fixed(shown) + (subtract ? " M-" : " M+"));
+    TapeEntry(Fixed(shown) + (subtract ? " M-" : " M+"));
     ShowMemoryIndicator(s_.MemoryText == "0" ? std::string() : Shown(s_.MemoryText));
     s_.ResultShown = true;
     s_.NewEntry = true;
@@ -574,7 +654,7 @@ void CalcEngine::MemoryAddOrSubtract(bool subtract)
 
 void CalcEngine::Paste(std::string_view clipboardText)
 {
-    RecordStep({.kind = CalcStep::Kind::Paste, .text = std::string(clipboardText)});
+    RecordStep(MakeStep(CalcStep::Kind::Paste, CalcKey::C, clipboardText));
     s_.GrandTotalShown = false;
     try {
         PasteText(clipboardText);

@@ -8,6 +8,7 @@
 // to show: the display, tape lines, message boxes, the memory indicator and error reports; no key
 // operation lets an exception escape. It records each step, so a calculation can be replayed.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -158,25 +159,37 @@ struct CalcNotice
 // 00, 000, the decimal point, Backspace) make one Entry step: the display text the entry left (the
 // number an operator then takes), its flags, and the boxes shown while it was typed. Every other key
 // is a Key step; Paste and a re-used tape line are a Paste step with the text pasted; a change of the
-// switches is an Options step.
+// switches is an Options step. Lines the window writes itself are a Text step (the lines of a tape
+// kept from before), and a new session on the same tape a Restart step (its line, and the state a new
+// engine starts with). Each step carries what it made of the tape: how many lines, and whether its
+// first line prints the number typed or pasted just before (an entry line, which can be corrected).
 struct CalcStep
 {
-    enum class Kind
+    enum class Kind : std::uint8_t
     {
         Entry,
         Key,
         Paste,
         Options,
+        Text,
+        Restart,
     };
     Kind kind = Kind::Key;
-    CalcKey key = CalcKey::C; // Key
-    std::string text;         // Entry: the display text; Paste: the clipboard text
+    CalcKey key = CalcKey::C;                                           // Key
+    BinaryOperator pendingBefore = BinaryOperator::None;                // the operator pending when it began
     bool newEntry = false, resultShown = false, decimalPending = false; // Entry: the flags it left
-    std::vector<CalcNotice> notices;                                    // Entry: boxes while typed
-    CalcOptions options;                                                // Options
+    bool showsEntry = false;                                            // its first line is an entry line
+    std::uint32_t id = 0;    // the same through corrections and replays
+    std::uint32_t lines = 0; // tape lines it appended
+    std::string text;        // Entry: the display text; Paste: the clipboard text; Text and Restart: lines
+    std::vector<CalcNotice> notices; // Entry: boxes while typed
+    CalcOptions options;             // Options
 
     friend bool operator==(const CalcStep&, const CalcStep&) = default;
 };
+
+// A step of `kind` with its key or text.
+CalcStep MakeStep(CalcStep::Kind kind, CalcKey key = CalcKey::C, std::string_view text = {});
 
 class CalcEngine
 {
@@ -207,11 +220,25 @@ public:
     // operator or total mark left out). A line without a number changes nothing.
     void UseTapeLine(std::string_view line);
 
-    // The steps that reached the engine since it was made, in order; replaying them on an engine made
-    // from the state it started with gives the same display, tape lines, memory indicator, boxes and
-    // error reports, and the same state.
+    // Lines the window writes on the tape itself (each "\n"-separated line one tape line), and a new
+    // session on the same tape: its line, then the state a new engine starts with (the switches go on).
+    void AppendText(std::string_view lines);
+    void Restart(std::string_view line);
+
+    // The steps that reached the engine since its record began (when it was made, or at
+    // StartNewRecord), in order; replaying them on an engine made from the state the record began with
+    // (RecordStart) gives the same display, tape lines, memory indicator, boxes and error reports, and
+    // the same state.
     const std::vector<CalcStep>& Record() const { return record_; }
+    const CalcState& RecordStart() const { return start_; }
     void Replay(const CalcStep& step);
+    // The tape was cleared: the record begins again from the present state.
+    void StartNewRecord();
+    // Goes on from another calculation: its state and its record (a recomputed one), which began with
+    // `start`. The host is told nothing.
+    void Adopt(CalcState state, CalcState start, std::vector<CalcStep> record);
+    // A fresh id for a step made outside the engine (an inserted entry).
+    std::uint32_t NewStepId() { return nextId_++; }
 
     // The display's value without grouping characters, with the decimal separator it shows.
     std::string DisplayWithoutGrouping() const { return RemoveCommas(Display()); }
@@ -254,7 +281,9 @@ private:
     void ClearDisplay() { s_.DisplayText.clear(); }
     // Tells the host the display if it has not seen it yet (a step ended on an emptied display).
     void ShowDisplay();
-    void Tape(std::string_view line) { host_.AppendTapeLine(line); }
+    void Tape(std::string_view line);
+    // A line that prints the entry just typed or pasted (if the step began with one shown).
+    void TapeEntry(std::string_view line);
     void Message(MessageKind kind, std::string_view text);
     void ReportError(std::string_view message);
     // Steps: an entry key joins the entry being typed, or starts one; any other step ends it.
@@ -283,6 +312,9 @@ private:
     TBcdSeparators locale_;   // the locale's own (an apostrophe groups the display by blanks)
     std::string shown_ = "0"; // the display text the host was last given
     std::vector<CalcStep> record_;
+    CalcState start_;                // the state the record began with
+    std::uint32_t nextId_ = 1;       // the next step's id
+    bool entryShown_ = false;        // the step began with an entry on the display
     bool entryOpen_ = false;         // record_.back() is the entry being typed
     bool recordingEntry_ = false;    // an entry key runs: its boxes belong to the entry step
     CalcKey takingKey_ = CalcKey::C; // the key whose operator step takes the entry

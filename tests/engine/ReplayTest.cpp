@@ -74,7 +74,7 @@ std::vector<Input> RandomScript(std::mt19937& random)
     const char* pastes[] = {"1,234.5", "12,34", "-3", "9E63", "abc", "0.5", "1e-30", "", "\xE2\x82\xAC 7"};
     std::vector<Input> script(1 + random() % 80);
     for (Input& in : script) {
-        const unsigned u = random() % 100;
+        const auto u = static_cast<unsigned>(random() % 100);
         in.paste = u >= 96;
         in.options = u == 95; // the adding machine's switches changed
         if (in.paste) {
