@@ -47,6 +47,11 @@ std::string WithoutTrailingZeros(std::string text, char decimalChar)
 
 } // namespace
 
+bool IsEntryKey(CalcKey key)
+{
+    return key <= CalcKey::Decimal || key == CalcKey::Back;
+}
+
 std::optional<CalcKey> ParseKey(std::string_view name)
 {
     for (std::size_t i = 0; i < std::size(keyNames); ++i) {
@@ -238,8 +243,15 @@ void CalcEngine::ShowMemoryIndicator(std::string_view value)
 
 void CalcEngine::Press(CalcKey key)
 {
+    Press(key, false);
+}
+
+void CalcEngine::Press(CalcKey key, bool asKeyStep)
+{
     // The keys that edit an entry make one step of the number they leave; every other key is a step.
-    const bool entryKey = key <= CalcKey::Decimal || key == CalcKey::Back;
+    // While an error shows they are recorded as the keys they are: they do nothing now, and would
+    // make an entry should a correction remove the error. (A replayed key stays a key step.)
+    const bool entryKey = IsEntryKey(key) && !s_.ErrorState && !asKeyStep;
     if (!entryKey) {
         entryShown_ = !s_.NewEntry && !s_.ResultShown && !s_.ErrorState;
         RecordStep(MakeStep(CalcStep::Kind::Key, key));
@@ -308,7 +320,7 @@ void CalcEngine::Replay(const CalcStep& step)
 {
     switch (step.kind) {
     case CalcStep::Kind::Key:
-        Press(step.key);
+        Press(step.key, true);
         break;
     case CalcStep::Kind::Paste:
         Paste(step.text);
@@ -326,6 +338,13 @@ void CalcEngine::Replay(const CalcStep& step)
         RecordStep(step);
         entryOpen_ = true; // an entry key that follows goes on with it, as it would have
         s_.GrandTotalShown = false;
+        if (s_.ErrorState) {
+            // The keys of an entry do nothing while an error shows (an entry corrected before it can
+            // have caused one); only the decimal key leaves its character pending.
+            s_.DecimalPending = step.decimalPending;
+            ShowDisplay();
+            return;
+        }
         for (const CalcNotice& notice : step.notices) {
             if (notice.errorReport)
                 host_.ReportError(notice.text);

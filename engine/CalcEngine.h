@@ -123,6 +123,8 @@ enum class CalcKey
 // "ce", "c", "+", "-", "*", "/", "=", "sqrt", "%", "1/x", "mc", "mr", "ms", "m+", "m-", "sub", "gt",
 // "#".
 std::optional<CalcKey> ParseKey(std::string_view name);
+// The keys that edit an entry: the digits, 00, 000, the decimal point and Backspace.
+bool IsEntryKey(CalcKey key);
 std::string_view KeyName(CalcKey key);
 
 // Texts the engine shows.
@@ -202,6 +204,7 @@ public:
     CalcEngine(ICalcHost& host, TBcdSeparators locale, CalcState saved);
 
     const CalcState& State() const { return s_; }
+    TBcdSeparators Locale() const { return locale_; }
 
     // One key, as its button or keyboard equivalent delivers it.
     void Press(CalcKey key);
@@ -273,6 +276,8 @@ private:
     void ShowGrandTotal(bool again);
     void NonAdd();
     void RunKey(CalcKey key);
+    // `asKeyStep`: recorded as a key step even where it edits the entry (a replayed key step).
+    void Press(CalcKey key, bool asKeyStep);
     void PasteText(std::string_view clipboardText);
 
     const std::string& Display() const { return s_.DisplayText; }

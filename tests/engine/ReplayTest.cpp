@@ -55,11 +55,6 @@ Outcome OutcomeOf(const FakeHost& host, const CalcEngine& calc, std::size_t tape
             calc.State()};
 }
 
-bool IsEntryKey(CalcKey key)
-{
-    return key <= CalcKey::Decimal || key == CalcKey::Back;
-}
-
 // One random script: mostly digits and the decimal point, every other key, pastes now and then.
 struct Input
 {
@@ -119,7 +114,7 @@ TEST(Replay, TheRecordGivesWhatTheKeysGave)
         for (std::size_t i = 0; i < script.size(); ++i) {
             Give(calc, script[i]);
             if (!middle && i >= script.size() / 2 &&
-                (script[i].paste || script[i].options || !IsEntryKey(script[i].key))) {
+                (script[i].paste || script[i].options || !engine::IsEntryKey(script[i].key))) {
                 middle = calc.State();
                 stepsThen = calc.Record().size();
                 tapeThen = host.tape.size();
