@@ -161,6 +161,12 @@ void CalcEngine::AppendText(std::string_view lines)
     }
 }
 
+void CalcEngine::TextShown(std::size_t lines)
+{
+    RecordStep(MakeStep(CalcStep::Kind::Text));
+    record_.back().lines = static_cast<std::uint32_t>(lines);
+}
+
 void CalcEngine::Restart(std::string_view line)
 {
     RecordStep(MakeStep(CalcStep::Kind::Restart, CalcKey::C, line));
@@ -329,7 +335,13 @@ void CalcEngine::Replay(const CalcStep& step)
         SetOptions(step.options);
         break;
     case CalcStep::Kind::Text:
-        AppendText(step.text);
+        if (step.text.empty() && step.lines > 0) { // lines shown before, not kept: as many empty ones
+            TextShown(0);
+            for (std::uint32_t i = 0; i < step.lines; ++i)
+                Tape("");
+        } else {
+            AppendText(step.text);
+        }
         break;
     case CalcStep::Kind::Restart:
         Restart(step.text);

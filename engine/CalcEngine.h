@@ -227,6 +227,9 @@ public:
     // session on the same tape: its line, then the state a new engine starts with (the switches go on).
     void AppendText(std::string_view lines);
     void Restart(std::string_view line);
+    // `lines` lines the window put on the tape itself (a tape kept from the run before): recorded by
+    // their number only, as nothing is ever recomputed before them.
+    void TextShown(std::size_t lines);
 
     // The steps that reached the engine since its record began (when it was made, or at
     // StartNewRecord), in order; replaying them on an engine made from the state the record began with

@@ -69,6 +69,8 @@ TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget*
     const DesignFonts fonts;
     setFont(fonts.Font("Arial", 13));
     CreateControls(fonts);
+    corrections_ = std::make_unique<engine::TapeCorrections>(
+        engine_, [this](std::size_t line) { return std::string(memTape_->Lines().Plain(line)); });
     CreateMenus();
     platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
     CreateScaler();
@@ -125,7 +127,7 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
     memTape_->setFocusPolicy(Qt::TabFocus);
     memTape_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memTape_, &QWidget::customContextMenuRequested, this, &TfrmMain::memTapeContextPopup);
-    connect(memTape_, &TapeView::LineActivated, this, &TfrmMain::UseTapeLine);
+    connect(memTape_, &TapeView::LineActivated, this, &TfrmMain::TapeLineActivated);
 
     setTabOrder(memDisplayValue_, edtFocus_);
     setTabOrder(edtFocus_, memTape_);
@@ -614,8 +616,8 @@ QWidget* TfrmMain::KeyPreviewTarget(QObject* watched)
     // Only the key's first receiver: the window's focus widget (the window itself without one).
     // Keys going on to parents afterwards, other windows and popup menus are not the window's.
     QWidget* receiver = focusWidget() != nullptr ? focusWidget() : this;
-    if (target != receiver || target->window() != this)
-        return nullptr;
+    if (target != receiver || target->window() != this || target == tapeEditor_)
+        return nullptr; // (a tape line typed in place takes its own keys)
     const auto* bar = qobject_cast<QMenuBar*>(menuWidget());
     if (bar != nullptr && bar->activeAction() != nullptr)
         return nullptr;
@@ -639,7 +641,7 @@ bool TfrmMain::KeyPreview(QWidget* target, QKeyEvent* e)
             platform::VirtualKeyFromEvent(*e, QLatin1Char(engine_.State().DecimalChar));
         bool taken = false;
         Guarded([&] {
-            taken = FormShortCut(key) || MenuShortCut(key);
+            taken = TapeEditKey(key, false) || FormShortCut(key) || MenuShortCut(key);
             if (!taken)
                 FormKeyDown(key);
         });

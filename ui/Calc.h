@@ -16,12 +16,14 @@
 #include <vector>
 
 #include "engine/CalcEngine.h"
+#include "engine/Corrections.h"
 #include "platform/qt/VirtualKeys.h"
 #include "ui/ColorSchemes.h"
 
 class QAction;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -200,7 +202,35 @@ private:
     void ApplyWindowColors();
     void ResetControlSize(QWidget* control, const QRect& bounds, int points);
 
+    // Check and correct (ui/CalcCorrections.cpp): an entry on the tape corrected in place, deleted,
+    // or a new one inserted before it; notes; undo and redo.
+    enum class TapeEdit
+    {
+        Correct,
+        Insert,
+        Note,
+    };
+    void CreateCorrectionItems(QMenu* tapeMenu);
+    void BeginTapeEdit(TapeEdit what, std::size_t line);
+    void FinishTapeEdit(bool accepted);
+    void DeleteTapeEntry(std::size_t line);
+    // The tape, the memory indicator and the kept tape after a recomputation (lines from `from` on).
+    void ShowRecomputed(const engine::Recomputed& recomputed);
+    // F2, Insert (and Delete while the tape has the focus) on the selected tape line.
+    bool TapeEditKey(const platform::VirtualKey& key, bool tapeFocused);
+    std::optional<std::size_t> SelectedTapeLine() const;
+    void TapeLineActivated(std::size_t line);
+    void mnuEditUndoClick();
+    void mnuEditRedoClick();
+
     engine::CalcEngine engine_;
+    std::unique_ptr<engine::TapeCorrections> corrections_;
+    QLineEdit* tapeEditor_ = nullptr; // open while a tape line is edited in place
+    TapeEdit tapeEdit_ = TapeEdit::Correct;
+    std::size_t tapeEditLine_ = 0;
+    QAction* mnuEditUndo_ = nullptr;
+    QAction* mnuEditRedo_ = nullptr;
+    QAction* mnuTapeEditMode_ = nullptr; // a double click corrects an entry instead of using it
     bool loading_ = false;
     bool startHidden_ = false;
     KeyKind running_ = KeyKind::Other;

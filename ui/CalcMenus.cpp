@@ -91,6 +91,11 @@ void TfrmMain::CreateMenus()
 
     mnuEdit_ = addMenu(bar, "mnuEdit", "&Edit");
     connect(mnuEdit_, &QMenu::aboutToShow, this, &T::mnuEditClick);
+    mnuEditUndo_ =
+        add(mnuEdit_, "mnuEditUndo", "&Undo Correction", &T::mnuEditUndoClick, CtrlBit + 'Z', "Ctrl+Z");
+    mnuEditRedo_ =
+        add(mnuEdit_, "mnuEditRedo", "Re&do Correction", &T::mnuEditRedoClick, CtrlBit + 'Y', "Ctrl+Y");
+    separator(mnuEdit_, "mnuEditLine0");
     add(mnuEdit_, "mnuEditCopy", "&Copy", &T::mnuEditCopyClick, CtrlBit + 'C', "Ctrl+C", ":/icons/copy.svg");
     add(mnuEdit_, "mnuEditCopyWithoutGrouping", "Copy &Without Grouping", &T::mnuEditCopyWithoutGroupingClick,
         CtrlBit + ShiftBit + 'C', "Ctrl+Shift+C");
@@ -214,6 +219,8 @@ void TfrmMain::mnuEditClick()
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     mnuEditPaste_->setEnabled(clip != nullptr && clip->hasText());
     mnuEditClearTape_->setEnabled(mnuViewHistoryTape_->isChecked());
+    mnuEditUndo_->setEnabled(corrections_->CanUndo());
+    mnuEditRedo_->setEnabled(corrections_->CanRedo());
 }
 
 void TfrmMain::mnuEditCopyClick()
@@ -241,6 +248,7 @@ void TfrmMain::mnuEditClearTapeClick()
     if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
                       QStringLiteral("Clear tape history?"), BoxButtons::YesNo) == BoxAnswer::Yes) {
         memTape_->Clear();
+        corrections_->Cleared();
         if (kept_)
             kept_->Cleared();
     }

@@ -89,7 +89,8 @@ bool TfrmMain::TapeKeyPreview(QKeyEvent* e)
     bool ran = false;
     holdMessages_ = true;
     heldMessage_.clear();
-    Guarded([&] { ran = FormShortCut(key) || MenuShortCut(key) || FormKeyDown(key); });
+    Guarded(
+        [&] { ran = TapeEditKey(key, true) || FormShortCut(key) || MenuShortCut(key) || FormKeyDown(key); });
     holdMessages_ = false;
     if (!ran)
         return false;
@@ -105,7 +106,7 @@ std::size_t TfrmMain::LastTotalLine() const
 {
     const TapeModel& lines = memTape_->Lines();
     for (std::size_t i = lines.Count(); i-- > 0;) {
-        if (lines.Line(i).ends_with(" ="))
+        if (lines.Plain(i).ends_with(" ="))
             return i;
     }
     return lines.Empty() ? 0 : lines.Count() - 1;

@@ -30,7 +30,8 @@ void TfrmMain::UseTapeLine(std::size_t line)
 {
     if (line < memTape_->Lines().Count())
         Guarded([&] {
-            Running(KeyKind::Result, [&] { engine_.UseTapeLine(std::string(memTape_->Lines().Line(line))); });
+            Running(KeyKind::Result,
+                    [&] { engine_.UseTapeLine(std::string(memTape_->Lines().Plain(line))); });
         });
     edtFocus_->setFocus(Qt::OtherFocusReason);
 }
@@ -61,6 +62,7 @@ void TfrmMain::CreateTapeMenu()
     mnuTape_->addSeparator();
     // Clear Tape is enabled as in the Edit menu: while the tape is shown, which it is here.
     add("mnuTapeClearTape", QStringLiteral("Clear &Tape..."), [this] { mnuEditClearTapeClick(); });
+    CreateCorrectionItems(mnuTape_);
     connect(mnuTape_, &QMenu::aboutToShow, this, [=, this] {
         const bool number = engine::TapeLineNumber(TapeMenuLine()).has_value();
         copy->setEnabled(!memTape_->Lines().Empty());
@@ -72,7 +74,7 @@ void TfrmMain::CreateTapeMenu()
 std::string_view TfrmMain::TapeMenuLine() const
 {
     const TapeModel& lines = memTape_->Lines();
-    return tapeMenuLine_ < lines.Count() ? lines.Line(tapeMenuLine_) : std::string_view();
+    return tapeMenuLine_ < lines.Count() ? lines.Plain(tapeMenuLine_) : std::string_view();
 }
 
 void TfrmMain::memTapeContextPopup(const QPoint& pos)
@@ -110,18 +112,20 @@ void TfrmMain::RestoreKeptTape()
         std::fprintf(stderr, "quorcalc: %s\n", restored.problem.c_str());
     const bool problem = !restored.problem.empty();
     const bool any = !restored.lines.Empty();
+    const std::size_t kept = restored.lines.Count();
     memTape_->SetLines(std::move(restored.lines));
+    engine_.TextShown(kept);
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
     if (any || problem) {
-        memTape_->Append(engine::SeparatorLine);
+        engine_.AppendText(engine::SeparatorLine);
         const QLocale locale;
-        memTape_->Append(QStringLiteral("Restarted %1 %2")
-                             .arg(locale.toString(now.date(), QLocale::ShortFormat),
-                                  locale.toString(now.time(), QLocale::ShortFormat))
-                             .toLatin1()
-                             .toStdString());
+        engine_.Restart(QStringLiteral("Restarted %1 %2")
+                            .arg(locale.toString(now.date(), QLocale::ShortFormat),
+                                 locale.toString(now.time(), QLocale::ShortFormat))
+                            .toLatin1()
+                            .toStdString());
         if (problem)
-            memTape_->Append("Kept tape not restored");
+            engine_.AppendText("Kept tape not restored");
     }
     kept_ = std::make_unique<KeptTape>(file, memTape_->Lines(), any || problem);
 }

@@ -141,6 +141,17 @@ void KeptTape::Cleared()
     wake_.notify_all();
 }
 
+void KeptTape::Replaced(const TapeModel& lines)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        pending_ = lines;
+        clearFirst_ = true;
+        dirty_ = true;
+    }
+    wake_.notify_all();
+}
+
 std::string KeptTape::Flush()
 {
     std::unique_lock lock(mutex_);

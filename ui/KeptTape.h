@@ -46,9 +46,10 @@ public:
     static std::string Serialize(const TapeModel& lines);
     static bool Parse(std::string_view text, TapeModel& lines);
 
-    // The lines appended since, and a Clear Tape.
+    // The lines appended since, a Clear Tape, and the whole tape written anew (a correction).
     void Appended(std::string_view line);
     void Cleared();
+    void Replaced(const TapeModel& lines);
 
     // Writes now what is pending and waits for it. Returns "" or the failure in the system's words.
     std::string Flush();

@@ -17,11 +17,33 @@ void TapeModel::Append(std::string_view line)
     ends_.push_back(text_.size());
 }
 
+void TapeModel::AppendDecorated(std::string_view shown, std::string_view plain)
+{
+    plain_.emplace(Count(), plain);
+    Append(shown);
+}
+
+void TapeModel::Truncate(std::size_t count)
+{
+    if (count >= Count())
+        return;
+    text_.resize(count == 0 ? 0 : ends_[count - 1]);
+    ends_.resize(count);
+    plain_.erase(plain_.lower_bound(count), plain_.end());
+}
+
+std::string_view TapeModel::Plain(std::size_t index) const
+{
+    const auto found = plain_.find(index);
+    return found == plain_.end() ? Line(index) : std::string_view(found->second);
+}
+
 void TapeModel::Clear()
 {
     // The memory goes back too: a cleared tape of a million lines should not keep its 25 MB.
     std::string().swap(text_);
     std::vector<std::size_t>().swap(ends_);
+    plain_.clear();
 }
 
 std::string_view TapeModel::Line(std::size_t index) const

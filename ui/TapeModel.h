@@ -1,10 +1,13 @@
 #pragma once
 // The history tape's lines, kept compactly: all characters in one buffer and the end of each line
-// beside them (a million typical lines take about 25 MB). Lines are 8-bit text, only ever appended
-// at the end or cleared all at once.
+// beside them (a million typical lines take about 25 MB). Lines are 8-bit text, appended at the end,
+// cut back to a number of lines (a correction recomputes the lines after it) or cleared. A line may
+// be shown decorated (a note before its number, the mark of a corrected figure): Line gives it as
+// shown, Plain as the calculator wrote it.
 
 #include <cstddef>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +21,21 @@ public:
     TapeModel(std::initializer_list<std::string_view> lines);
 
     void Append(std::string_view line);
+    // A line shown as `shown` that the calculator wrote as `plain`.
+    void AppendDecorated(std::string_view shown, std::string_view plain);
     void Clear();
+    // Keeps the first `count` lines.
+    void Truncate(std::size_t count);
 
     std::size_t Count() const { return ends_.size(); }
     bool Empty() const { return ends_.empty(); }
-    // The line at `index` (< Count()); valid until the next Append or Clear.
+    // The line at `index` (< Count()) as shown; valid until the next Append, Truncate or Clear.
     std::string_view Line(std::size_t index) const;
+    // The line as the calculator wrote it (without a note or mark).
+    std::string_view Plain(std::size_t index) const;
+    bool Decorated(std::size_t index) const { return plain_.contains(index); }
+    // The first decorated line, Count() for none.
+    std::size_t FirstDecorated() const { return plain_.empty() ? Count() : plain_.begin()->first; }
     // The characters of all lines, without separators.
     std::size_t TextSize() const { return text_.size(); }
 
@@ -46,6 +58,7 @@ public:
 private:
     std::string text_;
     std::vector<std::size_t> ends_;
+    std::map<std::size_t, std::string> plain_; // the decorated lines' own texts
 };
 
 } // namespace ui

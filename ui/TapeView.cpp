@@ -244,6 +244,24 @@ void TapeView::SetLines(TapeModel lines)
     viewport()->update();
 }
 
+void TapeView::ReplaceFrom(std::size_t from, const std::function<void(TapeModel&)>& append)
+{
+    const QString before = QAccessible::isActive() ? AllText(lines_) : QString();
+    const int scrolled = verticalScrollBar()->value();
+    lines_.Truncate(from);
+    append(lines_);
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, before, AllText(lines_));
+        QAccessible::updateAccessibility(&event);
+    }
+    const std::size_t last = lines_.Empty() ? 0 : lines_.Count() - 1;
+    caret_ = std::min(caret_, last);
+    anchor_ = std::min(anchor_, last);
+    UpdateScrollRange();
+    verticalScrollBar()->setValue(scrolled);
+    viewport()->update();
+}
+
 void TapeView::SelectAll()
 {
     if (lines_.Empty())

@@ -8,6 +8,7 @@
 #include <QAbstractScrollArea>
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "ui/TapeModel.h"
@@ -28,6 +29,9 @@ public:
     void Clear();
     // Shows `lines` in place of the tape's, the last one in view (a tape kept between runs).
     void SetLines(TapeModel lines);
+    // Keeps the first `from` lines and lets `append` add the rest (a correction recomputed them); the
+    // view stays where it was.
+    void ReplaceFrom(std::size_t from, const std::function<void(TapeModel&)>& append);
 
     bool HasSelection() const { return selected_; }
     // First and last selected line (meaningful while HasSelection()).

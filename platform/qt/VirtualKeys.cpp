@@ -142,6 +142,8 @@ int VirtualKeyFromQtKey(int qtKey, bool keypad)
         return vk::Back;
     case Qt::Key_Delete:
         return vk::Delete;
+    case Qt::Key_Insert:
+        return vk::Insert;
     default:
         return 0; // a key no calculator key, menu item or shortcut reads
     }

@@ -1,0 +1,160 @@
+// Check and correct in the main window: an entry corrected in place with F2, deleted with Delete in
+// the tape, inserted with Insert, a note from the tape's menu; the marks and notes in Copy Tape and
+// Save; Ctrl+Z and Ctrl+Y; lines that are no entry refuse.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "FakeDialogs.h"
+#include "ui/Calc.h"
+#include "ui/TapeView.h"
+
+using uitest::FakeDialogs;
+
+namespace {
+
+class TapeCorrections : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FakeDialogs::Instance().Reset();
+        w = std::make_unique<ui::TfrmMain>();
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        tape = w->findChild<ui::TapeView*>(QStringLiteral("memTape"));
+    }
+    void TearDown() override
+    {
+        w.reset();
+        FakeDialogs::Instance().Reset();
+    }
+    // Keys as the keyboard sends them to the widget with the focus.
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
+    {
+        QWidget* target = QApplication::focusWidget();
+        QKeyEvent over(QEvent::ShortcutOverride, key, mods, text);
+        QApplication::sendEvent(target, &over);
+        QTest::keyClick(target, key, mods);
+        QApplication::processEvents();
+    }
+    void Type(const char* keys)
+    {
+        for (const char* k = keys; *k != '\0'; ++k) {
+            const QString text(1, QLatin1Char(*k));
+            const Qt::Key key =
+                *k == '\n' ? Qt::Key_Return : static_cast<Qt::Key>(QChar(*k).toUpper().unicode());
+            QTest::keyClick(QApplication::focusWidget(), key,
+                            *k == '+' || *k == '*' ? Qt::ShiftModifier : Qt::NoModifier);
+            QApplication::processEvents();
+        }
+    }
+    // Edits the selected line in place: the editor opens, takes the text, Enter closes it.
+    void InPlace(Qt::Key opener, const char* text)
+    {
+        Key(opener);
+        auto* editor = w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+        ASSERT_NE(editor, nullptr);
+        ASSERT_EQ(QApplication::focusWidget(), editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, QString::fromLatin1(text));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine")), nullptr);
+    }
+
+    std::unique_ptr<ui::TfrmMain> w;
+    ui::TapeView* tape = nullptr;
+};
+
+using Lines = std::vector<std::string>;
+const std::string Sep(26, '-');
+
+TEST_F(TapeCorrections, CorrectDeleteInsertUndoRedoWithTheKeys)
+{
+    Type("100+3-5\n");
+    ASSERT_EQ(w->TapeLines(), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
+
+    // F2 on "3 +": 4 typed in place; the lines it changed are marked, the display follows.
+    tape->SetCaretLine(1);
+    InPlace(Qt::Key_F2, "4");
+    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
+    EXPECT_EQ(w->DisplayText(), "99");
+
+    // Insert before "5 -": an operator and a number.
+    tape->SetCaretLine(2);
+    InPlace(Qt::Key_Insert, "* 2");
+    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "2 * !", "5 -", Sep, "203 = !", " "}));
+
+    // Delete on "4 +" while the tape has the focus; Delete elsewhere is CE as ever.
+    tape->setFocus();
+    tape->SetCaretLine(1);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "2 * !", "5 -", Sep, "195 = !", " "}));
+
+    // Ctrl+Z three times gives the tape as typed; Ctrl+Y brings the first correction back.
+    for (int i = 0; i < 3; ++i)
+        Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
+
+    // Lines that print no entry refuse, and the calculation goes on after a correction.
+    tape->SetCaretLine(4);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine")), nullptr);
+    Type("+1\n");
+    EXPECT_EQ(w->DisplayText(), "100");
+}
+
+TEST_F(TapeCorrections, NotesAndMarksAreCopiedSavedAndIgnoredByUseValue)
+{
+    Type("1350-50\n");
+    QMenu* menu = w->findChild<QMenu*>(QStringLiteral("mnuTape"));
+    tape->SetCaretLine(0);
+    // Add Note from the tape's menu on the line under the pointer.
+    QMetaObject::invokeMethod(tape,
+                              [&] { emit tape->customContextMenuRequested(tape->LineRect(0).center()); });
+    QApplication::processEvents();
+    menu->hide();
+    QAction* note = w->findChild<QAction*>(QStringLiteral("mnuTapeAddNote"));
+    ASSERT_TRUE(note->isEnabled());
+    note->trigger();
+    auto* editor = w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("Rent"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    tape->SetCaretLine(1);
+    InPlace(Qt::Key_F2, "40");
+    EXPECT_EQ(w->TapeLines(), (Lines{"Rent  1,350  ", "40 - !", Sep, "1,310 = !", " "}));
+
+    w->findChild<QAction*>(QStringLiteral("mnuEditCopyTape"))->trigger();
+    EXPECT_EQ(
+        QApplication::clipboard()->text(),
+        QStringLiteral("Rent  1,350  \r\n40 - !\r\n%1\r\n1,310 = !\r\n ").arg(QString::fromStdString(Sep)));
+    // Use Value reads the number, not the note or the mark.
+    emit tape->LineActivated(0);
+    EXPECT_EQ(w->DisplayText(), "1,350");
+    emit tape->LineActivated(3);
+    EXPECT_EQ(w->DisplayText(), "1,310");
+    // Undo takes the correction and then the note back: the tape as typed.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w->TapeLines(), (Lines{"1,350  ", "50 -", Sep, "1,300 =", " "}));
+}
+
+} // namespace

@@ -1,0 +1,253 @@
+// The main window's check and correct: Correct Entry (F2), Delete Entry (Delete in the tape), Insert
+// Entry (Insert), Add Note, each on a tape line, typed in place over the line; Undo and Redo in the
+// Edit menu. The engine's TapeCorrections does the work; this shows it.
+
+#include "ui/Calc.h"
+#include "ui/CalcShared.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/TextHelpers.h"
+#include "ui/DialogService.h"
+#include "ui/FocusSink.h"
+#include "ui/KeptTape.h"
+#include "ui/TapeView.h"
+
+namespace ui {
+namespace {
+
+// The editor over a tape line: Enter takes what was typed, Esc (or the focus going elsewhere) drops it.
+class LineEditor : public QLineEdit
+{
+public:
+    LineEditor(QWidget* parent, std::function<void(bool)> finished)
+        : QLineEdit(parent), finished_(std::move(finished))
+    {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+            event->key() == Qt::Key_Escape) {
+            Finish(event->key() != Qt::Key_Escape);
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusOutEvent(event);
+        Finish(false);
+    }
+
+private:
+    void Finish(bool accepted)
+    {
+        if (auto f = std::exchange(finished_, nullptr))
+            f(accepted);
+    }
+
+    std::function<void(bool)> finished_;
+};
+
+const QString InsertHint = QStringLiteral("+ 0");
+
+} // namespace
+
+void TfrmMain::CreateCorrectionItems(QMenu* tapeMenu)
+{
+    const auto add = [&](const char* name, const QString& caption, const char* keyText, auto handler) {
+        QAction* a = tapeMenu->addAction(caption, this, [this, handler] { Guarded([&] { handler(); }); });
+        a->setObjectName(QString::fromLatin1(name));
+        if (keyText != nullptr)
+            a->setShortcut(QKeySequence(QString::fromLatin1(keyText), QKeySequence::PortableText));
+        return a;
+    };
+    tapeMenu->addSeparator();
+    QAction* correct = add("mnuTapeCorrectEntry", QStringLiteral("Correct &Entry"), "F2",
+                           [this] { BeginTapeEdit(TapeEdit::Correct, tapeMenuLine_); });
+    QAction* remove = add("mnuTapeDeleteEntry", QStringLiteral("&Delete Entry"), "Del",
+                          [this] { DeleteTapeEntry(tapeMenuLine_); });
+    QAction* insert = add("mnuTapeInsertEntry", QStringLiteral("&Insert Entry..."), "Ins",
+                          [this] { BeginTapeEdit(TapeEdit::Insert, tapeMenuLine_); });
+    QAction* note = add("mnuTapeAddNote", QStringLiteral("Add &Note..."), nullptr,
+                        [this] { BeginTapeEdit(TapeEdit::Note, tapeMenuLine_); });
+    mnuTapeEditMode_ = add("mnuTapeEditMode", QStringLiteral("Edit &Mode"), nullptr, [] {});
+    mnuTapeEditMode_->setCheckable(true);
+    connect(tapeMenu, &QMenu::aboutToShow, this, [=, this] {
+        const bool entry = !memTape_->Lines().Empty() && corrections_->IsEntryLine(tapeMenuLine_);
+        for (QAction* a : {correct, remove, insert})
+            a->setEnabled(entry);
+        note->setEnabled(!memTape_->Lines().Empty());
+    });
+}
+
+std::optional<std::size_t> TfrmMain::SelectedTapeLine() const
+{
+    if (!memTape_->HasSelection() || memTape_->Lines().Empty())
+        return std::nullopt;
+    return memTape_->CaretLine();
+}
+
+bool TfrmMain::TapeEditKey(const platform::VirtualKey& key, bool tapeFocused)
+{
+    constexpr int F2 = platform::vk::F1 + 1;
+    if (key.shift || key.ctrl || key.alt ||
+        (key.code != F2 && key.code != platform::vk::Insert &&
+         (key.code != platform::vk::Delete || !tapeFocused)))
+        return false;
+    const std::optional<std::size_t> line = SelectedTapeLine();
+    if (!line || !corrections_->IsEntryLine(*line))
+        return key.code != platform::vk::Delete; // Delete on another line clears the entry, as ever
+    if (key.code == platform::vk::Delete)
+        DeleteTapeEntry(*line);
+    else
+        BeginTapeEdit(key.code == F2 ? TapeEdit::Correct : TapeEdit::Insert, *line);
+    return true;
+}
+
+void TfrmMain::TapeLineActivated(std::size_t line)
+{
+    if (mnuTapeEditMode_->isChecked() && corrections_->IsEntryLine(line))
+        BeginTapeEdit(TapeEdit::Correct, line);
+    else
+        UseTapeLine(line);
+}
+
+void TfrmMain::BeginTapeEdit(TapeEdit what, std::size_t line)
+{
+    if (tapeEditor_ != nullptr || line >= memTape_->Lines().Count())
+        return;
+    if (what != TapeEdit::Note && !corrections_->IsEntryLine(line))
+        return;
+    memTape_->SetCaretLine(line);
+    tapeEdit_ = what;
+    tapeEditLine_ = line;
+    tapeEditor_ = new LineEditor(memTape_->viewport(), [this](bool accepted) {
+        // After the event that finished it: the editor goes once its own handling is over.
+        QMetaObject::invokeMethod(
+            this, [this, accepted] { FinishTapeEdit(accepted); }, Qt::QueuedConnection);
+    });
+    tapeEditor_->setObjectName(QStringLiteral("edtTapeLine"));
+    tapeEditor_->setFont(memTape_->font());
+    tapeEditor_->setAlignment(Qt::AlignRight);
+    tapeEditor_->setFrame(false);
+    const std::string_view plain = memTape_->Lines().Plain(line);
+    if (what == TapeEdit::Correct) {
+        tapeEditor_->setAccessibleName(QStringLiteral("Correct entry"));
+        tapeEditor_->setText(Latin1(engine::TapeLineNumber(plain).value_or(std::string_view())));
+    } else if (what == TapeEdit::Insert) {
+        tapeEditor_->setAccessibleName(
+            QStringLiteral("Insert entry before this line: an operator and a number"));
+        tapeEditor_->setPlaceholderText(InsertHint);
+    } else {
+        tapeEditor_->setAccessibleName(QStringLiteral("Note"));
+        tapeEditor_->setMaxLength(40);
+        const auto notes = corrections_->Decorations();
+        const auto found = notes.find(line);
+        tapeEditor_->setText(found == notes.end() ? QString() : QString::fromStdString(found->second.note));
+    }
+    QRect row = memTape_->LineRect(line);
+    row.setHeight(std::max(row.height(), tapeEditor_->sizeHint().height()));
+    tapeEditor_->setGeometry(row);
+    tapeEditor_->selectAll();
+    tapeEditor_->show();
+    tapeEditor_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::FinishTapeEdit(bool accepted)
+{
+    if (tapeEditor_ == nullptr)
+        return;
+    const QString typed = tapeEditor_->text().trimmed();
+    tapeEditor_->hide();
+    tapeEditor_->deleteLater();
+    tapeEditor_ = nullptr;
+    edtFocus_->setFocus(Qt::OtherFocusReason);
+    if (!accepted)
+        return;
+    Guarded([&] {
+        if (tapeEdit_ == TapeEdit::Note) {
+            if (corrections_->SetNote(tapeEditLine_, typed.toLatin1().toStdString()))
+                ShowRecomputed(
+                    {memTape_->Lines().Count(), {}, statusPanel_->text().toLatin1().toStdString()});
+            return;
+        }
+        std::optional<engine::Recomputed> done;
+        if (tapeEdit_ == TapeEdit::Correct) {
+            done = corrections_->Correct(tapeEditLine_, typed.toLatin1().toStdString());
+        } else {
+            // An operator first (+ when none is typed), then the number.
+            QString number = typed;
+            engine::BinaryOperator op = engine::BinaryOperator::Add;
+            const QString ops = QStringLiteral("+-*/");
+            if (!number.isEmpty() && ops.contains(number.front())) {
+                op = static_cast<engine::BinaryOperator>(1 + ops.indexOf(number.front()));
+                number = number.mid(1).trimmed();
+            }
+            done = corrections_->Insert(tapeEditLine_, op, number.toLatin1().toStdString());
+        }
+        if (!done) {
+            ShowMessage(engine::MessageKind::Information,
+                        "\"" + typed.toLatin1().toStdString() + "\" is not a number the keypad can type.");
+            return;
+        }
+        Running(KeyKind::Result, [&] { ShowRecomputed(*done); });
+    });
+}
+
+void TfrmMain::DeleteTapeEntry(std::size_t line)
+{
+    if (const std::optional<engine::Recomputed> done = corrections_->Delete(line))
+        Running(KeyKind::Result, [&] { ShowRecomputed(*done); });
+}
+
+void TfrmMain::mnuEditUndoClick()
+{
+    if (const std::optional<engine::Recomputed> done = corrections_->Undo())
+        Running(KeyKind::Result, [&] { ShowRecomputed(*done); });
+}
+
+void TfrmMain::mnuEditRedoClick()
+{
+    if (const std::optional<engine::Recomputed> done = corrections_->Redo())
+        Running(KeyKind::Result, [&] { ShowRecomputed(*done); });
+}
+
+void TfrmMain::ShowRecomputed(const engine::Recomputed& recomputed)
+{
+    const std::map<std::size_t, engine::LineDecoration> decorations = corrections_->Decorations();
+    const TapeModel& before = memTape_->Lines();
+    // From the first line that changed or whose decoration may have: the tail is written anew.
+    std::size_t from = std::min(recomputed.from, before.FirstDecorated());
+    if (!decorations.empty())
+        from = std::min(from, decorations.begin()->first);
+    from = std::min(from, before.Count());
+    std::vector<std::string> tail;
+    for (std::size_t i = from; i < std::min(recomputed.from, before.Count()); ++i)
+        tail.emplace_back(before.Plain(i));
+    tail.insert(tail.end(), recomputed.lines.begin(), recomputed.lines.end());
+    memTape_->ReplaceFrom(from, [&](TapeModel& lines) {
+        for (std::size_t j = 0; j < tail.size(); ++j) {
+            const auto decorated = decorations.find(from + j);
+            if (decorated == decorations.end())
+                lines.Append(tail[j]);
+            else
+                lines.AppendDecorated(engine::DecoratedLine(tail[j], decorated->second), tail[j]);
+        }
+    });
+    SetStatusText(recomputed.status);
+    ShowSwitches();
+    if (kept_)
+        kept_->Replaced(memTape_->Lines());
+}
+
+} // namespace ui
