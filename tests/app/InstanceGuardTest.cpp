@@ -153,6 +153,26 @@ TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
     }
 }
 
+// A runtime folder open to others (a stand-in for /tmp, a home folder) is passed over, and left as
+// it is: the guard changes the mode only of folders it made.
+TEST(InstanceGuard, AFolderOpenToOthersIsPassedOverAndLeftAsItIs)
+{
+    App();
+    QTemporaryDir tmp;
+    const QString open = tmp.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(open));
+    const QByteArray native = QFile::encodeName(open);
+    ASSERT_EQ(::chmod(native.constData(), 0755), 0);
+    const ScopedEnvironment environment{{"XDG_RUNTIME_DIR", open}, {"TMPDIR", tmp.path()}};
+    InstanceGuard guard(QStringLiteral("PREVINST:Test"));
+    EXPECT_TRUE(guard.IsOnlyInstance()) << guard.Problem().toStdString();
+    EXPECT_TRUE(guard.LockPath().startsWith(tmp.filePath(QStringLiteral("quorlane-%1/").arg(::geteuid()))))
+        << guard.LockPath().toStdString();
+    struct stat status = {};
+    ASSERT_EQ(::stat(native.constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0755u);
+}
+
 // Clients that connect and say nothing never hold the event loop; a real request still gets through.
 TEST(InstanceGuard, SilentClientsNeverHoldTheWindow)
 {
