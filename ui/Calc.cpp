@@ -267,6 +267,8 @@ void TfrmMain::SaveOptionsForSessionEnd()
 
 void TfrmMain::EndSession()
 {
+    if (ended_) // a second signal, or one right after a close: all is saved already
+        return;
     SaveOptionsForSessionEnd();
     ended_ = true;
     emit Closed();

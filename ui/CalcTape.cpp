@@ -89,11 +89,14 @@ void TfrmMain::ToggleKeepTape()
     }
     if (!kept_)
         return;
+    // Until the question is answered the option stays on: the session may end meanwhile, and an
+    // unanswered question changes nothing.
+    mnuOptionsKeepTape_->setChecked(true);
     if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
-                      QStringLiteral("Delete the kept tape?"), BoxButtons::YesNo) != BoxAnswer::Yes) {
-        mnuOptionsKeepTape_->setChecked(true);
+                      QStringLiteral("Delete the kept tape?"), BoxButtons::YesNo) != BoxAnswer::Yes ||
+        ended_)
         return;
-    }
+    mnuOptionsKeepTape_->setChecked(false);
     kept_->Remove();
     kept_.reset();
 }

@@ -247,6 +247,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), config.filePath(QStringLiteral("data")));
     }
     std::unique_ptr<QProcess> Start()
     {
@@ -313,6 +314,68 @@ TEST_F(ProgramInstances, AStartThatCannotTakeTheGuardRunsAndSaysSo)
     p->kill();
     p->waitForFinished(5000);
     EXPECT_TRUE(p->readAllStandardError().contains("single-instance guard"));
+}
+
+// Whether the process has a handler for SIGTERM yet (the window is up and listens).
+bool CatchesSigterm(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+    }
+    return false;
+}
+
+// A second signal while the ending save runs (a session manager and a terminal both asking, 1 ms
+// apart) never cuts it short: a kept tape of 100,000 lines gets its new lines, the options are
+// written, and the program ends as a close ends it.
+TEST_F(ProgramInstances, ASecondSignalNeverCutsTheEndingSaveShort)
+{
+    const QString settings = config.filePath(QStringLiteral("quorlane/user.reg"));
+    const QString tape = config.filePath(QStringLiteral("data/quorlane/tape.txt"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()) && QDir().mkpath(QFileInfo(tape).path()));
+    QByteArray lines = "Quorlane Calculator tape 1\n";
+    for (int i = 0; i < 100000; ++i)
+        lines += QByteArray::number(i) + " +\n";
+    const std::pair<int, int> pairs[] = {{SIGTERM, SIGTERM}, {SIGHUP, SIGHUP}, {SIGINT, SIGTERM}};
+    for (const auto& [first, second] : pairs) {
+        SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
+        QFile hive(settings); // no "Flat" yet: the ending save writes it
+        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        hive.write("Windows Registry Editor Version 5.00\n\n"
+                   "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                   "\"FirstRun\"=dword:00000000\n\"KeepTape\"=dword:00000001\n");
+        hive.close();
+        QFile kept(tape);
+        ASSERT_TRUE(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kept.write(lines);
+        kept.close();
+
+        auto p = Start();
+        QElapsedTimer waited;
+        waited.start();
+        while (!CatchesSigterm(p->processId()) && waited.elapsed() < 20000)
+            QTest::qWait(5);
+        ASSERT_TRUE(CatchesSigterm(p->processId()));
+        // The restart's lines are still to be written (the writer waits two seconds after a change).
+        ::kill(static_cast<pid_t>(p->processId()), first);
+        ::usleep(1000);
+        ::kill(static_cast<pid_t>(p->processId()), second);
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        const QList<QByteArray> after = kept.readAll().split('\n');
+        kept.close();
+        ASSERT_EQ(after.size(), 100000 + 4); // the header, the lines, two new ones and the last end
+        EXPECT_TRUE(after[100002].startsWith("Restarted ")) << after[100002].constData();
+        ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(hive.readAll().contains("\"Flat\"=dword:00000000"));
+        hive.close();
+    }
 }
 
 // SIGTERM (as at logout) ends the program as a close does: the options are written.

@@ -22,6 +22,7 @@
 #include "controls/Abcbtn.h"
 #include "ui/Calc.h"
 #include "ui/KeptTape.h"
+#include "ui/SettingsStore.h"
 #include "ui/TapeView.h"
 
 using ui::KeptTape;
@@ -241,6 +242,24 @@ TEST_F(TapeInWindow, ADamagedKeptTapeNeverStopsTheStart)
     EXPECT_EQ(lines[2], "Kept tape not restored");
     EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad"));
     EXPECT_EQ(FakeDialogs::Instance().boxes.size(), 0u);
+}
+
+// A question the session's end leaves unanswered changes nothing: the option stays on, its file too.
+TEST_F(TapeInWindow, AnUnansweredQuestionChangesNothing)
+{
+    ui::TfrmMain w;
+    Action(w, "mnuOptionsKeepTape")->trigger();
+    Clicks(w, {"btn7", "btnAdd"});
+    FakeDialogs& d = FakeDialogs::Instance();
+    d.onBox = [&w](const uitest::ShownBox&) { w.EndSession(); }; // SIGTERM while the box is open
+    d.expectBoxes = true;                                        // and the box goes unanswered
+    Action(w, "mnuOptionsKeepTape")->trigger();
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].text, QStringLiteral("Delete the kept tape?"));
+    ui::StoredOptions stored;
+    ui::ReadOptions(stored);
+    EXPECT_TRUE(stored.KeepTape);
+    EXPECT_EQ(FileLines(file), std::vector<std::string>{"7  "});
 }
 
 TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)
