@@ -167,6 +167,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     loading_ = true;
     StoredOptions stored;
     ReadOptions(stored);
+    setAsideText_ = QString::fromLocal8Bit(TakeSetAsideText());
     mnuViewFlatButtons_->setChecked(stored.Flat);
     mnuViewHistoryTape_->setChecked(stored.Tape);
     mnuOptionsAlwaysOnTop_->setChecked(stored.OnTop);
@@ -204,7 +205,6 @@ void TfrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    FlushKeptTape();
     // The calculator's close ends the program, whatever other windows are open.
     emit Closed();
 }
@@ -230,6 +230,11 @@ bool TfrmMain::FormCloseQuery()
         SaveOptionsForSessionEnd();
         return true;
     }
+    return SaveOptionsAtClose() && KeepTapeAtClose();
+}
+
+bool TfrmMain::SaveOptionsAtClose()
+{
     const StoredOptions options = CurrentOptions();
     for (;;) {
         try {
@@ -249,6 +254,36 @@ bool TfrmMain::FormCloseQuery()
             }
         }
     }
+}
+
+// The kept tape is written before the window closes. A failure offers what a failure of the options
+// offers, and Save As, so that the lines can be put elsewhere.
+bool TfrmMain::KeepTapeAtClose()
+{
+    while (kept_) {
+        const std::string error = kept_->Flush();
+        if (error.empty())
+            return true;
+        switch (Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                              QString::fromLocal8Bit(error) +
+                                  QStringLiteral("\r\rSave As puts the tape's lines into another file."),
+                              BoxButtons::RetrySaveAsCloseAnywayCancel)) {
+        case BoxAnswer::Retry:
+            break;
+        case BoxAnswer::SaveAs: {
+            bool saved = false;
+            Guarded([&] { saved = SaveTapeAs(); }); // a failed save is said, and the question comes back
+            if (saved)
+                return true;
+            break;
+        }
+        case BoxAnswer::CloseAnyway:
+            return true;
+        default:
+            return false;
+        }
+    }
+    return true;
 }
 
 void TfrmMain::SaveOptionsForSessionEnd()
@@ -279,6 +314,14 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     edtFocus_->setFocus(Qt::OtherFocusReason);
     SetMinMaxSize();
+    // What the start set aside is told once, over the window.
+    if (!setAsideText_.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            const QString text = std::exchange(setAsideText_, QString());
+            if (!text.isEmpty())
+                Dialogs().Box(this, BoxKind::Information, QStringLiteral("Information"), text,
+                              BoxButtons::Ok);
+        });
 }
 
 void TfrmMain::CreateScaler()
@@ -479,6 +522,9 @@ void TfrmMain::ReleaseKeys()
 
 void TfrmMain::SetStatusText(std::string_view text)
 {
+    // A message over the status bar would hide the memory's value.
+    if (!text.empty())
+        statusBar_->clearMessage();
     statusPanel_->setText(Latin1(text));
     // A screen reader hears the memory's value ("Memory = 15"), not only what the panel is.
     statusPanel_->setAccessibleName(text.empty() ? QStringLiteral("Memory indicator") : Latin1(text));
