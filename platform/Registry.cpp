@@ -357,7 +357,10 @@ std::filesystem::path TRegistry::HiveFile()
 
 std::optional<SetAsideNotice> TRegistry::TakeSetAsideNotice()
 {
-    return std::exchange(TheStore().notice, std::nullopt);
+    std::optional<SetAsideNotice> notice = std::exchange(TheStore().notice, std::nullopt);
+    if (notice && notice->file != HiveFile()) // of a file no longer in use
+        notice.reset();
+    return notice;
 }
 
 ScopedHiveDirectory::ScopedHiveDirectory(std::filesystem::path directory)

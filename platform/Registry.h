@@ -103,7 +103,7 @@ public:
     static std::filesystem::path HiveDirectory();
     static std::filesystem::path HiveFile(); // HiveDirectory / "user.reg"
 
-    // What reading a damaged file last kept aside; once (nothing the next time).
+    // What reading a damaged HiveFile() last kept aside; once (nothing the next time).
     static std::optional<SetAsideNotice> TakeSetAsideNotice();
 
 private:
