@@ -5,6 +5,7 @@
 #include "app/InstanceGuard.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,17 +117,19 @@ private:
     std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
 };
 
-// Without a runtime folder, folders another local user made in the temporary folder are never
-// used (he would hold the marker of every start of this user).
-TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
+// Folders another local user made in the temporary folder are never used (he would hold the marker
+// of every start of this user).
+// A runtime folder open to others (a stand-in for /tmp, a home folder) is passed over and left as it
+// is: the guard changes the mode only of folders it made.
+TEST(InstanceGuard, AFolderAnotherUserMadeOrOpenToOthersIsNeverUsed)
 {
     App();
     QTemporaryDir tmp;
     const QString home = tmp.filePath(QStringLiteral("home"));
-    const ScopedEnvironment environment{{"XDG_RUNTIME_DIR", QString()},
-                                        {"TMPDIR", tmp.path()},
-                                        {"XDG_CACHE_HOME", QString()},
-                                        {"HOME", home}};
+    const QString open = tmp.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(open) && ::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+    const ScopedEnvironment environment{
+        {"XDG_RUNTIME_DIR", open}, {"TMPDIR", tmp.path()}, {"XDG_CACHE_HOME", QString()}, {"HOME", home}};
     const auto [uid, gid] = testfiles::OrdinaryUser();
     QStringList taken;
     for (const QString& name :
@@ -147,30 +150,11 @@ TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
         << guard.LockPath().toStdString();
     QFileInfo cache(home + QStringLiteral("/.cache/quorlane"));
     EXPECT_EQ(cache.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    EXPECT_EQ(QFileInfo(open).permissions() & QFile::ReadOther, QFile::ReadOther);
     if (testfiles::RunningAsRoot()) {
         for (const QString& folder : taken)
             EXPECT_TRUE(QDir(folder).isEmpty()) << folder.toStdString();
     }
-}
-
-// A runtime folder open to others (a stand-in for /tmp, a home folder) is passed over, and left as
-// it is: the guard changes the mode only of folders it made.
-TEST(InstanceGuard, AFolderOpenToOthersIsPassedOverAndLeftAsItIs)
-{
-    App();
-    QTemporaryDir tmp;
-    const QString open = tmp.filePath(QStringLiteral("open"));
-    ASSERT_TRUE(QDir().mkpath(open));
-    const QByteArray native = QFile::encodeName(open);
-    ASSERT_EQ(::chmod(native.constData(), 0755), 0);
-    const ScopedEnvironment environment{{"XDG_RUNTIME_DIR", open}, {"TMPDIR", tmp.path()}};
-    InstanceGuard guard(QStringLiteral("PREVINST:Test"));
-    EXPECT_TRUE(guard.IsOnlyInstance()) << guard.Problem().toStdString();
-    EXPECT_TRUE(guard.LockPath().startsWith(tmp.filePath(QStringLiteral("quorlane-%1/").arg(::geteuid()))))
-        << guard.LockPath().toStdString();
-    struct stat status = {};
-    ASSERT_EQ(::stat(native.constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0755u);
 }
 
 // Clients that connect and say nothing never hold the event loop; a real request still gets through.
@@ -337,29 +321,27 @@ TEST_F(ProgramInstances, ASecondSignalNeverCutsTheEndingSaveShort)
     const QString settings = config.filePath(QStringLiteral("quorlane/user.reg"));
     const QString tape = config.filePath(QStringLiteral("data/quorlane/tape.txt"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()) && QDir().mkpath(QFileInfo(tape).path()));
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    };
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     QByteArray lines = "Quorlane Calculator tape 1\n";
     for (int i = 0; i < 100000; ++i)
         lines += QByteArray::number(i) + " +\n";
-    const std::pair<int, int> pairs[] = {{SIGTERM, SIGTERM}, {SIGHUP, SIGHUP}, {SIGINT, SIGTERM}};
-    for (const auto& [first, second] : pairs) {
+    for (const auto& [first, second] : std::initializer_list<std::pair<int, int>>{
+             {SIGTERM, SIGTERM}, {SIGHUP, SIGHUP}, {SIGINT, SIGTERM}}) {
         SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
-        QFile hive(settings); // no "Flat" yet: the ending save writes it
-        ASSERT_TRUE(hive.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        hive.write("Windows Registry Editor Version 5.00\n\n"
-                   "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
-                   "\"FirstRun\"=dword:00000000\n\"KeepTape\"=dword:00000001\n");
-        hive.close();
-        QFile kept(tape);
-        ASSERT_TRUE(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        kept.write(lines);
-        kept.close();
-
+        ASSERT_TRUE(write(settings, "Windows Registry Editor Version 5.00\n\n" // no "Flat": the end writes it
+                                    "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                                    "\"FirstRun\"=dword:00000000\n\"KeepTape\"=dword:00000001\n"));
+        ASSERT_TRUE(write(tape, lines));
         auto p = Start();
-        QElapsedTimer waited;
-        waited.start();
-        while (!CatchesSigterm(p->processId()) && waited.elapsed() < 20000)
+        for (QDeadlineTimer deadline(20000); !CatchesSigterm(p->processId()) && !deadline.hasExpired();)
             QTest::qWait(5);
-        ASSERT_TRUE(CatchesSigterm(p->processId()));
         // The restart's lines are still to be written (the writer waits two seconds after a change).
         ::kill(static_cast<pid_t>(p->processId()), first);
         ::usleep(1000);
@@ -367,14 +349,10 @@ TEST_F(ProgramInstances, ASecondSignalNeverCutsTheEndingSaveShort)
         ASSERT_TRUE(p->waitForFinished(30000));
         EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p->exitCode(), 0);
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        const QList<QByteArray> after = kept.readAll().split('\n');
-        kept.close();
+        const QList<QByteArray> after = read(tape).split('\n');
         ASSERT_EQ(after.size(), 100000 + 4); // the header, the lines, two new ones and the last end
         EXPECT_TRUE(after[100002].startsWith("Restarted ")) << after[100002].constData();
-        ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(hive.readAll().contains("\"Flat\"=dword:00000000"));
-        hive.close();
+        EXPECT_TRUE(read(settings).contains("\"Flat\"=dword:00000000"));
     }
 }
 

@@ -70,17 +70,4 @@ TEST(BcdCommand, OneLinePerRequestEmptyLinesSkippedCrLfAccepted)
               "ok\t40000000000000000020\n");
 }
 
-TEST(BcdCommand, ALineLongerThanAnyRequestIsAnsweredWithUsage)
-{
-    for (const std::size_t length : {cli::MaxRequestLength, cli::MaxRequestLength + 1}) {
-        std::istringstream in("parse\t" + std::string(length - 7, '0') + "1\r\nadd\t1\t2");
-        std::ostringstream out;
-        EXPECT_EQ(cli::RunBcd(in, out), 0);
-        const std::string first = out.str().substr(0, out.str().find('\n'));
-        EXPECT_EQ(first, length > cli::MaxRequestLength ? "usage\ta request is at most 65536 bytes long"
-                                                        : "ok\t40000000000000000010");
-        EXPECT_TRUE(out.str().ends_with("\nok\t40000000000000000030\n")) << length;
-    }
-}
-
 } // namespace
