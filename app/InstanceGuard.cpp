@@ -28,13 +28,14 @@ QString SystemText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Makes `path` a folder of this user closed to everybody else: created with mode 0700 when
-// missing, closed when it is the user's own. False, with the reason, for anything else (a link, a
-// file, a folder of another user).
+// Whether `path` is a folder of this user closed to everybody else, creating it (mode 0700) when
+// missing. An existing folder is never changed: one that is a link or a file, another user's, or
+// open to others is refused, with the reason.
 bool MakePrivateFolder(const QString& path, QString& why)
 {
     const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+    const bool created = ::mkdir(native.constData(), 0700) == 0;
+    if (!created && errno != EEXIST) {
         why = path + QStringLiteral(": ") + SystemText(errno);
         return false;
     }
@@ -48,8 +49,11 @@ bool MakePrivateFolder(const QString& path, QString& why)
     if (usable && status.st_uid != ::geteuid()) {
         why = path + QStringLiteral(": owned by another user");
         usable = false;
-    } else if (usable && (status.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
-        why = path + QStringLiteral(": ") + SystemText(errno);
+    } else if (usable && created && (status.st_mode & 0777) != 0700 && ::fchmod(fd, 0700) != 0) {
+        why = path + QStringLiteral(": ") + SystemText(errno); // the umask took some of the owner's bits
+        usable = false;
+    } else if (usable && !created && (status.st_mode & 077) != 0) {
+        why = path + QStringLiteral(": open to other users");
         usable = false;
     }
     ::close(fd);

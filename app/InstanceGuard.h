@@ -7,8 +7,10 @@
 // taken over at once) and, beside it, a local (Unix-domain) socket on which the running instance
 // listens for "come forward" requests. The folder is the user's runtime folder ($XDG_RUNTIME_DIR),
 // else "quorlane-UID" in the temporary folder, else "quorlane" in the user's cache folder; a folder
-// is used only when it is a real folder owned by the user and closed to everybody else (one the user
-// owns is made so), never one another user made. Requests are read without ever waiting on a client.
+// is used only when it is a real folder owned by the user and closed to everybody else, never one
+// another user made. The guard makes the last two when missing and never changes the mode of a
+// folder it did not make (one open to others is passed over). Requests are read without ever waiting
+// on a client.
 
 #include <QLockFile>
 #include <QObject>

@@ -76,21 +76,40 @@ private:
 
 // The signals that ask a program to end (SIGTERM from the session or a service manager, SIGHUP when
 // the terminal or session goes away, SIGINT from Ctrl+C), handled on the GUI thread so that the
-// program ends as a close does instead of dying on the spot. A second such signal while the first
-// is being handled ends the program at once (the system's default action).
+// program ends as a close does instead of dying on the spot. They stay caught until the program
+// ends: a second one (a session manager and a terminal both asking) must not cut the ending save
+// short. The first one starts a bound: should the save not finish within it (a hung file system),
+// the program ends all the same, as the signal's default action would have ended it.
 constexpr int terminationSignals[] = {SIGTERM, SIGHUP, SIGINT};
+constexpr unsigned EndingBoundSeconds = 15;
 
-// The pair's write end for the handler (a process-wide resource: one catcher at a time).
+// The pair's write end for the handler (a process-wide resource: one catcher at a time), and the
+// first signal received (0: none yet).
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t firstSignal = 0;
 
 extern "C" void OnTerminationSignal(int signalNumber)
 {
-    // Only async-signal-safe calls here. The next such signal takes the default action.
-    std::signal(signalNumber, SIG_DFL);
+    // Only async-signal-safe calls here.
     const int saved = errno;
+    if (firstSignal == 0) {
+        firstSignal = signalNumber;
+        ::alarm(EndingBoundSeconds);
+    }
     const char byte = static_cast<char>(signalNumber);
     (void)!::write(signalPipe[1], &byte, 1);
     errno = saved;
+}
+
+// The bound has passed: the program ends as the first signal's default action ends it.
+extern "C" void OnEndingBoundPassed(int)
+{
+    constexpr char message[] = "quorcalc: the options and the tape could not be saved in time; ending\n";
+    (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+    const int signalNumber = firstSignal != 0 ? static_cast<int>(firstSignal) : SIGTERM;
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+    ::_exit(128 + signalNumber);
 }
 
 // Calls `received` on the event loop for each signal caught during the object's lifetime.
@@ -113,6 +132,8 @@ public:
         action.sa_flags = SA_RESTART;
         for (const int s : terminationSignals)
             ::sigaction(s, &action, nullptr);
+        action.sa_handler = OnEndingBoundPassed;
+        ::sigaction(SIGALRM, &action, nullptr);
     }
     ~TerminationSignals()
     {

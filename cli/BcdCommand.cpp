@@ -4,6 +4,8 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <streambuf>
+#include <string>
 #include <vector>
 
 #include "decimal/StBCD.h"
@@ -65,6 +67,28 @@ constexpr Operation operations[] = {
     {"fmt", 3, "fmt<TAB>MASK<TAB>A"},
 };
 
+// The next line of `in` without its line end; false at the end of the input. Of a line longer than
+// a request may be, only the first MaxRequestLength + 2 bytes are kept (the rest is read and dropped),
+// so that an endless line costs no more memory than a long request.
+bool ReadLine(std::istream& in, std::string& line)
+{
+    line.clear();
+    std::streambuf* const buffer = in.rdbuf();
+    bool any = false;
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            return any;
+        }
+        any = true;
+        if (c == '\n')
+            return true;
+        if (line.size() <= MaxRequestLength + 1) // with the CR a CR LF line may end in
+            line.push_back(static_cast<char>(c));
+    }
+}
+
 } // namespace
 
 std::string BcdRequest(std::string_view request, TBcdSeparators separators)
@@ -123,12 +147,15 @@ std::string BcdRequest(std::string_view request, TBcdSeparators separators)
 int RunBcd(std::istream& in, std::ostream& out, TBcdSeparators separators)
 {
     std::string line;
-    while (std::getline(in, line)) {
+    while (ReadLine(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back(); // requests written with CR LF line ends
         if (line.empty())
             continue;
-        out << BcdRequest(line, separators) << '\n';
+        if (line.size() > MaxRequestLength)
+            out << Usage("a request is at most " + std::to_string(MaxRequestLength) + " bytes long") << '\n';
+        else
+            out << BcdRequest(line, separators) << '\n';
         // Answer before waiting for more input, so that a program can talk to us line by line.
         if (in.rdbuf()->in_avail() <= 0)
             out.flush();

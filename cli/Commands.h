@@ -38,6 +38,10 @@ std::string UsageText();
 // Result:  ok<TAB>20 lower-case hex digits (a value, byte 0 first) | ok<TAB>text |
 //          error<TAB>CODE<TAB>MESSAGE | usage<TAB>explanation
 
+// A request line is at most this long (longer than any request the program's numbers and pictures
+// need); a longer one is answered with a usage line, read in bounded memory.
+inline constexpr std::size_t MaxRequestLength = 65536;
+
 // The result line of one request, without the line end; texts are read and written with `separators`.
 std::string BcdRequest(std::string_view request, TBcdSeparators separators = {});
 

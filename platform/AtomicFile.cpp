@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -31,12 +32,31 @@ std::filesystem::path FolderOf(const std::filesystem::path& file)
 
 } // namespace
 
+namespace {
+
+// Whether the system would follow the link `link` (lstat gave `status`): not one in a shared folder
+// with the sticky bit (anybody may write there, and only remove his own) that neither this user nor
+// the folder's owner owns; another user could have planted it there to lead a writer elsewhere.
+bool MayFollow(const std::filesystem::path& link, const struct stat& status)
+{
+    struct stat folder = {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || status.st_uid == ::geteuid() || status.st_uid == folder.st_uid;
+}
+
+} // namespace
+
 std::filesystem::path ReplacementTarget(std::filesystem::path file)
 {
     for (int depth = 0; depth < 40; ++depth) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(file, error))
+        struct stat status = {};
+        if (::lstat(file.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
             return file;
+        if (!MayFollow(file, status))
+            throw UnsafeLink(file);
+        std::error_code error;
         const std::filesystem::path link = std::filesystem::read_symlink(file, error);
         if (error)
             return file;
@@ -80,9 +100,10 @@ void WriteAll(const IoHooks& hooks, int fd, const char* data, std::size_t size)
     }
 }
 
-// The folder, open and locked against other writers for the replacement. The lock is waited for a
-// short while only: a writer that hangs must not hang this one (it then writes without the lock and
-// leaves other writers' temporary files alone).
+// The folder, open, and locked against other writers for the replacement where it is private to the
+// user: a lock on a folder that others may open, they could hold, and every write would wait on it.
+// The lock is never waited for: a writer that holds it (another process of this user) must not stall
+// this one, which then leaves the temporary files alone that may be that writer's.
 class LockedFolder
 {
 public:
@@ -91,10 +112,9 @@ public:
     {
         if (fd_.Get() < 0)
             ThrowErrno(errno, "open " + folder.string());
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (!(locked_ = ::flock(fd_.Get(), LOCK_EX | LOCK_NB) == 0) && errno == EWOULDBLOCK &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        struct stat status = {};
+        locked_ = ::fstat(fd_.Get(), &status) == 0 && status.st_uid == ::geteuid() &&
+                  (status.st_mode & 077) == 0 && ::flock(fd_.Get(), LOCK_EX | LOCK_NB) == 0;
     }
 
     int Fd() const { return fd_.Get(); }
@@ -116,15 +136,20 @@ bool IsTemporaryOf(const std::string& name, const std::string& target)
            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(), chosen);
 }
 
-// Under the folder's lock no other writer has a temporary file open: any found were left by a
-// writer that died.
-void RemoveLeftTemporaries(const std::filesystem::path& folder, const std::string& target)
+// Removes this user's temporary files of `target` in `folder`: all of them, or only those nobody
+// has written to for ten minutes (a writer that died; one at work writes more often).
+void RemoveLeftTemporaries(const std::filesystem::path& folder, const std::string& target, bool all)
 {
+    const auto staleBefore = std::chrono::system_clock::now() - std::chrono::minutes(10);
     std::error_code error;
     for (auto it = std::filesystem::directory_iterator(folder, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (IsTemporaryOf(name, target) && it->is_regular_file(error))
+        struct stat status = {};
+        if (!IsTemporaryOf(it->path().filename().string(), target) ||
+            ::lstat(it->path().c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+            status.st_uid != ::geteuid())
+            continue;
+        if (all || std::chrono::system_clock::from_time_t(status.st_mtim.tv_sec) < staleBefore)
             ::unlink(it->path().c_str());
     }
 }
@@ -147,8 +172,7 @@ void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t n
         ThrowErrno(errno, target.string());
     if (exists && !S_ISREG(existing.st_mode))
         throw NotARegularFile(target, existing.st_mode);
-    if (locked.Locked())
-        RemoveLeftTemporaries(folder, target.filename().string());
+    RemoveLeftTemporaries(folder, target.filename().string(), locked.Locked());
 
     std::string name = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     UniqueFd fd(::mkostemp(name.data(), O_CLOEXEC));
@@ -223,31 +247,103 @@ void WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
                 [bytes](const IoHooks& hooks, int fd) { WriteAll(hooks, fd, bytes.data(), bytes.size()); });
 }
 
-void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
-                        mode_t newFolderMode)
+namespace {
+
+// The number of a copy SetAside made of the file named `name`: 1 for "NAME.bad", N for "NAME.bad.N"
+// (N from 2, without leading zeros); 0 for any other name.
+std::uintmax_t CopyNumber(std::string_view entry, const std::string& name)
 {
-    const UniqueFd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status = {};
-    if (source.Get() < 0 || ::fstat(source.Get(), &status) != 0)
-        ThrowErrno(errno, from.string());
-    if (!S_ISREG(status.st_mode))
-        throw NotARegularFile(from, status.st_mode);
-    ReplaceFile(to, status.st_mode & 0777, newFolderMode, MissingFolder::Create,
-                [&source](const IoHooks& hooks, int fd) {
-                    char buffer[65536];
-                    while (true) {
-                        const ssize_t got = ::read(source.Get(), buffer, sizeof buffer);
-                        if (got < 0) {
-                            if (errno == EINTR)
-                                continue;
-                            ThrowErrno(errno, "read");
-                        }
-                        if (got == 0)
-                            return;
-                        WriteAll(hooks, fd, buffer, static_cast<std::size_t>(got));
-                    }
-                });
+    const std::string first = name + ".bad";
+    if (entry == first)
+        return 1;
+    if (!entry.starts_with(first + ".") || entry.size() == first.size() + 1 || entry[first.size() + 1] == '0')
+        return 0;
+    const std::string_view digits = entry.substr(first.size() + 1);
+    std::uintmax_t number = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    return ec == std::errc{} && end == digits.data() + digits.size() && number >= 2 ? number : 0;
 }
+
+std::vector<std::pair<std::uintmax_t, std::filesystem::path>>
+NumberedCopies(const std::filesystem::path& file)
+{
+    std::vector<std::pair<std::uintmax_t, std::filesystem::path>> copies;
+    const std::string name = file.filename().string();
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(FolderOf(file), error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        if (const std::uintmax_t number = CopyNumber(it->path().filename().string(), name))
+            copies.emplace_back(number, it->path());
+    }
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
+// Moves `from` to `to` unless `to` exists (EEXIST).
+int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL) // a file system without the flag: check first
+        return -1;
+    struct stat status = {};
+    if (::lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
+} // namespace
+
+std::vector<std::filesystem::path> SetAsideCopies(const std::filesystem::path& file)
+{
+    std::vector<std::filesystem::path> paths;
+    for (auto& [number, path] : NumberedCopies(ReplacementTarget(file)))
+        paths.push_back(std::move(path));
+    return paths;
+}
+
+std::filesystem::path SetAside(const std::filesystem::path& file, SetAsideHow how)
+{
+    const std::filesystem::path target = ReplacementTarget(file);
+    auto copies = NumberedCopies(target);
+    std::uintmax_t number = copies.empty() ? 1 : copies.back().first + 1;
+    std::filesystem::path copy;
+    for (;; ++number) {
+        copy = target;
+        copy += number == 1 ? std::string(".bad") : ".bad." + std::to_string(number);
+        const int done =
+            how == SetAsideHow::Link ? ::link(target.c_str(), copy.c_str()) : RenameNoReplace(target, copy);
+        if (done == 0)
+            break;
+        if (errno == EEXIST)
+            continue;
+        // Where the file system has no second names for a file, it is moved.
+        if (how == SetAsideHow::Link &&
+            (errno == EPERM || errno == EXDEV || errno == ENOTSUP || errno == EMLINK)) {
+            how = SetAsideHow::Rename;
+            --number;
+            continue;
+        }
+        ThrowErrno(errno, "keep " + target.string() + " as " + copy.string());
+    }
+    // Only the newest copies stay.
+    for (std::size_t i = 0; i + MaxSetAsideCopies < copies.size() + 1; ++i)
+        ::unlink(copies[i].second.c_str());
+    return copy;
+}
+
+void RemoveTemporaries(const std::filesystem::path& file)
+{
+    const std::filesystem::path target = ReplacementTarget(file);
+    RemoveLeftTemporaries(FolderOf(target), target.filename().string(), true);
+}
+
+UnsafeLink::UnsafeLink(const std::filesystem::path& link)
+    : std::system_error(EACCES, std::generic_category(),
+                        link.string() + " is a symbolic link another user made in a shared folder")
+{}
 
 ScopedIoHooks::ScopedIoHooks(IoHooks hooks) : previous_(std::exchange(currentHooks, std::move(hooks))) {}
 

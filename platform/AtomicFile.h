@@ -1,14 +1,18 @@
 #pragma once
-// Replacing a file atomically: the settings' hive files and the saved tape.
+// Replacing a file atomically, and keeping a file that cannot be used beside it: the settings' hive
+// files, the kept tape and the saved tape.
 //
 // A replacement writes a temporary file (".NAME.XXXXXX") in the target's folder, flushes and syncs it,
 // renames it over the target and syncs the folder, so that a crash or a full disk never leaves a
 // half-written file: until the rename the previous file stays as it was, and a failure removes the
-// temporary file. Writers in the same folder take turns (a lock on the folder); a temporary file of
-// the target found while holding the lock was left by a writer that died, and is removed. A target
-// that is a symbolic link is followed, so that the link itself stays. A new file gets the mode given,
-// an existing one keeps its mode (and, for root, its owner). Only a regular file is ever replaced: a
-// folder, a named pipe, a device or a socket in the target's place is refused.
+// temporary file. Temporary files of the target that a writer which died left behind are removed:
+// all of them where the folder is private to the user (its writers take turns through a lock on
+// it, which nobody else can open, and which is never waited for), else those not written to for ten
+// minutes. A target that is a symbolic link is followed, so that the link itself stays, but only
+// where the system would follow it: never a link another user owns in a shared folder that everybody
+// may write and that keeps the sticky bit (/tmp), unless that user owns the folder. A new file gets
+// the mode given, an existing one keeps its mode (and, for root, its owner). Only a regular file is
+// ever replaced: a folder, a named pipe, a device or a socket in the target's place is refused.
 //
 // POSIX only, no Qt. The write and fsync calls can be replaced for tests (a full disk, a failing
 // device) through ScopedIoHooks.
@@ -21,6 +25,7 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace platform::files {
 
@@ -55,9 +60,24 @@ enum class MissingFolder
 void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t newFileMode,
                          mode_t newFolderMode, MissingFolder missingFolder = MissingFolder::Create);
 
-// Copies `from` to `to` the same way, streamed (for keeping a damaged file of any size).
-void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
-                        mode_t newFolderMode);
+// Keeps `file` (the file its links lead to) beside it under the next name of its copies, "NAME.bad",
+// then "NAME.bad.2", "NAME.bad.3" and on (an earlier copy is never replaced); of the copies only the
+// newest MaxSetAsideCopies stay. Rename moves the file away; Link gives it the copy's name as a second
+// name, so that it stays in its place until a replacement takes that (no byte is copied; where the
+// file system has no such names, it is moved). Returns the copy. Throws std::system_error.
+enum class SetAsideHow
+{
+    Rename,
+    Link,
+};
+inline constexpr std::size_t MaxSetAsideCopies = 5;
+std::filesystem::path SetAside(const std::filesystem::path& file, SetAsideHow how);
+
+// The copies SetAside made of `file`, oldest first.
+std::vector<std::filesystem::path> SetAsideCopies(const std::filesystem::path& file);
+
+// Removes every temporary file a replacement of `file` left (for when no writer of it runs).
+void RemoveTemporaries(const std::filesystem::path& file);
 
 // The target exists and is not a regular file. Code EISDIR for a folder, EINVAL otherwise; Kind()
 // says what it is ("a folder", "a named pipe (FIFO)", "a device", "a socket").
@@ -71,7 +91,15 @@ private:
     std::string kind_;
 };
 
-// The file a replacement of `file` writes: symbolic links followed (also dangling ones).
+// A symbolic link the system would not follow (see above). Code EACCES.
+class UnsafeLink : public std::system_error
+{
+public:
+    explicit UnsafeLink(const std::filesystem::path& link);
+};
+
+// The file a replacement of `file` writes: symbolic links followed (also dangling ones). Throws
+// UnsafeLink for a link the system would not follow.
 std::filesystem::path ReplacementTarget(std::filesystem::path file);
 
 // 0666 less the process's umask: the mode of a new document file.

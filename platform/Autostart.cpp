@@ -71,12 +71,28 @@ AutostartFolders DefaultAutostartFolders()
     return f;
 }
 
-std::string DesktopExecArgument(std::string_view argument)
+namespace {
+
+// Whether `text` can go into an entry: UTF-8 without control characters but newline, tab and CR
+// (which the entry escapes). Throws std::runtime_error otherwise.
+void CheckEntryText(std::string_view text)
 {
-    if (!ValidUtf8(argument))
+    if (!ValidUtf8(text))
         throw std::runtime_error(
             "The program could not be set to start at logon: its path is not UTF-8 text, "
             "which an autostart entry cannot hold.");
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' && c != '\r') || c == 0x7f)
+            throw std::runtime_error("The program could not be set to start at logon: its path holds a "
+                                     "control character, which an autostart entry cannot hold.");
+    }
+}
+
+} // namespace
+
+std::string DesktopExecArgument(std::string_view argument)
+{
+    CheckEntryText(argument);
     std::string quoted = "\"";
     for (const char c : argument) {
         switch (c) {
@@ -102,13 +118,38 @@ std::string DesktopExecArgument(std::string_view argument)
             quoted += "\\r";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-                throw std::runtime_error("The program could not be set to start at logon: its path holds a "
-                                         "control character, which an autostart entry cannot hold.");
             quoted += c;
         }
     }
     return quoted + "\"";
+}
+
+std::string DesktopStringValue(std::string_view text)
+{
+    CheckEntryText(text);
+    std::string value;
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            value += "\\\\";
+            break;
+        case '\n':
+            value += "\\n";
+            break;
+        case '\t':
+            value += "\\t";
+            break;
+        case '\r':
+            value += "\\r";
+            break;
+        case ' ':
+            value += value.empty() ? "\\s" : " ";
+            break;
+        default:
+            value += c;
+        }
+    }
+    return value;
 }
 
 std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments,
@@ -116,6 +157,8 @@ std::string AutostartEntryText(std::string_view name, std::string_view program, 
 {
     std::string text = "[Desktop Entry]\nType=Application\nName=";
     text += name;
+    text += "\nTryExec=";
+    text += DesktopStringValue(program);
     text += "\nExec=";
     text += DesktopExecArgument(program);
     if (!arguments.empty()) {
@@ -162,18 +205,15 @@ fs::path RunningProgramPath()
 fs::path WriteAutostartEntry(const AutostartFolders& folders, std::string_view fileName,
                              std::string_view text)
 {
-    std::error_code ec;
-    const fs::path system = folders.system / fileName;
-    if (WriteEntry(system, text)) {
-        // A user entry (perhaps one that disabled the old system entry) would override it.
-        fs::remove(folders.user / fileName, ec);
-        return system;
-    }
     const fs::path user = folders.user / fileName;
-    if (WriteEntry(user, text))
+    if (WriteEntry(user, text)) {
+        // An entry an earlier build wrote for every user goes where this user may remove it (root).
+        std::error_code ec;
+        fs::remove(folders.system / fileName, ec);
         return user;
-    throw std::runtime_error("The program could not be set to start at logon: neither " +
-                             folders.system.string() + " nor " + folders.user.string() + " can be written.");
+    }
+    throw std::runtime_error("The program could not be set to start at logon: " + folders.user.string() +
+                             " cannot be written.");
 }
 
 void RemoveAutostartEntry(const AutostartFolders& folders, std::string_view fileName)

@@ -1,7 +1,7 @@
 #pragma once
-// Starting the program when the user logs on: a Desktop Entry in an XDG autostart folder. The
-// system-wide folder serves every user; where the user may not write there, the user's own folder
-// (which overrides the system one) holds the entry instead.
+// Starting the program when the user logs on: a Desktop Entry in the user's own XDG autostart
+// folder, for root as for everybody (the system-wide folder would start it for every user). Its
+// TryExec names the program, so that session starters skip the entry once the program is removed.
 
 #include <filesystem>
 #include <string>
@@ -11,7 +11,7 @@ namespace platform {
 
 struct AutostartFolders
 {
-    std::filesystem::path system; // /etc/xdg/autostart
+    std::filesystem::path system; // /etc/xdg/autostart: only read, for entries earlier builds wrote there
     std::filesystem::path user;   // $XDG_CONFIG_HOME/autostart (~/.config/autostart)
 };
 
@@ -26,8 +26,12 @@ AutostartFolders DefaultAutostartFolders();
 // UTF-8, or another control character.
 std::string DesktopExecArgument(std::string_view argument);
 
-// The entry's text: runs `program` with `arguments` (already written as Exec arguments), shown with
-// the icon named `icon` where session settings list it.
+// `text` as a string value of a Desktop Entry (TryExec): a backslash, newline, tab, CR and a leading
+// blank escaped. Throws std::runtime_error as DesktopExecArgument does.
+std::string DesktopStringValue(std::string_view text);
+
+// The entry's text: runs `program` with `arguments` (already written as Exec arguments), only while
+// `program` exists (TryExec), shown with the icon named `icon` where session settings list it.
 std::string AutostartEntryText(std::string_view name, std::string_view program, std::string_view arguments,
                                std::string_view icon = {});
 
@@ -40,9 +44,8 @@ std::filesystem::path RunningProgramPath();
 // is there again.
 std::filesystem::path ProgramPathFromExeLink(std::string_view link);
 
-// Writes `fileName` (e.g. "quorlane-calculator.desktop") into the system folder, or into the user's
-// where the system folder may not be written; returns the file written. Throws std::runtime_error
-// naming both folders when neither can be written.
+// Writes `fileName` (e.g. "quorlane-calculator.desktop") into the user's folder; returns the file
+// written. Throws std::runtime_error naming the folder when it cannot be written.
 std::filesystem::path WriteAutostartEntry(const AutostartFolders& folders, std::string_view fileName,
                                           std::string_view text);
 

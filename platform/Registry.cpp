@@ -69,6 +69,7 @@ struct LoadedHive
     Hive hive;
     int unreadable = 0;   // errno when the file exists but cannot be read: it is never replaced then
     bool damaged = false; // the file holds something that was not read: keep it before replacing it
+    std::string damage;   // what is wrong with it
 };
 
 LoadedHive ReadHive(const std::filesystem::path& file)
@@ -85,8 +86,13 @@ LoadedHive ReadHive(const std::filesystem::path& file)
         reghive::ParseResult parsed = reghive::Parse(contents.bytes, RootName);
         loaded.hive = std::move(parsed.hive);
         loaded.damaged = parsed.damaged;
+        loaded.damage = parsed.damagedLine <= 1
+                            ? "it is no settings text (its first line is not \"Windows Registry Editor "
+                              "Version 5.00\")"
+                            : "its line " + std::to_string(parsed.damagedLine) + " cannot be read";
     } else {
         loaded.damaged = contents.state == FileState::TooLarge;
+        loaded.damage = "it is larger than 1 MB";
         loaded.unreadable = contents.error; // 0 but for an unreadable file
     }
     return loaded;
@@ -97,21 +103,13 @@ struct Store
 {
     std::filesystem::path directoryOverride;
     std::optional<LoadedHive> hive;
+    std::optional<SetAsideNotice> notice;
 };
 
 Store& TheStore()
 {
     static Store store;
     return store;
-}
-
-LoadedHive& CurrentHive()
-{
-    std::optional<LoadedHive>& slot = TheStore().hive;
-    const std::filesystem::path file = TRegistry::HiveFile();
-    if (!slot || slot->file != file || file.empty() || slot->identity != IdentityOf(file))
-        slot = ReadHive(file);
-    return *slot;
 }
 
 // Why the file must not be replaced (an errno), 0 when it may: a file that could not be read, or
@@ -121,13 +119,47 @@ int WriteBlocker(const LoadedHive& loaded)
 {
     if (loaded.unreadable != 0)
         return loaded.unreadable;
-    if (::access(files::ReplacementTarget(loaded.file).c_str(), W_OK) != 0 && errno != ENOENT)
-        return errno;
+    try {
+        if (::access(files::ReplacementTarget(loaded.file).c_str(), W_OK) != 0 && errno != ENOENT)
+            return errno;
+    } catch (const files::UnsafeLink& e) {
+        return e.code().value();
+    }
     return 0;
 }
 
-// Replaces the file by `updated`, keeping a damaged file as ".bad" first, and makes `updated` the
-// hive this process knows. Throws std::system_error; `loaded` is unchanged then.
+// Keeps a damaged file aside before anything replaces it; returns where. Throws std::system_error.
+std::filesystem::path KeepDamaged(LoadedHive& loaded)
+{
+    std::filesystem::path copy = files::SetAside(loaded.file, files::SetAsideHow::Link);
+    loaded.damaged = false;
+    loaded.identity = IdentityOf(loaded.file); // a second name changes the file's status
+    return copy;
+}
+
+LoadedHive& CurrentHive()
+{
+    std::optional<LoadedHive>& slot = TheStore().hive;
+    const std::filesystem::path file = TRegistry::HiveFile();
+    if (slot && slot->file == file && !file.empty() && slot->identity == IdentityOf(file))
+        return *slot;
+    slot = ReadHive(file);
+    // A file that will be replaced is kept aside at once, so that the start can say where.
+    if (slot->damaged && WriteBlocker(*slot) == 0) {
+        SetAsideNotice notice{file, slot->damage, {}, {}};
+        try {
+            notice.copy = KeepDamaged(*slot);
+        } catch (const std::system_error& e) {
+            notice.failure = e.code().message();
+        }
+        TheStore().notice = std::move(notice);
+    }
+    return *slot;
+}
+
+// Replaces the file by `updated`, keeping a damaged file aside first (when that did not happen as it
+// was read), and makes `updated` the hive this process knows. Throws std::system_error; `loaded` is
+// unchanged then.
 void SaveHive(LoadedHive& loaded, Hive updated)
 {
     if (const int blocker = WriteBlocker(loaded))
@@ -137,10 +169,9 @@ void SaveHive(LoadedHive& loaded, Hive updated)
     if (text.size() > regfile::MaxHiveFileSize)
         throw std::system_error(EFBIG, std::generic_category(), loaded.file.string());
     if (loaded.damaged)
-        files::CopyFileAtomically(loaded.file, TRegistry::DamagedHiveFile(), 0700);
+        KeepDamaged(loaded);
     files::WriteFileAtomically(loaded.file, text, 0600, 0700);
     loaded.hive = std::move(updated);
-    loaded.damaged = false;
     loaded.identity = IdentityOf(loaded.file);
 }
 
@@ -324,12 +355,12 @@ std::filesystem::path TRegistry::HiveFile()
     return directory.empty() ? directory : directory / "user.reg";
 }
 
-std::filesystem::path TRegistry::DamagedHiveFile()
+std::optional<SetAsideNotice> TRegistry::TakeSetAsideNotice()
 {
-    std::filesystem::path file = HiveFile();
-    if (!file.empty())
-        file += ".bad";
-    return file;
+    std::optional<SetAsideNotice> notice = std::exchange(TheStore().notice, std::nullopt);
+    if (notice && notice->file != HiveFile()) // of a file no longer in use
+        notice.reset();
+    return notice;
 }
 
 ScopedHiveDirectory::ScopedHiveDirectory(std::filesystem::path directory)

@@ -21,10 +21,13 @@
 //   be saved raise ERegistryException "Failed to set data for '<first name changed>'" with the
 //   system's reason as its Cause(), and leave the file as it was. A file whose text would be larger
 //   than the reading limit (MaxHiveFileSize, below) is not written (EFBIG).
-// - A file that cannot be parsed never makes an operation fail: what cannot be read counts as
-//   missing, and before the next change replaces the file, the damaged one is kept beside it as
-//   "user.reg.bad". A file that exists but cannot be read at all (no permission, a folder) is treated
-//   as empty for reading and is never replaced: changes fail.
+// - A file that cannot be parsed, or is over the reading limit, never makes an operation fail: what
+//   cannot be read counts as missing. When it is read, the damaged file is kept beside it under the
+//   next name of its copies ("user.reg.bad", "user.reg.bad.2"...; files::SetAside), a second name
+//   that costs no copy and keeps the file in its place until the next change replaces it;
+//   TakeSetAsideNotice tells what was kept, why and where. A change never replaces a damaged file
+//   that could not be kept so. A file that exists but cannot be read at all (no permission, a
+//   folder) is treated as empty for reading and is never replaced: changes fail.
 // - Data: REG_DWORD is 4 bytes little-endian (ReadInteger/WriteInteger); REG_SZ is text without
 //   terminator; ReadFloat/WriteFloat keep an 8-byte IEEE double in REG_BINARY (little-endian). Values
 //   of other types are kept as they are.
@@ -54,6 +57,15 @@ public:
 
 private:
     std::error_code cause_;
+};
+
+// A settings file that could not be read in full and was kept aside when it was read.
+struct SetAsideNotice
+{
+    std::filesystem::path file;
+    std::string reason;         // why: "it is larger than 1 MB", "its line 5 cannot be read"...
+    std::filesystem::path copy; // where it was kept; empty when it could not be
+    std::string failure;        // then why not, in the system's words
 };
 
 class TRegistry
@@ -89,8 +101,10 @@ public:
     void WriteFloat(std::string_view name, double value);
 
     static std::filesystem::path HiveDirectory();
-    static std::filesystem::path HiveFile();        // HiveDirectory / "user.reg"
-    static std::filesystem::path DamagedHiveFile(); // HiveFile + ".bad"
+    static std::filesystem::path HiveFile(); // HiveDirectory / "user.reg"
+
+    // What reading a damaged HiveFile() last kept aside; once (nothing the next time).
+    static std::optional<SetAsideNotice> TakeSetAsideNotice();
 
 private:
     // The value's data when it exists with this type (and size, when given).

@@ -270,6 +270,50 @@ bool IsHexContinuation(std::string_view line)
                        [](char c) { return HexDigit(c) >= 0 || c == ',' || IsBlank(c); });
 }
 
+// UTF-16 text (after its byte order mark) as UTF-8; false when a byte is left over or a surrogate
+// stands alone (each such unit becomes U+FFFD).
+bool Utf16ToUtf8(std::string_view bytes, bool bigEndian, std::string& text)
+{
+    const auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    };
+    const auto append = [&text](char32_t c) {
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xC0 | c >> 6);
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            text += static_cast<char>(0xE0 | c >> 12);
+            text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | c >> 18);
+            text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    bool sound = bytes.size() % 2 == 0;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            append(0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+            i += 2;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            append(0xFFFD);
+            sound = false;
+        } else {
+            append(c);
+        }
+    }
+    return sound;
+}
+
 } // namespace
 
 std::string FoldCase(std::string_view text)
@@ -387,23 +431,36 @@ std::string Hive::Format(std::string_view rootName) const
 ParseResult Parse(std::string_view text, std::string_view rootName)
 {
     ParseResult result;
-    if (text.starts_with(byteOrderMark))
+    std::size_t lineNumber = 0;
+    const auto damage = [&result, &lineNumber] {
+        if (!result.damaged)
+            result.damagedLine = std::max<std::size_t>(lineNumber, 1);
+        result.damaged = true;
+    };
+    std::string decoded;
+    bool decodedWhole = true;
+    if (text.starts_with(byteOrderMark)) {
         text.remove_prefix(byteOrderMark.size());
+    } else if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        decodedWhole = Utf16ToUtf8(text.substr(2), text[0] == '\xFE', decoded);
+        text = decoded;
+    }
 
     std::optional<std::string> currentKey;
     bool firstLine = true;
     for (std::size_t position = 0; position < text.size();) {
         const Line line = LineAt(text, position);
         position = line.next;
+        ++lineNumber;
         const std::string_view trimmed = TrimBlanks(line.text);
         if (firstLine) {
             firstLine = false;
             if (trimmed == headerLine || trimmed == oldHeaderLine) {
                 if (!line.terminated)
-                    result.damaged = true;
+                    damage();
                 continue;
             }
-            result.damaged = true; // no header: read on, the lines below may still be intact
+            damage(); // no header: read on, the lines below may still be intact
         }
         if (trimmed.empty() || trimmed.starts_with(';'))
             continue;
@@ -413,13 +470,13 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
             if (currentKey)
                 result.hive.CreateKey(*currentKey);
             else
-                result.damaged = true;
+                damage();
             continue;
         }
 
         auto head = ParseValueHead(trimmed);
         if (!head) {
-            result.damaged = true;
+            damage();
             continue;
         }
         // A byte list may continue over the following lines, each but the last ending in '\'.
@@ -436,6 +493,7 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
                     break;
                 }
                 position = next.next;
+                ++lineNumber;
                 terminated = next.terminated;
                 const std::string_view part = TrimBlanks(next.text);
                 if (!part.ends_with('\\')) {
@@ -448,12 +506,14 @@ ParseResult Parse(std::string_view text, std::string_view rootName)
         }
         auto parsed = complete && terminated ? ParseData(data) : std::nullopt;
         if (!parsed || !currentKey) {
-            result.damaged = true;
+            damage();
             continue;
         }
         result.hive.SetValue(*currentKey,
                              Value{std::move(head->name), parsed->first, std::move(parsed->second)});
     }
+    if (!decodedWhole)
+        damage(); // a lone surrogate or an odd last byte: counted at the last line
     return result;
 }
 

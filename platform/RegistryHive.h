@@ -22,12 +22,14 @@
 // line break. So a file this unit reads is never written back larger, but for short forms of numbers
 // ("dword:1", "hex:1") that are written in full.
 //
-// Reading accepts CR LF line ends, a UTF-8 byte order mark, blanks around "=", comment lines starting
+// Reading accepts CR LF line ends, a UTF-8 byte order mark, text in UTF-16 with its byte order mark
+// (as registry export tools write it; it is read as UTF-8), blanks around "=", comment lines starting
 // with ";" and the older first line "REGEDIT4". Whatever cannot be read is skipped and the result is
-// marked damaged: a wrong first line, a line that is neither a section nor a value, a section of
-// another root or with an empty or invalid key name (and the values under it), a value before any
+// marked damaged at its first such line: a wrong first line, a line that is neither a section nor a value, a
+// section of another root or with an empty or invalid key name (and the values under it), a value before any
 // section, a value deletion ("-"), a malformed text or number, and a last line without its line break
-// (a file cut short). Nothing in the input can make reading fail or take more than linear time.
+// (a file cut short), and in UTF-16 an odd last byte or a lone surrogate. Nothing in the input can make
+// reading fail or take more than linear time.
 //
 // Names of keys and values are compared without regard to ASCII letter case and keep the case they
 // were first written with. A key name is not empty and holds no backslash or control character; a
@@ -113,6 +115,7 @@ struct ParseResult
 {
     Hive hive;
     bool damaged = false;
+    std::size_t damagedLine = 0; // the first line that could not be read, from 1; 0 when none
 };
 
 // Reads the text form of a hive whose sections start with `rootName`.

@@ -173,6 +173,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     loading_ = true;
     StoredOptions stored;
     ReadOptions(stored);
+    setAsideText_ = QString::fromLocal8Bit(TakeSetAsideText());
     mnuViewFlatButtons_->setChecked(stored.Flat);
     mnuViewHistoryTape_->setChecked(stored.Tape);
     mnuOptionsAlwaysOnTop_->setChecked(stored.OnTop);
@@ -212,7 +213,6 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     event->accept();
     StorePlacement();
-    FlushKeptTape();
     // The calculator's close ends the program, whatever other windows are open.
     emit Closed();
 }
@@ -239,6 +239,11 @@ bool TfrmMain::FormCloseQuery()
         SaveOptionsForSessionEnd();
         return true;
     }
+    return SaveOptionsAtClose() && KeepTapeAtClose();
+}
+
+bool TfrmMain::SaveOptionsAtClose()
+{
     const StoredOptions options = CurrentOptions();
     for (;;) {
         try {
@@ -258,6 +263,36 @@ bool TfrmMain::FormCloseQuery()
             }
         }
     }
+}
+
+// The kept tape is written before the window closes. A failure offers what a failure of the options
+// offers, and Save As, so that the lines can be put elsewhere.
+bool TfrmMain::KeepTapeAtClose()
+{
+    while (kept_) {
+        const std::string error = kept_->Flush();
+        if (error.empty())
+            return true;
+        switch (Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
+                              QString::fromLocal8Bit(error) +
+                                  QStringLiteral("\r\rSave As puts the tape's lines into another file."),
+                              BoxButtons::RetrySaveAsCloseAnywayCancel)) {
+        case BoxAnswer::Retry:
+            break;
+        case BoxAnswer::SaveAs: {
+            bool saved = false;
+            Guarded([&] { saved = SaveTapeAs(); }); // a failed save is said, and the question comes back
+            if (saved)
+                return true;
+            break;
+        }
+        case BoxAnswer::CloseAnyway:
+            return true;
+        default:
+            return false;
+        }
+    }
+    return true;
 }
 
 void TfrmMain::SaveOptionsForSessionEnd()
@@ -289,6 +324,8 @@ void TfrmMain::StorePlacement()
 
 void TfrmMain::EndSession()
 {
+    if (ended_) // a second signal, or one right after a close: all is saved already
+        return;
     SaveOptionsForSessionEnd();
     ended_ = true;
     emit Closed();
@@ -299,6 +336,14 @@ void TfrmMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     edtFocus_->setFocus(Qt::OtherFocusReason);
     SetMinMaxSize();
+    // What the start set aside is told once, over the window.
+    if (!setAsideText_.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            const QString text = std::exchange(setAsideText_, QString());
+            if (!text.isEmpty())
+                Dialogs().Box(this, BoxKind::Information, QStringLiteral("Information"), text,
+                              BoxButtons::Ok);
+        });
 }
 
 void TfrmMain::CreateScaler()
@@ -494,6 +539,9 @@ void TfrmMain::ShowMessage(engine::MessageKind kind, std::string_view text)
 void TfrmMain::SetStatusText(std::string_view text)
 {
     const bool changed = statusPanel_->text() != Latin1(text);
+    // A message over the status bar would hide the memory's value.
+    if (!text.empty())
+        statusBar_->clearMessage();
     statusPanel_->setText(Latin1(text));
     // The memory keys say what the memory holds, even when it is what it was.
     if (changed || running_ == KeyKind::Memory)

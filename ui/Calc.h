@@ -186,9 +186,15 @@ private:
     void Guarded(const std::function<void()>& handler);
     bool FormCloseQuery();
     void StorePlacement();
+    bool SaveOptionsAtClose();
+    bool KeepTapeAtClose();
+    // Save As: true when the tape was written.
+    bool SaveTapeAs();
     StoredOptions CurrentOptions() const;
     void SchemeClick(int index);
     void RestoreKeptTape();
+    std::unique_ptr<KeptTape> KeepTape(bool write);
+    void ShowKeptTapeProblem(const QString& problem);
     void FlushKeptTape();
     void CreateTapeMenu();
     void CreateCalculateMenu(QMenuBar* bar);
@@ -278,6 +284,8 @@ private:
     bool sessionEnding_ = false; // options are written without a box from now on
     bool ended_ = false;         // the program ends: the options were written
     QString lastSaveName_;       // the save dialog remembers its last name while the program runs
+    QString setAsideText_;       // what the start set aside of the options, told once the window shows
+    QString tapeProblem_;        // the kept tape's failure the status bar shows
     std::function<QDateTime()> clock_;
     std::unique_ptr<KeptTape> kept_; // while Keep Tape Between Runs is on
     QPointer<TfrmHelp> help_;        // the keyboard equivalents window, once opened

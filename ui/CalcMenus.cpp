@@ -175,10 +175,15 @@ void TfrmMain::mnuFileSaveClick()
 
 void TfrmMain::mnuFileSaveAsClick()
 {
+    SaveTapeAs();
+}
+
+bool TfrmMain::SaveTapeAs()
+{
     const std::optional<QString> chosen = Dialogs().SaveFileName(
         this, lastSaveName_, QStringLiteral("Text Files (*.txt);;All Files (*.*)"), QStringLiteral("txt"));
     if (!chosen || chosen->isEmpty())
-        return;
+        return false;
     // The default extension goes onto every name without one, whichever filter was chosen.
     QString name = *chosen;
     if (QFileInfo(name).suffix().isEmpty())
@@ -189,9 +194,10 @@ void TfrmMain::mnuFileSaveAsClick()
             this, BoxKind::Confirm, QStringLiteral("Confirm"),
             QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
             BoxButtons::YesNoCancel) != BoxAnswer::Yes)
-        return;
+        return false;
     SaveFile(name, FileMargin);
     tapeFileName_ = name;
+    return true;
 }
 
 void TfrmMain::SaveFile(const QString& fileName, int margin)

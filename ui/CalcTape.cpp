@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 
 #include <cstdio>
 
@@ -86,33 +87,63 @@ void TfrmMain::memTapeContextPopup(const QPoint& pos)
 void TfrmMain::ToggleKeepTape()
 {
     if (mnuOptionsKeepTape_->isChecked()) {
-        if (!kept_) {
-            kept_ = std::make_unique<KeptTape>(KeptTape::DefaultFile(), memTape_->Lines(), true);
-        }
+        if (!kept_)
+            kept_ = KeepTape(true);
         return;
     }
     if (!kept_)
         return;
+    // Until the question is answered the option stays on: the session may end meanwhile, and an
+    // unanswered question changes nothing.
+    mnuOptionsKeepTape_->setChecked(true);
     if (Dialogs().Box(this, BoxKind::Confirm, QStringLiteral("Confirm"),
-                      QStringLiteral("Delete the kept tape?"), BoxButtons::YesNo) != BoxAnswer::Yes) {
-        mnuOptionsKeepTape_->setChecked(true);
+                      QStringLiteral("Delete the kept tape?"), BoxButtons::YesNo) != BoxAnswer::Yes ||
+        ended_)
         return;
-    }
+    mnuOptionsKeepTape_->setChecked(false);
     kept_->Remove();
     kept_.reset();
+    ShowKeptTapeProblem(QString());
 }
 
-// The tape of the last run, then a line that marks the restart. A file that cannot be restored is
-// kept aside and said so on the tape; the start goes on.
+std::unique_ptr<KeptTape> TfrmMain::KeepTape(bool write)
+{
+    // A background write that starts to fail is said once in the status bar, until one succeeds.
+    const auto report = [this](const std::string& problem) {
+        QMetaObject::invokeMethod(
+            this, [this, problem] { ShowKeptTapeProblem(QString::fromLocal8Bit(problem)); },
+            Qt::QueuedConnection);
+    };
+    return std::make_unique<KeptTape>(KeptTape::DefaultFile(), memTape_->Lines(), write,
+                                      std::chrono::milliseconds(2000), report);
+}
+
+// Shows the kept tape's problem in the status bar; "" takes the last one away.
+void TfrmMain::ShowKeptTapeProblem(const QString& problem)
+{
+    if (problem.isEmpty()) {
+        if (!tapeProblem_.isEmpty() && statusBar_->currentMessage() == tapeProblem_)
+            statusBar_->clearMessage();
+    } else {
+        statusBar_->showMessage(problem);
+    }
+    tapeProblem_ = problem;
+}
+
+// The tape of the last run, then a line that marks the restart. A file that cannot be restored in
+// full is kept aside, and the status bar says where (the tape too when nothing was restored); the
+// start goes on.
 void TfrmMain::RestoreKeptTape()
 {
     const std::filesystem::path file = KeptTape::DefaultFile();
     KeptTape::Restored restored = KeptTape::Restore(file);
-    if (!restored.problem.empty())
-        std::fprintf(stderr, "quorcalc: %s\n", restored.problem.c_str());
     const bool problem = !restored.problem.empty();
     const bool any = !restored.lines.Empty();
     const std::size_t kept = restored.lines.Count();
+    if (problem) { // said once, in the status bar
+        std::fprintf(stderr, "quorcalc: %s\n", restored.problem.c_str());
+        statusBar_->showMessage(QString::fromLocal8Bit(restored.problem));
+    }
     memTape_->SetLines(std::move(restored.lines));
     engine_.TextShown(kept);
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
@@ -124,10 +155,10 @@ void TfrmMain::RestoreKeptTape()
                                  locale.toString(now.time(), QLocale::ShortFormat))
                             .toLatin1()
                             .toStdString());
-        if (problem)
+        if (problem && !any)
             engine_.AppendText("Kept tape not restored");
     }
-    kept_ = std::make_unique<KeptTape>(file, memTape_->Lines(), any || problem);
+    kept_ = KeepTape(any || problem);
 }
 
 void TfrmMain::FlushKeptTape()

@@ -30,6 +30,7 @@ BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& cap
 {
     QMessageBox box(parent);
     QAbstractButton* closeAnyway = nullptr;
+    QAbstractButton* saveAs = nullptr;
     box.setWindowTitle(caption);
     // "\r" (the box texts' line break) as the line break Qt shows.
     box.setText(QString(text)
@@ -58,15 +59,20 @@ BoxAnswer QtDialogService::Box(QWidget* parent, BoxKind kind, const QString& cap
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     case BoxButtons::RetryCloseAnywayCancel:
+    case BoxButtons::RetrySaveAsCloseAnywayCancel:
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Retry);
         box.setEscapeButton(QMessageBox::Cancel);
+        if (buttons == BoxButtons::RetrySaveAsCloseAnywayCancel)
+            saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::ActionRole);
         closeAnyway = box.addButton(QStringLiteral("Close &Anyway"), QMessageBox::DestructiveRole);
         break;
     }
     const int chosen = box.exec();
     if (closeAnyway != nullptr && box.clickedButton() == closeAnyway)
         return BoxAnswer::CloseAnyway;
+    if (saveAs != nullptr && box.clickedButton() == saveAs)
+        return BoxAnswer::SaveAs;
     switch (chosen) {
     case QMessageBox::Retry:
         return BoxAnswer::Retry;

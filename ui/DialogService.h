@@ -25,7 +25,8 @@ enum class BoxButtons
     Ok,
     YesNo,
     YesNoCancel,
-    RetryCloseAnywayCancel // "&Retry" (the default), "Close &Anyway", "Cancel"
+    RetryCloseAnywayCancel,      // "&Retry" (the default), "Close &Anyway", "Cancel"
+    RetrySaveAsCloseAnywayCancel // the same with "Save &As..." after "&Retry"
 };
 enum class BoxAnswer
 {
@@ -34,6 +35,7 @@ enum class BoxAnswer
     No,
     Cancel,
     Retry,
+    SaveAs,
     CloseAnyway
 };
 

@@ -29,8 +29,8 @@ std::string Quoted(const std::filesystem::path& file)
 } // namespace
 
 KeptTape::KeptTape(std::filesystem::path file, const TapeModel& lines, bool write,
-                   std::chrono::milliseconds delay)
-    : file_(std::move(file)), delay_(delay), pending_(lines), dirty_(write),
+                   std::chrono::milliseconds delay, std::function<void(const std::string&)> report)
+    : file_(std::move(file)), delay_(delay), pending_(lines), dirty_(write), report_(std::move(report)),
       writer_([this](std::stop_token stop) { Run(std::move(stop)); })
 {}
 
@@ -104,19 +104,30 @@ KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
     }
     if (state == State::Missing || (state == State::Read && Parse(text, restored.lines)))
         return restored;
-    restored.lines.Clear();
+    // A last line without its line end was cut short: the lines before it are whole.
+    const std::size_t lastEnd = state == State::Read ? text.rfind('\n') : std::string::npos;
+    const bool complete =
+        lastEnd != std::string::npos && Parse(std::string_view(text).substr(0, lastEnd + 1), restored.lines);
+    if (!complete)
+        restored.lines.Clear();
+    std::string where;
+    try {
+        where = "It was kept as " +
+                Quoted(platform::files::SetAside(file, platform::files::SetAsideHow::Rename)) + ".";
+    } catch (const std::system_error& e) {
+        where = "It was left where it is (" + e.code().message() + ").";
+    }
+    if (complete) {
+        restored.problem = "The kept tape " + Quoted(file) +
+                           " ended in a line cut short: the lines before it were restored. " + where;
+        return restored;
+    }
     // A folder or another kind of file is refused by the reader as EISDIR or EINVAL.
     const std::string error = state == State::Read                   ? "it is damaged"
                               : state == State::TooLarge             ? "it is larger than 256 MB"
                               : errnum == EISDIR || errnum == EINVAL ? "it is not a regular file"
                                                                      : std::strerror(errnum);
-    std::filesystem::path aside = file;
-    aside += ".bad";
-    std::error_code ec;
-    std::filesystem::rename(file, aside, ec);
-    restored.problem = "The kept tape " + Quoted(file) + " could not be restored: " + error + ". ";
-    restored.problem +=
-        ec ? "It was left where it is (" + ec.message() + ")." : "It was kept as " + Quoted(aside) + ".";
+    restored.problem = "The kept tape " + Quoted(file) + " could not be restored: " + error + ". " + where;
     return restored;
 }
 
@@ -126,6 +137,7 @@ void KeptTape::Appended(std::string_view line)
         const std::lock_guard lock(mutex_);
         pending_.Append(line);
         dirty_ = true;
+        retryOnChange_ = false;
     }
     wake_.notify_all();
 }
@@ -137,6 +149,7 @@ void KeptTape::Cleared()
         pending_.Clear();
         clearFirst_ = true;
         dirty_ = true;
+        retryOnChange_ = false;
     }
     wake_.notify_all();
 }
@@ -155,11 +168,15 @@ void KeptTape::Replaced(const TapeModel& lines)
 std::string KeptTape::Flush()
 {
     std::unique_lock lock(mutex_);
-    if (dirty_) {
-        flushNow_ = true;
-        wake_.notify_all();
+    if (!dirty_) {
+        wake_.wait(lock, [&] { return !writing_; });
+        return lastError_;
     }
-    wake_.wait(lock, [&] { return !dirty_ && !writing_; });
+    // A write that began before this call may lack the latest changes: one more after it.
+    const std::uint64_t done = attempts_ + (writing_ ? 2 : 1);
+    flushNow_ = true;
+    wake_.notify_all();
+    wake_.wait(lock, [&] { return attempts_ >= done; });
     return lastError_;
 }
 
@@ -168,10 +185,18 @@ void KeptTape::Remove()
     std::unique_lock lock(mutex_);
     pending_.Clear();
     dirty_ = false;
+    retryOnChange_ = false;
     // A write under way would bring the file back.
     wake_.wait(lock, [&] { return !writing_; });
     std::error_code ec;
     std::filesystem::remove(file_, ec);
+    try {
+        for (const std::filesystem::path& copy : platform::files::SetAsideCopies(file_))
+            std::filesystem::remove(copy, ec);
+        platform::files::RemoveTemporaries(file_);
+    } catch (const std::system_error&) {
+        // A link that is not followed leads to nothing of this tape.
+    }
 }
 
 void KeptTape::Run(std::stop_token stop)
@@ -179,10 +204,11 @@ void KeptTape::Run(std::stop_token stop)
     // Below the window's thread: on a busy machine a key goes first, the file can wait.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
     std::unique_lock lock(mutex_);
+    bool failing = false;
     for (;;) {
-        wake_.wait(lock, stop, [&] { return dirty_ || flushNow_; });
-        if (stop.stop_requested() && !dirty_)
-            return;
+        const auto due = [&] { return (dirty_ && !retryOnChange_) || flushNow_; };
+        if (!wake_.wait(lock, stop, due))
+            return; // stopped with nothing due
         // Changes within the delay go into one write; a Flush cuts the wait short.
         wake_.wait_for(lock, stop, delay_, [&] { return flushNow_; });
         // The window's lines are taken in one swap; copying them waits until the lock is free.
@@ -191,6 +217,7 @@ void KeptTape::Run(std::stop_token stop)
         const bool clear = std::exchange(clearFirst_, false);
         const bool write = std::exchange(dirty_, false);
         flushNow_ = false;
+        retryOnChange_ = false;
 
         std::string error;
         writing_ = true;
@@ -209,9 +236,21 @@ void KeptTape::Run(std::stop_token stop)
         }
         lock.lock();
         writing_ = false;
-        if (write)
+        ++attempts_;
+        if (write) {
             lastError_ = error;
+            if (!error.empty()) { // still behind: tried again at the next change or Flush
+                dirty_ = true;
+                retryOnChange_ = true;
+            }
+        }
         wake_.notify_all();
+        if (write && error.empty() == failing && report_) {
+            failing = !error.empty();
+            lock.unlock();
+            report_(error);
+            lock.lock();
+        }
     }
 }
 

@@ -81,6 +81,20 @@ void WriteOptions(const StoredOptions& options)
     reg.CloseKey();
 }
 
+std::string TakeSetAsideText()
+{
+    const std::optional<platform::SetAsideNotice> notice = TRegistry::TakeSetAsideNotice();
+    if (!notice)
+        return {};
+    std::string text = "The settings file \"" + notice->file.string() +
+                       "\" could not be read in full: " + notice->reason + ".\r\r";
+    text += notice->copy.empty()
+                ? "It could not be kept aside (" + notice->failure + ") and is left as it is."
+                : "It was kept as \"" + notice->copy.string() + "\".";
+    return text + " The options not read from it have their defaults; the calculator saves them anew when "
+                  "it closes.";
+}
+
 std::string OptionsNotSavedText(const std::exception& error)
 {
     std::string reason = "it cannot be written";

@@ -45,6 +45,11 @@ void ReadOptions(StoredOptions& options);
 // ERegistryException ("Failed to set data for '<value>'") with the system's reason as its Cause().
 void WriteOptions(const StoredOptions& options);
 
+// What reading the options kept aside of a settings file that could not be read in full, as a text
+// for the user: the file, why, where it went and what that means ("\r" breaks the line); "" when
+// nothing was. Told once: the next call gives "".
+std::string TakeSetAsideText();
+
 // The text telling that writing the options failed with `error`: its message, the settings file and
 // the system's reason ("\r" breaks the line).
 std::string OptionsNotSavedText(const std::exception& error);

@@ -1,7 +1,6 @@
 #include "ui/TapeModel.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace ui {
 
@@ -55,10 +54,17 @@ std::string_view TapeModel::Line(std::size_t index) const
 std::size_t TapeModel::LineAtJoined(std::size_t offset) const
 {
     // The lines after the first that start at or before `offset` lead: as many as the line's index.
-    const auto after = std::views::iota(std::size_t{1}, Count());
-    const auto found =
-        std::ranges::partition_point(after, [&](std::size_t i) { return JoinedStart(i) <= offset; });
-    return static_cast<std::size_t>(found - after.begin());
+    // A binary search for the first line after them.
+    std::size_t low = 1;
+    std::size_t high = std::max<std::size_t>(Count(), 1);
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (JoinedStart(middle) <= offset)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low - 1;
 }
 
 std::string TapeModel::Joined(std::size_t start, std::size_t end, char separator) const

@@ -77,6 +77,9 @@ void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin
         return;
     } catch (const platform::files::NotARegularFile& e) {
         reason = QStringLiteral("it is %1, not a regular file").arg(QString::fromStdString(e.Kind()));
+    } catch (const platform::files::UnsafeLink&) {
+        reason = QStringLiteral("it is a symbolic link another user made in a shared folder, which is not "
+                                "followed");
     } catch (const std::system_error& e) {
         // The system's own words: "No space left on device", "Permission denied"...
         reason = QString::fromLocal8Bit(e.code().message());

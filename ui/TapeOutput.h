@@ -26,7 +26,7 @@ TapeModel TapeDocument(const TapeModel& tape, int margin, const QDateTime& now, 
 // a copy of the document in between. The target is replaced only once every byte is written and
 // synced (platform/AtomicFile.h); on failure it is left as it was and an exception names the file
 // and the reason in the system's words. A target that is no regular file (a named pipe, a device) is
-// refused, never replaced.
+// refused, never replaced, and so is a link the system would not follow (another user's in /tmp).
 void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin, const QDateTime& now,
                       const QLocale& locale);
 

@@ -5,6 +5,7 @@
 #include "app/InstanceGuard.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -116,17 +117,19 @@ private:
     std::vector<std::tuple<const char*, bool, QByteArray>> saved_;
 };
 
-// Without a runtime folder, folders another local user made in the temporary folder are never
-// used (he would hold the marker of every start of this user).
-TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
+// Folders another local user made in the temporary folder are never used (he would hold the marker
+// of every start of this user).
+// A runtime folder open to others (a stand-in for /tmp, a home folder) is passed over and left as it
+// is: the guard changes the mode only of folders it made.
+TEST(InstanceGuard, AFolderAnotherUserMadeOrOpenToOthersIsNeverUsed)
 {
     App();
     QTemporaryDir tmp;
     const QString home = tmp.filePath(QStringLiteral("home"));
-    const ScopedEnvironment environment{{"XDG_RUNTIME_DIR", QString()},
-                                        {"TMPDIR", tmp.path()},
-                                        {"XDG_CACHE_HOME", QString()},
-                                        {"HOME", home}};
+    const QString open = tmp.filePath(QStringLiteral("open"));
+    ASSERT_TRUE(QDir().mkpath(open) && ::chmod(QFile::encodeName(open).constData(), 0755) == 0);
+    const ScopedEnvironment environment{
+        {"XDG_RUNTIME_DIR", open}, {"TMPDIR", tmp.path()}, {"XDG_CACHE_HOME", QString()}, {"HOME", home}};
     const auto [uid, gid] = testfiles::OrdinaryUser();
     QStringList taken;
     for (const QString& name :
@@ -147,6 +150,7 @@ TEST(InstanceGuard, AFolderAnotherUserMadeIsNeverUsed)
         << guard.LockPath().toStdString();
     QFileInfo cache(home + QStringLiteral("/.cache/quorlane"));
     EXPECT_EQ(cache.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    EXPECT_EQ(QFileInfo(open).permissions() & QFile::ReadOther, QFile::ReadOther);
     if (testfiles::RunningAsRoot()) {
         for (const QString& folder : taken)
             EXPECT_TRUE(QDir(folder).isEmpty()) << folder.toStdString();
@@ -227,6 +231,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), config.filePath(QStringLiteral("data")));
     }
     std::unique_ptr<QProcess> Start()
     {
@@ -293,6 +298,62 @@ TEST_F(ProgramInstances, AStartThatCannotTakeTheGuardRunsAndSaysSo)
     p->kill();
     p->waitForFinished(5000);
     EXPECT_TRUE(p->readAllStandardError().contains("single-instance guard"));
+}
+
+// Whether the process has a handler for SIGTERM yet (the window is up and listens).
+bool CatchesSigterm(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+    }
+    return false;
+}
+
+// A second signal while the ending save runs (a session manager and a terminal both asking, 1 ms
+// apart) never cuts it short: a kept tape of 100,000 lines gets its new lines, the options are
+// written, and the program ends as a close ends it.
+TEST_F(ProgramInstances, ASecondSignalNeverCutsTheEndingSaveShort)
+{
+    const QString settings = config.filePath(QStringLiteral("quorlane/user.reg"));
+    const QString tape = config.filePath(QStringLiteral("data/quorlane/tape.txt"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()) && QDir().mkpath(QFileInfo(tape).path()));
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    };
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QByteArray lines = "Quorlane Calculator tape 1\n";
+    for (int i = 0; i < 100000; ++i)
+        lines += QByteArray::number(i) + " +\n";
+    for (const auto& [first, second] : std::initializer_list<std::pair<int, int>>{
+             {SIGTERM, SIGTERM}, {SIGHUP, SIGHUP}, {SIGINT, SIGTERM}}) {
+        SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
+        ASSERT_TRUE(write(settings, "Windows Registry Editor Version 5.00\n\n" // no "Flat": the end writes it
+                                    "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
+                                    "\"FirstRun\"=dword:00000000\n\"KeepTape\"=dword:00000001\n"));
+        ASSERT_TRUE(write(tape, lines));
+        auto p = Start();
+        for (QDeadlineTimer deadline(20000); !CatchesSigterm(p->processId()) && !deadline.hasExpired();)
+            QTest::qWait(5);
+        // The restart's lines are still to be written (the writer waits two seconds after a change).
+        ::kill(static_cast<pid_t>(p->processId()), first);
+        ::usleep(1000);
+        ::kill(static_cast<pid_t>(p->processId()), second);
+        ASSERT_TRUE(p->waitForFinished(30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        const QList<QByteArray> after = read(tape).split('\n');
+        ASSERT_EQ(after.size(), 100000 + 4); // the header, the lines, two new ones and the last end
+        EXPECT_TRUE(after[100002].startsWith("Restarted ")) << after[100002].constData();
+        EXPECT_TRUE(read(settings).contains("\"Flat\"=dword:00000000"));
+    }
 }
 
 // SIGTERM (as at logout) ends the program as a close does: the options are written.

@@ -2,6 +2,7 @@
 """quorcalc-cli as a process: options, exit status, byte-exact output, answering line by line."""
 
 import argparse
+import os
 import subprocess
 import sys
 
@@ -81,6 +82,23 @@ def main():
                               b"tape\t ", b"tape\t1.235,5 sqrt", b"tape\t" + b"-" * 26,
                               b"tape\t35,14967994164385 =", b"tape\t ", b"tape\t35,14967994164385 MS"])
     check("keys exit", r.returncode, 0)
+
+    # A line longer than any request (40 MB of TABs, as a broken or hostile writer sends it) is
+    # answered with a usage line in bounded memory, and the next request as usual.
+    p = subprocess.Popen([cli, "--decimal", ".", "--group", ",", "bcd"], stdin=subprocess.PIPE,
+                         stdout=subprocess.PIPE)
+    chunk = b"\t" * (1 << 20)
+    for _ in range(40):
+        p.stdin.write(chunk)
+    p.stdin.write(b"\nadd\t1\t2\n")
+    p.stdin.close()
+    answers = p.stdout.read().split(b"\n")
+    _, status, usage = os.wait4(p.pid, 0)
+    check("long line answers", answers,
+          [b"usage\ta request is at most 65536 bytes long", b"ok\t40000000000000000030", b""])
+    check("long line exit", os.waitstatus_to_exitcode(status), 0)
+    if usage.ru_maxrss > 100 * 1024:  # KiB; the line alone is 40 MB, holding it costs about 1 GB
+        failures.append(f"a 40 MB line took {usage.ru_maxrss} KiB")
 
     if failures:
         print("\n".join(failures))

@@ -227,10 +227,12 @@ def check_window(quorcalc, dest, app_id, root):
         if difference(shown, installed) > 8:
             failures.append(f"the window's icon differs from the installed icon ({difference(shown, installed):.1f})")
 
-        # Options > Run on Startup from the installed program: the entry names the installed file.
+        # Options > Run on Startup from the installed program: the user's own entry (even where the
+        # system folder could be written) names the installed file, to run and to look for.
         # A slow machine may open the menu after the R arrives (which the keypad then takes): try
         # again with more time for the menu.
-        entry = os.path.join(env["QUORLANE_AUTOSTART_SYSTEM_DIR"], f"{app_id}.desktop")
+        os.makedirs(env["QUORLANE_AUTOSTART_SYSTEM_DIR"], exist_ok=True)
+        entry = os.path.join(env["QUORLANE_AUTOSTART_USER_DIR"], f"{app_id}.desktop")
         for delay in (0.3, 1.0, 2.0):
             subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, timeout=10)
             subprocess.run(["xdotool", "key", "alt+o"], env=env, timeout=10)
@@ -245,6 +247,9 @@ def check_window(quorcalc, dest, app_id, root):
         lines = open(entry, encoding="utf-8").read().splitlines()
         exec_lines = [line for line in lines if line.startswith("Exec=")]
         check("autostart Exec", exec_lines, ["Exec=" + exec_argument(quorcalc) + " /tray"])
+        check("autostart TryExec", [line for line in lines if line.startswith("TryExec=")],
+              ["TryExec=" + quorcalc.replace("\\", "\\\\")])
+        check("system autostart folder", os.listdir(env["QUORLANE_AUTOSTART_SYSTEM_DIR"]), [])
         check_autostart_accepted(entry, root)
     finally:
         stop(program)

@@ -206,30 +206,39 @@ TEST(RegistryFile, ReadingKnowsMissingTooLargeAndUnreadable)
     EXPECT_EQ(denied.error, EACCES);
 }
 
-TEST(RegistryFile, CopyKeepsAnyFileWhole)
+// Files set aside: every earlier copy stays, up to the bound, the newest under the highest number;
+// a second name costs no copy, whatever the size.
+TEST(RegistryFile, SetAsideKeepsEarlierCopiesUpToABound)
 {
     const TempFolder temp;
-    std::string big;
-    for (std::uint32_t i = 0; big.size() < 3 * 1024 * 1024; ++i)
-        big += static_cast<char>(i * 7919 % 256);
-    WriteBytes(temp.Path() / "hive.reg", big);
-    CopyFileAtomically(temp.Path() / "hive.reg", temp.Path() / "hive.reg.bad", 0700);
-    EXPECT_EQ(ReadBytes(temp.Path() / "hive.reg.bad"), big);
-    // A second copy replaces the first; a failing one leaves it.
-    WriteBytes(temp.Path() / "hive.reg", "small");
-    CopyFileAtomically(temp.Path() / "hive.reg", temp.Path() / "hive.reg.bad", 0700);
-    EXPECT_EQ(ReadBytes(temp.Path() / "hive.reg.bad"), "small");
-    WriteBytes(temp.Path() / "hive.reg", big);
-    {
-        const ScopedIoHooks hooks(FailAfter(100000, ENOSPC));
-        EXPECT_EQ(ErrorOf([&] {
-                      CopyFileAtomically(temp.Path() / "hive.reg", temp.Path() / "hive.reg.bad", 0700);
-                  }),
-                  ENOSPC);
+    const fs::path file = temp.Path() / "hive.reg";
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < MaxSetAsideCopies + 2; ++i) {
+        const std::string text = "version " + std::to_string(i);
+        fs::remove(file); // a new file, as a replacement makes it
+        WriteBytes(file, text);
+        const SetAsideHow how = i % 2 == 0 ? SetAsideHow::Rename : SetAsideHow::Link;
+        const fs::path copy = SetAside(file, how);
+        EXPECT_EQ(copy.filename(), i == 0 ? "hive.reg.bad" : "hive.reg.bad." + std::to_string(i + 1));
+        EXPECT_EQ(ReadBytes(copy), text);
+        EXPECT_EQ(fs::exists(file), how == SetAsideHow::Link);
+        kept.push_back(text);
     }
-    EXPECT_EQ(ReadBytes(temp.Path() / "hive.reg.bad"), "small");
-    EXPECT_EQ(ErrorOf([&] { CopyFileAtomically(temp.Path() / "missing", temp.Path() / "x", 0700); }), ENOENT);
-    EXPECT_EQ(EntriesIn(temp.Path()), (std::vector<std::string>{"hive.reg", "hive.reg.bad"}));
+    kept.erase(kept.begin(), kept.end() - MaxSetAsideCopies);
+    std::vector<std::string> found;
+    for (const fs::path& copy : SetAsideCopies(file))
+        found.push_back(ReadBytes(copy));
+    EXPECT_EQ(found, kept);
+
+    // A large sparse file keeps its place and gets its second name at once: not a byte is written.
+    const fs::path huge = temp.Path() / "huge.reg";
+    WriteBytes(huge, "");
+    fs::resize_file(huge, std::uintmax_t{4} << 30);
+    const fs::space_info before = fs::space(temp.Path());
+    const fs::path copy = SetAside(huge, SetAsideHow::Link);
+    EXPECT_TRUE(fs::equivalent(copy, huge));
+    EXPECT_GE(fs::space(temp.Path()).available + (1 << 20), before.available);
+    EXPECT_EQ(ErrorOf([&] { SetAside(temp.Path() / "missing", SetAsideHow::Rename); }), ENOENT);
 }
 
 TEST(RegistryFile, SymbolicLinksStayAndTheirTargetIsReplaced)

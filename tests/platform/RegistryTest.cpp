@@ -8,11 +8,14 @@
 #include "tests/FileConditions.h"
 #include "tests/platform/RegistryTestSupport.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -399,7 +402,7 @@ TEST_F(Registry, UnreadableOrReadOnlyFilesAreNeverReplaced)
     EXPECT_TRUE(fs::is_directory(UserFile() / "inside"));
 }
 
-TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptBeforeTheNextWrite)
+TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptAsideWhenRead)
 {
     using namespace std::string_literals;
     WriteBytes(UserFile(), "Windows Registry Editor Version 5.00\n"
@@ -411,6 +414,7 @@ TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptBeforeTheNextWrite)
                            "\"Color\"=\"text where a number belongs\"\n"
                            "\"TrayIcon\"=dwo"s);
     const std::string bytes = ReadBytes(UserFile());
+    const std::filesystem::path first = UserFile().string() + ".bad";
     {
         auto registry = Settings();
         EXPECT_EQ(registry->ReadInteger("Flat"), 1);
@@ -418,28 +422,53 @@ TEST_F(Registry, DamagedFileIsReadAsFarAsPossibleAndKeptBeforeTheNextWrite)
         EXPECT_FALSE(registry->ReadInteger("Color"));
         EXPECT_EQ(registry->ReadString("Color"), "text where a number belongs");
         EXPECT_FALSE(registry->ValueExists("TrayIcon"));
-        EXPECT_FALSE(std::filesystem::exists(TRegistry::DamagedHiveFile())); // reading keeps nothing
+        // Kept aside as it was read (a second name: the file stays until a change replaces it).
+        const std::optional<SetAsideNotice> notice = TRegistry::TakeSetAsideNotice();
+        ASSERT_TRUE(notice);
+        EXPECT_EQ(notice->reason, "its line 5 cannot be read");
+        EXPECT_EQ(notice->copy, first);
+        EXPECT_TRUE(std::filesystem::equivalent(first, UserFile()));
+        EXPECT_FALSE(TRegistry::TakeSetAsideNotice()); // told once
         registry->WriteInteger("Color", 4);
     }
-    EXPECT_EQ(ReadBytes(TRegistry::DamagedHiveFile()), bytes);
+    EXPECT_EQ(ReadBytes(first), bytes);
     EXPECT_EQ(ReadBytes(UserFile()),
               std::string(HiveHeader) + "[HKEY_CURRENT_USER\\Software\\Quorlane\\Calculator\\1.0\\Settings]\n"
                                         "\"Color\"=dword:00000004\n"
                                         "\"Flat\"=dword:00000001\n");
     // The file is sound now: the next write keeps no copy.
-    std::filesystem::remove(TRegistry::DamagedHiveFile());
     Store([](TRegistry& r) { r.WriteInteger("Color", 5); });
-    EXPECT_FALSE(std::filesystem::exists(TRegistry::DamagedHiveFile()));
+    EXPECT_EQ(files::SetAsideCopies(UserFile()), std::vector{first});
 
-    // A file over the reading limit is not read and is kept whole.
-    std::string huge = std::string(HiveHeader) + "[HKEY_CURRENT_USER\\Software]\n";
-    while (huge.size() <= regfile::MaxHiveFileSize + 4096)
-        huge += "\"Value" + std::to_string(huge.size()) + "\"=dword:00000001\n";
-    WriteBytes(UserFile(), huge);
+    // A file over the reading limit (a sparse 4 GB one) is not read, and is kept aside at once, whole:
+    // under a second name, with no byte copied; an earlier copy stays.
+    WriteBytes(UserFile(), "");
+    std::filesystem::resize_file(UserFile(), std::uintmax_t{4} << 30);
     EXPECT_FALSE(KeyExists("\\Software"));
+    const std::optional<SetAsideNotice> huge = TRegistry::TakeSetAsideNotice();
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(huge->reason, "it is larger than 1 MB");
+    EXPECT_TRUE(std::filesystem::equivalent(huge->copy, UserFile()));
     Store([](TRegistry& r) { r.WriteInteger("Color", 1); });
-    EXPECT_EQ(ReadBytes(TRegistry::DamagedHiveFile()), huge);
-    EXPECT_LT(std::filesystem::file_size(UserFile()), 1024u);
+    EXPECT_EQ(std::filesystem::file_size(huge->copy), std::uintmax_t{4} << 30);
+    EXPECT_EQ(files::SetAsideCopies(UserFile()), (std::vector{first, huge->copy}));
+}
+
+// Another user who may open the settings folder (it existed before, readable by all) and locks it
+// never stalls a write; nor does a lock held on a private folder.
+TEST_F(Registry, ALockOnTheFolderNeverStallsAWrite)
+{
+    const testfiles::ScopedOrdinaryUser user({temp_.Path()});
+    Store([](TRegistry& r) { r.WriteInteger("Color", 1); });
+    for (const auto mode : {std::filesystem::perms(0755), std::filesystem::perms(0700)}) {
+        std::filesystem::permissions(UserFolder(), mode);
+        const files::UniqueFd other(::open(UserFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        ASSERT_EQ(::flock(other.Get(), LOCK_EX | LOCK_NB), 0);
+        const auto start = std::chrono::steady_clock::now();
+        Store([](TRegistry& r) { r.WriteInteger("Color", 2); });
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+        EXPECT_EQ(Settings()->ReadInteger("Color"), 2);
+    }
 }
 
 // A valid file just below the limit, with a key the program never wrote (long byte lists on one line
@@ -459,7 +488,7 @@ TEST_F(Registry, AFileNearTheLimitIsWrittenBackReadableWithKeysTheProgramDidNotW
 
     const std::string written = ReadBytes(UserFile());
     EXPECT_LE(written.size(), regfile::MaxHiveFileSize);
-    EXPECT_FALSE(std::filesystem::exists(TRegistry::DamagedHiveFile()));
+    EXPECT_TRUE(files::SetAsideCopies(UserFile()).empty());
     const reghive::ParseResult before = reghive::Parse(text, "HKEY_CURRENT_USER");
     const reghive::ParseResult after = reghive::Parse(written, "HKEY_CURRENT_USER");
     EXPECT_FALSE(after.damaged);
@@ -498,7 +527,6 @@ TEST(RegistryLocation, OverrideThenEnvironmentThenDefaults)
         const ScopedEnvironment user("QUORLANE_USER_HIVE_DIR", variable);
         const ScopedEnvironment config("XDG_CONFIG_HOME", xdg);
         EXPECT_EQ(TRegistry::HiveFile(), file);
-        EXPECT_EQ(TRegistry::DamagedHiveFile(), std::string(file) + ".bad");
     }
     const ScopedEnvironment user("QUORLANE_USER_HIVE_DIR", "/tmp/u");
     {

@@ -1,11 +1,13 @@
 // The tape kept between runs (its file format, a start that finds a damaged file, the writer
-// thread's timing, Flush, Clear Tape and removal; the option in the window) and a tape line re-used
-// by double click and the tape's menu, and copied without grouping.
+// thread's timing, Flush, Clear Tape and removal; the option in the window; a tape that cannot be
+// written, at close and while the program runs) and a tape line re-used by double click and the
+// tape's menu, and copied without grouping.
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,8 +22,12 @@
 
 #include "SettingsFixture.h"
 #include "controls/Abcbtn.h"
+#include "platform/AtomicFile.h"
+#include "platform/Registry.h"
+#include "tests/FileConditions.h"
 #include "ui/Calc.h"
 #include "ui/KeptTape.h"
+#include "ui/SettingsStore.h"
 #include "ui/TapeView.h"
 
 using ui::KeptTape;
@@ -43,6 +49,15 @@ std::string ReadFile(const std::filesystem::path& file)
 void WriteFile(const std::filesystem::path& file, std::string_view text)
 {
     std::ofstream(file, std::ios::binary) << text;
+}
+
+std::vector<std::string> Entries(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::string> FileLines(const std::filesystem::path& file)
@@ -218,29 +233,111 @@ TEST_F(TapeInWindow, KeptBetweenRunsClearedWithTheTapeAndDeletedWhenTurnedOff)
     Action(w, "mnuOptionsKeepTape")->trigger(); // No: it stays on
     EXPECT_TRUE(Action(w, "mnuOptionsKeepTape")->isChecked());
     EXPECT_TRUE(std::filesystem::exists(file));
+    // Copies set aside at earlier starts and a killed writer's temporary file go with it; other
+    // files stay.
+    for (const char* name : {"tape.txt.bad", "tape.txt.bad.2", ".tape.txt.Ab12Cd", "notes.txt"})
+        WriteFile(file.parent_path() / name, "12 +\n");
     Action(w, "mnuOptionsKeepTape")->trigger(); // Yes: off, and the file goes
     EXPECT_FALSE(Action(w, "mnuOptionsKeepTape")->isChecked());
-    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(Entries(file.parent_path()), std::vector<std::string>{"notes.txt"});
     ASSERT_EQ(FakeDialogs::Instance().boxes.size(), 2u);
     EXPECT_EQ(FakeDialogs::Instance().boxes[0].caption, QStringLiteral("Confirm"));
 }
 
-TEST_F(TapeInWindow, ADamagedKeptTapeNeverStopsTheStart)
+// A damaged kept tape never stops the start; the status bar says what was set aside and where, and
+// a copy set aside earlier stays. A tape whose last line was cut short keeps the lines before it.
+TEST_F(TapeInWindow, ADamagedKeptTapeNeverStopsTheStartAndIsSaidSetAside)
 {
     {
         ui::TfrmMain w;
         Action(w, "mnuOptionsKeepTape")->trigger();
         EXPECT_TRUE(w.close());
     }
-    std::filesystem::create_directories(file.parent_path());
-    WriteFile(file, "\x7F"
-                    "ELF garbage");
+    const std::string header = "Quorlane Calculator tape 1\n";
+    const struct
+    {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> restored; // the lines before "Restarted"
+        const char* copy;
+    } cases[] = {
+        {"damaged", "ELF garbage\x01", {}, "tape.txt.bad"},
+        {"last line cut short", header + "12  \n3 +\n15 =\n1.2", {"12  ", "3 +", "15 ="}, "tape.txt.bad.2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(file, c.bytes);
+        ui::TfrmMain w;
+        const std::vector<std::string> lines = w.TapeLines();
+        ASSERT_GE(lines.size(), c.restored.size() + 2);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + c.restored.size()), c.restored);
+        EXPECT_EQ(lines.back() == "Kept tape not restored", c.restored.empty());
+        const QString said = w.statusBar()->currentMessage();
+        EXPECT_TRUE(said.contains(QString::fromStdString((file.parent_path() / c.copy).string())))
+            << said.toStdString();
+        EXPECT_EQ(ReadFile(file.parent_path() / c.copy), c.bytes);
+        EXPECT_EQ(FakeDialogs::Instance().boxes.size(), 0u);
+        EXPECT_TRUE(w.close());
+    }
+    EXPECT_EQ(ReadFile(file.parent_path() / "tape.txt.bad"), cases[0].bytes); // the earlier copy stays
+}
+
+// A question the session's end leaves unanswered changes nothing: the option stays on, its file too.
+TEST_F(TapeInWindow, AnUnansweredQuestionChangesNothing)
+{
     ui::TfrmMain w;
-    const std::vector<std::string> lines = w.TapeLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], "Kept tape not restored");
-    EXPECT_TRUE(std::filesystem::exists(file.string() + ".bad"));
-    EXPECT_EQ(FakeDialogs::Instance().boxes.size(), 0u);
+    Action(w, "mnuOptionsKeepTape")->trigger();
+    Clicks(w, {"btn7", "btnAdd"});
+    FakeDialogs& d = FakeDialogs::Instance();
+    d.onBox = [&w](const uitest::ShownBox&) { w.EndSession(); }; // SIGTERM while the box is open
+    d.expectBoxes = true;                                        // and the box goes unanswered
+    Action(w, "mnuOptionsKeepTape")->trigger();
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].text, QStringLiteral("Delete the kept tape?"));
+    ui::StoredOptions stored;
+    ui::ReadOptions(stored);
+    EXPECT_TRUE(stored.KeepTape);
+    EXPECT_EQ(FileLines(file), std::vector<std::string>{"7  "});
+}
+
+// A kept tape that cannot be written: while the program runs the status bar says so once; the close
+// offers what a failure of the options offers, and Save As to put the lines elsewhere.
+TEST_F(TapeInWindow, ATapeThatCannotBeKeptIsSaidWhileRunningAndAtClose)
+{
+    std::filesystem::create_directories(file.parent_path());
+    const testfiles::ScopedOrdinaryUser user({dir.path().toStdString()});
+    {
+        ui::TfrmMain w;
+        Action(w, "mnuOptionsKeepTape")->trigger();
+        EXPECT_TRUE(w.close());
+    }
+    std::filesystem::permissions(file.parent_path(), std::filesystem::perms(0500));
+    ui::TfrmMain w;
+    Clicks(w, {"btn1", "btnAdd", "btn2", "btnEquals"});
+    QStatusBar* bar = w.statusBar();
+    ASSERT_TRUE(QTest::qWaitFor([bar] { return !bar->currentMessage().isEmpty(); }, 6000));
+    EXPECT_TRUE(bar->currentMessage().contains(QString::fromStdString(file.string())));
+    EXPECT_TRUE(bar->currentMessage().contains(QString::fromLocal8Bit(std::strerror(EACCES))));
+    Clicks(w, {"btnMS"}); // the memory's value goes before the message
+    Clicks(w, {"btn3", "btnAdd"});
+    QTest::qWait(2600); // the next write fails too: not said again
+    EXPECT_EQ(bar->currentMessage(), QString());
+
+    // Cancel stays; Retry fails again; Save As puts the lines into another file and closes.
+    FakeDialogs& d = FakeDialogs::Instance();
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.txt"));
+    d.boxAnswers = {ui::BoxAnswer::Cancel};
+    EXPECT_FALSE(w.close());
+    d.boxAnswers = {ui::BoxAnswer::Retry, ui::BoxAnswer::SaveAs};
+    d.saveAnswers = {elsewhere};
+    EXPECT_TRUE(w.close());
+    ASSERT_EQ(d.boxes.size(), 3u);
+    EXPECT_EQ(d.boxes[2].caption, QStringLiteral("Error"));
+    EXPECT_EQ(d.boxes[2].buttons, ui::BoxButtons::RetrySaveAsCloseAnywayCancel);
+    EXPECT_TRUE(d.boxes[2].text.contains(QString::fromStdString(file.string())))
+        << d.boxes[2].text.toStdString();
+    EXPECT_TRUE(d.boxes[2].text.contains(QString::fromLocal8Bit(std::strerror(EACCES))));
+    EXPECT_NE(ReadFile(elsewhere.toStdString()).find(" 2 +\r\n"), std::string::npos);
 }
 
 TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)

@@ -294,23 +294,27 @@ TEST_F(Options, AlwaysOnTopTogglesInPlace)
     EXPECT_FALSE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
-TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
+// The entry is the user's own, for root as well (the system folder, writable here, would start the
+// program for every user), and names the program twice: to run it, and to skip the entry once the
+// program is gone.
+TEST_F(Options, RunOnStartupWritesTheUsersOwnAutostartEntryOrSaysWhyNot)
 {
     const platform::AutostartFolders folders = platform::DefaultAutostartFolders();
+    std::filesystem::create_directories(folders.system);
     ui::TfrmMain w;
     QAction* run = w.findChild<QAction*>(QStringLiteral("mnuOptionsRunOnStartup"));
     run->trigger();
-    const std::filesystem::path system = folders.system / ui::AutostartFileName;
-    ASSERT_TRUE(std::filesystem::exists(system));
-    QFile entry(QString::fromStdString(system.string()));
+    const std::filesystem::path user = folders.user / ui::AutostartFileName;
+    ASSERT_TRUE(std::filesystem::exists(user));
+    EXPECT_FALSE(std::filesystem::exists(folders.system / ui::AutostartFileName));
+    QFile entry(QString::fromStdString(user.string()));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
-    EXPECT_TRUE(
-        text.contains("Exec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" /tray\n"))
-        << text.toStdString();
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(text.contains("\nTryExec=" + program + "\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\nExec=\"" + program + "\" /tray\n")) << text.toStdString();
     EXPECT_TRUE(AutostartEntryActive(folders, ui::AutostartFileName));
     // The entry of earlier builds, under its old name, goes with the option.
-    std::filesystem::create_directories(folders.user);
     QFile old(QString::fromStdString((folders.user / "quorlane-calculator.desktop").string()));
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nExec=quorcalc /tray\n");
@@ -320,11 +324,9 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     EXPECT_FALSE(AutostartEntryActive(folders, "quorlane-calculator.desktop"));
     EXPECT_TRUE(FakeDialogs::Instance().boxes.empty()); // removing a missing entry is no error
 
-    // Neither folder can be written: an error box, and the check mark goes back.
+    // The folder cannot be written: an error box, and the check mark goes back.
     FakeDialogs& d = FakeDialogs::Instance();
-    std::filesystem::remove_all(folders.system);
     std::filesystem::remove_all(folders.user);
-    QFile(QString::fromStdString(folders.system.string())).open(QIODevice::WriteOnly);
     QFile(QString::fromStdString(folders.user.string())).open(QIODevice::WriteOnly);
     d.expectBoxes = true;
     run->trigger();
@@ -332,6 +334,7 @@ TEST_F(Options, RunOnStartupWritesAnAutostartEntryOrSaysWhyNot)
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(d.boxes[0].text.contains(QStringLiteral("start at logon")));
+    std::filesystem::remove(folders.user);
 }
 
 TEST_F(Options, TheSchemeMenuListsDefaultThenTheOthersAlphabetically)
@@ -411,19 +414,27 @@ TEST(AutostartEntry, ExecQuotingFollowsTheDesktopEntryRules)
     EXPECT_EQ(platform::DesktopExecArgument("/caf\xc3\xa9"), "\"/caf\xc3\xa9\"");
     EXPECT_EQ(
         platform::AutostartEntryText("Quorlane Calculator", "/opt/My Apps/quorcalc", "/tray", "x.y.Z"),
-        "[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nExec=\"/opt/My Apps/quorcalc\" /tray\n"
-        "Icon=x.y.Z\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+        "[Desktop Entry]\nType=Application\nName=Quorlane Calculator\nTryExec=/opt/My Apps/quorcalc\n"
+        "Exec=\"/opt/My Apps/quorcalc\" /tray\nIcon=x.y.Z\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
+    // TryExec is a plain string: only backslashes, control characters and a leading blank escaped.
+    EXPECT_EQ(platform::DesktopStringValue(" /a\\b\tc\nd\"$`%"), "\\s/a\\\\b\\tc\\nd\"$`%");
 }
 
-TEST(AutostartEntry, TheUsersFolderServesWhenTheSystemOneCannotBeWritten)
+// A system entry an earlier build wrote is kept from starting the program for this user when the
+// option is turned off, and goes where the user may remove it.
+TEST(AutostartEntry, AnEarlierSystemEntryStopsWithTheOption)
 {
     QTemporaryDir dir;
     platform::AutostartFolders folders{dir.filePath(QStringLiteral("system")).toStdString(),
                                        dir.filePath(QStringLiteral("user")).toStdString()};
-    QFile(QString::fromStdString(folders.system.string())).open(QIODevice::WriteOnly); // not a folder
-    const std::filesystem::path written =
-        platform::WriteAutostartEntry(folders, "x.desktop", "[Desktop Entry]\n");
-    EXPECT_EQ(written, folders.user / "x.desktop");
+    std::filesystem::create_directories(folders.system);
+    QFile old(QString::fromStdString((folders.system / "x.desktop").string()));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("[Desktop Entry]\nType=Application\nName=X\nExec=x\n");
+    old.close();
+    EXPECT_EQ(platform::WriteAutostartEntry(folders, "x.desktop", "[Desktop Entry]\n"),
+              folders.user / "x.desktop");
+    EXPECT_FALSE(std::filesystem::exists(folders.system / "x.desktop"));
     EXPECT_TRUE(AutostartEntryActive(folders, "x.desktop"));
     platform::RemoveAutostartEntry(folders, "x.desktop");
     EXPECT_FALSE(AutostartEntryActive(folders, "x.desktop"));

@@ -9,12 +9,16 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
 #include "controls/Abcbtn.h"
+#include "tests/FileConditions.h"
 #include "ui/Calc.h"
 
 using uitest::FakeDialogs;
@@ -160,6 +164,36 @@ TEST_F(TapeCommands, AFailedSaveKeepsTheOldFileReportsAndRecordsNothing)
         d.boxAnswers.clear();
     }
     EXPECT_EQ(Read(Path("tape.txt")), QByteArray("old tape"));
+}
+
+// Save As into a shared folder such as /tmp (everybody writes there; the sticky bit keeps each
+// user's files his own): a link another user planted there is not followed, as the system would not
+// follow it, and the file it leads to stays as it was.
+TEST_F(TapeCommands, SaveAsFollowsALinkInASharedFolderOnlyWhereTheSystemWould)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = dir.path().toStdString();
+    const fs::path shared = root / "shared", home = root / "home";
+    fs::create_directories(shared);
+    fs::create_directories(home);
+    fs::permissions(root, fs::perms(0755));
+    fs::permissions(shared, fs::perms(01777));
+    std::ofstream(home / "accounts.txt") << "mine";
+    fs::create_symlink(home / "accounts.txt", shared / "planted.txt");
+    const uid_t other = testfiles::OrdinaryUser().first + 1; // neither the subject nor the folder's owner
+    if (!testfiles::RunningAsRoot() || ::lchown((shared / "planted.txt").c_str(), other, other) != 0)
+        GTEST_SKIP() << "only root may make a link another user owns";
+    const testfiles::ScopedOrdinaryUser user({home});
+    FakeDialogs& d = FakeDialogs::Instance();
+    d.saveAnswers = {QString::fromStdString((shared / "planted.txt").string())};
+    d.boxAnswers = {ui::BoxAnswer::Yes}; // overwrite
+    d.expectBoxes = true;
+    Action("mnuFileSaveAs")->trigger();
+    ASSERT_EQ(d.boxes.size(), 2u);
+    EXPECT_EQ(d.boxes[1].kind, ui::BoxKind::GeneralError);
+    EXPECT_TRUE(d.boxes[1].text.contains(QStringLiteral("symbolic link"))) << d.boxes[1].text.toStdString();
+    EXPECT_EQ(Read(QString::fromStdString((home / "accounts.txt").string())), QByteArray("mine"));
+    EXPECT_EQ(w->TapeFileName(), QString());
 }
 
 TEST_F(TapeCommands, PrintGoesToThePrinterChosenAndCancelPrintsNothing)
