@@ -20,9 +20,6 @@ namespace {
 
 // Size changes up to this many pixels in both directions cause no rescale.
 constexpr int SizeThreshold = 5;
-// Activation arms the position-change counter with this value; the next geometry change then marks
-// the window activated.
-constexpr int ActivationCount = 10000;
 constexpr int SmallestUsableExtent = 32;
 // A resize outside a drag stores the placement when no other step followed for this long.
 constexpr int PlacementSaveDelayMs = 300;
@@ -70,7 +67,7 @@ TElasticForm::TElasticForm(QObject* owner) : QObject(owner)
 
     // The form's window state as it is now.
     designedMaximized_ = form->windowState().testFlag(Qt::WindowMaximized);
-    maximized_ = designedMaximized_;
+    maximizedSeen_ = designedMaximized_;
 }
 
 // ---- setters with an immediate effect ----
@@ -116,12 +113,12 @@ void TElasticForm::SetFormBounds(const QRect& outer)
     platform::SetOuterGeometry(form_, outer);
 }
 
-bool TElasticForm::IsNormalStyle() const
+bool TElasticForm::StaysOnTop() const
 {
     if (form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        return false;
+        return true;
     const QWindow* handle = form_->windowHandle();
-    return handle == nullptr || !handle->flags().testFlag(Qt::WindowStaysOnTopHint);
+    return handle != nullptr && handle->flags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 void TElasticForm::ApplyFontToForm()
@@ -148,7 +145,7 @@ void TElasticForm::SyncDesignFrame()
 
 void TElasticForm::UpdateTrackLimits()
 {
-    if (form_ != nullptr && initialized_ && !suspended_ && form_->isVisible())
+    if (form_ != nullptr && stage_ != Stage::Waiting && !suspended_ && form_->isVisible())
         platform::RefreshTrackLimits(form_);
 }
 
@@ -177,17 +174,23 @@ void TElasticForm::RefocusNoted()
         noted_->setFocus(Qt::OtherFocusReason);
 }
 
+void TElasticForm::AfterResize()
+{
+    if (!options_.OnAfterResize)
+        return;
+    const QScopedValueRollback inCallback(reentry_, Reentry::AfterResize);
+    options_.OnAfterResize();
+}
+
 // ---- the window events ----
 //
 // The gate: while scaling is suspended or the form is not visible every event but Destroyed passes
 // untouched. Otherwise the prologue notes the focused widget, keeps the form's font equal to the
-// component Font, runs InitializeScaling and the first display on the first event, applies a stored
-// position once, and acts on the event. The scaler never consumes an event.
+// component Font, starts the scaling and lays out the first display on the first event (Stage),
+// applies a stored position once, and acts on the event. The scaler never consumes an event.
 //
-// State of the activation: before the window is activated every resize puts it back to the initial
-// bounds (the start-up sizing cannot move it); activation arms a counter and the next geometry
-// change marks it activated, as does the end of a drag or a maximize. From then on the user's sizes
-// stand.
+// Events are re-entrant: a geometry change the scaler makes (SetFormBounds), or the after-resize
+// callback makes, reaches Act again before the call that made it returns (Reentry says which).
 
 void TElasticForm::FormEvent(const WindowEvent& event)
 {
@@ -203,21 +206,12 @@ void TElasticForm::FormEvent(const WindowEvent& event)
             ApplyFontToForm();
             form_->update();
         }
-        if (!initialized_) {
+        if (stage_ == Stage::Waiting) {
             InitializeScaling();
             FirstDisplay();
         }
-        if (pendingPosition_) {
-            pendingPosition_ = false;
-            const std::optional<int> left = elastic::StoredPosition(storedLeft_, screen_.width());
-            const std::optional<int> top = elastic::StoredPosition(storedTop_, screen_.height());
-            if (left)
-                initial_.moveLeft(*left);
-            if (top)
-                initial_.moveTop(*top);
-            initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
-            SetFormBounds(initial_);
-        }
+        if (stored_ == StoredPlacement::PositionAndSize)
+            ApplyStoredPosition();
         Act(event);
     } catch (const std::exception& e) {
         qWarning("form scaler: %s", e.what());
@@ -237,15 +231,17 @@ void TElasticForm::Act(const WindowEvent& event)
         OnShown();
         break;
     case Kind::PointerMoved:
-        if (IsNormalStyle())
+        if (!StaysOnTop())
             userInteracted_ = true;
         break;
     case Kind::TrackLimitsAsked:
         OnTrackLimitsAsked(event.limits);
         break;
     case Kind::GeometryChanging:
-        if (++positionChanges_ >= ActivationCount)
-            activated_ = true;
+        // Any change after an activation: the user's, the window system's, or the move of the
+        // after-resize callback.
+        if (sizing_ == Sizing::ActivationArmed)
+            sizing_ = Sizing::User;
         break;
     case Kind::DisplayChanged:
         OnDisplayChanged(event.screenSize);
@@ -261,11 +257,11 @@ void TElasticForm::Act(const WindowEvent& event)
         HideControls();
         break;
     case Kind::RestoreRequested:
-        if (IsNormalStyle())
+        if (!StaysOnTop())
             HideControls();
         break;
     case Kind::Dragging:
-        dragInProgress_ = true;
+        dragResizing_ = true;
         break;
     case Kind::DragStarted:
         // The size when the drag began (reported where the drag showed only later).
@@ -281,31 +277,34 @@ void TElasticForm::Act(const WindowEvent& event)
 
 void TElasticForm::OnResized(WindowState state)
 {
-    if (dragInProgress_ || state == WindowState::Minimized)
+    if (dragResizing_ || state == WindowState::Minimized)
         return;
-    if (state == WindowState::Maximized && !maximized_) {
+    if (state == WindowState::Maximized && !maximizedSeen_) {
         const QSize size = Outer().size();
         if (std::abs(size.width() - lastSize_.width()) > SizeThreshold &&
             std::abs(size.height() - lastSize_.height()) > SizeThreshold)
             HideControls();
-        activated_ = true;
-        maximized_ = true;
+        sizing_ = Sizing::User;
+        maximizedSeen_ = true;
         ApplyFontToForm();
     }
-    if (state == WindowState::Normal && activated_) {
-        if (maximized_) {
+    if (state == WindowState::Normal && sizing_ == Sizing::User) {
+        if (maximizedSeen_) {
             HideControls();
-            storedMaximized_ = false;
+            if (stored_ == StoredPlacement::Maximized)
+                stored_ = StoredPlacement::None; // the user restored it
         }
-        maximized_ = false;
+        maximizedSeen_ = false;
         ApplyFontToForm();
     }
-    if (!activated_ && !snapping_) {
-        const QScopedValueRollback snapping(snapping_, true);
+    // The start-up sizing cannot move the window. The Resized of the snap back comes into this
+    // function again before SetFormBounds returns.
+    if (sizing_ != Sizing::User && reentry_ == Reentry::None) {
+        const QScopedValueRollback snapping(reentry_, Reentry::SnappingBack);
         SetFormBounds(initial_);
     }
     if (MovedFurther(Outer().size(), lastSize_)) {
-        ResizeControls();
+        ResizeControls(); // its AfterResize may move the window
         form_->update();
         RestoreControls();
         lastSize_ = Outer().size();
@@ -317,10 +316,10 @@ void TElasticForm::OnResized(WindowState state)
 
 void TElasticForm::OnActivated()
 {
-    positionChanges_ = ActivationCount;
-    if (placementLoaded_ && storedMaximized_) {
-        placementLoaded_ = false;
-        storedMaximized_ = false;
+    if (sizing_ == Sizing::StartUp)
+        sizing_ = Sizing::ActivationArmed;
+    if (stored_ == StoredPlacement::Maximized) {
+        stored_ = StoredPlacement::None;
         placement_.showCmd = platform::SW_SHOWMAXIMIZED;
         platform::SetWindowPlacement(form_, placement_);
         RestoreControls();
@@ -331,34 +330,22 @@ void TElasticForm::OnActivated()
 
 void TElasticForm::OnShown()
 {
-    if (pendingSize_) {
-        HideControls();
-        pendingSize_ = false;
-        const QSize minimum = MinimumUsableSize();
-        const std::optional<int> width =
-            elastic::StoredExtent(storedWidth_, screen_.width(), minimum.width());
-        const std::optional<int> height =
-            elastic::StoredExtent(storedHeight_, screen_.height(), minimum.height());
-        // A damaged stored size (zero, negative, not a number) is not used; the design size stays.
-        if (width && height)
-            initial_.setSize(QSize(*width, *height));
-        initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
-        SetFormBounds(initial_);
-    }
+    if (stored_ == StoredPlacement::Size)
+        ApplyStoredSize();
     if (!userInteracted_) {
         HideControls();
         ResizeControls();
         RestoreControls();
-        suppressFirstReshow_ = false;
+        firstReshowHeld_ = false;
     }
     RefocusNoted();
 }
 
 void TElasticForm::OnTrackLimitsAsked(platform::TrackSizes* limits)
 {
-    if (firstRescalePending_ && IsWindowMaximized())
+    if (stage_ == Stage::Started && IsWindowMaximized())
         ResizeControls();
-    if (firstRescalePending_)
+    if (stage_ == Stage::Started)
         return;
     // 0 leaves the system's value; otherwise pixels, or minus a percentage of the screen.
     auto decode = [](int value, int screenExtent, int system) {
@@ -395,15 +382,15 @@ void TElasticForm::OnMinimizeRequested()
         options_.EFActiveControl = elastic::IsNamed(active) ? active->objectName() : QString();
     SaveFormStateQuietly();
     userInteracted_ = true;
-    maximized_ = false;
+    maximizedSeen_ = false;
     lastSize_ = Outer().size();
 }
 
 void TElasticForm::OnDragEnded()
 {
-    activated_ = true;
+    sizing_ = Sizing::User;
     // Only a drag that resized the window (Dragging) rescales at its end.
-    if (std::exchange(dragInProgress_, false)) {
+    if (std::exchange(dragResizing_, false)) {
         noted_ = QApplication::focusWidget();
         HideControls();
         if (options_.MaintainProportions)
@@ -413,7 +400,7 @@ void TElasticForm::OnDragEnded()
         RestoreControls();
         RefocusNoted();
     }
-    maximized_ = false;
+    maximizedSeen_ = false;
     SaveFormStateQuietly();
 }
 
@@ -421,7 +408,7 @@ void TElasticForm::OnDragEnded()
 
 void TElasticForm::InitializeScaling()
 {
-    initialized_ = true;
+    stage_ = Stage::Started;
     // The design screen is the present one: controls and fonts start at their design values.
     screen_ = platform::AvailableGeometry(form_).size();
     designScreen_ = screen_;
@@ -463,12 +450,11 @@ void TElasticForm::InitializeScaling()
     initial_ = elastic::InitialBounds(QRect(options_.DesignFormLeft, options_.DesignFormTop,
                                             options_.DesignFormWidth, options_.DesignFormHeight),
                                       screen_);
-    positionChanges_ = 0;
 }
 
 void TElasticForm::FirstDisplay()
 {
-    if (storedMaximized_) {
+    if (stored_ == StoredPlacement::Maximized) {
         // The stored normal rectangle first (while the window is normal, without reacting to it),
         // then the maximized state: Qt cannot set the normal rectangle of a maximized window.
         {
@@ -482,6 +468,34 @@ void TElasticForm::FirstDisplay()
     referenceSize_ = initial_.size();
     if (options_.MaintainProportions)
         ComputeMaxTrackSize();
+    SetFormBounds(initial_);
+}
+
+void TElasticForm::ApplyStoredPosition()
+{
+    stored_ = StoredPlacement::Size;
+    const std::optional<int> left = elastic::StoredPosition(storedLeft_, screen_.width());
+    const std::optional<int> top = elastic::StoredPosition(storedTop_, screen_.height());
+    if (left)
+        initial_.moveLeft(*left);
+    if (top)
+        initial_.moveTop(*top);
+    initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
+    SetFormBounds(initial_);
+}
+
+void TElasticForm::ApplyStoredSize()
+{
+    HideControls();
+    stored_ = StoredPlacement::None;
+    const QSize minimum = MinimumUsableSize();
+    const std::optional<int> width = elastic::StoredExtent(storedWidth_, screen_.width(), minimum.width());
+    const std::optional<int> height =
+        elastic::StoredExtent(storedHeight_, screen_.height(), minimum.height());
+    // A damaged stored size (zero, negative, not a number) is not used; the design size stays.
+    if (width && height)
+        initial_.setSize(QSize(*width, *height));
+    initial_ = platform::FitInto(initial_, platform::PlacementArea(form_, initial_));
     SetFormBounds(initial_);
 }
 

@@ -142,6 +142,9 @@ private:
     void InitializeScaling();
     void FirstDisplay();
     void LoadFormState();
+    // The stored placement of a normal window: its position, then its size.
+    void ApplyStoredPosition();
+    void ApplyStoredSize();
     // Stores the placement now (a deferred store pending is done with it).
     void SaveFormStateQuietly();
     // Stores it once no resize has followed for a moment.
@@ -160,8 +163,13 @@ private:
     QSize MinimumUsableSize() const;
     QWidget* FindRegistered(const QString& name) const;
     void RefocusNoted();
-    bool IsNormalStyle() const;
+    // Whether the window is kept above the others (Always on Top).
+    bool StaysOnTop() const;
     bool IsWindowMaximized() const;
+    // The owner's OnAfterResize, the last step of a rescale. It may move the window (the main window
+    // keeps itself inside the work area), and that move comes back to Act as a GeometryChanging
+    // before the callback returns.
+    void AfterResize();
 
     QWidget* form_ = nullptr;
     platform::TWindowEvents events_;
@@ -187,26 +195,61 @@ private:
     // Stored placement.
     platform::TWindowPlacement placement_;
     double storedLeft_ = 0.0, storedTop_ = 0.0, storedWidth_ = 0.0, storedHeight_ = 0.0;
+    bool designedMaximized_ = false; // the form was maximized when the scaler was put on it
 
-    // Flags.
-    bool suspended_ = false;
-    bool dragInProgress_ = false;
-    bool initialized_ = false; // set as the first visible event starts the scaling
-    bool firstRescalePending_ = true;
-    bool firstDisplayPending_ = true;
-    bool activated_ = false;
-    bool maximized_ = false;
-    bool storedMaximized_ = false;
-    bool placementLoaded_ = false;
-    bool controlsHidden_ = false;
-    bool userInteracted_ = false;
-    bool suppressFirstReshow_ = false;
-    bool focusPending_ = true;
-    bool pendingPosition_ = false;
-    bool pendingSize_ = false;
-    bool snapping_ = false;
-    int positionChanges_ = 0;
-    bool designedMaximized_ = false;
+    // ---- the scaler's state: each field answers one question ----
+
+    // How far the scaling has come; it only moves forward.
+    enum class Stage
+    {
+        Waiting,   // no visible event yet: nothing read, nothing stored
+        Started,   // the first visible event read the controls and the stored placement and placed
+                   // the window; the first rescale is still to come
+        Rescaled,  // the first rescale prepared the records; the controls wait to be shown as recorded
+        Displayed, // the first display is complete: a rescale only scales
+    };
+    Stage stage_ = Stage::Waiting;
+    // A window stored maximized but designed normal: the first display shows the controls as
+    // recorded only after the first Shown (this matters only before Displayed).
+    bool firstReshowHeld_ = false;
+
+    // Whose sizes the window keeps.
+    enum class Sizing
+    {
+        StartUp,         // not yet activated: every resize puts the window back to its initial bounds,
+                         // so that the window system's start-up sizing cannot move it
+        ActivationArmed, // activated: the next change of the window's geometry ends the start-up
+        User,            // since that change, the end of a drag or a maximize: the user's sizes stand
+    };
+    Sizing sizing_ = Sizing::StartUp;
+
+    // What of the stored placement still waits to be applied.
+    enum class StoredPlacement
+    {
+        None,            // nothing stored, or all of it applied
+        PositionAndSize, // a normal window's: the position at the first visible event,
+        Size,            // then the size at the first Shown
+        Maximized,       // a maximized window's: maximized again at activation, until when only the
+                         // maximized state is saved; the user's restore drops it
+    };
+    StoredPlacement stored_ = StoredPlacement::None;
+
+    // The scaler's own geometry changes, and those of the after-resize callback, come back to it as
+    // window events before the call that made them returns. What it is in the middle of:
+    enum class Reentry
+    {
+        None,
+        SnappingBack, // putting the window back to its initial bounds: that Resized does not snap again
+        AfterResize,  // in OnAfterResize: a move it makes may end ActivationArmed
+    };
+    Reentry reentry_ = Reentry::None;
+
+    bool suspended_ = false;                // SuspendScaling: events pass untouched
+    bool dragResizing_ = false;             // a drag resized the window: one rescale at its end
+    bool maximizedSeen_ = false;            // acted on as maximized, and not since on a restore
+    bool controlsHidden_ = false;           // HideControls hid the aligned controls
+    bool userInteracted_ = false;           // pointer, close or minimize: showing again does not rescale
+    bool activeControlFocusPending_ = true; // EFActiveControl is focused at the next rescale
     QPointer<QWidget> noted_;
     // A resize outside a drag stores the placement once the resizing has paused, not at every step.
     QTimer saveTimer_;

@@ -32,17 +32,15 @@ void TElasticForm::LoadFormState()
     // Only 2 is ever written for a maximized window; another value is damage and reads as 0.
     const int state = integer(elastic::WindowStateValue).value_or(0);
     if (state == 2) {
-        storedMaximized_ = true;
-        if (!designedMaximized_)
-            suppressFirstReshow_ = true;
+        stored_ = StoredPlacement::Maximized;
+        firstReshowHeld_ = !designedMaximized_;
     } else {
         // Damaged values are brought into range before anything computes with them.
         storedLeft_ = elastic::SaneStoredFraction(key.ReadFloat(elastic::LeftValue).value_or(0.0));
         storedTop_ = elastic::SaneStoredFraction(key.ReadFloat(elastic::TopValue).value_or(0.0));
         storedWidth_ = elastic::SaneStoredFraction(key.ReadFloat(elastic::WidthValue).value_or(0.0));
         storedHeight_ = elastic::SaneStoredFraction(key.ReadFloat(elastic::HeightValue).value_or(0.0));
-        pendingPosition_ = true;
-        pendingSize_ = true;
+        stored_ = StoredPlacement::PositionAndSize;
     }
     const QSize minimum = MinimumUsableSize();
     options_.MaximumTrackWidth =
@@ -64,7 +62,6 @@ void TElasticForm::LoadFormState()
         if (i >= 3) // the positions and the normal rectangle
             placement_.*field = elastic::SaneStoredCoordinate(placement_.*field);
     }
-    placementLoaded_ = true;
 }
 
 void TElasticForm::SaveFormState()
@@ -72,13 +69,13 @@ void TElasticForm::SaveFormState()
     const std::string path = PlacementKeyPath();
     // Before the first display nothing has been read yet: writing now would replace the stored
     // placement with a count of no controls.
-    if (path.empty() || !initialized_)
+    if (path.empty() || stage_ == Stage::Waiting)
         return;
     platform::TRegistry key;
     if (!key.OpenKey(path, true))
         throw platform::ERegistryException("Failed to create key '" + path + "'");
     const bool maximizedNow = IsWindowMaximized();
-    const bool normal = !maximizedNow && !storedMaximized_;
+    const bool normal = !maximizedNow && stored_ != StoredPlacement::Maximized;
     const QRect outer = Outer();
     elastic::WriteStoredInteger(key, elastic::TotalControlsValue, ControlCount());
     elastic::WriteStoredInteger(key, elastic::WindowStateValue, maximizedNow ? 2 : 0);

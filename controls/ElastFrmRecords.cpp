@@ -90,16 +90,16 @@ void TElasticForm::ApplyRecord(TFrame& frame, QSize client, double fontRatio)
 
 void TElasticForm::ResizeControls()
 {
-    if (dragInProgress_)
+    if (dragResizing_)
         return;
-    if (!options_.EFActiveControl.isEmpty() && focusPending_) {
+    if (!options_.EFActiveControl.isEmpty() && activeControlFocusPending_) {
         if (QWidget* target = FindRegistered(options_.EFActiveControl))
             target->setFocus(Qt::OtherFocusReason);
         if (form_->focusWidget() != nullptr)
-            focusPending_ = false;
+            activeControlFocusPending_ = false;
     }
-    if (firstRescalePending_) {
-        firstRescalePending_ = false;
+    if (stage_ < Stage::Rescaled) {
+        stage_ = Stage::Rescaled;
         for (TFrame& frame : frames_)
             PrepareRecord(frame);
         if (designFormFont_ != 0)
@@ -115,12 +115,11 @@ void TElasticForm::ResizeControls()
     const QSize client = platform::ClientSize(form_);
     for (TFrame& frame : frames_)
         ApplyRecord(frame, client, fontRatio_);
-    if (firstDisplayPending_ && !suppressFirstReshow_) {
+    if (stage_ == Stage::Rescaled && !firstReshowHeld_) {
         RestoreControls();
-        firstDisplayPending_ = false;
+        stage_ = Stage::Displayed;
     }
-    if (options_.OnAfterResize)
-        options_.OnAfterResize();
+    AfterResize();
 }
 
 void TElasticForm::KeepProportions()
@@ -211,7 +210,7 @@ void TElasticForm::ResetDesignSize()
 void TElasticForm::ResetToDesignLayout()
 {
     ResetDesignSize();
-    if (!initialized_ || firstRescalePending_)
+    if (stage_ < Stage::Rescaled)
         return; // the first display lays the design out itself
     const QSize outer = Outer().size();
     options_.DesignFormClientWidth = outer.width() - designFrame_.width();
