@@ -22,7 +22,6 @@
 #include "platform/qt/WindowGeometry.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"
-#include "ui/TapeOutput.h"
 
 namespace {
 
@@ -112,7 +111,7 @@ Row Measure(long lines, const QString& file)
         resizeStep();
     row.resize = MedianMs(7, resizeStep);
     const double cpuBefore = CpuMs();
-    row.save = MedianMs(3, [&] { w.SaveFile(file, ui::FileMargin); });
+    row.save = MedianMs(3, [&] { w.SaveFile(file); });
     row.saveCpu = (CpuMs() - cpuBefore) / 3;
     row.fileMiB = static_cast<double>(QFileInfo(file).size()) / (1024 * 1024);
     row.copy = MedianMs(3, [&] { w.mnuEditCopyTapeClick(); });

@@ -17,6 +17,7 @@
 
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
+#include "controls/ElasticMath.h"
 #include "controls/StTrIcon.h"
 #include "platform/qt/Colors.h"
 #include "platform/qt/TrayShell.h"
@@ -140,7 +141,7 @@ void TfrmMain::CreateControls(const DesignFonts& fonts)
         b->setObjectName(name);
         b->SetCaption(QString::fromLatin1(k.caption));
         b->setGeometry(k.left, k.top, k.width, k.height);
-        b->setFont(fonts.Font("Arial", PointsToPixels(k.fontPoints), true));
+        b->setFont(fonts.Font("Arial", elastic::PointsToPixels(k.fontPoints), true));
         b->SetFontColor(k.color);
         b->SetPopup(false);
         b->SetGroupIndex(0);
@@ -488,7 +489,7 @@ void TfrmMain::ResetControlSize(QWidget* control, const QRect& bounds, int point
 {
     control->setGeometry(bounds);
     QFont f = control->font();
-    f.setPixelSize(PointsToPixels(points));
+    f.setPixelSize(elastic::PointsToPixels(points));
     control->setFont(f);
     ElasticForm->UpdateControlBounds(control);
 }

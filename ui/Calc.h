@@ -119,10 +119,10 @@ public:
     // Whether the window is kept above the others now.
     bool OnTop() const;
 
-    // Tape output: the current tape file name (empty until the first successful Save As), the
-    // document written with `margin`, and the clock of its footer (tests fix it).
+    // Tape output: the current tape file name (empty until the first successful Save As), the tape
+    // saved as a text document, and the clock of its footer (tests fix it).
     const QString& TapeFileName() const { return tapeFileName_; }
-    void SaveFile(const QString& fileName, int margin);
+    void SaveFile(const QString& fileName);
     void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
 signals:

@@ -21,6 +21,7 @@
 
 #include "controls/Abcbtn.h"
 #include "controls/ElastFrm.h"
+#include "controls/ElasticMath.h"
 #include "controls/StTrIcon.h"
 #include "platform/Autostart.h"
 #include "platform/qt/Colors.h"
@@ -170,7 +171,7 @@ void TfrmMain::mnuFileSaveClick()
         mnuFileSaveAsClick();
         return;
     }
-    SaveFile(tapeFileName_, FileMargin);
+    SaveFile(tapeFileName_);
 }
 
 void TfrmMain::mnuFileSaveAsClick()
@@ -195,15 +196,15 @@ bool TfrmMain::SaveTapeAs()
             QStringLiteral("File already exists.  Overwrite \r%1?").arg(QDir::toNativeSeparators(name)),
             BoxButtons::YesNoCancel) != BoxAnswer::Yes)
         return false;
-    SaveFile(name, FileMargin);
+    SaveFile(name);
     tapeFileName_ = name;
     return true;
 }
 
-void TfrmMain::SaveFile(const QString& fileName, int margin)
+void TfrmMain::SaveFile(const QString& fileName)
 {
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-    SaveTapeDocument(fileName, memTape_->Lines(), margin, now, QLocale());
+    SaveTapeDocument(fileName, memTape_->Lines(), FileMargin, now, QLocale());
 }
 
 void TfrmMain::mnuFilePrintClick()
@@ -289,7 +290,7 @@ void TfrmMain::mnuEditResetSizeClick()
 
     statusBar_->setFixedHeight(StatusBarHeight);
     QFont statusFont = statusBar_->font();
-    statusFont.setPixelSize(PointsToPixels(8));
+    statusFont.setPixelSize(elastic::PointsToPixels(8));
     statusBar_->setFont(statusFont);
     statusPanel_->setFont(statusFont); // the panel's own font follows the status bar's
     statusPanel_->setFixedWidth(StatusPanelWidth);

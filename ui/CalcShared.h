@@ -1,7 +1,6 @@
 #pragma once
 // What the main window's source files share: design metrics of the window and small helpers.
 
-#include <cmath>
 #include <string_view>
 
 #include <QString>
@@ -14,12 +13,6 @@ inline constexpr int StatusBarHeight = 19;
 inline constexpr int StatusPanelWidth = 200;
 // Earlier builds named the autostart entry this way; it goes whenever the option changes.
 inline constexpr char OldAutostartFileName[] = "quorlane-calculator.desktop";
-
-// Points at 96 pixels per inch, rounded half away from zero (14 pt = 19 px, 10 pt = 13 px).
-inline int PointsToPixels(int points)
-{
-    return static_cast<int>(std::lround(points * 96.0 / 72.0));
-}
 
 inline QString Latin1(std::string_view text)
 {

@@ -1,35 +1,25 @@
 #include "ui/WindowSize.h"
 
-#include <cmath>
+#include "controls/ElasticMath.h"
 
 namespace ui {
-
-int RoundHalfEven(double value)
-{
-    const double floor = std::floor(value);
-    const double diff = value - floor;
-    double r = floor;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
-        r += 1.0;
-    return static_cast<int>(r);
-}
 
 TrackLimits MinMaxSize(bool tapeShown, int workRight, int workHeight)
 {
     TrackLimits t;
     t.minimumHeight = MinimumHeight;
-    t.maximumHeight = RoundHalfEven(static_cast<double>(workRight) * DesignHeight / DesignWidthWithTape);
+    t.maximumHeight = elastic::Round(static_cast<double>(workRight) * DesignHeight / DesignWidthWithTape);
     const bool heightBound = t.maximumHeight > workHeight && workHeight >= MinimumHeight;
     if (heightBound)
         t.maximumHeight = workHeight;
     if (tapeShown) {
         t.maximumWidth =
-            heightBound ? RoundHalfEven(static_cast<double>(workHeight) * DesignWidthWithTape / DesignHeight)
+            heightBound ? elastic::Round(static_cast<double>(workHeight) * DesignWidthWithTape / DesignHeight)
                         : workRight;
         t.minimumWidth = MinimumWidthWithTape;
     } else {
         t.maximumWidth =
-            RoundHalfEven(static_cast<double>(t.maximumHeight) * DesignWidthWithoutTape / DesignHeight);
+            elastic::Round(static_cast<double>(t.maximumHeight) * DesignWidthWithoutTape / DesignHeight);
         t.minimumWidth = MinimumWidthWithoutTape;
     }
     return t;
@@ -53,12 +43,12 @@ QRect AdjustedPosition(const QRect& outer, const QRect& work)
 
 int WidthWithTape(int width)
 {
-    return RoundHalfEven(static_cast<double>(width) * TapeBand / DesignWidthWithoutTape + width);
+    return elastic::Round(static_cast<double>(width) * TapeBand / DesignWidthWithoutTape + width);
 }
 
 int WidthWithoutTape(int width)
 {
-    return RoundHalfEven(width - static_cast<double>(width) * TapeBand / DesignWidthWithTape);
+    return elastic::Round(width - static_cast<double>(width) * TapeBand / DesignWidthWithTape);
 }
 
 } // namespace ui

@@ -15,9 +15,6 @@ inline constexpr int MinimumHeight = 291;
 inline constexpr int MinimumWidthWithTape = 472;
 inline constexpr int MinimumWidthWithoutTape = 249;
 
-// Round half to even, as the window's size rules round.
-int RoundHalfEven(double value);
-
 struct TrackLimits
 {
     int minimumWidth = 0, minimumHeight = 0, maximumWidth = 0, maximumHeight = 0;

@@ -4,14 +4,6 @@
 
 namespace {
 
-TEST(WindowSize, RoundHalfToEven)
-{
-    const std::pair<double, int> cases[] = {{0.5, 0},   {1.5, 2},     {2.5, 2},     {632.47, 632}, {-0.5, 0},
-                                            {-1.5, -2}, {612.0, 612}, {323.5, 324}, {324.5, 324}};
-    for (const auto& [v, r] : cases)
-        EXPECT_EQ(ui::RoundHalfEven(v), r) << v;
-}
-
 TEST(WindowSize, TrackLimitsForBothShapes)
 {
     EXPECT_EQ(ui::MinMaxSize(true, 1024, 738), (ui::TrackLimits{472, 291, 1024, 632}));
