@@ -11,6 +11,7 @@
 
 #include "controls/ElasticMath.h"
 #include "controls/ElasticPlacement.h"
+#include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 #include "platform/RegistryHive.h"
 #include "ui/SettingsStore.h"
@@ -91,8 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ui::StoredOptions again;
             ui::ReadOptions(again);
             Check(again == options);
-            const auto file = platform::regfile::ReadHiveFile(platform::TRegistry::HiveFile());
-            Check(file.state == platform::regfile::FileContents::State::Read);
+            const auto file = platform::files::ReadWholeFile(platform::TRegistry::HiveFile(),
+                                                             platform::regfile::MaxHiveFileSize);
+            Check(file.state == platform::files::FileContents::State::Read);
             Check(!platform::reghive::Parse(file.bytes, "HKEY_CURRENT_USER").damaged);
         }
     }

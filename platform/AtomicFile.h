@@ -1,6 +1,6 @@
 #pragma once
-// Replacing a file atomically, and keeping a file that cannot be used beside it: the settings' hive
-// files, the kept tape and the saved tape.
+// Replacing a file atomically, keeping a file that cannot be used beside it, and reading one whole
+// within a size limit: the settings' hive files, the kept tape and the saved tape.
 //
 // A replacement writes a temporary file (".NAME.XXXXXX") in the target's folder, flushes and syncs it,
 // renames it over the target and syncs the folder, so that a crash or a full disk never leaves a
@@ -125,5 +125,22 @@ public:
 private:
     IoHooks previous_;
 };
+
+// A file read whole, unless it is larger than `limit` bytes. Opened without blocking, so that a
+// named pipe in its place cannot hang the reader.
+struct FileContents
+{
+    enum class State
+    {
+        Missing,    // no such file (or a folder on its path is a file)
+        Read,       // `bytes` holds the file
+        TooLarge,   // a regular file over the size limit: not read
+        Unreadable, // exists but cannot be read (no permission, a folder, an I/O error)
+    };
+    State state = State::Missing;
+    std::string bytes;
+    int error = 0; // errno for Unreadable
+};
+FileContents ReadWholeFile(const std::filesystem::path& file, std::uintmax_t limit);
 
 } // namespace platform::files

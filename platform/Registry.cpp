@@ -17,7 +17,7 @@ namespace platform {
 namespace {
 
 using reghive::Hive;
-using FileState = regfile::FileContents::State;
+using FileState = files::FileContents::State;
 constexpr std::string_view RootName = "HKEY_CURRENT_USER";
 
 ERegistryException SetDataFailed(std::string_view name, std::error_code cause = {})
@@ -81,7 +81,7 @@ LoadedHive ReadHive(const std::filesystem::path& file)
         return loaded;
     }
     loaded.identity = IdentityOf(file);
-    regfile::FileContents contents = regfile::ReadHiveFile(file);
+    files::FileContents contents = files::ReadWholeFile(file, regfile::MaxHiveFileSize);
     if (contents.state == FileState::Read) {
         reghive::ParseResult parsed = reghive::Parse(contents.bytes, RootName);
         loaded.hive = std::move(parsed.hive);
@@ -374,33 +374,3 @@ ScopedHiveDirectory::~ScopedHiveDirectory()
 }
 
 } // namespace platform
-
-namespace platform::regfile {
-
-FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit)
-{
-    using State = FileContents::State;
-    const auto unreadable = [](int error) { return FileContents{State::Unreadable, {}, error}; };
-    // Non-blocking, so that a named pipe in the hive's place cannot hang the program.
-    const files::UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status = {};
-    if (fd.Get() < 0)
-        return errno == ENOENT || errno == ENOTDIR ? FileContents{} : unreadable(errno);
-    if (::fstat(fd.Get(), &status) != 0)
-        return unreadable(errno);
-    if (!S_ISREG(status.st_mode))
-        return unreadable(S_ISDIR(status.st_mode) ? EISDIR : EINVAL);
-    FileContents contents{State::Read, {}, 0};
-    char buffer[65536];
-    for (ssize_t got = 1; got != 0;) {
-        if (static_cast<std::uintmax_t>(status.st_size) > limit || contents.bytes.size() > limit)
-            return {State::TooLarge, {}, 0}; // over the limit, or grown to it while being read
-        got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno != EINTR)
-            return unreadable(errno);
-        contents.bytes.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    }
-    return contents;
-}
-
-} // namespace platform::regfile

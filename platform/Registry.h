@@ -131,27 +131,11 @@ private:
 
 } // namespace platform
 
-// The store's file (and the kept tape's) read within a size limit; AtomicFile.h replaces them.
+// The store's file: read and replaced through AtomicFile.h.
 namespace platform::regfile {
 
 // Hive files larger than this are not read, and no hive larger than this is written (the program's
 // own stay below 20 KB).
 inline constexpr std::uintmax_t MaxHiveFileSize = 1024 * 1024;
-
-struct FileContents
-{
-    enum class State
-    {
-        Missing,    // no such file (or a folder on its path is a file): nothing stored yet
-        Read,       // `bytes` holds the file
-        TooLarge,   // a regular file over the size limit: not read
-        Unreadable, // exists but cannot be read (no permission, a folder, an I/O error)
-    };
-    State state = State::Missing;
-    std::string bytes;
-    int error = 0; // errno for Unreadable
-};
-
-FileContents ReadHiveFile(const std::filesystem::path& file, std::uintmax_t limit = MaxHiveFileSize);
 
 } // namespace platform::regfile

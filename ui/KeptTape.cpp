@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "platform/AtomicFile.h"
-#include "platform/Registry.h"
 
 namespace ui {
 namespace {
@@ -93,9 +92,9 @@ bool KeptTape::Parse(std::string_view text, TapeModel& lines)
 
 KeptTape::Restored KeptTape::Restore(const std::filesystem::path& file)
 {
-    using State = platform::regfile::FileContents::State;
+    using State = platform::files::FileContents::State;
     Restored restored;
-    auto [state, text, errnum] = platform::regfile::ReadHiveFile(file, MaxFileSize);
+    auto [state, text, errnum] = platform::files::ReadWholeFile(file, MaxFileSize);
     // A file where a folder of the path belongs reads as missing, but the tape could never be kept.
     if (state == State::Missing && ::access((file.parent_path() / ".").c_str(), F_OK) != 0 &&
         errno == ENOTDIR) {

@@ -17,7 +17,11 @@ constexpr char Root[] = "HKEY_CURRENT_USER";
 
 Hive ReadHive()
 {
-    return Parse(platform::regfile::ReadHiveFile(platform::TRegistry::HiveFile()).bytes, Root).hive;
+    return Parse(platform::files::ReadWholeFile(platform::TRegistry::HiveFile(),
+                                                platform::regfile::MaxHiveFileSize)
+                     .bytes,
+                 Root)
+        .hive;
 }
 
 template<typename T>

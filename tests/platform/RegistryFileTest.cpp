@@ -176,32 +176,33 @@ TEST(RegistryFile, ReadingKnowsMissingTooLargeAndUnreadable)
 {
     const TempFolder temp;
     const fs::path file = temp.Path() / "hive.reg";
-    EXPECT_EQ(ReadHiveFile(file).state, FileContents::State::Missing);
+    EXPECT_EQ(ReadWholeFile(file, MaxHiveFileSize).state, FileContents::State::Missing);
     WriteBytes(temp.Path() / "plain", "x");
-    EXPECT_EQ(ReadHiveFile(temp.Path() / "plain" / "hive.reg").state, FileContents::State::Missing);
+    EXPECT_EQ(ReadWholeFile(temp.Path() / "plain" / "hive.reg", MaxHiveFileSize).state,
+              FileContents::State::Missing);
 
     WriteBytes(file, "0123456789");
-    FileContents atLimit = ReadHiveFile(file, 10);
+    FileContents atLimit = ReadWholeFile(file, 10);
     EXPECT_EQ(atLimit.state, FileContents::State::Read);
     EXPECT_EQ(atLimit.bytes, "0123456789");
-    const FileContents over = ReadHiveFile(file, 9);
+    const FileContents over = ReadWholeFile(file, 9);
     EXPECT_EQ(over.state, FileContents::State::TooLarge);
     EXPECT_TRUE(over.bytes.empty());
 
     fs::create_directories(temp.Path() / "folder.reg");
-    const FileContents folder = ReadHiveFile(temp.Path() / "folder.reg");
+    const FileContents folder = ReadWholeFile(temp.Path() / "folder.reg", MaxHiveFileSize);
     EXPECT_EQ(folder.state, FileContents::State::Unreadable);
     EXPECT_EQ(folder.error, EISDIR);
 
     // A named pipe must not block the reader.
     const fs::path pipe = temp.Path() / "pipe.reg";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_EQ(ReadHiveFile(pipe).state, FileContents::State::Unreadable);
+    EXPECT_EQ(ReadWholeFile(pipe, MaxHiveFileSize).state, FileContents::State::Unreadable);
     EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(pipe, "x", 0600, 0700); }), EINVAL);
 
     const testfiles::ScopedOrdinaryUser user({temp.Path()});
     fs::permissions(file, fs::perms::none);
-    const FileContents denied = ReadHiveFile(file);
+    const FileContents denied = ReadWholeFile(file, MaxHiveFileSize);
     EXPECT_EQ(denied.state, FileContents::State::Unreadable);
     EXPECT_EQ(denied.error, EACCES);
 }
@@ -252,7 +253,7 @@ TEST(RegistryFile, SymbolicLinksStayAndTheirTargetIsReplaced)
     WriteFileAtomically(link, "new", 0600, 0700);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "new");
-    EXPECT_EQ(ReadHiveFile(link).bytes, "new");
+    EXPECT_EQ(ReadWholeFile(link, MaxHiveFileSize).bytes, "new");
     // A dangling link gets its target created.
     fs::remove(real);
     WriteFileAtomically(link, "again", 0600, 0700);

@@ -79,8 +79,9 @@ std::vector<uitest::ShownBox> StartOn(const std::string& bytes, bool* flat = nul
                     d.boxes[0].text.contains(QString::fromStdString(copy.string())));
     }
     // What the close stored reads back without damage.
-    const platform::regfile::FileContents stored = platform::regfile::ReadHiveFile(user / "user.reg");
-    EXPECT_EQ(stored.state, platform::regfile::FileContents::State::Read);
+    const platform::files::FileContents stored =
+        platform::files::ReadWholeFile(user / "user.reg", platform::regfile::MaxHiveFileSize);
+    EXPECT_EQ(stored.state, platform::files::FileContents::State::Read);
     EXPECT_FALSE(platform::reghive::Parse(stored.bytes, "HKEY_CURRENT_USER").damaged);
     return d.boxes;
 }

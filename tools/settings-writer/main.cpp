@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 #include "platform/RegistryHive.h"
 #include "ui/SettingsStore.h"
@@ -22,11 +23,11 @@ const ui::StoredOptions setB{false, true, false, true, false, 4};
 int Check()
 {
     const std::filesystem::path file = platform::TRegistry::HiveFile();
-    const auto contents = platform::regfile::ReadHiveFile(file);
-    const bool damaged = contents.state == platform::regfile::FileContents::State::Read &&
+    const auto contents = platform::files::ReadWholeFile(file, platform::regfile::MaxHiveFileSize);
+    const bool damaged = contents.state == platform::files::FileContents::State::Read &&
                          platform::reghive::Parse(contents.bytes, "HKEY_CURRENT_USER").damaged;
     const char* held = "none";
-    if (contents.state == platform::regfile::FileContents::State::Read) {
+    if (contents.state == platform::files::FileContents::State::Read) {
         platform::TRegistry reg;
         if (reg.OpenKey(ui::SettingsKey, false) && reg.ValueExists("FirstRun")) {
             ui::StoredOptions stored{};
