@@ -156,14 +156,14 @@ void RemoveLeftTemporaries(const std::filesystem::path& folder, const std::strin
 
 // The common replacement; `fill` writes the new contents to the temporary file.
 template<typename Fill>
-void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, mode_t newFolderMode,
-                 MissingFolder missingFolder, Fill&& fill)
+void ReplaceFile(const std::filesystem::path& file, mode_t newFileMode, std::optional<mode_t> newFolderMode,
+                 Fill&& fill)
 {
     const IoHooks& hooks = currentHooks;
     const std::filesystem::path target = ReplacementTarget(file);
     const std::filesystem::path folder = FolderOf(target);
-    if (missingFolder == MissingFolder::Create)
-        CreateFolders(folder, newFolderMode);
+    if (newFolderMode)
+        CreateFolders(folder, *newFolderMode);
     const LockedFolder locked(folder);
 
     struct stat existing = {};
@@ -241,9 +241,9 @@ mode_t DocumentFileMode()
 }
 
 void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t newFileMode,
-                         mode_t newFolderMode, MissingFolder missingFolder)
+                         std::optional<mode_t> newFolderMode)
 {
-    ReplaceFile(file, newFileMode, newFolderMode, missingFolder,
+    ReplaceFile(file, newFileMode, newFolderMode,
                 [bytes](const IoHooks& hooks, int fd) { WriteAll(hooks, fd, bytes.data(), bytes.size()); });
 }
 

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -47,18 +48,13 @@ private:
     int fd_;
 };
 
-// What to do with the target's folder when it does not exist.
-enum class MissingFolder
-{
-    Create, // with the mode given, and its missing parents
-    Fail,   // ENOENT
-};
-
-// Replaces `file` by `bytes` as described above. Throws std::system_error on any failure (errno as
-// its code; NotARegularFile when the target is no regular file); the previous file is then unchanged
-// (except when only the final folder sync failed).
+// Replaces `file` by `bytes` as described above. A missing folder of the target is created, with its
+// missing parents, with `newFolderMode`; with NoNewFolder it is a failure (ENOENT). Throws
+// std::system_error on any failure (errno as its code; NotARegularFile when the target is no regular
+// file); the previous file is then unchanged (except when only the final folder sync failed).
+inline constexpr std::optional<mode_t> NoNewFolder = std::nullopt;
 void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t newFileMode,
-                         mode_t newFolderMode, MissingFolder missingFolder = MissingFolder::Create);
+                         std::optional<mode_t> newFolderMode);
 
 // Keeps `file` (the file its links lead to) beside it under the next name of its copies, "NAME.bad",
 // then "NAME.bad.2", "NAME.bad.3" and on (an earlier copy is never replaced); of the copies only the

@@ -72,8 +72,8 @@ void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin
     QString reason;
     try {
         platform::files::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), text,
-                                             platform::files::DocumentFileMode(), 0,
-                                             platform::files::MissingFolder::Fail);
+                                             platform::files::DocumentFileMode(),
+                                             platform::files::NoNewFolder);
         return;
     } catch (const platform::files::NotARegularFile& e) {
         reason = QStringLiteral("it is %1, not a regular file").arg(QString::fromStdString(e.Kind()));
