@@ -74,12 +74,13 @@ screenshot: build
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
-	cmake --build $(BENCH_DIR) --target bench_decimal bench_keys bench_tape bench_kept_tape bench_replay
+	cmake --build $(BENCH_DIR) --target bench_decimal bench_keys bench_tape bench_kept_tape bench_replay bench_correct
 	./$(BENCH_DIR)/bench/bench_decimal
 	./$(BENCH_DIR)/bench/bench_replay
 	QT_QPA_PLATFORM=offscreen ./$(BENCH_DIR)/bench/bench_keys
 	./$(BENCH_DIR)/bench/bench_tape
 	./$(BENCH_DIR)/bench/bench_kept_tape
+	./$(BENCH_DIR)/bench/bench_correct
 
 # Start time and memory of the calculator beside a bare Qt program, under Xvfb.
 bench-startup: deps

@@ -89,7 +89,7 @@ TBcd BcdSqrt(const TBcd& a);
 
 // How BcdRound rounds the magnitude: half away from zero (5/4), away from zero (up), towards zero
 // (down).
-enum class TBcdRounding
+enum class TBcdRounding : std::uint8_t
 {
     HalfUp,
     Up,

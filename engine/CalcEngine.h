@@ -8,7 +8,9 @@
 // to show: the display, tape lines, message boxes, the memory indicator and error reports; no key
 // operation lets an exception escape. It records each step, so a calculation can be replayed.
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +22,7 @@
 namespace engine {
 
 // The operator waiting for its second operand.
-enum class BinaryOperator
+enum class BinaryOperator : std::uint8_t
 {
     None,
     Add,
@@ -33,7 +35,7 @@ enum class BinaryOperator
 char OperatorSymbol(BinaryOperator op);
 
 // The adding machine's switches. With every one at its default the engine is the plain calculator.
-enum class DecimalPlaces
+enum class DecimalPlaces : std::uint8_t
 {
     Floating, // results keep 15 decimals and show without trailing zeros
     Zero,
@@ -82,7 +84,7 @@ struct CalcState
 };
 
 // Every key of the keypad.
-enum class CalcKey
+enum class CalcKey : std::uint8_t
 {
     D0,
     D1,
@@ -157,6 +159,43 @@ struct CalcNotice
     friend bool operator==(const CalcNotice&, const CalcNotice&) = default;
 };
 
+// The boxes shown while an entry was typed: rare, so kept out of line (a step stays small).
+class CalcNotices
+{
+public:
+    CalcNotices() = default;
+    CalcNotices(const CalcNotices& other)
+        : list_(other.list_ ? std::make_unique<std::vector<CalcNotice>>(*other.list_) : nullptr)
+    {}
+    CalcNotices(CalcNotices&&) noexcept = default;
+    CalcNotices& operator=(const CalcNotices& other)
+    {
+        if (this != &other)
+            *this = CalcNotices(other);
+        return *this;
+    }
+    CalcNotices& operator=(CalcNotices&&) noexcept = default;
+    ~CalcNotices() = default;
+
+    void push_back(CalcNotice notice)
+    {
+        if (!list_)
+            list_ = std::make_unique<std::vector<CalcNotice>>();
+        list_->push_back(std::move(notice));
+    }
+    bool empty() const { return !list_ || list_->empty(); }
+    const CalcNotice* begin() const { return list_ ? list_->data() : nullptr; }
+    const CalcNotice* end() const { return list_ ? list_->data() + list_->size() : nullptr; }
+
+    friend bool operator==(const CalcNotices& a, const CalcNotices& b)
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+private:
+    std::unique_ptr<std::vector<CalcNotice>> list_;
+};
+
 // One whole step of a calculation, as it reached the engine. The keys that edit an entry (digits,
 // 00, 000, the decimal point, Backspace) make one Entry step: the display text the entry left (the
 // number an operator then takes), its flags, and the boxes shown while it was typed. Every other key
@@ -184,8 +223,8 @@ struct CalcStep
     std::uint32_t id = 0;    // the same through corrections and replays
     std::uint32_t lines = 0; // tape lines it appended
     std::string text;        // Entry: the display text; Paste: the clipboard text; Text and Restart: lines
-    std::vector<CalcNotice> notices; // Entry: boxes while typed
-    CalcOptions options;             // Options
+    CalcNotices notices;     // Entry: boxes while typed
+    CalcOptions options;     // Options
 
     friend bool operator==(const CalcStep&, const CalcStep&) = default;
 };

@@ -4,13 +4,14 @@
 // engine reads back. The main window implements it with its controls; the command-line driver and
 // the tests implement it with plain records.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace engine {
 
 // The caption of a modal message box names its kind.
-enum class MessageKind
+enum class MessageKind : std::uint8_t
 {
     Information,
     Error,

@@ -272,8 +272,10 @@ bool TfrmMain::KeepTapeAtClose()
 {
     while (kept_) {
         const std::string error = kept_->Flush();
-        if (error.empty())
+        if (error.empty()) {
+            KeepRecord();
             return true;
+        }
         switch (Dialogs().Box(this, BoxKind::Error, QStringLiteral("Error"),
                               QString::fromLocal8Bit(error) +
                                   QStringLiteral("\r\rSave As puts the tape's lines into another file."),

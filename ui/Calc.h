@@ -37,6 +37,7 @@ class DesignFonts;
 class DisplayField;
 class FocusSink;
 class KeptTape;
+class TapeModel;
 class TapeView;
 class TfrmHelp;
 struct StoredOptions;
@@ -228,6 +229,11 @@ private:
     void TapeLineActivated(std::size_t line);
     void mnuEditUndoClick();
     void mnuEditRedoClick();
+    // The record behind the kept tape, written beside it at close; at start, the kept tape restored
+    // with its record where the record makes exactly that tape (false: restore it as text).
+    void KeepRecord();
+    bool RestoreRecord(const TapeModel& restored);
+    void RemoveRecord();
 
     engine::CalcEngine engine_;
     std::unique_ptr<engine::TapeCorrections> corrections_;

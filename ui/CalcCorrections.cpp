@@ -11,11 +11,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStatusBar>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
+#include "engine/RecordFile.h"
 #include "engine/TextHelpers.h"
+#include "platform/AtomicFile.h"
 #include "ui/DialogService.h"
 #include "ui/FocusSink.h"
 #include "ui/KeptTape.h"
@@ -60,7 +66,126 @@ private:
 
 const QString InsertHint = QStringLiteral("+ 0");
 
+// The record kept beside the kept tape: tape.rec beside tape.txt.
+std::filesystem::path RecordFile()
+{
+    return std::filesystem::path(KeptTape::DefaultFile()).replace_extension(".rec");
+}
+
+// The lines the window put on the tape itself before the record knew them (a tape kept as text).
+bool ShownBefore(const engine::CalcStep& step)
+{
+    return step.kind == engine::CalcStep::Kind::Text && step.text.empty() && step.lines > 0;
+}
+
+// Every line the engine tells, to compare a replayed record with the tape kept.
+struct AllLines : engine::ICalcHost
+{
+    std::vector<std::string> lines;
+    void SetDisplayText(std::string_view) override {}
+    void AppendTapeLine(std::string_view line) override { lines.emplace_back(line); }
+    void ShowMessage(engine::MessageKind, std::string_view) override {}
+    void SetStatusText(std::string_view) override {}
+    void ReportError(std::string_view) override {}
+};
+
 } // namespace
+
+void TfrmMain::KeepRecord()
+{
+    if (!kept_)
+        return;
+    engine::KeptRecord record;
+    record.locale = engine_.Locale();
+    const TapeModel& lines = memTape_->Lines();
+    record.lines = lines.Count();
+    engine::TapeHash hash;
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+        hash.Add(lines.Line(i));
+    record.hash = hash.Value();
+    record.start = engine_.RecordStart();
+    record.steps = engine_.Record();
+    record.notes = corrections_->Notes();
+    record.marks = corrections_->Marks();
+    try {
+        platform::files::WriteFileAtomically(RecordFile(), engine::SerializeRecord(record), 0600, 0700);
+    } catch (const std::exception& e) {
+        // The tape itself is kept; without its record it is restored as text, not to be corrected.
+        std::fprintf(stderr, "quorcalc: the kept tape's record (%s): %s\n", RecordFile().c_str(), e.what());
+    }
+}
+
+void TfrmMain::RemoveRecord()
+{
+    std::error_code ec;
+    std::filesystem::remove(RecordFile(), ec);
+    try {
+        for (const std::filesystem::path& copy : platform::files::SetAsideCopies(RecordFile()))
+            std::filesystem::remove(copy, ec);
+        platform::files::RemoveTemporaries(RecordFile());
+    } catch (const std::system_error&) {
+    }
+}
+
+bool TfrmMain::RestoreRecord(const TapeModel& restored)
+{
+    std::ifstream in(RecordFile(), std::ios::binary);
+    if (!in)
+        return false;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::optional<engine::KeptRecord> record = engine::ParseRecord(text);
+    if (!record) {
+        try {
+            const std::filesystem::path copy =
+                platform::files::SetAside(RecordFile(), platform::files::SetAsideHow::Rename);
+            const QString said =
+                QStringLiteral("The kept tape's record was damaged and is kept as %1: the tape "
+                               "before the restart cannot be corrected.")
+                    .arg(QString::fromStdString(copy.string()));
+            std::fprintf(stderr, "quorcalc: %s\n", said.toLocal8Bit().constData());
+            statusBar_->showMessage(said);
+        } catch (const std::exception&) {
+        }
+        return false;
+    }
+    // The record must make the very tape kept (a crash may have kept lines after the record's last
+    // writing), in the locale of this run.
+    engine::TapeHash hash;
+    for (std::size_t i = 0; i < restored.Count(); ++i)
+        hash.Add(restored.Line(i));
+    if (record->locale != engine_.Locale() || record->lines != restored.Count() ||
+        record->hash != hash.Value())
+        return false;
+    AllLines host;
+    engine::CalcEngine replayed(host, engine_.Locale(), record->start);
+    for (const engine::CalcStep& step : record->steps)
+        replayed.Replay(step);
+    if (host.lines.size() != restored.Count())
+        return false;
+    TapeModel lines;
+    std::size_t i = 0;
+    for (const engine::CalcStep& step : replayed.Record()) {
+        for (std::uint32_t k = 0; k < step.lines; ++k, ++i) {
+            const std::string_view plain =
+                ShownBefore(step) ? restored.Line(i) : std::string_view(host.lines[i]);
+            const engine::TapeLineKey key{step.id, k};
+            const auto note = record->notes.find(key);
+            const engine::LineDecoration decoration{
+                note == record->notes.end() ? std::string() : note->second, record->marks.contains(key)};
+            const std::string shown = engine::DecoratedLine(plain, decoration);
+            if (shown != restored.Line(i))
+                return false;
+            if (decoration == engine::LineDecoration{})
+                lines.Append(plain);
+            else
+                lines.AppendDecorated(shown, plain);
+        }
+    }
+    memTape_->SetLines(std::move(lines));
+    engine_.Adopt(replayed.State(), record->start, replayed.Record());
+    corrections_->Restore(std::move(record->notes), std::move(record->marks));
+    return true;
+}
 
 void TfrmMain::CreateCorrectionItems(QMenu* tapeMenu)
 {

@@ -86,11 +86,15 @@ bool TfrmMain::TapeKeyPreview(QKeyEvent* e)
     }
     const platform::VirtualKey key =
         platform::VirtualKeyFromEvent(*e, QLatin1Char(engine_.State().DecimalChar));
+    // F2, Insert and Delete on the line the tape shows selected: the line's own editor takes the focus.
+    bool edited = false;
+    Guarded([&] { edited = TapeEditKey(key, true); });
+    if (edited)
+        return true;
     bool ran = false;
     holdMessages_ = true;
     heldMessage_.clear();
-    Guarded(
-        [&] { ran = TapeEditKey(key, true) || FormShortCut(key) || MenuShortCut(key) || FormKeyDown(key); });
+    Guarded([&] { ran = FormShortCut(key) || MenuShortCut(key) || FormKeyDown(key); });
     holdMessages_ = false;
     if (!ran)
         return false;

@@ -102,6 +102,7 @@ void TfrmMain::ToggleKeepTape()
         return;
     mnuOptionsKeepTape_->setChecked(false);
     kept_->Remove();
+    RemoveRecord();
     kept_.reset();
     ShowKeptTapeProblem(QString());
 }
@@ -144,8 +145,10 @@ void TfrmMain::RestoreKeptTape()
         std::fprintf(stderr, "quorcalc: %s\n", restored.problem.c_str());
         statusBar_->showMessage(QString::fromLocal8Bit(restored.problem));
     }
-    memTape_->SetLines(std::move(restored.lines));
-    engine_.TextShown(kept);
+    if (!RestoreRecord(restored.lines)) {
+        memTape_->SetLines(std::move(restored.lines));
+        engine_.TextShown(kept);
+    }
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
     if (any || problem) {
         engine_.AppendText(engine::SeparatorLine);
@@ -168,6 +171,7 @@ void TfrmMain::FlushKeptTape()
     const std::string error = kept_->Flush();
     if (!error.empty())
         std::fprintf(stderr, "quorcalc: %s\n", error.c_str());
+    KeepRecord();
 }
 
 } // namespace ui

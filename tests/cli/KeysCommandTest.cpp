@@ -83,6 +83,27 @@ TEST(KeysCommand, TheAddingMachinesKeys)
                          "tape\t0.17 GT\n");
 }
 
+// Check and correct by tape line number: the changed lines marked, notes, undo; a line that prints no
+// entry, or what is no number, gives a usage line and changes nothing.
+TEST(KeysCommand, TapeCommands)
+{
+    EXPECT_EQ(RunScript("1\n0\n0\n+\n3\n-\n5\n=\ncorrect 2 4\nnote 1 Rent\ninsert 3 + 7\ndelete 5\n"
+                        "correct 4 abc\nundo\nundo\nredo\ncorrect 9 1\n"),
+              "after\t1\t1\t\nafter\t0\t10\t\nafter\t0\t100\t\nafter\t+\t100\t\nafter\t3\t3\t\n"
+              "after\t-\t103\t\nafter\t5\t5\t\nafter\t=\t98\t\n"
+              "after\tcorrect 2 4\t99\t\n"
+              "after\tnote 1 Rent\t99\t\n"
+              "after\tinsert 3 + 7\t106\t\n"
+              "usage\ttape line 5 prints no entry; nothing changed\n"
+              "usage\t'abc' is no number the keypad can type; nothing changed\n"
+              "after\tundo\t99\t\n"
+              "after\tundo\t99\t\n"
+              "after\tredo\t99\t\n"
+              "usage\tcorrect needs the number of a tape line (1 to 6); nothing changed\n"
+              "tape\tRent  100  \ntape\t4 + !\ntape\t5 -\ntape\t--------------------------\n"
+              "tape\t99 = !\ntape\t \n");
+}
+
 TEST(KeysCommand, CarriageReturnInBoxTextsIsEscaped)
 {
     std::string script;

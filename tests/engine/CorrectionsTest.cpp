@@ -2,6 +2,7 @@
 // sequence typed afresh, with the changed lines marked, and undo gives the old tape back.
 
 #include "engine/Corrections.h"
+#include "engine/RecordFile.h"
 
 #include <random>
 #include <string>
@@ -218,6 +219,58 @@ TEST(Corrections, EachEditGivesTheTapeOfTheEditedKeysTypedAfresh)
     }
     for (const int count : edits)
         EXPECT_GT(count, 300);
+}
+
+} // namespace
+
+namespace {
+
+// The record kept with a tape reads back to the same steps, state, notes and marks, whose replay
+// makes the same tape; a record cut short anywhere, or garbled, is no record.
+TEST(RecordFile, ReadsBackWhatWasWrittenAndRefusesDamage)
+{
+    std::mt19937 random(7);
+    std::string small;
+    for (int n = 0; n < 200; ++n) {
+        Typed run(RandomScript(random));
+        engine::TapeCorrections corrections(run.calc, [&](std::size_t i) { return run.host.tape[i]; });
+        for (std::size_t i = 0; i < run.host.tape.size(); ++i) {
+            if (corrections.IsEntryLine(i)) {
+                run.host.tape = Applied(run.host.tape, *corrections.Correct(i, "12.5"));
+                break;
+            }
+        }
+        corrections.SetNote(0, "Rent\tand \\ more");
+        engine::KeptRecord kept{run.calc.Locale(),      run.host.tape.size(), 42,
+                                run.calc.RecordStart(), run.calc.Record(),    corrections.Notes(),
+                                corrections.Marks()};
+        const std::string text = engine::SerializeRecord(kept);
+        const std::optional<engine::KeptRecord> back = engine::ParseRecord(text);
+        ASSERT_TRUE(back) << n;
+        EXPECT_TRUE(back->locale == kept.locale && back->lines == kept.lines && back->hash == 42);
+        EXPECT_EQ(back->start, kept.start);
+        EXPECT_EQ(back->steps, kept.steps);
+        EXPECT_EQ(back->notes, kept.notes);
+        EXPECT_EQ(back->marks, kept.marks);
+        enginetest::FakeHost host;
+        engine::CalcEngine replayed(host, back->locale, back->start);
+        for (const CalcStep& step : back->steps)
+            replayed.Replay(step);
+        EXPECT_EQ(host.tape, run.host.tape) << n;
+        if (small.empty() || text.size() < small.size())
+            small = text;
+    }
+    for (std::size_t cut = 0; cut < small.size(); ++cut)
+        EXPECT_FALSE(engine::ParseRecord(small.substr(0, cut))) << cut;
+    for (const auto& [from, to] : {std::pair{"step 1\t", "step 9\t"},
+                                   {"locale ", "locale x"},
+                                   {"\nend\n", "\nend\nx"},
+                                   {"state ", "state \\q"},
+                                   {"tape ", "tape -"}}) {
+        std::string garbled = small;
+        garbled.replace(garbled.find(from), std::string_view(from).size(), to);
+        EXPECT_FALSE(engine::ParseRecord(garbled)) << from;
+    }
 }
 
 } // namespace

@@ -58,5 +58,24 @@ class Tape(rigtest.RigCase):
                                             what="the copy"), "1234,5")
 
 
+class CheckAndCorrect(rigtest.RigCase):
+    SEP = "-" * 26
+
+    def test_an_entry_corrected_in_place_and_undone_by_the_keys(self):
+        with self.desktop() as desk:
+            calc = desk.start_calc()
+            calc.activate()
+            calc.type("100+3-5=")
+            # Tab reaches the tape on its last total; Up to "3 +", F2, a new number, Enter.
+            calc.keys("Tab", "Up", "Up", "Up", "F2", delay=60)
+            calc.type("4")
+            calc.keys("Return")
+            self.assertEqual(calc.display(), "99")
+            self.assertEqual(Tape.tape_lines(self, desk, calc)[:5], ["100  ", "4 + !", "5 -", self.SEP, "99 = !"])
+            calc.keys("ctrl+z")
+            self.assertEqual(calc.display(), "98")
+            self.assertEqual(Tape.tape_lines(self, desk, calc)[:5], ["100  ", "3 +", "5 -", self.SEP, "98 ="])
+
+
 if __name__ == "__main__":
     rigtest.main()

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -375,6 +376,68 @@ TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234.5"));
     EXPECT_TRUE(FakeDialogs::Instance().boxes.empty());
+}
+
+} // namespace
+
+namespace {
+
+// With the tape kept, its record is kept beside it: after a restart the lines before "Restarted" can
+// still be corrected, with their marks. A damaged record is set aside and the tape restored as text,
+// as is a tape kept without a record (an earlier build's): those lines are then no entries to correct.
+TEST_F(TapeInWindow, TheRecordIsKeptSoARestoredTapeCanBeCorrected)
+{
+    const auto correct = [](ui::TfrmMain& w, std::size_t line, const char* number) {
+        Tape(w)->SetCaretLine(line);
+        QTest::keyClick(w.findChild<QWidget*>(QStringLiteral("edtFocus")), Qt::Key_F2);
+        auto* editor = w.findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+        if (editor == nullptr)
+            return false;
+        editor->setText(QString::fromLatin1(number));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return true;
+    };
+    const std::string sep(26, '-');
+    {
+        ui::TfrmMain w;
+        w.show();
+        Action(w, "mnuOptionsKeepTape")->trigger();
+        Clicks(w, {"btn1", "btnAdd", "btn2", "btnEquals"});
+        ASSERT_TRUE(correct(w, 1, "5"));
+        EXPECT_TRUE(w.close());
+    }
+    const std::filesystem::path record = std::filesystem::path(file).replace_extension(".rec");
+    EXPECT_TRUE(std::filesystem::exists(record));
+    {
+        ui::TfrmMain w;
+        w.show();
+        std::vector<std::string> lines = w.TapeLines();
+        ASSERT_EQ(lines.size(), 7u);
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+                  (std::vector<std::string>{"1  ", "5 + !", sep, "6 = !", " "}));
+        ASSERT_TRUE(correct(w, 1, "7"));
+        lines = w.TapeLines();
+        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+                  (std::vector<std::string>{"1  ", "7 + !", sep, "8 = !", " "}));
+        EXPECT_EQ(lines[6].rfind("Restarted ", 0), 0u) << lines[6];
+        EXPECT_TRUE(w.close());
+    }
+    for (const bool damaged : {false, true}) {
+        if (damaged)
+            WriteFile(record, "Quorlane Calculator record 1\nlocale 2e\n");
+        else
+            std::filesystem::remove(record);
+        ui::TfrmMain w;
+        w.show();
+        EXPECT_EQ(w.TapeLines()[1], "7 + !");
+        EXPECT_FALSE(correct(w, 1, "9")) << damaged; // text only: no entry to correct
+        EXPECT_EQ(std::filesystem::exists(std::filesystem::path(record).concat(".bad")), damaged);
+        if (damaged)
+            EXPECT_TRUE(w.statusBar()->currentMessage().contains(QStringLiteral("record"))) << damaged;
+        EXPECT_TRUE(w.close());
+    }
 }
 
 } // namespace
