@@ -224,7 +224,7 @@ std::optional<std::size_t> TfrmMain::SelectedTapeLine() const
 
 bool TfrmMain::TapeEditKey(const platform::VirtualKey& key, bool tapeFocused)
 {
-    constexpr int F2 = platform::vk::F1 + 1;
+    using platform::vk::F2;
     if (key.shift || key.ctrl || key.alt ||
         (key.code != F2 && key.code != platform::vk::Insert &&
          (key.code != platform::vk::Delete || !tapeFocused)))

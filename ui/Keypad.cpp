@@ -4,6 +4,7 @@ namespace ui {
 namespace {
 
 using engine::CalcKey;
+namespace vk = platform::vk;
 
 constexpr KeySpec keypad[] = {
     {"btnBack", CalcKey::Back, KeyGroup::Back, "Backspace", 8, 44, 80, 30, 9, clMaroon, "", "Backspace",
@@ -87,52 +88,52 @@ struct KeyRow
 
 // At most one row matches a key and modifier set.
 constexpr KeyRow keyDownMap[] = {
-    {48, Mods::None, CalcKey::D0},
-    {96, Mods::Any, CalcKey::D0},
-    {90, Mods::None, CalcKey::D00},
-    {88, Mods::None, CalcKey::D000},
-    {49, Mods::None, CalcKey::D1},
-    {50, Mods::None, CalcKey::D2},
-    {51, Mods::None, CalcKey::D3},
-    {52, Mods::None, CalcKey::D4},
-    {53, Mods::None, CalcKey::D5},
-    {54, Mods::None, CalcKey::D6},
-    {55, Mods::None, CalcKey::D7},
-    {56, Mods::None, CalcKey::D8},
-    {57, Mods::None, CalcKey::D9},
-    {97, Mods::Any, CalcKey::D1},
-    {98, Mods::Any, CalcKey::D2},
-    {99, Mods::Any, CalcKey::D3},
-    {100, Mods::Any, CalcKey::D4},
-    {101, Mods::Any, CalcKey::D5},
-    {102, Mods::Any, CalcKey::D6},
-    {103, Mods::Any, CalcKey::D7},
-    {104, Mods::Any, CalcKey::D8},
-    {105, Mods::Any, CalcKey::D9},
-    {190, Mods::None, CalcKey::Decimal},
-    {110, Mods::Any, CalcKey::Decimal},
-    {191, Mods::None, CalcKey::Divide},
-    {111, Mods::Any, CalcKey::Divide},
-    {56, Mods::ShiftOnly, CalcKey::Multiply},
-    {106, Mods::Any, CalcKey::Multiply},
-    {109, Mods::Any, CalcKey::Subtract},
-    {187, Mods::ShiftOnly, CalcKey::Add},
-    {107, Mods::Any, CalcKey::Add},
-    {187, Mods::None, CalcKey::Equals},
-    {13, Mods::Any, CalcKey::Equals},
-    {120, Mods::None, CalcKey::PlusMinus},
-    {8, Mods::None, CalcKey::Back},
-    {46, Mods::None, CalcKey::CE},
-    {27, Mods::None, CalcKey::C},
-    {50, Mods::ShiftOnly, CalcKey::SquareRoot},
-    {53, Mods::ShiftOnly, CalcKey::Percent},
-    {82, Mods::None, CalcKey::Reciprocal},
-    {76, Mods::CtrlOnly, CalcKey::MC},
-    {77, Mods::CtrlOnly, CalcKey::MS},
+    {'0', Mods::None, CalcKey::D0},
+    {vk::Numpad0, Mods::Any, CalcKey::D0},
+    {'Z', Mods::None, CalcKey::D00},
+    {'X', Mods::None, CalcKey::D000},
+    {'1', Mods::None, CalcKey::D1},
+    {'2', Mods::None, CalcKey::D2},
+    {'3', Mods::None, CalcKey::D3},
+    {'4', Mods::None, CalcKey::D4},
+    {'5', Mods::None, CalcKey::D5},
+    {'6', Mods::None, CalcKey::D6},
+    {'7', Mods::None, CalcKey::D7},
+    {'8', Mods::None, CalcKey::D8},
+    {'9', Mods::None, CalcKey::D9},
+    {vk::Numpad0 + 1, Mods::Any, CalcKey::D1},
+    {vk::Numpad0 + 2, Mods::Any, CalcKey::D2},
+    {vk::Numpad0 + 3, Mods::Any, CalcKey::D3},
+    {vk::Numpad0 + 4, Mods::Any, CalcKey::D4},
+    {vk::Numpad0 + 5, Mods::Any, CalcKey::D5},
+    {vk::Numpad0 + 6, Mods::Any, CalcKey::D6},
+    {vk::Numpad0 + 7, Mods::Any, CalcKey::D7},
+    {vk::Numpad0 + 8, Mods::Any, CalcKey::D8},
+    {vk::Numpad0 + 9, Mods::Any, CalcKey::D9},
+    {vk::OemPeriod, Mods::None, CalcKey::Decimal},
+    {vk::Decimal, Mods::Any, CalcKey::Decimal},
+    {vk::Oem2, Mods::None, CalcKey::Divide},
+    {vk::Divide, Mods::Any, CalcKey::Divide},
+    {'8', Mods::ShiftOnly, CalcKey::Multiply}, // '*'
+    {vk::Multiply, Mods::Any, CalcKey::Multiply},
+    {vk::Subtract, Mods::Any, CalcKey::Subtract},
+    {vk::OemPlus, Mods::ShiftOnly, CalcKey::Add}, // '+'
+    {vk::Add, Mods::Any, CalcKey::Add},
+    {vk::OemPlus, Mods::None, CalcKey::Equals}, // '='
+    {vk::Return, Mods::Any, CalcKey::Equals},
+    {vk::F9, Mods::None, CalcKey::PlusMinus},
+    {vk::Back, Mods::None, CalcKey::Back},
+    {vk::Delete, Mods::None, CalcKey::CE},
+    {vk::Escape, Mods::None, CalcKey::C},
+    {'2', Mods::ShiftOnly, CalcKey::SquareRoot}, // '@'
+    {'5', Mods::ShiftOnly, CalcKey::Percent},    // '%'
+    {'R', Mods::None, CalcKey::Reciprocal},
+    {'L', Mods::CtrlOnly, CalcKey::MC},
+    {'M', Mods::CtrlOnly, CalcKey::MS},
     // The adding machine's keys: S subtotal, G grand total, # (Shift+3 on a US keyboard) non-add.
-    {83, Mods::None, CalcKey::Subtotal},
-    {71, Mods::None, CalcKey::GrandTotal},
-    {51, Mods::ShiftOnly, CalcKey::NonAdd},
+    {'S', Mods::None, CalcKey::Subtotal},
+    {'G', Mods::None, CalcKey::GrandTotal},
+    {'3', Mods::ShiftOnly, CalcKey::NonAdd},
 };
 
 struct ShortcutRow
@@ -143,7 +144,7 @@ struct ShortcutRow
 };
 
 constexpr ShortcutRow shortcutMap[] = {
-    {platform::vk::OemMinus, false, CalcKey::Subtract},
+    {vk::OemMinus, false, CalcKey::Subtract},
     {'R', true, CalcKey::MR},
     {'A', true, CalcKey::MAdd},
     {'S', true, CalcKey::MSubtract},

@@ -29,10 +29,11 @@ class QKeyEvent;
 
 namespace platform {
 
+// The codes with no character of their own; a digit or letter key's code is its character ('7', 'Z').
 namespace vk {
 inline constexpr int Back = 8, Return = 13, Escape = 27, Insert = 45, Delete = 46;
 inline constexpr int Numpad0 = 96, Multiply = 106, Add = 107, Subtract = 109, Decimal = 110, Divide = 111;
-inline constexpr int F1 = 112, F9 = 120;
+inline constexpr int F1 = 112, F2 = 113, F9 = 120;
 inline constexpr int OemPlus = 187, OemComma = 188, OemMinus = 189, OemPeriod = 190, Oem2 = 191;
 } // namespace vk
 
