@@ -189,23 +189,24 @@ bool TfrmMain::RestoreRecord(const TapeModel& restored)
 
 void TfrmMain::CreateCorrectionItems(QMenu* tapeMenu)
 {
-    const auto add = [&](const char* name, const QString& caption, const char* keyText, auto handler) {
+    // The key (a shortcut value) is drawn beside the caption; TapeEditKey runs it.
+    const auto add = [&](const char* name, const QString& caption, int key, auto handler) {
         QAction* a = tapeMenu->addAction(caption, this, [this, handler] { Guarded([&] { handler(); }); });
         a->setObjectName(QString::fromLatin1(name));
-        if (keyText != nullptr)
-            a->setShortcut(QKeySequence(QString::fromLatin1(keyText), QKeySequence::PortableText));
+        if (key != 0)
+            a->setShortcut(platform::ShortcutSequence(key));
         return a;
     };
     tapeMenu->addSeparator();
-    QAction* correct = add("mnuTapeCorrectEntry", QStringLiteral("Correct &Entry"), "F2",
+    QAction* correct = add("mnuTapeCorrectEntry", QStringLiteral("Correct &Entry"), platform::vk::F2,
                            [this] { BeginTapeEdit(TapeEdit::Correct, tapeMenuLine_); });
-    QAction* remove = add("mnuTapeDeleteEntry", QStringLiteral("&Delete Entry"), "Del",
+    QAction* remove = add("mnuTapeDeleteEntry", QStringLiteral("&Delete Entry"), platform::vk::Delete,
                           [this] { DeleteTapeEntry(tapeMenuLine_); });
-    QAction* insert = add("mnuTapeInsertEntry", QStringLiteral("&Insert Entry..."), "Ins",
+    QAction* insert = add("mnuTapeInsertEntry", QStringLiteral("&Insert Entry..."), platform::vk::Insert,
                           [this] { BeginTapeEdit(TapeEdit::Insert, tapeMenuLine_); });
-    QAction* note = add("mnuTapeAddNote", QStringLiteral("Add &Note..."), nullptr,
+    QAction* note = add("mnuTapeAddNote", QStringLiteral("Add &Note..."), 0,
                         [this] { BeginTapeEdit(TapeEdit::Note, tapeMenuLine_); });
-    mnuTapeEditMode_ = add("mnuTapeEditMode", QStringLiteral("Edit &Mode"), nullptr, [] {});
+    mnuTapeEditMode_ = add("mnuTapeEditMode", QStringLiteral("Edit &Mode"), 0, [] {});
     mnuTapeEditMode_->setCheckable(true);
     connect(tapeMenu, &QMenu::aboutToShow, this, [=, this] {
         const bool entry = !memTape_->Lines().Empty() && corrections_->IsEntryLine(tapeMenuLine_);

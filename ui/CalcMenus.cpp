@@ -45,20 +45,21 @@ void TfrmMain::CreateMenus()
     using T = TfrmMain;
     using platform::CtrlBit;
     using platform::ShiftBit;
-    // An item running `click`, whose errors are reported in a box. The menu draws `keyText` after the
-    // caption, and assistive technology reads it as the item's key binding; the keys reach the item
-    // through the keyboard map by `key`, never through Qt's shortcuts (the window's event filter).
+    // An item running `click`, whose errors are reported in a box. The menu draws its `key` (a shortcut
+    // value) after the caption, and assistive technology reads it as the item's key binding; the key
+    // reaches the item through the keyboard map, never through Qt's shortcuts (the window's event
+    // filter).
     auto add = [this](QMenu* menu, const char* name, const char* caption, void (T::*click)() = nullptr,
-                      int key = 0, const char* keyText = nullptr, const char* icon = nullptr) {
+                      int key = 0, const char* icon = nullptr) {
         auto* a = new QAction(QString::fromLatin1(caption), this);
-        if (keyText != nullptr)
-            a->setShortcut(QKeySequence(QString::fromLatin1(keyText), QKeySequence::PortableText));
         a->setObjectName(QString::fromLatin1(name));
         if (icon != nullptr)
             pictures_.emplace_back(a, QString::fromLatin1(icon));
         menu->addAction(a);
-        if (key != 0)
+        if (key != 0) {
+            a->setShortcut(platform::ShortcutSequence(key));
             shortcuts_.push_back({key, a, menu});
+        }
         if (click != nullptr)
             connect(a, &QAction::triggered, this,
                     [this, click] { Guarded([this, click] { (this->*click)(); }); });
@@ -82,30 +83,27 @@ void TfrmMain::CreateMenus()
     bar->setObjectName(QStringLiteral("MainMenu"));
 
     QMenu* file = addMenu(bar, "mnuFile", "&File");
-    add(file, "mnuFileSave", "&Save", &T::mnuFileSaveClick, 0, nullptr, ":/icons/save.svg");
+    add(file, "mnuFileSave", "&Save", &T::mnuFileSaveClick, 0, ":/icons/save.svg");
     add(file, "mnuFileSaveAs", "Save &As...", &T::mnuFileSaveAsClick);
     separator(file, "mnuFileLine1");
-    add(file, "mnuFilePrint", "&Print...", &T::mnuFilePrintClick, CtrlBit + 'P', "Ctrl+P",
-        ":/icons/print.svg");
+    add(file, "mnuFilePrint", "&Print...", &T::mnuFilePrintClick, CtrlBit + 'P', ":/icons/print.svg");
     separator(file, "mnuFileLine2");
     add(file, "mnuFileExit", "E&xit", &T::mnuFileExitClick);
 
     mnuEdit_ = addMenu(bar, "mnuEdit", "&Edit");
     connect(mnuEdit_, &QMenu::aboutToShow, this, &T::mnuEditClick);
-    mnuEditUndo_ =
-        add(mnuEdit_, "mnuEditUndo", "&Undo Correction", &T::mnuEditUndoClick, CtrlBit + 'Z', "Ctrl+Z");
-    mnuEditRedo_ =
-        add(mnuEdit_, "mnuEditRedo", "Re&do Correction", &T::mnuEditRedoClick, CtrlBit + 'Y', "Ctrl+Y");
+    mnuEditUndo_ = add(mnuEdit_, "mnuEditUndo", "&Undo Correction", &T::mnuEditUndoClick, CtrlBit + 'Z');
+    mnuEditRedo_ = add(mnuEdit_, "mnuEditRedo", "Re&do Correction", &T::mnuEditRedoClick, CtrlBit + 'Y');
     separator(mnuEdit_, "mnuEditLine0");
-    add(mnuEdit_, "mnuEditCopy", "&Copy", &T::mnuEditCopyClick, CtrlBit + 'C', "Ctrl+C", ":/icons/copy.svg");
+    add(mnuEdit_, "mnuEditCopy", "&Copy", &T::mnuEditCopyClick, CtrlBit + 'C', ":/icons/copy.svg");
     add(mnuEdit_, "mnuEditCopyWithoutGrouping", "Copy &Without Grouping", &T::mnuEditCopyWithoutGroupingClick,
-        CtrlBit + ShiftBit + 'C', "Ctrl+Shift+C");
-    mnuEditPaste_ = add(mnuEdit_, "mnuEditPaste", "&Paste", &T::mnuEditPasteClick, CtrlBit + 'V', "Ctrl+V",
-                        ":/icons/paste.svg");
+        CtrlBit + ShiftBit + 'C');
+    mnuEditPaste_ =
+        add(mnuEdit_, "mnuEditPaste", "&Paste", &T::mnuEditPasteClick, CtrlBit + 'V', ":/icons/paste.svg");
     separator(mnuEdit_, "mnuEditLine1");
     add(mnuEdit_, "mnuEditCopyTape", "C&opy Tape", &T::mnuEditCopyTapeClick);
     mnuEditClearTape_ = add(mnuEdit_, "mnuEditClearTape", "Clear &Tape...", &T::mnuEditClearTapeClick,
-                            ShiftBit + platform::vk::Delete, "Shift+Del");
+                            ShiftBit + platform::vk::Delete);
     separator(mnuEdit_, "mnuEditLine2");
     add(mnuEdit_, "mnuEditResetSize", "&Reset Size", &T::mnuEditResetSizeClick);
 
@@ -141,7 +139,7 @@ void TfrmMain::CreateMenus()
 
     QMenu* help = addMenu(bar, "mnuHelp", "&Help");
     add(help, "mnuHelpKeyboardEquivalents", "&Keyboard Equivalents", &T::mnuHelpKeyboardEquivalentsClick,
-        platform::vk::F1, "F1", ":/icons/keyboard.svg");
+        platform::vk::F1, ":/icons/keyboard.svg");
     separator(help, "mnuHelpLine1");
     add(help, "mnuHelpAboutCalculator", "&About Quorlane Calculator", &T::mnuHelpAboutCalculatorClick);
 

@@ -204,4 +204,31 @@ VirtualKey VirtualKeyFromEvent(const QKeyEvent& event, QChar decimalSeparator, K
     return k;
 }
 
+QKeySequence ShortcutSequence(int shortcutValue)
+{
+    const int code = shortcutValue & ~(ShiftBit | CtrlBit | AltBit);
+    int key = 0;
+    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9'))
+        key = code; // Qt's keys of letters and digits are their characters
+    else if (code >= vk::F1 && code < vk::F1 + 12)
+        key = Qt::Key_F1 + (code - vk::F1);
+    else if (code == vk::Insert)
+        key = Qt::Key_Insert;
+    else if (code == vk::Delete)
+        key = Qt::Key_Delete;
+    else if (code == vk::Back)
+        key = Qt::Key_Backspace;
+    else if (code == vk::Escape)
+        key = Qt::Key_Escape;
+    else if (code == vk::Return)
+        key = Qt::Key_Return;
+    if (key == 0)
+        return {};
+    Qt::KeyboardModifiers modifiers;
+    modifiers.setFlag(Qt::ShiftModifier, (shortcutValue & ShiftBit) != 0);
+    modifiers.setFlag(Qt::ControlModifier, (shortcutValue & CtrlBit) != 0);
+    modifiers.setFlag(Qt::AltModifier, (shortcutValue & AltBit) != 0);
+    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
+}
+
 } // namespace platform

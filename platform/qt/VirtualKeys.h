@@ -23,6 +23,7 @@
 // code comes from Qt's key alone, undoing the US shift: ')' is the 0 key, '_' the minus key.
 
 #include <QChar>
+#include <QKeySequence>
 #include <Qt>
 
 class QKeyEvent;
@@ -53,6 +54,11 @@ struct VirtualKey
         return code + (shift ? ShiftBit : 0) + (ctrl ? CtrlBit : 0) + (alt ? AltBit : 0);
     }
 };
+
+// The key sequence a menu item shows for a shortcut value ("Ctrl+Shift+C", "Shift+Del", "F2"), so that
+// the item's key is written once, as its value: letters, digits, F1 to F12, Insert, Delete, Backspace,
+// Esc and Enter. Any other code gives an empty sequence.
+QKeySequence ShortcutSequence(int shortcutValue);
 
 // Where the physical key is read from: decided by the window system (Auto), or forced (tests).
 enum class KeySource

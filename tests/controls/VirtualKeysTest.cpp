@@ -111,4 +111,25 @@ TEST(VirtualKeys, FollowTheLayout)
     }
 }
 
+// A menu item's key is written once, as its shortcut value; the menu shows it as these texts.
+TEST(VirtualKeys, ShortcutSequencesAsMenusShowThem)
+{
+    using platform::AltBit;
+    using platform::CtrlBit;
+    using platform::ShiftBit;
+    const std::pair<int, const char*> cases[] = {
+        {CtrlBit + 'P', "Ctrl+P"},
+        {CtrlBit + ShiftBit + 'C', "Ctrl+Shift+C"},
+        {ShiftBit + vk::Delete, "Shift+Del"},
+        {vk::F1, "F1"},
+        {vk::F2, "F2"},
+        {vk::Insert, "Ins"},
+        {AltBit + '7', "Alt+7"},
+        {vk::OemMinus, ""},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(platform::ShortcutSequence(value).toString(QKeySequence::PortableText).toStdString(), text)
+            << value;
+}
+
 } // namespace
