@@ -42,8 +42,8 @@ int main(int argc, char** argv)
     w.show();
     QApplication::processEvents();
     auto* tape = w.findChild<ui::TapeView*>(QStringLiteral("memTape"));
-    TabcPicSpeedBtn* one = w.Button(QStringLiteral("btn1"));
-    TabcPicSpeedBtn* add = w.Button(QStringLiteral("btnAdd"));
+    auto* one = w.findChild<TabcPicSpeedBtn*>(QStringLiteral("btn1"));
+    auto* add = w.findChild<TabcPicSpeedBtn*>(QStringLiteral("btnAdd"));
     constexpr std::size_t Lines = 100000;
     while (tape->Lines().Count() < Lines) {
         one->Click();

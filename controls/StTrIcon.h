@@ -37,6 +37,8 @@
 
 class QWidget;
 
+struct TestAccess;
+
 class EStTrayIconError : public EStException
 {
 public:
@@ -60,8 +62,6 @@ public:
     void SetIcon(const QIcon& value);
     void SetPopupMenu(QMenu* value) { popupMenu_ = value; }
 
-    // Adds the icon (nothing when added; registers for the form's events first). Raises 119.
-    void AddIcon();
     // Removes the icon (the area's answer is ignored).
     void RemoveIcon();
     // Sends the icon shown and the hint again, when Active and added. Raises 121.
@@ -80,6 +80,11 @@ signals:
     void ShownChanged(bool shown);
 
 private:
+    // The tests add the icon directly through tests/TestAccess.h.
+    friend struct ::TestAccess;
+    // Adds the icon (nothing when added; registers for the form's events first). Raises 119.
+    void AddIcon();
+
     void Activated(platform::tray::TrayActivation action);
     void PopupAtCursor();
     bool FormEvent(platform::WindowEvent& event); // true: consumed

@@ -30,6 +30,7 @@ class QStatusBar;
 class TabcPicSpeedBtn;
 class TElasticForm;
 class TStTrayIcon;
+struct TestAccess;
 
 namespace ui {
 
@@ -61,27 +62,8 @@ public:
                       QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    const engine::CalcEngine& Engine() const { return engine_; }
+    // Started with "/tray" while the tray icon shows: the program does not show the window.
     bool StartHidden() const { return startHidden_; }
-    std::vector<std::string> TapeLines() const;
-    TabcPicSpeedBtn* Button(const QString& name) const;
-
-    // The display's text, as the engine keeps it.
-    const std::string& DisplayText() const { return engine_.State().DisplayText; }
-
-    // The engine's host.
-    void SetDisplayText(std::string_view text) override;
-    void AppendTapeLine(std::string_view line) override;
-    // No key button stays drawn pressed under the box.
-    void ShowMessage(engine::MessageKind kind, std::string_view text) override;
-    void SetStatusText(std::string_view text) override;
-    void ReportError(std::string_view message) override;
-
-    // Keyboard map.
-    bool FormShortCut(const platform::VirtualKey& key);
-    bool FormKeyDown(const platform::VirtualKey& key); // false when the key is none of the keypad's
-    bool FormKeyPress(QChar character);
-    void FormKeyUp();
 
     // Brings the window forward for a second start: restored when minimised, else raised and
     // activated together with its open dialog.
@@ -93,6 +75,35 @@ public:
     void SaveOptionsForSessionEnd();
     void EndSession();
 
+    // The engine's host.
+    void SetDisplayText(std::string_view text) override;
+    void AppendTapeLine(std::string_view line) override;
+    // No key button stays drawn pressed under the box.
+    void ShowMessage(engine::MessageKind kind, std::string_view text) override;
+    void SetStatusText(std::string_view text) override;
+    void ReportError(std::string_view message) override;
+
+signals:
+    // The window's close was granted: the program ends.
+    void Closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The tests read what the window keeps to itself through tests/TestAccess.h.
+    friend struct ::TestAccess;
+    std::vector<std::string> TapeLines() const;
+    TabcPicSpeedBtn* Button(const QString& name) const;
+
+    // The keyboard map's stages (eventFilter runs them in this order).
+    bool FormShortCut(const platform::VirtualKey& key);
+    bool FormKeyDown(const platform::VirtualKey& key); // false when the key is none of the keypad's
+    bool FormKeyPress(QChar character);
+    void FormKeyUp();
+
     // The proportional scaler of the whole window, and the notification-area icon.
     TElasticForm* ElasticForm = nullptr;
     TStTrayIcon* TrayIcon = nullptr;
@@ -102,6 +113,8 @@ public:
     QRect GetWorkArea() const;
     void AdjustFormPosition();
     void SetMinMaxSize();
+    // The scaler's after-resize callback: the tape's insertion point in view, the window inside the
+    // work area (a move the scaler hears as its next event).
     void ElasticFormAfterResize();
 
     // Options and colour schemes (the menu items' handlers; a checkable item's check mark is inverted
@@ -116,21 +129,13 @@ public:
     void AddingMachineSwitched();
     // Puts the number a tape line holds into the display, as Paste does.
     void UseTapeLine(std::size_t line);
-    int SchemeIndex() const { return schemeIndex_; }
     // Whether the window is kept above the others now.
     bool OnTop() const;
 
-    // Tape output: the current tape file name (empty until the first successful Save As), the tape
-    // saved as a text document, and the clock of its footer (tests fix it).
-    const QString& TapeFileName() const { return tapeFileName_; }
+    // Saves the tape as a text document (the clock_ dates its footer).
     void SaveFile(const QString& fileName);
-    void SetClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
-signals:
-    // The window's close was granted: the program ends.
-    void Closed();
-
-public slots:
+    // The menu items' handlers.
     void mnuFileSaveClick();
     void mnuFileSaveAsClick();
     void mnuFilePrintClick();
@@ -146,12 +151,6 @@ public slots:
     void mnuHelpAboutCalculatorClick();
     void mnuTrayOpenQuorlaneCalculatorClick();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     // What the key running now is, for what the screen reader is told of it.
     enum class KeyKind
     {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "TrayIconSupport.h"
+#include "tests/TestAccess.h"
 
 using namespace platform;
 using namespace platform::tray;
@@ -119,7 +120,7 @@ TEST_F(TrayIcon, InactiveSendsNothing)
 TEST_F(TrayIcon, AddingTwiceSendsOneAdd)
 {
     TStTrayIcon* tray = Make();
-    tray->AddIcon();
+    TestAccess::AddIcon(*tray);
     tray->SetActive(true);
     EXPECT_EQ(shell->CallsOf(TrayCall::Show).size(), 1u);
     tray->RemoveIcon();

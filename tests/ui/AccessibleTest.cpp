@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Abcbtn.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 #include "ui/DisplayField.h"
 #include "ui/FocusSink.h"
@@ -71,13 +72,13 @@ TEST(Accessible, KeysMemoryAndDisplayAsAScreenReaderHearsThem)
         {"btnCE", "Clear entry", "Key: Delete"},    {"btn7", "7", "Key: 7"},
     };
     for (const auto& [name, spoken, description] : keys) {
-        TabcPicSpeedBtn* b = w.Button(QString::fromLatin1(name));
+        TabcPicSpeedBtn* b = TestAccess::Button(w, QString::fromLatin1(name));
         EXPECT_EQ(Text(b, QAccessible::Name), QString::fromLatin1(spoken)) << name;
         EXPECT_EQ(Text(b, QAccessible::Description), QString::fromLatin1(description)) << name;
     }
 
     for (const char* key : {"btn1", "btn2", "btnMS"})
-        w.Button(QString::fromLatin1(key))->Click();
+        TestAccess::Button(w, QString::fromLatin1(key))->Click();
     EXPECT_EQ(Text(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0")), QAccessible::Name),
               QStringLiteral("Memory = 12"));
 }
@@ -136,7 +137,7 @@ TEST(Accessible, ClickedDigitsAreSaidAndTypedCharactersNeverRead)
     QStringList said;
     for (const char* key : {"btn7", "btn00", "btnAdd"}) {
         const int before = sink->SaidCount();
-        w.Button(QString::fromLatin1(key))->Click();
+        TestAccess::Button(w, QString::fromLatin1(key))->Click();
         if (sink->SaidCount() != before)
             said << sink->Said();
     }
@@ -156,7 +157,7 @@ TEST(Accessible, TheDisplayReadsItsValue)
     ASSERT_NE(display, nullptr);
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(display);
     for (const char* key : {"btn1", "btn2", "btn3", "btn4", "btnDecimal", "btn5", "btnAdd"})
-        w.Button(QString::fromLatin1(key))->Click();
+        TestAccess::Button(w, QString::fromLatin1(key))->Click();
     const QString shown = display->text().trimmed(); // grouped as the window shows it
     EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Display"));
     EXPECT_EQ(iface->text(QAccessible::Value), shown);

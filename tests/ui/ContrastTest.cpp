@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Abcbtn.h"
+#include "tests/TestAccess.h"
 #include "ui/About.h"
 #include "ui/Calc.h"
 #include "ui/ColorSchemes.h"
@@ -96,7 +97,7 @@ TEST_P(Contrast, EveryKeyCaptionAndTextInEverySchemeIsReadable)
     ui::TfrmMain w;
     w.resize(w.size());
     for (const char* key : {"btn5", "btnMS"})
-        w.Button(QString::fromLatin1(key))->Click();
+        TestAccess::Button(w, QString::fromLatin1(key))->Click();
     auto* status = w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"));
     ASSERT_EQ(status->text(), QStringLiteral("Memory = 5"));
     for (int scheme = 0; scheme < ui::SchemeCount; ++scheme) {
@@ -126,7 +127,7 @@ TEST(DefaultScheme, FollowsALivePaletteChange)
 {
     const QPalette light = QApplication::palette();
     ui::TfrmMain w;
-    TabcPicSpeedBtn* digit = w.Button(QStringLiteral("btn7"));
+    TabcPicSpeedBtn* digit = TestAccess::Button(w, QStringLiteral("btn7"));
     QApplication::setPalette(DarkPalette());
     EXPECT_GE(WidgetContrast(digit, 4), 3.0);
     EXPECT_NE(digit->FontColor(), clNavy);

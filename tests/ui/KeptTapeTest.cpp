@@ -26,6 +26,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 #include "tests/FileConditions.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 #include "ui/KeptTape.h"
 #include "ui/SettingsStore.h"
@@ -188,7 +189,7 @@ protected:
     static void Clicks(ui::TfrmMain& w, std::initializer_list<const char*> buttons)
     {
         for (const char* b : buttons)
-            w.Button(QString::fromLatin1(b))->Click();
+            TestAccess::Button(w, QString::fromLatin1(b))->Click();
     }
     static ui::TapeView* Tape(ui::TfrmMain& w)
     {
@@ -216,7 +217,7 @@ TEST_F(TapeInWindow, KeptBetweenRunsClearedWithTheTapeAndDeletedWhenTurnedOff)
     {
         ui::TfrmMain w;
         EXPECT_TRUE(Action(w, "mnuOptionsKeepTape")->isChecked());
-        std::vector<std::string> lines = w.TapeLines();
+        std::vector<std::string> lines = TestAccess::TapeLines(w);
         ASSERT_EQ(lines.size(), first.size() + 2);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), first);
         EXPECT_EQ(lines[5], std::string(26, '-'));
@@ -269,7 +270,7 @@ TEST_F(TapeInWindow, ADamagedKeptTapeNeverStopsTheStartAndIsSaidSetAside)
         SCOPED_TRACE(c.what);
         WriteFile(file, c.bytes);
         ui::TfrmMain w;
-        const std::vector<std::string> lines = w.TapeLines();
+        const std::vector<std::string> lines = TestAccess::TapeLines(w);
         ASSERT_GE(lines.size(), c.restored.size() + 2);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + c.restored.size()), c.restored);
         EXPECT_EQ(lines.back() == "Kept tape not restored", c.restored.empty());
@@ -347,15 +348,15 @@ TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     Clicks(w, {"btn1", "btn2", "btn3", "btn4", "btnDecimal", "btn5", "btnAdd", "btn2", "btnAdd", "btnC"});
-    ASSERT_EQ(w.TapeLines(), (std::vector<std::string>{"1,234.5  ", "2 +", "Clear"}));
+    ASSERT_EQ(TestAccess::TapeLines(w), (std::vector<std::string>{"1,234.5  ", "2 +", "Clear"}));
     ui::TapeView* tape = Tape(w);
 
     QTest::mouseDClick(tape->viewport(), Qt::LeftButton, {}, RowCentre(w, 0));
-    EXPECT_EQ(w.DisplayText(), "1,234.5");
+    EXPECT_EQ(TestAccess::DisplayText(w), "1,234.5");
     QTest::mouseDClick(tape->viewport(), Qt::LeftButton, {}, RowCentre(w, 2)); // "Clear": nothing
-    EXPECT_EQ(w.DisplayText(), "1,234.5");
+    EXPECT_EQ(TestAccess::DisplayText(w), "1,234.5");
 
-    w.Button(QStringLiteral("btnC"))->Click();
+    TestAccess::Button(w, QStringLiteral("btnC"))->Click();
     emit tape->customContextMenuRequested(RowCentre(w, 0));
     auto* menu = w.findChild<QMenu*>(QStringLiteral("mnuTape"));
     ASSERT_NE(menu, nullptr);
@@ -363,7 +364,7 @@ TEST_F(TapeInWindow, ALineReusedByDoubleClickAndItsMenuAndCopiedWithoutGrouping)
     Action(w, "mnuTapeCopyWithoutGrouping")->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234.5"));
     Action(w, "mnuTapeUseValue")->trigger();
-    EXPECT_EQ(w.DisplayText(), "1,234.5");
+    EXPECT_EQ(TestAccess::DisplayText(w), "1,234.5");
     menu->hide();
     emit tape->customContextMenuRequested(RowCentre(w, 3)); // the second "Clear"
     EXPECT_FALSE(Action(w, "mnuTapeUseValue")->isEnabled());
@@ -413,12 +414,12 @@ TEST_F(TapeInWindow, TheRecordIsKeptSoARestoredTapeCanBeCorrected)
     {
         ui::TfrmMain w;
         w.show();
-        std::vector<std::string> lines = w.TapeLines();
+        std::vector<std::string> lines = TestAccess::TapeLines(w);
         ASSERT_EQ(lines.size(), 7u);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
                   (std::vector<std::string>{"1  ", "5 + !", sep, "6 = !", " "}));
         ASSERT_TRUE(correct(w, 1, "7"));
-        lines = w.TapeLines();
+        lines = TestAccess::TapeLines(w);
         EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
                   (std::vector<std::string>{"1  ", "7 + !", sep, "8 = !", " "}));
         EXPECT_EQ(lines[6].rfind("Restarted ", 0), 0u) << lines[6];
@@ -431,7 +432,7 @@ TEST_F(TapeInWindow, TheRecordIsKeptSoARestoredTapeCanBeCorrected)
             std::filesystem::remove(record);
         ui::TfrmMain w;
         w.show();
-        EXPECT_EQ(w.TapeLines()[1], "7 + !");
+        EXPECT_EQ(TestAccess::TapeLines(w)[1], "7 + !");
         EXPECT_FALSE(correct(w, 1, "9")) << damaged; // text only: no entry to correct
         EXPECT_EQ(std::filesystem::exists(std::filesystem::path(record).concat(".bad")), damaged);
         if (damaged)

@@ -22,6 +22,7 @@
 
 #include "FakeDialogs.h"
 #include "controls/Abcbtn.h"
+#include "tests/TestAccess.h"
 
 using uitest::FakeDialogs;
 
@@ -70,12 +71,12 @@ protected:
         return option.text;
     }
     QWidget* Sink() const { return Child<QLineEdit>("edtFocus"); }
-    std::string Display() const { return w->DisplayText(); }
+    std::string Display() const { return TestAccess::DisplayText(*w); }
     QString Indicator() const { return Child<QLabel>("StatusBarPanel0")->text(); }
 
     void Click(const char* button)
     {
-        QTest::mouseClick(w->Button(QString::fromLatin1(button)), Qt::LeftButton);
+        QTest::mouseClick(TestAccess::Button(*w, QString::fromLatin1(button)), Qt::LeftButton);
     }
     void Clicks(std::initializer_list<const char*> buttons)
     {
@@ -139,7 +140,7 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
         {"btnReciprocal", {216, 148, 38, 30}, "1/x", 13},
     };
     for (const Place& p : places) {
-        TabcPicSpeedBtn* b = w->Button(QString::fromLatin1(p.name));
+        TabcPicSpeedBtn* b = TestAccess::Button(*w, QString::fromLatin1(p.name));
         ASSERT_NE(b, nullptr) << p.name;
         EXPECT_EQ(b->geometry(), p.rect) << p.name;
         EXPECT_EQ(b->Caption(), QString::fromLatin1(p.caption)) << p.name;
@@ -149,9 +150,9 @@ TEST_F(MainWindow, ControlsStandAtTheirDesignPlaces)
         EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << p.name;
     }
     EXPECT_EQ(w->findChildren<TabcPicSpeedBtn*>().size(), 30);
-    EXPECT_EQ(w->Button(QStringLiteral("btnCE"))->toolTip(), QStringLiteral("Clear Entry"));
-    EXPECT_EQ(w->Button(QStringLiteral("btnMAdd"))->toolTip(), QStringLiteral("Add to Memory"));
-    EXPECT_EQ(w->Button(QStringLiteral("btn7"))->toolTip(), QString());
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btnCE"))->toolTip(), QStringLiteral("Clear Entry"));
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btnMAdd"))->toolTip(), QStringLiteral("Add to Memory"));
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btn7"))->toolTip(), QString());
     EXPECT_EQ(Child<QLineEdit>("memDisplayValue")->geometry(), QRect(8, 9, 245, 24));
     EXPECT_EQ(Child<ui::TapeView>("memTape")->geometry(), QRect(268, 8, 226, 233));
     EXPECT_EQ(Child<QLineEdit>("edtFocus")->geometry(), QRect(8, 9, 1, 1));
@@ -218,13 +219,13 @@ TEST_F(MainWindow, ClickingKeysDrivesTheEngine)
 {
     Clicks({"btn1", "btn2", "btnAdd", "btn3", "btnEquals"});
     EXPECT_EQ(Display(), "15");
-    EXPECT_EQ(w->TapeLines(), (std::vector<std::string>{"12  ", "3 +", Sep, "15 =", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (std::vector<std::string>{"12  ", "3 +", Sep, "15 =", " "}));
     Clicks({"btn5", "btnMAdd"});
     EXPECT_EQ(Indicator(), QStringLiteral("Memory = 5"));
     Clicks({"btn9", "btnSquareRoot", "btnMS", "btnC"});
     EXPECT_EQ(Display(), "0");
     EXPECT_EQ(Indicator(), QStringLiteral("Memory = 3"));
-    EXPECT_EQ(w->TapeLines().back(), "Clear");
+    EXPECT_EQ(TestAccess::TapeLines(*w).back(), "Clear");
     EXPECT_EQ(QApplication::focusWidget(), Sink());
 }
 
@@ -291,7 +292,7 @@ TEST_F(MainWindow, NoButtonStaysDownUnderABox)
 
 TEST_F(MainWindow, AHeldKeyShowsItsButtonDownAndRepeats)
 {
-    TabcPicSpeedBtn* seven = w->Button(QStringLiteral("btn7"));
+    TabcPicSpeedBtn* seven = TestAccess::Button(*w, QStringLiteral("btn7"));
     QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
     Send(press);
     EXPECT_TRUE(seven->Down());
@@ -309,7 +310,7 @@ TEST_F(MainWindow, AHeldKeyShowsItsButtonDownAndRepeats)
     QKeyEvent eight(QEvent::KeyPress, Qt::Key_8, Qt::NoModifier, QStringLiteral("8"));
     Send(eight);
     EXPECT_FALSE(seven->Down());
-    EXPECT_TRUE(w->Button(QStringLiteral("btn8"))->Down());
+    EXPECT_TRUE(TestAccess::Button(*w, QStringLiteral("btn8"))->Down());
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
     Send(release);
     EXPECT_FALSE(AnyButtonDown());
@@ -353,10 +354,6 @@ TEST_F(MainWindow, FocusStaysOnTheSink)
     EXPECT_EQ(sink->text(), before);
     EXPECT_EQ(Display(), "0"); // Enter totalled 4, Ctrl+M stored it, Ctrl+L cleared memory, Esc cleared
     EXPECT_EQ(QApplication::focusWidget(), Sink());
-    EXPECT_TRUE(w->FormKeyPress(QChar(13)));
-    EXPECT_TRUE(w->FormKeyPress(QChar(12)));
-    EXPECT_TRUE(w->FormKeyPress(QChar(27)));
-    EXPECT_FALSE(w->FormKeyPress(QLatin1Char('7')));
 }
 
 // Tab reaches the tape, on its last total, where the arrow keys move line by line; the calculator's
@@ -368,9 +365,9 @@ TEST_F(MainWindow, TabReachesTheTapeWhoseKeysStillReachTheCalculator)
     Clicks({"btn1", "btn2", "btnAdd", "btn3", "btnEquals", "btn4"});
     Key(Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
     ASSERT_EQ(QApplication::focusWidget(), tape);
-    EXPECT_EQ(w->TapeLines().at(tape->CaretLine()), "15 =");
+    EXPECT_EQ(TestAccess::TapeLines(*w).at(tape->CaretLine()), "15 =");
     Key(Qt::Key_Up);
-    EXPECT_EQ(w->TapeLines().at(tape->CaretLine()), Sep);
+    EXPECT_EQ(TestAccess::TapeLines(*w).at(tape->CaretLine()), Sep);
     EXPECT_EQ(QApplication::focusWidget(), tape);
     Key(Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
     EXPECT_EQ(QApplication::focusWidget(), Sink());
@@ -471,13 +468,13 @@ TEST_F(MainWindow, EditCommandsAndTheirEnablingRule)
     // Clear Tape asks first; No keeps every line, Yes clears them.
     d.boxAnswers.push_back(ui::BoxAnswer::No);
     Key(Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(w->TapeLines().size(), 5u);
+    EXPECT_EQ(TestAccess::TapeLines(*w).size(), 5u);
     EXPECT_EQ(d.boxes.back().caption, QStringLiteral("Confirm"));
     EXPECT_EQ(d.boxes.back().text, QStringLiteral("Clear tape history?"));
     EXPECT_EQ(d.boxes.back().buttons, ui::BoxButtons::YesNo);
     d.boxAnswers.push_back(ui::BoxAnswer::Yes);
     Key(Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_TRUE(w->TapeLines().empty());
+    EXPECT_TRUE(TestAccess::TapeLines(*w).empty());
     EXPECT_EQ(Display(), "1,234,568.5");
     Action("mnuEditCopyTape")->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
@@ -487,9 +484,10 @@ TEST_F(MainWindow, DecimalKeyShowsTheLocaleSeparator)
 {
     w.reset(); // one calculator window (and tray icon) per program
     ui::TfrmMain european({}, {',', '\''});
-    EXPECT_EQ(european.Button(QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));
-    EXPECT_EQ(european.Engine().State().GroupChar, ' ');
-    EXPECT_EQ(european.Engine().State().DisplayMask, "### ### ### ### ### ### ##0,#####################");
+    EXPECT_EQ(TestAccess::Button(european, QStringLiteral("btnDecimal"))->Caption(), QStringLiteral(","));
+    EXPECT_EQ(TestAccess::Engine(european).State().GroupChar, ' ');
+    EXPECT_EQ(TestAccess::Engine(european).State().DisplayMask,
+              "### ### ### ### ### ### ##0,#####################");
     EXPECT_FALSE(european.StartHidden());
 }
 

@@ -25,6 +25,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Autostart.h"
 #include "platform/Registry.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeView.h"
@@ -122,7 +123,7 @@ TEST_F(Options, NoStoredOptionsGiveTheDesignStates)
     EXPECT_FALSE(Checked(w, "mnuOptionsAlwaysOnTop"));
     EXPECT_FALSE(Checked(w, "mnuOptionsTrayIcon"));
     EXPECT_FALSE(Checked(w, "mnuOptionsRunOnStartup"));
-    EXPECT_EQ(w.SchemeIndex(), 0);
+    EXPECT_EQ(TestAccess::SchemeIndex(w), 0);
     EXPECT_FALSE(AnyFlat(w));
 }
 
@@ -142,7 +143,7 @@ TEST_F(Options, FirstRunShowsTheTapeForgetsThePlacementAndAppliesTheRest)
     EXPECT_FALSE(PlacementStored());
     EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
     EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
-    EXPECT_EQ(w.SchemeIndex(), 5);
+    EXPECT_EQ(TestAccess::SchemeIndex(w), 5);
     EXPECT_TRUE(Checked(w, "mnuOptionsColorSchemeBlack"));
     EXPECT_TRUE(AnyFlat(w));
 }
@@ -155,7 +156,7 @@ TEST_F(Options, EachValueIsReadOnItsOwn)
         ui::TfrmMain w;
         EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
         EXPECT_TRUE(Checked(w, "mnuViewHistoryTape"));
-        EXPECT_EQ(w.SchemeIndex(), 0);
+        EXPECT_EQ(TestAccess::SchemeIndex(w), 0);
     }
     // "Flat" as text keeps its default; the later values are read.
     Store({{"FirstRun", 0}, {"Flat", std::nullopt, std::string("1")}, {"Tape", 0}, {"Color", 3}});
@@ -163,7 +164,7 @@ TEST_F(Options, EachValueIsReadOnItsOwn)
         ui::TfrmMain w;
         EXPECT_FALSE(Checked(w, "mnuViewFlatButtons"));
         EXPECT_FALSE(Checked(w, "mnuViewHistoryTape"));
-        EXPECT_EQ(w.SchemeIndex(), 3);
+        EXPECT_EQ(TestAccess::SchemeIndex(w), 3);
     }
     // A value missing in the middle: the ones around it are applied.
     std::filesystem::remove(TRegistry::HiveFile());
@@ -171,10 +172,10 @@ TEST_F(Options, EachValueIsReadOnItsOwn)
     ui::TfrmMain w;
     EXPECT_TRUE(Checked(w, "mnuViewFlatButtons"));
     EXPECT_TRUE(Checked(w, "mnuOptionsAlwaysOnTop"));
-    EXPECT_TRUE(w.OnTop());
+    EXPECT_TRUE(TestAccess::OnTop(w));
     EXPECT_FALSE(Checked(w, "mnuOptionsTrayIcon"));
     EXPECT_TRUE(Checked(w, "mnuOptionsRunOnStartup"));
-    EXPECT_EQ(w.SchemeIndex(), 4);
+    EXPECT_EQ(TestAccess::SchemeIndex(w), 4);
 }
 
 // A "FirstRun" of another type once made every start ignore the options and the close write the
@@ -195,7 +196,7 @@ TEST_F(Options, AWrongTypedFirstRunNeverLosesTheOptions)
             ui::TfrmMain w;
             w.show();
             EXPECT_TRUE(Checked(w, "mnuViewFlatButtons")) << what << run;
-            EXPECT_EQ(w.SchemeIndex(), 3) << what << run;
+            EXPECT_EQ(TestAccess::SchemeIndex(w), 3) << what << run;
             EXPECT_TRUE(w.close());
         }
         EXPECT_EQ(Read("FirstRun"), 0) << what; // rewritten as a number
@@ -243,7 +244,7 @@ TEST_F(Options, ClosingWritesAllSixAndTheyComeBackNextTime)
     EXPECT_EQ(Read("FirstRun"), 0);
     ui::TfrmMain again;
     EXPECT_TRUE(Checked(again, "mnuViewFlatButtons"));
-    EXPECT_EQ(again.SchemeIndex(), 2);
+    EXPECT_EQ(TestAccess::SchemeIndex(again), 2);
     EXPECT_TRUE(Checked(again, "mnuOptionsColorSchemeDesert"));
 }
 
@@ -258,9 +259,9 @@ TEST_F(Options, AnUnknownSchemeIsKeptAndWrittenBack)
            {"Color", 7}});
     {
         ui::TfrmMain w;
-        EXPECT_EQ(w.SchemeIndex(), 7);
+        EXPECT_EQ(TestAccess::SchemeIndex(w), 7);
         EXPECT_TRUE(Checked(w, "mnuOptionsColorSchemeDefault")); // the design check mark stays
-        EXPECT_EQ(w.Button(QStringLiteral("btn7"))->Color(), clBtnFace);
+        EXPECT_EQ(TestAccess::Button(w, QStringLiteral("btn7"))->Color(), clBtnFace);
         EXPECT_TRUE(w.close());
     }
     EXPECT_EQ(Read("Color"), 7);
@@ -285,7 +286,7 @@ TEST_F(Options, AlwaysOnTopTogglesInPlace)
     const QRect before = w.geometry();
     QWindow* native = w.windowHandle();
     w.findChild<QAction*>(QStringLiteral("mnuOptionsAlwaysOnTop"))->trigger();
-    EXPECT_TRUE(w.OnTop());
+    EXPECT_TRUE(TestAccess::OnTop(w));
     EXPECT_TRUE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(w.windowHandle(), native); // no new native window
     EXPECT_EQ(w.geometry(), before);
@@ -350,7 +351,7 @@ TEST_F(Options, TheSchemeMenuListsDefaultThenTheOthersAlphabetically)
         EXPECT_EQ(items[i]->objectName(),
                   QStringLiteral("mnuOptionsColorScheme") + QString::fromLatin1(caption));
         items[i]->trigger();
-        EXPECT_EQ(w.SchemeIndex(), scheme) << caption;
+        EXPECT_EQ(TestAccess::SchemeIndex(w), scheme) << caption;
         EXPECT_TRUE(items[i]->isChecked()) << caption;
     }
 }
@@ -360,7 +361,7 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     ui::TfrmMain w;
     w.findChild<ui::TapeView*>(QStringLiteral("memTape"))->Append("12 +");
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeBlack"))->trigger();
-    EXPECT_EQ(w.SchemeIndex(), 5);
+    EXPECT_EQ(TestAccess::SchemeIndex(w), 5);
     for (TabcPicSpeedBtn* b : w.findChildren<TabcPicSpeedBtn*>()) {
         EXPECT_EQ(b->Color(), 0x000000u) << b->objectName().toStdString();
         EXPECT_EQ(b->FontColor(), 0xFFFFFFu) << b->objectName().toStdString();
@@ -368,24 +369,26 @@ TEST_F(Options, ColourSchemesPaintKeysAndTheWindow)
     const QPalette display = w.findChild<QWidget*>(QStringLiteral("memDisplayValue"))->palette();
     EXPECT_EQ(display.color(QPalette::Base), QColor(Qt::white));
     EXPECT_EQ(display.color(QPalette::Text), QColor(Qt::black));
-    EXPECT_EQ(w.TapeLines(), std::vector<std::string>{"12 +"});
+    EXPECT_EQ(TestAccess::TapeLines(w), std::vector<std::string>{"12 +"});
     EXPECT_FALSE(w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->isChecked());
 
     // Traditional: Clear keys differ from Backspace; the status bar's text is black (white cannot be
     // read on its #E9E9E9).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeTraditional"))->trigger();
-    EXPECT_EQ(w.SchemeIndex(), 1);
-    EXPECT_EQ(ColorToQColor(w.Button(QStringLiteral("btnC"))->Color()).rgb(), qRgb(0xF1, 0xC5, 0x5C));
-    EXPECT_EQ(ColorToQColor(w.Button(QStringLiteral("btnBack"))->Color()).rgb(), qRgb(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(TestAccess::SchemeIndex(w), 1);
+    EXPECT_EQ(ColorToQColor(TestAccess::Button(w, QStringLiteral("btnC"))->Color()).rgb(),
+              qRgb(0xF1, 0xC5, 0x5C));
+    EXPECT_EQ(ColorToQColor(TestAccess::Button(w, QStringLiteral("btnBack"))->Color()).rgb(),
+              qRgb(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->palette().color(QPalette::WindowText),
               QColor(Qt::black));
 
     // Default goes back to the desktop's own colours (system references).
     w.findChild<QAction*>(QStringLiteral("mnuOptionsColorSchemeDefault"))->trigger();
-    EXPECT_EQ(w.Button(QStringLiteral("btn7"))->Color(), clBtnFace);
-    EXPECT_EQ(w.Button(QStringLiteral("btn7"))->FontColor(), clNavy);
-    EXPECT_EQ(w.Button(QStringLiteral("btnMC"))->FontColor(), clPurple);
-    EXPECT_EQ(w.Button(QStringLiteral("btnCE"))->FontColor(), clMaroon);
+    EXPECT_EQ(TestAccess::Button(w, QStringLiteral("btn7"))->Color(), clBtnFace);
+    EXPECT_EQ(TestAccess::Button(w, QStringLiteral("btn7"))->FontColor(), clNavy);
+    EXPECT_EQ(TestAccess::Button(w, QStringLiteral("btnMC"))->FontColor(), clPurple);
+    EXPECT_EQ(TestAccess::Button(w, QStringLiteral("btnCE"))->FontColor(), clMaroon);
     // ... and follows a change of the desktop's palette.
     const QPalette saved = QApplication::palette();
     QPalette dark = saved;
@@ -471,10 +474,11 @@ TEST_F(Options, TheAddingMachinesSwitchesActShowAndPersist)
             w.findChild<QAction*>(QString::fromLatin1(item))->trigger();
         EXPECT_EQ(panel(w), QStringLiteral("2 Down GT n"));
         type(w, "220/6\n4711#S10+5S\nG");
-        EXPECT_EQ(w.TapeLines(), (std::vector<std::string>{
-                                     "220.00  ", "6.00 /", "--------------------------", "000  36.66 =", " ",
-                                     "4,711 #", "000  36.66 S", "10.00  ", "5.00 +", "002  15.00 S",
-                                     "--------------------------", "002  15.00 =", " ", "51.66 GT"}));
+        EXPECT_EQ(
+            TestAccess::TapeLines(w),
+            (std::vector<std::string>{"220.00  ", "6.00 /", "--------------------------", "000  36.66 =", " ",
+                                      "4,711 #", "000  36.66 S", "10.00  ", "5.00 +", "002  15.00 S",
+                                      "--------------------------", "002  15.00 =", " ", "51.66 GT"}));
         EXPECT_EQ(panel(w), QStringLiteral("2 Down GT = 51.66 n"));
         EXPECT_TRUE(w.close());
     }

@@ -19,6 +19,7 @@
 #include "controls/ElastFrm.h"
 #include "platform/Registry.h"
 #include "platform/qt/WindowGeometry.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeView.h"
@@ -56,13 +57,13 @@ TEST_F(Scaling, TheDesignWindowHasItsDesignSizes)
     auto w = Open();
     EXPECT_EQ(platform::OuterGeometry(w.get()).size(), QSize(510, 315));
     EXPECT_EQ(platform::ClientSize(w.get()), QSize(502, 269));
-    EXPECT_EQ(w->Button(QStringLiteral("btn7"))->geometry(), QRect(56, 84, 38, 30));
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btn7"))->geometry(), QRect(56, 84, 38, 30));
     EXPECT_EQ(w->findChild<QStatusBar*>()->height(), 19);
     // The tracking limits of the window with the tape on this screen.
-    const QRect work = w->GetWorkArea();
-    EXPECT_EQ(w->ElasticForm->Options().MaximumTrackWidth, work.x() + work.width());
-    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 472);
-    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackHeight, 291);
+    const QRect work = TestAccess::GetWorkArea(*w);
+    EXPECT_EQ(TestAccess::ElasticForm(*w)->Options().MaximumTrackWidth, work.x() + work.width());
+    EXPECT_EQ(TestAccess::ElasticForm(*w)->Options().MinimumTrackWidth, 472);
+    EXPECT_EQ(TestAccess::ElasticForm(*w)->Options().MinimumTrackHeight, 291);
 }
 
 TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
@@ -82,20 +83,20 @@ TEST_F(Scaling, KeysAndFontsGrowInProportionAndStayInside)
     // Horizontal and vertical ratios are the client area's (the frame does not grow).
     const QSize clientSize = platform::ClientSize(w.get());
     const double sx = clientSize.width() / 502.0, sy = clientSize.height() / 269.0;
-    const QRect seven = w->Button(QStringLiteral("btn7"))->geometry();
+    const QRect seven = TestAccess::Button(*w, QStringLiteral("btn7"))->geometry();
     EXPECT_NEAR(seven.left(), 56 * sx, 2);
     EXPECT_NEAR(seven.top(), 84 * sy, 2);
     EXPECT_NEAR(seven.width(), 38 * sx, 2);
     EXPECT_NEAR(seven.height(), 30 * sy, 2);
-    EXPECT_GE(w->Button(QStringLiteral("btn7"))->font().pixelSize(), 26);
+    EXPECT_GE(TestAccess::Button(*w, QStringLiteral("btn7"))->font().pixelSize(), 26);
     EXPECT_NEAR(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->width(), 339, 3);
 
     // Reset Size puts every control back.
     Action(*w, "mnuEditResetSize")->trigger();
     EXPECT_EQ(platform::OuterGeometry(w.get()).size(), QSize(510, 315));
-    EXPECT_EQ(w->Button(QStringLiteral("btn7"))->geometry(), QRect(56, 84, 38, 30));
-    EXPECT_EQ(w->Button(QStringLiteral("btn7"))->font().pixelSize(), 19);
-    EXPECT_EQ(w->Button(QStringLiteral("btnAdd"))->geometry(), QRect(176, 180, 38, 62));
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btn7"))->geometry(), QRect(56, 84, 38, 30));
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btn7"))->font().pixelSize(), 19);
+    EXPECT_EQ(TestAccess::Button(*w, QStringLiteral("btnAdd"))->geometry(), QRect(176, 180, 38, 62));
     EXPECT_EQ(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->geometry(), QRect(268, 8, 226, 233));
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("memDisplayValue"))->geometry(), QRect(8, 9, 245, 24));
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("StatusBarPanel0"))->font().pixelSize(), 11);
@@ -112,11 +113,11 @@ TEST_F(Scaling, TheTapeBandFollowsTheScale)
     tape->trigger();
     EXPECT_FALSE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 324);
-    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 249);
+    EXPECT_EQ(TestAccess::ElasticForm(*w)->Options().MinimumTrackWidth, 249);
     tape->trigger();
     EXPECT_TRUE(w->findChild<ui::TapeView*>(QStringLiteral("memTape"))->isVisible());
     EXPECT_EQ(platform::OuterGeometry(w.get()).width(), 612);
-    EXPECT_EQ(w->ElasticForm->Options().MinimumTrackWidth, 472);
+    EXPECT_EQ(TestAccess::ElasticForm(*w)->Options().MinimumTrackWidth, 472);
 }
 
 TEST_F(Scaling, StartingWithoutTheTapeNarrowsTheDesignWindowAndStoresNothing)
@@ -145,13 +146,13 @@ TEST_F(Scaling, ThePlacementComesBackAtTheNextStart)
         outer.moveTopLeft(QPoint(40, 30));
         platform::SetOuterGeometry(w.get(), outer);
         placed = platform::OuterGeometry(w.get());
-        w->ElasticForm->SaveFormState();
+        TestAccess::ElasticForm(*w)->SaveFormState();
     }
     platform::TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(std::string(ui::ProductKey) + "frmMain", false));
     auto again = Open();
     EXPECT_EQ(platform::OuterGeometry(again.get()).size(), placed.size());
-    EXPECT_NEAR(again->Button(QStringLiteral("btn7"))->width(), 46, 2);
+    EXPECT_NEAR(TestAccess::Button(*again, QStringLiteral("btn7"))->width(), 46, 2);
 }
 
 TEST_F(Scaling, AStoredPlacementOfAnotherControlCountIsIgnored)
@@ -159,7 +160,7 @@ TEST_F(Scaling, AStoredPlacementOfAnotherControlCountIsIgnored)
     {
         auto w = Open();
         Resize(*w, QSize(612, 378));
-        w->ElasticForm->SaveFormState();
+        TestAccess::ElasticForm(*w)->SaveFormState();
     }
     {
         platform::TRegistry reg;

@@ -1,6 +1,7 @@
 // The keyboard equivalents window and the about window.
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -16,6 +17,7 @@
 
 #include "FakeDialogs.h"
 #include "platform/VersionInfo.h"
+#include "tests/TestAccess.h"
 #include "ui/About.h"
 #include "ui/Calc.h"
 #include "ui/Help.h"
@@ -88,7 +90,7 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsListTheMapAndComeForwardAgain)
     EXPECT_EQ(QApplication::focusWidget(), close);
     // Calculator keys typed here do not reach the calculator.
     QTest::keyClick(help, Qt::Key_7);
-    EXPECT_EQ(w->DisplayText(), "0");
+    EXPECT_EQ(TestAccess::DisplayText(*w), "0");
     // Enter closes, and so does Esc; F1 brings the same window back, as it does from behind the
     // calculator.
     QTest::keyClick(close, Qt::Key_Return);
@@ -160,7 +162,7 @@ TEST_F(SecondaryWindows, KeyboardEquivalentsReadAsNamedRows)
 TEST(KeyboardEquivalents, NameTheLocalesDecimalKey)
 {
     ui::TfrmMain german({}, {',', '.'});
-    german.mnuHelpKeyboardEquivalentsClick();
+    german.findChild<QAction*>(QStringLiteral("mnuHelpKeyboardEquivalents"))->trigger();
     auto* help = german.findChild<ui::TfrmHelp*>();
     ASSERT_NE(help, nullptr);
     for (const char* column : {"memButton1", "memKeyboard1"}) {

@@ -19,6 +19,7 @@
 #include "FakeDialogs.h"
 #include "controls/Abcbtn.h"
 #include "tests/FileConditions.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 
 using uitest::FakeDialogs;
@@ -33,7 +34,7 @@ protected:
         FakeDialogs::Instance().Reset();
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         w = std::make_unique<ui::TfrmMain>();
-        w->SetClock([] { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); });
+        TestAccess::SetClock(*w, [] { return QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)); });
         ASSERT_TRUE(dir.isValid());
     }
     void TearDown() override
@@ -45,7 +46,7 @@ protected:
     void Keys(std::initializer_list<const char*> buttons)
     {
         for (const char* b : buttons)
-            w->Button(QString::fromLatin1(b))->Click();
+            TestAccess::Button(*w, QString::fromLatin1(b))->Click();
     }
     QAction* Action(const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -80,7 +81,7 @@ TEST_F(TapeCommands, SaveAsWritesTheDocumentByteForByte)
     Action("mnuFileSaveAs")->trigger();
     ASSERT_EQ(d.saveRequests.size(), 1u);
     EXPECT_EQ(d.saveRequests[0].defaultSuffix, QStringLiteral("txt"));
-    EXPECT_EQ(w->TapeFileName(), Path("tape.txt"));
+    EXPECT_EQ(TestAccess::TapeFileName(*w), Path("tape.txt"));
     const QByteArray file = Read(Path("tape.txt"));
     const QByteArray head = Document(
         {std::string(23, ' ') + "12  ", std::string(24, ' ') + "3 +", " " + std::string(26, '-'),
@@ -120,7 +121,7 @@ TEST_F(TapeCommands, OverwriteQuestionDecides)
         d.boxAnswers.push_back(answer);
         Action("mnuFileSaveAs")->trigger();
         EXPECT_EQ(Read(Path("old.txt")), QByteArray("keep me"));
-        EXPECT_EQ(w->TapeFileName(), QString());
+        EXPECT_EQ(TestAccess::TapeFileName(*w), QString());
     }
     ASSERT_EQ(d.boxes.size(), 2u);
     EXPECT_EQ(d.boxes[0].caption, QStringLiteral("Confirm"));
@@ -134,12 +135,12 @@ TEST_F(TapeCommands, OverwriteQuestionDecides)
     d.boxAnswers.push_back(ui::BoxAnswer::Yes);
     Action("mnuFileSaveAs")->trigger();
     EXPECT_TRUE(Read(Path("old.txt")).contains("7 =\r\n"));
-    EXPECT_EQ(w->TapeFileName(), Path("old.txt"));
+    EXPECT_EQ(TestAccess::TapeFileName(*w), Path("old.txt"));
 
     // Cancelling the dialog writes nothing and keeps the name.
     d.saveAnswers.push_back(std::nullopt);
     Action("mnuFileSaveAs")->trigger();
-    EXPECT_EQ(w->TapeFileName(), Path("old.txt"));
+    EXPECT_EQ(TestAccess::TapeFileName(*w), Path("old.txt"));
 }
 
 TEST_F(TapeCommands, AFailedSaveKeepsTheOldFileReportsAndRecordsNothing)
@@ -160,7 +161,7 @@ TEST_F(TapeCommands, AFailedSaveKeepsTheOldFileReportsAndRecordsNothing)
         const uitest::ShownBox& report = d.boxes.back();
         EXPECT_EQ(report.kind, ui::BoxKind::GeneralError);
         EXPECT_TRUE(report.text.contains(target)) << report.text.toStdString();
-        EXPECT_EQ(w->TapeFileName(), QString());
+        EXPECT_EQ(TestAccess::TapeFileName(*w), QString());
         d.boxAnswers.clear();
     }
     EXPECT_EQ(Read(Path("tape.txt")), QByteArray("old tape"));
@@ -193,7 +194,7 @@ TEST_F(TapeCommands, SaveAsFollowsALinkInASharedFolderOnlyWhereTheSystemWould)
     EXPECT_EQ(d.boxes[1].kind, ui::BoxKind::GeneralError);
     EXPECT_TRUE(d.boxes[1].text.contains(QStringLiteral("symbolic link"))) << d.boxes[1].text.toStdString();
     EXPECT_EQ(Read(QString::fromStdString((home / "accounts.txt").string())), QByteArray("mine"));
-    EXPECT_EQ(w->TapeFileName(), QString());
+    EXPECT_EQ(TestAccess::TapeFileName(*w), QString());
 }
 
 TEST_F(TapeCommands, PrintGoesToThePrinterChosenAndCancelPrintsNothing)

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "FakeDialogs.h"
+#include "tests/TestAccess.h"
 #include "ui/Calc.h"
 #include "ui/TapeView.h"
 
@@ -85,38 +86,38 @@ const std::string Sep(26, '-');
 TEST_F(TapeCorrections, CorrectDeleteInsertUndoRedoWithTheKeys)
 {
     Type("100+3-5\n");
-    ASSERT_EQ(w->TapeLines(), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
+    ASSERT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
 
     // F2 on "3 +": 4 typed in place; the lines it changed are marked, the display follows.
     tape->SetCaretLine(1);
     InPlace(Qt::Key_F2, "4");
-    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
-    EXPECT_EQ(w->DisplayText(), "99");
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
+    EXPECT_EQ(TestAccess::DisplayText(*w), "99");
 
     // Insert before "5 -": an operator and a number.
     tape->SetCaretLine(2);
     InPlace(Qt::Key_Insert, "* 2");
-    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "2 * !", "5 -", Sep, "203 = !", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "4 + !", "2 * !", "5 -", Sep, "203 = !", " "}));
 
     // Delete on "4 +" while the tape has the focus; Delete elsewhere is CE as ever.
     tape->setFocus();
     tape->SetCaretLine(1);
     Key(Qt::Key_Delete);
-    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "2 * !", "5 -", Sep, "195 = !", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "2 * !", "5 -", Sep, "195 = !", " "}));
 
     // Ctrl+Z three times gives the tape as typed; Ctrl+Y brings the first correction back.
     for (int i = 0; i < 3; ++i)
         Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
     Key(Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(w->TapeLines(), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
 
     // Lines that print no entry refuse, and the calculation goes on after a correction.
     tape->SetCaretLine(4);
     Key(Qt::Key_F2);
     EXPECT_EQ(w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine")), nullptr);
     Type("+1\n");
-    EXPECT_EQ(w->DisplayText(), "100");
+    EXPECT_EQ(TestAccess::DisplayText(*w), "100");
 }
 
 TEST_F(TapeCorrections, NotesAndMarksAreCopiedSavedAndIgnoredByUseValue)
@@ -140,7 +141,7 @@ TEST_F(TapeCorrections, NotesAndMarksAreCopiedSavedAndIgnoredByUseValue)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     tape->SetCaretLine(1);
     InPlace(Qt::Key_F2, "40");
-    EXPECT_EQ(w->TapeLines(), (Lines{"Rent  1,350  ", "40 - !", Sep, "1,310 = !", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"Rent  1,350  ", "40 - !", Sep, "1,310 = !", " "}));
 
     w->findChild<QAction*>(QStringLiteral("mnuEditCopyTape"))->trigger();
     EXPECT_EQ(
@@ -148,13 +149,13 @@ TEST_F(TapeCorrections, NotesAndMarksAreCopiedSavedAndIgnoredByUseValue)
         QStringLiteral("Rent  1,350  \r\n40 - !\r\n%1\r\n1,310 = !\r\n ").arg(QString::fromStdString(Sep)));
     // Use Value reads the number, not the note or the mark.
     emit tape->LineActivated(0);
-    EXPECT_EQ(w->DisplayText(), "1,350");
+    EXPECT_EQ(TestAccess::DisplayText(*w), "1,350");
     emit tape->LineActivated(3);
-    EXPECT_EQ(w->DisplayText(), "1,310");
+    EXPECT_EQ(TestAccess::DisplayText(*w), "1,310");
     // Undo takes the correction and then the note back: the tape as typed.
     Key(Qt::Key_Z, Qt::ControlModifier);
     Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w->TapeLines(), (Lines{"1,350  ", "50 -", Sep, "1,300 =", " "}));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"1,350  ", "50 -", Sep, "1,300 =", " "}));
 }
 
 } // namespace

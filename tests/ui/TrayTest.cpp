@@ -18,6 +18,7 @@
 #include "platform/Registry.h"
 #include "platform/qt/TrayShell.h"
 #include "platform/qt/WindowEvents.h"
+#include "tests/TestAccess.h"
 #include "tests/fakes/TrayShellFake.h"
 #include "ui/Calc.h"
 #include "ui/SettingsStore.h"
@@ -68,7 +69,7 @@ TEST_F(Tray, TheOptionShowsTheIconAndCloseHidesTheWindowThere)
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     Action(w, "mnuOptionsTrayIcon")->trigger();
-    EXPECT_TRUE(w.TrayIcon->IsShown());
+    EXPECT_TRUE(TestAccess::TrayIcon(w)->IsShown());
     ASSERT_TRUE(shell->Icon().has_value());
     EXPECT_EQ(shell->Icon()->toolTip, QStringLiteral("Quorlane Calculator"));
     auto* menu = w.findChild<QMenu*>(QStringLiteral("mnuTray"));
@@ -82,7 +83,7 @@ TEST_F(Tray, TheOptionShowsTheIconAndCloseHidesTheWindowThere)
     platform::SendWindowEvent(&w, {.kind = platform::WindowEvent::Kind::CloseRequested});
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(closed.count(), 0);
-    EXPECT_TRUE(w.TrayIcon->IsShown());
+    EXPECT_TRUE(TestAccess::TrayIcon(w)->IsShown());
 
     // "Open Quorlane Calculator" brings it back; the tray menu's Exit closes it for good.
     Action(w, "mnuTrayOpenQuorlaneCalculator")->trigger();
@@ -109,7 +110,7 @@ TEST_F(Tray, ADesktopWithoutNotificationAreaKeepsTheOptionOffAndSaysWhy)
     ui::TfrmMain w;
     Action(w, "mnuOptionsTrayIcon")->trigger();
     EXPECT_FALSE(Action(w, "mnuOptionsTrayIcon")->isChecked());
-    EXPECT_FALSE(w.TrayIcon->IsShown());
+    EXPECT_FALSE(TestAccess::TrayIcon(w)->IsShown());
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_TRUE(d.boxes[0].text.contains(QStringLiteral("notification area")));
 }
@@ -150,9 +151,9 @@ TEST_F(Tray, ANotificationAreaStartingLateShowsTheIconAndAClickRestores)
         ui::TfrmMain w({QStringLiteral("/tray")});
         EXPECT_FALSE(w.StartHidden());
         w.show();
-        EXPECT_FALSE(w.TrayIcon->IsShown());
+        EXPECT_FALSE(TestAccess::TrayIcon(w)->IsShown());
         shell->SetAvailable(true);
-        EXPECT_TRUE(w.TrayIcon->IsShown());
+        EXPECT_TRUE(TestAccess::TrayIcon(w)->IsShown());
         // Closing hides in the tray from now on; a single left click brings the window back.
         platform::SendWindowEvent(&w, {.kind = platform::WindowEvent::Kind::CloseRequested});
         EXPECT_FALSE(w.isVisible());
