@@ -38,9 +38,12 @@ bool AllZeros(std::string_view text)
 }
 
 // The text without its trailing zeros, then without a decimal separator they leave at its end.
+// (A text without the separator, a result with no places, keeps its zeros.)
 std::string WithoutTrailingZeros(std::string text, char decimalChar)
 {
-    text.erase(text.find_last_not_of('0') + 1); // npos + 1: all zeros, nothing left
+    if (text.find(decimalChar) == std::string::npos)
+        return text;
+    text.erase(text.find_last_not_of('0') + 1);
     text.erase(text.find_last_not_of(decimalChar) + 1);
     return text;
 }

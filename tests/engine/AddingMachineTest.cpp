@@ -81,6 +81,8 @@ TEST(AddingMachine, FixedPlacesRoundEveryResultAndCarryIt)
         {two, "8 1/x", "0.13", {"8.00 1/x", "0.13 ="}},
         {two, "1 0 / 3 = m+ m+ mr", "6.66", {"10.00  ", "3.00 /", Sep, "3.33 =", " ", "3.33 M+", "3.33 M+"}},
         {two, "5 - 5 =", "0.00", {"5.00  ", "5.00 -", Sep, "0.00 =", " "}},
+        // Without places a memory sum keeps its zeros (found by the key fuzzer: 100 was kept as 1).
+        {Places(DecimalPlaces::Zero), "1 0 0 m+ m+ mr", "200", {"100 M+", "100 M+"}},
         {two, "1 / 0 =", "Division by zero error", {"1.00  ", Sep, "Division by zero error =", " "}},
     });
     // 220 / 6 by each rounding: 5/4, up, down; on the magnitude for a negative result.
