@@ -2,6 +2,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <mutex>
@@ -122,6 +125,27 @@ void FocusSink::Say(const QString& message)
     ++saidCount_;
     QAccessibleValueChangeEvent event(this, saidCount_);
     QAccessible::updateAccessibility(&event);
+}
+
+void FocusSink::paintEvent(QPaintEvent*)
+{
+    // An edit field's panel, without text: the field is too small to show any.
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    const qreal ratio = devicePixelRatioF();
+    if (look_.isNull() || look_.size() != size() * ratio || look_.devicePixelRatio() != ratio ||
+        lookState_ != static_cast<int>(panel.state) || lookPalette_ != palette().cacheKey() ||
+        lookStyle_ != style()) {
+        look_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        look_.setDevicePixelRatio(ratio);
+        look_.fill(Qt::transparent);
+        QPainter painter(&look_);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+        lookState_ = static_cast<int>(panel.state);
+        lookPalette_ = palette().cacheKey();
+        lookStyle_ = style();
+    }
+    QPainter(this).drawImage(0, 0, look_);
 }
 
 void FocusSink::focusInEvent(QFocusEvent* event)
