@@ -142,6 +142,10 @@ void TfrmMain::CreateMenus()
     for (QMenu* menu : {file, mnuEdit_, view, options, help})
         connect(menu, &QMenu::aboutToHide, this,
                 [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
+    // The pictures are drawn from SVG: a start that opens no menu reads none of them.
+    for (QMenu* menu : {file, mnuEdit_, help})
+        connect(
+            menu, &QMenu::aboutToShow, this, [this, menu] { LoadPictures(menu); }, Qt::SingleShotConnection);
 
     CreateTapeMenu();
 
