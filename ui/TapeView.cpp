@@ -313,20 +313,13 @@ void TapeView::SelectAll()
 
 QString TapeView::SelectedText() const
 {
-    QString text;
     if (!selected_)
-        return text;
-    std::size_t chars = 0;
-    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i)
-        chars += lines_.Line(i).size() + 2;
-    text.reserve(static_cast<qsizetype>(chars));
-    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i) {
-        if (i != SelectionFirst())
-            text += QLatin1String("\r\n");
-        const std::string_view line = lines_.Line(i);
-        text += QLatin1String(line.data(), static_cast<qsizetype>(line.size()));
-    }
-    return text;
+        return {};
+    // The lines are written into one buffer and widened to UTF-16 at once.
+    QByteArray text(static_cast<qsizetype>(lines_.TextSize(SelectionFirst(), SelectionLast(), 2)),
+                    Qt::Uninitialized);
+    lines_.CopyText(SelectionFirst(), SelectionLast(), "\r\n", text.data());
+    return QString::fromLatin1(text);
 }
 
 int TapeView::RowHeight() const

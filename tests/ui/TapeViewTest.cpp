@@ -50,6 +50,18 @@ TEST(TapeModel, JoinsAnyRangeOfItsLinesWithOneSeparatorEach)
     EXPECT_EQ(ui::TapeModel().JoinedSize(), 0u);
 }
 
+TEST(TapeModel, CopiesAnyRunOfItsLinesWithTheSeparatorBetweenThem)
+{
+    const ui::TapeModel tape = {"ab", "", "cde", "f"};
+    const std::tuple<std::size_t, std::size_t, const char*> cases[] = {
+        {0, 3, "ab\r\n\r\ncde\r\nf"}, {1, 2, "\r\ncde"}, {2, 2, "cde"}, {1, 1, ""}, {3, 3, "f"}};
+    for (const auto& [first, last, text] : cases) {
+        std::string copied(tape.TextSize(first, last, 2), '?');
+        EXPECT_EQ(tape.CopyText(first, last, "\r\n", copied.data()), copied.data() + copied.size());
+        EXPECT_EQ(copied, text) << first << ".." << last;
+    }
+}
+
 TEST(TapeModel, AMillionLinesTakeLessThanAHundredBytesEach)
 {
     ui::TapeModel tape;
