@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -33,6 +32,7 @@
 #include "ui/Help.h"
 #include "ui/KeptTape.h"
 #include "ui/Keypad.h"
+#include "ui/Printing.h"
 #include "ui/TapeOutput.h"
 #include "ui/TapeView.h"
 #include "ui/WindowSize.h"
@@ -201,11 +201,13 @@ void TfrmMain::SaveFile(const QString& fileName, int margin)
 
 void TfrmMain::mnuFilePrintClick()
 {
-    QPrinter printer;
-    if (!Dialogs().PrintDialog(this, printer))
+    const PrintFunctions& printing = Printing();
+    const std::unique_ptr<QPrinter, void (*)(QPrinter*)> printer(printing.newPrinter(),
+                                                                 printing.deletePrinter);
+    if (!Dialogs().PrintDialog(this, *printer))
         return;
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-    PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
+    printing.print(*printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
 }
 
 void TfrmMain::mnuFileExitClick()
