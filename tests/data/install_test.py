@@ -45,7 +45,7 @@ def expected_files(app_id, libdir):
     return sorted(icons + [
         "usr/bin/quorcalc",
         "usr/bin/quorcalc-cli",
-        f"usr/{libdir}/quorlane-calculator/libquorlane-print.so",  # loaded when the user prints
+        f"usr/{libdir}/quorlane-calculator/modules/libquorlane-print.so",  # loaded when the user prints
         f"usr/share/applications/{app_id}.desktop",
         "usr/share/doc/quorlane-calculator/changelog.gz",
         "usr/share/doc/quorlane-calculator/copyright",

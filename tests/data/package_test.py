@@ -47,7 +47,7 @@ def main():
                   f"/usr/share/icons/hicolor/scalable/apps/{args.app_id}.svg",
                   f"/usr/share/metainfo/{args.app_id}.metainfo.xml",
                   "/usr/share/man/man1/quorcalc.1.gz", "/usr/share/man/man1/quorcalc-cli.1.gz",
-                  f"/usr/{args.libdir}/quorlane-calculator/libquorlane-print.so"]
+                  f"/usr/{args.libdir}/quorlane-calculator/modules/libquorlane-print.so"]
         wanted += [f"/usr/share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png" for s in (16, 24, 32, 48, 64, 128, 256)]
         for path in wanted:
             if path not in paths:
