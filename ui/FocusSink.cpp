@@ -1,4 +1,5 @@
 #include "ui/FocusSink.h"
+#include "ui/PanelCache.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -110,6 +111,8 @@ FocusSink::FocusSink(QWidget* parent) : QLineEdit(parent)
     // Nothing goes in from an input method, a paste or a drop either.
     setReadOnly(true);
     setAcceptDrops(false);
+    // It lies under the display and is repainted with it at every key.
+    KeepPanelDrawn(this);
     setContextMenuPolicy(Qt::NoContextMenu);
 }
 
@@ -127,25 +130,18 @@ void FocusSink::Say(const QString& message)
     QAccessible::updateAccessibility(&event);
 }
 
-void FocusSink::paintEvent(QPaintEvent*)
+void FocusSink::paintEvent(QPaintEvent* event)
 {
-    // An edit field's panel, without text: the field is too small to show any.
+    // An edit field keeps two pixels free on either side of its text: one this narrow shows its
+    // panel alone.
+    if (width() > 4) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
     QStyleOptionFrame panel;
     initStyleOption(&panel);
-    const qreal ratio = devicePixelRatioF();
-    if (look_.isNull() || look_.size() != size() * ratio || look_.devicePixelRatio() != ratio ||
-        lookState_ != static_cast<int>(panel.state) || lookPalette_ != palette().cacheKey() ||
-        lookStyle_ != style()) {
-        look_ = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        look_.setDevicePixelRatio(ratio);
-        look_.fill(Qt::transparent);
-        QPainter painter(&look_);
-        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-        lookState_ = static_cast<int>(panel.state);
-        lookPalette_ = palette().cacheKey();
-        lookStyle_ = style();
-    }
-    QPainter(this).drawImage(0, 0, look_);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
 }
 
 void FocusSink::focusInEvent(QFocusEvent* event)

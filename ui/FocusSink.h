@@ -10,10 +10,8 @@
 // (a result, an error, the memory's value) becomes its text, and its value counts what was said:
 // a screen reader speaks the focused object's text when its value changes.
 
-#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPalette>
 
 namespace ui {
 
@@ -45,12 +43,6 @@ private:
     QString value_;
     QString said_;
     int saidCount_ = 0;
-    // The field's panel as drawn for its size, state, palette and style: it lies under the display,
-    // which is repainted at every key, and is repainted with it.
-    QImage look_;
-    int lookState_ = 0;
-    qint64 lookPalette_ = 0;
-    const QStyle* lookStyle_ = nullptr;
 };
 
 } // namespace ui
