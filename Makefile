@@ -72,7 +72,10 @@ gallery: build
 screenshot: build
 	./scripts/screenshot $(BUILD_DIR) docs
 
+# The benchmarks in CPU time, then the rows stated in instructions under valgrind's callgrind (which
+# do not move with the machine's load): a key in the real window on xcb, Copy Tape at 1M lines.
 bench: deps
+	./scripts/install-deps valgrind
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
 	cmake --build $(BENCH_DIR) --target bench_decimal bench_keys bench_tape bench_kept_tape bench_replay bench_correct
 	./$(BENCH_DIR)/bench/bench_decimal
@@ -81,9 +84,13 @@ bench: deps
 	./$(BENCH_DIR)/bench/bench_tape
 	./$(BENCH_DIR)/bench/bench_kept_tape
 	./$(BENCH_DIR)/bench/bench_correct
+	./bench/instructions.py keys --bench $(BENCH_DIR)/bench/bench_keys
+	./bench/instructions.py tape --bench $(BENCH_DIR)/bench/bench_tape
 
-# Start time and memory of the calculator beside a bare Qt program, under Xvfb.
+# Start time, CPU and memory of the calculator beside a bare Qt program under Xvfb, then the same
+# starts in instructions (to the first map, the first painted frame and idle).
 bench-startup: deps
+	./scripts/install-deps valgrind
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORLANE_BUILD_TESTS=OFF
 	cmake --build $(BENCH_DIR) --target quorcalc bare-qt-window
 	./bench/startup.py --program $(BENCH_DIR)/app/quorcalc --bare $(BENCH_DIR)/bench/bare-qt-window

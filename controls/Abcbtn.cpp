@@ -13,6 +13,9 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStyle>
+#include <QTextLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -169,6 +172,8 @@ TabcPicSpeedBtn::TabcPicSpeedBtn(QWidget* parent) : QWidget(parent)
     connect(accelerator_, &QShortcut::activated, this, &TabcPicSpeedBtn::AcceleratorActivated);
 }
 
+TabcPicSpeedBtn::~TabcPicSpeedBtn() = default;
+
 QSize TabcPicSpeedBtn::sizeHint() const
 {
     return NewButtonSize;
@@ -249,6 +254,7 @@ void TabcPicSpeedBtn::SetCaption(const QString& value)
 {
     if (caption_ != value) {
         caption_ = value;
+        captionLayout_.reset();
         accelerator_->setKey(QKeySequence::mnemonic(caption_));
         QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&nameChanged);
@@ -392,6 +398,13 @@ bool TabcPicSpeedBtn::IsUnderCursor(QPoint globalPos) const
     return QApplication::widgetAt(globalPos) == this;
 }
 
+void TabcPicSpeedBtn::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::LayoutDirectionChange)
+        captionLayout_.reset();
+}
+
 // --- Keyboard accelerator --------------------------------------------------------------------------
 
 void TabcPicSpeedBtn::AcceleratorActivated()
@@ -404,6 +417,41 @@ void TabcPicSpeedBtn::AcceleratorActivated()
 }
 
 // --- Painting --------------------------------------------------------------------------------------
+
+const QTextLayout* TabcPicSpeedBtn::CaptionLayout()
+{
+    for (const QChar c : caption_) {
+        if (c == u'&' || c == u'\t' || c == u'\r' || c == u'\n' || c == QChar(0x9c))
+            return nullptr;
+    }
+    if (!captionLayout_ || captionLayout_->font() != QFont(font(), this)) {
+        // One line as QPainter::drawText lays it out: left-aligned, in the widget's direction, as
+        // wide as it takes.
+        captionLayout_ = std::make_unique<QTextLayout>(caption_, font(), this);
+        QTextOption option;
+        option.setAlignment(Qt::AlignLeft);
+        option.setTextDirection(layoutDirection());
+        captionLayout_->setTextOption(option);
+        captionLayout_->setCacheEnabled(true);
+        captionLayout_->beginLayout();
+        QTextLine line = captionLayout_->createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        captionLayout_->endLayout();
+    }
+    return captionLayout_.get();
+}
+
+const QBrush& TabcPicSpeedBtn::LatchedFill()
+{
+    const QRgb colors[2] = {ColorToQColor(color_).rgb(), ColorToQColor(clBtnHighlight).rgb()};
+    if (latchedFill_.style() != Qt::TexturePattern || colors[0] != latchedColors_[0] ||
+        colors[1] != latchedColors_[1]) {
+        latchedFill_ = LatchedBrush(QColor::fromRgb(colors[0]), QColor::fromRgb(colors[1]));
+        std::copy(std::begin(colors), std::end(colors), latchedColors_);
+    }
+    return latchedFill_;
+}
 
 void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
 {
@@ -421,7 +469,7 @@ void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const QRect whole = rect();
     if (state_ == TPicButtonState::Latched)
-        painter.fillRect(whole, LatchedBrush(ColorToQColor(color_), ColorToQColor(clBtnHighlight)));
+        painter.fillRect(whole, LatchedFill());
     else
         painter.fillRect(whole, ColorToQColor(color_));
 
@@ -443,24 +491,56 @@ void TabcPicSpeedBtn::paintEvent(QPaintEvent*)
     // embossed (white one pixel below and right, grey in place).
     if (!caption_.isEmpty()) {
         const QFontMetrics metrics(font());
-        const QSize text(metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, caption_).width(),
-                         metrics.height());
-        const QRect place(content.topLeft() + QPoint((content.width() - text.width() + 1) / 2,
-                                                     (content.height() - text.height() + 1) / 2),
-                          text);
-        const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
-        const int flags =
-            Qt::AlignCenter | Qt::TextSingleLine | (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
         painter.setFont(font());
-        const auto draw = [&](const QColor& color, int dx) {
-            painter.setPen(color);
-            painter.drawText(place.translated(dx, dx), flags, caption_);
-        };
-        if (isEnabled()) {
-            draw(ColorToQColor(fontColor_), 0);
+        if (const QTextLayout* layout = CaptionLayout()) {
+            // Measured and drawn as QPainter::drawText measures and draws one line (a rectangle of
+            // the natural width centred on the line's advance, clipped where the text overflows it),
+            // from the one layout kept.
+            const QTextLine line = layout->lineAt(0);
+            const qreal width = line.naturalTextWidth();
+            const qreal height = line.ascent() + line.descent();
+            const QSize text(static_cast<int>(std::ceil(width)), metrics.height());
+            const QRect place(content.topLeft() + QPoint((content.width() - text.width() + 1) / 2,
+                                                         (content.height() - text.height() + 1) / 2),
+                              text);
+            const auto draw = [&](const QColor& color, int dx) {
+                const QRectF r = place.translated(dx, dx);
+                const qreal top = r.y() + (r.height() - height) / 2;
+                const bool clip = !r.contains(QRectF(r.x() + (r.width() - width) / 2, top, width, height));
+                painter.setPen(color);
+                if (clip) {
+                    painter.save();
+                    painter.setClipRect(r, Qt::IntersectClip);
+                }
+                line.draw(&painter, QPointF(r.x() + (r.width() - line.horizontalAdvance()) / 2, top));
+                if (clip)
+                    painter.restore();
+            };
+            if (isEnabled()) {
+                draw(ColorToQColor(fontColor_), 0);
+            } else {
+                draw(Qt::white, 1);
+                draw(QColor(128, 128, 128), 0);
+            }
         } else {
-            draw(Qt::white, 1);
-            draw(QColor(128, 128, 128), 0);
+            const QSize text(metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, caption_).width(),
+                             metrics.height());
+            const QRect place(content.topLeft() + QPoint((content.width() - text.width() + 1) / 2,
+                                                         (content.height() - text.height() + 1) / 2),
+                              text);
+            const bool underline = style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) != 0;
+            const int flags = Qt::AlignCenter | Qt::TextSingleLine |
+                              (underline ? Qt::TextShowMnemonic : Qt::TextHideMnemonic);
+            const auto draw = [&](const QColor& color, int dx) {
+                painter.setPen(color);
+                painter.drawText(place.translated(dx, dx), flags, caption_);
+            };
+            if (isEnabled()) {
+                draw(ColorToQColor(fontColor_), 0);
+            } else {
+                draw(Qt::white, 1);
+                draw(QColor(128, 128, 128), 0);
+            }
         }
     }
 

@@ -15,13 +15,16 @@
 // and no other widget holds the mouse. Alt with the caption's accelerator character clicks an enabled,
 // visible button of the active window.
 
+#include <QBrush>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 #include "platform/qt/Colors.h"
 
 class QShortcut;
+class QTextLayout;
 
 // What the button shows at the moment.
 enum class TPicButtonState : std::uint8_t
@@ -39,6 +42,7 @@ class TabcPicSpeedBtn : public QWidget
 
 public:
     explicit TabcPicSpeedBtn(QWidget* parent = nullptr);
+    ~TabcPicSpeedBtn() override;
 
     // Grouping and the latched state.
     int GroupIndex() const { return groupIndex_; }
@@ -74,6 +78,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void HandlePress(Qt::MouseButton button);
@@ -89,6 +94,12 @@ private:
     bool MouseCaptured() const;
     bool IsUnderCursor(QPoint globalPos) const;
 
+    // The caption laid out once for the font, measured and drawn from that one layout; none for a
+    // caption with an accelerator mark, a tab or a line break, which QPainter::drawText lays out.
+    const QTextLayout* CaptionLayout();
+    // The latched face's checkerboard in the present colours.
+    const QBrush& LatchedFill();
+
     // Properties.
     int groupIndex_ = 0;
     bool down_ = false;
@@ -103,4 +114,9 @@ private:
     bool tracking_ = false;
 
     QShortcut* accelerator_ = nullptr; // child of this widget
+
+    // Drawing kept between paints.
+    std::unique_ptr<QTextLayout> captionLayout_;
+    QBrush latchedFill_;
+    QRgb latchedColors_[2] = {};
 };

@@ -32,6 +32,7 @@
 #include "ui/Keypad.h"
 #include "ui/SettingsStore.h"
 #include "ui/TapeView.h"
+#include "ui/WindowIcon.h"
 #include "ui/WindowSize.h"
 
 // Outside any namespace, as the resource system requires.
@@ -80,16 +81,20 @@ TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget*
     // Keys reach the keyboard map whichever control of the window has the focus, and the desktop's
     // palette changes reach the window (only the application object receives those).
     QCoreApplication::instance()->installEventFilter(this);
-    // The pictures come once the window is on the screen: loading their format costs start-up time.
-    QTimer::singleShot(PictureDelayMs, this, &TfrmMain::LoadPictures);
+    // The window's icon comes once the window is on the screen; the menus' pictures when their menu
+    // first opens.
+    QTimer::singleShot(PictureDelayMs, this, [this] { setWindowIcon(WindowIcon()); });
 }
 
-void TfrmMain::LoadPictures()
+void TfrmMain::LoadPictures(const QMenu* menu)
 {
-    setWindowIcon(QIcon(QStringLiteral(":/icons/calculator.svg")));
-    for (const auto& [action, file] : pictures_)
-        action->setIcon(QIcon(file));
-    pictures_.clear();
+    const QList<QAction*> items = menu->actions();
+    std::erase_if(pictures_, [&](const std::pair<QAction*, QString>& picture) {
+        if (!items.contains(picture.first))
+            return false;
+        picture.first->setIcon(QIcon(picture.second));
+        return true;
+    });
 }
 
 TfrmMain::~TfrmMain() = default;

@@ -166,7 +166,8 @@ private:
     void CreateTrayIcon();
     bool ShowTrayIcon();
     void SetOuterWidth(int width);
-    void LoadPictures();
+    // Gives the items of `menu` their pictures (loaded when the menu first opens).
+    void LoadPictures(const QMenu* menu);
     void FormCreate(const QStringList& arguments);
     bool MenuShortCut(const platform::VirtualKey& key);
     QWidget* KeyPreviewTarget(QObject* watched);

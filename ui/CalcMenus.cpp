@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -34,6 +33,7 @@
 #include "ui/Help.h"
 #include "ui/KeptTape.h"
 #include "ui/Keypad.h"
+#include "ui/Printing.h"
 #include "ui/TapeOutput.h"
 #include "ui/TapeView.h"
 #include "ui/WindowSize.h"
@@ -146,6 +146,10 @@ void TfrmMain::CreateMenus()
     for (QMenu* menu : {file, mnuEdit_, view, options, help})
         connect(menu, &QMenu::aboutToHide, this,
                 [this] { QTimer::singleShot(0, this, &TfrmMain::LeaveMenuBar); });
+    // The pictures are drawn from SVG: a start that opens no menu reads none of them.
+    for (QMenu* menu : {file, mnuEdit_, help})
+        connect(
+            menu, &QMenu::aboutToShow, this, [this, menu] { LoadPictures(menu); }, Qt::SingleShotConnection);
 
     CreateTapeMenu();
 
@@ -207,11 +211,13 @@ void TfrmMain::SaveFile(const QString& fileName)
 
 void TfrmMain::mnuFilePrintClick()
 {
-    QPrinter printer;
-    if (!Dialogs().PrintDialog(this, printer))
+    const PrintFunctions& printing = Printing();
+    const std::unique_ptr<QPrinter, void (*)(QPrinter*)> printer(printing.newPrinter(),
+                                                                 printing.deletePrinter);
+    if (!Dialogs().PrintDialog(this, *printer))
         return;
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
-    PrintTapeDocument(printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
+    printing.print(*printer, TapeDocument(memTape_->Lines(), PrintMargin, now, QLocale()));
 }
 
 void TfrmMain::mnuFileExitClick()

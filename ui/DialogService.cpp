@@ -1,10 +1,9 @@
 #include "ui/DialogService.h"
+#include "ui/Printing.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 
 namespace ui {
@@ -108,8 +107,7 @@ std::optional<QString> QtDialogService::SaveFileName(QWidget* parent, const QStr
 
 bool QtDialogService::PrintDialog(QWidget* parent, QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return Printing().dialog(parent, printer);
 }
 
 bool QtDialogService::OpenUrl(const QUrl& url)

@@ -1,4 +1,5 @@
 #include "ui/DisplayField.h"
+#include "ui/PanelCache.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -113,6 +114,7 @@ QAccessibleInterface* DisplayFactory(const QString&, QObject* object)
 
 DisplayField::DisplayField(QWidget* parent) : QLineEdit(parent)
 {
+    KeepPanelDrawn(this);
     setReadOnly(true);
     static std::once_flag installed;
     std::call_once(installed, [] { QAccessible::installFactory(DisplayFactory); });

@@ -1,7 +1,11 @@
 #include "ui/FocusSink.h"
+#include "ui/PanelCache.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <mutex>
@@ -107,6 +111,8 @@ FocusSink::FocusSink(QWidget* parent) : QLineEdit(parent)
     // Nothing goes in from an input method, a paste or a drop either.
     setReadOnly(true);
     setAcceptDrops(false);
+    // It lies under the display and is repainted with it at every key.
+    KeepPanelDrawn(this);
     setContextMenuPolicy(Qt::NoContextMenu);
 }
 
@@ -122,6 +128,20 @@ void FocusSink::Say(const QString& message)
     ++saidCount_;
     QAccessibleValueChangeEvent event(this, saidCount_);
     QAccessible::updateAccessibility(&event);
+}
+
+void FocusSink::paintEvent(QPaintEvent* event)
+{
+    // An edit field keeps two pixels free on either side of its text: one this narrow shows its
+    // panel alone.
+    if (width() > 4) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
 }
 
 void FocusSink::focusInEvent(QFocusEvent* event)

@@ -37,6 +37,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override { event->accept(); }
     void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString value_;

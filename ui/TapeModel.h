@@ -50,6 +50,10 @@ public:
     std::size_t LineAtJoined(std::size_t offset) const;
     std::string Joined(std::size_t start, std::size_t end, char separator) const;
 
+    // Lines `first` to `last` (inclusive, < Count()) as one text with `separator` between them: its
+    // size, and the text written to `out` (room for that size); returns the end of what was written.
+    std::size_t TextSize(std::size_t first, std::size_t last, std::size_t separatorSize) const;
+    char* CopyText(std::size_t first, std::size_t last, std::string_view separator, char* out) const;
     // Every line as a string of its own.
     std::vector<std::string> Lines() const;
     // Room for `lines` lines of `chars` characters in all, allocated once.

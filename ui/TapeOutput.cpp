@@ -8,7 +8,6 @@
 
 #include "engine/TextHelpers.h"
 #include "platform/AtomicFile.h"
-#include "platform/qt/PrinterText.h"
 
 namespace ui {
 
@@ -88,18 +87,6 @@ void SaveTapeDocument(const QString& fileName, const TapeModel& tape, int margin
                                  .arg(fileName, reason)
                                  .toLocal8Bit()
                                  .toStdString());
-}
-
-void PrintTapeDocument(QPrinter& printer, const TapeModel& lines)
-{
-    QFont font(QStringLiteral("Courier New"));
-    font.setPointSize(12);
-    platform::PrinterTextChannel channel(printer, font);
-    for (std::size_t i = 0; i < lines.Count(); ++i) {
-        const std::string_view line = lines.Line(i);
-        channel.WriteLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
-    }
-    channel.Close();
 }
 
 } // namespace ui

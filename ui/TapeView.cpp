@@ -8,6 +8,9 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyleOptionSlider>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +22,8 @@ namespace {
 
 // Space between the frame and the text, as a text control leaves it.
 constexpr int Margin = 4;
+// Rows kept shaped: many times the rows of a window, dropped all at once when full.
+constexpr std::size_t MaxShapedRows = 512;
 
 int Clamped(std::size_t n)
 {
@@ -183,11 +188,63 @@ QAccessibleInterface* TapeFactory(const QString&, QObject* object)
     return nullptr;
 }
 
+// The tape's scroll bar, repainted when what it shows changes: a line appended changes its range
+// and value, yet on a long tape the handle keeps its length and its place at the end. The changes
+// made while the bar is held are weighed together when the hold ends.
+class TapeScrollBar : public QScrollBar
+{
+public:
+    explicit TapeScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+
+    void Hold() { held_ = true; }
+    void Release()
+    {
+        held_ = false;
+        if (Current() != painted_)
+            update();
+    }
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (!held_ && Current() != painted_)
+            QScrollBar::sliderChange(change);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        painted_ = Current();
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    // What the bar draws of its range and value: where the handle is and whether either end is reached.
+    struct Look
+    {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+
+    Look Current() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                value() == minimum(), value() == maximum()};
+    }
+
+    bool held_ = false;
+    Look painted_;
+};
+
 } // namespace
 
 TapeView::TapeView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBar(new TapeScrollBar(this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setCursor(Qt::ArrowCursor);
@@ -203,8 +260,7 @@ void TapeView::Append(std::string_view line)
     lines_.Append(line);
     caret_ = anchor_ = lines_.Count() - 1;
     selected_ = false;
-    UpdateScrollRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    UpdateScrollRange(true);
     viewport()->update();
     if (QAccessible::isActive()) {
         // The new line (as stored: `line` may have been a part of the tape), after a separator
@@ -223,6 +279,7 @@ void TapeView::Clear()
         QAccessible::updateAccessibility(&event);
     }
     lines_.Clear();
+    ForgetShapes();
     caret_ = anchor_ = 0;
     selected_ = false;
     UpdateScrollRange();
@@ -233,14 +290,14 @@ void TapeView::SetLines(TapeModel lines)
 {
     const QString before = QAccessible::isActive() ? AllText(lines_) : QString();
     lines_ = std::move(lines);
+    ForgetShapes();
     if (QAccessible::isActive()) {
         QAccessibleTextUpdateEvent event(this, 0, before, AllText(lines_));
         QAccessible::updateAccessibility(&event);
     }
     caret_ = anchor_ = lines_.Empty() ? 0 : lines_.Count() - 1;
     selected_ = false;
-    UpdateScrollRange();
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    UpdateScrollRange(true);
     viewport()->update();
 }
 
@@ -250,6 +307,7 @@ void TapeView::ReplaceFrom(std::size_t from, const std::function<void(TapeModel&
     const int scrolled = verticalScrollBar()->value();
     lines_.Truncate(from);
     append(lines_);
+    ForgetShapes(); // the rows kept shaped by their text: the changed ones are shaped anew
     if (QAccessible::isActive()) {
         QAccessibleTextUpdateEvent event(this, 0, before, AllText(lines_));
         QAccessible::updateAccessibility(&event);
@@ -274,20 +332,13 @@ void TapeView::SelectAll()
 
 QString TapeView::SelectedText() const
 {
-    QString text;
     if (!selected_)
-        return text;
-    std::size_t chars = 0;
-    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i)
-        chars += lines_.Line(i).size() + 2;
-    text.reserve(static_cast<qsizetype>(chars));
-    for (std::size_t i = SelectionFirst(); i <= SelectionLast(); ++i) {
-        if (i != SelectionFirst())
-            text += QLatin1String("\r\n");
-        const std::string_view line = lines_.Line(i);
-        text += QLatin1String(line.data(), static_cast<qsizetype>(line.size()));
-    }
-    return text;
+        return {};
+    // The lines are written into one buffer and widened to UTF-16 at once.
+    QByteArray text(static_cast<qsizetype>(lines_.TextSize(SelectionFirst(), SelectionLast(), 2)),
+                    Qt::Uninitialized);
+    lines_.CopyText(SelectionFirst(), SelectionLast(), "\r\n", text.data());
+    return QString::fromLatin1(text);
 }
 
 int TapeView::RowHeight() const
@@ -312,12 +363,26 @@ std::size_t TapeView::LineAt(int y) const
     return std::min(FirstVisibleLine() + static_cast<std::size_t>(row), lines_.Count() - 1);
 }
 
-void TapeView::UpdateScrollRange()
+void TapeView::UpdateScrollRange(bool toEnd)
 {
-    const int page = RowsPerPage();
-    QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(page);
-    bar->setRange(0, std::max(0, Clamped(lines_.Count()) - page));
+    auto* bar = static_cast<TapeScrollBar*>(verticalScrollBar());
+    // An empty tape has nothing to scroll: its font is not needed before its first line.
+    const int page = lines_.Empty() ? bar->pageStep() : RowsPerPage();
+    const int value = bar->value();
+    bar->Hold();
+    {
+        // A change of range makes the scroll area lay out its bars again, from an event queued for
+        // each change (one per line appended before the events run). The bar is always shown: that
+        // is left out.
+        const QSignalBlocker quiet(bar);
+        bar->setPageStep(page);
+        bar->setRange(0, std::max(0, Clamped(lines_.Count()) - page));
+    }
+    if (toEnd)
+        bar->setValue(bar->maximum());
+    else if (bar->value() != value)
+        viewport()->update(); // the rows moved
+    bar->Release();
 }
 
 QRect TapeView::LineRect(std::size_t line) const
@@ -340,8 +405,42 @@ void TapeView::ShowInsertionPoint()
         verticalScrollBar()->setValue(Clamped(caret_ - page + 1));
 }
 
+const TapeView::ShapedRow& TapeView::Shaped(std::string_view text)
+{
+    std::string key(text);
+    if (const auto found = shaped_.find(key); found != shaped_.end())
+        return found->second;
+    if (shaped_.size() >= MaxShapedRows)
+        shaped_.clear();
+    // Laid out as QPainter::drawText lays out a line, its glyphs then placed from the baseline.
+    const QString row = Latin1(text);
+    QTextLayout layout(row, font());
+    QTextOption option;
+    option.setTextDirection(layoutDirection());
+    layout.setTextOption(option);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    ShapedRow shaped;
+    shaped.width = fontMetrics().horizontalAdvance(row);
+    if (line.isValid()) {
+        const QList<QGlyphRun> runs = line.glyphRuns();
+        const qreal baseline = line.y() + line.ascent();
+        for (QGlyphRun run : runs) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF& p : positions)
+                p.ry() -= baseline;
+            run.setPositions(positions);
+            shaped.glyphs.append(run);
+        }
+    }
+    return shaped_.emplace(std::move(key), std::move(shaped)).first->second;
+}
+
 void TapeView::paintEvent(QPaintEvent*)
 {
+    if (lines_.Empty())
+        return; // the background alone, drawn by the viewport
     QPainter painter(viewport());
     const QPalette& pal = palette();
     const QFontMetrics metrics = fontMetrics();
@@ -352,6 +451,7 @@ void TapeView::paintEvent(QPaintEvent*)
     // The rows the viewport shows, the last one perhaps in part.
     const std::size_t rows = static_cast<std::size_t>((viewport()->height() - Margin) / rowHeight + 1);
     const std::size_t end = std::min(lines_.Count(), first + rows);
+    const int ascent = metrics.ascent();
     for (std::size_t i = first; i < end; ++i) {
         const int top = Margin + static_cast<int>(i - first) * rowHeight;
         const bool selected = selected_ && i >= SelectionFirst() && i <= SelectionLast();
@@ -359,21 +459,22 @@ void TapeView::paintEvent(QPaintEvent*)
             painter.fillRect(QRect(0, top, viewport()->width(), rowHeight), pal.color(QPalette::Highlight));
         painter.setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         // Trailing blanks count: values end in one column whatever their mark.
-        const QString text = Latin1(lines_.Line(i));
-        const int width = metrics.horizontalAdvance(text);
-        const int baseline = top + metrics.ascent();
-        if (width <= available) {
-            painter.drawText(right - width, baseline, text);
+        const std::string_view text = lines_.Line(i);
+        const ShapedRow& shaped = Shaped(text);
+        const int baseline = top + ascent;
+        if (shaped.width <= available) {
+            for (const QGlyphRun& run : shaped.glyphs)
+                painter.drawGlyphRun(QPointF(right - shaped.width, baseline), run);
             continue;
         }
         painter.save();
         painter.translate(Margin, 0);
-        painter.scale(static_cast<double>(available) / width, 1.0);
-        painter.drawText(0, baseline, text);
+        painter.scale(static_cast<double>(available) / shaped.width, 1.0);
+        painter.drawText(0, baseline, Latin1(text));
         painter.restore();
     }
     // The insertion point's line is framed while the keys move it (the selection is not drawn).
-    if (hasFocus() && !lines_.Empty()) {
+    if (hasFocus()) {
         if (const QRect row = LineRect(caret_); !row.isEmpty()) {
             painter.setPen(QPen(pal.color(QPalette::Text), 1, Qt::DotLine));
             painter.drawRect(row.adjusted(1, 0, -2, -1));
@@ -408,6 +509,8 @@ void TapeView::scrollContentsBy(int, int)
 void TapeView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::LayoutDirectionChange)
+        ForgetShapes();
     if (event->type() == QEvent::FontChange)
         UpdateScrollRange();
 }

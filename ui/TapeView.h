@@ -6,10 +6,13 @@
 // the mouse (Shift extends) or the keys; the selection is drawn in the palette's highlight colours.
 
 #include <QAbstractScrollArea>
+#include <QGlyphRun>
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "ui/TapeModel.h"
 
@@ -72,8 +75,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A row's text shaped once: its glyph runs placed from the baseline at its left end, and its width.
+    struct ShapedRow
+    {
+        QList<QGlyphRun> glyphs;
+        int width = 0;
+    };
+    const ShapedRow& Shaped(std::string_view text);
+    void ForgetShapes() { shaped_.clear(); }
+
     int RowHeight() const;
-    void UpdateScrollRange();
+    // The scroll bar's range and page for the lines and the rows that fit; `toEnd` scrolls to the
+    // last line.
+    void UpdateScrollRange(bool toEnd = false);
     // Moves the insertion point (and the selection with it); `tell` assistive technology.
     void MoveCaret(std::size_t line, bool extend, bool tell = true);
 
@@ -81,6 +95,9 @@ private:
     std::size_t anchor_ = 0; // where the selection started
     std::size_t caret_ = 0;  // the insertion point's line; the selection's moving end
     bool selected_ = false;
+    // Rows shaped for painting, by their text as drawn: a row keeps its shape while it scrolls, and
+    // the rows in view are not shaped again at every line appended.
+    std::unordered_map<std::string, ShapedRow> shaped_;
 };
 
 } // namespace ui

@@ -416,3 +416,34 @@ TEST_F(ButtonPaint, EnabledAndDisabledCaptions)
 }
 
 } // namespace
+
+namespace {
+
+// A caption with a second, equal length variant (U+009C between them) is drawn by QPainter::drawText
+// itself: what the kept layout draws must look the same.
+TEST_F(ButtonPaint, ACaptionKeptLaidOutIsDrawnAsQPainterDrawsIt)
+{
+    const std::tuple<const char*, int, bool, bool> cases[] = {
+        // caption, font points, enabled, latched
+        {"7", 14, true, false},  {"Backspace", 9, true, false}, {"1/x", 10, false, false},
+        {"+/-", 12, true, true}, {"WWWWWWWW", 12, true, false}, // wider than the key: clipped
+    };
+    for (const auto& [caption, points, enabled, latched] : cases) {
+        SCOPED_TRACE(caption);
+        QImage images[2];
+        for (int drawnByQPainter = 0; drawnByQPainter < 2; ++drawnByQPainter) {
+            const QString text = QString::fromLatin1(caption);
+            auto& b = Keypad(QRect(20, 20, 38, 30), drawnByQPainter ? text + QChar(0x9c) + text : text);
+            QFont font(QStringLiteral("Arial"), points);
+            font.setBold(true);
+            b.setFont(font);
+            b.setEnabled(enabled);
+            b.SetGroupIndex(latched ? 1 : 0);
+            b.SetDown(latched);
+            images[drawnByQPainter] = Grab(b);
+        }
+        EXPECT_EQ(images[0], images[1]);
+    }
+}
+
+} // namespace

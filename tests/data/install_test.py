@@ -40,11 +40,12 @@ def wait_for(condition, seconds, what):
     raise RuntimeError(f"timed out after {seconds} s waiting for {what}")
 
 
-def expected_files(app_id):
+def expected_files(app_id, libdir):
     icons = [f"usr/share/icons/hicolor/{s}x{s}/apps/{app_id}.png" for s in (16, 24, 32, 48, 64, 128, 256)]
     return sorted(icons + [
         "usr/bin/quorcalc",
         "usr/bin/quorcalc-cli",
+        f"usr/{libdir}/quorlane-calculator/modules/libquorlane-print.so",  # loaded when the user prints
         f"usr/share/applications/{app_id}.desktop",
         "usr/share/doc/quorlane-calculator/changelog.gz",
         "usr/share/doc/quorlane-calculator/copyright",
@@ -277,6 +278,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--version", required=True)
     parser.add_argument("--app-id", required=True)
+    parser.add_argument("--libdir", required=True)
     args = parser.parse_args()
 
     with tempfile.TemporaryDirectory(prefix="quorlane-install-") as root:
@@ -287,7 +289,7 @@ def main():
             print(r.stdout + r.stderr)
             return 1
         found = sorted(os.path.relpath(os.path.join(d, f), dest) for d, _, files in os.walk(dest) for f in files)
-        check("installed files", found, expected_files(args.app_id))
+        check("installed files", found, expected_files(args.app_id, args.libdir))
         bin_dir = os.path.join(dest, "usr", "bin")
         check_commands(bin_dir, args.version, os.path.join(root, "commands"))
         check_offscreen(os.path.join(bin_dir, "quorcalc"), os.path.join(root, "offscreen"))

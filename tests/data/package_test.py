@@ -17,6 +17,7 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--version", required=True)
     parser.add_argument("--app-id", required=True)
+    parser.add_argument("--libdir", required=True)
     args = parser.parse_args()
     failures = []
 
@@ -36,7 +37,7 @@ def main():
             fields[name] = subprocess.run(["dpkg-deb", "-f", deb, name], capture_output=True, text=True).stdout.strip()
         if fields["Version"] != args.version:
             failures.append(f"Version {fields['Version']!r}, want {args.version!r}")
-        for library in ("libqt6widgets6", "libqt6gui6", "libc6", "libqt6svg6"):
+        for library in ("libqt6widgets6", "libqt6gui6", "libc6", "libqt6svg6", "libqt6printsupport6"):
             if library not in fields["Depends"]:
                 failures.append(f"Depends lacks {library}: {fields['Depends']}")
 
@@ -45,7 +46,8 @@ def main():
         wanted = ["/usr/bin/quorcalc", "/usr/bin/quorcalc-cli", f"/usr/share/applications/{args.app_id}.desktop",
                   f"/usr/share/icons/hicolor/scalable/apps/{args.app_id}.svg",
                   f"/usr/share/metainfo/{args.app_id}.metainfo.xml",
-                  "/usr/share/man/man1/quorcalc.1.gz", "/usr/share/man/man1/quorcalc-cli.1.gz"]
+                  "/usr/share/man/man1/quorcalc.1.gz", "/usr/share/man/man1/quorcalc-cli.1.gz",
+                  f"/usr/{args.libdir}/quorlane-calculator/modules/libquorlane-print.so"]
         wanted += [f"/usr/share/icons/hicolor/{s}x{s}/apps/{args.app_id}.png" for s in (16, 24, 32, 48, 64, 128, 256)]
         for path in wanted:
             if path not in paths:

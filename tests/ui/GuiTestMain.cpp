@@ -12,6 +12,7 @@
 
 #include "FakeDialogs.h"
 #include "tests/FileConditions.h"
+#include "ui/Printing.h"
 
 int main(int argc, char** argv)
 {
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     uitest::FakeDialogs dialogs;
     ui::SetDialogs(&dialogs);
+    ui::SetPrinting(&ui::LinkedPrinting()); // linked in: the module itself has its own test
     const int result = RUN_ALL_TESTS();
     ui::SetDialogs(nullptr);
     return result;

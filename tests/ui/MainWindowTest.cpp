@@ -171,13 +171,28 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsChecksAndShortcuts)
     EXPECT_TRUE(Action("mnuViewHistoryTape")->isChecked());
     EXPECT_FALSE(Action("mnuViewFlatButtons")->isChecked());
     EXPECT_TRUE(Action("mnuOptionsColorSchemeDefault")->isChecked());
-    // The pictures arrive a moment after the window shows.
-    QTRY_VERIFY(!Action("mnuFileSave")->icon().isNull());
-    EXPECT_FALSE(w->windowIcon().isNull());
-    EXPECT_FALSE(Action("mnuHelpKeyboardEquivalents")->icon().isNull());
+    // The menus' pictures are there as their menus open.
+    for (const char* item : {"mnuFileSave", "mnuEditCopy", "mnuHelpKeyboardEquivalents"}) {
+        auto* menu = qobject_cast<QMenu*>(Action(item)->associatedObjects().value(0));
+        menu->popup(QPoint(0, 0));
+        EXPECT_FALSE(Action(item)->icon().isNull()) << item;
+        menu->hide();
+    }
     // The schemes are radio items of one group.
     Action("mnuOptionsColorSchemeRose")->setChecked(true);
     EXPECT_FALSE(Action("mnuOptionsColorSchemeDefault")->isChecked());
+}
+
+TEST_F(MainWindow, TheWindowIconIsTheProgramsSvgAtTheSizesTheWindowSystemIsGiven)
+{
+    QTRY_VERIFY(!w->windowIcon().isNull()); // a moment after the window shows
+    const QIcon svg(QStringLiteral(":/icons/calculator.svg"));
+    // Qt gives X11 the sizes an icon has, and 16, 32, 64 and 128 pixels of a scalable one.
+    EXPECT_EQ(w->windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {64, 64}, {128, 128}}));
+    for (const int size : {16, 32, 64, 128})
+        EXPECT_EQ(w->windowIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+                  svg.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32))
+            << size;
 }
 
 TEST_F(MainWindow, MenuItemsReadOutTheirCaptionAndShortcutApart)

@@ -22,6 +22,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/qt/PrinterText.h"
 #include "tests/FileConditions.h"
+#include "ui/Printing.h"
 
 namespace {
 
@@ -299,6 +300,44 @@ TEST(TapePrint, LineAdvanceAndPageBreakRule)
     EXPECT_GT(m.height() + 2 + (lines - 1) * (m.height() + 2), pageHeight - 2 * (m.height() + 2));
     EXPECT_EQ(channel.Y(), 0);
     channel.Close();
+}
+
+// The program loads its printing code when the user first prints, from the module beside it.
+TEST(TapePrint, TheProgramFindsThePrintModuleBesideItAndPrintsThroughIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QString module = ui::PrintModuleFile(QStringLiteral(QUORLANE_PROGRAM_DIR));
+    EXPECT_EQ(QFileInfo(module).canonicalFilePath(),
+              QFileInfo(QStringLiteral(QUORLANE_PRINT_MODULE_FILE)).canonicalFilePath());
+    const ui::PrintFunctions& printing = ui::LoadPrinting(module);
+    EXPECT_NE(&printing, &ui::LinkedPrinting()); // the module's own code
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("module.pdf"));
+    {
+        const std::unique_ptr<QPrinter, void (*)(QPrinter*)> printer(printing.newPrinter(),
+                                                                     printing.deletePrinter);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        printing.print(*printer,
+                       ui::TapeDocument(ui::TapeModel{"12  ", "30 +"}, ui::PrintMargin, Now, English));
+    }
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("30 +")));
+}
+
+TEST(TapePrint, APrintModuleThatCannotBeLoadedIsReportedWithTheReason)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("libquorlane-print.so"));
+    try {
+        ui::LoadPrinting(missing);
+        ADD_FAILURE() << "loaded a missing module";
+    } catch (const std::runtime_error& e) {
+        EXPECT_TRUE(
+            QString::fromLocal8Bit(e.what()).startsWith(QStringLiteral("Printing is not available: ")))
+            << e.what();
+        EXPECT_TRUE(QString::fromLocal8Bit(e.what()).contains(missing)) << e.what();
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -47,6 +48,18 @@ TEST(TapeModel, JoinsAnyRangeOfItsLinesWithOneSeparatorEach)
         EXPECT_EQ(tape.LineAtJoined(start), line) << start;
     }
     EXPECT_EQ(ui::TapeModel().JoinedSize(), 0u);
+}
+
+TEST(TapeModel, CopiesAnyRunOfItsLinesWithTheSeparatorBetweenThem)
+{
+    const ui::TapeModel tape = {"ab", "", "cde", "f"};
+    const std::tuple<std::size_t, std::size_t, const char*> cases[] = {
+        {0, 3, "ab\r\n\r\ncde\r\nf"}, {1, 2, "\r\ncde"}, {2, 2, "cde"}, {1, 1, ""}, {3, 3, "f"}};
+    for (const auto& [first, last, text] : cases) {
+        std::string copied(tape.TextSize(first, last, 2), '?');
+        EXPECT_EQ(tape.CopyText(first, last, "\r\n", copied.data()), copied.data() + copied.size());
+        EXPECT_EQ(copied, text) << first << ".." << last;
+    }
 }
 
 TEST(TapeModel, AMillionLinesTakeLessThanAHundredBytesEach)
@@ -168,6 +181,97 @@ TEST_F(TapeViewTest, ValuesEndInOneColumnAndLongLinesStayWhole)
     EXPECT_GT(left[0], view.viewport()->width() / 2);
     EXPECT_GE(left[2], 4); // narrowed into the row, from the left margin
     EXPECT_LE(left[2], 6);
+}
+
+// Each visible row as QPainter::drawText draws its text, right-aligned, over the tape's background.
+QImage DrawnByText(const ui::TapeView& view)
+{
+    QImage image(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(view.palette().color(QPalette::Base));
+    QPainter p(&image);
+    p.setFont(view.font());
+    p.setPen(view.palette().color(QPalette::Text));
+    const QFontMetrics m(view.font());
+    const int h = RowHeight(view);
+    for (std::size_t i = view.FirstVisibleLine(); i < view.Lines().Count(); ++i) {
+        const int top = 4 + static_cast<int>(i - view.FirstVisibleLine()) * h;
+        if (top >= image.height())
+            break;
+        const std::string_view line = view.Lines().Line(i);
+        const QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+        p.drawText(image.width() - 4 - m.horizontalAdvance(text), top + m.ascent(), text);
+    }
+    return image;
+}
+
+TEST_F(TapeViewTest, RowsKeptShapedAreDrawnAsTheirTextIsDrawn)
+{
+    view.setFocusPolicy(Qt::NoFocus); // no frame around the insertion point's line
+    view.clearFocus();
+    const std::function<void()> steps[] = {
+        [&] { Fill(40); },
+        [&] { view.Append("1,234,567.89 ="); },
+        [&] {
+            view.SetLines({"9  ", "8 +", std::string(26, '-'), "17 ="});
+        }, // other texts on the same rows
+        [&] {
+            QFont f = view.font();
+            f.setPixelSize(12); // the separator still fits
+            view.setFont(f);
+        },
+        [&] { view.Clear(); },
+    };
+    for (std::size_t step = 0; step < std::size(steps); ++step) {
+        steps[step]();
+        QApplication::processEvents();
+        EXPECT_EQ(view.viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32),
+                  DrawnByText(view).convertToFormat(QImage::Format_ARGB32))
+            << "step " << step;
+    }
+}
+
+// Events the tape receives.
+struct EventCount : QObject
+{
+    explicit EventCount(QEvent::Type counted) : type(counted) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == type ? 1 : 0;
+        return false;
+    }
+    QEvent::Type type;
+    int count = 0;
+};
+
+TEST_F(TapeViewTest, LinesAppendedBeforeTheEventsRunLeaveNoEventPerLine)
+{
+    EventCount calls(QEvent::MetaCall);
+    view.installEventFilter(&calls);
+    Fill(10000);
+    QApplication::processEvents();
+    EXPECT_LT(calls.count, 10);
+    EXPECT_EQ(view.FirstVisibleLine(), 10000u - view.RowsPerPage());
+}
+
+TEST_F(TapeViewTest, TheScrollBarIsRepaintedWhenItsHandleChanges)
+{
+    const std::pair<int, bool> cases[] = {
+        // lines before one more is appended, whether the scroll bar looks different then
+        {3, false},                     // nothing to scroll before or after
+        {view.RowsPerPage() + 3, true}, // the handle grows shorter
+        {20000, false},                 // the handle stays at its least length, at the end
+    };
+    for (const auto& [lines, repainted] : cases) {
+        view.Clear();
+        Fill(lines);
+        QApplication::processEvents();
+        EventCount paints(QEvent::Paint);
+        view.verticalScrollBar()->installEventFilter(&paints);
+        view.Append("one more");
+        QApplication::processEvents();
+        EXPECT_EQ(paints.count > 0, repainted) << lines;
+        view.verticalScrollBar()->removeEventFilter(&paints);
+    }
 }
 
 } // namespace
