@@ -17,17 +17,7 @@
 #include <cstdio>
 #include <ctime>
 
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#else
-#define RUNNING_ON_VALGRIND 0
-#define CALLGRIND_START_INSTRUMENTATION
-#define CALLGRIND_STOP_INSTRUMENTATION
-#define CALLGRIND_ZERO_STATS
-#define CALLGRIND_TOGGLE_COLLECT
-#define CALLGRIND_DUMP_STATS_AT(name) (void)(name)
-#endif
-
+#include "Callgrind.h"
 #include "ui/Calc.h"
 
 namespace {

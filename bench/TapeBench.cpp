@@ -28,16 +28,7 @@
 #include <utility>
 #include <vector>
 
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#else
-#define CALLGRIND_START_INSTRUMENTATION
-#define CALLGRIND_STOP_INSTRUMENTATION
-#define CALLGRIND_ZERO_STATS
-#define CALLGRIND_TOGGLE_COLLECT
-#define CALLGRIND_DUMP_STATS_AT(name) (void)(name)
-#endif
-
+#include "Callgrind.h"
 #include "platform/qt/WindowGeometry.h"
 #include "ui/Calc.h"
 #include "ui/DialogService.h"

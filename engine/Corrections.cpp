@@ -321,13 +321,22 @@ bool TapeCorrections::SetNote(std::size_t line, std::string_view note)
     edit.noteAfter = note;
     if (edit.noteAfter == edit.noteBefore)
         return true;
-    if (note.empty())
-        notes_.erase(*edit.note);
-    else
-        notes_[*edit.note] = note;
+    PutNote(*edit.note, edit.noteAfter);
     redo_.clear();
     undo_.push_back(std::move(edit));
     return true;
+}
+
+Recomputed TapeCorrections::PutNote(const TapeLineKey& key, const std::string& note)
+{
+    if (note.empty())
+        notes_.erase(key);
+    else
+        notes_[key] = note;
+    Recomputed out;
+    for (const CalcStep& step : engine_.Record())
+        out.from += step.lines;
+    return out;
 }
 
 std::optional<Recomputed> TapeCorrections::Undo()
@@ -336,18 +345,7 @@ std::optional<Recomputed> TapeCorrections::Undo()
         return std::nullopt;
     Edit edit = std::move(undo_.back());
     undo_.pop_back();
-    std::optional<Recomputed> out;
-    if (edit.note) {
-        if (edit.noteBefore.empty())
-            notes_.erase(*edit.note);
-        else
-            notes_[*edit.note] = edit.noteBefore;
-        out = Recomputed{};
-        for (const CalcStep& step : engine_.Record())
-            out->from += step.lines;
-    } else {
-        out = Splice(edit, false);
-    }
+    const Recomputed out = edit.note ? PutNote(*edit.note, edit.noteBefore) : Splice(edit, false);
     redo_.push_back(std::move(edit));
     return out;
 }
@@ -358,19 +356,9 @@ std::optional<Recomputed> TapeCorrections::Redo()
         return std::nullopt;
     Edit edit = std::move(redo_.back());
     redo_.pop_back();
-    std::optional<Recomputed> out;
-    if (edit.note) {
-        if (edit.noteAfter.empty())
-            notes_.erase(*edit.note);
-        else
-            notes_[*edit.note] = edit.noteAfter;
-        out = Recomputed{};
-        for (const CalcStep& step : engine_.Record())
-            out->from += step.lines;
-    } else {
+    if (!edit.note)
         edit.marked.clear();
-        out = Splice(edit, true);
-    }
+    const Recomputed out = edit.note ? PutNote(*edit.note, edit.noteAfter) : Splice(edit, true);
     undo_.push_back(std::move(edit));
     return out;
 }

@@ -121,6 +121,8 @@ private:
     Recomputed Splice(Edit& edit, bool forward);
     Recomputed Recompute(std::vector<CalcStep> record, std::size_t from);
     std::optional<Recomputed> Apply(Edit edit);
+    // Sets a line's note (an empty one removes it); nothing is recomputed, the tape stays whole.
+    Recomputed PutNote(const TapeLineKey& key, const std::string& note);
 
     CalcEngine& engine_;
     std::function<std::string(std::size_t)> oldLine_;

@@ -1,5 +1,6 @@
 #include "ui/DisplayField.h"
 #include "ui/PanelCache.h"
+#include "ui/ReadOnlyTextAccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -22,21 +23,11 @@ QVariant Number(const QString& shown)
 }
 
 // The display read-only, with its text and value; the selection is never drawn, so none is reported.
-class DisplayAccessible : public QAccessibleWidget,
-                          public QAccessibleTextInterface,
-                          public QAccessibleValueInterface
+class DisplayAccessible : public ReadOnlyTextAccessible
 {
 public:
-    explicit DisplayAccessible(DisplayField* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    explicit DisplayAccessible(DisplayField* field) : ReadOnlyTextAccessible(field, QAccessible::EditableText)
+    {}
 
     QAccessible::State state() const override
     {
@@ -46,6 +37,7 @@ public:
         return s;
     }
 
+    using ReadOnlyTextAccessible::text;
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
@@ -53,18 +45,7 @@ public:
         return QAccessibleWidget::text(t);
     }
 
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
     int cursorPosition() const override { return Field()->cursorPosition(); }
-    void setCursorPosition(int) override {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return Shown().mid(startOffset, std::max(0, endOffset - startOffset));
-    }
-    int characterCount() const override { return static_cast<int>(Shown().size()); }
     // The characters are right-aligned in the field's contents.
     QRect characterRect(int offset) const override
     {
@@ -83,20 +64,14 @@ public:
     {
         return Field()->cursorPositionAt(Field()->mapFromGlobal(point));
     }
-    void scrollToSubstring(int, int) override {}
-    // One run of the default attributes over the whole text (an empty run ends the reading early).
-    QString attributes(int, int* startOffset, int* endOffset) const override
-    {
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
 
     QVariant currentValue() const override { return Number(Shown()); }
-    void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return {}; }
     QVariant minimumValue() const override { return {}; }
     QVariant minimumStepSize() const override { return {}; }
+
+protected:
+    QString Text() const override { return Shown(); }
 
 private:
     DisplayField* Field() const { return static_cast<DisplayField*>(widget()); }

@@ -1,5 +1,6 @@
 #include "ui/FocusSink.h"
 #include "ui/PanelCache.h"
+#include "ui/ReadOnlyTextAccessible.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -16,21 +17,10 @@ namespace {
 // The sink as a screen reader sees it. An editable paragraph without a name: a screen reader then
 // speaks only its text when its value changes, with neither a role nor "read only" before it,
 // and says the description once, as the focus arrives.
-class SinkAccessible : public QAccessibleWidget,
-                       public QAccessibleTextInterface,
-                       public QAccessibleValueInterface
+class SinkAccessible : public ReadOnlyTextAccessible
 {
 public:
-    explicit SinkAccessible(FocusSink* sink) : QAccessibleWidget(sink, QAccessible::Paragraph) {}
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    explicit SinkAccessible(FocusSink* sink) : ReadOnlyTextAccessible(sink, QAccessible::Paragraph) {}
 
     QAccessible::State state() const override
     {
@@ -40,6 +30,7 @@ public:
         return s;
     }
 
+    using ReadOnlyTextAccessible::text;
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
@@ -54,36 +45,19 @@ public:
         }
     }
 
-    // The text: what was said last, read whole; nothing is selected, the insertion point at its start.
-    void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    // The text: what was said last, read whole; the insertion point at its start.
     int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return Said().mid(startOffset, std::max(0, endOffset - startOffset));
-    }
-    int characterCount() const override { return static_cast<int>(Said().size()); }
     QRect characterRect(int) const override { return {}; }
     int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int* startOffset, int* endOffset) const override
-    {
-        // One run of the default attributes over the whole text (an empty run ends the reading early).
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
 
     // The value counts the messages: each one is a change of value, which is what gets it spoken.
     QVariant currentValue() const override { return Sink()->SaidCount(); }
-    void setCurrentValue(const QVariant&) override {}
     QVariant maximumValue() const override { return {}; }
     QVariant minimumValue() const override { return 0; }
     QVariant minimumStepSize() const override { return 1; }
+
+protected:
+    QString Text() const override { return Said(); }
 
 private:
     const FocusSink* Sink() const { return static_cast<const FocusSink*>(widget()); }
