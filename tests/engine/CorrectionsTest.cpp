@@ -39,15 +39,15 @@ std::vector<Input> RandomScript(std::mt19937& random)
             script.push_back({true, CalcKey::C, random() % 2 ? "1,250.5" : "0"});
         } else {
             for (int d = static_cast<int>(random() % 4); d >= 0; --d)
-                script.push_back({false, static_cast<CalcKey>(random() % 10)});
+                script.push_back({false, static_cast<CalcKey>(random() % 10), {}});
             if (random() % 3 == 0) {
-                script.push_back({false, CalcKey::Decimal});
-                script.push_back({false, static_cast<CalcKey>(1 + random() % 9)});
+                script.push_back({false, CalcKey::Decimal, {}});
+                script.push_back({false, static_cast<CalcKey>(1 + random() % 9), {}});
             }
         }
-        script.push_back({false, others[random() % std::size(others)]});
+        script.push_back({false, others[random() % std::size(others)], {}});
     }
-    script.push_back({false, CalcKey::Equals});
+    script.push_back({false, CalcKey::Equals, {}});
     return script;
 }
 
@@ -56,7 +56,7 @@ std::vector<Input> Typing(const std::string& number)
 {
     std::vector<Input> keys;
     for (const char c : number)
-        keys.push_back({false, c == '.' ? CalcKey::Decimal : static_cast<CalcKey>(c - '0')});
+        keys.push_back({false, c == '.' ? CalcKey::Decimal : static_cast<CalcKey>(c - '0'), {}});
     return keys;
 }
 
@@ -154,14 +154,14 @@ TEST(Corrections, EachEditGivesTheTapeOfTheEditedKeysTypedAfresh)
                 } else if (kind == EditKind::Insert) {
                     const CalcKey op = CalcKey::Subtract;
                     if (taking.pendingBefore != engine::BinaryOperator::None) {
-                        edited.push_back({false, op});
+                        edited.push_back({false, op, {}});
                         edited.insert(edited.end(), typed.begin(), typed.end());
                         const CalcKey pending[] = {CalcKey::Equals, CalcKey::Add, CalcKey::Subtract,
                                                    CalcKey::Multiply, CalcKey::Divide};
-                        edited.push_back({false, pending[static_cast<int>(taking.pendingBefore)]});
+                        edited.push_back({false, pending[static_cast<int>(taking.pendingBefore)], {}});
                     } else {
                         edited.insert(edited.end(), typed.begin(), typed.end());
-                        edited.push_back({false, op});
+                        edited.push_back({false, op, {}});
                     }
                 }
             }

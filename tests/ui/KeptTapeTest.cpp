@@ -435,8 +435,9 @@ TEST_F(TapeInWindow, TheRecordIsKeptSoARestoredTapeCanBeCorrected)
         EXPECT_EQ(TestAccess::TapeLines(w)[1], "7 + !");
         EXPECT_FALSE(correct(w, 1, "9")) << damaged; // text only: no entry to correct
         EXPECT_EQ(std::filesystem::exists(std::filesystem::path(record).concat(".bad")), damaged);
-        if (damaged)
+        if (damaged) {
             EXPECT_TRUE(w.statusBar()->currentMessage().contains(QStringLiteral("record"))) << damaged;
+        }
         EXPECT_TRUE(w.close());
     }
 }
