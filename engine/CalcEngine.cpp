@@ -495,7 +495,7 @@ void CalcEngine::ProcessOperator()
             s_.EntryText = RemoveCommas(shown);
         const bool ready = !s_.NewEntry || s_.ResultShown;
         if (ready && !s_.ResultShown && ImpliesDecimals(s_.EntryText)) {
-            s_.EntryText = BcdToFixed(BcdMultiply(Value(s_.EntryText), Value("0.01")), 0, 2, locale_);
+            s_.EntryText = BcdToFixed(BcdDivide(Value(s_.EntryText), Value("100")), 0, 2, locale_);
             shown = Shown(s_.EntryText);
         }
         const BinaryOperator pending = s_.PendingOperator;

@@ -27,10 +27,10 @@ struct Row
     std::vector<std::string> tape;
 };
 
-std::vector<std::string> Typed(const Row& r, std::string& display)
+std::vector<std::string> Typed(const Row& r, std::string& display, TBcdSeparators locale = {})
 {
     enginetest::FakeHost host;
-    engine::CalcEngine calc(host);
+    engine::CalcEngine calc(host, locale);
     calc.SetOptions(r.options);
     std::istringstream in(r.keys);
     std::string key;
@@ -45,13 +45,29 @@ std::vector<std::string> Typed(const Row& r, std::string& display)
     return host.tape;
 }
 
+// `text` as a locale with `locale`'s separators writes it (the rows are written with `.` and `,`).
+std::string Written(std::string text, TBcdSeparators locale)
+{
+    for (char& c : text)
+        c = c == '.' ? locale.decimal : c == ',' ? locale.group : c;
+    return text;
+}
+
+// Each row where the point is the decimal separator and where the comma is (grouped by points, as
+// in Germany, or by blanks, as in France): only the separators differ.
 void Check(const std::vector<Row>& rows)
 {
-    for (const Row& r : rows) {
-        std::string display;
-        const std::vector<std::string> tape = Typed(r, display);
-        EXPECT_EQ(display, r.display) << r.keys;
-        EXPECT_EQ(tape, r.tape) << r.keys;
+    for (const TBcdSeparators locale :
+         {TBcdSeparators{'.', ','}, TBcdSeparators{',', '.'}, TBcdSeparators{',', ' '}}) {
+        for (const Row& r : rows) {
+            std::string display;
+            const std::vector<std::string> tape = Typed(r, display, locale);
+            std::vector<std::string> expected;
+            for (const std::string& line : r.tape)
+                expected.push_back(Written(line, locale));
+            EXPECT_EQ(display, Written(r.display, locale)) << r.keys << " with " << locale.decimal;
+            EXPECT_EQ(tape, expected) << r.keys << " with " << locale.decimal;
+        }
     }
 }
 

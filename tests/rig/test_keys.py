@@ -94,26 +94,30 @@ class TheDecimalKeyFollowsTheLocale(rigtest.RigCase):
 class AddingMachine(rigtest.RigCase):
     def test_switches_from_the_menus_and_keys_from_the_keyboard(self):
         # Options > Decimal Places > 2, Rounding > Down, Grand Total by the keyboard; S, G and #
-        # typed as characters on each layout; the switches are kept for the next start.
-        for layout in ("us", "de"):
+        # typed as characters on each layout; then Add (implied decimals, in a comma locale too);
+        # the switches are kept for the next start.
+        for layout, lang in (("us", "en_US.UTF-8"), ("de", "de_DE.UTF-8")):
+            shown = (lambda text: text) if layout == "us" else (lambda text: text.replace(".", ","))
             with self.subTest(layout=layout), self.desktop() as desk:
                 desk.set_layout(layout)
-                calc = desk.start_calc()
+                calc = desk.start_calc(lang=lang)
                 calc.activate()
                 for keys in (("alt+o", "p", "2"), ("alt+o", "u", "d"), ("alt+o", "g")):
                     calc.keys(*keys, delay=80)
                 calc.type("220/6=")
-                self.assertEqual(calc.display(), "36.66", layout)
+                self.assertEqual(calc.display(), shown("36.66"), layout)
                 calc.type("100+20s5=")
-                self.assertEqual(calc.display(), "125.00", layout)
+                self.assertEqual(calc.display(), shown("125.00"), layout)
                 calc.type("4711#g")
-                self.assertEqual(calc.display(), "161.66", layout)
+                self.assertEqual(calc.display(), shown("161.66"), layout)
+                calc.keys("alt+o", "p", "a", delay=80)
+                calc.type("1250+4999=")
+                self.assertEqual(calc.display(), shown("62.49"), layout)
                 calc.close_window()
                 calc.wait_exit()
                 stored = calc.settings()[rig.SETTINGS_KEY]
                 self.assertEqual([stored.get(name) for name in ("DecimalPlaces", "Rounding", "GrandTotal")],
-                                 ["dword:00000002", "dword:00000002", "dword:00000001"])
-
+                                 ["dword:00000005", "dword:00000002", "dword:00000001"])
 
 if __name__ == "__main__":
     rigtest.main()
