@@ -338,7 +338,8 @@ void CalcEngine::Replay(const CalcStep& step)
         SetOptions(step.options);
         break;
     case CalcStep::Kind::Text:
-        if (step.text.empty() && step.lines > 0) { // lines shown before, not kept: as many empty ones
+        // Lines shown before and not kept (none when a start found nothing kept): as many empty ones.
+        if (step.text.empty()) {
             TextShown(0);
             for (std::uint32_t i = 0; i < step.lines; ++i)
                 Tape("");

@@ -442,4 +442,35 @@ TEST_F(TapeInWindow, TheRecordIsKeptSoARestoredTapeCanBeCorrected)
     }
 }
 
+// A correction while the tape is kept replaces the line on the screen and in the file alike, wherever
+// the line is (a middle amount stayed on both beside its correction: four amounts shown, three added).
+TEST_F(TapeInWindow, ACorrectionOfAKeptTapeReplacesItsLine)
+{
+    {
+        ui::TfrmMain w;
+        Action(w, "mnuOptionsKeepTape")->trigger();
+        EXPECT_TRUE(w.close());
+    }
+    std::filesystem::remove_all(file.parent_path()); // nothing kept yet
+    ui::TfrmMain w;                                  // started with the tape kept
+    w.show();
+    Clicks(w, {"btn1", "btn2", "btnAdd", "btn4", "btn9", "btnAdd", "btn3", "btnEquals"});
+    Tape(w)->SetCaretLine(1);
+    QTest::keyClick(w.findChild<QWidget*>(QStringLiteral("edtFocus")), Qt::Key_F2);
+    auto* editor = w.findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("50"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    const std::vector<std::string> expected{"12  ", "50 + !", "3 +", std::string(26, '-'), "65 = !", " "};
+    EXPECT_EQ(TestAccess::TapeLines(w), expected);
+    EXPECT_TRUE(w.close());
+    std::ifstream in(file);
+    std::vector<std::string> kept;
+    for (std::string line; std::getline(in, line);)
+        kept.push_back(line);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(std::vector<std::string>(kept.begin() + 1, kept.end()), expected);
+}
+
 } // namespace
