@@ -279,7 +279,7 @@ void TfrmMain::BeginTapeEdit(TapeEdit what, std::size_t line)
         tapeEditor_->setMaxLength(40);
         const auto notes = corrections_->Decorations();
         const auto found = notes.find(line);
-        tapeEditor_->setText(found == notes.end() ? QString() : QString::fromStdString(found->second.note));
+        tapeEditor_->setText(found == notes.end() ? QString() : Latin1(found->second.note));
     }
     QRect row = memTape_->LineRect(line);
     row.setHeight(std::max(row.height(), tapeEditor_->sizeHint().height()));
@@ -302,6 +302,20 @@ void TfrmMain::FinishTapeEdit(bool accepted)
         return;
     Guarded([&] {
         if (tapeEdit_ == TapeEdit::Note) {
+            // The tape holds Latin-1 text: a character beyond it is refused, never printed as "?".
+            const QList<uint> characters = typed.toUcs4();
+            if (const auto beyond =
+                    std::find_if(characters.begin(), characters.end(), [](uint c) { return c > 0xFF; });
+                beyond != characters.end()) {
+                FormKeyUp();
+                spokeThisKey_ = true;
+                Dialogs().Box(
+                    this, BoxKind::Information, Latin1(engine::CaptionOf(engine::MessageKind::Information)),
+                    QStringLiteral("\"%1\" cannot be printed on the tape: the note was not changed.")
+                        .arg(QString::fromUcs4(reinterpret_cast<const char32_t*>(&*beyond), 1)),
+                    BoxButtons::Ok);
+                return;
+            }
             if (corrections_->SetNote(tapeEditLine_, typed.toLatin1().toStdString()))
                 ShowRecomputed(
                     {memTape_->Lines().Count(), {}, statusPanel_->text().toLatin1().toStdString()});

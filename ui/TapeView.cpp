@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -584,6 +585,10 @@ void TapeView::keyPressEvent(QKeyEvent* event)
     const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
     const std::size_t page = static_cast<std::size_t>(RowsPerPage());
     const std::size_t last = lines_.Empty() ? 0 : lines_.Count() - 1;
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        RequestMenuAtCaret();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Up:
         MoveCaret(caret_ == 0 ? 0 : caret_ - 1, extend);
@@ -606,6 +611,30 @@ void TapeView::keyPressEvent(QKeyEvent* event)
     default:
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+bool TapeView::event(QEvent* event)
+{
+    // Qt places a keyboard's context menu at the widget's middle, which here is any line at all.
+    if (event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard &&
+        contextMenuPolicy() == Qt::CustomContextMenu) {
+        RequestMenuAtCaret();
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TapeView::RequestMenuAtCaret()
+{
+    if (contextMenuPolicy() != Qt::CustomContextMenu)
+        return;
+    ShowInsertionPoint();
+    const QRect row = LineRect(caret_);
+    // In the viewport's coordinates, as a click's request is.
+    emit customContextMenuRequested(row.isEmpty() ? QPoint(viewport()->width() / 2, Margin)
+                                                  : QPoint(row.left() + row.width() / 2, row.center().y()));
 }
 
 } // namespace ui

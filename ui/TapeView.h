@@ -73,8 +73,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // The menu asked for from the keyboard (the Menu key, Shift+F10) opens on the insertion point's line.
+    void RequestMenuAtCaret();
     // A row's text shaped once: its glyph runs placed from the baseline at its left end, and its width.
     struct ShapedRow
     {

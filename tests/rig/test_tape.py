@@ -76,6 +76,23 @@ class CheckAndCorrect(rigtest.RigCase):
             self.assertEqual(calc.display(), "98")
             self.assertEqual(Tape.tape_lines(self, desk, calc)[:5], ["100  ", "3 +", "5 -", self.SEP, "98 ="])
 
+    def test_the_tapes_menu_from_the_keyboard_acts_on_the_selected_line(self):
+        # The Menu key and Shift+F10 open the tape's menu on the line the arrows selected (Qt put
+        # it on the line in the tape's middle); a note typed on a German keyboard keeps its letters.
+        with self.desktop() as desk:
+            desk.set_layout("de")
+            calc = desk.start_calc(lang="de_DE.UTF-8")
+            calc.activate()
+            calc.type("1350-50=")
+            calc.keys("Tab", "Up", "Up", "Up", "Menu", "n", delay=80)
+            calc.type("Miete März")
+            calc.keys("Return")
+            calc.keys("Tab", "Up", "Up", "shift+F10", "n", delay=80)
+            calc.type("Bar")
+            calc.keys("Return")
+            self.assertEqual(Tape.tape_lines(self, desk, calc)[:5],
+                             ["Miete März  1.350  ", "Bar  50 -", self.SEP, "1.300 =", " "])
+
 
 if __name__ == "__main__":
     rigtest.main()

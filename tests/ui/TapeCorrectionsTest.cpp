@@ -158,4 +158,41 @@ TEST_F(TapeCorrections, NotesAndMarksAreCopiedSavedAndIgnoredByUseValue)
     EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"1,350  ", "50 -", Sep, "1,300 =", " "}));
 }
 
+// A note keeps the letters of Latin-1 when edited again; a character the tape cannot print is
+// refused and said, never turned into "?" (both happened: "März" came back as "M?rz", "€" as "?").
+TEST_F(TapeCorrections, ANoteKeepsItsLettersOrIsRefused)
+{
+    Type("1350-50\n");
+    const auto noteOn = [&](std::size_t line, const QString& text) {
+        tape->SetCaretLine(line);
+        w->findChild<QAction*>(QStringLiteral("mnuTapeAddNote"))->trigger();
+        auto* editor = w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+        if (editor == nullptr)
+            return QStringLiteral("no editor");
+        const QString before = editor->text();
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return before;
+    };
+    // The menu's line is the one it was opened on.
+    const auto menuOn = [&](std::size_t line) {
+        emit tape->customContextMenuRequested(tape->LineRect(line).center());
+        w->findChild<QMenu*>(QStringLiteral("mnuTape"))->hide();
+    };
+    menuOn(0);
+    EXPECT_EQ(noteOn(0, QStringLiteral("Miete März")), QString());
+    menuOn(0);
+    EXPECT_EQ(noteOn(0, QStringLiteral("Miete März")), QStringLiteral("Miete März"));
+    EXPECT_TRUE(FakeDialogs::Instance().boxes.empty());
+    menuOn(1);
+    FakeDialogs::Instance().boxAnswers = {ui::BoxAnswer::Ok};
+    noteOn(1, QStringLiteral("Büro 🖨 €"));
+    ASSERT_EQ(FakeDialogs::Instance().boxes.size(), 1u);
+    EXPECT_EQ(FakeDialogs::Instance().boxes[0].text,
+              QStringLiteral("\"🖨\" cannot be printed on the tape: the note was not changed."));
+    EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"Miete M\xe4rz  1,350  ", "50 -", Sep, "1,300 =", " "}));
+}
+
 } // namespace
