@@ -1,4 +1,5 @@
 #include "engine/Corrections.h"
+#include "engine/PasteText.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -116,26 +117,28 @@ bool TapeCorrections::IsEntryLine(std::size_t line) const
     return EntryOf(line).has_value();
 }
 
-std::optional<std::vector<CalcStep>> TapeCorrections::Typed(std::string_view number)
+std::optional<std::vector<CalcStep>> TapeCorrections::Typed(std::string_view text)
 {
-    const std::size_t first = number.find_first_not_of(' ');
-    if (first == std::string_view::npos)
+    // Read as a paste is: in either convention, grouped or not (the editor starts with the number as
+    // the tape prints it, "1.234,5" where the comma is the decimal separator); the locale decides
+    // only between the readings of "1.234" and "1,234". No key types an exponent.
+    const std::optional<std::string> read = ReadPastedNumber(text, engine_.Locale());
+    if (!read || read->find('E') != std::string::npos)
         return std::nullopt;
-    number = number.substr(first, number.find_last_not_of(' ') - first + 1);
+    std::string_view number = *read;
     const bool negative = number.starts_with('-');
     if (negative)
         number.remove_prefix(1);
     // The keys that type it, checked on an engine of their own: digits and one decimal point, no
     // more than the keypad takes.
-    const CalcState& now = engine_.State();
     std::vector<CalcStep> keys;
     for (const char c : number) {
         if (c >= '0' && c <= '9')
             keys.push_back(
                 MakeStep(Kind::Key, static_cast<CalcKey>(static_cast<int>(CalcKey::D0) + (c - '0'))));
-        else if (c == now.DecimalChar || c == '.')
+        else if (c == engine_.Locale().decimal)
             keys.push_back(MakeStep(Kind::Key, CalcKey::Decimal));
-        else if (c != now.GroupChar && c != engine_.Locale().group && c != ',' && c != '\'')
+        else
             return std::nullopt;
     }
     Capture host;

@@ -113,9 +113,9 @@ private:
     // The entry the line prints: the first step of the run of entries and pastes before it, and the
     // step that printed the line.
     std::optional<std::pair<std::size_t, std::size_t>> EntryOf(std::size_t line) const;
-    // The steps that type `number` on the keypad (a negative one is pasted); nothing where the keypad
-    // could not type it.
-    std::optional<std::vector<CalcStep>> Typed(std::string_view number);
+    // The steps that type the number `text` writes, read as a paste is, on the keypad (a negative one
+    // is pasted); nothing where the keypad could not type it.
+    std::optional<std::vector<CalcStep>> Typed(std::string_view text);
     // Splices the edit into the record (or, backwards, out of it) and recomputes; forwards it marks
     // the lines it changed, backwards it takes its marks away.
     Recomputed Splice(Edit& edit, bool forward);

@@ -323,7 +323,7 @@ void TfrmMain::FinishTapeEdit(bool accepted)
         }
         std::optional<engine::Recomputed> done;
         if (tapeEdit_ == TapeEdit::Correct) {
-            done = corrections_->Correct(tapeEditLine_, typed.toLatin1().toStdString());
+            done = corrections_->Correct(tapeEditLine_, typed.toUtf8().toStdString());
         } else {
             // An operator first (+ when none is typed), then the number.
             QString number = typed;
@@ -333,7 +333,7 @@ void TfrmMain::FinishTapeEdit(bool accepted)
                 op = static_cast<engine::BinaryOperator>(1 + ops.indexOf(number.front()));
                 number = number.mid(1).trimmed();
             }
-            done = corrections_->Insert(tapeEditLine_, op, number.toLatin1().toStdString());
+            done = corrections_->Insert(tapeEditLine_, op, number.toUtf8().toStdString());
         }
         if (!done) {
             ShowMessage(engine::MessageKind::Information,

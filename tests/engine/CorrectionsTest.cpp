@@ -225,6 +225,39 @@ TEST(Corrections, EachEditGivesTheTapeOfTheEditedKeysTypedAfresh)
 
 namespace {
 
+// A corrected amount is read as a paste is: the number as the tape prints it ("1.235,5" where the
+// comma is the decimal separator was taken as 1,2355), in either convention, the locale deciding only
+// "1.234" and "1,234"; what no keypad types is refused.
+TEST(Corrections, TheNumberTypedIsReadAsThePasteReadsIt)
+{
+    const struct
+    {
+        TBcdSeparators locale;
+        const char* text;
+        const char* total; // of the corrected 1234.5 + 1; "" where the text is refused
+    } rows[] = {
+        {{',', '.'}, "1.235,5", "1.236,5"}, {{',', '.'}, "1235,5", "1.236,5"},
+        {{',', '.'}, "1.234", "1.235"},     {{',', '.'}, "1.5", "2,5"},
+        {{',', '.'}, "-12,5", "-11,5"},     {{',', '.'}, "12,50 \u20ac", "13,5"},
+        {{'.', ','}, "1,235.5", "1,236.5"}, {{'.', ','}, "0,5", "1.5"},
+        {{'.', ','}, "1,234", "1,235"},     {{'.', ','}, "1E5", ""},
+        {{'.', ','}, "1,2,3", ""},          {{'.', ','}, "12 apples", ""},
+    };
+    for (const auto& row : rows) {
+        enginetest::FakeHost host;
+        engine::CalcEngine calc(host, row.locale);
+        for (const CalcKey k : {CalcKey::D1, CalcKey::D2, CalcKey::D3, CalcKey::D4, CalcKey::Decimal,
+                                CalcKey::D5, CalcKey::Add, CalcKey::D1, CalcKey::Equals})
+            calc.Press(k);
+        engine::TapeCorrections corrections(calc, [&](std::size_t i) { return host.tape[i]; });
+        const std::optional<engine::Recomputed> done = corrections.Correct(0, row.text);
+        EXPECT_EQ(done.has_value(), *row.total != '\0') << row.text;
+        if (done) {
+            EXPECT_EQ(host.display, row.total) << row.text;
+        }
+    }
+}
+
 // The record kept with a tape reads back to the same steps, state, notes and marks, whose replay
 // makes the same tape; a record cut short anywhere, or garbled, is no record.
 TEST(RecordFile, ReadsBackWhatWasWrittenAndRefusesDamage)

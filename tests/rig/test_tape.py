@@ -93,6 +93,20 @@ class CheckAndCorrect(rigtest.RigCase):
             self.assertEqual(Tape.tape_lines(self, desk, calc)[:5],
                              ["Miete März  1.350  ", "Bar  50 -", self.SEP, "1.300 =", " "])
 
+    def test_a_grouped_amount_edited_in_place_in_a_comma_locale(self):
+        # The editor starts with the amount as the tape prints it (1.234,5); its last digit changed
+        # gives 1.234,6, not 1,2346.
+        with self.desktop() as desk:
+            desk.set_layout("de")
+            calc = desk.start_calc(lang="de_DE.UTF-8")
+            calc.activate()
+            calc.type("1234,5+1=")
+            calc.keys("Tab", "Up", "Up", "Up", "F2", "End", "BackSpace", delay=80)
+            calc.type("6")
+            calc.keys("Return")
+            self.assertEqual(calc.display(), "1.235,6")
+            self.assertEqual(Tape.tape_lines(self, desk, calc)[:2], ["1.234,6   !", "1 +"])
+
 
 if __name__ == "__main__":
     rigtest.main()
