@@ -261,6 +261,10 @@ void CalcEngine::Press(CalcKey key, bool asKeyStep)
     // While an error shows they are recorded as the keys they are: they do nothing now, and would
     // make an entry should a correction remove the error. (A replayed key stays a key step.)
     const bool entryKey = IsEntryKey(key) && !s_.ErrorState && !asKeyStep;
+    // G without the grand total switch does nothing, and is no step: typed amid an entry it would
+    // split the one amount into two for a correction.
+    if (key == CalcKey::GrandTotal && !s_.Options.grandTotal)
+        return;
     if (!entryKey) {
         entryShown_ = !s_.NewEntry && !s_.ResultShown && !s_.ErrorState;
         RecordStep(MakeStep(CalcStep::Kind::Key, key));

@@ -4,6 +4,7 @@
 #include "engine/Corrections.h"
 #include "engine/RecordFile.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,9 +30,10 @@ std::vector<Input> RandomScript(std::mt19937& random)
 {
     // Amounts and operators mostly, totals that go on into the next calculation, memory keys,
     // percent, square root, pastes, and a zero now and then to divide by.
-    const CalcKey others[] = {CalcKey::Add,    CalcKey::Subtract, CalcKey::Multiply,   CalcKey::Divide,
-                              CalcKey::Equals, CalcKey::Add,      CalcKey::SquareRoot, CalcKey::Percent,
-                              CalcKey::MAdd,   CalcKey::MR,       CalcKey::C,          CalcKey::Subtotal};
+    const CalcKey others[] = {CalcKey::Add,        CalcKey::Subtract, CalcKey::Multiply,   CalcKey::Divide,
+                              CalcKey::Equals,     CalcKey::Add,      CalcKey::SquareRoot, CalcKey::Percent,
+                              CalcKey::MAdd,       CalcKey::MR,       CalcKey::C,          CalcKey::Subtotal,
+                              CalcKey::GrandTotal, CalcKey::NonAdd};
     std::vector<Input> script;
     const int amounts = 1 + static_cast<int>(random() % 12);
     for (int a = 0; a < amounts; ++a) {
@@ -72,11 +74,14 @@ std::string Keys(const std::vector<Input>& script)
 struct Typed
 {
     enginetest::FakeHost host;
-    engine::CalcEngine calc{host};
+    engine::CalcEngine calc;
     std::vector<std::size_t> stepOf;
 
-    explicit Typed(const std::vector<Input>& script)
+    explicit Typed(const std::vector<Input>& script, TBcdSeparators locale = {},
+                   const engine::CalcOptions& options = {})
+        : calc(host, locale)
     {
+        calc.SetOptions(options);
         for (const Input& in : script) {
             if (in.paste)
                 calc.Paste(in.text);
@@ -122,9 +127,19 @@ TEST(Corrections, EachEditGivesTheTapeOfTheEditedKeysTypedAfresh)
 {
     std::mt19937 random(20261210);
     int edits[3] = {};
+    // In the conventions of the point and of the comma, with the adding machine's switches.
+    const TBcdSeparators locales[] = {{'.', ','}, {',', '.'}, {',', ' '}};
     for (int n = 0; n < 1500; ++n) {
         const std::vector<Input> script = RandomScript(random);
-        Typed run(script);
+        const TBcdSeparators locale = locales[n % std::size(locales)];
+        engine::CalcOptions options;
+        if (n % 2 == 1) {
+            options.places = static_cast<engine::DecimalPlaces>(random() % 6);
+            options.rounding = static_cast<TBcdRounding>(random() % 3);
+            options.grandTotal = random() % 2 == 0;
+            options.itemCount = random() % 2 == 0;
+        }
+        Typed run(script, locale, options);
         const std::vector<std::string> before = run.host.tape;
         engine::TapeCorrections corrections(run.calc, [&](std::size_t i) { return run.host.tape[i]; });
         std::vector<std::size_t> entryLines;
@@ -175,16 +190,18 @@ TEST(Corrections, EachEditGivesTheTapeOfTheEditedKeysTypedAfresh)
                 continue;
             edited.push_back(script[j]);
         }
-        const Typed fresh(edited);
+        const Typed fresh(edited, locale, options);
         const std::vector<std::string>& afresh = fresh.host.tape;
 
+        std::string written = number; // as the user types it in the locale
+        std::replace(written.begin(), written.end(), '.', locale.decimal);
         std::optional<engine::Recomputed> r;
         if (kind == EditKind::Correct)
-            r = corrections.Correct(line, number);
+            r = corrections.Correct(line, written);
         else if (kind == EditKind::Delete)
             r = corrections.Delete(line);
         else
-            r = corrections.Insert(line, engine::BinaryOperator::Subtract, number);
+            r = corrections.Insert(line, engine::BinaryOperator::Subtract, written);
         ASSERT_TRUE(r) << "script " << n << " line " << line;
         run.host.tape = Applied(run.host.tape, *r);
         ASSERT_EQ(run.host.tape, afresh)
