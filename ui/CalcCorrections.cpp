@@ -264,6 +264,13 @@ void TfrmMain::BeginTapeEdit(TapeEdit what, std::size_t line)
     });
     tapeEditor_->setObjectName(QStringLiteral("edtTapeLine"));
     tapeEditor_->setFont(memTape_->font());
+    // The tape hides its selection; the editor shows what typing will replace.
+    QPalette shown = tapeEditor_->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        shown.setColor(group, QPalette::Highlight, palette().color(group, QPalette::Highlight));
+        shown.setColor(group, QPalette::HighlightedText, palette().color(group, QPalette::HighlightedText));
+    }
+    tapeEditor_->setPalette(shown);
     tapeEditor_->setAlignment(Qt::AlignRight);
     tapeEditor_->setFrame(false);
     const std::string_view plain = memTape_->Lines().Plain(line);

@@ -88,8 +88,25 @@ TEST_F(TapeCorrections, CorrectDeleteInsertUndoRedoWithTheKeys)
     Type("100+3-5\n");
     ASSERT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "3 +", "5 -", Sep, "98 =", " "}));
 
-    // F2 on "3 +": 4 typed in place; the lines it changed are marked, the display follows.
+    // F2 on "3 +" opens the editor with the number shown selected (the tape hides its own selection).
     tape->SetCaretLine(1);
+    Key(Qt::Key_F2);
+    auto* editor = w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->hasSelectedText());
+    const QImage drawn = editor->grab().toImage();
+    const QRgb highlight = w->palette().color(QPalette::Highlight).rgb();
+    bool highlighted = false;
+    for (int y = 0; y < drawn.height() && !highlighted; ++y) {
+        for (int x = 0; x < drawn.width() && !highlighted; ++x)
+            highlighted = drawn.pixel(x, y) == highlight;
+    }
+    EXPECT_TRUE(highlighted);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // 4 typed in place; the lines it changed are marked, the display follows.
     InPlace(Qt::Key_F2, "4");
     EXPECT_EQ(TestAccess::TapeLines(*w), (Lines{"100  ", "4 + !", "5 -", Sep, "99 = !", " "}));
     EXPECT_EQ(TestAccess::DisplayText(*w), "99");
