@@ -713,7 +713,9 @@ void CalcEngine::PasteText(std::string_view clipboardText)
         Message(MessageKind::Information, texts::PasteNotNumeric);
         return;
     }
-    SetDisplay(shown);
+    // Add mode implies decimals in amounts typed without a point; a pasted amount is whole as it was
+    // written, and shows its two places ("1250" is 1,250.00, never 12.50).
+    SetDisplay(s_.Options.places == DecimalPlaces::Add ? Fixed(shown) : shown);
     s_.NewEntry = false;
     s_.ResultShown = false;
 }

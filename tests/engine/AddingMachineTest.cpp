@@ -35,7 +35,11 @@ std::vector<std::string> Typed(const Row& r, std::string& display, TBcdSeparator
     std::istringstream in(r.keys);
     std::string key;
     while (in >> key) {
-        if (const auto k = engine::ParseKey(key))
+        if (key.starts_with("paste:"))
+            calc.Paste(key.substr(6));
+        else if (key.starts_with("use:"))
+            calc.UseTapeLine(key.substr(4));
+        else if (const auto k = engine::ParseKey(key))
             calc.Press(*k);
         else
             ADD_FAILURE() << "unknown key " << key;
@@ -132,6 +136,9 @@ TEST(AddingMachine, AddModeImpliesTwoDecimalsForAmountsAddedOrSubtracted)
         {add, "1 2 . 5 + 1 . =", "13.50", {"12.50  ", "1.00 +", Sep, "13.50 =", " "}}, // typed points
         {add, "1 0 0 0 + 2 5 sub", "10.25", {"10.00  ", "0.25 +", "10.25 S"}},
         {add, "1 0 0 0 / 4 =", "250.00", {"1,000.00  ", "4.00 /", Sep, "250.00 =", " "}},
+        // A pasted amount, or a tape line's, is whole as written (1250 was taken as 12.50).
+        {add, "paste:1250 + 1 =", "1,250.01", {"1,250.00  ", "0.01 +", Sep, "1,250.01 =", " "}},
+        {add, "5 + use:1250 =", "1,250.05", {"0.05  ", "1,250.00 +", Sep, "1,250.05 =", " "}},
     });
 }
 

@@ -113,6 +113,11 @@ class AddingMachine(rigtest.RigCase):
                 calc.keys("alt+o", "p", "a", delay=80)
                 calc.type("1250+4999=")
                 self.assertEqual(calc.display(), shown("62.49"), layout)
+                # An amount pasted from another program is whole: 1250 is 1,250.00, not 12.50.
+                desk.set_clipboard("1250")
+                calc.keys("ctrl+v")
+                calc.type("+1=")
+                self.assertEqual(calc.display(), shown("1,250.01") if layout == "us" else "1.250,01", layout)
                 calc.close_window()
                 calc.wait_exit()
                 stored = calc.settings()[rig.SETTINGS_KEY]
