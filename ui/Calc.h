@@ -220,6 +220,7 @@ private:
     void CreateCorrectionItems(QMenu* tapeMenu);
     void BeginTapeEdit(TapeEdit what, std::size_t line);
     void FinishTapeEdit(bool accepted);
+    void FinishAcceptedEdit(const QString& typed, const std::function<void()>& back);
     void DeleteTapeEntry(std::size_t line);
     // The tape, the memory indicator and the kept tape after a recomputation (lines from `from` on).
     void ShowRecomputed(const engine::Recomputed& recomputed);

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 #include "engine/RecordFile.h"
 #include "engine/TextHelpers.h"
@@ -273,27 +274,32 @@ void TfrmMain::BeginTapeEdit(TapeEdit what, std::size_t line)
     tapeEditor_->setPalette(shown);
     tapeEditor_->setAlignment(Qt::AlignRight);
     tapeEditor_->setFrame(false);
-    const std::string_view plain = memTape_->Lines().Plain(line);
+    QString text;
     if (what == TapeEdit::Correct) {
         tapeEditor_->setAccessibleName(QStringLiteral("Correct entry"));
-        tapeEditor_->setText(Latin1(engine::TapeLineNumber(plain).value_or(std::string_view())));
+        text = Latin1(engine::TapeLineNumber(memTape_->Lines().Plain(line)).value_or(std::string_view()));
     } else if (what == TapeEdit::Insert) {
         tapeEditor_->setAccessibleName(
             QStringLiteral("Insert entry before this line: an operator and a number"));
         tapeEditor_->setPlaceholderText(InsertHint);
     } else {
         tapeEditor_->setAccessibleName(QStringLiteral("Note"));
-        tapeEditor_->setMaxLength(40);
         const auto notes = corrections_->Decorations();
         const auto found = notes.find(line);
-        tapeEditor_->setText(found == notes.end() ? QString() : Latin1(found->second.note));
+        text = found == notes.end() ? QString() : Latin1(found->second.note);
     }
     QRect row = memTape_->LineRect(line);
     row.setHeight(std::max(row.height(), tapeEditor_->sizeHint().height()));
     tapeEditor_->setGeometry(row);
-    tapeEditor_->selectAll();
     tapeEditor_->show();
+    // Focused before its text is put in and selected (and before its length is limited, which puts
+    // the text in again): a screen reader then says which editor it is. Told of the text first, Orca
+    // took the editor as the focus without a word, and read only "3 selected".
     tapeEditor_->setFocus(Qt::OtherFocusReason);
+    if (what == TapeEdit::Note)
+        tapeEditor_->setMaxLength(40);
+    tapeEditor_->setText(text);
+    tapeEditor_->selectAll();
 }
 
 void TfrmMain::FinishTapeEdit(bool accepted)
@@ -304,9 +310,25 @@ void TfrmMain::FinishTapeEdit(bool accepted)
     tapeEditor_->hide();
     tapeEditor_->deleteLater();
     tapeEditor_ = nullptr;
-    edtFocus_->setFocus(Qt::OtherFocusReason);
-    if (!accepted)
-        return;
+    // The display takes the focus back once the edit is done, and what it has to say waits for it: a
+    // screen reader reads the new result once, as the focus arrives (it was read with the focus, then
+    // again as said).
+    holdMessages_ = true;
+    heldMessage_.clear();
+    const auto back = [this] {
+        if (!std::exchange(holdMessages_, false))
+            return;
+        edtFocus_->setFocus(Qt::OtherFocusReason);
+        if (!heldMessage_.isEmpty())
+            edtFocus_->Hold(heldMessage_);
+    };
+    if (accepted)
+        FinishAcceptedEdit(typed, back);
+    back();
+}
+
+void TfrmMain::FinishAcceptedEdit(const QString& typed, const std::function<void()>& back)
+{
     Guarded([&] {
         if (tapeEdit_ == TapeEdit::Note) {
             // The tape holds Latin-1 text: a character beyond it is refused, never printed as "?".
@@ -314,6 +336,7 @@ void TfrmMain::FinishTapeEdit(bool accepted)
             if (const auto beyond =
                     std::find_if(characters.begin(), characters.end(), [](uint c) { return c > 0xFF; });
                 beyond != characters.end()) {
+                back();
                 FormKeyUp();
                 spokeThisKey_ = true;
                 Dialogs().Box(
@@ -343,6 +366,7 @@ void TfrmMain::FinishTapeEdit(bool accepted)
             done = corrections_->Insert(tapeEditLine_, op, number.toUtf8().toStdString());
         }
         if (!done) {
+            back();
             ShowMessage(engine::MessageKind::Information,
                         "\"" + typed.toLatin1().toStdString() + "\" is not a number the keypad can type.");
             return;

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/TextHelpers.h"
@@ -82,6 +83,14 @@ void TfrmMain::memTapeContextPopup(const QPoint& pos)
 {
     tapeMenuLine_ = memTape_->Lines().Empty() ? 0 : memTape_->LineAt(pos.y());
     mnuTape_->popup(memTape_->viewport()->mapToGlobal(pos));
+    if (memTape_->MenuFromKeyboard()) {
+        const QList<QAction*> actions = mnuTape_->actions();
+        const auto first = std::find_if(actions.begin(), actions.end(), [](const QAction* a) {
+            return a->isEnabled() && a->isVisible() && !a->isSeparator();
+        });
+        if (first != actions.end())
+            mnuTape_->setActiveAction(*first);
+    }
 }
 
 void TfrmMain::ToggleKeepTape()

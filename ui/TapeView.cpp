@@ -633,8 +633,10 @@ void TapeView::RequestMenuAtCaret()
     ShowInsertionPoint();
     const QRect row = LineRect(caret_);
     // In the viewport's coordinates, as a click's request is.
+    menuFromKeyboard_ = true;
     emit customContextMenuRequested(row.isEmpty() ? QPoint(viewport()->width() / 2, Margin)
                                                   : QPoint(row.left() + row.width() / 2, row.center().y()));
+    menuFromKeyboard_ = false;
 }
 
 } // namespace ui

@@ -75,7 +75,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
+public:
+    // While the menu is asked for from the keyboard (its first item is then made current, as a
+    // keyboard's menu is, so that a screen reader reads it).
+    bool MenuFromKeyboard() const { return menuFromKeyboard_; }
+
 private:
+    bool menuFromKeyboard_ = false;
     // The menu asked for from the keyboard (the Menu key, Shift+F10) opens on the insertion point's line.
     void RequestMenuAtCaret();
     // A row's text shaped once: its glyph runs placed from the baseline at its left end, and its width.

@@ -31,7 +31,7 @@ sys.exit(orca.main())
 # The keys Orca echoes as the user presses them, by the name xdotool gives them.
 ECHOES = {"plus": ["plus", "left shift"], "at": ["at", "left shift"], "percent": ["percent", "left shift"],
           "period": ["dot"], "Return": ["return"], "Escape": ["escape"], "Tab": ["tab"], "slash": ["slash"],
-          "shift+Tab": ["left shift", "tab"], "F1": ["F1"], "alt+h": ["left alt"]}
+          "shift+Tab": ["left shift", "tab"], "F1": ["F1"], "F2": ["F2"], "alt+h": ["left alt"]}
 
 
 def echoes(key):
@@ -206,6 +206,20 @@ class ScreenReader(rigtest.RigCase):
             self.step(["alt+h"], ["Keyboard Equivalents."])
             self.step(["a"], [re.compile(r"About Quorlane Calculator dialog Copyright .*"), "OK push button."])
             self.step(["Tab", "Escape"], [rig.TITLE + " frame.", "7.", "Display."])
+
+            # Check and correct by ear: F2 names its editor (it was read as "5 selected 5", no name),
+            # and so does Add Note from the tape's menu opened with the Menu key (it was silent).
+            self.step(["Tab"], in_tape)
+            self.step(["Up"], ["26 dash characters"])
+            self.step(["Up"], ["5"])
+            self.step(["F2"], ["Correct entry text.", "selected.", "5"])
+            self.step(["6"], ["Selection deleted."])
+            self.step(["Return"], ["7.", "Display."])  # once
+            self.step(["Tab"], ["History tape read only text.", "6 = !"])
+            self.step(["Up"], ["26 dash characters"])
+            self.step(["Up"], ["6   !"])
+            self.step(["Menu"], ["Copy.", rig.TITLE + " frame."])
+            self.step(["n"], ["History tape read only text.", "6   !", "Note text."])
 
             self.assertFalse([u for u in self.speech.said() if "label" in u], "something read as a label")
 
