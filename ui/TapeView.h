@@ -53,6 +53,9 @@ public:
     std::size_t LineAt(int y) const;
     // The row of `line` in viewport coordinates; empty while it is scrolled out of view.
     QRect LineRect(std::size_t line) const;
+    // While the menu is asked for from the keyboard (its first item is then made current, as a
+    // keyboard's menu is, so that a screen reader reads it).
+    bool MenuFromKeyboard() const { return menuFromKeyboard_; }
     // The line of the insertion point (meaningful with lines), and putting it on `line` quietly
     // (before the focus arrives): the line is selected and scrolled into view.
     std::size_t CaretLine() const { return caret_; }
@@ -75,13 +78,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
-public:
-    // While the menu is asked for from the keyboard (its first item is then made current, as a
-    // keyboard's menu is, so that a screen reader reads it).
-    bool MenuFromKeyboard() const { return menuFromKeyboard_; }
-
 private:
-    bool menuFromKeyboard_ = false;
     // The menu asked for from the keyboard (the Menu key, Shift+F10) opens on the insertion point's line.
     void RequestMenuAtCaret();
     // A row's text shaped once: its glyph runs placed from the baseline at its left end, and its width.
@@ -107,6 +104,7 @@ private:
     // Rows shaped for painting, by their text as drawn: a row keeps its shape while it scrolls, and
     // the rows in view are not shaped again at every line appended.
     std::unordered_map<std::string, ShapedRow> shaped_;
+    bool menuFromKeyboard_ = false;
 };
 
 } // namespace ui
