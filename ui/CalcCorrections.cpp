@@ -288,9 +288,10 @@ void TfrmMain::BeginTapeEdit(TapeEdit what, std::size_t line)
         const auto found = notes.find(line);
         text = found == notes.end() ? QString() : Latin1(found->second.note);
     }
-    QRect row = memTape_->LineRect(line);
-    row.setHeight(std::max(row.height(), tapeEditor_->sizeHint().height()));
-    tapeEditor_->setGeometry(row);
+    // Over its line exactly (the line edit's own height covered half the next line).
+    tapeEditor_->setTextMargins(0, 0, 0, 0);
+    tapeEditor_->setContentsMargins(0, 0, 0, 0);
+    tapeEditor_->setGeometry(memTape_->LineRect(line));
     tapeEditor_->show();
     // Focused before its text is put in and selected (and before its length is limited, which puts
     // the text in again): a screen reader then says which editor it is. Told of the text first, Orca

@@ -94,6 +94,7 @@ TEST_F(TapeCorrections, CorrectDeleteInsertUndoRedoWithTheKeys)
     auto* editor = w->findChild<QLineEdit*>(QStringLiteral("edtTapeLine"));
     ASSERT_NE(editor, nullptr);
     ASSERT_TRUE(editor->hasSelectedText());
+    EXPECT_EQ(editor->geometry(), tape->LineRect(1)); // over its line, not half the next one
     const QImage drawn = editor->grab().toImage();
     const QRgb highlight = w->palette().color(QPalette::Highlight).rgb();
     bool highlighted = false;
