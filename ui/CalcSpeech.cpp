@@ -34,8 +34,21 @@ void TfrmMain::RunKey(engine::CalcKey key, bool typed)
     case CalcKey::Percent:
     case CalcKey::Reciprocal:
     case CalcKey::MR:
+    case CalcKey::Subtotal:
         kind = KeyKind::Result;
         break;
+    case CalcKey::GrandTotal: {
+        const engine::CalcState& s = engine_.State();
+        if (!s.Options.grandTotal || s.ErrorState)
+            break;               // G does nothing then
+        if (s.GrandTotalShown) { // a second G clears the register and leaves the display
+            Running(KeyKind::Other, [&] { engine_.Press(key); });
+            Say(QStringLiteral("Grand total clear"));
+            return;
+        }
+        kind = KeyKind::Result;
+        break;
+    }
     case CalcKey::MC:
     case CalcKey::MS:
     case CalcKey::MAdd:

@@ -4,6 +4,7 @@
 // by line.
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
@@ -93,6 +94,7 @@ TEST(Accessible, TheFocusSaysWhatEachKeyDid)
         const char* typed;
         std::vector<const char*> said;
         TBcdSeparators locale = {};
+        bool grandTotal = false; // the switch on
     };
     const Case cases[] = {
         {"12+3=", {"15"}},
@@ -108,6 +110,10 @@ TEST(Accessible, TheFocusSaysWhatEachKeyDid)
         // Grouped by blanks the number would be read as several: said without them.
         {"1234.5*1000=", {"1234500"}, {',', ' '}},
         {"1234.5^m", {"Memory = 1234,5"}, {',', ' '}},
+        // The subtotal and the grand total are results, said even when the display shows them
+        // already; a second G says that it cleared the grand total (both were silent).
+        {"5+s", {"5"}},
+        {"12+3=gg", {"15", "15", "Grand total clear"}, {}, true},
     };
     for (const Case& c : cases) {
         ui::TfrmMain w({}, c.locale);
@@ -115,6 +121,8 @@ TEST(Accessible, TheFocusSaysWhatEachKeyDid)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
         auto* sink = w.findChild<ui::FocusSink*>(QStringLiteral("edtFocus"));
         ASSERT_EQ(QApplication::focusWidget(), sink);
+        if (c.grandTotal)
+            w.findChild<QAction*>(QStringLiteral("mnuOptionsGrandTotal"))->trigger();
         QStringList expected;
         for (const char* s : c.said)
             expected << QString::fromLatin1(s);
