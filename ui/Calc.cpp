@@ -74,6 +74,15 @@ TfrmMain::TfrmMain(const QStringList& arguments, TBcdSeparators locale, QWidget*
     corrections_ = std::make_unique<engine::TapeCorrections>(
         engine_, [this](std::size_t line) { return std::string(memTape_->Lines().Plain(line)); });
     CreateMenus();
+    // An item chosen from a menu runs as the menu closes; the focus then comes back to the display,
+    // which a screen reader reads: what the item says is held for it (else it is read twice).
+    for (QMenu* menu : findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            menuClosing_ = true;
+            QMetaObject::invokeMethod(
+                this, [this] { menuClosing_ = false; }, Qt::QueuedConnection);
+        });
+    }
     platform::SetClientSize(this, QSize(ClientWidth, ClientHeight));
     CreateScaler();
     CreateTrayIcon(); // receives the window's events before the scaler, whatever the order here

@@ -250,6 +250,7 @@ private:
     bool spokeThisKey_ = false; // the key running now said something, or showed a box
     bool holdMessages_ = false; // the keys go to the tape: messages wait for the focus's return
     QString heldMessage_;
+    bool menuClosing_ = false; // an item chosen from a menu runs: the focus returns to the display
 
     QWidget* client_ = nullptr;
     DisplayField* memDisplayValue_ = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/Calc.h"
 #include "ui/CalcShared.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -83,6 +84,8 @@ void TfrmMain::Say(const QString& message)
     spokeThisKey_ = true;
     if (holdMessages_)
         heldMessage_ = message;
+    else if (menuClosing_ && QApplication::focusWidget() == edtFocus_)
+        edtFocus_->Hold(message); // read as the focus returns from the menu
     else
         edtFocus_->Say(message);
 }
