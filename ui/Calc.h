@@ -220,6 +220,8 @@ private:
     void CreateCorrectionItems(QMenu* tapeMenu);
     void BeginTapeEdit(TapeEdit what, std::size_t line);
     void FinishTapeEdit(bool accepted);
+    // The accepted edit made: a correction, an insertion or a note; `back` gives the display the
+    // focus (before a box is shown; else the caller does, once the result waits for it).
     void FinishAcceptedEdit(const QString& typed, const std::function<void()>& back);
     void DeleteTapeEntry(std::size_t line);
     // The tape, the memory indicator and the kept tape after a recomputation (lines from `from` on).
