@@ -582,13 +582,13 @@ void TapeView::keyPressEvent(QKeyEvent* event)
             QApplication::clipboard()->setText(SelectedText());
         return;
     }
-    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
-    const std::size_t page = static_cast<std::size_t>(RowsPerPage());
-    const std::size_t last = lines_.Empty() ? 0 : lines_.Count() - 1;
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         RequestMenuAtCaret();
         return;
     }
+    const bool extend = event->modifiers().testFlag(Qt::ShiftModifier);
+    const std::size_t page = static_cast<std::size_t>(RowsPerPage());
+    const std::size_t last = lines_.Empty() ? 0 : lines_.Count() - 1;
     switch (event->key()) {
     case Qt::Key_Up:
         MoveCaret(caret_ == 0 ? 0 : caret_ - 1, extend);

@@ -97,7 +97,7 @@ class AddingMachine(rigtest.RigCase):
         # typed as characters on each layout; then Add (implied decimals, in a comma locale too);
         # the switches are kept for the next start.
         for layout, lang in (("us", "en_US.UTF-8"), ("de", "de_DE.UTF-8")):
-            shown = (lambda text: text) if layout == "us" else (lambda text: text.replace(".", ","))
+            shown = (lambda text: text) if layout == "us" else (lambda text: text.translate(str.maketrans(".,", ",.")))
             with self.subTest(layout=layout), self.desktop() as desk:
                 desk.set_layout(layout)
                 calc = desk.start_calc(lang=lang)
@@ -117,7 +117,7 @@ class AddingMachine(rigtest.RigCase):
                 desk.set_clipboard("1250")
                 calc.keys("ctrl+v")
                 calc.type("+1=")
-                self.assertEqual(calc.display(), shown("1,250.01") if layout == "us" else "1.250,01", layout)
+                self.assertEqual(calc.display(), shown("1,250.01"), layout)
                 calc.close_window()
                 calc.wait_exit()
                 stored = calc.settings()[rig.SETTINGS_KEY]

@@ -61,6 +61,20 @@ class Tape(rigtest.RigCase):
 class CheckAndCorrect(rigtest.RigCase):
     SEP = "-" * 26
 
+    def german(self, desk, typed):
+        """The calculator on a German keyboard and locale, with `typed` typed."""
+        desk.set_layout("de")
+        calc = desk.start_calc(lang="de_DE.UTF-8")
+        calc.activate()
+        calc.type(typed)
+        return calc
+
+    def edit(self, calc, keys, typed):
+        """Opens a tape line's editor with `keys`, types `typed` into it and ends with Enter."""
+        calc.keys(*keys, delay=80)
+        calc.type(typed)
+        calc.keys("Return")
+
     def test_an_entry_corrected_in_place_and_undone_by_the_keys(self):
         with self.desktop() as desk:
             calc = desk.start_calc()
@@ -80,16 +94,9 @@ class CheckAndCorrect(rigtest.RigCase):
         # The Menu key and Shift+F10 open the tape's menu on the line the arrows selected (Qt put
         # it on the line in the tape's middle); a note typed on a German keyboard keeps its letters.
         with self.desktop() as desk:
-            desk.set_layout("de")
-            calc = desk.start_calc(lang="de_DE.UTF-8")
-            calc.activate()
-            calc.type("1350-50=")
-            calc.keys("Tab", "Up", "Up", "Up", "Menu", "n", delay=80)
-            calc.type("Miete März")
-            calc.keys("Return")
-            calc.keys("Tab", "Up", "Up", "shift+F10", "n", delay=80)
-            calc.type("Bar")
-            calc.keys("Return")
+            calc = self.german(desk, "1350-50=")
+            self.edit(calc, ("Tab", "Up", "Up", "Up", "Menu", "n"), "Miete März")
+            self.edit(calc, ("Tab", "Up", "Up", "shift+F10", "n"), "Bar")
             self.assertEqual(Tape.tape_lines(self, desk, calc)[:5],
                              ["Miete März  1.350  ", "Bar  50 -", self.SEP, "1.300 =", " "])
 
@@ -97,13 +104,8 @@ class CheckAndCorrect(rigtest.RigCase):
         # The editor starts with the amount as the tape prints it (1.234,5); its last digit changed
         # gives 1.234,6, not 1,2346.
         with self.desktop() as desk:
-            desk.set_layout("de")
-            calc = desk.start_calc(lang="de_DE.UTF-8")
-            calc.activate()
-            calc.type("1234,5+1=")
-            calc.keys("Tab", "Up", "Up", "Up", "F2", "End", "BackSpace", delay=80)
-            calc.type("6")
-            calc.keys("Return")
+            calc = self.german(desk, "1234,5+1=")
+            self.edit(calc, ("Tab", "Up", "Up", "Up", "F2", "End", "BackSpace"), "6")
             self.assertEqual(calc.display(), "1.235,6")
             self.assertEqual(Tape.tape_lines(self, desk, calc)[:2], ["1.234,6   !", "1 +"])
 
